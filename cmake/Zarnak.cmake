@@ -1,0 +1,25 @@
+# zarnak_test(<name> SOURCES <files...> LIBS <targets...> [THREADED])
+# A GoogleTest executable whose cases CTest runs one by one. THREADED marks tests that start
+# threads, so that `scripts/test.sh --tsan` runs them under ThreadSanitizer.
+function(zarnak_test name)
+  cmake_parse_arguments(T "THREADED" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+  set(labels unit)
+  if(T_THREADED)
+    list(APPEND labels threaded)
+  endif()
+  gtest_discover_tests(${name} PROPERTIES LABELS "${labels}" TIMEOUT 300 DISCOVERY_TIMEOUT 120)
+endfunction()
+
+# Adds every direct subfolder of the current folder that has a CMakeLists.txt, in name order,
+# so that a new library or tool needs no edit of its parent.
+function(zarnak_add_subfolders)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
