@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "device_set_state.h"
+#include "vdi_fault.h"
 
 namespace vdi {
 
@@ -37,6 +38,10 @@ HRESULT ClientDevice::GetCommand(DWORD dwTimeOut, VDC_Command** ppCmd) {
   if (!ppCmd) {
     return VD_E_INVALID;
   }
+  *ppCmd = nullptr;
+  if (HRESULT fault = vdiTakeFault(VdiCall::GetCommand); fault != S_OK) {
+    return fault;
+  }
   return m_state->getCommand(m_index, dwTimeOut, ppCmd);
 }
 
@@ -44,6 +49,9 @@ HRESULT ClientDevice::CompleteCommand(VDC_Command* pCmd, DWORD dwCompletionCode,
                                       DWORD dwBytesTransferred, DWORDLONG dwlPosition) {
   if (!pCmd) {
     return VD_E_INVALID;
+  }
+  if (HRESULT fault = vdiTakeFault(VdiCall::CompleteCommand); fault != S_OK) {
+    return fault;
   }
   return m_state->completeCommand(m_index, pCmd, dwCompletionCode, dwBytesTransferred,
                                   dwlPosition);

@@ -7,6 +7,7 @@
 #include "client_device.h"
 #include "device_set_state.h"
 #include "set_names.h"
+#include "vdi_fault.h"
 
 namespace vdi {
 namespace {
@@ -33,7 +34,7 @@ bool validInstanceName(std::u16string_view name) {
 
 }  // namespace
 
-ClientDeviceSet::~ClientDeviceSet() { Close(); }
+ClientDeviceSet::~ClientDeviceSet() { closeSet(); }
 
 HRESULT ClientDeviceSet::QueryInterface(REFIID riid, void** ppvObject) {
   if (!ppvObject) {
@@ -68,10 +69,16 @@ std::shared_ptr<DeviceSetState> ClientDeviceSet::current() const {
 }
 
 HRESULT ClientDeviceSet::Create(LPCWSTR lpName, VDConfig* pCfg) {
+  if (HRESULT fault = vdiTakeFault(VdiCall::Create); fault != S_OK) {
+    return fault;
+  }
   return create(std::u16string(), lpName, pCfg);
 }
 
 HRESULT ClientDeviceSet::CreateEx(LPCWSTR lpInstanceName, LPCWSTR lpName, VDConfig* pCfg) {
+  if (HRESULT fault = vdiTakeFault(VdiCall::Create); fault != S_OK) {
+    return fault;
+  }
   std::u16string_view instance = lpInstanceName ? lpInstanceName : u"";
   if (!validInstanceName(instance)) {
     return VD_E_INSTANCE_NAME;
@@ -107,6 +114,9 @@ HRESULT ClientDeviceSet::GetConfiguration(DWORD dwTimeOut, VDConfig* pCfg) {
   if (!pCfg) {
     return VD_E_INVALID;
   }
+  if (HRESULT fault = vdiTakeFault(VdiCall::GetConfiguration); fault != S_OK) {
+    return fault;
+  }
   std::shared_ptr<DeviceSetState> state = current();
   if (!state) {
     return VD_E_NOTOPEN;
@@ -119,6 +129,9 @@ HRESULT ClientDeviceSet::OpenDevice(LPCWSTR lpName, IClientVirtualDevice** ppVir
     return VD_E_INVALID;
   }
   *ppVirtualDevice = nullptr;
+  if (HRESULT fault = vdiTakeFault(VdiCall::OpenDevice); fault != S_OK) {
+    return fault;
+  }
   std::shared_ptr<DeviceSetState> state = current();
   if (!state) {
     return VD_E_NOTOPEN;
@@ -137,11 +150,17 @@ HRESULT ClientDeviceSet::OpenDevice(LPCWSTR lpName, IClientVirtualDevice** ppVir
 }
 
 HRESULT ClientDeviceSet::Close() {
+  if (HRESULT fault = vdiTakeFault(VdiCall::Close); fault != S_OK) {
+    return fault;
+  }
+  return closeSet();
+}
+
+HRESULT ClientDeviceSet::closeSet() {
   std::shared_ptr<DeviceSetState> state;
   {
     std::lock_guard lock(m_mutex);
     state = std::move(m_state);
-    m_state.reset();
   }
   if (!state) {
     return VD_E_NOTOPEN;
@@ -152,6 +171,9 @@ HRESULT ClientDeviceSet::Close() {
 }
 
 HRESULT ClientDeviceSet::SignalAbort() {
+  if (HRESULT fault = vdiTakeFault(VdiCall::SignalAbort); fault != S_OK) {
+    return fault;
+  }
   std::shared_ptr<DeviceSetState> state = current();
   if (!state) {
     return VD_E_NOTOPEN;

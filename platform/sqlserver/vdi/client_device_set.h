@@ -34,6 +34,7 @@ class ClientDeviceSet final : public IClientVirtualDeviceSet2 {
   ~ClientDeviceSet();  // only Release deletes; closes a set still open
 
   HRESULT create(std::u16string instanceKey, LPCWSTR lpName, const VDConfig* pCfg);
+  HRESULT closeSet();
   std::shared_ptr<DeviceSetState> current() const;
 
   const bool m_version2;

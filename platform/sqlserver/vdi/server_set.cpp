@@ -3,6 +3,7 @@
 
 #include "device_set_state.h"
 #include "set_names.h"
+#include "vdi_fault.h"
 #include "vdi_server.h"
 
 namespace vdi {
@@ -43,6 +44,9 @@ const std::u16string& ServerDevice::name() const { return m_state->deviceName(m_
 
 HRESULT ServerDevice::SendCommand(DWORD commandCode, std::shared_ptr<BYTE> buffer, DWORD size,
                                   DWORDLONG position) {
+  if (HRESULT fault = vdiTakeFault(VdiCall::SendCommand); fault != S_OK) {
+    return fault;
+  }
   VDC_Command command{commandCode, size, position, buffer.get()};
   return m_state->sendCommand(m_index, command, std::move(buffer));
 }
@@ -50,6 +54,9 @@ HRESULT ServerDevice::SendCommand(DWORD commandCode, std::shared_ptr<BYTE> buffe
 HRESULT ServerDevice::WaitCompletion(DWORD dwTimeOut, VDServerCompletion* completion) {
   if (!completion) {
     return VD_E_INVALID;
+  }
+  if (HRESULT fault = vdiTakeFault(VdiCall::WaitCompletion); fault != S_OK) {
+    return fault;
   }
   return m_state->waitCompletion(m_index, dwTimeOut, completion);
 }
@@ -63,6 +70,9 @@ HRESULT ServerSet::Open(std::u16string_view instanceName,
                         std::unique_ptr<ServerSet>* set) {
   if (!set || !validDeviceNames(deviceNames) || !validOptions(options)) {
     return VD_E_INVALID;
+  }
+  if (HRESULT fault = vdiTakeFault(VdiCall::ServerOpen); fault != S_OK) {
+    return fault;
   }
   std::shared_ptr<DeviceSetState> state =
       setNamesFind(setNamesInstanceKey(instanceName), deviceNames.front());
