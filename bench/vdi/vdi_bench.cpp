@@ -12,6 +12,7 @@
 
 #include "vdi.h"
 #include "vdi_server.h"
+#include "vdi_test_loop.h"
 
 namespace {
 
@@ -45,18 +46,10 @@ void engineWrites(vdi::ServerDevice& device, DWORD transfer) {
 
 void agentReads(IClientVirtualDevice* device, DWORD transfer) {
   std::vector<BYTE> ring(transfer);
-  for (;;) {
-    VDC_Command* command = nullptr;
-    HRESULT hr = device->GetCommand(1000, &command);
-    if (hr == VD_E_TIMEOUT) {
-      continue;
-    }
-    if (hr != S_OK) {
-      return;
-    }
+  vditest::serveCommands(device, [&](VDC_Command* command) {
     std::memcpy(ring.data(), command->buffer, command->size);
     device->CompleteCommand(command, ERROR_SUCCESS, command->size, 0);
-  }
+  });
 }
 
 void BM_BackupThroughDevices(benchmark::State& state) {

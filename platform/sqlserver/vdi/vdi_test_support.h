@@ -12,6 +12,7 @@
 
 #include "vdi.h"
 #include "vdi_server.h"
+#include "vdi_test_loop.h"
 
 namespace vditest {
 
@@ -100,23 +101,6 @@ inline std::shared_ptr<BYTE> buffer(std::size_t n) {
 // The byte at offset i of stream s: every stream different, every offset checked.
 inline BYTE patternByte(unsigned s, std::size_t i) {
   return static_cast<BYTE>((i * 31 + s * 7 + (i >> 12)) & 0xFF);
-}
-
-// The agent's loop: asks for commands in 1000 ms steps until the device answers something other
-// than a command or a time-out; calls handle for each command. Returns the last answer.
-template <typename Handle>
-HRESULT serveCommands(IClientVirtualDevice* device, Handle handle) {
-  for (;;) {
-    VDC_Command* command = nullptr;
-    HRESULT hr = device->GetCommand(1000, &command);
-    if (hr == VD_E_TIMEOUT) {
-      continue;
-    }
-    if (hr != S_OK) {
-      return hr;
-    }
-    handle(command);
-  }
 }
 
 }  // namespace vditest
