@@ -10,14 +10,18 @@
 //            fails the statement (SignalAbort, then Close).
 //   RESTORE: Read commands until a read completes with ERROR_HANDLE_EOF (the end of the medium;
 //            a short read before it carries the last bytes); Load (sets with VDF_Removable) to
-//            ask the client for its next medium on the same device; Close.
+//            ask the client for its next medium on the same device, after which a first read
+//            that ends at once with ERROR_HANDLE_EOF means the device has no medium left; Close.
 // Several commands may be outstanding on one device; completions come back in the order the
 // client completes them.
 //
 // Buffers: a command carries the engine's own buffer and the client moves the data straight
-// into or out of it. The set keeps a reference to the buffer (a shared_ptr, which may alias a
-// part of a larger block) while the client may still touch it, even past an abort, so the
-// engine may drop its own reference at any time.
+// into or out of it: the engine leaves a write's buffer as it is and reads a read's buffer only
+// once the command has come back. The set keeps a reference to the buffer (a shared_ptr, which
+// may alias a part of a larger block) while the client may still touch it, even past an abort,
+// so the engine may drop its own reference at any time.
+//
+// Faults: vdi_fault.h makes chosen calls of either side fail.
 //
 // Threads: every call may be made from any thread. Destroying a ServerSet that was not closed
 // aborts the conversation, so the client never waits for a statement that has gone.
