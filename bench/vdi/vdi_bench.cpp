@@ -57,7 +57,8 @@ void BM_BackupThroughDevices(benchmark::State& state) {
   const DWORD transfer = static_cast<DWORD>(state.range(1));
   for (auto _ : state) {
     IClientVirtualDeviceSet2* client = nullptr;
-    vdiCreateClientVirtualDeviceSet(IID_IClientVirtualDeviceSet2, reinterpret_cast<void**>(&client));
+    vdiCreateClientVirtualDeviceSet(IID_IClientVirtualDeviceSet2,
+                                    reinterpret_cast<void**>(&client));
     VDConfig config{};
     config.deviceCount = devices;
     config.features = VDF_Discard;

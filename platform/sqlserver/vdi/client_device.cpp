@@ -23,7 +23,9 @@ HRESULT ClientDevice::QueryInterface(REFIID riid, void** ppvObject) {
   return S_OK;
 }
 
-ULONG ClientDevice::AddRef() { return ++m_references; }
+ULONG ClientDevice::AddRef() {
+  return ++m_references;
+}
 
 ULONG ClientDevice::Release() {
   ULONG left = --m_references;
@@ -53,8 +55,7 @@ HRESULT ClientDevice::CompleteCommand(VDC_Command* pCmd, DWORD dwCompletionCode,
   if (HRESULT fault = vdiTakeFault(VdiCall::CompleteCommand); fault != S_OK) {
     return fault;
   }
-  return m_state->completeCommand(m_index, pCmd, dwCompletionCode, dwBytesTransferred,
-                                  dwlPosition);
+  return m_state->completeCommand(m_index, pCmd, dwCompletionCode, dwBytesTransferred, dwlPosition);
 }
 
 }  // namespace vdi

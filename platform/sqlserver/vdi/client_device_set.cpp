@@ -34,7 +34,9 @@ bool validInstanceName(std::u16string_view name) {
 
 }  // namespace
 
-ClientDeviceSet::~ClientDeviceSet() { closeSet(); }
+ClientDeviceSet::~ClientDeviceSet() {
+  closeSet();
+}
 
 HRESULT ClientDeviceSet::QueryInterface(REFIID riid, void** ppvObject) {
   if (!ppvObject) {
@@ -53,7 +55,9 @@ HRESULT ClientDeviceSet::QueryInterface(REFIID riid, void** ppvObject) {
   return S_OK;
 }
 
-ULONG ClientDeviceSet::AddRef() { return ++m_references; }
+ULONG ClientDeviceSet::AddRef() {
+  return ++m_references;
+}
 
 ULONG ClientDeviceSet::Release() {
   ULONG left = --m_references;

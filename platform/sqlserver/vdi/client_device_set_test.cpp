@@ -76,7 +76,8 @@ TEST(ClientDeviceSet, CreateChecksNameAndConfiguration) {
   };
   for (const Case& c : cases) {
     VDConfig config = configFor(c.devices, c.features);
-    HRESULT hr = c.version2 ? newSet2()->Create(c.name, &config) : newSet1()->Create(c.name, &config);
+    HRESULT hr =
+        c.version2 ? newSet2()->Create(c.name, &config) : newSet1()->Create(c.name, &config);
     EXPECT_EQ(hr, c.expected) << c.what;
   }
   VDConfig config = configFor(1, 0);
@@ -105,8 +106,8 @@ TEST(ClientDeviceSet, NameIsTakenFromCreateToCloseWithinItsInstance) {
 
 TEST(ClientDeviceSet, InstanceNamesFollowSqlServerRules) {
   VDConfig config = configFor(1, 0);
-  for (const char16_t* bad : {u"SEVENTEEN_CHARSXX", u"A B", u"A\\B", u"A,B", u"A:B", u"A;B",
-                              u"A'B", u"A&B", u"A@B"}) {
+  for (const char16_t* bad :
+       {u"SEVENTEEN_CHARSXX", u"A B", u"A\\B", u"A,B", u"A:B", u"A;B", u"A'B", u"A&B", u"A@B"}) {
     EXPECT_EQ(newSet2()->CreateEx(bad, u"inst-x", &config), VD_E_INSTANCE_NAME);
   }
   EXPECT_EQ(newSet2()->CreateEx(u"SIXTEEN_CHARS_XX", u"inst-x", &config), S_OK);

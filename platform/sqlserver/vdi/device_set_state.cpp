@@ -24,7 +24,9 @@ HRESULT waitFor(std::condition_variable& cv, std::unique_lock<std::mutex>& lock,
   return hr;
 }
 
-bool isDataCommand(DWORD code) { return code == VDC_Read || code == VDC_Write; }
+bool isDataCommand(DWORD code) {
+  return code == VDC_Read || code == VDC_Write;
+}
 
 // The feature a command needs, 0 when none; false for a command this interface does not know.
 bool featureNeeded(DWORD code, DWORD* feature) {
@@ -33,8 +35,12 @@ bool featureNeeded(DWORD code, DWORD* feature) {
     DWORD feature;
   };
   static constexpr Row kCommands[] = {
-      {VDC_Read, 0},   {VDC_Write, 0},           {VDC_ClearError, 0},
-      {VDC_Flush, 0},  {VDC_Load, VDF_Removable}, {VDC_Discard, VDF_Discard},
+      {VDC_Read, 0},
+      {VDC_Write, 0},
+      {VDC_ClearError, 0},
+      {VDC_Flush, 0},
+      {VDC_Load, VDF_Removable},
+      {VDC_Discard, VDF_Discard},
   };
   for (const Row& row : kCommands) {
     if (row.code == code) {

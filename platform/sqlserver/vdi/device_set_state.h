@@ -46,8 +46,7 @@ class DeviceSetState {
   VDConfig configuration() const;
   // Fixed once the set is served.
   const std::u16string& deviceName(std::size_t index) const { return m_devices[index]->name(); }
-  HRESULT sendCommand(std::size_t index, const VDC_Command& command,
-                      std::shared_ptr<BYTE> buffer);
+  HRESULT sendCommand(std::size_t index, const VDC_Command& command, std::shared_ptr<BYTE> buffer);
   HRESULT waitCompletion(std::size_t index, DWORD timeoutMs, VDServerCompletion* completion);
   void closeServerDevice(std::size_t index);
   void closeByServer();

@@ -40,7 +40,9 @@ bool validDeviceNames(std::span<const std::u16string> deviceNames) {
 ServerDevice::ServerDevice(std::shared_ptr<DeviceSetState> state, std::size_t index)
     : m_state(std::move(state)), m_index(index) {}
 
-const std::u16string& ServerDevice::name() const { return m_state->deviceName(m_index); }
+const std::u16string& ServerDevice::name() const {
+  return m_state->deviceName(m_index);
+}
 
 HRESULT ServerDevice::SendCommand(DWORD commandCode, std::shared_ptr<BYTE> buffer, DWORD size,
                                   DWORDLONG position) {
@@ -61,7 +63,9 @@ HRESULT ServerDevice::WaitCompletion(DWORD dwTimeOut, VDServerCompletion* comple
   return m_state->waitCompletion(m_index, dwTimeOut, completion);
 }
 
-void ServerDevice::Close() { m_state->closeServerDevice(m_index); }
+void ServerDevice::Close() {
+  m_state->closeServerDevice(m_index);
+}
 
 // ---- ServerSet ----
 
@@ -103,10 +107,16 @@ ServerSet::~ServerSet() {
   }
 }
 
-VDConfig ServerSet::configuration() const { return m_state->configuration(); }
+VDConfig ServerSet::configuration() const {
+  return m_state->configuration();
+}
 
-void ServerSet::SignalAbort() { m_state->abort(); }
+void ServerSet::SignalAbort() {
+  m_state->abort();
+}
 
-void ServerSet::Close() { m_state->closeByServer(); }
+void ServerSet::Close() {
+  m_state->closeByServer();
+}
 
 }  // namespace vdi

@@ -1,13 +1,12 @@
 // Both sides of the virtual device interface at once: a fake engine on its own threads against
 // agent-side readers and writers, as a BACKUP or RESTORE statement would run.
-#include "vdi_server.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <thread>
 #include <vector>
 
+#include "vdi_server.h"
 #include "vdi_test_support.h"
 
 using vdi::ServerOptions;
@@ -113,8 +112,8 @@ struct BackupReader {
         return hr;
       }
       EXPECT_EQ(command->commandCode, VDC_Write);
-      buffersWereTheEngines &= std::count(engineBuffers->begin(), engineBuffers->end(),
-                                          command->buffer) == 1;
+      buffersWereTheEngines &=
+          std::count(engineBuffers->begin(), engineBuffers->end(), command->buffer) == 1;
       data.insert(data.end(), command->buffer, command->buffer + command->size);
       EXPECT_EQ(device->CompleteCommand(command, ERROR_SUCCESS, command->size, 0), S_OK);
     }
@@ -485,8 +484,7 @@ TEST(ServerSet, AStatementThatEndsWithoutClosingAbortsTheClient) {
 
 TEST(ServerSet, TheEnginesBufferLivesWhileTheClientHoldsTheCommand) {
   Conversation c(u"buffer-1", 1, 0, kSmallTransfers);
-  ASSERT_EQ(c.server->device(0).SendCommand(VDC_Read, vditest::buffer(kTransfer), kTransfer),
-            S_OK);
+  ASSERT_EQ(c.server->device(0).SendCommand(VDC_Read, vditest::buffer(kTransfer), kTransfer), S_OK);
   VDC_Command* command = nullptr;
   ASSERT_EQ(c.device(0)->GetCommand(0, &command), S_OK);
   c.server->SignalAbort();

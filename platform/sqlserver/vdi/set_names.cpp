@@ -13,7 +13,7 @@ namespace {
 using Key = std::pair<std::u16string, std::u16string>;  // instance key, set name
 
 struct SetNames {
-  std::mutex mutex;                                      // guards sets
+  std::mutex mutex;                                   // guards sets
   std::map<Key, std::weak_ptr<DeviceSetState>> sets;  // a destroyed set frees its name
 };
 

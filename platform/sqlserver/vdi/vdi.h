@@ -85,16 +85,16 @@ inline constexpr DWORD VDC_Flush = 12;      // make everything written durable
 // Results of the interface's calls. A backup application tells apart VD_E_TIMEOUT (ask again),
 // VD_E_ABORT, VD_E_CLOSE (SQL Server ended the conversation) and VD_E_NOTOPEN (nothing to
 // call); the others name faults of the caller.
-inline constexpr HRESULT VD_E_NOTSUPPORTED = static_cast<HRESULT>(0x80770001u);  // feature
-inline constexpr HRESULT VD_E_NOTOPEN = static_cast<HRESULT>(0x80770002u);   // no such set
-inline constexpr HRESULT VD_E_TIMEOUT = static_cast<HRESULT>(0x80770003u);   // wait elapsed
-inline constexpr HRESULT VD_E_ABORT = static_cast<HRESULT>(0x80770004u);     // set aborted
-inline constexpr HRESULT VD_E_INVALID = static_cast<HRESULT>(0x80770006u);   // bad argument
-inline constexpr HRESULT VD_E_INSTANCE_NAME = static_cast<HRESULT>(0x80770007u);
-inline constexpr HRESULT VD_E_PROTOCOL = static_cast<HRESULT>(0x8077000Cu);  // out of order
-inline constexpr HRESULT VD_E_OPEN = static_cast<HRESULT>(0x8077000Du);      // already open
-inline constexpr HRESULT VD_E_CLOSE = static_cast<HRESULT>(0x8077000Eu);     // the other side closed
-inline constexpr HRESULT VD_E_BUSY = static_cast<HRESULT>(0x8077000Fu);      // name in use
+inline constexpr HRESULT VD_E_NOTSUPPORTED = static_cast<HRESULT>(0x80770001u);   // feature
+inline constexpr HRESULT VD_E_NOTOPEN = static_cast<HRESULT>(0x80770002u);        // missing
+inline constexpr HRESULT VD_E_TIMEOUT = static_cast<HRESULT>(0x80770003u);        // time-out
+inline constexpr HRESULT VD_E_ABORT = static_cast<HRESULT>(0x80770004u);          // aborted
+inline constexpr HRESULT VD_E_INVALID = static_cast<HRESULT>(0x80770006u);        // argument
+inline constexpr HRESULT VD_E_INSTANCE_NAME = static_cast<HRESULT>(0x80770007u);  // instance
+inline constexpr HRESULT VD_E_PROTOCOL = static_cast<HRESULT>(0x8077000Cu);       // order
+inline constexpr HRESULT VD_E_OPEN = static_cast<HRESULT>(0x8077000Du);           // open twice
+inline constexpr HRESULT VD_E_CLOSE = static_cast<HRESULT>(0x8077000Eu);          // closed
+inline constexpr HRESULT VD_E_BUSY = static_cast<HRESULT>(0x8077000Fu);           // in use
 
 // ---- Interfaces ----
 

@@ -41,7 +41,7 @@ class DeviceSetState;
 
 // What SQL Server fills into the set's configuration when it opens the set.
 struct ServerOptions {
-  DWORD blockSize = 512;               // a power of two, 512 to 65536
+  DWORD blockSize = 512;                // a power of two, 512 to 65536
   DWORD maxTransferSize = 1024 * 1024;  // a multiple of blockSize, at most 4 MiB
 };
 

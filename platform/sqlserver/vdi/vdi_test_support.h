@@ -48,9 +48,9 @@ class Ref {
 
 inline Ref<IClientVirtualDeviceSet2> newSet2() {
   IClientVirtualDeviceSet2* set = nullptr;
-  EXPECT_EQ(vdiCreateClientVirtualDeviceSet(IID_IClientVirtualDeviceSet2,
-                                            reinterpret_cast<void**>(&set)),
-            S_OK);
+  EXPECT_EQ(
+      vdiCreateClientVirtualDeviceSet(IID_IClientVirtualDeviceSet2, reinterpret_cast<void**>(&set)),
+      S_OK);
   return Ref<IClientVirtualDeviceSet2>(set);
 }
 
