@@ -67,17 +67,40 @@ typedef struct _FILETIME {
 #define REG_CREATED_NEW_KEY 1u
 #define REG_OPENED_EXISTING_KEY 2u
 
+/* Windows error codes; other stand-ins that use some of them define them alike. */
+#ifndef ERROR_SUCCESS
 #define ERROR_SUCCESS 0L
+#endif
+#ifndef ERROR_FILE_NOT_FOUND
 #define ERROR_FILE_NOT_FOUND 2L /* no such key or value */
-#define ERROR_ACCESS_DENIED 5L  /* handle lacks the right; deleting a root or a key with subkeys */
+#endif
+#ifndef ERROR_ACCESS_DENIED
+#define ERROR_ACCESS_DENIED 5L /* handle lacks the right; deleting a root or a key with subkeys */
+#endif
+#ifndef ERROR_INVALID_HANDLE
 #define ERROR_INVALID_HANDLE 6L /* not an open key handle */
+#endif
+#ifndef ERROR_INVALID_PARAMETER
 #define ERROR_INVALID_PARAMETER 87L /* bad path or name, missing pointer, unknown option */
-#define ERROR_MORE_DATA 234L        /* the caller's buffer is too small; sizes say what is needed */
-#define ERROR_NO_MORE_ITEMS 259L    /* enumeration index past the last item */
-#define ERROR_BADDB 1009L           /* the hive file cannot be parsed */
-#define ERROR_CANTREAD 1012L        /* the hive file cannot be read */
-#define ERROR_CANTWRITE 1013L       /* the hive file cannot be written */
-#define ERROR_KEY_DELETED 1018L     /* the handle's key was deleted */
+#endif
+#ifndef ERROR_MORE_DATA
+#define ERROR_MORE_DATA 234L /* the caller's buffer is too small; sizes say what is needed */
+#endif
+#ifndef ERROR_NO_MORE_ITEMS
+#define ERROR_NO_MORE_ITEMS 259L /* enumeration index past the last item */
+#endif
+#ifndef ERROR_BADDB
+#define ERROR_BADDB 1009L /* the hive file cannot be parsed */
+#endif
+#ifndef ERROR_CANTREAD
+#define ERROR_CANTREAD 1012L /* the hive file cannot be read */
+#endif
+#ifndef ERROR_CANTWRITE
+#define ERROR_CANTWRITE 1013L /* the hive file cannot be written */
+#endif
+#ifndef ERROR_KEY_DELETED
+#define ERROR_KEY_DELETED 1018L /* the handle's key was deleted */
+#endif
 
 /* Opens an existing key below hKey (a root or an open key); NULL or "" opens hKey's own key
  * again. ulOptions must be 0. */
