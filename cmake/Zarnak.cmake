@@ -5,10 +5,11 @@ function(zarnak_test name)
   cmake_parse_arguments(T "THREADED" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
-  # One label per test: gtest_discover_tests splits a list of labels into separate arguments.
+  # One label: the test discovery splits a list of labels into separate properties. `ctest -L`
+  # takes a regular expression, so -L threaded and -L unit both find "unit-threaded".
   set(label unit)
   if(T_THREADED)
-    set(label threaded)
+    set(label unit-threaded)
   endif()
   gtest_discover_tests(${name} PROPERTIES LABELS ${label} TIMEOUT 300 DISCOVERY_TIMEOUT 120)
 endfunction()
