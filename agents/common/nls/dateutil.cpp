@@ -159,14 +159,14 @@ bool applyMarker(const char* markerP, int* hourP) {
 }
 
 // In the 12-hour layout the seconds run straight into the marker (blanks allowed between):
-// moves the marker into its own field.
-bool splitMarker(char* secondsP, char** markerPP) {
+// copies the marker out and leaves the digits alone in the seconds field.
+bool splitMarker(char* secondsP, char* markerP, size_t markerSize) {
   size_t digits = strspn(secondsP, "0123456789");
-  char* markerP = secondsP + digits + strspn(secondsP + digits, " ");
-  if (*markerP == '\0') {
+  const char* startP = secondsP + digits + strspn(secondsP + digits, " ");
+  if (*startP == '\0' || strlen(startP) >= markerSize) {
     return false;
   }
-  *markerPP = markerP;
+  strcpy(markerP, startP);
   secondsP[digits] = '\0';
   return true;
 }
@@ -316,9 +316,9 @@ int timeParse(const char* textP, agentDateTime* dateP) {
   }
   strcpy(copy, textP);
   char* fields[3];
-  char* markerP = nullptr;
+  char marker[kMaxParsedText];
   if (splitFields(copy, separator, fields, 3) != 3 ||
-      (twelveHour && !splitMarker(fields[2], &markerP))) {
+      (twelveHour && !splitMarker(fields[2], marker, sizeof marker))) {
     return DATE_RC_BAD_VALUE;
   }
   int hour = readField(fields[0], 2);
@@ -330,7 +330,7 @@ int timeParse(const char* textP, agentDateTime* dateP) {
       second > 59) {
     return DATE_RC_BAD_VALUE;
   }
-  if (twelveHour && !applyMarker(markerP, &hour)) {
+  if (twelveHour && !applyMarker(marker, &hour)) {
     return DATE_RC_BAD_VALUE;
   }
   dateP->hour = static_cast<uint8_t>(hour);
