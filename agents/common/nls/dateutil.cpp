@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "nlstable.h"
+#include "pstime.h"
 
 namespace {
 
@@ -173,14 +174,9 @@ bool splitMarker(char* secondsP, char* markerP, size_t markerSize) {
 
 }  // namespace
 
-uint16_t dateYear(const agentDateTime* dateP) {
-  return static_cast<uint16_t>((dateP->year[0] << 8) | dateP->year[1]);
-}
+uint16_t dateYear(const agentDateTime* dateP) { return psGetU16BE(dateP->year); }
 
-void dateSetYear(agentDateTime* dateP, uint16_t year) {
-  dateP->year[0] = static_cast<uint8_t>(year >> 8);
-  dateP->year[1] = static_cast<uint8_t>(year);
-}
+void dateSetYear(agentDateTime* dateP, uint16_t year) { psPutU16BE(dateP->year, year); }
 
 void dateFromTm(const struct tm* tmP, agentDateTime* dateP) {
   dateSetYear(dateP, static_cast<uint16_t>(tmP->tm_year + 1900));
