@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "root.h"
+#include "trcfile_testutil.h"
 
 namespace {
 
@@ -45,6 +46,23 @@ TEST_F(PkFile, SizeOfAMissingFileIsRefused) {
   EXPECT_EQ(407, pkFSize(path("missing/below").c_str(), &size));
   EXPECT_EQ(7u, size.high);
   EXPECT_EQ(7u, size.low);
+}
+
+TEST_F(PkFile, SizeTracesItsOutcome) {
+  TraceFileForTest trace({TRC_FILEOPS});
+  ASSERT_EQ(0, trace.openRc());
+  std::string name = path("sized");
+  FILE* fileP = fopen(name.c_str(), "w");
+  fputs("12345", fileP);
+  fclose(fileP);
+  pkInt64 size;
+  ASSERT_EQ(0, pkFSize(name.c_str(), &size));
+  EXPECT_EQ(407, pkFSize(path("missing").c_str(), &size));
+  std::vector<std::string> expected = {
+      "Enter pkFSize()", "_stati64( " + name + " ) was successful.", "fileSize64: 5",
+      "Exit pkFSize(), rc = 0", "Enter pkFSize()", "_stati64( " + path("missing") + " ) failed.",
+      "Exit pkFSize(), rc = 407"};
+  EXPECT_EQ(expected, trace.texts());
 }
 
 TEST_F(PkFile, OpenAndLockIsExclusive) {
