@@ -5,11 +5,13 @@ function(zarnak_test name)
   cmake_parse_arguments(T "THREADED" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
-  set(labels unit)
+  # One label: the test discovery splits a list of labels into separate properties. `ctest -L`
+  # takes a regular expression, so -L threaded and -L unit both find "unit-threaded".
+  set(label unit)
   if(T_THREADED)
-    list(APPEND labels threaded)
+    set(label unit-threaded)
   endif()
-  gtest_discover_tests(${name} PROPERTIES LABELS "${labels}" TIMEOUT 300 DISCOVERY_TIMEOUT 120)
+  gtest_discover_tests(${name} PROPERTIES LABELS ${label} TIMEOUT 300 DISCOVERY_TIMEOUT 120)
 endfunction()
 
 # Adds every direct subfolder of the current folder that has a CMakeLists.txt, in name order,

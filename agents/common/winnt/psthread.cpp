@@ -1,0 +1,210 @@
+// Threads on std::thread. Each thread's state (its kernel id, whether it ended, its exit code)
+// lives in a record shared by the handle and the running thread, so a handle may be released
+// while the thread still runs. Thread ends are announced on one process-wide condition
+// variable, which lets a creator wait for all or any of several threads.
+#include "psthread.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "pstrace.h"
+
+namespace {
+
+struct ThreadState {
+  psThreadStartRtn startRtn;
+  void* argP;
+  psThreadId id = 0;                    // guarded by ThreadEnds::mutex
+  bool started = false;                 // guarded by ThreadEnds::mutex
+  bool ended = false;                   // guarded by ThreadEnds::mutex
+  uint32_t exitCode = PS_STILL_ACTIVE;  // guarded by ThreadEnds::mutex
+};
+
+// Announces thread starts and ends. Never destroyed, so threads that outlive main still find it.
+struct ThreadEnds {
+  std::mutex mutex;
+  std::condition_variable changed;
+};
+
+ThreadEnds& threadEnds() {
+  static ThreadEnds* endsP = new ThreadEnds;
+  return *endsP;
+}
+
+void runThread(std::shared_ptr<ThreadState> stateP) {
+  ThreadEnds& ends = threadEnds();
+  {
+    std::lock_guard<std::mutex> lock(ends.mutex);
+    stateP->id = psThreadGetCurrentId();
+    stateP->started = true;
+  }
+  ends.changed.notify_all();
+  uint32_t exitCode = stateP->startRtn(stateP->argP);
+  {
+    std::lock_guard<std::mutex> lock(ends.mutex);
+    stateP->exitCode = exitCode;
+    stateP->ended = true;
+  }
+  ends.changed.notify_all();
+}
+
+bool validWait(const psThread* threadsP, uint32_t count) {
+  if (threadsP == nullptr || count == 0 || count > PS_MAXIMUM_WAIT_OBJECTS) return false;
+  for (uint32_t i = 0; i < count; i++) {
+    if (threadsP[i] == nullptr) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+struct psThreadObj {
+  std::shared_ptr<ThreadState> stateP;
+  std::thread thread;
+};
+
+namespace {
+
+// Position of the first ended thread, or count when none has ended. Caller holds ends.mutex.
+uint32_t firstEnded(const psThread* threadsP, uint32_t count) {
+  uint32_t i = 0;
+  while (i < count && !threadsP[i]->stateP->ended) i++;
+  return i;
+}
+
+bool allEnded(const psThread* threadsP, uint32_t count) {
+  for (uint32_t i = 0; i < count; i++) {
+    if (!threadsP[i]->stateP->ended) return false;
+  }
+  return true;
+}
+
+// Starts the thread and waits until it has published its kernel id; 0 or an error number.
+int startThread(psThreadObj* objP, psThreadStartRtn startRtn, void* argP) {
+  try {
+    objP->stateP = std::make_shared<ThreadState>();
+    objP->stateP->startRtn = startRtn;
+    objP->stateP->argP = argP;
+    objP->thread = std::thread(runThread, objP->stateP);
+  } catch (const std::system_error& e) {
+    return e.code().value() != 0 ? e.code().value() : EAGAIN;
+  } catch (const std::bad_alloc&) {
+    return ENOMEM;
+  }
+  ThreadEnds& ends = threadEnds();
+  std::unique_lock<std::mutex> lock(ends.mutex);
+  ends.changed.wait(lock, [objP] { return objP->stateP->started; });
+  return 0;
+}
+
+const PsOpTexts kReleaseTexts = {"psThreadRelease()", nullptr, "Thread destroyed: %" PRIxPTR "\n",
+                                 "CloseHandle() failed, thread = %" PRIxPTR ", rc = %d\n"};
+
+// An ended thread is only finishing its return: it is joined. A running one goes on by itself.
+int closeThread(psThread thread) {
+  bool ended;
+  {
+    std::lock_guard<std::mutex> lock(threadEnds().mutex);
+    ended = thread->stateP->ended;
+  }
+  if (ended) {
+    thread->thread.join();
+  } else {
+    thread->thread.detach();
+  }
+  return 0;
+}
+
+}  // namespace
+
+int psThreadCreate(psThread* threadP, psThreadStartRtn startRtn, void* argP) {
+  PsTrace t(gTrace.isOn(TRC_THREAD), "psThreadCreate()");
+  psThreadObj* objP = startRtn ? new (std::nothrow) psThreadObj : nullptr;
+  int error = objP ? startThread(objP, startRtn, argP) : (startRtn ? ENOMEM : EINVAL);
+  if (error != 0) {
+    delete objP;
+    objP = nullptr;
+    PS_TRACE(t, "_beginthreadex() failed, rc = %d\n", error);
+  } else {
+    PS_TRACE(t, "Thread created: handle = %" PRIxPTR ", identifier = %x\n", psHandleWord(objP),
+             objP->stateP->id);
+  }
+  *threadP = objP;
+  return t.exit(error);
+}
+
+int psThreadWaitForThreads(const psThread* threadsP, uint32_t count) {
+  PsTrace t(gTrace.isOn(TRC_THREAD), "psThreadWaitForThreads()");
+  PS_TRACE(t, "Waiting for %u thread(s).\n", count);
+  if (!validWait(threadsP, count)) {
+    PS_TRACE(t, "WaitForMultipleObjects()failed, rc = %u\n", EINVAL);
+    return t.exit(EINVAL);
+  }
+  ThreadEnds& ends = threadEnds();
+  {
+    std::unique_lock<std::mutex> lock(ends.mutex);
+    ends.changed.wait(lock, [threadsP, count] { return allEnded(threadsP, count); });
+  }
+  PS_TRACE(t, "Wait complete, all %u thread(s) have completed.\n", count);
+  return t.exit(0);
+}
+
+int psThreadWaitForAnyThread(const psThread* threadsP, uint32_t* indexP, uint32_t count) {
+  PsTrace t(gTrace.isOn(TRC_THREAD), "psThreadWaitForAnyThread()");
+  PS_TRACE(t, "Waiting for any of %u thread(s).\n", count);
+  if (!validWait(threadsP, count) || indexP == nullptr) {
+    PS_TRACE(t, "WaitForMultipleObjects()failed, rc = %u\n", EINVAL);
+    return t.exit(EINVAL);
+  }
+  ThreadEnds& ends = threadEnds();
+  uint32_t index = count;
+  {
+    std::unique_lock<std::mutex> lock(ends.mutex);
+    ends.changed.wait(lock, [&] { return (index = firstEnded(threadsP, count)) < count; });
+  }
+  *indexP = index;
+  PS_TRACE(t, "Wait complete, for thread %u of %u thread(s) has completed.\n", index, count);
+  return t.exit(0);
+}
+
+int psThreadGetExitCode(psThread thread, uint32_t* exitCodeP) {
+  PsTrace t(gTrace.isOn(TRC_THREAD), "psThreadGetExitCode()");
+  if (thread == nullptr) {
+    *exitCodeP = RC_INTERNAL_ERROR;
+    PS_TRACE(t, "GetExitCodeThread() failed, thread = %" PRIxPTR ", rc = %d\n",
+             psHandleWord(thread), EINVAL);
+    return t.exit(EINVAL);
+  }
+  {
+    std::lock_guard<std::mutex> lock(threadEnds().mutex);
+    *exitCodeP = thread->stateP->exitCode;
+  }
+  PS_TRACE(t, "Thread exit code obtained, thread = %" PRIxPTR ", exitRc = %d\n",
+           psHandleWord(thread), static_cast<int>(*exitCodeP));
+  return t.exit(0);
+}
+
+int psThreadRelease(psThread* threadP) {
+  return psTracedClose(gTrace.isOn(TRC_THREAD), kReleaseTexts, threadP, closeThread);
+}
+
+int psThreadIdEqual(psThreadId first, psThreadId second) {
+  return first == second ? 1 : 0;
+}
+
+psThreadId psThreadGetCurrentId() {
+  return static_cast<psThreadId>(gettid());
+}
+
+int psSleep(uint32_t milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  return 1;
+}
