@@ -17,6 +17,8 @@ struct LineCase {
   const char* error;  // null when the line is accepted
 };
 
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.line; }
+
 class CatalogueLine : public testing::TestWithParam<LineCase> {};
 
 TEST_P(CatalogueLine, IsAcceptedOrRefusedWithItsReason) {
