@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "nlstable.h"
+#include "pstime.h"
 
 namespace {
 
@@ -159,28 +160,23 @@ bool applyMarker(const char* markerP, int* hourP) {
 }
 
 // In the 12-hour layout the seconds run straight into the marker (blanks allowed between):
-// moves the marker into its own field.
-bool splitMarker(char* secondsP, char** markerPP) {
+// copies the marker out and leaves the digits alone in the seconds field.
+bool splitMarker(char* secondsP, char* markerP, size_t markerSize) {
   size_t digits = strspn(secondsP, "0123456789");
-  char* markerP = secondsP + digits + strspn(secondsP + digits, " ");
-  if (*markerP == '\0') {
+  const char* startP = secondsP + digits + strspn(secondsP + digits, " ");
+  if (*startP == '\0' || strlen(startP) >= markerSize) {
     return false;
   }
-  *markerPP = markerP;
+  strcpy(markerP, startP);
   secondsP[digits] = '\0';
   return true;
 }
 
 }  // namespace
 
-uint16_t dateYear(const agentDateTime* dateP) {
-  return static_cast<uint16_t>((dateP->year[0] << 8) | dateP->year[1]);
-}
+uint16_t dateYear(const agentDateTime* dateP) { return psGetU16BE(dateP->year); }
 
-void dateSetYear(agentDateTime* dateP, uint16_t year) {
-  dateP->year[0] = static_cast<uint8_t>(year >> 8);
-  dateP->year[1] = static_cast<uint8_t>(year);
-}
+void dateSetYear(agentDateTime* dateP, uint16_t year) { psPutU16BE(dateP->year, year); }
 
 void dateFromTm(const struct tm* tmP, agentDateTime* dateP) {
   dateSetYear(dateP, static_cast<uint16_t>(tmP->tm_year + 1900));
@@ -316,9 +312,9 @@ int timeParse(const char* textP, agentDateTime* dateP) {
   }
   strcpy(copy, textP);
   char* fields[3];
-  char* markerP = nullptr;
+  char marker[kMaxParsedText];
   if (splitFields(copy, separator, fields, 3) != 3 ||
-      (twelveHour && !splitMarker(fields[2], &markerP))) {
+      (twelveHour && !splitMarker(fields[2], marker, sizeof marker))) {
     return DATE_RC_BAD_VALUE;
   }
   int hour = readField(fields[0], 2);
@@ -330,7 +326,7 @@ int timeParse(const char* textP, agentDateTime* dateP) {
       second > 59) {
     return DATE_RC_BAD_VALUE;
   }
-  if (twelveHour && !applyMarker(markerP, &hour)) {
+  if (twelveHour && !applyMarker(marker, &hour)) {
     return DATE_RC_BAD_VALUE;
   }
   dateP->hour = static_cast<uint8_t>(hour);

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "agtmem.h"
 #include "nlstestenv.h"
 
 namespace {
@@ -138,7 +139,8 @@ TEST(NlsTable, StrDupCopiesIntoAFreshBlock) {
   char* copyP = t->m_StrDup("master");
   ASSERT_NE(nullptr, copyP);
   EXPECT_STREQ("master", copyP);
-  free(copyP);
+  FREE(&copyP);
+  EXPECT_EQ(nullptr, copyP);
 }
 
 // Each thread tokenizes its own text at the same time; a process-wide save pointer would hand

@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
+#include <cinttypes>
+
+#include "agttrc.h"
+#include "psthread.h"
 
 namespace {
 
@@ -30,12 +32,16 @@ int openLocked(const char* fileNameP, int openFlags) {
 }  // namespace
 
 int pkFSize(const char* fileNameP, pkInt64* sizeP) {
+  TRACE_ENTRY(TRC_FILEOPS, "pkFSize()");
   struct stat status;
   if (stat(fileNameP, &status) != 0) {
-    return kStatusFailed;
+    TRACE_LINE(TRC_FILEOPS, "_stati64( %s ) failed.\n", fileNameP);
+    TRACE_RETURN(kStatusFailed);
   }
   *sizeP = pkInt64FromNative(status.st_size);
-  return 0;
+  TRACE_LINE(TRC_FILEOPS, "_stati64( %s ) was successful.\n", fileNameP);
+  TRACE_LINE(TRC_FILEOPS, "fileSize64: %" PRId64 "\n", static_cast<int64_t>(status.st_size));
+  TRACE_RETURN(0);
 }
 
 int pkOpenAndLock(const char* fileNameP, int openFlags) {
@@ -44,12 +50,18 @@ int pkOpenAndLock(const char* fileNameP, int openFlags) {
 
 int pkOpenAndLockRetry(const char* fileNameP, int openFlags, unsigned attempts,
                        unsigned sleepMilliseconds) {
+  static const char kName[] = "pkOpenAndLock()";
+  TRACE_LINE(TRC_GENERAL, "%s: uRetries = %u, uSleepTime = %u\n", kName, attempts,
+             sleepMilliseconds);
   for (unsigned attempt = 0; attempt < attempts; ++attempt) {
     int fd = openLocked(fileNameP, openFlags);
+    TRACE_LINE(TRC_GENERAL, "%s: sopen(%s) rc=(%d)\n", kName, fileNameP, fd);
     if (fd >= 0) {
       return fd;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(sleepMilliseconds));
+    TRACE_LINE(TRC_GENERAL, "%s: File (%s) did not open, sleeping %u milliseconds...\n", kName,
+               fileNameP, sleepMilliseconds);
+    psSleep(sleepMilliseconds);
   }
   return -1;
 }

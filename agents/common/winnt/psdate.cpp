@@ -10,9 +10,13 @@ constexpr int64_t kTicksPerSecond = 10000000;
 constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
 constexpr int kHighestYear = 65535;
 
-// The local broken-down time of a file time; false when it has none or it does not fit a record.
+// The local broken-down time of a file time; false when it has none or it does not fit a
+// record. As on the original platform, a file time with its highest bit set is not valid.
 bool localTimeOf(psFileTime fileTime, struct tm* tmP) {
   uint64_t ticks = (static_cast<uint64_t>(fileTime.highDateTime) << 32) | fileTime.lowDateTime;
+  if (ticks > static_cast<uint64_t>(INT64_MAX)) {
+    return false;
+  }
   time_t seconds = static_cast<time_t>(static_cast<int64_t>(ticks / kTicksPerSecond) -
                                        kSecondsFrom1601To1970);
   return localtime_r(&seconds, tmP) != nullptr && tmP->tm_year + 1900 <= kHighestYear;

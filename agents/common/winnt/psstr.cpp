@@ -8,6 +8,8 @@
 #include <cstring>
 #include <strings.h>
 
+#include "agtmem.h"
+
 namespace {
 
 // The <cctype> tests take an unsigned char value; a plain char above 127 is negative here.
@@ -61,7 +63,10 @@ char* psStrDup(const char* textP) {
     return nullptr;
   }
   size_t size = strlen(textP) + 1;
-  char* copyP = static_cast<char*>(malloc(size));
+  if (size > UINT32_MAX) {  // beyond what the memory wrappers take
+    return nullptr;
+  }
+  char* copyP = static_cast<char*>(MALLOC(static_cast<uint32_t>(size)));
   if (copyP == nullptr) {
     return nullptr;
   }

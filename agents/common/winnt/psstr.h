@@ -29,7 +29,8 @@ char* psStrTok(char* textP, const char* delimitersP);
 // the platform whose long is 32 bits.
 long psStrToL(const char* textP, char** endPP, int base);
 
-// A copy in a block from MALLOC; null for a null text or when memory runs out.
+// A copy in a block from MALLOC (give it back with FREE); null for a null text or when memory
+// runs out.
 char* psStrDup(const char* textP);
 int psStrICmp(const char* aP, const char* bP);
 char* psStrUpr(char* textP);  // each letter through psCharUpper, in place; returns the text
