@@ -116,7 +116,7 @@ int CBufferRing::lockBuffer(RingElement** bufferP, uint32_t buffType) {
   if (m_RingRc != 0) {
     return m_RingRc;
   }
-  if (m_EmptyCursorP == nullptr) {
+  if (m_BufferCount == 0) {
     TRACE_LINE(TRC_BUFFRING, "Unable to lock a ring buffer because there are no ring buffers.\n");
     return RC_INTERNAL_ERROR;
   }
