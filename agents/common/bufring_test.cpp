@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <numeric>
 #include <vector>
 
+#include "psfault.h"
 #include "trcfile_testutil.h"
 
 namespace {
@@ -86,6 +88,35 @@ TEST(BufferRingTest, AFailedConstructionAnswersEveryOperationWithItsCode) {
   EXPECT_EQ(ring.cancelDataTransfer(), RC_NO_MEMORY);
   EXPECT_EQ(ring.resetRing(), RC_NO_MEMORY);
   EXPECT_EQ(ring.completeDataTransfer(), RC_NO_MEMORY);
+}
+
+TEST(BufferRingTest, ARingWhoseLockOrEventsCannotBeMadeRefusesEveryOperation) {
+  const struct {
+    psFaultPoint point;
+    uint32_t skip;
+  } rows[] = {{PS_FAULT_MUTEX_INIT, 0}, {PS_FAULT_EVENT_INIT, 0}, {PS_FAULT_EVENT_INIT, 1}};
+  for (const auto& row : rows) {
+    psFaultArm(row.point, row.skip, 1, ENOMEM);
+    CBufferRing ring(2, 4);
+    psFaultDisarmAll();
+    EXPECT_EQ(ring.ringRc(), RC_INTERNAL_ERROR);
+    RingElement* bufferP = nullptr;
+    EXPECT_EQ(ring.lockEmptyBuffer(&bufferP), RC_INTERNAL_ERROR);
+    EXPECT_EQ(ring.cancelDataTransfer(), RC_INTERNAL_ERROR);
+    EXPECT_EQ(ring.resetRing(), RC_INTERNAL_ERROR);
+  }
+}
+
+TEST(BufferRingTest, AFailingWaitEndsTheLockWithNothingLocked) {
+  CBufferRing ring(1, 4);
+  putBuffer(ring, 1, 1);
+  psFaultArm(PS_FAULT_EVENT_WAIT, 0, 1, EINVAL);
+  RingElement* bufferP = nullptr;
+  EXPECT_EQ(ring.lockEmptyBuffer(&bufferP), RC_INTERNAL_ERROR);
+  psFaultDisarmAll();
+  EXPECT_EQ(bufferP, nullptr);
+  ASSERT_EQ(ring.lockFullBuffer(&bufferP), 0);
+  EXPECT_EQ(bufferP->ulCount, 1u);
 }
 
 TEST(BufferRingTest, BuffersOfZeroBytesTakeNoData) {

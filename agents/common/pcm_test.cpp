@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "pcm_testutil.h"
+#include "psfault.h"
 #include "trcfile_testutil.h"
 
 namespace {
@@ -161,6 +163,24 @@ TEST(PcmTest, ATransferNotSetUpStartsNoThread) {
   std::string text = trace.text();
   EXPECT_NE(text.find("The base pcm object was not properly initialized.\n"), std::string::npos);
   EXPECT_NE(text.find("A required CPcm::RUN() parameter was not passed.\n"), std::string::npos);
+}
+
+// The producer, the consumer or the monitor cannot be started: the run returns the failure
+// after stopping and joining the threads already running, and the next run works.
+TEST(PcmTest, AThreadThatCannotStartEndsTheRunAfterTheOthers) {
+  for (uint32_t started : {0u, 1u, 2u}) {
+    SCOPED_TRACE(started);
+    CStreamTransfer transfer(2, 4, 0);
+    transfer.endless = true;
+    uint32_t cancelled = 0;
+    psFaultArm(PS_FAULT_THREAD_CREATE, started, 1, EAGAIN);
+    EXPECT_EQ(transfer.runStream(kQuickStatusMs, nullptr, &cancelled), RC_INTERNAL_ERROR);
+    psFaultDisarmAll();
+    transfer.endless = false;
+    transfer.setTotal(kMiB);
+    ASSERT_EQ(transfer.runStream(kQuickStatusMs, nullptr, &cancelled), 0);
+    expectWhole(transfer, kMiB);
+  }
 }
 
 // The request cancels at a random instant while one side is slow, so the other side is mostly
