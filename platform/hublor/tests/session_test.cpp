@@ -86,6 +86,11 @@ TEST_F(SessionTest, ExpiredPasswordAllowsOnlyAChange) {
   uint32_t again = 0;
   EXPECT_EQ(logon(again, "NODE1", "secret"), PELK_RC_BAD_PASSWORD);
   EXPECT_EQ(logon(again, "NODE1", "fresh"), PELK_RC_OK);
+  sim({"node", "add", "NODE2", "pw2", "--expired", "--no-delete", "--max-txn", "3"});
+  EXPECT_EQ(logon(again, "NODE2", "pw2"), PELK_RC_PASSWORD_EXPIRED);
+  EXPECT_NE(runSim({"node", "list"}).output.find("NODE2                yes      no      3"),
+            std::string::npos);
+  EXPECT_NE(runSim({"node", "add", "NODE2", "pw"}).status, 0);  // exists
 }
 
 TEST_F(SessionTest, ClientKeptPasswordIsUsedWhenNoneIsGiven) {
