@@ -196,6 +196,7 @@ SqlError Instance::create(const std::string& name, int versionMajor) {
     Database spec = systemDatabase(db, versionMajor);
     if (SqlError e = building.createDatabase(spec); !e.ok()) return e;
   }
+  building.m_catalog.close();
   std::filesystem::rename(temp, dir / "catalog.db", ec);
   if (ec) return sqlMessage(kMsgIoError, {ec.message(), "rename", temp.string()});
   return {};

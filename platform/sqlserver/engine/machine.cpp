@@ -82,6 +82,8 @@ std::string osUserName() {
   return user != nullptr ? user : "root";
 }
 
+std::string canonicalName(const std::string& name) { return upper(name); }
+
 std::string canonicalInstanceName(const std::string& name) { return upper(name); }
 
 bool validInstanceName(const std::string& name) {

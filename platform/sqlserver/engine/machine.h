@@ -32,6 +32,8 @@ std::string machineName();
 std::string osUserName();
 
 std::filesystem::path sqlserverDir();
+// Names the server compares without regard to case, in capitals.
+std::string canonicalName(const std::string& name);
 // Instance names are case-insensitive; folders hold them in capitals.
 std::string canonicalInstanceName(const std::string& name);
 bool validInstanceName(const std::string& name);

@@ -25,6 +25,8 @@ class Sqlite {
   // Opens (creating when asked) the file; false with the reason in error().
   bool open(const std::filesystem::path& file, bool create);
   bool isOpen() const { return m_db != nullptr; }
+  // Closes the file (its write-ahead log folded in).
+  void close();
   // Runs one or more statements without results.
   bool exec(const std::string& sql);
   // Runs one statement with bound values; rows go to the callback when given.
