@@ -5,16 +5,26 @@
 #include <cstdint>
 #include <string_view>
 
-using HRESULT = std::int32_t;
+using HRESULT = std::int32_t;  // 32 bits, as on the platform, whatever the size of long
+using BYTE = std::uint8_t;
 using ULONG = std::uint32_t;
 using DWORD = std::uint32_t;
 using UINT = std::uint32_t;
 using LONG = std::int32_t;
 using BOOL = std::int32_t;
+using DWORDLONG = std::uint64_t;
+using WCHAR = char16_t;
+using LPWSTR = WCHAR*;
+using LPCWSTR = const WCHAR*;
 using OLECHAR = char16_t;
 using LPOLESTR = OLECHAR*;
 using LPCOLESTR = const OLECHAR*;
 using BSTR = OLECHAR*;
+
+// A wait without time limit.
+#ifndef INFINITE
+#define INFINITE 0xFFFFFFFF
+#endif
 
 #ifndef TRUE
 #define TRUE 1

@@ -180,25 +180,36 @@ SqlError Instance::create(const std::string& name, int versionMajor) {
   if (!held.ok()) return sqlMessage(kMsgEngineFailure, {"cannot lock instance", name});
   if (instanceExists(name))  // made by another process meanwhile
     return sqlMessage(kMsgEngineFailure, {"instance", canonicalInstanceName(name), "exists"});
-  // The catalogue is made under a temporary name, so that a half-made instance never counts.
+  // The catalogue is made under a temporary name, so that a half-made instance never counts;
+  // a failure takes away what was made.
   std::filesystem::path temp = dir / "catalog.db.new";
   std::filesystem::remove(temp, ec);
-  if (!building.m_catalog.open(temp, true) || !building.m_catalog.exec(kSchema))
-    return building.catalogError();
+  SqlError error = building.build(temp, versionMajor);
+  building.m_catalog.close();
+  if (error.ok()) {
+    std::filesystem::rename(temp, dir / "catalog.db", ec);
+    if (ec) error = sqlMessage(kMsgIoError, {ec.message(), "rename", temp.string()});
+  }
+  if (!error.ok()) {
+    std::filesystem::remove(temp, ec);
+    std::filesystem::remove_all(dir / "data", ec);
+  }
+  return error;
+}
+
+// Fills a new catalogue: facts, the administrators' logins and the system databases.
+SqlError Instance::build(const std::filesystem::path& catalog, int versionMajor) {
+  if (!m_catalog.open(catalog, true) || !m_catalog.exec(kSchema)) return catalogError();
   ServerFacts facts;
   facts.versionMajor = versionMajor;
-  if (SqlError e = building.setFacts(facts); !e.ok()) return e;
-  Login sa{"sa", false, "", true, false};
-  if (SqlError e = building.setLogin(sa); !e.ok()) return e;
+  if (SqlError e = setFacts(facts); !e.ok()) return e;
+  if (SqlError e = setLogin({"sa", false, "", true, false}); !e.ok()) return e;
   Login self{osUserName(), true, "", true, false};  // the administrator who installed it
-  if (SqlError e = building.setLogin(self); !e.ok()) return e;
+  if (SqlError e = setLogin(self); !e.ok()) return e;
   for (const char* db : {"master", "tempdb", "model", "msdb"}) {
     Database spec = systemDatabase(db, versionMajor);
-    if (SqlError e = building.createDatabase(spec); !e.ok()) return e;
+    if (SqlError e = createDatabase(spec); !e.ok()) return e;
   }
-  building.m_catalog.close();
-  std::filesystem::rename(temp, dir / "catalog.db", ec);
-  if (ec) return sqlMessage(kMsgIoError, {ec.message(), "rename", temp.string()});
   return {};
 }
 

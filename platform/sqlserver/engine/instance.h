@@ -131,6 +131,7 @@ class Instance {
 
  private:
   Instance(std::string name, std::filesystem::path dir);
+  SqlError build(const std::filesystem::path& catalog, int versionMajor);
   bool lockFor(bool exclusive);
   void unlockOne();
   SqlError catalogError() const;
