@@ -12,7 +12,9 @@ namespace {
 
 using namespace sqlengine;
 
-std::string textOf(BSTR s) { return com::toUtf8(std::u16string_view(s, SysStringLen(s))); }
+std::string textOf(BSTR s) {
+  return com::toUtf8(std::u16string_view(s, SysStringLen(s)));
+}
 
 // The description of the thread's error information, taken.
 std::string lastError() {
@@ -145,7 +147,7 @@ TEST_F(SqlDmoTest, LogonChecksServerLoginPasswordAndMode) {
         << com::toUtf8(c.name) << " " << com::toUtf8(c.login) << ": " << lastError();
     if (FAILED(c.expected)) {
       EXPECT_NE(lastError().find(c.expected == SQLDMO_SERVER_MESSAGE(17) ? "does not exist"
-                                                                        : "Login failed"),
+                                                                         : "Login failed"),
                 std::string::npos);
       continue;
     }
