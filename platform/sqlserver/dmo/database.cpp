@@ -76,7 +76,14 @@ class FileObject : public Child<I> {
   }
   HRESULT GetPhysicalName(BSTR* path) override {
     if (HRESULT hr = check("GetPhysicalName"); FAILED(hr)) return hr;
-    return putText(path, m_file.physicalName);
+    // A server of version 7 keeps file names in a fixed-width column of 260 characters and
+    // hands them out padded with blanks.
+    sqlengine::ServerFacts facts;
+    if (auto e = this->m_session->instance()->facts(facts); !e.ok()) return failMessage(e);
+    std::string name = m_file.physicalName;
+    std::size_t width = com::toUtf16(name).size();
+    if (facts.versionMajor <= 7 && width < 260) name.append(260 - width, ' ');
+    return putText(path, name);
   }
   HRESULT GetSizeInKB(float* kilobytes) override {
     if (HRESULT hr = check("GetSizeInKB"); FAILED(hr)) return hr;

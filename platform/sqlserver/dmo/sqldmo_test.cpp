@@ -208,6 +208,19 @@ TEST_F(SqlDmoTest, ServerFactsAndConfiguration) {
   ASSERT_EQ(config->GetShowAdvancedOptions(&b), S_OK);
   EXPECT_TRUE(b);
 
+  // Version 7 pads physical file names with blanks to 260 characters.
+  com::Ptr<ISQLDMODatabase> master;
+  com::Ptr<ISQLDMOFileGroup> group;
+  com::Ptr<ISQLDMODBFile> file;
+  ASSERT_EQ(s->GetDatabaseByName(u"master", master.put()), S_OK);
+  ASSERT_EQ(master->GetFileGroupByOrd(0, group.put()), S_OK);
+  ASSERT_EQ(group->GetDBFileByOrd(0, file.put()), S_OK);
+  ASSERT_EQ(file->GetPhysicalName(text.put()), S_OK);
+  EXPECT_EQ(text.view().size(), 260u);
+  std::string path = text.utf8();
+  EXPECT_EQ(path.substr(0, path.find_last_not_of(' ') + 1),
+            (instanceDir("NAMED") / "data/master/master.mdf").string());
+
   com::Ptr<ISQLDMONameList> names;
   ASSERT_EQ(s->ListInstalledInstances(names.put(), nullptr), S_OK);
   ASSERT_EQ(names->GetCount(&n), S_OK);
