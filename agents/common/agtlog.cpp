@@ -34,7 +34,9 @@ bool readLine(FILE* streamP, std::string* lineP) {
   return true;
 }
 
-void writeText(FILE* streamP, std::string text) { nlsFputs(text.data(), streamP); }
+void writeText(FILE* streamP, std::string text) {
+  nlsFputs(text.data(), streamP);
+}
 
 // Formats a message (whatever the suppress flag says) and writes it as it stands.
 void writeMsg(FILE* streamP, int msgNum, ...) {
@@ -49,16 +51,23 @@ void writeMsg(FILE* streamP, int msgNum, ...) {
 // The directory part of a path, up to and including its last '/'; empty when it has none.
 std::string directoryOf(const char* pathP) {
   const char* slashP = std::strrchr(pathP, '/');
-  return slashP == nullptr ? std::string() : std::string(pathP, static_cast<size_t>(slashP - pathP) + 1);
+  return slashP == nullptr ? std::string()
+                           : std::string(pathP, static_cast<size_t>(slashP - pathP) + 1);
 }
 
 }  // namespace
 
-CLog::CLog() : m_LogName{}, m_RetentionDays(LOG_DEFAULT_RETENTION_DAYS), m_LastPruned{}, m_LogMutex(nullptr) {
+CLog::CLog()
+    : m_LogName{},
+      m_RetentionDays(LOG_DEFAULT_RETENTION_DAYS),
+      m_LastPruned{},
+      m_LogMutex(nullptr) {
   psMutexInit(&m_LogMutex, 1);
 }
 
-CLog::~CLog() { psMutexDestroy(&m_LogMutex, 1); }
+CLog::~CLog() {
+  psMutexDestroy(&m_LogMutex, 1);
+}
 
 int CLog::SetLogName(const char* pathP) {
   TRACE_ENTRY(TRC_GENERAL, "CLog::SetLogName()");
@@ -154,7 +163,8 @@ int CLog::PruneInto(FILE* logP, FILE* tempP, const agentDateTime& now) {
   while (readLine(logP, &line)) {
     ++linesRead;
     if (pruning) {
-      std::string dateText = line.find(' ') == kDateTextLen ? line.substr(0, kDateTextLen) : "NotADate";
+      std::string dateText =
+          line.find(' ') == kDateTextLen ? line.substr(0, kDateTextLen) : "NotADate";
       agentDateTime lineDate = now;
       bool recent = dateParse(dateText.c_str(), &lineDate) == 0 && m_RetentionDays != 0 &&
                     dateDiffDays(&now, &lineDate) <= m_RetentionDays;

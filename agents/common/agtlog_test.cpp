@@ -3,12 +3,12 @@
 #include "agtlog.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
-#include <unistd.h>
 
 #include "msgout.h"
 #include "nlstest.h"
@@ -78,7 +78,9 @@ struct PruneCase {
   int read;
 };
 
-void PrintTo(const PruneCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PruneCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class Pruning : public ActivityLog, public testing::WithParamInterface<PruneCase> {};
 
@@ -90,9 +92,11 @@ TEST_P(Pruning, KeepsTheRecentTailAndAppendsASummary) {
   std::vector<std::string> lines = splitLines(readFile(m_LogPath));
   std::vector<std::string> want;
   for (const std::string& line : c.after) want.push_back(expand(line));
-  want.push_back("Pruning the activity log: entries older than " + std::to_string(c.retention) + " days are removed.");
+  want.push_back("Pruning the activity log: entries older than " + std::to_string(c.retention) +
+                 " days are removed.");
   want.push_back(c.pruned < 0 ? std::string("Pruning done: no entries were old enough to remove.")
-                              : "Pruning done: " + std::to_string(c.pruned) + " of " + std::to_string(c.read) + " lines were removed.");
+                              : "Pruning done: " + std::to_string(c.pruned) + " of " +
+                                    std::to_string(c.read) + " lines were removed.");
   ASSERT_EQ(lines.size(), want.size()) << readFile(m_LogPath);
   for (size_t i = 0; i < lines.size(); ++i) {
     bool summary = i + 2 >= lines.size();  // dated with the pruning's own time: compare the text
@@ -106,17 +110,29 @@ const std::string kLong(2000, 'x');
 INSTANTIATE_TEST_SUITE_P(
     Scenarios, Pruning,
     testing::Values(
-        PruneCase{"UndatedLeadingLines", 60,
+        PruneCase{"UndatedLeadingLines",
+                  60,
                   {"no date here", "nor here", "@-1 recent", "undated after", "@-90 old after"},
-                  {"@-1 recent", "undated after", "@-90 old after"}, 2, 5},
+                  {"@-1 recent", "undated after", "@-90 old after"},
+                  2,
+                  5},
         PruneCase{"ByAge", 60, {"@-90 a", "@-61 b", "@-60 c", "@0 d"}, {"@-60 c", "@0 d"}, 2, 4},
         PruneCase{"RetentionZero", 0, {"@0 a", "@0 b", "c"}, {}, 3, 3},
         PruneCase{"NothingOldEnough", 60, {"@-3 a", "@0 b"}, {"@-3 a", "@0 b"}, -1, 2},
         PruneCase{"EmptyLog", 60, {}, {}, -1, 0},
         PruneCase{"FutureDateCountsAsToday", 1, {"@5 ahead"}, {"@5 ahead"}, -1, 1},
-        PruneCase{"LinesLongerThanAReadPiece", 60, {"@-90 " + kLong, "@0 " + kLong}, {"@0 " + kLong}, 1, 2},
-        PruneCase{"DatedLinesOfAMultiLineEntry", 30, {"@-40 first of two", "@-40 second of two", "@-2 next"},
-                  {"@-2 next"}, 2, 3}),
+        PruneCase{"LinesLongerThanAReadPiece",
+                  60,
+                  {"@-90 " + kLong, "@0 " + kLong},
+                  {"@0 " + kLong},
+                  1,
+                  2},
+        PruneCase{"DatedLinesOfAMultiLineEntry",
+                  30,
+                  {"@-40 first of two", "@-40 second of two", "@-2 next"},
+                  {"@-2 next"},
+                  2,
+                  3}),
     [](const testing::TestParamInfo<PruneCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ActivityLog, PrunesOnceADayAndRecordsWhen) {
@@ -206,8 +222,10 @@ TEST_F(ActivityLog, WritersAndPruningRunTogetherInLockOrder) {
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t] {
       for (int i = 0; i < kEach; ++i) {
-        if (t % 2 == 0) gLogP->LogActivityLog("direct entry");
-        else nlprintf(150);  // a warning: printed under the NLS mutex, then logged
+        if (t % 2 == 0)
+          gLogP->LogActivityLog("direct entry");
+        else
+          nlprintf(150);  // a warning: printed under the NLS mutex, then logged
       }
     });
   }
@@ -221,7 +239,8 @@ TEST_F(ActivityLog, WritersAndPruningRunTogetherInLockOrder) {
   int entries = 0;
   for (const std::string& line : splitLines(readFile(m_LogPath))) {
     ASSERT_EQ(line.find(' '), 10u) << line;  // every line whole and dated
-    entries += line.find("direct entry") != std::string::npos || line.find("ZUD0150W") != std::string::npos;
+    entries += line.find("direct entry") != std::string::npos ||
+               line.find("ZUD0150W") != std::string::npos;
   }
   EXPECT_EQ(entries, kThreads * kEach);
 }

@@ -28,7 +28,8 @@ int hexValue(char c) {
 // Reads the quoted text at pos, resolving escapes. Only blanks may follow it.
 bool readText(const std::string& line, size_t pos, std::string* textP, std::string* errorP) {
   while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
-  if (pos >= line.size() || line[pos] != '"') return *errorP = "the text must be in double quotes", false;
+  if (pos >= line.size() || line[pos] != '"')
+    return *errorP = "the text must be in double quotes", false;
   std::string text;
   for (++pos; pos < line.size() && line[pos] != '"'; ++pos) {
     if (line[pos] != '\\') {
@@ -37,11 +38,21 @@ bool readText(const std::string& line, size_t pos, std::string* textP, std::stri
     }
     char e = ++pos < line.size() ? line[pos] : '\0';
     switch (e) {
-      case 'n': text += '\n'; break;
-      case 't': text += '\t'; break;
-      case 'r': text += '\r'; break;
-      case '\\': text += '\\'; break;
-      case '"': text += '"'; break;
+      case 'n':
+        text += '\n';
+        break;
+      case 't':
+        text += '\t';
+        break;
+      case 'r':
+        text += '\r';
+        break;
+      case '\\':
+        text += '\\';
+        break;
+      case '"':
+        text += '"';
+        break;
       case 'x': {
         int hi = pos + 1 < line.size() ? hexValue(line[pos + 1]) : -1;
         int lo = pos + 2 < line.size() ? hexValue(line[pos + 2]) : -1;
@@ -56,14 +67,17 @@ bool readText(const std::string& line, size_t pos, std::string* textP, std::stri
   }
   if (pos >= line.size()) return *errorP = "the text has no closing quote", false;
   for (++pos; pos < line.size(); ++pos) {
-    if (line[pos] != ' ' && line[pos] != '\t') return *errorP = "text after the closing quote", false;
+    if (line[pos] != ' ' && line[pos] != '\t')
+      return *errorP = "text after the closing quote", false;
   }
   *textP = text;
   return true;
 }
 
 bool readNumber(const std::string& word, unsigned* numberP) {
-  if (word.empty() || word.size() > 5 || !std::all_of(word.begin(), word.end(), ::isdigit)) return false;
+  if (word.empty() || word.size() > 5 ||
+      !std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
   unsigned long n = std::stoul(word);
   if (n < 1 || n > 65535) return false;
   *numberP = static_cast<unsigned>(n);
@@ -77,7 +91,8 @@ bool readInserts(const std::string& word, std::vector<NlsArgType>* insertsP, std
   while (start <= word.size()) {
     size_t end = std::min(word.find(',', start), word.size());
     NlsArgType t = nlsArgTypeOf(word.data() + start, end - start);
-    if (t == NLS_ARG_NONE) return *errorP = "unknown insert type '" + word.substr(start, end - start) + "'", false;
+    if (t == NLS_ARG_NONE)
+      return *errorP = "unknown insert type '" + word.substr(start, end - start) + "'", false;
     insertsP->push_back(t);
     start = end + 1;
   }
@@ -90,13 +105,16 @@ bool parseLine(const std::string& line, Message* msgP, std::string* errorP) {
   std::string severity = nextWord(line, pos);
   std::string response = nextWord(line, pos);
   std::string inserts = nextWord(line, pos);
-  if (!readNumber(number, &msgP->number)) return *errorP = "the message number must be 1 to 65535", false;
+  if (!readNumber(number, &msgP->number))
+    return *errorP = "the message number must be 1 to 65535", false;
   int sev = severity.size() == 1 ? nlsSeverityOf(severity[0]) : -1;
-  if (sev < 0 || sev > static_cast<int>(NLS_SEVERITY_MAX)) return *errorP = "the severity must be one of ZTRKIWES", false;
+  if (sev < 0 || sev > static_cast<int>(NLS_SEVERITY_MAX))
+    return *errorP = "the severity must be one of ZTRKIWES", false;
   msgP->severity = static_cast<unsigned>(sev);
   if (response.empty()) return *errorP = "the response is missing", false;
   msgP->response = response == "-" ? "" : response;
-  if (msgP->response.size() > NLS_RESPONSE_MAX) return *errorP = "the response is longer than 7 characters", false;
+  if (msgP->response.size() > NLS_RESPONSE_MAX)
+    return *errorP = "the response is longer than 7 characters", false;
   if (!readInserts(inserts, &msgP->inserts, errorP)) return false;
   return readText(line, pos, &msgP->text, errorP);
 }
@@ -106,7 +124,8 @@ struct Conversion {
   NlsConversion conv;
 };
 
-bool scanConversions(const std::string& text, std::vector<Conversion>* convsP, std::string* errorP) {
+bool scanConversions(const std::string& text, std::vector<Conversion>* convsP,
+                     std::string* errorP) {
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '%') continue;
     Conversion c{i, {}};
@@ -166,19 +185,25 @@ bool encodeNumbered(const Message& msg, const std::vector<Conversion>& convs, st
       return *errorP = "a numbered text needs every conversion numbered and no \"*\" width", false;
     }
     if (c.position > n || insertOfArg[c.position - 1] >= 0) {
-      return *errorP = "the numbered conversions must use 1 to " + std::to_string(n) + " once each", false;
+      return *errorP = "the numbered conversions must use 1 to " + std::to_string(n) + " once each",
+             false;
     }
     insertOfArg[c.position - 1] = static_cast<int>(k);
   }
   if (n != msg.inserts.size() || n > NLS_INSERTS_MAX) {
-    return *errorP = "the text has " + std::to_string(n) + " inserts but " + std::to_string(msg.inserts.size()) + " are declared", false;
+    return *errorP = "the text has " + std::to_string(n) + " inserts but " +
+                     std::to_string(msg.inserts.size()) + " are declared",
+           false;
   }
   std::string out(1, '\0');
   out += static_cast<char>(n);
   for (int k : insertOfArg) out += static_cast<char>(k);
   for (const Conversion& cv : convs) {
     if (cv.conv.type != msg.inserts[cv.conv.position - 1]) {
-      return *errorP = "insert " + std::to_string(cv.conv.position) + " is declared " + nlsArgTypeName(msg.inserts[cv.conv.position - 1]) + " but its conversion takes " + nlsArgTypeName(cv.conv.type), false;
+      return *errorP = "insert " + std::to_string(cv.conv.position) + " is declared " +
+                       nlsArgTypeName(msg.inserts[cv.conv.position - 1]) +
+                       " but its conversion takes " + nlsArgTypeName(cv.conv.type),
+             false;
     }
     std::string conv = msg.text.substr(cv.at, cv.conv.length);
     conv.erase(1, conv.find('$'));  // "%2$-8s" -> "%-8s"
@@ -209,7 +234,8 @@ std::string encodeRecord(const Message& msg, const std::string& text) {
     size_t len = std::min<size_t>(text.size() - at, NLS_SEGMENT_TEXT_MAX);
     bool more = at + len < text.size();
     std::string response = more ? "" : msg.response;
-    NlsSegmentHeader h{static_cast<unsigned>(len), static_cast<unsigned>(response.size()), msg.severity, more};
+    NlsSegmentHeader h{static_cast<unsigned>(len), static_cast<unsigned>(response.size()),
+                       msg.severity, more};
     std::string hdr(2, '\0');
     putU16(hdr, 0, nlsEncodeSegmentHeader(h));
     rec += hdr + response + text.substr(at, len);
@@ -238,7 +264,8 @@ bool parseCatalogue(std::istream& in, const std::string& name, std::vector<Messa
     }
     auto [it, fresh] = seen.emplace(msg.number, lineNo);
     if (!fresh) {
-      errorsP->push_back(where + "message " + std::to_string(msg.number) + " is already defined on line " + std::to_string(it->second));
+      errorsP->push_back(where + "message " + std::to_string(msg.number) +
+                         " is already defined on line " + std::to_string(it->second));
       continue;
     }
     messagesP->push_back(msg);
@@ -251,7 +278,8 @@ bool parseCatalogue(std::istream& in, const std::string& name, std::vector<Messa
 bool encodeText(const Message& msg, std::string* encodedP, std::string* errorP) {
   std::vector<Conversion> convs;
   if (!scanConversions(msg.text, &convs, errorP)) return false;
-  bool numbered = std::any_of(convs.begin(), convs.end(), [](const Conversion& c) { return c.conv.position != 0; });
+  bool numbered = std::any_of(convs.begin(), convs.end(),
+                              [](const Conversion& c) { return c.conv.position != 0; });
   if (numbered) {
     if (!encodeNumbered(msg, convs, encodedP, errorP)) return false;
   } else {
@@ -260,7 +288,9 @@ bool encodeText(const Message& msg, std::string* encodedP, std::string* errorP) 
   }
   size_t prefix = msg.severity >= NLS_SEVERITY_PREFIX ? NLS_PREFIX_LEN : 0;
   if (prefix + encodedP->size() > NLS_MSG_MAX - 1) {
-    return *errorP = "the text is longer than a message may be (" + std::to_string(NLS_MSG_MAX - 1 - prefix) + " bytes)", false;
+    return *errorP = "the text is longer than a message may be (" +
+                     std::to_string(NLS_MSG_MAX - 1 - prefix) + " bytes)",
+           false;
   }
   return true;
 }
@@ -274,9 +304,11 @@ bool buildRepository(const std::vector<Message>& messages, std::string* bytesP,
   putU16(file, 4, highest);  // not read by the agent; a help for whoever inspects the file
   for (const Message& msg : messages) {
     std::string text, error;
-    if (!encodeText(msg, &text, &error)) return *errorP = "message " + std::to_string(msg.number) + ": " + error, false;
+    if (!encodeText(msg, &text, &error))
+      return *errorP = "message " + std::to_string(msg.number) + ": " + error, false;
     size_t block = file.size() / NLS_BLOCK_SIZE + 1;
-    if (block > 0xFFFF) return *errorP = "the repository would be larger than its index can address", false;
+    if (block > 0xFFFF)
+      return *errorP = "the repository would be larger than its index can address", false;
     putU16(file, NLS_BLOCK_SIZE + 2 * (msg.number - 1), static_cast<unsigned>(block));
     file += encodeRecord(msg, text);
     file.resize((file.size() + NLS_BLOCK_SIZE - 1) / NLS_BLOCK_SIZE * NLS_BLOCK_SIZE, '\0');

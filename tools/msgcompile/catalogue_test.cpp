@@ -7,7 +7,8 @@
 namespace msgc {
 namespace {
 
-bool parse(const std::string& source, std::vector<Message>* msgsP, std::vector<std::string>* errorsP) {
+bool parse(const std::string& source, std::vector<Message>* msgsP,
+           std::vector<std::string>* errorsP) {
   std::istringstream in(source);
   return parseCatalogue(in, "cat", msgsP, errorsP);
 }
@@ -17,7 +18,9 @@ struct LineCase {
   const char* error;  // null when the line is accepted
 };
 
-void PrintTo(const LineCase& c, std::ostream* os) { *os << c.line; }
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << c.line;
+}
 
 class CatalogueLine : public testing::TestWithParam<LineCase> {};
 
@@ -55,24 +58,26 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{R"(30 I - int "100%")", "not finished"},
         LineCase{R"(31 I - str,int "%1$s %d")", "every conversion numbered"},
         LineCase{R"(32 I - str,str "%1$s %1$s")", "use 1 to 2 once each"},
-        LineCase{R"(33 I - str,int "%2$s %1$d")", "insert 2 is declared int but its conversion takes str"},
+        LineCase{R"(33 I - str,int "%2$s %1$d")",
+                 "insert 2 is declared int but its conversion takes str"},
         LineCase{R"(34 I - int,int "%1$*2$d")", "every conversion numbered and no \"*\""},
-        LineCase{R"(0 I - - "x")", "1 to 65535"},
-        LineCase{R"(65536 I - - "x")", "1 to 65535"},
+        LineCase{R"(0 I - - "x")", "1 to 65535"}, LineCase{R"(65536 I - - "x")", "1 to 65535"},
         LineCase{R"(35 L - - "x")", "severity"},
         LineCase{R"(36 I abcdefgh - "x")", "longer than 7"},
         LineCase{R"(37 I - text "x")", "unknown insert type 'text'"},
-        LineCase{R"(38 I - - x)", "double quotes"},
-        LineCase{R"(39 I - - "x)", "no closing quote"},
+        LineCase{R"(38 I - - x)", "double quotes"}, LineCase{R"(39 I - - "x)", "no closing quote"},
         LineCase{R"(40 I - - "x" y)", "after the closing quote"},
         LineCase{R"(41 I - - "a\qb")", "unknown escape"},
         LineCase{R"(42 I - - "a\x00b")", "bad \\x escape"}),
-    [](const testing::TestParamInfo<LineCase>& info) { return "Line" + std::to_string(info.index); });
+    [](const testing::TestParamInfo<LineCase>& info) {
+      return "Line" + std::to_string(info.index);
+    });
 
 TEST(Catalogue, SkipsCommentsAndBlankLinesAndSortsByNumber) {
   std::vector<Message> msgs;
   std::vector<std::string> errors;
-  ASSERT_TRUE(parse("# heading\n\n  \n9 Z - - \"b\"\r\n3 W RESP - \"a\\n\\\"q\\\"\\t\\x41\"\n", &msgs, &errors));
+  ASSERT_TRUE(parse("# heading\n\n  \n9 Z - - \"b\"\r\n3 W RESP - \"a\\n\\\"q\\\"\\t\\x41\"\n",
+                    &msgs, &errors));
   ASSERT_EQ(msgs.size(), 2u);
   EXPECT_EQ(msgs[0].number, 3u);
   EXPECT_EQ(msgs[0].severity, 5u);
@@ -100,9 +105,9 @@ TEST(Catalogue, EncodesANumberedTextInTheReorderingForm) {
   ASSERT_TRUE(encodeText(m, &enc, &error)) << error;
   // 0, two inserts; argument 0 (str) belongs to insert 1, argument 1 (int) to insert 0.
   std::string want("\0\2\1\0", 4);
-  want += std::string("\0\0%d\0", 5);                  // insert 0: no widths, integer, "%d"
-  want += std::string("\0\1%-10s\0", 8);               // insert 1: no widths, text, "%-10s"
-  want += std::string("\0 copies of \0, 50%\0", 19);   // three pieces, "%%" printed as "%"
+  want += std::string("\0\0%d\0", 5);                 // insert 0: no widths, integer, "%d"
+  want += std::string("\0\1%-10s\0", 8);              // insert 1: no widths, text, "%-10s"
+  want += std::string("\0 copies of \0, 50%\0", 19);  // three pieces, "%%" printed as "%"
   EXPECT_EQ(enc, want);
 }
 
@@ -135,9 +140,9 @@ TEST(Catalogue, BuildsTheIndexAndBlockAlignedRecordsOfSeveralSegments) {
   ASSERT_TRUE(buildRepository({a, b}, &file, &error)) << error;
   ASSERT_EQ(file.size() % NLS_BLOCK_SIZE, 0u);
   EXPECT_EQ(u16At(file, 0) | u16At(file, 2) << 16, NLS_CONTROL_WORD);
-  EXPECT_EQ(u16At(file, 64), 4u);               // message 1
-  EXPECT_EQ(u16At(file, 64 + 2 * 1), 0u);       // message 2 is missing
-  EXPECT_EQ(u16At(file, 64 + 2 * 39), 5u);      // message 40, the block after message 1's
+  EXPECT_EQ(u16At(file, 64), 4u);           // message 1
+  EXPECT_EQ(u16At(file, 64 + 2 * 1), 0u);   // message 2 is missing
+  EXPECT_EQ(u16At(file, 64 + 2 * 39), 5u);  // message 40, the block after message 1's
   NlsSegmentHeader h = nlsDecodeSegmentHeader(u16At(file, 3 * 64));
   EXPECT_EQ(h.textLen, 5u);
   EXPECT_EQ(h.severity, 4u);

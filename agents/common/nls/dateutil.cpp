@@ -21,7 +21,9 @@ constexpr int kDaysBefore[2][13] = {
     {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366},
 };
 
-bool isLeapYear(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int64_t year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysInMonth(int year, int month) {
   const int* rowP = kDaysBefore[isLeapYear(year) ? 1 : 0];
@@ -174,9 +176,13 @@ bool splitMarker(char* secondsP, char* markerP, size_t markerSize) {
 
 }  // namespace
 
-uint16_t dateYear(const agentDateTime* dateP) { return psGetU16BE(dateP->year); }
+uint16_t dateYear(const agentDateTime* dateP) {
+  return psGetU16BE(dateP->year);
+}
 
-void dateSetYear(agentDateTime* dateP, uint16_t year) { psPutU16BE(dateP->year, year); }
+void dateSetYear(agentDateTime* dateP, uint16_t year) {
+  psPutU16BE(dateP->year, year);
+}
 
 void dateFromTm(const struct tm* tmP, agentDateTime* dateP) {
   dateSetYear(dateP, static_cast<uint16_t>(tmP->tm_year + 1900));
@@ -256,7 +262,9 @@ int32_t dateDiffDays(const agentDateTime* aP, const agentDateTime* bP) {
   return days > 0 ? static_cast<int32_t>(days) : 0;
 }
 
-void dateSetLowest(agentDateTime* dateP) { memset(dateP, 0, sizeof *dateP); }
+void dateSetLowest(agentDateTime* dateP) {
+  memset(dateP, 0, sizeof *dateP);
+}
 
 void dateSetHighest(agentDateTime* dateP) {
   memset(dateP, 0, sizeof *dateP);

@@ -37,9 +37,9 @@ struct psFileTime {
 };
 
 enum {
-  DATE_RC_BAD_VALUE = 2,     // a known layout with values out of range or incomplete
-  DATE_RC_BAD_LAYOUT = 1202, // a text in none of the date or time layouts
-  DATE_TEXT_SIZE = 12,       // a date or a time text with its terminator
+  DATE_RC_BAD_VALUE = 2,      // a known layout with values out of range or incomplete
+  DATE_RC_BAD_LAYOUT = 1202,  // a text in none of the date or time layouts
+  DATE_TEXT_SIZE = 12,        // a date or a time text with its terminator
   DATE_TIME_TEXT_SIZE = 2 * DATE_TEXT_SIZE + 1,  // date, blank, time, terminator
   DATE_MONTH_NAME_SIZE = 48,
 };

@@ -9,8 +9,7 @@
 
 namespace {
 
-agentDateTime makeDate(int year, int month, int day, int hour = 0, int minute = 0,
-                       int second = 0) {
+agentDateTime makeDate(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
   agentDateTime date;
   dateSetYear(&date, static_cast<uint16_t>(year));
   date.month = static_cast<uint8_t>(month);
@@ -35,8 +34,8 @@ struct tm makeTm(int year, int month, int day, int hour, int minute, int second)
 
 std::string show(const agentDateTime& d) {
   char text[40];
-  snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", dateYear(&d), d.month, d.day,
-           d.hour, d.minute, d.second);
+  snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", dateYear(&d), d.month, d.day, d.hour,
+           d.minute, d.second);
   return text;
 }
 
@@ -150,18 +149,30 @@ TEST_F(DateUtil, ParseDatesInEveryLayout) {
     int rc;
     const char* date;
   } cases[] = {
-      {"12/31/2001", 0, "2001-12-31"},  {"31.12.2001", 0, "2001-12-31"},
-      {"2001-12-31", 0, "2001-12-31"},  {"31-12-2001", 0, "2001-12-31"},
-      {"2001.12.31", 0, "2001-12-31"},  {"1/2/2001", 0, "2001-01-02"},
-      {"12/31/2001 10:00:00", 0, "2001-12-31"}, {"2001-12-31 10:00:00", 0, "2001-12-31"},
-      {"02/29/2000", 0, "2000-02-29"},  {"02/29/2001", 2, nullptr},
-      {"02/29/1900", 2, nullptr},       {"12/31/1989", 2, nullptr},
-      {"01/01/1990", 0, "1990-01-01"},  {"2001/12/31", 1202, nullptr},
-      {"20011231", 1202, nullptr},      {"", 1202, nullptr},
-      {"13/01/2001", 2, nullptr},       {"04/31/2001", 2, nullptr},
-      {"00/10/2001", 2, nullptr},       {"12/31/01", 2, nullptr},
-      {"12/31", 2, nullptr},            {"1a/31/2001", 2, nullptr},
-      {"12/31/2001x", 2, nullptr},      {"12/31/70000", 2, nullptr},
+      {"12/31/2001", 0, "2001-12-31"},
+      {"31.12.2001", 0, "2001-12-31"},
+      {"2001-12-31", 0, "2001-12-31"},
+      {"31-12-2001", 0, "2001-12-31"},
+      {"2001.12.31", 0, "2001-12-31"},
+      {"1/2/2001", 0, "2001-01-02"},
+      {"12/31/2001 10:00:00", 0, "2001-12-31"},
+      {"2001-12-31 10:00:00", 0, "2001-12-31"},
+      {"02/29/2000", 0, "2000-02-29"},
+      {"02/29/2001", 2, nullptr},
+      {"02/29/1900", 2, nullptr},
+      {"12/31/1989", 2, nullptr},
+      {"01/01/1990", 0, "1990-01-01"},
+      {"2001/12/31", 1202, nullptr},
+      {"20011231", 1202, nullptr},
+      {"", 1202, nullptr},
+      {"13/01/2001", 2, nullptr},
+      {"04/31/2001", 2, nullptr},
+      {"00/10/2001", 2, nullptr},
+      {"12/31/01", 2, nullptr},
+      {"12/31", 2, nullptr},
+      {"1a/31/2001", 2, nullptr},
+      {"12/31/2001x", 2, nullptr},
+      {"12/31/70000", 2, nullptr},
       {"NotADate", 1202, nullptr},
   };
   for (const auto& c : cases) {
@@ -201,14 +212,13 @@ TEST_F(DateUtil, ParseTimesInEveryLayout) {
     int rc;
     const char* time;
   } cases[] = {
-      {"23:30:00", 0, "23:30:00"},   {"23.30.05", 0, "23:30:05"},  {"23,30,05", 0, "23:30:05"},
-      {"11:30:00PM", 0, "23:30:00"}, {"11:30:00AM", 0, "11:30:00"},
-      {"12:15:00AM", 0, "00:15:00"}, {"12:15:00PM", 0, "12:15:00"}, {"01:00:00 pm", 0, "13:00:00"},
-      {"24:00:00", 2, nullptr},      {"23:60:00", 2, nullptr},      {"23:59:60", 2, nullptr},
-      {"13:00:00PM", 2, nullptr},    {"00:10:00AM", 2, nullptr},    {"11:30:00XM", 2, nullptr},
-      {"11:30:0", 2, nullptr},       {"11:30", 2, nullptr},      {"1:30:00", 1202, nullptr},
-      {"11-30-00", 1202, nullptr},   {"11.30", 2, nullptr},         {"11.30.00.00", 2, nullptr},
-      {"1a:30:00", 2, nullptr},
+      {"23:30:00", 0, "23:30:00"},   {"23.30.05", 0, "23:30:05"},    {"23,30,05", 0, "23:30:05"},
+      {"11:30:00PM", 0, "23:30:00"}, {"11:30:00AM", 0, "11:30:00"},  {"12:15:00AM", 0, "00:15:00"},
+      {"12:15:00PM", 0, "12:15:00"}, {"01:00:00 pm", 0, "13:00:00"}, {"24:00:00", 2, nullptr},
+      {"23:60:00", 2, nullptr},      {"23:59:60", 2, nullptr},       {"13:00:00PM", 2, nullptr},
+      {"00:10:00AM", 2, nullptr},    {"11:30:00XM", 2, nullptr},     {"11:30:0", 2, nullptr},
+      {"11:30", 2, nullptr},         {"1:30:00", 1202, nullptr},     {"11-30-00", 1202, nullptr},
+      {"11.30", 2, nullptr},         {"11.30.00.00", 2, nullptr},    {"1a:30:00", 2, nullptr},
   };
   for (const auto& c : cases) {
     agentDateTime date = makeDate(2001, 2, 3, 4, 5, 6);
@@ -227,7 +237,7 @@ TEST_F(DateUtil, PrintInEveryFormatAndReadBack) {
     int timeFormat;
     const char* text;
   } cases[] = {
-      {1, 1, "12/31/2001 00:15:09"}, {2, 2, "31-12-2001 00,15,09"}, {3, 3, "2001-12-31 00.15.09"},
+      {1, 1, "12/31/2001 00:15:09"},   {2, 2, "31-12-2001 00,15,09"}, {3, 3, "2001-12-31 00.15.09"},
       {4, 4, "31.12.2001 12:15:09AM"}, {5, 1, "2001.12.31 00:15:09"},
   };
   agentDateTime date = makeDate(2001, 12, 31, 0, 15, 9);

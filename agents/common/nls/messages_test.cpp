@@ -51,7 +51,8 @@ class Messages : public testing::Test {
 
 TEST(MessageFile, IsTheAgentDirectorySqlTheLanguageAndTxt) {
   char path[64], dir[32];
-  optSetAgentDirRtn([](char* bufP, size_t size) { return std::snprintf(bufP, size, "/opt/zarnak"), 0; });
+  optSetAgentDirRtn(
+      [](char* bufP, size_t size) { return std::snprintf(bufP, size, "/opt/zarnak"), 0; });
   EXPECT_EQ(optGetMessageFile("AMENG", path, sizeof(path), dir, sizeof(dir)), 0);
   EXPECT_STREQ(path, "/opt/zarnak/sqlAMENG.txt");
   EXPECT_STREQ(dir, "/opt/zarnak/");
@@ -63,10 +64,10 @@ TEST(MessageFile, IsTheAgentDirectorySqlTheLanguageAndTxt) {
 }
 
 TEST_F(Messages, EveryMessageTheFoundationNamesIsInTheRepository) {
-  const unsigned named[] = {3,   4,   5,   6,   7,   8,   9,    11,   12,   13,   14,   15,   16,
-                            125, 126, 127, 131, 150, 152, 154,  155,  156,  252,  253,  254,  256,
-                            257, 258, 259, 5066, 5091, 5421, 5422, 5423, 5424, 5425, 5426, 5427,
-                            5428, 5429, 5457};
+  const unsigned named[] = {3,    4,    5,    6,    7,    8,    9,    11,   12,   13,   14,
+                            15,   16,   125,  126,  127,  131,  150,  152,  154,  155,  156,
+                            252,  253,  254,  256,  257,  258,  259,  5066, 5091, 5421, 5422,
+                            5423, 5424, 5425, 5426, 5427, 5428, 5429, 5457};
   for (unsigned n : named) EXPECT_NE(nlsFindMsg(n), nullptr) << "message " << n;
 }
 
@@ -76,7 +77,8 @@ TEST_F(Messages, EveryReturnCodeHasAMessageThatTakesAtMostOneText) {
   std::map<unsigned, msgc::Message> messages = catalogue();
   for (int i = 0; i < gAgentRcMessageCount; ++i) {
     unsigned n = static_cast<unsigned>(gAgentRcMessages[i].msgNum);
-    SCOPED_TRACE("code " + std::to_string(gAgentRcMessages[i].rc) + ", message " + std::to_string(n));
+    SCOPED_TRACE("code " + std::to_string(gAgentRcMessages[i].rc) + ", message " +
+                 std::to_string(n));
     ASSERT_TRUE(messages.count(n));
     EXPECT_NE(nlsFindMsg(n), nullptr);
     const std::vector<NlsArgType>& inserts = messages[n].inserts;
@@ -99,12 +101,14 @@ TEST_F(Messages, NumberFormatsFitTheFormattersThatReadThem) {
     char format[64];
     nlsFormatCheck check;
     ASSERT_EQ(nlsGetMsgFormat(n, format, sizeof(format)), 0) << "message " << n;
-    EXPECT_TRUE(nlsCheckFormat(format, nlsNumberMsgArgs(n), &check)) << "message " << n << ": " << format;
+    EXPECT_TRUE(nlsCheckFormat(format, nlsNumberMsgArgs(n), &check))
+        << "message " << n << ": " << format;
   }
   char field[16];
   EXPECT_STREQ(nlsFormatULong(1234567, field, sizeof(field), 0), "1,234,567");
   char size[32];
-  EXPECT_STREQ(nlsFormatByteCount(pkInt64FromU32(3 * 1024 * 1024), 8, size, sizeof(size)), "     3.0 MB");
+  EXPECT_STREQ(nlsFormatByteCount(pkInt64FromU32(3 * 1024 * 1024), 8, size, sizeof(size)),
+               "     3.0 MB");
 }
 
 }  // namespace

@@ -56,7 +56,9 @@ bool parseReordered(const char* textP, size_t length, Reordered* rP) {
     rP->widths[k] = static_cast<uint8_t>(textP[at]);
     at += 2;  // the width count and the value kind; the type comes from the conversion
     rP->formatP[k] = stringAt(textP, length, at);
-    if (rP->formatP[k] == nullptr || rP->widths[k] > 2 || !isSingleConversion(rP->formatP[k], rP->widths[k])) return false;
+    if (rP->formatP[k] == nullptr || rP->widths[k] > 2 ||
+        !isSingleConversion(rP->formatP[k], rP->widths[k]))
+      return false;
   }
   for (unsigned k = 0; k <= rP->n; ++k) {
     rP->pieceP[k] = stringAt(textP, length, at);
@@ -93,17 +95,38 @@ NlsArgType conversionType(const char* formatP) {
 void takeValue(Value* vP, va_list args) {
   switch (vP->type) {
     case NLS_ARG_INT:
-    case NLS_ARG_CHAR: vP->i = va_arg(args, int); break;
-    case NLS_ARG_UINT: vP->u = va_arg(args, unsigned); break;
-    case NLS_ARG_LONG: vP->l = va_arg(args, long); break;
-    case NLS_ARG_ULONG: vP->ul = va_arg(args, unsigned long); break;
-    case NLS_ARG_LLONG: vP->ll = va_arg(args, long long); break;
-    case NLS_ARG_ULLONG: vP->ull = va_arg(args, unsigned long long); break;
-    case NLS_ARG_SIZE: vP->z = va_arg(args, size_t); break;
-    case NLS_ARG_DOUBLE: vP->d = va_arg(args, double); break;
-    case NLS_ARG_STR: vP->s = va_arg(args, const char*); break;
-    case NLS_ARG_PTR: vP->p = va_arg(args, void*); break;
-    case NLS_ARG_NONE: break;
+    case NLS_ARG_CHAR:
+      vP->i = va_arg(args, int);
+      break;
+    case NLS_ARG_UINT:
+      vP->u = va_arg(args, unsigned);
+      break;
+    case NLS_ARG_LONG:
+      vP->l = va_arg(args, long);
+      break;
+    case NLS_ARG_ULONG:
+      vP->ul = va_arg(args, unsigned long);
+      break;
+    case NLS_ARG_LLONG:
+      vP->ll = va_arg(args, long long);
+      break;
+    case NLS_ARG_ULLONG:
+      vP->ull = va_arg(args, unsigned long long);
+      break;
+    case NLS_ARG_SIZE:
+      vP->z = va_arg(args, size_t);
+      break;
+    case NLS_ARG_DOUBLE:
+      vP->d = va_arg(args, double);
+      break;
+    case NLS_ARG_STR:
+      vP->s = va_arg(args, const char*);
+      break;
+    case NLS_ARG_PTR:
+      vP->p = va_arg(args, void*);
+      break;
+    case NLS_ARG_NONE:
+      break;
   }
 }
 
@@ -117,17 +140,28 @@ int formatWith(char* bufP, size_t size, const char* formatP, unsigned widths, co
 int formatValue(char* bufP, size_t size, const char* formatP, unsigned widths, const Value& v) {
   switch (v.type) {
     case NLS_ARG_INT:
-    case NLS_ARG_CHAR: return formatWith(bufP, size, formatP, widths, v.widths, v.i);
-    case NLS_ARG_UINT: return formatWith(bufP, size, formatP, widths, v.widths, v.u);
-    case NLS_ARG_LONG: return formatWith(bufP, size, formatP, widths, v.widths, v.l);
-    case NLS_ARG_ULONG: return formatWith(bufP, size, formatP, widths, v.widths, v.ul);
-    case NLS_ARG_LLONG: return formatWith(bufP, size, formatP, widths, v.widths, v.ll);
-    case NLS_ARG_ULLONG: return formatWith(bufP, size, formatP, widths, v.widths, v.ull);
-    case NLS_ARG_SIZE: return formatWith(bufP, size, formatP, widths, v.widths, v.z);
-    case NLS_ARG_DOUBLE: return formatWith(bufP, size, formatP, widths, v.widths, v.d);
-    case NLS_ARG_STR: return formatWith(bufP, size, formatP, widths, v.widths, v.s);
-    case NLS_ARG_PTR: return formatWith(bufP, size, formatP, widths, v.widths, v.p);
-    case NLS_ARG_NONE: break;
+    case NLS_ARG_CHAR:
+      return formatWith(bufP, size, formatP, widths, v.widths, v.i);
+    case NLS_ARG_UINT:
+      return formatWith(bufP, size, formatP, widths, v.widths, v.u);
+    case NLS_ARG_LONG:
+      return formatWith(bufP, size, formatP, widths, v.widths, v.l);
+    case NLS_ARG_ULONG:
+      return formatWith(bufP, size, formatP, widths, v.widths, v.ul);
+    case NLS_ARG_LLONG:
+      return formatWith(bufP, size, formatP, widths, v.widths, v.ll);
+    case NLS_ARG_ULLONG:
+      return formatWith(bufP, size, formatP, widths, v.widths, v.ull);
+    case NLS_ARG_SIZE:
+      return formatWith(bufP, size, formatP, widths, v.widths, v.z);
+    case NLS_ARG_DOUBLE:
+      return formatWith(bufP, size, formatP, widths, v.widths, v.d);
+    case NLS_ARG_STR:
+      return formatWith(bufP, size, formatP, widths, v.widths, v.s);
+    case NLS_ARG_PTR:
+      return formatWith(bufP, size, formatP, widths, v.widths, v.p);
+    case NLS_ARG_NONE:
+      break;
   }
   return 0;
 }

@@ -17,7 +17,9 @@ std::atomic<optAgentDirRtn> gAgentDirRtn{noAgentDir};
 
 }  // namespace
 
-void optSetAgentDirRtn(optAgentDirRtn rtn) { gAgentDirRtn = rtn ? rtn : noAgentDir; }
+void optSetAgentDirRtn(optAgentDirRtn rtn) {
+  gAgentDirRtn = rtn ? rtn : noAgentDir;
+}
 
 int optGetMessageFile(const char* languageP, char* pathP, size_t pathSize, char* dirP,
                       size_t dirSize) {

@@ -37,7 +37,9 @@ constexpr TypeName kTypeNames[] = {
     {NLS_ARG_PTR, "ptr"},     {NLS_ARG_CHAR, "char"},
 };
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Reads "N$" at p: the number, or 0 (p unchanged) when p does not hold one.
 unsigned readPosition(const char*& p) {

@@ -77,11 +77,11 @@ NlsArgType nlsArgTypeOf(const char* name, size_t len);
 
 // One conversion starting at a '%'.
 struct NlsConversion {
-  size_t length;          // characters from the '%' to the conversion letter, inclusive
-  unsigned position;      // the N of "%N$", 0 when the conversion is not numbered
-  unsigned starWidths;    // "*" width and precision arguments taken before the value (0-2)
-  bool starNumbered;      // a "*" carries its own "N$" (not supported by the agent)
-  NlsArgType type;        // NLS_ARG_NONE for "%%"
+  size_t length;        // characters from the '%' to the conversion letter, inclusive
+  unsigned position;    // the N of "%N$", 0 when the conversion is not numbered
+  unsigned starWidths;  // "*" width and precision arguments taken before the value (0-2)
+  bool starNumbered;    // a "*" carries its own "N$" (not supported by the agent)
+  NlsArgType type;      // NLS_ARG_NONE for "%%"
 };
 
 // Parses the conversion at textP (which points at a '%'). Returns 0 and fills convP, or -1

@@ -13,9 +13,13 @@ namespace {
 
 constexpr char kMissingText[] = "?????";
 
-bool suppressed() { return nlsGlobals()->m_Suppress != 0; }
+bool suppressed() {
+  return nlsGlobals()->m_Suppress != 0;
+}
 
-char* workBuffer() { return nlsGlobals()->m_RepositoryP->m_WorkBuffer; }
+char* workBuffer() {
+  return nlsGlobals()->m_RepositoryP->m_WorkBuffer;
+}
 
 // Looks the message up and formats it. Returns its length without the prefix and the entry, or
 // -1 (and an empty buffer) when it is missing. Runs under the NLS mutex.
@@ -72,7 +76,9 @@ void setMissing(char* bufP, size_t bufSize) {
 
 }  // namespace
 
-int nlvprintf(int msgNum, va_list args) { return printMsg(nullptr, msgNum, args); }
+int nlvprintf(int msgNum, va_list args) {
+  return printMsg(nullptr, msgNum, args);
+}
 
 int nlprintf(int msgNum, ...) {
   va_list args;

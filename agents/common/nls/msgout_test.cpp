@@ -77,7 +77,8 @@ int streamPrintf(FILE* streamP, int msgNum, ...) {
 int listPrintf(bool honoursSuppress, char* bufP, size_t size, int msgNum, ...) {
   va_list args;
   va_start(args, msgNum);
-  int len = honoursSuppress ? nlsvsprintf(bufP, size, msgNum, args) : nlsvprintf(bufP, size, msgNum, args);
+  int len = honoursSuppress ? nlsvsprintf(bufP, size, msgNum, args)
+                            : nlsvprintf(bufP, size, msgNum, args);
   va_end(args);
   return len;
 }
@@ -91,9 +92,12 @@ TEST_F(MsgOut, PrintsToTheSeverityCallbackAndLogsFromWarningsUp) {
   EXPECT_EQ(nlprintf(5), 6);
   EXPECT_EQ(nlprintf(6), 4);
   auto texts = takeCaught();
-  std::vector<std::pair<int, std::string>> want = {
-      {0, "plain"}, {4, "ZUD0002I info x"}, {5, "ZUD0003W warning y"},
-      {6, "ZUD0004E error 42"}, {7, "ZUD0005S severe"}, {3, "ZUD0006K kept"}};
+  std::vector<std::pair<int, std::string>> want = {{0, "plain"},
+                                                   {4, "ZUD0002I info x"},
+                                                   {5, "ZUD0003W warning y"},
+                                                   {6, "ZUD0004E error 42"},
+                                                   {7, "ZUD0005S severe"},
+                                                   {3, "ZUD0006K kept"}};
   EXPECT_EQ(texts, want);
   auto lines = logLines();
   ASSERT_EQ(lines.size(), 3u);

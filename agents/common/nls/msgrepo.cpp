@@ -13,7 +13,9 @@
 
 namespace {
 
-nlsRepository* repository() { return nlsGlobals()->m_RepositoryP; }
+nlsRepository* repository() {
+  return nlsGlobals()->m_RepositoryP;
+}
 
 // Formats one of the fixed internal error texts into the work buffer and reports it.
 template <typename... Args>
@@ -26,7 +28,9 @@ bool readAt(FILE* fileP, long offset, void* bufP, size_t length) {
   return std::fseek(fileP, offset, SEEK_SET) == 0 && std::fread(bufP, 1, length, fileP) == length;
 }
 
-uint16_t getU16LE(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint16_t getU16LE(const unsigned char* p) {
+  return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 
 void closeRepository(nlsRepository* repoP) {
   if (repoP->m_RepositoryP != nullptr) std::fclose(repoP->m_RepositoryP);
@@ -41,11 +45,15 @@ unsigned readIndex(nlsRepository* repoP, unsigned msgNum) {
     return 0;
   }
   if (!readAt(repoP->m_RepositoryP, NLS_BLOCK_SIZE + 2L * (msgNum - 1), word, 2)) {
-    internalError(repoP, "%s0105E ReadIndex: Error trying to read index for message %u from repository '%s'.\n", msgNum, repoP->m_RepositoryPath);
+    internalError(
+        repoP,
+        "%s0105E ReadIndex: Error trying to read index for message %u from repository '%s'.\n",
+        msgNum, repoP->m_RepositoryPath);
     return 0;
   }
   unsigned index = getU16LE(word);
-  if (index == 0) internalError(repoP, "%s0106E ReadIndex: Message index not found for message %u.\n", msgNum);
+  if (index == 0)
+    internalError(repoP, "%s0106E ReadIndex: Message index not found for message %u.\n", msgNum);
   return index;
 }
 
@@ -64,20 +72,37 @@ bool readSegments(nlsRepository* repoP, unsigned msgNum, unsigned index, RawMsg*
   char* textP = repoP->m_WorkBuffer + NLS_PREFIX_LEN;
   const unsigned room = NLS_MSG_MAX - 1 - NLS_PREFIX_LEN;
   if (std::fseek(fileP, static_cast<long>(index - 1) * NLS_BLOCK_SIZE, SEEK_SET) != 0) {
-    return internalError(repoP, "%s0107E ReadMsg: Error trying to read header for message %u from repository '%s'.\n", msgNum, pathP), false;
+    return internalError(repoP,
+                         "%s0107E ReadMsg: Error trying to read header for message %u from "
+                         "repository '%s'.\n",
+                         msgNum, pathP),
+           false;
   }
   for (bool more = true; more;) {
     unsigned char word[2];
     if (std::fread(word, 1, 2, fileP) != 2) {
-      return internalError(repoP, "%s0107E ReadMsg: Error trying to read header for message %u from repository '%s'.\n", msgNum, pathP), false;
+      return internalError(repoP,
+                           "%s0107E ReadMsg: Error trying to read header for message %u from "
+                           "repository '%s'.\n",
+                           msgNum, pathP),
+             false;
     }
     NlsSegmentHeader h = nlsDecodeSegmentHeader(getU16LE(word));
     std::memset(rawP->response, 0, sizeof(rawP->response));
     if (std::fread(rawP->response, 1, h.responseLen, fileP) != h.responseLen) {
-      return internalError(repoP, "%s0119E ReadMsg: Error trying to read response string for message %u from repository '%s'.\n", msgNum, pathP), false;
+      return internalError(repoP,
+                           "%s0119E ReadMsg: Error trying to read response string for message %u "
+                           "from repository '%s'.\n",
+                           msgNum, pathP),
+             false;
     }
-    if (rawP->textLen + h.textLen > room || std::fread(textP + rawP->textLen, 1, h.textLen, fileP) != h.textLen) {
-      return internalError(repoP, "%s0108E ReadMsg: Error trying to read text for message %u from repository '%s'.\n", msgNum, pathP), false;
+    if (rawP->textLen + h.textLen > room ||
+        std::fread(textP + rawP->textLen, 1, h.textLen, fileP) != h.textLen) {
+      return internalError(repoP,
+                           "%s0108E ReadMsg: Error trying to read text for message %u from "
+                           "repository '%s'.\n",
+                           msgNum, pathP),
+             false;
     }
     rawP->textLen += h.textLen;
     rawP->severity = h.severity;
@@ -85,7 +110,11 @@ bool readSegments(nlsRepository* repoP, unsigned msgNum, unsigned index, RawMsg*
   }
   textP[rawP->textLen] = '\0';
   if (!nlsCheckMsgText(textP, rawP->textLen)) {
-    return internalError(repoP, "%s0108E ReadMsg: Error trying to read text for message %u from repository '%s'.\n", msgNum, pathP), false;
+    return internalError(
+               repoP,
+               "%s0108E ReadMsg: Error trying to read text for message %u from repository '%s'.\n",
+               msgNum, pathP),
+           false;
   }
   return true;
 }
@@ -97,9 +126,13 @@ nlsMsgEntry* readMsg(nlsRepository* repoP, unsigned msgNum, unsigned index) {
   if (!readSegments(repoP, msgNum, index, &raw)) return nullptr;
   bool hasPrefix = raw.severity >= NLS_SEVERITY_PREFIX;
   unsigned prefix = hasPrefix ? NLS_PREFIX_LEN : 0;
-  auto* entryP = static_cast<nlsMsgEntry*>(MALLOC(static_cast<uint32_t>(sizeof(nlsMsgEntry) + prefix + raw.textLen + 1)));
+  auto* entryP = static_cast<nlsMsgEntry*>(
+      MALLOC(static_cast<uint32_t>(sizeof(nlsMsgEntry) + prefix + raw.textLen + 1)));
   if (entryP == nullptr) {
-    return internalError(repoP, "%s0109E ReadMsg: Insufficient memory for allocation of message structure.\n"), nullptr;
+    return internalError(
+               repoP,
+               "%s0109E ReadMsg: Insufficient memory for allocation of message structure.\n"),
+           nullptr;
   }
   *entryP = nlsMsgEntry{};
   entryP->m_MsgNum = static_cast<uint16_t>(msgNum);
@@ -110,7 +143,8 @@ nlsMsgEntry* readMsg(nlsRepository* repoP, unsigned msgNum, unsigned index) {
   entryP->m_TextP = reinterpret_cast<char*>(entryP + 1);
   if (hasPrefix) {
     char prefixText[NLS_PREFIX_LEN + 1];
-    std::snprintf(prefixText, sizeof(prefixText), "%s%04u%c ", NLS_MSG_PREFIX, msgNum % 10000, nlsSeverityLetter(raw.severity));
+    std::snprintf(prefixText, sizeof(prefixText), "%s%04u%c ", NLS_MSG_PREFIX, msgNum % 10000,
+                  nlsSeverityLetter(raw.severity));
     std::memcpy(entryP->m_TextP, prefixText, NLS_PREFIX_LEN);
   }
   std::memcpy(entryP->m_TextP + prefix, repoP->m_WorkBuffer + NLS_PREFIX_LEN, raw.textLen + 1);
@@ -205,7 +239,8 @@ int NLInit(const char* languageP, int cacheSize, int quiet, int dateFormat, int 
   nlsRepository* repoP = globP->m_RepositoryP;
   if (repoP == nullptr) TRACE_RETURN(0);
   char agentDir[NLS_PATH_SIZE];
-  optGetMessageFile(languageP, repoP->m_RepositoryPath, sizeof(repoP->m_RepositoryPath), agentDir, sizeof(agentDir));
+  optGetMessageFile(languageP, repoP->m_RepositoryPath, sizeof(repoP->m_RepositoryPath), agentDir,
+                    sizeof(agentDir));
   globP->m_FileConvert = 0;
   globP->m_ConvertOemToAnsi = 1;
   globP->m_ConsoleConvert = 0;
@@ -214,14 +249,19 @@ int NLInit(const char* languageP, int cacheSize, int quiet, int dateFormat, int 
   closeRepository(repoP);
   repoP->m_RepositoryP = std::fopen(repoP->m_RepositoryPath, "rb");
   if (repoP->m_RepositoryP == nullptr) {
-    TRACE_RETURN(openFailure(repoP, quiet, RC_NLS_OPEN_FAILED, "%s0101E NLInit: Unable to open message repository '%s'.\n"));
+    TRACE_RETURN(openFailure(repoP, quiet, RC_NLS_OPEN_FAILED,
+                             "%s0101E NLInit: Unable to open message repository '%s'.\n"));
   }
   unsigned char header[NLS_BLOCK_SIZE];
   if (!readAt(repoP->m_RepositoryP, 0, header, sizeof(header))) {
-    TRACE_RETURN(openFailure(repoP, quiet, RC_NLS_HEADER_READ_FAILED, "%s0103E NLInit: Error trying to read header record from message repository '%s'.\n"));
+    TRACE_RETURN(openFailure(
+        repoP, quiet, RC_NLS_HEADER_READ_FAILED,
+        "%s0103E NLInit: Error trying to read header record from message repository '%s'.\n"));
   }
   if ((getU16LE(header) | static_cast<uint32_t>(getU16LE(header + 2)) << 16) != NLS_CONTROL_WORD) {
-    TRACE_RETURN(openFailure(repoP, quiet, RC_NLS_BAD_CONTROL_WORD, "%s0113E NLInit: Message repository '%s' has an invalid control record.\n"));
+    TRACE_RETURN(
+        openFailure(repoP, quiet, RC_NLS_BAD_CONTROL_WORD,
+                    "%s0113E NLInit: Message repository '%s' has an invalid control record.\n"));
   }
   nlsFuncTable* tableP = globP->m_FuncTableP;
   if (tableP != nullptr && !globP->m_DateFormatFixed) tableP->m_SetDateFormat(tableP, dateFormat);

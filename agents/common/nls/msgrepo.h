@@ -24,22 +24,22 @@ struct nlsMsgEntry {
   nlsMsgEntry* m_PrevP;  // towards the more recently used; the front's is the least recent
   nlsMsgEntry* m_NextP;
   uint16_t m_MsgNum;
-  uint8_t m_Severity;    // 0-7
+  uint8_t m_Severity;  // 0-7
   char m_Response[NLS_RESPONSE_MAX + 1];
-  uint16_t m_TextLen;    // bytes of m_TextP, prefix included; the reordering form holds zeros
+  uint16_t m_TextLen;  // bytes of m_TextP, prefix included; the reordering form holds zeros
   bool m_HasPrefix;
-  char* m_TextP;         // the prefix, then the text, then a terminator; inside this block
+  char* m_TextP;  // the prefix, then the text, then a terminator; inside this block
 };
 
 struct nlsRepository {
   nlsMsgEntry* m_MsgCacheP;  // the most recently used entry of a circular list, or null
   unsigned m_NumCached;
-  unsigned m_MaxCached;      // at least 1
-  FILE* m_RepositoryP;       // null until NLInit succeeds
+  unsigned m_MaxCached;  // at least 1
+  FILE* m_RepositoryP;   // null until NLInit succeeds
   char m_RepositoryPath[NLS_PATH_SIZE];
-  char* m_RepositoryTextP;   // nlsSetRepositoryText's copy
-  char m_WorkBuffer[NLS_MSG_MAX];   // a message is read and formatted here
-  char m_InsertArea[NLS_MSG_MAX];   // the inserts of one reordered message
+  char* m_RepositoryTextP;         // nlsSetRepositoryText's copy
+  char m_WorkBuffer[NLS_MSG_MAX];  // a message is read and formatted here
+  char m_InsertArea[NLS_MSG_MAX];  // the inserts of one reordered message
   char* m_InsertP[NLS_INSERTS_MAX];
 };
 

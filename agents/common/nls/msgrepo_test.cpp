@@ -28,7 +28,8 @@ using nlstest::NlsFixture;
 class MsgRepo : public NlsFixture {
  protected:
   void writeBytes(const std::string& bytes) {
-    std::ofstream(repositoryPath(), std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(repositoryPath(), std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
   // A header block with the control word, then `rest`.
   static std::string withHeader(const std::string& rest) {
@@ -45,7 +46,8 @@ class MsgRepo : public NlsFixture {
     std::vector<unsigned> numbers;
     nlsRepository* repoP = nlsGlobals()->m_RepositoryP;
     const nlsMsgEntry* entryP = repoP->m_MsgCacheP;
-    for (unsigned i = 0; i < repoP->m_NumCached; ++i, entryP = entryP->m_NextP) numbers.push_back(entryP->m_MsgNum);
+    for (unsigned i = 0; i < repoP->m_NumCached; ++i, entryP = entryP->m_NextP)
+      numbers.push_back(entryP->m_MsgNum);
     return numbers;
   }
 };
@@ -106,7 +108,9 @@ struct InitCase {
   const char* text;  // the internal error text, "%s" standing for the path
 };
 
-void PrintTo(const InitCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const InitCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class NlInit : public MsgRepo, public testing::WithParamInterface<InitCase> {};
 
@@ -132,12 +136,15 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, NlInit,
     testing::Values(
         InitCase{"Good", MsgRepoBytes(), 1, 0, nullptr},
-        InitCase{"Missing", "-", 1, 1002, "ZUD0101E NLInit: Unable to open message repository '%s'.\n"},
-        InitCase{"ShortHeader", std::string(10, '\0'), 1, 1003,
-                 "ZUD0103E NLInit: Error trying to read header record from message repository '%s'.\n"},
+        InitCase{"Missing", "-", 1, 1002,
+                 "ZUD0101E NLInit: Unable to open message repository '%s'.\n"},
+        InitCase{
+            "ShortHeader", std::string(10, '\0'), 1, 1003,
+            "ZUD0103E NLInit: Error trying to read header record from message repository '%s'.\n"},
         InitCase{"BadControlWord", std::string(64, 'x'), 1, 1000,
                  "ZUD0113E NLInit: Message repository '%s' has an invalid control record.\n"},
-        InitCase{"BadNumberFormat", MsgRepoBytes(), 7, 1001, "ZUD0112E NLInit: Invalid default number format.\n"}),
+        InitCase{"BadNumberFormat", MsgRepoBytes(), 7, 1001,
+                 "ZUD0112E NLInit: Invalid default number format.\n"}),
     [](const testing::TestParamInfo<InitCase>& info) { return std::string(info.param.name); });
 
 TEST_F(MsgRepo, AMessageLookedUpBeforeNlInitIsMissing) {
@@ -155,7 +162,9 @@ TEST_F(MsgRepo, MissingMessagesReportTheirInternalError) {
   auto texts = takeCaught();
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0].second, "ZUD0106E ReadIndex: Message index not found for message 2.\n");
-  EXPECT_EQ(texts[1].second, "ZUD0105E ReadIndex: Error trying to read index for message 4000 from repository '" + repositoryPath() + "'.\n");
+  EXPECT_EQ(texts[1].second,
+            "ZUD0105E ReadIndex: Error trying to read index for message 4000 from repository '" +
+                repositoryPath() + "'.\n");
 }
 
 struct DamageCase {
@@ -164,7 +173,9 @@ struct DamageCase {
   const char* error;   // the internal error's number and routine
 };
 
-void PrintTo(const DamageCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const DamageCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class DamagedRecord : public MsgRepo, public testing::WithParamInterface<DamageCase> {};
 
@@ -179,7 +190,9 @@ TEST_P(DamagedRecord, CountsAsMissing) {
 }
 
 // Index 3 points at block 3 (byte 128); the block 2 holds the index and padding.
-std::string block3(const std::string& record) { return std::string("\x03\x00", 2) + std::string(62, '\0') + record; }
+std::string block3(const std::string& record) {
+  return std::string("\x03\x00", 2) + std::string(62, '\0') + record;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DamagedRecord,
@@ -192,7 +205,8 @@ INSTANTIATE_TEST_SUITE_P(
         // size limit.
         DamageCase{"EndlessSegments", block3(std::string(8000, '\xFF')), "0108E ReadMsg"},
         // The reordering form with an insert number out of range.
-        DamageCase{"BadOrderList", block3(std::string("\x08\x00\x00\x01\x05\x00\x00%d\x00", 10)), "0108E ReadMsg"}),
+        DamageCase{"BadOrderList", block3(std::string("\x08\x00\x00\x01\x05\x00\x00%d\x00", 10)),
+                   "0108E ReadMsg"}),
     [](const testing::TestParamInfo<DamageCase>& info) { return std::string(info.param.name); });
 
 TEST_F(MsgRepo, NlInitSetsTheFormatsUnlessTheFrontEndFixedThem) {
@@ -205,7 +219,8 @@ TEST_F(MsgRepo, NlInitSetsTheFormatsUnlessTheFrontEndFixedThem) {
   nlsGlobals()->m_DateFormatFixed = 1;
   nlsGlobals()->m_TimeFormatFixed = 1;
   nlsGlobals()->m_NumberFormatFixed = 1;
-  ASSERT_EQ(NLInit(nlstest::kLanguage, 10, 1, 1, 1, 99), 0);  // a fixed number format is not checked
+  ASSERT_EQ(NLInit(nlstest::kLanguage, 10, 1, 1, 1, 99),
+            0);  // a fixed number format is not checked
   EXPECT_STREQ(tableP->m_DateFormat, "%Y-%m-%d");
   EXPECT_STREQ(tableP->m_TimeFormat, "%I:%M:%S%p");
   EXPECT_EQ(tableP->m_ThousandsSeparator, '.');

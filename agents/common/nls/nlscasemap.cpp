@@ -9,7 +9,9 @@ namespace {
 constexpr unsigned kKindMask = 0x03;
 constexpr unsigned kFirstLetterBit = 2;
 
-size_t bytesForLetters(size_t letters) { return (kFirstLetterBit + letters + 7) / 8; }
+size_t bytesForLetters(size_t letters) {
+  return (kFirstLetterBit + letters + 7) / 8;
+}
 
 // Calls visit(position, letterIndex) for each letter of the name; a character of more than one
 // byte is skipped whole.

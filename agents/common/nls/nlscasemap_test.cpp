@@ -20,10 +20,12 @@ TEST(NlsCaseMap, EncodeRecordsTheCaseAndDecodeRestoresIt) {
       {"MASTER", NLS_CASEMAP_UNCHANGED, 1},
       {"1234_#", NLS_CASEMAP_UNCHANGED, 1},
       {"", NLS_CASEMAP_UNCHANGED, 1},
-      {"Master", NLS_CASEMAP_MIXED, 1},         // six letters fill byte 0
-      {"SalesDb", NLS_CASEMAP_MIXED, 2},        // the seventh letter starts byte 1
+      {"Master", NLS_CASEMAP_MIXED, 1},   // six letters fill byte 0
+      {"SalesDb", NLS_CASEMAP_MIXED, 2},  // the seventh letter starts byte 1
       {"My Sales-DB 2001 Archive", NLS_CASEMAP_MIXED, 3},
-      {"Caf\xC3\xA9 Ma\xC3\xB1" "ana", NLS_CASEMAP_MIXED, 2},  // UTF-8 bytes are no letters
+      {"Caf\xC3\xA9 Ma\xC3\xB1"
+       "ana",
+       NLS_CASEMAP_MIXED, 2},  // UTF-8 bytes are no letters
   };
   for (const auto& c : cases) {
     std::string name = c.name;

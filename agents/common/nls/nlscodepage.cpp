@@ -145,8 +145,10 @@ struct CharsetPage {
   uint32_t codePage;
 };
 constexpr CharsetPage kCharsetPages[] = {
-    {"ANSI_X3.4-1968", NLS_CP_US_ASCII}, {"ISO-8859-1", NLS_CP_ISO8859_1},
-    {"IBM437", NLS_CP_PC437},           {"IBM850", NLS_CP_PC850},
+    {"ANSI_X3.4-1968", NLS_CP_US_ASCII},
+    {"ISO-8859-1", NLS_CP_ISO8859_1},
+    {"IBM437", NLS_CP_PC437},
+    {"IBM850", NLS_CP_PC850},
 };
 
 uint32_t codePageOfLocale() {
@@ -161,7 +163,9 @@ uint32_t codePageOfLocale() {
 
 }  // namespace
 
-nlsCodePages* nlsGetCodePages() { return &s_CodePages; }
+nlsCodePages* nlsGetCodePages() {
+  return &s_CodePages;
+}
 
 uint32_t psChooseOemCodePage(uint32_t ansiCodePage, uint32_t oemCodePage) {
   if (oemCodePage == ansiCodePage || oemCodePage == NLS_CP_PC850) {
@@ -226,8 +230,8 @@ void nlsConvertOemToAnsi(char* textP) {
   convertInPlace(s_CodePages.m_OemCodePage, s_CodePages.m_AnsiCodePage, textP);
 }
 
-int nlsCodePageToUcs2(uint32_t codePage, const uint8_t* bytesP, size_t byteCount,
-                      char16_t* outputP, size_t outputSize, size_t* outByteCountP) {
+int nlsCodePageToUcs2(uint32_t codePage, const uint8_t* bytesP, size_t byteCount, char16_t* outputP,
+                      size_t outputSize, size_t* outByteCountP) {
   *outByteCountP = 0;
   const CodePageTable* tableP = tableOf(codePage);
   if (tableP == nullptr) {

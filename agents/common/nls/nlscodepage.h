@@ -62,8 +62,8 @@ void nlsConvertOemToAnsi(char* textP);
 
 // Bytes of a code page to UCS-2: outputSize is in bytes; outByteCount gets 2 per character.
 // 0, or one of the refusals above (nothing further is converted after a refusal).
-int nlsCodePageToUcs2(uint32_t codePage, const uint8_t* bytesP, size_t byteCount,
-                      char16_t* outputP, size_t outputSize, size_t* outByteCountP);
+int nlsCodePageToUcs2(uint32_t codePage, const uint8_t* bytesP, size_t byteCount, char16_t* outputP,
+                      size_t outputSize, size_t* outByteCountP);
 
 // UCS-2 to a code page: ucs2Size is in bytes; the output is zero-terminated and outCharCount
 // counts the characters before the terminator. 0, or one of the refusals above.

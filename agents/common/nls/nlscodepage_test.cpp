@@ -61,8 +61,8 @@ TEST(NlsCodePage, KnownCharactersOfEachPage) {
     uint8_t byte;
     char16_t value;
   } cases[] = {
-      {NLS_CP_PC437, 0xE6, 0x03BC}, {NLS_CP_PC437, 0x82, 0x00E9}, {NLS_CP_PC437, 0xE1, 0x00DF},
-      {NLS_CP_PC850, 0xE6, 0x00B5}, {NLS_CP_PC850, 0x9B, 0x00F8}, {NLS_CP_PC850, 0xFF, 0x00A0},
+      {NLS_CP_PC437, 0xE6, 0x03BC},     {NLS_CP_PC437, 0x82, 0x00E9}, {NLS_CP_PC437, 0xE1, 0x00DF},
+      {NLS_CP_PC850, 0xE6, 0x00B5},     {NLS_CP_PC850, 0x9B, 0x00F8}, {NLS_CP_PC850, 0xFF, 0x00A0},
       {NLS_CP_ISO8859_1, 0xE9, 0x00E9}, {NLS_CP_US_ASCII, 'A', 'A'},
   };
   for (const auto& c : cases) {
@@ -78,15 +78,21 @@ TEST(NlsCodePage, RefusalsFromUcs2) {
     char16_t value;
     int rc;
   } cases[] = {
-      {NLS_CP_ISO8859_1, 0x0085, NLS_CP_NO_MAPPING},  {NLS_CP_ISO8859_1, 0x0100, NLS_CP_NO_MAPPING},
-      {NLS_CP_US_ASCII, 0x00E9, NLS_CP_NO_MAPPING},   {NLS_CP_PC437, 0x00B5, NLS_CP_NO_MAPPING},
-      {NLS_CP_PC850, 0x20AC, NLS_CP_NO_MAPPING},      {NLS_CP_PC850, 0x000A, NLS_CP_NO_MAPPING},
-      {NLS_CP_PC437, 0x007F, NLS_CP_NO_MAPPING},      {NLS_CP_PC437, 0xFFFF, NLS_CP_NO_MAPPING},
-      {1252, 'A', NLS_CP_UNSUPPORTED},                {NLS_CP_UTF8, 'A', NLS_CP_UNSUPPORTED},
+      {NLS_CP_ISO8859_1, 0x0085, NLS_CP_NO_MAPPING},
+      {NLS_CP_ISO8859_1, 0x0100, NLS_CP_NO_MAPPING},
+      {NLS_CP_US_ASCII, 0x00E9, NLS_CP_NO_MAPPING},
+      {NLS_CP_PC437, 0x00B5, NLS_CP_NO_MAPPING},
+      {NLS_CP_PC850, 0x20AC, NLS_CP_NO_MAPPING},
+      {NLS_CP_PC850, 0x000A, NLS_CP_NO_MAPPING},
+      {NLS_CP_PC437, 0x007F, NLS_CP_NO_MAPPING},
+      {NLS_CP_PC437, 0xFFFF, NLS_CP_NO_MAPPING},
+      {1252, 'A', NLS_CP_UNSUPPORTED},
+      {NLS_CP_UTF8, 'A', NLS_CP_UNSUPPORTED},
   };
   for (const auto& c : cases) {
     uint8_t byte;
-    EXPECT_EQ(c.rc, fromUcs2(c.page, c.value, &byte)) << c.page << " U+" << std::hex << int(c.value);
+    EXPECT_EQ(c.rc, fromUcs2(c.page, c.value, &byte))
+        << c.page << " U+" << std::hex << int(c.value);
   }
   int rc;
   toUcs2(1252, 'A', &rc);
@@ -111,8 +117,7 @@ TEST(NlsCodePage, WholeTextsCountAndTerminate) {
   EXPECT_EQ(0x82, text[1]);
 
   // Outputs too small are refused, never overrun.
-  EXPECT_EQ(NLS_CP_OUTPUT_FULL,
-            nlsCodePageToUcs2(NLS_CP_PC437, bytes, 4, ucs2, 6, &byteCount));
+  EXPECT_EQ(NLS_CP_OUTPUT_FULL, nlsCodePageToUcs2(NLS_CP_PC437, bytes, 4, ucs2, 6, &byteCount));
   EXPECT_EQ(6u, byteCount);
   EXPECT_EQ(NLS_CP_OUTPUT_FULL, nlsUcs2ToCodePage(NLS_CP_PC850, ucs2, 6, text, 3, &chars));
   EXPECT_EQ(2u, chars);
@@ -178,7 +183,9 @@ TEST_F(NlsConsoleText, FputsConvertsOnlyWhenItsSwitchIsOn) {
 TEST_F(NlsConsoleText, EqualPagesLeaveTextAsItIs) {
   int32_t on = 1;
   nlsBindConversionFlags(&on, &on);
-  char text[] = "Gr\xC3\xBC\xC3\x9F" "e\n";
+  char text[] =
+      "Gr\xC3\xBC\xC3\x9F"
+      "e\n";
   std::string before = text;
   nlsFputs(text, stderr);
   EXPECT_EQ(before, text);
@@ -224,7 +231,8 @@ TEST_F(NlsConsoleText, CopyTextFileLineByLine) {
   EXPECT_EQ(1, copyNlsTextFile(source.c_str(), dest.c_str()));
   EXPECT_EQ(text, readFile(dest));
   EXPECT_EQ(0, copyNlsTextFile((source + ".missing").c_str(), dest.c_str()));
-  EXPECT_EQ(0, copyNlsTextFile(source.c_str(), ((zkroot::rootDir() / "no/dir/x").string()).c_str()));
+  EXPECT_EQ(0,
+            copyNlsTextFile(source.c_str(), ((zkroot::rootDir() / "no/dir/x").string()).c_str()));
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
 
 namespace {
 
-bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
+bool isDigit(char ch) {
+  return ch >= '0' && ch <= '9';
+}
 
 const char* skipDigits(const char* p) {
   while (isDigit(*p)) ++p;
@@ -69,12 +71,13 @@ bool readConversion(const char** pP, std::string* kindsP, nlsFormatCheck* checkP
 
 template <typename Value>
 int print(char* outP, size_t outSize, const char* formatP, bool hasWidth, int width, Value v) {
-  return hasWidth ? snprintf(outP, outSize, formatP, width, v) : snprintf(outP, outSize, formatP, v);
+  return hasWidth ? snprintf(outP, outSize, formatP, width, v)
+                  : snprintf(outP, outSize, formatP, v);
 }
 
 template <typename Signed, typename Unsigned>
-int printAs(char* outP, size_t outSize, const char* formatP, const nlsFormatCheck& check,
-            int width, int64_t value) {
+int printAs(char* outP, size_t outSize, const char* formatP, const nlsFormatCheck& check, int width,
+            int64_t value) {
   if (check.m_IsSigned) {
     return print(outP, outSize, formatP, check.m_HasWidth, width, static_cast<Signed>(value));
   }

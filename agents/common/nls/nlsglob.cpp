@@ -15,7 +15,9 @@ namespace {
 NlsGlobals gNlsGlobals;
 }
 
-NlsGlobals* nlsGlobals() { return &gNlsGlobals; }
+NlsGlobals* nlsGlobals() {
+  return &gNlsGlobals;
+}
 
 NlsGlobals* nlsSetup(const nlsOutputCallback callbacks[NLS_NUM_SEVERITIES]) {
   TRACE_ENTRY(TRC_NLS, "nlsSetup()");

@@ -22,18 +22,18 @@ typedef void (*nlsOutputCallback)(const char* textP);
 constexpr int NLS_NUM_SEVERITIES = 9;
 
 struct NlsGlobals {
-  int32_t m_Unused[12];              // not read or written by the message services
-  int32_t m_Suppress;                // non-zero: the suppressible outputs produce nothing
-  int32_t m_NumberFormatFixed;       // non-zero: NLInit leaves the separators alone
-  int32_t m_DateFormatFixed;         // non-zero: NLInit does not set the date format
-  int32_t m_TimeFormatFixed;         // non-zero: NLInit does not set the time format
+  int32_t m_Unused[12];         // not read or written by the message services
+  int32_t m_Suppress;           // non-zero: the suppressible outputs produce nothing
+  int32_t m_NumberFormatFixed;  // non-zero: NLInit leaves the separators alone
+  int32_t m_DateFormatFixed;    // non-zero: NLInit does not set the date format
+  int32_t m_TimeFormatFixed;    // non-zero: NLInit does not set the time format
   nlsOutputCallback m_OutputCallbackP[NLS_NUM_SEVERITIES];  // null: standard output
   nlsFuncTable* m_FuncTableP;
-  int32_t m_FileConvert;             // nlsFputs converts text written to files
-  int32_t m_ConvertOemToAnsi;        // message texts are converted when they are read
-  int32_t m_ConsoleConvert;          // nlsFputs converts text written to the console
+  int32_t m_FileConvert;       // nlsFputs converts text written to files
+  int32_t m_ConvertOemToAnsi;  // message texts are converted when they are read
+  int32_t m_ConsoleConvert;    // nlsFputs converts text written to the console
   nlsRepository* m_RepositoryP;
-  psMutex m_NlsMutex;                // guards *m_RepositoryP
+  psMutex m_NlsMutex;  // guards *m_RepositoryP
 };
 
 // Clears the state, fills the string-function table, creates the repository record and the

@@ -127,7 +127,9 @@ const char* nlsNumberMsgArgs(int msgNum) {
   return nullptr;
 }
 
-void nlsSetNumberFormatSource(nlsNumberFormatSource sourceP) { s_FormatSource.store(sourceP); }
+void nlsSetNumberFormatSource(nlsNumberFormatSource sourceP) {
+  s_FormatSource.store(sourceP);
+}
 
 int nlsFormatNumberMsg(int msgNum, char* outP, size_t outSize, int width, int64_t value) {
   char format[kFormatSize];
@@ -251,8 +253,8 @@ char* nlsFormatByteCount(pkInt64 byteCount, int width, char* outputP, size_t out
   uint64_t count = pkInt64ToNative(byteCount);
   int written;
   if (count < kKiB) {
-    written = nlsFormatNumberMsg(NLS_MSG_BYTES, outputP, outputSize, width,
-                                 static_cast<int64_t>(count));
+    written =
+        nlsFormatNumberMsg(NLS_MSG_BYTES, outputP, outputSize, width, static_cast<int64_t>(count));
   } else if (count < kMiB) {
     written = nlsFormatNumberMsgDouble(NLS_MSG_KIB, outputP, outputSize, width,
                                        pkInt64DivToDouble(byteCount, kKiB));

@@ -25,9 +25,8 @@ int testFormatSource(int msgNum, char* formatP, size_t formatSize) {
 class NlsNumber : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_Formats = {{7, "%.1f"},    {8, "%.2f"},      {9, "%.3f"},       {11, "%ld"},
-                 {12, "%lu"},    {13, "%*u B"},    {14, "%*.1f KB"},  {15, "%*.1f MB"},
-                 {16, "%*.2f GB"}};
+    g_Formats = {{7, "%.1f"},   {8, "%.2f"},      {9, "%.3f"},      {11, "%ld"},     {12, "%lu"},
+                 {13, "%*u B"}, {14, "%*.1f KB"}, {15, "%*.1f MB"}, {16, "%*.2f GB"}};
     nlsSetNumberFormatSource(testFormatSource);
     tableP = nlsTestTable();
   }
@@ -45,12 +44,18 @@ struct DigitsCase {
 
 TEST_F(NlsNumber, DigitsAreGroupedAndRightAligned) {
   const DigitsCase cases[] = {
-      {"1234567", 2, 1, "12,345.67"}, {"1234567", 2, 5, "12.345,67"},
-      {"1234567", 2, 3, "12 345,67"}, {"1234567", 0, 6, "1'234'567"},
-      {"5", 2, 1, "0.05"},            {"-5", 2, 1, "-0.05"},
-      {"-1234", 0, 1, "-1,234"},      {"-123456", 0, 1, "-123,456"},
-      {"123", 0, 1, "123"},           {"0", 0, 1, "0"},
-      {"12", 2, 1, "0.12"},           {"123", 2, 1, "1.23"},
+      {"1234567", 2, 1, "12,345.67"},
+      {"1234567", 2, 5, "12.345,67"},
+      {"1234567", 2, 3, "12 345,67"},
+      {"1234567", 0, 6, "1'234'567"},
+      {"5", 2, 1, "0.05"},
+      {"-5", 2, 1, "-0.05"},
+      {"-1234", 0, 1, "-1,234"},
+      {"-123456", 0, 1, "-123,456"},
+      {"123", 0, 1, "123"},
+      {"0", 0, 1, "0"},
+      {"12", 2, 1, "0.12"},
+      {"123", 2, 1, "1.23"},
   };
   for (const DigitsCase& c : cases) {
     nlsSetNumberFormat(tableP, c.numberFormat);
@@ -141,8 +146,8 @@ TEST_F(NlsNumber, SizesKeepFourIntegerDigitsWithTheirUnit) {
   };
   for (const auto& c : cases) {
     char out[32];
-    EXPECT_STREQ(c.shown, nlsFormatSize(pkInt64FromNative(static_cast<int64_t>(c.bytes)), out,
-                                        sizeof out))
+    EXPECT_STREQ(c.shown,
+                 nlsFormatSize(pkInt64FromNative(static_cast<int64_t>(c.bytes)), out, sizeof out))
         << c.bytes;
   }
 }
@@ -152,11 +157,8 @@ TEST_F(NlsNumber, ByteCountsChooseTheirMessageByMagnitude) {
     uint64_t bytes;
     const char* shown;
   } cases[] = {
-      {1023, "  1023 B"},
-      {1024, "   1.0 KB"},
-      {1536 * 1024, "   1.5 MB"},
-      {3ull << 30, "  3.00 GB"},
-      {5ull << 40, "5120.00 GB"},
+      {1023, "  1023 B"},        {1024, "   1.0 KB"},        {1536 * 1024, "   1.5 MB"},
+      {3ull << 30, "  3.00 GB"}, {5ull << 40, "5120.00 GB"},
   };
   for (const auto& c : cases) {
     char out[32];

@@ -9,8 +9,7 @@
 
 namespace {
 
-constexpr const char* kDateFormats[] = {"%m/%d/%Y", "%d-%m-%Y", "%Y-%m-%d", "%d.%m.%Y",
-                                        "%Y.%m.%d"};
+constexpr const char* kDateFormats[] = {"%m/%d/%Y", "%d-%m-%Y", "%Y-%m-%d", "%d.%m.%Y", "%Y.%m.%d"};
 constexpr const char* kTimeFormats[] = {"%H:%M:%S", "%H,%M,%S", "%H.%M.%S", "%I:%M:%S%p"};
 constexpr int kTwelveHourFormat = 4;
 
@@ -19,8 +18,8 @@ struct NumberSeparators {
   char decimal;
 };
 // Index 0 is format 1, the default for every number out of range.
-constexpr NumberSeparators kNumberSeparators[] = {
-    {',', '.'}, {',', ','}, {' ', ','}, {' ', '.'}, {'.', ','}, {'\'', ','}};
+constexpr NumberSeparators kNumberSeparators[] = {{',', '.'}, {',', ','}, {' ', ','},
+                                                  {' ', '.'}, {'.', ','}, {'\'', ','}};
 
 // The single-byte operations and format 1 of every convention.
 constexpr nlsFuncTable singleByteTable() {
@@ -94,7 +93,9 @@ void setFormat(nlsFuncTable* tableP, char* storedP, char* separatorP, const char
 
 }  // namespace
 
-nlsFuncTable* nlsActiveFuncTable() { return &s_FuncTable; }
+nlsFuncTable* nlsActiveFuncTable() {
+  return &s_FuncTable;
+}
 
 nlsFuncTable* nlsGetFuncTable() {
   memset(&s_FuncTable, 0, sizeof s_FuncTable);

@@ -36,45 +36,45 @@ struct nlsFuncTable {
   char m_AmString[NLS_AMPM_SIZE];
   char m_PmString[NLS_AMPM_SIZE];
 
-  size_t (*m_StrLen)(const char* textP);                                // 30
-  size_t (*m_StrByteLen)(const char* textP);                            // 31
-  size_t (*m_StrCharLen)(const char* textP);                            // 32
-  int (*m_StrIsEmpty)(const char* textP);                               // 33
-  char* (*m_StrCat)(char* destP, const char* srcP);                     // 34
-  char* (*m_StrNCat)(char* destP, const char* srcP, size_t count);      // 35
-  char* (*m_StrCpy)(char* destP, const char* srcP);                     // 36
-  char* (*m_StrNCpy)(char* destP, const char* srcP, size_t count);      // 37
-  int (*m_StrCmp)(const char* aP, const char* bP);                      // 38
-  int (*m_StrNCmp)(const char* aP, const char* bP, size_t count);       // 39
-  char* (*m_StrChr)(const char* textP, int ch);                         // 40
-  char* (*m_StrRChr)(const char* textP, int ch);                        // 41
-  size_t (*m_StrSpn)(const char* textP, const char* setP);              // 42
-  size_t (*m_StrCSpn)(const char* textP, const char* setP);             // 43
-  char* (*m_StrPBrk)(const char* textP, const char* setP);              // 44
-  char* (*m_StrStr)(const char* textP, const char* wantedP);            // 45
-  char* (*m_StrTok)(char* textP, const char* delimitersP);              // 46
-  long (*m_StrToL)(const char* textP, char** endPP, int base);          // 47
-  char* (*m_StrDup)(const char* textP);                                 // 48
-  int (*m_StrICmp)(const char* aP, const char* bP);                     // 49
-  char* (*m_StrUpr)(char* textP);                                       // 50
-  char* (*m_StrLwr)(char* textP);                                       // 51
-  char* (*m_CharNext)(const char* posP);                                // 52
-  char* (*m_CharPrev)(const char* startP, const char* posP);            // 53
-  int (*m_CharLen)(const char* posP);                                   // 54
-  int (*m_IsBlank)(const char* posP);                                   // 55
-  int (*m_IsSingleByteStr)(const char* textP);                          // 56
-  int (*m_AlwaysZero)(const char* textP);                               // 57
-  int (*m_AlwaysMinusOne)(const char* textP);                           // 58
-  int (*m_ByteType)(const char* textP, size_t index);                   // 59
-  nlsFormatSetter m_SetDateFormat;                                      // 60
-  nlsFormatSetter m_SetTimeFormat;                                      // 61
-  nlsFormatSetter m_SetNumberFormat;                                    // 62
-  int (*m_IsAlpha)(char ch);                                            // 63
-  int (*m_IsLower)(char ch);                                            // 64
-  int (*m_IsUpper)(char ch);                                            // 65
-  char (*m_ToLower)(char ch);                                           // 66
-  char (*m_ToUpper)(char ch);                                           // 67
-  int (*m_IsAlnum)(char ch);                                            // 68
+  size_t (*m_StrLen)(const char* textP);                            // 30
+  size_t (*m_StrByteLen)(const char* textP);                        // 31
+  size_t (*m_StrCharLen)(const char* textP);                        // 32
+  int (*m_StrIsEmpty)(const char* textP);                           // 33
+  char* (*m_StrCat)(char* destP, const char* srcP);                 // 34
+  char* (*m_StrNCat)(char* destP, const char* srcP, size_t count);  // 35
+  char* (*m_StrCpy)(char* destP, const char* srcP);                 // 36
+  char* (*m_StrNCpy)(char* destP, const char* srcP, size_t count);  // 37
+  int (*m_StrCmp)(const char* aP, const char* bP);                  // 38
+  int (*m_StrNCmp)(const char* aP, const char* bP, size_t count);   // 39
+  char* (*m_StrChr)(const char* textP, int ch);                     // 40
+  char* (*m_StrRChr)(const char* textP, int ch);                    // 41
+  size_t (*m_StrSpn)(const char* textP, const char* setP);          // 42
+  size_t (*m_StrCSpn)(const char* textP, const char* setP);         // 43
+  char* (*m_StrPBrk)(const char* textP, const char* setP);          // 44
+  char* (*m_StrStr)(const char* textP, const char* wantedP);        // 45
+  char* (*m_StrTok)(char* textP, const char* delimitersP);          // 46
+  long (*m_StrToL)(const char* textP, char** endPP, int base);      // 47
+  char* (*m_StrDup)(const char* textP);                             // 48
+  int (*m_StrICmp)(const char* aP, const char* bP);                 // 49
+  char* (*m_StrUpr)(char* textP);                                   // 50
+  char* (*m_StrLwr)(char* textP);                                   // 51
+  char* (*m_CharNext)(const char* posP);                            // 52
+  char* (*m_CharPrev)(const char* startP, const char* posP);        // 53
+  int (*m_CharLen)(const char* posP);                               // 54
+  int (*m_IsBlank)(const char* posP);                               // 55
+  int (*m_IsSingleByteStr)(const char* textP);                      // 56
+  int (*m_AlwaysZero)(const char* textP);                           // 57
+  int (*m_AlwaysMinusOne)(const char* textP);                       // 58
+  int (*m_ByteType)(const char* textP, size_t index);               // 59
+  nlsFormatSetter m_SetDateFormat;                                  // 60
+  nlsFormatSetter m_SetTimeFormat;                                  // 61
+  nlsFormatSetter m_SetNumberFormat;                                // 62
+  int (*m_IsAlpha)(char ch);                                        // 63
+  int (*m_IsLower)(char ch);                                        // 64
+  int (*m_IsUpper)(char ch);                                        // 65
+  char (*m_ToLower)(char ch);                                       // 66
+  char (*m_ToUpper)(char ch);                                       // 67
+  int (*m_IsAlnum)(char ch);                                        // 68
 };
 
 // Clears the one table and returns it.

@@ -32,8 +32,11 @@ TEST(NlsTable, DateFormatsSetTheSeparatorFromTheFormat) {
 }
 
 TEST(NlsTable, TimeFormatsSetSeparatorAndMarkers) {
-  const FormatCase cases[] = {{1, "%H:%M:%S", ':'}, {2, "%H,%M,%S", ','}, {3, "%H.%M.%S", '.'},
-                              {4, "%I:%M:%S%p", ':'}, {0, "%H:%M:%S", ':'}};
+  const FormatCase cases[] = {{1, "%H:%M:%S", ':'},
+                              {2, "%H,%M,%S", ','},
+                              {3, "%H.%M.%S", '.'},
+                              {4, "%I:%M:%S%p", ':'},
+                              {0, "%H:%M:%S", ':'}};
   nlsFuncTable* t = nlsTestTable();
   for (const FormatCase& c : cases) {
     t->m_SetTimeFormat(t, c.number);
@@ -64,7 +67,7 @@ TEST(NlsTable, NumberFormatsSetBothSeparators) {
     int number;
     char thousands;
     char decimal;
-  } cases[] = {{1, ',', '.'}, {2, ',', ','}, {3, ' ', ','}, {4, ' ', '.'},
+  } cases[] = {{1, ',', '.'}, {2, ',', ','},  {3, ' ', ','}, {4, ' ', '.'},
                {5, '.', ','}, {6, '\'', ','}, {0, ',', '.'}, {7, ',', '.'}};
   nlsFuncTable* t = nlsTestTable();
   for (const auto& c : cases) {

@@ -37,7 +37,8 @@ void writeRepository(const std::string& path, const std::string& catalogue) {
   ASSERT_TRUE(msgc::parseCatalogue(in, "test", &messages, &errors)) << errors[0];
   std::string bytes, error;
   ASSERT_TRUE(msgc::buildRepository(messages, &bytes, &error)) << error;
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 void NlsFixture::SetUp() {
@@ -63,7 +64,9 @@ int NlsFixture::initRepository(const std::string& catalogue, int cacheSize) {
   return NLInit(kLanguage, cacheSize, 0, 1, 1, 1);
 }
 
-std::string NlsFixture::repositoryPath() const { return dir() + "sql" + kLanguage + ".txt"; }
+std::string NlsFixture::repositoryPath() const {
+  return dir() + "sql" + kLanguage + ".txt";
+}
 
 std::vector<std::pair<int, std::string>> NlsFixture::takeCaught() {
   std::lock_guard<std::mutex> lock(caught().mutex);

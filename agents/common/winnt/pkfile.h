@@ -20,12 +20,18 @@ int pkOpenAndLockRetry(const char* fileNameP, int openFlags, unsigned attempts,
                        unsigned sleepMilliseconds);
 
 // The C stream calls, with their arguments and results.
-inline FILE* pkFopen(const char* fileNameP, const char* modeP) { return fopen(fileNameP, modeP); }
+inline FILE* pkFopen(const char* fileNameP, const char* modeP) {
+  return fopen(fileNameP, modeP);
+}
 inline size_t pkFread(void* bufferP, size_t size, size_t count, FILE* streamP) {
   return fread(bufferP, size, count, streamP);
 }
 inline size_t pkFwrite(const void* bufferP, size_t size, size_t count, FILE* streamP) {
   return fwrite(bufferP, size, count, streamP);
 }
-inline int pkFclose(FILE* streamP) { return fclose(streamP); }
-inline int pkRemove(const char* fileNameP) { return remove(fileNameP); }
+inline int pkFclose(FILE* streamP) {
+  return fclose(streamP);
+}
+inline int pkRemove(const char* fileNameP) {
+  return remove(fileNameP);
+}

@@ -1,10 +1,9 @@
 #include "pkfile.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <thread>
@@ -25,7 +24,9 @@ TEST_F(PkFile, SizeOfFilesBeyond4GB) {
     const char* name;
     off_t size;
     uint32_t high, low;
-  } cases[] = {{"empty", 0, 0, 0}, {"small", 5, 0, 5}, {"five-gib", 5ll << 30, 1, 1u << 30},
+  } cases[] = {{"empty", 0, 0, 0},
+               {"small", 5, 0, 5},
+               {"five-gib", 5ll << 30, 1, 1u << 30},
                {"three-tib", 3ll << 40, 768, 0}};
   for (const auto& c : cases) {
     std::string name = path(c.name);
@@ -59,8 +60,9 @@ TEST_F(PkFile, SizeTracesItsOutcome) {
   ASSERT_EQ(0, pkFSize(name.c_str(), &size));
   EXPECT_EQ(407, pkFSize(path("missing").c_str(), &size));
   std::vector<std::string> expected = {
-      "Enter pkFSize()", "_stati64( " + name + " ) was successful.", "fileSize64: 5",
-      "Exit pkFSize(), rc = 0", "Enter pkFSize()", "_stati64( " + path("missing") + " ) failed.",
+      "Enter pkFSize()",         "_stati64( " + name + " ) was successful.",
+      "fileSize64: 5",           "Exit pkFSize(), rc = 0",
+      "Enter pkFSize()",         "_stati64( " + path("missing") + " ) failed.",
       "Exit pkFSize(), rc = 407"};
   EXPECT_EQ(expected, trace.texts());
 }

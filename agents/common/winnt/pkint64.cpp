@@ -10,9 +10,13 @@ constexpr int kDecimalDigits = PK_INT64_TEXT_SIZE - 1;
 
 }  // namespace
 
-pkInt64 pkInt64Make(uint32_t high, uint32_t low) { return pkInt64{high, low}; }
+pkInt64 pkInt64Make(uint32_t high, uint32_t low) {
+  return pkInt64{high, low};
+}
 
-pkInt64 pkInt64FromU32(uint32_t value) { return pkInt64{0, value}; }
+pkInt64 pkInt64FromU32(uint32_t value) {
+  return pkInt64{0, value};
+}
 
 pkInt64 pkInt64FromNative(int64_t value) {
   uint64_t bits = static_cast<uint64_t>(value);
@@ -25,7 +29,9 @@ uint64_t pkInt64ToNative(pkInt64 value) {
 
 namespace {
 
-pkInt64 fromU64(uint64_t value) { return pkInt64FromNative(static_cast<int64_t>(value)); }
+pkInt64 fromU64(uint64_t value) {
+  return pkInt64FromNative(static_cast<int64_t>(value));
+}
 
 }  // namespace
 
@@ -86,13 +92,17 @@ pkInt64 pkInt64Add(pkInt64 a, pkInt64 b) {
   return fromU64(pkInt64ToNative(a) + pkInt64ToNative(b));
 }
 
-pkInt64 pkInt64AddU32(pkInt64 a, uint32_t n) { return fromU64(pkInt64ToNative(a) + n); }
+pkInt64 pkInt64AddU32(pkInt64 a, uint32_t n) {
+  return fromU64(pkInt64ToNative(a) + n);
+}
 
 pkInt64 pkInt64Sub(pkInt64 a, pkInt64 b) {
   return fromU64(pkInt64ToNative(a) - pkInt64ToNative(b));
 }
 
-pkInt64 pkInt64SubU32(pkInt64 a, uint32_t n) { return fromU64(pkInt64ToNative(a) - n); }
+pkInt64 pkInt64SubU32(pkInt64 a, uint32_t n) {
+  return fromU64(pkInt64ToNative(a) - n);
+}
 
 pkInt64 pkInt64Mul(pkInt64 a, pkInt64 b, int16_t* overflowP) {
   unsigned __int128 product =

@@ -10,8 +10,12 @@ namespace {
 
 constexpr uint32_t kMax32 = 0xFFFFFFFFu;
 
-pkInt64 n(uint64_t value) { return pkInt64FromNative(static_cast<int64_t>(value)); }
-uint64_t v(pkInt64 value) { return pkInt64ToNative(value); }
+pkInt64 n(uint64_t value) {
+  return pkInt64FromNative(static_cast<int64_t>(value));
+}
+uint64_t v(pkInt64 value) {
+  return pkInt64ToNative(value);
+}
 
 TEST(PkInt64, HighWordComesFirstInMemory) {
   pkInt64 value = pkInt64Make(1, 2);
@@ -62,9 +66,13 @@ TEST(PkInt64, DivideGivesQuotientAndRemainder) {
   const struct {
     uint64_t a, b, quotient, remainder;
   } cases[] = {
-      {10, 0, 0, 0}, {0, 7, 0, 0},           {7, 2, 3, 1},
-      {1ull << 40, 1024, 1ull << 30, 0},     {UINT64_MAX, 10, UINT64_MAX / 10, 5},
-      {(1ull << 63) + 5, 1ull << 63, 1, 5},  {3, 9, 0, 3},
+      {10, 0, 0, 0},
+      {0, 7, 0, 0},
+      {7, 2, 3, 1},
+      {1ull << 40, 1024, 1ull << 30, 0},
+      {UINT64_MAX, 10, UINT64_MAX / 10, 5},
+      {(1ull << 63) + 5, 1ull << 63, 1, 5},
+      {3, 9, 0, 3},
   };
   for (const auto& c : cases) {
     pkInt64 remainder = pkInt64Make(9, 9);
@@ -97,9 +105,9 @@ TEST(PkInt64, ParsingRefusesAnythingButDigitsOfTheRadix) {
     int radix;
     uint64_t value;
   } cases[] = {
-      {"12a", 10, 0},  {"19", 8, 0},  {"17", 8, 15},  {"", 10, 0},
-      {" 12", 10, 0},  {"12 ", 10, 0}, {"-5", 10, 0}, {"+5", 10, 0},
-      {"18446744073709551616", 10, 0},  // one beyond 64 bits
+      {"12a", 10, 0},     {"19", 8, 0},   {"17", 8, 15},
+      {"", 10, 0},        {" 12", 10, 0}, {"12 ", 10, 0},
+      {"-5", 10, 0},      {"+5", 10, 0},  {"18446744073709551616", 10, 0},  // one beyond 64 bits
       {"000042", 10, 42},
   };
   for (const auto& c : cases) {
@@ -123,9 +131,13 @@ TEST(PkInt64, PercentOfLargeValues) {
     uint64_t part, whole;
     uint32_t percent;
   } cases[] = {
-      {5, 0, 100}, {0, 7, 0}, {3 * kGB, 4 * kGB, 75}, {1, 3, 33},
+      {5, 0, 100},
+      {0, 7, 0},
+      {3 * kGB, 4 * kGB, 75},
+      {1, 3, 33},
       {(1ull << 20), (1ull << 20) + 1023, 99},  // exact, not rounded up by dropping low bits
-      {UINT64_MAX / 2, UINT64_MAX, 49}, {UINT64_MAX, UINT64_MAX, 100},
+      {UINT64_MAX / 2, UINT64_MAX, 49},
+      {UINT64_MAX, UINT64_MAX, 100},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.percent, pkInt64Percent(n(c.part), n(c.whole))) << c.part << " of " << c.whole;

@@ -17,8 +17,8 @@ bool localTimeOf(psFileTime fileTime, struct tm* tmP) {
   if (ticks > static_cast<uint64_t>(INT64_MAX)) {
     return false;
   }
-  time_t seconds = static_cast<time_t>(static_cast<int64_t>(ticks / kTicksPerSecond) -
-                                       kSecondsFrom1601To1970);
+  time_t seconds =
+      static_cast<time_t>(static_cast<int64_t>(ticks / kTicksPerSecond) - kSecondsFrom1601To1970);
   return localtime_r(&seconds, tmP) != nullptr && tmP->tm_year + 1900 <= kHighestYear;
 }
 

@@ -33,13 +33,13 @@ long psStrToL(const char* textP, char** endPP, int base);
 // runs out.
 char* psStrDup(const char* textP);
 int psStrICmp(const char* aP, const char* bP);
-char* psStrUpr(char* textP);  // each letter through psCharUpper, in place; returns the text
-char* psStrLwr(char* textP);  // each letter through psCharLower, in place; returns the text
+char* psStrUpr(char* textP);         // each letter through psCharUpper, in place; returns the text
+char* psStrLwr(char* textP);         // each letter through psCharLower, in place; returns the text
 char* psCharNext(const char* posP);  // the same address at the terminator
 char* psCharPrev(const char* startP, const char* posP);  // the position itself at the start
-int psCharLen(const char* posP);                          // 1
-int psIsBlank(const char* posP);                          // isspace of the byte
-int psIsSingleByteStr(const char* textP);                 // 1
+int psCharLen(const char* posP);                         // 1
+int psIsBlank(const char* posP);                         // isspace of the byte
+int psIsSingleByteStr(const char* textP);                // 1
 int psAlwaysZero(const char* textP);
 int psAlwaysMinusOne(const char* textP);
 int psByteType(const char* textP, size_t index);  // 0: single byte
