@@ -85,8 +85,7 @@ int BaseDataClass::getValue(const char* keyP, char* textP, size_t textSize) {
   return 1;
 }
 
-int BaseDataClass::getValue(const char* keyP, char* textP, size_t textSize,
-                            const char* defaultP) {
+int BaseDataClass::getValue(const char* keyP, char* textP, size_t textSize, const char* defaultP) {
   if (keyP == nullptr) return 0;
   const char* valueP = nullptr;
   bool present = findLast(keyP, &valueP) >= 0 && valueP[0] != '\0';

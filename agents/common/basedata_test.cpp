@@ -48,9 +48,9 @@ TEST_F(BaseData, KeywordsMatchWholeWithoutRegardToCaseAndTheLastLineWins) {
     const char* key;
     const char* value;
   } cases[] = {
-      {"BUFFers ", "6"},       {"BUFFERSIze ", "2048"}, {"STRIPes ", " 4"},
-      {"DATEformat ", ""},     {"SQLSERVer ", "   srv"}, {"TIMEformat ", "<absent>"},
-      {"buffers", "6"},        {"LOGFile ", "<absent>"},
+      {"BUFFers ", "6"},   {"BUFFERSIze ", "2048"},  {"STRIPes ", " 4"},
+      {"DATEformat ", ""}, {"SQLSERVer ", "   srv"}, {"TIMEformat ", "<absent>"},
+      {"buffers", "6"},    {"LOGFile ", "<absent>"},
   };
   for (const auto& c : cases) EXPECT_EQ(value(store, c.key), c.value) << c.key;
   int number = 0;
@@ -85,8 +85,8 @@ TEST_F(BaseData, GettersWithDefaultsAndLimits) {
 }
 
 TEST_F(BaseData, SetsReplaceTheLastLineOrAppendAndFlushWritesBack) {
-  std::string path = file("# my settings\nBUFFers 2\nlong " + std::string(2000, 'l') +
-                          "\nBUFFers 3\n");
+  std::string path =
+      file("# my settings\nBUFFers 2\nlong " + std::string(2000, 'l') + "\nBUFFers 3\n");
   BaseDataClass store(path.c_str());
   EXPECT_EQ(store.flush(), RC_OK);  // nothing changed: nothing written
   EXPECT_EQ(store.setValue("BUFFers ", "5"), 1);

@@ -38,9 +38,13 @@ void CTextLine::setText(const char* textP) {
 CTextLineList::CTextLineList()
     : m_pHead(nullptr), m_pTail(nullptr), m_pCursor(nullptr), m_Count(0), m_CursorIndex(-1) {}
 
-CTextLineList::CTextLineList(const char* fileNameP) : CTextLineList() { load(fileNameP); }
+CTextLineList::CTextLineList(const char* fileNameP) : CTextLineList() {
+  load(fileNameP);
+}
 
-CTextLineList::~CTextLineList() { removeAll(); }
+CTextLineList::~CTextLineList() {
+  removeAll();
+}
 
 void CTextLineList::removeAll() {
   while (m_pHead != nullptr) {
@@ -128,7 +132,9 @@ void CTextLineList::insertLine(int32_t n, const char* textP) {
   m_Count++;
 }
 
-void CTextLineList::resetCursor() { setCursor(nullptr, -1); }
+void CTextLineList::resetCursor() {
+  setCursor(nullptr, -1);
+}
 
 void CTextLineList::setCursor(CTextLine* lineP, int32_t n) {
   m_pCursor = lineP;

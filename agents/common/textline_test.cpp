@@ -53,8 +53,8 @@ TEST_F(TextStore, LoadCutsLineEndsAndStoreWritesOneNewLineEach) {
 TEST_F(TextStore, LongLinesLoadAndStoreWhole) {
   std::string logFile = "LOGFile      /" + std::string(1792, 'l');
   std::string huge(100000, 'h');
-  std::string path = file("long.cfg", "BUFFers 4\n" + logFile + "\n" + huge + "\r\n" +
-                                           std::string(489, 'x') + "\n");
+  std::string path = file(
+      "long.cfg", "BUFFers 4\n" + logFile + "\n" + huge + "\r\n" + std::string(489, 'x') + "\n");
   CTextLineList list(path.c_str());
   ASSERT_EQ(list.getCount(), 4);
   EXPECT_EQ(list.getLine(1), logFile);

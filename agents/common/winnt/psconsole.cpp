@@ -140,7 +140,9 @@ void psGetConsoleSize(int* rowsP, int* columnsP) {
   *columnsP = size.ws_col > 0 ? size.ws_col - 1 : 79;
 }
 
-int psStdoutRedirected() { return isatty(STDOUT_FILENO) ? 0 : 1; }
+int psStdoutRedirected() {
+  return isatty(STDOUT_FILENO) ? 0 : 1;
+}
 
 int psReadPassword(char* bufferP, int size) {
   if (size < 1) return 0;
@@ -158,7 +160,9 @@ int psWaitForEnterKey() {
   return 0;
 }
 
-int psClearScreen() { return system("clear"); }
+int psClearScreen() {
+  return system("clear");
+}
 
 void psGetComputerName(char* bufferP, size_t size) {
   if (size == 0) return;

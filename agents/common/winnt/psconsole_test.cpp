@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <pty.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -31,7 +31,9 @@ Edited edit(const std::vector<int>& keys, int size = 64) {
   return result;
 }
 
-std::vector<int> typed(const std::string& text) { return std::vector<int>(text.begin(), text.end()); }
+std::vector<int> typed(const std::string& text) {
+  return std::vector<int>(text.begin(), text.end());
+}
 
 std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -55,9 +57,8 @@ TEST(PsKeyEditor, EveryKeyAndItsEcho) {
       {"delete at the end", typed("ab") + std::vector<int>{DEL}, "ab", "**"},
       {"overwrite", typed("abc") + std::vector<int>{L, L} + typed("X"), "aXc", ""},
       {"insert", typed("abc") + std::vector<int>{L, L, INS} + typed("X"), "aXbc", ""},
-      {"arrows stop at both ends", std::vector<int>{L} + typed("ab") + std::vector<int>{R, L, L, L} +
-                                       typed("Z"),
-       "Zb", ""},
+      {"arrows stop at both ends",
+       std::vector<int>{L} + typed("ab") + std::vector<int>{R, L, L, L} + typed("Z"), "Zb", ""},
       {"other keys ignored", std::vector<int>{1, 27, 128 + 71, 200} + typed("a"), "a", "*"},
   };
   for (const auto& c : cases) {
@@ -69,8 +70,7 @@ TEST(PsKeyEditor, EveryKeyAndItsEcho) {
   }
   // The echo of an edit in the middle redraws the rest and moves back.
   EXPECT_EQ(edit(typed("abc") + std::vector<int>{L, BS}).echo, "***\b\b* \b\b");
-  EXPECT_EQ(edit(typed("abc") + std::vector<int>{L, L, INS} + typed("X")).echo,
-            "***\b\b***\b\b");
+  EXPECT_EQ(edit(typed("abc") + std::vector<int>{L, L, INS} + typed("X")).echo, "***\b\b***\b\b");
 }
 
 TEST(PsKeyEditor, ASixtyFourByteBufferHoldsSixtyThreeCharacters) {
@@ -154,8 +154,8 @@ TEST(PsReadPassword, ReadsPlainLinesWhenInputIsNoTerminal) {
     }
   }
   close(fds[0]);
-  EXPECT_EQ(read, (std::vector<std::string>{"secret", std::string(63, 'p'), "next", "", "rest",
-                                            ""}));
+  EXPECT_EQ(read,
+            (std::vector<std::string>{"secret", std::string(63, 'p'), "next", "", "rest", ""}));
 }
 
 TEST(PsConsole, WaitForEnterKeyTakesOneLine) {

@@ -67,7 +67,9 @@ int psGetAgentDir(char* bufferP, size_t size) {
   return readDirectory(PS_AGENT_NAME, bufferP, size);
 }
 
-int psGetAgentLog(char* bufferP, size_t size) { return psGetAgentDir(bufferP, size); }
+int psGetAgentLog(char* bufferP, size_t size) {
+  return psGetAgentDir(bufferP, size);
+}
 
 int psGetAgentConfig(char* bufferP, size_t size) {
   return agentFile(PS_CONFIG_FILE, bufferP, size);
@@ -77,7 +79,9 @@ int psGetMOXTARAPIDir(char* bufferP, size_t size) {
   return readDirectory(PS_API_NAME, bufferP, size);
 }
 
-int psGetMOXTARAPILog(char* bufferP, size_t size) { return psGetAgentDir(bufferP, size); }
+int psGetMOXTARAPILog(char* bufferP, size_t size) {
+  return psGetAgentDir(bufferP, size);
+}
 
 int psGetMOXTARAPIConfig(char* bufferP, size_t size) {
   return agentFile(PS_API_OPT_FILE, bufferP, size);

@@ -14,7 +14,9 @@
 namespace {
 
 // Errors of a lookup that only say the entry is not there.
-bool meansAbsent(int error) { return error == ENOENT || error == ENOTDIR; }
+bool meansAbsent(int error) {
+  return error == ENOENT || error == ENOTDIR;
+}
 
 // Where the first directory to create begins: after the share ("//server/share/") of a network
 // name, else after the leading '/'s; npos when there is nothing to create.
@@ -66,8 +68,8 @@ int psIsAFile(const char* fileNameP, int* isFileP) {
   struct stat status;
   if (stat(fileNameP, &status) != 0) {
     int error = errno;
-    TRACE_LINE(TRC_FILEOPS, "File ( %s ) does not exist. FindFirstFile() returned %d\n",
-               fileNameP, error);
+    TRACE_LINE(TRC_FILEOPS, "File ( %s ) does not exist. FindFirstFile() returned %d\n", fileNameP,
+               error);
     return meansAbsent(error) ? RC_OK : RC_INTERNAL_ERROR;
   }
   if (S_ISDIR(status.st_mode)) {
@@ -137,4 +139,6 @@ int psSplitPath(const char* pathP, char* driveP, size_t driveSize, char* dirP, s
   return fits ? RC_OK : RC_NAME_TOO_LONG;
 }
 
-char psGetSystemDrive() { return '/'; }
+char psGetSystemDrive() {
+  return '/';
+}

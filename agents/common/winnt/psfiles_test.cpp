@@ -107,8 +107,7 @@ TEST(PsSplitPath, PartsAndTheirBuffers) {
     char drive[3] = "x";
     char dir[64];
     char file[64];
-    EXPECT_EQ(psSplitPath(c.path, drive, sizeof drive, dir, sizeof dir, file, sizeof file),
-              RC_OK);
+    EXPECT_EQ(psSplitPath(c.path, drive, sizeof drive, dir, sizeof dir, file, sizeof file), RC_OK);
     EXPECT_STREQ(drive, "");
     EXPECT_STREQ(dir, c.dir) << c.path;
     EXPECT_STREQ(file, c.file) << c.path;
@@ -116,8 +115,7 @@ TEST(PsSplitPath, PartsAndTheirBuffers) {
   char file[7];
   EXPECT_EQ(psSplitPath("/a/db.bak", nullptr, 0, nullptr, 0, file, sizeof file), RC_OK);
   EXPECT_STREQ(file, "db.bak");
-  EXPECT_EQ(psSplitPath("/a/db1.bak", nullptr, 0, nullptr, 0, file, sizeof file),
-            RC_NAME_TOO_LONG);
+  EXPECT_EQ(psSplitPath("/a/db1.bak", nullptr, 0, nullptr, 0, file, sizeof file), RC_NAME_TOO_LONG);
   EXPECT_STREQ(file, "");
   EXPECT_EQ(psGetSystemDrive(), '/');
 }

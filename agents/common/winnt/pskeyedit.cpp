@@ -10,7 +10,9 @@ void redrawRest(size_t starCount, size_t extra, size_t back, std::string* echoP)
   echoP->append(back, '\b');
 }
 
-bool isPrintable(int key) { return key >= 32 && key < 127; }
+bool isPrintable(int key) {
+  return key >= 32 && key < 127;
+}
 
 }  // namespace
 

@@ -19,19 +19,19 @@
 #include "agtrc.h"
 #include "pkint64.h"
 
-constexpr int RC_DISK_SPACE_FAILED = 401;  // the disk space cannot be determined
-constexpr int RC_CREATE_DIR_FAILED = 403;  // a directory cannot be created
-constexpr int RC_NAME_TOO_LONG = 404;      // a directory or path name is too long
+constexpr int RC_DISK_SPACE_FAILED = 401;   // the disk space cannot be determined
+constexpr int RC_CREATE_DIR_FAILED = 403;   // a directory cannot be created
+constexpr int RC_NAME_TOO_LONG = 404;       // a directory or path name is too long
 constexpr int RC_CONVERSION_FAILED = 2000;  // a text cannot be converted
 
 // Registry locations under HKEY_LOCAL_MACHINE: the base, the agent's subkey word and the
 // interface's; the key paths are "%s%s\\" of base and word.
-extern const char PS_PRODUCT_KEY[];   // "SOFTWARE\Orbenix\Moxtar\CurrentVersion\"
-extern const char PS_AGENT_NAME[];    // "ZARNAKSQL"
-extern const char PS_API_NAME[];      // "Api"
-extern const char PS_PATH_VALUE[];    // "Path"
-extern const char PS_CONFIG_FILE[];   // "zarnaksql.cfg"
-extern const char PS_API_OPT_FILE[];  // "pelk.opt"
+extern const char PS_PRODUCT_KEY[];          // "SOFTWARE\Orbenix\Moxtar\CurrentVersion\"
+extern const char PS_AGENT_NAME[];           // "ZARNAKSQL"
+extern const char PS_API_NAME[];             // "Api"
+extern const char PS_PATH_VALUE[];           // "Path"
+extern const char PS_CONFIG_FILE[];          // "zarnaksql.cfg"
+extern const char PS_API_OPT_FILE[];         // "pelk.opt"
 constexpr size_t PS_MAX_CREATE_PATH = 1024;  // longest directory part psCreateDirectory takes
 
 // Appends a '/' to a directory that does not end with one (an empty text stays empty). 1, or
@@ -107,8 +107,7 @@ void psGetComputerName(char* bufferP, size_t size);
 // itself stays) when memory runs out. Blocks come from MALLOC/REALLOC: give them back with FREE.
 int enlargeWideString(char16_t** stringPP, uint32_t* sizeP, uint32_t count, uint32_t growth);
 // Appends a wide text, enlarging first. 0 or 421.
-int growWideString(char16_t** stringPP, uint32_t* sizeP, const char16_t* sourceP,
-                   uint32_t growth);
+int growWideString(char16_t** stringPP, uint32_t* sizeP, const char16_t* sourceP, uint32_t growth);
 // Appends a narrow (UTF-8) text converted to UTF-16, enlarging by its length first. 0, 421, or
 // 2000 when the text is not valid UTF-8 (the string then keeps its old text).
 int growWideString(char16_t** stringPP, uint32_t* sizeP, const char* sourceP, uint32_t growth);

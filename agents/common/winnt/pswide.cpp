@@ -9,10 +9,14 @@
 
 namespace {
 
-size_t wideLength(const char16_t* textP) { return std::char_traits<char16_t>::length(textP); }
+size_t wideLength(const char16_t* textP) {
+  return std::char_traits<char16_t>::length(textP);
+}
 
 // The next multiple of the growth interval above `bytes`.
-uint64_t nextMultipleAbove(uint64_t bytes, uint32_t growth) { return (bytes / growth + 1) * growth; }
+uint64_t nextMultipleAbove(uint64_t bytes, uint32_t growth) {
+  return (bytes / growth + 1) * growth;
+}
 
 // The code point of the UTF-8 sequence at *posP, moving *posP past it; -1 when the sequence is
 // not valid UTF-8 (a stray or missing continuation byte, an overlong form, a surrogate).
@@ -22,8 +26,8 @@ long nextCodePoint(const unsigned char** posP) {
     unsigned char mask, lead;
     int extra;
     long minimum;
-  } kForms[] = {{0x80, 0x00, 0, 0}, {0xe0, 0xc0, 1, 0x80}, {0xf0, 0xe0, 2, 0x800},
-                {0xf8, 0xf0, 3, 0x10000}};
+  } kForms[] = {
+      {0x80, 0x00, 0, 0}, {0xe0, 0xc0, 1, 0x80}, {0xf0, 0xe0, 2, 0x800}, {0xf8, 0xf0, 3, 0x10000}};
   for (const auto& form : kForms) {
     if ((p[0] & form.mask) != form.lead) continue;
     long code = p[0] & ~form.mask & 0xff;
@@ -88,8 +92,7 @@ int enlargeWideString(char16_t** stringPP, uint32_t* sizeP, uint32_t count, uint
   return RC_OK;
 }
 
-int growWideString(char16_t** stringPP, uint32_t* sizeP, const char16_t* sourceP,
-                   uint32_t growth) {
+int growWideString(char16_t** stringPP, uint32_t* sizeP, const char16_t* sourceP, uint32_t growth) {
   size_t length = wideLength(sourceP);
   int rc = enlargeWideString(stringPP, sizeP, uint32_t(length), growth);
   if (rc != RC_OK || length == 0) return rc;

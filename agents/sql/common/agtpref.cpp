@@ -14,9 +14,13 @@
 namespace {
 
 // The store's key of a keyword: the keyword and one blank.
-std::string keyOf(int id) { return std::string(prefKeyword(id)) + " "; }
+std::string keyOf(int id) {
+  return std::string(prefKeyword(id)) + " ";
+}
 
-bool hasLineBreak(const char* textP) { return strpbrk(textP, "\r\n") != nullptr; }
+bool hasLineBreak(const char* textP) {
+  return strpbrk(textP, "\r\n") != nullptr;
+}
 
 }  // namespace
 
@@ -27,7 +31,9 @@ CPreferences::CPreferences(const char* configFileP)
   }
 }
 
-CPreferences::~CPreferences() { delete m_pBaseData; }
+CPreferences::~CPreferences() {
+  delete m_pBaseData;
+}
 
 int CPreferences::getPreferences(int id, char* valueP, size_t valueSize, optionsInfo* optionsP,
                                  int useDefault) {

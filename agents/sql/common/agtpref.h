@@ -57,8 +57,7 @@ class CPreferences {
 
   // Reads the keyword's value (empty when absent) into valueP and checks it with processPref.
   // 0, 420, or 419 for an unknown id or no store.
-  int getPreferences(int id, char* valueP, size_t valueSize, optionsInfo* optionsP,
-                     int useDefault);
+  int getPreferences(int id, char* valueP, size_t valueSize, optionsInfo* optionsP, int useDefault);
   // Every keyword in id order, stopping at the first failure; then the source server becomes
   // the SQL server in upper case unless the file named one (whose "given" flag is cleared).
   int getAllPreferences(optionsInfo* optionsP, int useDefault);

@@ -132,28 +132,48 @@ TEST_F(Preferences, EveryKeywordAgainstItsLimits) {
     int rc;
     const char* after;
   } cases[] = {
-      {PREF_BUFFERS, "", 0, 0, "3"},          {PREF_BUFFERS, "8", 0, 0, "8"},
-      {PREF_BUFFERS, "12", 1, 0, "3"},        {PREF_BUFFERS, "12", 0, 420, "12"},
-      {PREF_BUFFERS, "1", 0, 420, "1"},       {PREF_BUFFERS, "4x", 0, 420, "4x"},
-      {PREF_BUFFERS, " 4 ", 0, 0, " 4 "},     {PREF_BUFFERS, "99999999999", 0, 420, "99999999999"},
-      {PREF_BUFFERSIZE, "64", 0, 0, "64"},    {PREF_BUFFERSIZE, "8193", 0, 420, "8193"},
-      {PREF_DATEFORMAT, "5", 0, 0, "5"},      {PREF_DATEFORMAT, "0", 1, 0, "1"},
-      {PREF_DIFFESTIMATE, "99", 0, 0, "99"},  {PREF_DIFFESTIMATE, "0", 0, 420, "0"},
-      {PREF_LANGUAGE, "Ameng", 0, 0, "AMENG"}, {PREF_LANGUAGE, "DEU", 0, 420, "DEU"},
-      {PREF_LANGUAGE, "DEU", 1, 0, "AMENG"},  {PREF_LASTPRUNEDATE, "", 0, 0, "00/00/0000 00:00:00"},
+      {PREF_BUFFERS, "", 0, 0, "3"},
+      {PREF_BUFFERS, "8", 0, 0, "8"},
+      {PREF_BUFFERS, "12", 1, 0, "3"},
+      {PREF_BUFFERS, "12", 0, 420, "12"},
+      {PREF_BUFFERS, "1", 0, 420, "1"},
+      {PREF_BUFFERS, "4x", 0, 420, "4x"},
+      {PREF_BUFFERS, " 4 ", 0, 0, " 4 "},
+      {PREF_BUFFERS, "99999999999", 0, 420, "99999999999"},
+      {PREF_BUFFERSIZE, "64", 0, 0, "64"},
+      {PREF_BUFFERSIZE, "8193", 0, 420, "8193"},
+      {PREF_DATEFORMAT, "5", 0, 0, "5"},
+      {PREF_DATEFORMAT, "0", 1, 0, "1"},
+      {PREF_DIFFESTIMATE, "99", 0, 0, "99"},
+      {PREF_DIFFESTIMATE, "0", 0, 420, "0"},
+      {PREF_LANGUAGE, "Ameng", 0, 0, "AMENG"},
+      {PREF_LANGUAGE, "DEU", 0, 420, "DEU"},
+      {PREF_LANGUAGE, "DEU", 1, 0, "AMENG"},
+      {PREF_LASTPRUNEDATE, "", 0, 0, "00/00/0000 00:00:00"},
       {PREF_LASTPRUNEDATE, "02/30/2025", 0, 420, "02/30/2025"},
       {PREF_LASTPRUNEDATE, "02/30/2025", 1, 0, "00/00/0000 00:00:00"},
-      {PREF_LOGPRUNE, "", 0, 0, "60"},        {PREF_LOGPRUNE, "NO", 0, 0, "No"},
-      {PREF_LOGPRUNE, "0", 0, 0, "0"},        {PREF_LOGPRUNE, "9999", 0, 0, "9999"},
-      {PREF_LOGPRUNE, "10000", 0, 420, "10000"}, {PREF_LOGPRUNE, "never", 1, 0, "60"},
-      {PREF_MOUNTWAIT, "y", 0, 0, "Yes"},     {PREF_MOUNTWAIT, "nO", 0, 0, "No"},
-      {PREF_MOUNTWAIT, "maybe", 0, 420, "maybe"}, {PREF_MOUNTWAIT, "", 0, 0, "Yes"},
-      {PREF_NUMBERFORMAT, "6", 0, 0, "6"},    {PREF_NUMBERFORMAT, "7", 0, 420, "7"},
-      {PREF_SQLAUTH, "int", 0, 0, "INTegrated"}, {PREF_SQLAUTH, "SQLUSERID", 0, 0, "SQLuserid"},
-      {PREF_SQLAUTH, "in", 0, 420, "in"},     {PREF_SQLAUTH, "sqluseridx", 1, 0, "INTegrated"},
-      {PREF_SQLBUFFERS, "0", 0, 0, "0"},      {PREF_SQLBUFFERS, "1000", 0, 420, "1000"},
-      {PREF_SQLBUFFERSIZE, "4097", 1, 0, "1024"}, {PREF_STRIPES, "64", 0, 0, "64"},
-      {PREF_STRIPES, "65", 0, 420, "65"},     {PREF_TIMEFORMAT, "4", 0, 0, "4"},
+      {PREF_LOGPRUNE, "", 0, 0, "60"},
+      {PREF_LOGPRUNE, "NO", 0, 0, "No"},
+      {PREF_LOGPRUNE, "0", 0, 0, "0"},
+      {PREF_LOGPRUNE, "9999", 0, 0, "9999"},
+      {PREF_LOGPRUNE, "10000", 0, 420, "10000"},
+      {PREF_LOGPRUNE, "never", 1, 0, "60"},
+      {PREF_MOUNTWAIT, "y", 0, 0, "Yes"},
+      {PREF_MOUNTWAIT, "nO", 0, 0, "No"},
+      {PREF_MOUNTWAIT, "maybe", 0, 420, "maybe"},
+      {PREF_MOUNTWAIT, "", 0, 0, "Yes"},
+      {PREF_NUMBERFORMAT, "6", 0, 0, "6"},
+      {PREF_NUMBERFORMAT, "7", 0, 420, "7"},
+      {PREF_SQLAUTH, "int", 0, 0, "INTegrated"},
+      {PREF_SQLAUTH, "SQLUSERID", 0, 0, "SQLuserid"},
+      {PREF_SQLAUTH, "in", 0, 420, "in"},
+      {PREF_SQLAUTH, "sqluseridx", 1, 0, "INTegrated"},
+      {PREF_SQLBUFFERS, "0", 0, 0, "0"},
+      {PREF_SQLBUFFERS, "1000", 0, 420, "1000"},
+      {PREF_SQLBUFFERSIZE, "4097", 1, 0, "1024"},
+      {PREF_STRIPES, "64", 0, 0, "64"},
+      {PREF_STRIPES, "65", 0, 420, "65"},
+      {PREF_TIMEFORMAT, "4", 0, 0, "4"},
       {PREF_TIMEFORMAT, "5", 0, 420, "5"},
   };
   for (const auto& c : cases) {
@@ -194,9 +214,9 @@ TEST_F(Preferences, ServerNames) {
     char value[PREF_VALUE_SIZE];
     strcpy(value, c.value.c_str());
     optionsInfo options{};
-    EXPECT_EQ(CPreferences::processPref(PREF_SQLSERVER, value, sizeof value, &options,
-                                        c.useDefault),
-              c.rc)
+    EXPECT_EQ(
+        CPreferences::processPref(PREF_SQLSERVER, value, sizeof value, &options, c.useDefault),
+        c.rc)
         << c.value;
     EXPECT_EQ(value, c.after) << c.value;
     if (c.rc == 0) {
@@ -248,8 +268,8 @@ TEST_F(Preferences, LogFileNames) {
 }
 
 TEST_F(Preferences, AnOverlongValueInTheFileIsStillTooLong) {
-  optionsInfo options = startUp("LOGFile /" + std::string(3000, 'l') + "\nSTRIPes " +
-                                std::string(2000, '1') + "\n");
+  optionsInfo options =
+      startUp("LOGFile /" + std::string(3000, 'l') + "\nSTRIPes " + std::string(2000, '1') + "\n");
   EXPECT_EQ(options.logFile, m_Dir + "zarnaksql.log");
   EXPECT_EQ(options.stripes, 1);
 }
@@ -265,8 +285,7 @@ TEST_F(Preferences, SetWritesBackThroughTheSameChecks) {
   EXPECT_EQ(prefs.setPreferences(PREF_STRIPES, "2", &options), RC_OK);
   EXPECT_EQ(prefs.setPreferences(PREF_LOGPRUNE, "n", nullptr), RC_OK);
   EXPECT_EQ(prefs.setPreferences(PREF_STRIPES, "3", &options), RC_OK);
-  EXPECT_EQ(config(),
-            "# kept as it is\nBUFFers      5\nSTRIPes      3\nLOGPrune      No\n");
+  EXPECT_EQ(config(), "# kept as it is\nBUFFers      5\nSTRIPes      3\nLOGPrune      No\n");
   EXPECT_EQ(prefs.setPreferences(PREF_NUM_KEYWORDS, "1", &options), RC_INTERNAL_ERROR);
   EXPECT_EQ(prefs.setPreferences(PREF_BUFFERS, nullptr, &options), RC_PREF_BAD_VALUE);
   EXPECT_EQ(prefs.setPreferences(PREF_SQLSERVER, "a\nBUFFers 8", &options), RC_PREF_BAD_VALUE);
@@ -275,8 +294,7 @@ TEST_F(Preferences, SetWritesBackThroughTheSameChecks) {
   while (longName.size() < 500) longName += "./";
   longName += "agent.log";
   EXPECT_EQ(prefs.setPreferences(PREF_LOGFILE, longName.c_str(), &options), RC_PREF_NOT_STORED);
-  EXPECT_EQ(config(),
-            "# kept as it is\nBUFFers      5\nSTRIPes      3\nLOGPrune      No\n");
+  EXPECT_EQ(config(), "# kept as it is\nBUFFers      5\nSTRIPes      3\nLOGPrune      No\n");
   optionsInfo again = startUp(config());
   EXPECT_EQ(again.numBuffers, 5);
   EXPECT_EQ(again.stripes, 3);

@@ -28,8 +28,8 @@ struct optionsInfo {
   int32_t stripesGiven;
   int32_t logPruneDays;  // -1 while pruning is off
   int32_t logPruneOff;
-  int32_t mountWait;     // 1 wait for data (yes), 0 no
-  int32_t sqlAuth;       // optSqlAuth
+  int32_t mountWait;  // 1 wait for data (yes), 0 no
+  int32_t sqlAuth;    // optSqlAuth
   int32_t sqlAuthGiven;
   char fromSqlServer[OPT_SERVER_NAME_SIZE];  // the source server of a restore
   int32_t fromSqlServerGiven;

@@ -15,9 +15,9 @@
 constexpr int SQL_USERID_SIZE = 128;    // a user id of at most 127 characters
 constexpr int SQL_PASSWORD_SIZE = 129;  // a password of at most 128 characters
 
-extern const char SQL_REG_USERID[];    // "SQL_A"
+extern const char SQL_REG_USERID[];      // "SQL_A"
 extern const char SQL_REG_ENCRYPTION[];  // "SQL_E"
-extern const char SQL_REG_PASSWORD[];  // "SQL_P"
+extern const char SQL_REG_PASSWORD[];    // "SQL_P"
 
 // Builds the login's key path into keyPathP (keyPathSize bytes). 1, or 0 when it does not fit.
 int sqlRegKeyPath(const char* serverP, char* keyPathP, size_t keyPathSize);

@@ -56,7 +56,8 @@ class StoredLogin : public ::testing::Test {
 TEST_F(StoredLogin, ReadsTheServersLoginOrTheDefaultServers) {
   store("PROD\\INST1", "backup", "s3cret");
   store("", "sa", "default pw");
-  EXPECT_EQ(keyOf("PROD\\INST1"), "SOFTWARE\\Orbenix\\Moxtar\\CurrentVersion\\ZARNAKSQL\\PROD\\INST1");
+  EXPECT_EQ(keyOf("PROD\\INST1"),
+            "SOFTWARE\\Orbenix\\Moxtar\\CurrentVersion\\ZARNAKSQL\\PROD\\INST1");
   EXPECT_EQ(keyOf(""), "SOFTWARE\\Orbenix\\Moxtar\\CurrentVersion\\ZARNAKSQL\\DefaultServer");
   EXPECT_EQ(read("PROD\\INST1"), "0 backup/s3cret");
   EXPECT_EQ(read("prod\\inst1"), "0 backup/s3cret");
@@ -93,7 +94,8 @@ TEST_F(StoredLogin, PasswordsUpTo128CharactersAndNoMore) {
   for (const auto& c : cases) {
     std::string password(c.length, 'w');
     store("SRV", "backup", password);
-    std::string expected = std::string(c.result) + " backup/" + (c.result[0] == '0' ? password : "");
+    std::string expected =
+        std::string(c.result) + " backup/" + (c.result[0] == '0' ? password : "");
     EXPECT_EQ(read("SRV"), expected) << c.length;
   }
   store("SRV", std::string(127, 'u').c_str(), "pw");
