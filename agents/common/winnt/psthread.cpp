@@ -4,6 +4,7 @@
 // variable, which lets a creator wait for all or any of several threads.
 #include "psthread.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -200,8 +201,23 @@ int psThreadIdEqual(psThreadId first, psThreadId second) {
   return first == second ? 1 : 0;
 }
 
+namespace {
+
+// The calling thread's kernel id, asked of the kernel once per thread: the trace and every mutex
+// operation need it. A forked child's thread has a new id, so the child forgets the cached one.
+thread_local psThreadId tCurrentId = 0;
+
+void forgetCurrentId() {
+  tCurrentId = 0;
+}
+
+[[maybe_unused]] const int kForgetInChild = pthread_atfork(nullptr, nullptr, forgetCurrentId);
+
+}  // namespace
+
 psThreadId psThreadGetCurrentId() {
-  return static_cast<psThreadId>(gettid());
+  if (tCurrentId == 0) tCurrentId = static_cast<psThreadId>(gettid());
+  return tCurrentId;
 }
 
 int psSleep(uint32_t milliseconds) {

@@ -1,6 +1,7 @@
 #include "psthread.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -275,6 +276,16 @@ TEST(PsThread, IdentifiersAreTheKernelsThreadIds) {
   EXPECT_EQ(psThreadIdEqual(otherId, psThreadGetCurrentId()), 0);
   EXPECT_EQ(psThreadIdEqual(otherId, otherId), 1);
   EXPECT_EQ(psSleep(0), 1);
+}
+
+TEST(PsThread, AForkedChildSeesItsOwnKernelThreadId) {
+  psThreadGetCurrentId();  // cached in the parent
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(psThreadGetCurrentId() == static_cast<psThreadId>(gettid()) ? 0 : 1);
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(PsTrace, OperationsTraceUnderTheirCategoryAndMutexesOnlyWhenAsked) {

@@ -1,0 +1,135 @@
+#include "errormsg.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "trcfile_testutil.h"
+
+namespace {
+
+struct Row {
+  int rc;
+  int msgNum;
+};
+
+// Every row of the table as the user documentation lists it, and codes without a row.
+const Row kRows[] = {
+    {101, 252},
+    {104, 156},
+    {105, 251},
+    {106, 250},
+    {107, 155},
+    {108, 154},
+    {112, 5550},
+    {113, 261},
+    {114, 5551},
+    {401, 216},
+    {402, 151},
+    {403, 206},
+    {404, 207},
+    {405, 208},
+    {406, 201},
+    {407, 205},
+    {408, 200},
+    {409, 202},
+    {410, 5052},
+    {411, 203},
+    {414, 204},
+    {415, 150},
+    {418, 5060},
+    {419, 3},
+    {420, 5053},
+    {421, 5},
+    {422, 267},
+    {423, 258},
+    {426, 5061},
+    {427, 5406},
+    {428, 5407},
+    {501, 300},
+    {502, 301},
+    {503, 5455},
+    {800, 56},
+    {801, 57},
+    {802, 58},
+    {803, 55},
+    {804, 53},
+    {805, 54},
+    {1200, 103},
+    {1201, 100},
+    {1202, 101},
+    {1203, 105},
+    {1204, 102},
+    {1205, 5050},
+    {1206, 5051},
+    {1207, 104},
+    {1208, 106},
+    {1209, 107},
+    {1210, 108},
+    {1211, 109},
+    {1212, 110},
+    {1213, 5065},
+    {1305, 217},
+    {1315, 212},
+    {1316, 210},
+    {1320, 214},
+    {1900, 5424},
+    {1901, 5429},
+    {1902, 5400},
+    {1903, 5427},
+    {1904, 5426},
+    {1905, 5425},
+    {1906, 5403},
+    {1907, 5428},
+    {1908, 5423},
+    {1909, 5552},
+    {1910, 5457},
+    {1911, 5401},
+    {1912, 5402},
+    {1913, 5421},
+    {1914, 5422},
+    {1915, 5405},
+    {1916, 5404},
+    {2000, 5500},
+    {2002, 5501},
+    // No row: success, the buffer ring, the activity log, the repository, unknown codes.
+    {0, 4},
+    {200, 4},
+    {201, 4},
+    {900, 4},
+    {903, 4},
+    {1000, 4},
+    {1004, 4},
+    {999, 4},
+    {2001, 4},
+    {-1, 4},
+};
+
+TEST(AgentRcMessage, EveryCodeMapsToItsMessageAndOthersToMessage4) {
+  for (const Row& row : kRows) EXPECT_EQ(agentRcMessage(row.rc), row.msgNum) << row.rc;
+}
+
+TEST(AgentRcMessage, TheTableHasOneRowPerCode) {
+  std::set<int> codes;
+  for (int i = 0; i < gAgentRcMessageCount; i++) codes.insert(gAgentRcMessages[i].rc);
+  EXPECT_EQ(codes.size(), static_cast<size_t>(gAgentRcMessageCount));
+  EXPECT_EQ(gAgentRcMessageCount, 77);
+}
+
+TEST(AgentRcMessage, TracesTheLookupAndAnUnknownCode) {
+  TraceFileForTest trace({TRC_GENERAL});
+  agentRcMessage(419);
+  agentRcMessage(999);
+  const std::vector<std::string> expected = {
+      "Enter agentRcMessage(),",
+      "  agentRc : 419",
+      "Exit agentRcMessage(), msgNum = 3",
+      "Enter agentRcMessage(),",
+      "  agentRc : 999",
+      "An internal processing error has been detected.",
+      "An unknown agent return code (999) has been detected.",
+      "Exit agentRcMessage(), msgNum = 4"};
+  EXPECT_EQ(trace.texts(), expected);
+}
+
+}  // namespace
