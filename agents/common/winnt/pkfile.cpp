@@ -1,0 +1,67 @@
+#include "pkfile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cinttypes>
+
+#include "agttrc.h"
+#include "psthread.h"
+
+namespace {
+
+constexpr int kStatusFailed = 407;
+constexpr unsigned kOpenAttempts = 300;
+constexpr unsigned kOpenSleepMs = 100;
+
+// One attempt: open, then the exclusive lock that stands in for denying other openers.
+int openLocked(const char* fileNameP, int openFlags) {
+  int fd = open(fileNameP, openFlags | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  if (fd < 0) {
+    return -1;
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+int pkFSize(const char* fileNameP, pkInt64* sizeP) {
+  TRACE_ENTRY(TRC_FILEOPS, "pkFSize()");
+  struct stat status;
+  if (stat(fileNameP, &status) != 0) {
+    TRACE_LINE(TRC_FILEOPS, "_stati64( %s ) failed.\n", fileNameP);
+    TRACE_RETURN(kStatusFailed);
+  }
+  *sizeP = pkInt64FromNative(status.st_size);
+  TRACE_LINE(TRC_FILEOPS, "_stati64( %s ) was successful.\n", fileNameP);
+  TRACE_LINE(TRC_FILEOPS, "fileSize64: %" PRId64 "\n", static_cast<int64_t>(status.st_size));
+  TRACE_RETURN(0);
+}
+
+int pkOpenAndLock(const char* fileNameP, int openFlags) {
+  return pkOpenAndLockRetry(fileNameP, openFlags, kOpenAttempts, kOpenSleepMs);
+}
+
+int pkOpenAndLockRetry(const char* fileNameP, int openFlags, unsigned attempts,
+                       unsigned sleepMilliseconds) {
+  static const char kName[] = "pkOpenAndLock()";
+  TRACE_LINE(TRC_GENERAL, "%s: uRetries = %u, uSleepTime = %u\n", kName, attempts,
+             sleepMilliseconds);
+  for (unsigned attempt = 0; attempt < attempts; ++attempt) {
+    int fd = openLocked(fileNameP, openFlags);
+    TRACE_LINE(TRC_GENERAL, "%s: sopen(%s) rc=(%d)\n", kName, fileNameP, fd);
+    if (fd >= 0) {
+      return fd;
+    }
+    TRACE_LINE(TRC_GENERAL, "%s: File (%s) did not open, sleeping %u milliseconds...\n", kName,
+               fileNameP, sleepMilliseconds);
+    psSleep(sleepMilliseconds);
+  }
+  return -1;
+}
