@@ -5,7 +5,7 @@
 
 #include "agtrc.h"
 #include "agttrc.h"
-#include "pelkdirs.h"
+#include "psutil.h"
 #include "pelktext.h"
 #include "psmutexhold.h"
 
@@ -83,9 +83,9 @@ int DPelkApi::Init(DPelkApiStatus* statusP, int* errorKindP) {
   PelkEnvSetUp env;
   std::memset(&env, 0, sizeof env);
   env.stVersion = PELK_ENVSETUP_VERSION;
-  int rc = pelkGetApiDir(env.pelkiDir, sizeof env.pelkiDir);
+  int rc = psGetMOXTARAPIDir(env.pelkiDir, sizeof env.pelkiDir);
   if (rc == RC_OK) {
-    rc = pelkGetApiLogDir(env.pelkiLog, sizeof env.pelkiLog);
+    rc = psGetMOXTARAPILog(env.pelkiLog, sizeof env.pelkiLog);
   }
   if (rc != RC_OK) {
     setErrorKind(errorKindP, ERROR_KIND_AGENT);
@@ -98,7 +98,8 @@ int DPelkApi::Init(DPelkApiStatus* statusP, int* errorKindP) {
       TRACE_RETURN(PELK_RC_NAME_TOO_LONG);
     }
   } else {
-    pelkGetApiConfig(env.pelkiConfig, sizeof env.pelkiConfig);  // used whatever it returns
+    // The path is used whatever the registry said: a bare name then.
+    psGetMOXTARAPIConfig(env.pelkiConfig, sizeof env.pelkiConfig);
   }
   dropTrailingSeparator(env.pelkiDir);
   dropTrailingSeparator(env.pelkiLog);

@@ -15,6 +15,7 @@
 
 #include "agttrc.h"
 #include "pelkapi_testutil.h"
+#include "psutil.h"
 #include "registry.h"
 #include "trcfile_testutil.h"
 
@@ -99,8 +100,7 @@ TEST_F(SetUpOfTheInterface, RunsOncePerProcessWithTheDirectoriesOfTheRegistry) {
 
 TEST_F(SetUpOfTheInterface, MissingInterfaceDirectoryIsTheAgentsFailure) {
   PeekApiDL& api = loaded();
-  ASSERT_EQ(regDeleteKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Orbenix\\Moxtar\\CurrentVersion\\Api\\"),
-            0);
+  ASSERT_EQ(regDeleteKey(HKEY_LOCAL_MACHINE, directoryKey(PS_API_NAME).c_str()), 0);
   int errorKind = 0;
   EXPECT_EQ(api.Init(&m_Status, &errorKind), RC_REG_OPEN_FAILED);
   EXPECT_EQ(errorKind, 1);

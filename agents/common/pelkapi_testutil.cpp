@@ -8,14 +8,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "psutil.h"
 #include "registry.h"
 
 extern char** environ;
 
 namespace {
 
-constexpr char kAgentKey[] = "SOFTWARE\\Orbenix\\Moxtar\\CurrentVersion\\ZARNAKSQL\\";
-constexpr char kApiKey[] = "SOFTWARE\\Orbenix\\Moxtar\\CurrentVersion\\Api\\";
 
 int runProgram(std::vector<std::string> words) {
   std::vector<char*> argv;
@@ -28,10 +27,10 @@ int runProgram(std::vector<std::string> words) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-void putKeyValue(const char* keyP, const std::string& value) {
+void putKeyValue(const std::string& keyPath, const std::string& value) {
   HKEY key = nullptr;
-  ASSERT_EQ(createOrOpenReg(HKEY_LOCAL_MACHINE, keyP, &key), 0);
-  ASSERT_EQ(putSzValue(HKEY_LOCAL_MACHINE, keyP, "Path", value.c_str()), 0);
+  ASSERT_EQ(createOrOpenReg(HKEY_LOCAL_MACHINE, keyPath.c_str(), &key), 0);
+  ASSERT_EQ(putSzValue(HKEY_LOCAL_MACHINE, keyPath.c_str(), PS_PATH_VALUE, value.c_str()), 0);
 }
 
 // The step clock's counter, in milliseconds (frequency 1000 counts a second).
@@ -72,7 +71,7 @@ std::string pelkBoundLibraryPath() {
 
 void StorageFixture::SetUp() {
   std::filesystem::create_directories(agentDir());
-  putKeyValue(kAgentKey, agentDir());
+  putKeyValue(directoryKey(PS_AGENT_NAME), agentDir());
   setInterfaceDir(HUBLOR_LIBRARY_DIR);
   sim({"node", "add", "NODE1", "secret"});
   writeOptionFile("");
@@ -103,11 +102,15 @@ void StorageFixture::sim(const std::vector<std::string>& words) {
 }
 
 void StorageFixture::setInterfaceDir(const std::string& dir) {
-  putKeyValue(kApiKey, dir);
+  putKeyValue(directoryKey(PS_API_NAME), dir);
 }
 
 void StorageFixture::writeOptionFile(const std::string& text) {
   std::ofstream(optionFilePath(), std::ios::trunc) << "NODENAME NODE1\n" << text;
+}
+
+std::string StorageFixture::directoryKey(const char* wordP) {
+  return std::string(PS_PRODUCT_KEY) + wordP + "\\";
 }
 
 std::string StorageFixture::agentDir() const { return (m_Root.path() / "agent").string() + "/"; }

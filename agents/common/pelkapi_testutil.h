@@ -51,6 +51,8 @@ class StorageFixture : public testing::Test {
   void setInterfaceDir(const std::string& dir);
   // Replaces the default option file's text (NODENAME NODE1 at the start).
   void writeOptionFile(const std::string& text);
+  // The registry key of the agent's (PS_AGENT_NAME) or the interface's (PS_API_NAME) directory.
+  static std::string directoryKey(const char* wordP);
   std::string agentDir() const;  // ends with "/"
   std::string optionFilePath() const { return agentDir() + "pelk.opt"; }
 

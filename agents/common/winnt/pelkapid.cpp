@@ -8,7 +8,7 @@
 
 #include "agtrc.h"
 #include "agttrc.h"
-#include "pelkdirs.h"
+#include "psutil.h"
 
 void* DPelkApi::m_ModuleP = nullptr;
 
@@ -82,7 +82,7 @@ int DPelkApiDL::Cleanup() {
 void* DPelkApiDL::loadMoxtarDll() {
   TRACE_ENTRY(TRC_API, "DPelkApiDL::loadMoxtarDll");
   char path[LIBRARY_PATH_SIZE] = "";
-  if (pelkGetApiDir(path, sizeof path - sizeof PELK_LIBRARY_NAME) != 0) {
+  if (psGetMOXTARAPIDir(path, sizeof path - sizeof PELK_LIBRARY_NAME) != 0) {
     TRACE_LINE(TRC_API, "The interface directory is not known\n");
     path[0] = '\0';
   }
