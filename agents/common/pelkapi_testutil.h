@@ -2,7 +2,7 @@
 // directory and the interface directory (the folder of the stand-in's libhublorapi.so), a node
 // NODE1 with password "secret" on the stand-in's server, the default option file pelk.opt in the
 // agent directory, and a loader object the tests may look into. TearDown ends the set-up and
-// unloads the library, so every test starts with nothing loaded.
+// releases the library, so every test starts with every slot unbound.
 #pragma once
 
 #include <gtest/gtest.h>

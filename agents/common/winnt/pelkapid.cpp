@@ -16,8 +16,11 @@ namespace {
 
 constexpr size_t LIBRARY_PATH_SIZE = 1024 + sizeof PELK_LIBRARY_NAME;
 
+// The library stays mapped after its handle is closed (RTLD_NODELETE): the client library keeps
+// process-wide objects that live until the process ends, and unmapping them would strand them.
+// Closing still releases the handle, and every slot is unbound, so nothing is reachable.
 void* openLibrary(const char* pathP) {
-  void* moduleP = dlopen(pathP, RTLD_NOW | RTLD_LOCAL);
+  void* moduleP = dlopen(pathP, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   if (moduleP == nullptr) {
     const char* whyP = dlerror();
     TRACE_LINE(TRC_API, "dlopen( %s ) failed: %s\n", pathP, whyP != nullptr ? whyP : "");

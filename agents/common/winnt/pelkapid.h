@@ -1,7 +1,8 @@
 // The storage-manager interface wrapper that the agent programs create: DPelkApi with the
 // loading. Setup loads libhublorapi.so at run time, from the interface directory first, then
 // through the library search path, and binds all 34 entry points by name, or none; Cleanup
-// unloads it and unbinds every slot. Each front end creates one object, keeps it in
+// releases it and unbinds every slot. (The library stays mapped until the process ends: its
+// process-wide objects live that long. A later load by the bare name then finds that copy.) Each front end creates one object, keeps it in
 // gPelkApiObjP, calls Setup before anything else and Cleanup at the end.
 //
 // Threads: Setup and Cleanup run while no other thread uses the interface.
@@ -21,7 +22,7 @@ class DPelkApiDL : public DPelkApi {
   // 0 (also when already loaded: nothing is bound anew) or 104 (the library or one of its entry
   // points is missing; nothing stays loaded).
   int Setup() override;
-  // Unloads the library when loaded and unbinds every slot; returns 0.
+  // Releases the library when loaded and unbinds every slot; returns 0.
   int Cleanup() override;
 
   // The module handle of the library, or null when it cannot be loaded.
