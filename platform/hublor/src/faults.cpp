@@ -143,8 +143,12 @@ void Faults::watchFile(const std::filesystem::path& file) {
   m_file.clear();
 }
 
-void Faults::reloadFileIfChanged() {
+void Faults::reloadFileIfChanged(std::string_view call) {
   if (m_watched.empty()) return;
+  auto looked = std::chrono::steady_clock::now();
+  bool dataCall = call == "pelkSendData" || call == "pelkGetData";
+  if (dataCall && looked - m_lastLook < std::chrono::milliseconds(100)) return;
+  m_lastLook = looked;
   struct stat now {};
   bool exists = ::stat(m_watched.c_str(), &now) == 0;
   if (exists == m_watchedExists &&
@@ -165,7 +169,7 @@ void Faults::reloadFileIfChanged() {
 
 FaultAction Faults::check(std::string_view call, std::string_view node) {
   std::lock_guard lock(m_mutex);
-  reloadFileIfChanged();
+  reloadFileIfChanged(call);
   FaultAction action;
   for (auto* rules : {&m_api, &m_options, &m_file}) {
     for (FaultRule& rule : *rules) {

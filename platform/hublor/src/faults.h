@@ -1,12 +1,14 @@
 // Fault injection: rules that make chosen entry points answer chosen codes, abort the open
 // transaction, wait, or lose an object's data. The syntax is described in hublorctl.h.
 // Rules come from three sources: hublorCtlArmFault, FAULT lines of the client option file and
-// the store's fault file (written by hublorsim, re-read whenever it changes). The n-th call is
-// counted per rule and process from the moment the rule was loaded.
+// the store's fault file (written by hublorsim, re-read whenever it changes; the data calls,
+// made once per buffer, look at it at most every 100 ms). The n-th call is counted per rule and
+// process from the moment the rule was loaded.
 #pragma once
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
@@ -54,12 +56,13 @@ class Faults {
   FaultAction check(std::string_view call, std::string_view node);
 
  private:
-  void reloadFileIfChanged();  // m_mutex held
+  void reloadFileIfChanged(std::string_view call);  // m_mutex held
   std::mutex m_mutex;          // guards every field below
   std::vector<FaultRule> m_api, m_options, m_file;
   std::filesystem::path m_watched;
   struct stat m_watchedStat {};
   bool m_watchedExists = false;
+  std::chrono::steady_clock::time_point m_lastLook{};
 };
 
 }  // namespace hublor

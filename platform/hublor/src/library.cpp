@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 #include "catalog.h"
 #include "records.h"
@@ -16,17 +15,6 @@ bool older(const pelkApiVersion& a, const pelkApiVersion& b) {
   if (a.version != b.version) return a.version < b.version;
   if (a.release != b.release) return a.release < b.release;
   return a.level < b.level;
-}
-
-std::optional<std::string> readKeptPassword(const Store& store, const std::string& node) {
-  std::ifstream in(store.clientPasswordFile(node));
-  std::string password;
-  if (!in || !std::getline(in, password) || password.empty()) return std::nullopt;
-  return password;
-}
-
-void keepPassword(const Store& store, const std::string& node, const std::string& password) {
-  std::ofstream(store.clientPasswordFile(node), std::ios::trunc) << password;
 }
 
 }  // namespace
@@ -120,11 +108,11 @@ int Library::openSession(uint32_t& handle, const ClientOptions& options,
                                                                    : options.store);
   std::unique_ptr<Catalog> catalog = store->connect();
   bool generate = options.passwordAccess == PELK_PASSWD_GENERATE;
-  if (!password && generate) password = readKeptPassword(*store, node);
+  if (!password && generate) password = store->keptPassword(node);
   auto known = findNode(*catalog, node);
   if (!known) return PELK_RC_NODE_UNKNOWN;
   if (!password || *password != known->password) return PELK_RC_BAD_PASSWORD;
-  if (generate) keepPassword(*store, node, *password);
+  if (generate) store->keepPassword(node, *password);
   std::lock_guard lock(m_mutex);
   if (!m_setUp) return PELK_RC_NOT_SET_UP;
   handle = m_nextHandle++;

@@ -4,8 +4,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 #include "clock.h"
 #include "wildcard.h"
@@ -73,7 +74,7 @@ int Session::changePassword(const char* oldPassword, const char* newPassword) {
   setPassword(*m_catalog, m_node, *fresh);
   m_passwordOnly = false;
   if (m_options.passwordAccess == PELK_PASSWD_GENERATE) {
-    std::ofstream(m_store->clientPasswordFile(m_node), std::ios::trunc) << *fresh;
+    m_store->keepPassword(m_node, *fresh);
   }
   return PELK_RC_OK;
 }

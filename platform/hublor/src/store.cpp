@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <random>
 #include <unordered_set>
@@ -124,8 +125,21 @@ fs::path Store::newStagingPath() {
   return m_staging / (std::to_string(++m_nextStaged) + ".part");
 }
 
-fs::path Store::clientPasswordFile(const std::string& node) const {
-  return m_dir / "client" / (node + ".pwd");
+std::optional<std::string> Store::keptPassword(const std::string& node) const {
+  std::ifstream in(m_dir / "client" / (node + ".pwd"));
+  std::string password;
+  if (!in || !std::getline(in, password) || password.empty()) return std::nullopt;
+  return password;
+}
+
+void Store::keepPassword(const std::string& node, const std::string& password) const {
+  fs::path file = m_dir / "client" / (node + ".pwd");
+  int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) throw StoreError("cannot write " + file.string());
+  bool written = ::write(fd, password.data(), password.size()) ==
+                 static_cast<ssize_t>(password.size());
+  ::close(fd);
+  if (!written) throw StoreError("cannot write " + file.string());
 }
 
 StagedFile::StagedFile(fs::path path) : m_path(std::move(path)) {

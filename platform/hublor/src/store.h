@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "catalog.h"
@@ -35,7 +36,10 @@ class Store {
   std::filesystem::path dataPath(int64_t id) const;
   std::filesystem::path newStagingPath();
   std::filesystem::path faultFile() const { return m_dir / "faults"; }
-  std::filesystem::path clientPasswordFile(const std::string& node) const;
+  // The password the client keeps for a node (PASSWORDACCESS GENERATE), readable by its owner
+  // only.
+  std::optional<std::string> keptPassword(const std::string& node) const;
+  void keepPassword(const std::string& node, const std::string& password) const;
 
  private:
   explicit Store(std::filesystem::path dir);

@@ -25,8 +25,8 @@ TEST_F(ObjectTest, FilespacesRegisterOnceAndCarryTheirDates) {
   ASSERT_EQ(all.size(), 2u);
   EXPECT_STREQ(all[0].fsName, "SRV\\data\\0001");  // ordered by name
   EXPECT_STREQ(all[1].fsType, "API:SqlData");       // the server's form of the type
-  EXPECT_EQ(all[1].fsAttr.fsInfo[0], 'Z');
-  EXPECT_EQ(all[1].backStartDate.year, 0);
+  EXPECT_EQ(+all[1].fsAttr.fsInfo[0], 'Z');
+  EXPECT_EQ(+all[1].backStartDate.year, 0);
   EXPECT_EQ(queryFs(h, "SRV\\meta\\????", &rc).size(), 1u);
   EXPECT_TRUE(queryFs(h, "OTHER*", &rc).empty());
   EXPECT_EQ(rc, PELK_RC_NO_MATCH);
@@ -46,7 +46,7 @@ TEST_F(ObjectTest, FilespacesRegisterOnceAndCarryTheirDates) {
   ASSERT_EQ(meta.size(), 1u);
   int startMinute = meta[0].backStartDate.minute, endMinute = meta[0].backCompleteDate.minute;
   EXPECT_EQ((endMinute - startMinute + 60) % 60, 1);
-  EXPECT_EQ(meta[0].backCompleteDate.second, meta[0].backStartDate.second);
+  EXPECT_EQ(+meta[0].backCompleteDate.second, +meta[0].backStartDate.second);
 }
 
 // Data comes back exactly; the call that delivers the last byte answers "finished", even when
@@ -87,15 +87,15 @@ TEST_F(ObjectTest, NewVersionInactivatesThePreviousOne) {
   ASSERT_EQ(sendObject(h, name, "second"), PELK_RC_OK);
   auto all = query(h, name, PELK_ANYMATCH);
   ASSERT_EQ(all.size(), 2u);
-  EXPECT_EQ(all[0].objState, PELK_INACTIVE);
-  EXPECT_EQ(all[1].objState, PELK_ACTIVE);
+  EXPECT_EQ(+all[0].objState, PELK_INACTIVE);
+  EXPECT_EQ(+all[1].objState, PELK_ACTIVE);
   EXPECT_GT(id64(all[1].objId), id64(all[0].objId));
-  EXPECT_GT(all[0].objId.hi, 0u);  // ids use both words
-  EXPECT_GT(all[1].restoreOrderExt.lo_lo, all[0].restoreOrderExt.lo_lo);
-  EXPECT_EQ(all[0].objInfolen, 168);
+  EXPECT_GT(+all[0].objId.hi, 0u);  // ids use both words
+  EXPECT_GT(+all[1].restoreOrderExt.lo_lo, +all[0].restoreOrderExt.lo_lo);
+  EXPECT_EQ(+all[0].objInfolen, 168);
   EXPECT_EQ(std::string(all[0].objInfo, 168), info);
-  EXPECT_EQ(all[0].expDate.minute, all[1].insDate.minute);
-  EXPECT_EQ(all[1].expDate.year, 0);
+  EXPECT_EQ(+all[0].expDate.minute, +all[1].insDate.minute);
+  EXPECT_EQ(+all[1].expDate.year, 0);
   EXPECT_EQ(id64(all[1].objSize), 6u);
   EXPECT_STREQ(all[1].mcName, "STANDARD");
   EXPECT_EQ(query(h, name, PELK_INACTIVE).size(), 1u);
@@ -128,7 +128,7 @@ TEST_F(ObjectTest, BindingFollowsTheRules) {
     key.stVersion = PELK_MCBINDKEY_VERSION;
     EXPECT_EQ(a().pelkBindMC(h, &name, PELK_SEND_BACKUP, &key), c.rc) << c.hl << c.ll;
     EXPECT_STREQ(key.mcName, c.mc);
-    EXPECT_EQ(key.backup_cg_exists, c.cg);
+    EXPECT_EQ(+key.backup_cg_exists, c.cg);
     EXPECT_STREQ(key.backup_copy_dest, c.dest);
   }
   uint16_t reason = 0;

@@ -103,8 +103,8 @@ TEST_F(QueryTest, QueryLoopAnswersAndRefusals) {
   qryRespBackupData resp{};
   blk = DataBlk{PELK_DATABLK_VERSION, sizeof resp, 0, reinterpret_cast<char*>(&resp)};
   EXPECT_EQ(a().pelkGetNextQObj(h, &blk), PELK_RC_MORE_DATA);
-  EXPECT_EQ(blk.numBytes, sizeof resp);
-  EXPECT_EQ(resp.stVersion, PELK_QRYRESPBACKUP_VERSION);
+  EXPECT_EQ(+blk.numBytes, sizeof resp);
+  EXPECT_EQ(+resp.stVersion, PELK_QRYRESPBACKUP_VERSION);
   EXPECT_EQ(a().pelkGetNextQObj(h, &blk), PELK_RC_FINISHED);
   EXPECT_EQ(a().pelkGetNextQObj(h, &blk), PELK_RC_FINISHED);
   EXPECT_EQ(a().pelkEndQuery(h), PELK_RC_OK);

@@ -58,14 +58,14 @@ TEST_F(SessionTest, SessionInfoDescribesNodeAndServer) {
   EXPECT_EQ(a().pelkQuerySessInfo(h, &info), PELK_RC_BAD_VERSION);
   info.stVersion = PELK_SESSINFO_VERSION;
   ASSERT_EQ(a().pelkQuerySessInfo(h, &info), PELK_RC_OK);
-  EXPECT_EQ(info.stVersion, PELK_SESSINFO_VERSION);
+  EXPECT_EQ(+info.stVersion, PELK_SESSINFO_VERSION);
   EXPECT_STREQ(info.id, "NODE1");
-  EXPECT_EQ(info.maxObjPerTxn, 17);
-  EXPECT_EQ(info.backDel, PELK_DELETE_NOT_ALLOWED);
-  EXPECT_EQ(info.hldelim, '\\');
+  EXPECT_EQ(+info.maxObjPerTxn, 17);
+  EXPECT_EQ(+info.backDel, PELK_DELETE_NOT_ALLOWED);
+  EXPECT_EQ(+info.hldelim, '\\');
   EXPECT_STREQ(info.moxtarServerName, "HUBLOR1");
   EXPECT_STREQ(info.dfltMCName, "STANDARD");
-  EXPECT_EQ(info.compression, PELK_COMPRESSION_OFF);
+  EXPECT_EQ(+info.compression, PELK_COMPRESSION_OFF);
   EXPECT_STREQ(info.confFile, optionFile().c_str());
   static_assert(sizeof(pelkSessInfo) == 1725);
   static_assert(sizeof(qryRespBackupData) == 2727);
@@ -86,6 +86,11 @@ TEST_F(SessionTest, ExpiredPasswordAllowsOnlyAChange) {
   uint32_t again = 0;
   EXPECT_EQ(logon(again, "NODE1", "secret"), PELK_RC_BAD_PASSWORD);
   EXPECT_EQ(logon(again, "NODE1", "fresh"), PELK_RC_OK);
+  sim({"node", "add", "NODE2", "pw2", "--expired", "--no-delete", "--max-txn", "3"});
+  EXPECT_EQ(logon(again, "NODE2", "pw2"), PELK_RC_PASSWORD_EXPIRED);
+  EXPECT_NE(runSim({"node", "list"}).output.find("NODE2                yes      no      3"),
+            std::string::npos);
+  EXPECT_NE(runSim({"node", "add", "NODE2", "pw"}).status, 0);  // exists
 }
 
 TEST_F(SessionTest, ClientKeptPasswordIsUsedWhenNoneIsGiven) {
@@ -108,12 +113,12 @@ TEST_F(SessionTest, ClientKeptPasswordIsUsedWhenNoneIsGiven) {
 TEST_F(SessionTest, ReportedVersionIsConfigurableAndChecked) {
   pelkApiVersion version{};
   a().pelkQueryApiVersion(&version);
-  EXPECT_GE(version.version * 10000 + version.release * 100 + version.level, 30702);
+  EXPECT_GE(+version.version * 10000 + version.release * 100 + version.level, 30702);
   a().hublorCtlSetApiVersion(3, 7, 1);
   a().pelkQueryApiVersion(&version);
-  EXPECT_EQ(version.version, 3);
-  EXPECT_EQ(version.release, 7);
-  EXPECT_EQ(version.level, 1);
+  EXPECT_EQ(+version.version, 3);
+  EXPECT_EQ(+version.release, 7);
+  EXPECT_EQ(+version.level, 1);
   uint32_t h = 0;
   EXPECT_EQ(logon(h), PELK_RC_DOWNLEVEL_API);  // built for 3.7.2
   a().hublorCtlSetApiVersion(3, 7, 2);

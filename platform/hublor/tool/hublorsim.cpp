@@ -123,11 +123,11 @@ NodeChange nodeChange(const Flags& flags) {
 
 void nodeCommand(Context& ctx, const Args& args) {
   std::string verb = args.size() > 1 ? args[1] : "";
-  Flags flags = parseFlags(args, 2, {"no-delete"});
+  Flags flags = parseFlags(args, 2, verb == "add" ? std::vector<std::string>{"no-delete", "expired"}
+                                                  : std::vector<std::string>{});
   if (verb == "add") {
     need(flags, 2, "node add NAME PASSWORD [...]");
     NodeChange change = nodeChange(flags);
-    if (flags.has("expired")) change.expired = true;
     addNode(*ctx.catalog, flags.positional[0], flags.positional[1], change);
   } else if (verb == "set") {
     need(flags, 1, "node set NAME [...]");
@@ -260,7 +260,10 @@ void faultCommand(Context& ctx, const Args& args) {
 
 void loseCommand(Context& ctx, const Args& args) {
   if (args.size() != 2) throw AdminError("lose ID");
-  loseObject(*ctx.store, *ctx.catalog, std::stoll(args[1]));
+  char* end = nullptr;
+  long long id = std::strtoll(args[1].c_str(), &end, 10);
+  if (args[1].empty() || *end != '\0') throw AdminError("not an object id: " + args[1]);
+  loseObject(*ctx.store, *ctx.catalog, id);
 }
 
 const std::map<std::string, std::function<void(Context&, const Args&)>> kCommands = {
