@@ -32,6 +32,14 @@ void cancelEcho(const char* textP) {
 
 }  // namespace
 
+int countOf(const std::string& text, const std::string& wanted) {
+  int count = 0;
+  for (size_t at = text.find(wanted); at != std::string::npos; at = text.find(wanted, at + 1)) {
+    count++;
+  }
+  return count;
+}
+
 pelkObjName objNameOf(const std::string& fs, const std::string& hl, const std::string& ll) {
   pelkObjName name;
   std::memset(&name, 0, sizeof name);

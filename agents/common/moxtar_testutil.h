@@ -28,6 +28,9 @@ class MoxtarFixture : public StorageFixture {
   char m_ErrorText[MOXTAR_ERROR_TEXT_SIZE] = "";
 };
 
+// How often wanted occurs in text.
+int countOf(const std::string& text, const std::string& wanted);
+
 pelkObjName objNameOf(const std::string& fs, const std::string& hl, const std::string& ll);
 
 // While alive, sets *cancelP when the trace reports the end of the given interface call for the

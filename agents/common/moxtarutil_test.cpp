@@ -17,14 +17,6 @@ namespace {
 
 constexpr char kFs[] = "SRV1\\data\\0001";
 
-int countOf(const std::string& text, const std::string& wanted) {
-  int count = 0;
-  for (size_t at = text.find(wanted); at != std::string::npos; at = text.find(wanted, at + 1)) {
-    count++;
-  }
-  return count;
-}
-
 pelkFSAttr agentAttr() {
   pelkFSAttr attr;
   buildFsAttr(attr.fsInfo);
