@@ -74,7 +74,12 @@ void MoxtarFixture::TearDown() {
   NLTerm();
   nlsCleanup();
   optSetAgentDirRtn(nullptr);
-  StorageFixture::TearDown();
+  // The library stays loaded for the rest of the process, as in the agent programs: the
+  // stand-in keeps its process-wide state for as long as it is loaded.
+  m_Api->Term(&m_Status);
+  m_Api.reset();
+  gPelkApiObjP = nullptr;
+  DPelkApi::SetSetupData(nullptr);
 }
 
 void MoxtarFixture::addFilespace(const std::string& fs, const char* typeP) {

@@ -46,8 +46,8 @@ TEST_F(Requests, AnOwnSessionIsOpenedForTheDetailsAndClosedAfterwards) {
   DPelkQueryServerEri request(&m_Logon, &info, &version);
   EXPECT_EQ(request.ProcessRequest(), 0u);
   EXPECT_STREQ(info.id, "NODE1");
-  EXPECT_GT(info.maxObjPerTxn, 0);
-  EXPECT_GE(version.version, 3);
+  EXPECT_GT(static_cast<int>(info.maxObjPerTxn), 0);
+  EXPECT_GE(static_cast<int>(version.version), 3);
   EXPECT_EQ(countOf(trace.text(), "Enter dpelkInit"), 1);
   EXPECT_EQ(countOf(trace.text(), "Enter dpelkTerminate"), 1);
 }
