@@ -63,6 +63,14 @@ typedef uint8_t pelkBool_t;
 #define PELK_RC_MORE_DATA 2200            /* one more answer or data block follows */
 #define PELK_RC_CHECK_REASON 2302         /* the transaction was aborted: see the reason */
 
+/* A transaction the server cuts short. Once a call inside a transaction answers
+ * PELK_RC_WILL_ABORT (157), the transaction is doomed: the call did nothing, every later object
+ * call in it (pelkSendObj, pelkSendData, pelkRenameObj, pelkDeleteObj) answers 157 and does
+ * nothing, and pelkEndTxn, whatever the vote, applies nothing of the transaction and answers
+ * PELK_RC_CHECK_REASON (2302) with the server's reason, never PELK_RS_ABORT_BY_CLIENT; the
+ * session is then outside any transaction. A pelkBeginTxn that answers 157 opens none. So a
+ * transaction in which 157 was answered has never committed. */
+
 /* End-of-transaction reasons share the code space; these are the server's own. */
 #define PELK_RS_ABORT_SYSTEM_ERROR 1      /* the server ended the transaction */
 #define PELK_RS_ABORT_BY_CLIENT 3         /* the client voted abort */

@@ -101,6 +101,26 @@ TEST_F(TxnTest, ServerAbortRollsBackWithItsReason) {
   EXPECT_TRUE(query(h, objName(kFs, "*", "*")).empty());
 }
 
+// After a 157 every object call answers 157, and even an abort vote gets the server's reason.
+TEST_F(TxnTest, ADoomedTransactionRefusesEveryObjectCallAndNeverCommits) {
+  pelkObjName kept = objName(kFs, "\\kept", "\\full");
+  ASSERT_EQ(sendObject(h, kept, "k"), PELK_RC_OK);
+  qryRespBackupData stored = only(kept);
+  uint64_t id = id64(stored.objId);
+  ASSERT_EQ(a().hublorCtlArmFault("pelkDeleteObj nth=1 abort=PELK_RC_STORE_ERROR"), PELK_RC_OK);
+  ASSERT_EQ(a().pelkBeginTxn(h), PELK_RC_OK);
+  EXPECT_EQ(deleteById(id), PELK_RC_WILL_ABORT);
+  EXPECT_EQ(deleteByName(kept, stored.copyGroup), PELK_RC_WILL_ABORT);
+  EXPECT_EQ(rename(kept, "\\other", "\\full", false), PELK_RC_WILL_ABORT);
+  EXPECT_EQ(sendInTxn(h, objName(kFs, "\\new", "\\full"), "n"), PELK_RC_WILL_ABORT);
+  uint16_t reason = 0;
+  EXPECT_EQ(endTxn(h, PELK_VOTE_ABORT, &reason), PELK_RC_CHECK_REASON);
+  EXPECT_EQ(reason, PELK_RC_STORE_ERROR);
+  EXPECT_EQ(endTxn(h, PELK_VOTE_COMMIT), PELK_RC_BAD_SEQUENCE);  // no transaction is open
+  EXPECT_EQ(id64(only(kept).objId), id);
+  EXPECT_TRUE(query(h, objName(kFs, "\\new", "*")).empty());
+}
+
 TEST_F(TxnTest, ChosenCodesDelaysAndCounts) {
   ASSERT_EQ(a().hublorCtlArmFault("pelkBeginTxn nth=2 code=157"), PELK_RC_OK);
   ASSERT_EQ(a().hublorCtlArmFault("pelkQuerySessInfo node=other code=2015"), PELK_RC_OK);
