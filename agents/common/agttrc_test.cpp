@@ -133,6 +133,24 @@ TEST(TraceFile, AFileThatCannotBeOpenedGives406AndTracingStaysAsItWas) {
   EXPECT_EQ(gEchoed[1], "still echoed\n");
 }
 
+TEST(TraceFile, ANameLongerThanItsBufferIsCut) {
+  char dirPattern[] = "/tmp/zktracedirXXXXXX";
+  ASSERT_NE(mkdtemp(dirPattern), nullptr);
+  std::string dir = dirPattern;
+  std::string kept = dir + "/" + std::string(TRC_FILE_NAME_SIZE - 2 - dir.size(), 'k');
+  ASSERT_EQ(kept.size(), static_cast<size_t>(TRC_FILE_NAME_SIZE - 1));
+  std::string name = kept + std::string(40, 'x');
+  EchoHookForTest hook(nullptr);
+  gTrace.setFlag(TRC_GENERAL, 1);
+  ASSERT_EQ(gTrace.open(name.c_str()), 0);
+  TRACE_LINE(TRC_GENERAL, "into the cut name\n");
+  gTrace.close();
+  std::ifstream in(kept);
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(content.find("):into the cut name\n"), std::string::npos);
+  std::filesystem::remove_all(dir);
+}
+
 TEST(TraceFile, ATraceClosedCanBeOpenedAgain) {
   TraceFileForTest trace({TRC_GENERAL});
   gTrace.close();

@@ -16,17 +16,20 @@ struct psEventObj {
 
 namespace {
 
-const PsOpTexts kInitTexts = {"psEventInit()", nullptr, "Event created: %" PRIxPTR "\n",
-                              "CreateEvent() failed, rc = %d\n"};
-const PsOpTexts kDestroyTexts = {"psEventDestroy()", nullptr, "Event destroyed: %" PRIxPTR "\n",
+const PsOpTexts kInitTexts = {PS_FAULT_EVENT_INIT, "psEventInit()", nullptr,
+                              "Event created: %" PRIxPTR "\n", "CreateEvent() failed, rc = %d\n"};
+const PsOpTexts kDestroyTexts = {PS_FAULT_EVENT_DESTROY, "psEventDestroy()", nullptr,
+                                 "Event destroyed: %" PRIxPTR "\n",
                                  "CloseHandle() failed, event = %" PRIxPTR ", rc = %d\n"};
-const PsOpTexts kResetTexts = {"psEventReset()", "Resetting event signal: %" PRIxPTR "\n",
+const PsOpTexts kResetTexts = {PS_FAULT_EVENT_RESET, "psEventReset()",
+                               "Resetting event signal: %" PRIxPTR "\n",
                                "Event reset: %" PRIxPTR "\n", "ResetEvent() failed, rc = %d\n"};
-const PsOpTexts kSignalTexts = {"psEventSignal()", "Setting event signal: %" PRIxPTR "\n",
+const PsOpTexts kSignalTexts = {PS_FAULT_EVENT_SIGNAL, "psEventSignal()",
+                                "Setting event signal: %" PRIxPTR "\n",
                                 "Event signal set: %" PRIxPTR "\n", "SetEvent() failed, rc = %d\n"};
-const PsOpTexts kWaitTexts = {"psEventWait()", "Waiting for event signal: %" PRIxPTR "\n",
-                              "Event signal received: %" PRIxPTR "\n",
-                              "WaitForSingleObject() failed, rc = %d\n"};
+const PsOpTexts kWaitTexts = {
+    PS_FAULT_EVENT_WAIT, "psEventWait()", "Waiting for event signal: %" PRIxPTR "\n",
+    "Event signal received: %" PRIxPTR "\n", "WaitForSingleObject() failed, rc = %d\n"};
 
 bool eventTraceOn() {
   return gTrace.isOn(TRC_EVENT);
@@ -65,21 +68,21 @@ int waitEvent(psEvent event) {
 }  // namespace
 
 int psEventInit(psEvent* eventP) {
-  return psTracedCreate(eventTraceOn(), kInitTexts, eventP, createEvent);
+  return psTracedCreate(eventTraceOn(), true, kInitTexts, eventP, createEvent);
 }
 
 int psEventDestroy(psEvent* eventP) {
-  return psTracedClose(eventTraceOn(), kDestroyTexts, eventP, destroyEvent);
+  return psTracedClose(eventTraceOn(), true, kDestroyTexts, eventP, destroyEvent);
 }
 
 int psEventReset(psEvent event) {
-  return psTracedCall(eventTraceOn(), kResetTexts, event, resetEvent);
+  return psTracedCall(eventTraceOn(), true, kResetTexts, event, resetEvent);
 }
 
 int psEventSignal(psEvent event) {
-  return psTracedCall(eventTraceOn(), kSignalTexts, event, signalEvent);
+  return psTracedCall(eventTraceOn(), true, kSignalTexts, event, signalEvent);
 }
 
 int psEventWait(psEvent event) {
-  return psTracedCall(eventTraceOn(), kWaitTexts, event, waitEvent);
+  return psTracedCall(eventTraceOn(), true, kWaitTexts, event, waitEvent);
 }

@@ -19,15 +19,16 @@ struct psMutexObj {
 
 namespace {
 
-const PsOpTexts kInitTexts = {"psMutexInit()", nullptr, "Mutex created: %" PRIxPTR "\n",
-                              "CreateMutex() failed, rc = %d\n"};
-const PsOpTexts kLockTexts = {"psMutexLock()", "Waiting for mutex: %" PRIxPTR "\n",
-                              "Mutex locked: %" PRIxPTR "\n",
+const PsOpTexts kInitTexts = {PS_FAULT_MUTEX_INIT, "psMutexInit()", nullptr,
+                              "Mutex created: %" PRIxPTR "\n", "CreateMutex() failed, rc = %d\n"};
+const PsOpTexts kLockTexts = {PS_FAULT_MUTEX_LOCK, "psMutexLock()",
+                              "Waiting for mutex: %" PRIxPTR "\n", "Mutex locked: %" PRIxPTR "\n",
                               "WaitForSingleObject() failed, rc = %d\n"};
-const PsOpTexts kUnlockTexts = {"psMutexUnlock()", "Releasing mutex: %" PRIxPTR "\n",
-                                "Mutex unlocked: %" PRIxPTR "\n",
+const PsOpTexts kUnlockTexts = {PS_FAULT_MUTEX_UNLOCK, "psMutexUnlock()",
+                                "Releasing mutex: %" PRIxPTR "\n", "Mutex unlocked: %" PRIxPTR "\n",
                                 "ReleaseMutex() failed, rc = %d\n"};
-const PsOpTexts kDestroyTexts = {"psMutexDestroy()", nullptr, "Mutex destroyed: %" PRIxPTR "\n",
+const PsOpTexts kDestroyTexts = {PS_FAULT_MUTEX_DESTROY, "psMutexDestroy()", nullptr,
+                                 "Mutex destroyed: %" PRIxPTR "\n",
                                  "CloseHandle() failed, mutex = %" PRIxPTR ", rc = %d\n"};
 
 bool mutexTraceOn(int trace) {
@@ -83,17 +84,17 @@ int destroyMutex(psMutex mutex) {
 }  // namespace
 
 int psMutexInit(psMutex* mutexP, int trace) {
-  return psTracedCreate(mutexTraceOn(trace), kInitTexts, mutexP, createMutex);
+  return psTracedCreate(mutexTraceOn(trace), trace != 0, kInitTexts, mutexP, createMutex);
 }
 
 int psMutexLock(psMutex mutex, int trace) {
-  return psTracedCall(mutexTraceOn(trace), kLockTexts, mutex, lockMutex);
+  return psTracedCall(mutexTraceOn(trace), trace != 0, kLockTexts, mutex, lockMutex);
 }
 
 int psMutexUnlock(psMutex mutex, int trace) {
-  return psTracedCall(mutexTraceOn(trace), kUnlockTexts, mutex, unlockMutex);
+  return psTracedCall(mutexTraceOn(trace), trace != 0, kUnlockTexts, mutex, unlockMutex);
 }
 
 int psMutexDestroy(psMutex* mutexP, int trace) {
-  return psTracedClose(mutexTraceOn(trace), kDestroyTexts, mutexP, destroyMutex);
+  return psTracedClose(mutexTraceOn(trace), trace != 0, kDestroyTexts, mutexP, destroyMutex);
 }

@@ -106,7 +106,22 @@ int startThread(psThreadObj* objP, psThreadStartRtn startRtn, void* argP) {
   return 0;
 }
 
-const PsOpTexts kReleaseTexts = {"psThreadRelease()", nullptr, "Thread destroyed: %" PRIxPTR "\n",
+// A started thread in *objPP, or an error number and no thread.
+int newThread(psThreadObj** objPP, psThreadStartRtn startRtn, void* argP) {
+  if (startRtn == nullptr) return EINVAL;
+  psThreadObj* objP = new (std::nothrow) psThreadObj;
+  if (objP == nullptr) return ENOMEM;
+  int error = startThread(objP, startRtn, argP);
+  if (error != 0) {
+    delete objP;
+    return error;
+  }
+  *objPP = objP;
+  return 0;
+}
+
+const PsOpTexts kReleaseTexts = {PS_FAULT_THREAD_RELEASE, "psThreadRelease()", nullptr,
+                                 "Thread destroyed: %" PRIxPTR "\n",
                                  "CloseHandle() failed, thread = %" PRIxPTR ", rc = %d\n"};
 
 // An ended thread is only finishing its return: it is joined. A running one goes on by itself.
@@ -128,11 +143,10 @@ int closeThread(psThread thread) {
 
 int psThreadCreate(psThread* threadP, psThreadStartRtn startRtn, void* argP) {
   PsTrace t(gTrace.isOn(TRC_THREAD), "psThreadCreate()");
-  psThreadObj* objP = startRtn ? new (std::nothrow) psThreadObj : nullptr;
-  int error = objP ? startThread(objP, startRtn, argP) : (startRtn ? ENOMEM : EINVAL);
+  psThreadObj* objP = nullptr;
+  int error = psFaultCheck(PS_FAULT_THREAD_CREATE);
+  if (error == 0) error = newThread(&objP, startRtn, argP);
   if (error != 0) {
-    delete objP;
-    objP = nullptr;
     PS_TRACE(t, "_beginthreadex() failed, rc = %d\n", error);
   } else {
     PS_TRACE(t, "Thread created: handle = %" PRIxPTR ", identifier = %x\n", psHandleWord(objP),
@@ -145,9 +159,10 @@ int psThreadCreate(psThread* threadP, psThreadStartRtn startRtn, void* argP) {
 int psThreadWaitForThreads(const psThread* threadsP, uint32_t count) {
   PsTrace t(gTrace.isOn(TRC_THREAD), "psThreadWaitForThreads()");
   PS_TRACE(t, "Waiting for %u thread(s).\n", count);
-  if (!validWait(threadsP, count)) {
-    PS_TRACE(t, "WaitForMultipleObjects()failed, rc = %u\n", EINVAL);
-    return t.exit(EINVAL);
+  int error = validWait(threadsP, count) ? psFaultCheck(PS_FAULT_THREAD_WAIT_ALL) : EINVAL;
+  if (error != 0) {
+    PS_TRACE(t, "WaitForMultipleObjects()failed, rc = %u\n", error);
+    return t.exit(error);
   }
   ThreadEnds& ends = threadEnds();
   {
@@ -161,9 +176,11 @@ int psThreadWaitForThreads(const psThread* threadsP, uint32_t count) {
 int psThreadWaitForAnyThread(const psThread* threadsP, uint32_t* indexP, uint32_t count) {
   PsTrace t(gTrace.isOn(TRC_THREAD), "psThreadWaitForAnyThread()");
   PS_TRACE(t, "Waiting for any of %u thread(s).\n", count);
-  if (!validWait(threadsP, count) || indexP == nullptr) {
-    PS_TRACE(t, "WaitForMultipleObjects()failed, rc = %u\n", EINVAL);
-    return t.exit(EINVAL);
+  bool valid = validWait(threadsP, count) && indexP != nullptr;
+  int error = valid ? psFaultCheck(PS_FAULT_THREAD_WAIT_ANY) : EINVAL;
+  if (error != 0) {
+    PS_TRACE(t, "WaitForMultipleObjects()failed, rc = %u\n", error);
+    return t.exit(error);
   }
   ThreadEnds& ends = threadEnds();
   uint32_t index = count;
@@ -178,11 +195,12 @@ int psThreadWaitForAnyThread(const psThread* threadsP, uint32_t* indexP, uint32_
 
 int psThreadGetExitCode(psThread thread, uint32_t* exitCodeP) {
   PsTrace t(gTrace.isOn(TRC_THREAD), "psThreadGetExitCode()");
-  if (thread == nullptr) {
+  int error = thread != nullptr ? psFaultCheck(PS_FAULT_THREAD_EXIT_CODE) : EINVAL;
+  if (error != 0) {
     *exitCodeP = RC_INTERNAL_ERROR;
     PS_TRACE(t, "GetExitCodeThread() failed, thread = %" PRIxPTR ", rc = %d\n",
-             psHandleWord(thread), EINVAL);
-    return t.exit(EINVAL);
+             psHandleWord(thread), error);
+    return t.exit(error);
   }
   {
     std::lock_guard<std::mutex> lock(threadEnds().mutex);
@@ -194,7 +212,7 @@ int psThreadGetExitCode(psThread thread, uint32_t* exitCodeP) {
 }
 
 int psThreadRelease(psThread* threadP) {
-  return psTracedClose(gTrace.isOn(TRC_THREAD), kReleaseTexts, threadP, closeThread);
+  return psTracedClose(gTrace.isOn(TRC_THREAD), true, kReleaseTexts, threadP, closeThread);
 }
 
 int psThreadIdEqual(psThreadId first, psThreadId second) {

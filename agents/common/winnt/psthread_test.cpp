@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <string>
 
 #include "agtrc.h"
+#include "psfault.h"
 #include "trcfile_testutil.h"
 
 namespace {
@@ -286,6 +288,76 @@ TEST(PsThread, AForkedChildSeesItsOwnKernelThreadId) {
   int status = -1;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+class PsFaultTest : public ::testing::Test {
+ protected:
+  void TearDown() override { psFaultDisarmAll(); }
+};
+
+TEST_F(PsFaultTest, ArmedCallsFailWith419AfterTheSkippedOnesAndThenWorkAgain) {
+  psFaultArm(PS_FAULT_THREAD_CREATE, 1, 1, EAGAIN);
+  psThread threads[3] = {};
+  EXPECT_EQ(psThreadCreate(&threads[0], returnArg, nullptr), 0);
+  EXPECT_EQ(psThreadCreate(&threads[1], returnArg, nullptr), RC_INTERNAL_ERROR);
+  EXPECT_EQ(threads[1], nullptr);
+  EXPECT_EQ(psThreadCreate(&threads[1], returnArg, nullptr), 0);
+
+  uint32_t index = 77;
+  psFaultArm(PS_FAULT_THREAD_WAIT_ANY, 0, 1, EIO);
+  EXPECT_EQ(psThreadWaitForAnyThread(threads, &index, 2), RC_INTERNAL_ERROR);
+  EXPECT_EQ(index, 77u);
+  psFaultArm(PS_FAULT_THREAD_WAIT_ALL, 0, 1, EIO);
+  EXPECT_EQ(psThreadWaitForThreads(threads, 2), RC_INTERNAL_ERROR);
+  EXPECT_EQ(psThreadWaitForThreads(threads, 2), 0);
+  uint32_t exitCode = 0;
+  psFaultArm(PS_FAULT_THREAD_EXIT_CODE, 0, 1, EIO);
+  EXPECT_EQ(psThreadGetExitCode(threads[0], &exitCode), RC_INTERNAL_ERROR);
+  EXPECT_EQ(exitCode, static_cast<uint32_t>(RC_INTERNAL_ERROR));
+  psFaultArm(PS_FAULT_THREAD_RELEASE, 0, 1, EIO);
+  EXPECT_EQ(psThreadRelease(&threads[0]), RC_INTERNAL_ERROR);
+  EXPECT_NE(threads[0], nullptr);
+  for (int i = 0; i < 2; i++) EXPECT_EQ(psThreadRelease(&threads[i]), 0);
+}
+
+TEST_F(PsFaultTest, MutexFaultsSpareCallsWithoutTracing) {
+  psFaultArm(PS_FAULT_MUTEX_INIT, 0, 1, ENOMEM);
+  psMutex mutex = nullptr;
+  EXPECT_EQ(psMutexInit(&mutex, 1), RC_INTERNAL_ERROR);
+  EXPECT_EQ(mutex, nullptr);
+  ASSERT_EQ(psMutexInit(&mutex, 1), 0);
+  psFaultArm(PS_FAULT_MUTEX_LOCK, 0, 1, EDEADLK);
+  EXPECT_EQ(psMutexLock(mutex, 0), 0);  // the trace's own kind of call
+  EXPECT_EQ(psMutexUnlock(mutex, 0), 0);
+  EXPECT_EQ(psMutexLock(mutex, 1), RC_INTERNAL_ERROR);
+  EXPECT_EQ(psMutexLock(mutex, 1), 0);
+  psFaultArm(PS_FAULT_MUTEX_UNLOCK, 0, 1, EPERM);
+  EXPECT_EQ(psMutexUnlock(mutex, 1), RC_INTERNAL_ERROR);
+  EXPECT_EQ(psMutexUnlock(mutex, 1), 0);
+  psFaultArm(PS_FAULT_MUTEX_DESTROY, 0, 1, EBUSY);
+  EXPECT_EQ(psMutexDestroy(&mutex, 1), RC_INTERNAL_ERROR);
+  EXPECT_NE(mutex, nullptr);
+  EXPECT_EQ(psMutexDestroy(&mutex, 1), 0);
+}
+
+TEST_F(PsFaultTest, AFailedEventWaitLeavesTheSignalPending) {
+  psEvent event = nullptr;
+  psFaultArm(PS_FAULT_EVENT_INIT, 0, 1, ENOMEM);
+  EXPECT_EQ(psEventInit(&event), RC_INTERNAL_ERROR);
+  EXPECT_EQ(event, nullptr);
+  ASSERT_EQ(psEventInit(&event), 0);
+  psFaultArm(PS_FAULT_EVENT_SIGNAL, 0, 1, EIO);
+  EXPECT_EQ(psEventSignal(event), RC_INTERNAL_ERROR);
+  EXPECT_EQ(psEventSignal(event), 0);
+  psFaultArm(PS_FAULT_EVENT_WAIT, 0, 1, EIO);
+  EXPECT_EQ(psEventWait(event), RC_INTERNAL_ERROR);
+  psFaultArm(PS_FAULT_EVENT_RESET, 0, 1, EIO);
+  EXPECT_EQ(psEventReset(event), RC_INTERNAL_ERROR);
+  EXPECT_EQ(psEventWait(event), 0);
+  psFaultArm(PS_FAULT_EVENT_DESTROY, 0, 1, EIO);
+  EXPECT_EQ(psEventDestroy(&event), RC_INTERNAL_ERROR);
+  EXPECT_NE(event, nullptr);
+  EXPECT_EQ(psEventDestroy(&event), 0);
 }
 
 TEST(PsTrace, OperationsTraceUnderTheirCategoryAndMutexesOnlyWhenAsked) {

@@ -9,6 +9,7 @@
 
 #include "agtrc.h"
 #include "agttrc.h"
+#include "psfault.h"
 
 class PsTrace {
  public:
@@ -43,19 +44,24 @@ inline uintptr_t psHandleWord(H handle) {
 // The trace texts of one operation; each format takes the handle, or the error number where the
 // failure line names no handle (the destroy lines take the handle and the error number).
 struct PsOpTexts {
+  psFaultPoint point;  // the fault that can be injected into the operation
   const char* nameP;
   const char* beforeP;  // null: no line before the call
   const char* successP;
   const char* failureP;
 };
 
+// In the helpers below, `injectable` says whether an armed fault applies to this call.
+
 // Creates an object with create(&handle) (0 or an error number) into *handleP, which stays 0 on
 // failure; returns 0 or 419.
 template <typename H>
-int psTracedCreate(bool on, const PsOpTexts& texts, H* handleP, int (*create)(H*)) {
+int psTracedCreate(bool on, bool injectable, const PsOpTexts& texts, H* handleP,
+                   int (*create)(H*)) {
   PsTrace t(on, texts.nameP);
   H handle = nullptr;
-  int error = create(&handle);
+  int error = injectable ? psFaultCheck(texts.point) : 0;
+  if (error == 0) error = create(&handle);
   if (error != 0) {
     PS_TRACE(t, texts.failureP, error);
   } else {
@@ -67,10 +73,11 @@ int psTracedCreate(bool on, const PsOpTexts& texts, H* handleP, int (*create)(H*
 
 // Runs call(handle) (0 or an error number) on a non-null handle; returns 0 or 419.
 template <typename H>
-int psTracedCall(bool on, const PsOpTexts& texts, H handle, int (*call)(H)) {
+int psTracedCall(bool on, bool injectable, const PsOpTexts& texts, H handle, int (*call)(H)) {
   PsTrace t(on, texts.nameP);
   if (texts.beforeP != nullptr) PS_TRACE(t, texts.beforeP, psHandleWord(handle));
-  int error = handle != nullptr ? call(handle) : EINVAL;
+  int error = injectable ? psFaultCheck(texts.point) : 0;
+  if (error == 0) error = handle != nullptr ? call(handle) : EINVAL;
   if (error != 0) {
     PS_TRACE(t, texts.failureP, error);
   } else {
@@ -82,10 +89,11 @@ int psTracedCall(bool on, const PsOpTexts& texts, H handle, int (*call)(H)) {
 // Closes *handleP with close(handle) (0 or an error number), then frees the object and clears
 // the word; a failure, a null handle included, leaves both as they were. Returns 0 or 419.
 template <typename H>
-int psTracedClose(bool on, const PsOpTexts& texts, H* handleP, int (*close)(H)) {
+int psTracedClose(bool on, bool injectable, const PsOpTexts& texts, H* handleP, int (*close)(H)) {
   PsTrace t(on, texts.nameP);
   H handle = *handleP;
-  int error = handle != nullptr ? close(handle) : EINVAL;
+  int error = injectable ? psFaultCheck(texts.point) : 0;
+  if (error == 0) error = handle != nullptr ? close(handle) : EINVAL;
   if (error != 0) {
     PS_TRACE(t, texts.failureP, psHandleWord(handle), error);
     return t.exit(error);

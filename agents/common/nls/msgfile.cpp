@@ -1,0 +1,43 @@
+// The repository's file name, built from the agent directory and the language code.
+#include "msgfile.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+int noAgentDir(char* bufP, size_t size) {
+  if (size > 0) bufP[0] = '\0';
+  return 0;
+}
+
+// Set once at start-up; atomic so a late set by a test never races a reader.
+std::atomic<optAgentDirRtn> gAgentDirRtn{noAgentDir};
+
+}  // namespace
+
+void optSetAgentDirRtn(optAgentDirRtn rtn) {
+  gAgentDirRtn = rtn ? rtn : noAgentDir;
+}
+
+int optGetMessageFile(const char* languageP, char* pathP, size_t pathSize, char* dirP,
+                      size_t dirSize) {
+  if (pathSize > 0) pathP[0] = '\0';
+  if (dirSize == 0) return 404;
+  gAgentDirRtn.load()(dirP, dirSize);  // a failed read leaves the directory empty
+  size_t dirLen = strnlen(dirP, dirSize);
+  if (dirLen == dirSize) return (dirP[0] = '\0'), 404;
+  if (dirLen > 0 && dirP[dirLen - 1] != '/') {
+    if (dirLen + 2 > dirSize) return (dirP[0] = '\0'), 404;
+    dirP[dirLen++] = '/';
+    dirP[dirLen] = '\0';
+  }
+  int len = std::snprintf(pathP, pathSize, "%ssql%s.txt", dirP, languageP ? languageP : "");
+  if (len < 0 || static_cast<size_t>(len) >= pathSize) {
+    if (pathSize > 0) pathP[0] = '\0';
+    dirP[0] = '\0';
+    return 404;
+  }
+  return 0;
+}

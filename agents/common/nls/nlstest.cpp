@@ -1,0 +1,78 @@
+#include "nlstest.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "catalogue.h"
+#include "msgfile.h"
+#include "msgrepo.h"
+
+namespace nlstest {
+namespace {
+
+std::string gAgentDir;
+
+int testAgentDir(char* bufP, size_t size) {
+  std::snprintf(bufP, size, "%s", gAgentDir.c_str());
+  return 0;
+}
+
+template <int Severity>
+void catchText(const char* textP) {
+  std::lock_guard<std::mutex> lock(caught().mutex);
+  caught().texts.emplace_back(Severity, textP);
+}
+
+}  // namespace
+
+Caught& caught() {
+  static Caught c;
+  return c;
+}
+
+void writeRepository(const std::string& path, const std::string& catalogue) {
+  std::istringstream in(catalogue);
+  std::vector<msgc::Message> messages;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(msgc::parseCatalogue(in, "test", &messages, &errors)) << errors[0];
+  std::string bytes, error;
+  ASSERT_TRUE(msgc::buildRepository(messages, &bytes, &error)) << error;
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void NlsFixture::SetUp() {
+  m_Root = std::make_unique<zkroot::ScopedRoot>();
+  gAgentDir = m_Root->path().string();
+  optSetAgentDirRtn(testAgentDir);
+  const nlsOutputCallback callbacks[NLS_NUM_SEVERITIES] = {
+      catchText<0>, catchText<1>, catchText<2>, catchText<3>, catchText<4>,
+      catchText<5>, catchText<6>, catchText<7>, catchText<8>};
+  nlsSetup(callbacks);
+  takeCaught();
+}
+
+void NlsFixture::TearDown() {
+  NLTerm();
+  nlsCleanup();
+  optSetAgentDirRtn(nullptr);
+  m_Root.reset();
+}
+
+int NlsFixture::initRepository(const std::string& catalogue, int cacheSize) {
+  writeRepository(repositoryPath(), catalogue);
+  return NLInit(kLanguage, cacheSize, 0, 1, 1, 1);
+}
+
+std::string NlsFixture::repositoryPath() const {
+  return dir() + "sql" + kLanguage + ".txt";
+}
+
+std::vector<std::pair<int, std::string>> NlsFixture::takeCaught() {
+  std::lock_guard<std::mutex> lock(caught().mutex);
+  std::vector<std::pair<int, std::string>> texts;
+  texts.swap(caught().texts);
+  return texts;
+}
+
+}  // namespace nlstest
