@@ -11,19 +11,13 @@ namespace {
 
 constexpr uint64_t kKb = 1024;
 
-class SqlDbInfoTest : public sqlapitest::SqlApiFixture {
+class SqlDbInfoTest : public sqlapitest::SqlApiObjectFixture {
  protected:
   void SetUp() override {
-    SqlApiFixture::SetUp();
+    SqlApiObjectFixture::SetUp();
     // PRIMARY and G2 hold files; EMPTY holds none and is left out.
     createDatabase("sales", "PRIMARY:sales_data:2048;EMPTY;G2:g2_a:1024,g2_b:64");
     createDatabase("hr", "PRIMARY:hr_data:512", 2048);
-    m_Api = makeApi();
-    ASSERT_EQ(m_Rc, 0);
-  }
-  void TearDown() override {
-    m_Api.reset();
-    SqlApiFixture::TearDown();
   }
   SqlDatabaseElement element(const char* nameP, bool keepLists = true) {
     SqlDatabaseElement db;
@@ -48,7 +42,6 @@ class SqlDbInfoTest : public sqlapitest::SqlApiFixture {
     return all;
   }
 
-  std::unique_ptr<CSqlApi> m_Api;
   CLinkedList<SqlDbMessage> m_Messages;
   CLinkedList<SqlGroupElement> m_Groups;
   CLinkedList<SqlFileElement> m_Files;

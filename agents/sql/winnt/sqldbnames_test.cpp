@@ -9,17 +9,8 @@
 
 namespace {
 
-class SqlDbNamesTest : public sqlapitest::SqlApiFixture {
+class SqlDbNamesTest : public sqlapitest::SqlApiObjectFixture {
  protected:
-  void SetUp() override {
-    SqlApiFixture::SetUp();
-    m_Api = makeApi();
-    ASSERT_EQ(m_Rc, 0);
-  }
-  void TearDown() override {
-    m_Api.reset();
-    SqlApiFixture::TearDown();
-  }
   int names(uint32_t* cancelP = nullptr) {
     CLinkedList<SqlDatabaseElement>* listP = &m_List;
     char* msgP = m_Msg;
@@ -39,7 +30,6 @@ class SqlDbNamesTest : public sqlapitest::SqlApiFixture {
     }
     return nullptr;
   }
-  std::unique_ptr<CSqlApi> m_Api;
   CLinkedList<SqlDatabaseElement> m_List;
 };
 

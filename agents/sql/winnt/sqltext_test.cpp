@@ -9,20 +9,10 @@
 
 namespace {
 
-class SqlTextTest : public sqlapitest::SqlApiFixture {
+class SqlTextTest : public sqlapitest::SqlApiObjectFixture {
  protected:
-  void SetUp() override {
-    SqlApiFixture::SetUp();
-    m_Api = makeApi();
-    ASSERT_EQ(m_Rc, 0);
-  }
-  void TearDown() override {
-    m_Api.reset();
-    SqlApiFixture::TearDown();
-  }
   std::string errorText() const { return m_Api->ErrorText(); }
   std::string failedCall() const { return m_Api->FailedCall(); }
-  std::unique_ptr<CSqlApi> m_Api;
 };
 
 TEST_F(SqlTextTest, NarrowToWideLimits) {
