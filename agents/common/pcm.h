@@ -1,0 +1,128 @@
+// CPcm: the base of every transfer. One transfer moves one stream of bytes from a producer to a
+// consumer through its own buffer ring. RUN starts three threads (producer, consumer, monitor),
+// joins them and turns their exit codes into one return code; the monitor reports progress and
+// hanging interface calls to the front end's status callback and turns the request's cancel
+// flag into a cancel of the ring.
+//
+// A subclass supplies the producer and consumer bodies. In its constructor it names both
+// interfaces (apiNameP of both timing records) and sets both message buffers and their lengths;
+// per run it calls `run` (or initializeRun, passRUNParameters and RUN) with a cancel flag,
+// starts m_ElapsedTimer, sets m_ObjectSize when known and hands the bodies what they need.
+// A body that fails calls cancel(), so the other side stops waiting and ends with 200.
+//
+// Threads: RUN's caller starts and joins the three threads. The producer body alone adds to
+// m_BytesProduced and times calls on m_ProducerApiStatus, the consumer body likewise with
+// m_BytesConsumed and m_ConsumerApiStatus; the monitor reads them without a lock. cancel() may
+// run on any thread, any number of times. The request's cancel flag is written by another
+// thread; it is read here as an atomic word, and a writer sets it as one
+// (std::atomic_ref<uint32_t>(flag).store(1)).
+//
+// Codes of RUN: 0; the producer's failure; else the consumer's; else, when a side ended with
+// 200, the monitor's (415 when the request was cancelled) or 200; 419 when the object was not
+// set up for a run.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "baseapi.h"
+#include "bufring.h"
+#include "pstime.h"
+#include "psthread.h"
+#include "statusinfo.h"
+
+// Progress interval of a transfer unless the request asks for another.
+constexpr uint32_t kPcmDefaultStatusMilliSeconds = 1000;
+// The monitor looks at the request's cancel flag at least this often.
+constexpr uint32_t kPcmCancelCheckMilliSeconds = 500;
+// An interface call counts as delayed once it has run longer than this.
+constexpr double kPcmApiDelaySeconds = 7.0;
+// Capacity of the transfer's own message buffer.
+constexpr uint16_t kPcmMsgBufferSize = 1024;
+
+// Which of the three threads decided a transfer's result.
+enum PcmResultSource { pcmResultNone, pcmResultProducer, pcmResultConsumer, pcmResultMonitor };
+
+struct PcmResult {
+  int rc;
+  PcmResultSource source;
+};
+
+// The result rule of a transfer from the exit codes of its three threads.
+PcmResult pcmDecideResult(int producerRc, int consumerRc, int monitorRc);
+
+// How the monitor sleeps between its looks; a seam for tests. Returns 1.
+typedef int (*PcmSleepRtn)(uint32_t milliseconds);
+
+class CPcm {
+ public:
+  // The ring gets numBuffers buffers of bufferSizeKb kilobytes.
+  CPcm(uint32_t numBuffers, uint32_t bufferSizeKb);
+  virtual ~CPcm();
+  CPcm(const CPcm&) = delete;
+  CPcm& operator=(const CPcm&) = delete;
+
+  virtual int consumer() = 0;
+  virtual int producer() = 0;
+  virtual int RUN();
+  // Called by the monitor with a cleared record (its command word as the caller set it);
+  // sends a wait or a progress report. Returns 0.
+  virtual int giveProgressStatus(StatusInfo status);
+
+  // Prepares a new run: counters, flags, parameters and message texts cleared. Returns 0.
+  int initializeRun();
+  // Stores the run's parameters. Returns 0.
+  int passRUNParameters(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
+                        uint32_t* cancelledP);
+  // initializeRun, passRUNParameters and RUN, each only while the code is 0.
+  int run(uint32_t statusMilliSeconds, StatusFunction statusFunctionP, uint32_t* cancelledP);
+  // Cancels the run: both sides leave their ring waits with 200. Returns 0.
+  int cancel();
+  // The monitor thread's body: 415 when the request was cancelled, else 0.
+  int monitor();
+
+  // After RUN: the text that explains the result (the failing side's or the transfer's own),
+  // null on success.
+  const char* resultMessage() const { return m_ResultMsgP; }
+
+  // Thread start routines; each is given the transfer object.
+  static uint32_t runProducer(void* pcmP);
+  static uint32_t runConsumer(void* pcmP);
+  static uint32_t runMonitor(void* pcmP);
+  static uint32_t runRUN(void* pcmP);
+
+ protected:
+  // Replaces the monitor's sleep (tests).
+  void setSleepRtn(PcmSleepRtn sleepRtn) { m_SleepRtn = sleepRtn; }
+  bool cancelRequested() const;
+
+  std::atomic<uint64_t> m_BytesConsumed{0};  // delivered by the consumer body ("Written")
+  std::atomic<uint64_t> m_BytesProduced{0};  // taken in by the producer body ("Read")
+  uint16_t m_ConsumerErrorMsgLen = 0;
+  uint16_t m_ProducerErrorMsgLen = 0;
+  DPelkApiStatus m_ConsumerApiStatus;
+  char* m_ConsumerErrorMsgP = nullptr;  // the subclass's buffer for the consumer's failure
+  uint32_t* m_ProcessCancelledP = nullptr;  // the request's cancel flag, 1 = cancel
+  DPelkApiStatus m_ProducerApiStatus;
+  char* m_ProducerErrorMsgP = nullptr;  // the subclass's buffer for the producer's failure
+  char m_MsgBuffer[kPcmMsgBufferSize] = {};  // the transfer's own text
+  uint64_t m_ObjectSize = 0;                 // size of the object in transfer, 0 when unknown
+  CBufferRing m_Ring;
+  std::atomic<uint32_t> m_Cancelled{0};  // 1 once cancel ran in this run
+  const char* m_ResultMsgP = nullptr;
+  psTimer m_ElapsedTimer;          // started by the subclass before RUN; read by the monitor
+  std::atomic<uint32_t> m_Done{0};  // set by RUN when producer and consumer have ended
+  uint32_t m_StatusMilliSeconds = kPcmDefaultStatusMilliSeconds;
+  StatusFunction m_StatusFunctionP = nullptr;
+
+ private:
+  int checkSetup();
+  int startThreads(psThread threads[], uint32_t* countP);
+  int joinThreads(psThread threads[], uint32_t count);
+  int decide(psThread threads[]);
+  bool reportDelay(const DPelkApiStatus& apiStatus, StatusInfo* statusP, bool mayReport);
+  void traceProgress(const StatusProgress& progress);
+  uint32_t statusInterval() const;
+
+  PcmSleepRtn m_SleepRtn = psSleep;
+};
