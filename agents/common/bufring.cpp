@@ -15,6 +15,11 @@ uint64_t ringBufferBytes(uint32_t bufferSizeKb) {
   return (uint64_t{bufferSizeKb} * 1024 + kBufferAlign - 1) & ~(kBufferAlign - 1);
 }
 
+// An Empty buffer without data, as after a reset; the storage stays.
+void clearElement(RingElement* elementP) {
+  *elementP = RingElement{elementP->bufferP, 0, 0, kBuffEmpty, 0, 0};
+}
+
 const char* buffTypeName(uint32_t buffType) { return buffType == kBuffFull ? "Full" : "Empty"; }
 
 }  // namespace
@@ -134,52 +139,56 @@ int CBufferRing::lockBuffer(RingElement** bufferP, uint32_t buffType) {
   }
 }
 
-// One attempt of lockBuffer under the ring mutex. *doneP is set when the attempt decided the
-// outcome: a buffer taken, the ring cancelled, or the end of data met.
+// One attempt of lockBuffer. *doneP is set when the attempt decided the outcome: a buffer
+// taken, the ring cancelled, or the end of data met.
 int CBufferRing::takeBuffer(RingElement** bufferP, uint32_t buffType, bool* doneP) {
   int rc = psMutexLock(m_RingMutex, 1);
   if (rc != 0) {
     return rc;
   }
-  RingElement** cursorP = buffType == kBuffFull ? &m_FullCursorP : &m_EmptyCursorP;
-  RingElement* elementP = *cursorP;
-  bool signalEmpty = false;
-  if (m_Cancelled != 0) {
-    rc = RC_RING_CANCELLED;
-  } else if (buffType == kBuffFull && m_EndOfData != 0) {
-    rc = RC_END_OF_DATA;
-  } else if (elementP->buffType == buffType && elementP->bLocked == 0) {
-    *cursorP = nextElement(elementP);
-    if (buffType == kBuffFull && elementP->bLast != 0) {
-      // The end-of-data mark: the consumer never sees its buffer, which goes back Empty.
-      elementP->bLast = 0;
-      elementP->buffType = kBuffEmpty;
-      elementP->ulCount = 0;
-      elementP->ulProcessed = 0;
-      m_FullCount.fetch_sub(1, std::memory_order_relaxed);
-      m_EndOfData = 1;
-      signalEmpty = true;
-      rc = RC_END_OF_DATA;
-    } else {
-      elementP->bLocked = 1;
-      *bufferP = elementP;
-    }
-  }
+  rc = takeUnderLock(bufferP, buffType);
   *doneP = rc != 0 || *bufferP != nullptr;
   int unlockRc = psMutexUnlock(m_RingMutex, 1);
   if (unlockRc != 0 && *bufferP != nullptr) {
+    // The buffer stays marked locked until the next reset: the transfer fails with this code.
     TRACE_LINE(TRC_BUFFRING,
                "An internal processing error is being corrected.\nSuccessfully locked a ring "
                "buffer even though errors were detected.\nThe locked ring buffer will be "
                "unlocked.\n  pBuffer: %p\n  rc   : %d\n",
                static_cast<void*>(*bufferP), unlockRc);
-    (*bufferP)->bLocked = 0;
     *bufferP = nullptr;
   }
-  if (signalEmpty) {
-    psEventSignal(m_EmptyAvailable);
+  if (rc == RC_END_OF_DATA) {
+    psEventSignal(m_EmptyAvailable);  // the mark's buffer went back Empty
   }
   return rc != 0 ? rc : unlockRc;
+}
+
+// Caller holds m_RingMutex. Takes the buffer under the cursor when it has the wanted type and
+// nobody holds it: 0 with *bufferP set, or 0 with nothing taken; 200 once cancelled; 201 at the
+// end-of-data mark, whose buffer the consumer never sees and which goes back Empty at once.
+int CBufferRing::takeUnderLock(RingElement** bufferP, uint32_t buffType) {
+  RingElement** cursorP = buffType == kBuffFull ? &m_FullCursorP : &m_EmptyCursorP;
+  RingElement* elementP = *cursorP;
+  if (m_Cancelled != 0) {
+    return RC_RING_CANCELLED;
+  }
+  if (buffType == kBuffFull && m_EndOfData != 0) {
+    return RC_END_OF_DATA;
+  }
+  if (elementP->buffType != buffType || elementP->bLocked != 0) {
+    return 0;
+  }
+  *cursorP = nextElement(elementP);
+  if (buffType == kBuffFull && elementP->bLast != 0) {
+    clearElement(elementP);
+    m_FullCount.fetch_sub(1, std::memory_order_relaxed);
+    m_EndOfData = 1;
+    return RC_END_OF_DATA;
+  }
+  elementP->bLocked = 1;
+  *bufferP = elementP;
+  return 0;
 }
 
 int CBufferRing::unlockBuffer(RingElement* bufferP, uint32_t buffType) {
@@ -257,7 +266,7 @@ int CBufferRing::resetRing() {
   }
   for (RingElement* elementP = m_Elements.getFirst(); elementP != nullptr;
        elementP = m_Elements.getNext(elementP)) {
-    *elementP = RingElement{elementP->bufferP, 0, 0, kBuffEmpty, 0, 0};
+    clearElement(elementP);
   }
   m_EmptyCursorP = m_Elements.getFirst();
   m_FullCursorP = m_EmptyCursorP;

@@ -75,6 +75,7 @@ class CBufferRing {
  private:
   int lockBuffer(RingElement** bufferP, uint32_t buffType);
   int takeBuffer(RingElement** bufferP, uint32_t buffType, bool* doneP);
+  int takeUnderLock(RingElement** bufferP, uint32_t buffType);
   int unlockBuffer(RingElement* bufferP, uint32_t buffType);
   int addNewRingElement(uint32_t* bufferCountP, uint32_t bufferSize);
   void freeRingElementData(RingElement* elementP);

@@ -74,7 +74,8 @@ class CPcm {
 
   // Prepares a new run: counters, flags, parameters and message texts cleared. Returns 0.
   int initializeRun();
-  // Stores the run's parameters. Returns 0.
+  // Stores the run's parameters: the progress interval (0 means the default, 1000 ms), the
+  // status callback or null, and the request's cancel flag. Returns 0.
   int passRUNParameters(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
                         uint32_t* cancelledP);
   // initializeRun, passRUNParameters and RUN, each only while the code is 0.
