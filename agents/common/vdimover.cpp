@@ -300,10 +300,15 @@ int consumeToVdi(CPcm* pcmP, IClientVirtualDevice* vdevP, VDC_Command** vdevComm
   }
   if (side.m_Rc == RC_OK && !side.cancelled()) vdevCheckRestoreEnd(side);
   if (side.m_Rc == RC_CANCELLED_BY_SQL) vdevCheckCancelledBySql(side, loadRequested);
+  // Bytes SQL Server did not take from the held buffer mean the object was not given whole,
+  // whatever the ring holds behind it.
+  bool dataLeft = bufferP != nullptr && bufferP->ulProcessed < bufferP->ulCount;
   if (bufferP != nullptr) {
     int rc = ring.unlockEmptyBuffer(bufferP);
     if (side.m_RingRc == RC_OK) side.m_RingRc = rc;
   }
-  if (side.m_Rc == RC_CANCELLED_BY_SQL && side.m_RingRc == RC_OK) vdevLoadAfterData(side, ring);
+  if (side.m_Rc == RC_CANCELLED_BY_SQL && side.m_RingRc == RC_OK && !dataLeft) {
+    vdevLoadAfterData(side, ring);
+  }
   TRACE_RETURN(side.result());
 }

@@ -240,8 +240,10 @@ TEST(ConsumeToVdi, LoadOrCloseAfterAllDataIsSuccessAndWhileDataRemainIs427) {
   const Case cases[] = {
       {"load after the data", 5000, true, 0},
       {"load while data remain", 1000, true, RC_CANCELLED_BY_SQL},
+      {"load while data remain in the last buffer", 4500, true, RC_CANCELLED_BY_SQL},
       {"close after the data", 5000, false, 0},
       {"close while data remain", 1000, false, RC_CANCELLED_BY_SQL},
+      {"close while data remain in the last buffer", 4500, false, RC_CANCELLED_BY_SQL},
   };
   for (const Case& k : cases) {
     Conversation c(u"consume-load", 1, VDF_Removable);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <condition_variable>
 #include <mutex>
 
@@ -201,7 +202,10 @@ TEST_F(BackupRestoreTest, ChainRestoresToAPointInTimeAndRefusesTheNextLog) {
   EXPECT_EQ(status("chain"), kStatusLoading);
   EXPECT_EQ(restore("LOG [chain]", {log2}, "NORECOVERY").number, kMsgLogTooLate);
   ASSERT_TRUE(restore("DATABASE [chain]", {{diff[1], diff[0]}}, "NORECOVERY").ok());
-  ASSERT_TRUE(restore("LOG [chain]", {log1}, "NORECOVERY").ok());
+  std::filesystem::path undo = zkroot::rootDir() / "undo.dat";
+  ASSERT_TRUE(restore("LOG [chain]", {log1}, "STANDBY = N'" + undo.string() + "'").ok());
+  EXPECT_EQ(status("chain"), kStatusStandby);
+  EXPECT_TRUE(std::filesystem::exists(undo));
   EXPECT_EQ(restore("LOG [chain]", {log1}, "NORECOVERY").number, kMsgLogTooEarly);
   SqlError e = restore("LOG [chain]", {log2}, "RECOVERY, STOPAT = N'" + timeText(4150) + "'");
   ASSERT_TRUE(e.ok()) << e.text;
