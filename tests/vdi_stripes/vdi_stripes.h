@@ -82,6 +82,11 @@ class AgentSet {
   DPelkApiStatus& status() { return m_status; }
   IClientVirtualDevice* device(std::size_t i) const { return m_devices[i]; }
   Outcome& outcome() { return m_outcome; }
+  // After a failed set call: the statement is ended and its result read.
+  Outcome abortAndFinish() {
+    abort();
+    return finish();
+  }
   // Waits for the statement.
   Outcome finish() {
     if (m_statement.joinable()) m_statement.join();
@@ -107,7 +112,7 @@ inline Outcome backupToFiles(sqlengine::Instance& instance, const std::string& d
   std::string statement = "BACKUP DATABASE [" + database + "] TO " + deviceList(set, files.size());
   if (!with.empty()) statement += " WITH " + with;
   AgentSet agent(instance, set, files.size(), 0, statement);
-  if (!agent.ready()) return agent.outcome();
+  if (!agent.ready()) return agent.abortAndFinish();
   std::vector<std::unique_ptr<CVdevTestTransfer>> transfers;
   std::vector<std::thread> threads;
   std::vector<int> rcs(files.size(), -1);
@@ -143,7 +148,7 @@ inline Outcome restoreFromFiles(sqlengine::Instance& instance, const std::string
   std::string statement = "RESTORE " + what + " FROM " + deviceList(set, perDevice.size());
   if (!with.empty()) statement += " WITH " + with;
   AgentSet agent(instance, set, perDevice.size(), VDF_Removable, statement);
-  if (!agent.ready()) return agent.outcome();
+  if (!agent.ready()) return agent.abortAndFinish();
   std::vector<std::vector<int>> rcs(perDevice.size());
   std::vector<std::thread> threads;
   for (std::size_t i = 0; i < perDevice.size(); ++i) {

@@ -108,7 +108,7 @@ class MediaClient {
           break;
         case VDC_Read:
           bytes = static_cast<DWORD>(std::min<std::size_t>(c->size, current.size() - at));
-          std::memcpy(c->buffer, current.data() + at, bytes);
+          if (bytes > 0) std::memcpy(c->buffer, current.data() + at, bytes);
           at += bytes;
           if (bytes == 0) code = ERROR_HANDLE_EOF;
           break;
