@@ -24,7 +24,9 @@ struct Outcome {
   HRESULT setHr = S_OK;           // the first failing set call
 };
 
-inline std::u16string wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+inline std::u16string wide(const std::string& s) {
+  return std::u16string(s.begin(), s.end());
+}
 
 inline std::string deviceName(const std::string& set, std::size_t i) {
   return i == 0 ? set : set + "_" + std::to_string(i);

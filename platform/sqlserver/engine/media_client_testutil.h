@@ -75,7 +75,8 @@ class MediaClient {
         m_devices.emplace_back(device);
       }
       std::vector<std::thread> threads;
-      for (std::size_t i = 0; i < m_names.size(); ++i) threads.emplace_back([this, i] { serve(i); });
+      for (std::size_t i = 0; i < m_names.size(); ++i)
+        threads.emplace_back([this, i] { serve(i); });
       for (std::thread& t : threads) t.join();
     });
   }
