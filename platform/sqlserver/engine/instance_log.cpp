@@ -4,31 +4,15 @@
 #include <cstring>
 
 #include "instance_internal.h"
+#include "media.h"
 
 namespace sqlengine {
 
 namespace {
 
-constexpr std::uint32_t kLogMagic = 0x474F4C5A;  // "ZLOG"
-
-void encodeRecord(const LogRecord& r, std::byte* slot) {
-  std::memset(slot, 0, kLogSlotSize);
-  putLe(slot, kLogMagic, 4);
-  putLe(slot + 4, r.lsn, 8);
-  putLe(slot + 12, static_cast<std::uint64_t>(r.timeMs), 8);
-  std::size_t n = std::min(r.mark.size(), kMaxMarkBytes);
-  putLe(slot + 20, n, 2);
-  std::memcpy(slot + 22, r.mark.data(), n);
-}
-
-bool decodeRecord(const std::byte* slot, LogRecord& r) {
-  if (getLe(slot, 4) != kLogMagic) return false;
-  r.lsn = getLe(slot + 4, 8);
-  r.timeMs = static_cast<std::int64_t>(getLe(slot + 12, 8));
-  std::size_t n = std::min<std::size_t>(getLe(slot + 20, 2), kMaxMarkBytes);
-  r.mark.assign(reinterpret_cast<const char*>(slot + 22), n);
-  return true;
-}
+// The log files' slots have the layout of the backup media's log records.
+void encodeRecord(const LogRecord& r, std::byte* slot) { encodeLogSlot(r, slot); }
+bool decodeRecord(const std::byte* slot, LogRecord& r) { return decodeLogSlot(slot, r); }
 
 }  // namespace
 
