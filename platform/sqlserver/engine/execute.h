@@ -1,0 +1,14 @@
+// Runs a parsed BACKUP or RESTORE statement on an instance, blocking until it ends.
+// The data moves through the virtual devices the statement names; a statement the engine
+// cannot run yet fails with a message saying so (number 50000).
+#pragma once
+
+#include "instance.h"
+#include "sqlerror.h"
+#include "statement.h"
+
+namespace sqlengine {
+
+SqlError executeStatement(Instance& instance, const Statement& statement);
+
+}  // namespace sqlengine

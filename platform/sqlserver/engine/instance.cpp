@@ -1,0 +1,797 @@
+#include "instance.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <set>
+
+#include "facts.h"
+#include "machine.h"
+
+namespace sqlengine {
+
+const OptionName kOptionNames[9] = {
+    {"read-only", &DbOptions::readOnly},
+    {"dbo-use-only", &DbOptions::dboUseOnly},
+    {"select-into-bulk-copy", &DbOptions::selectIntoBulkCopy},
+    {"single-user", &DbOptions::singleUser},
+    {"truncate-log-on-checkpoint", &DbOptions::truncateLogOnCheckpoint},
+    {"auto-close", &DbOptions::autoClose},
+    {"auto-shrink", &DbOptions::autoShrink},
+    {"torn-page-detection", &DbOptions::tornPageDetection},
+    {"offline", &DbOptions::offline},
+};
+
+const StatusName kStatusNames[9] = {
+    {"online", kStatusNormal},          {"restoring", kStatusLoading},
+    {"loading", kStatusLoading},        {"recovering", kStatusRecovering},
+    {"suspect", kStatusSuspect},        {"offline", kStatusOffline},
+    {"inaccessible", kStatusInaccessible}, {"standby", kStatusStandby},
+    {"emergency", kStatusEmergency},
+};
+
+std::optional<int> statusByName(const std::string& name) {
+  for (const StatusName& s : kStatusNames) {
+    if (name == s.name) return s.status;
+  }
+  return std::nullopt;
+}
+
+std::string statusName(int status) {
+  for (const StatusName& s : kStatusNames) {
+    if (status == s.status) return s.name;
+  }
+  return std::to_string(status);
+}
+
+namespace {
+
+constexpr const char* kSchema = R"(
+CREATE TABLE fact(key TEXT PRIMARY KEY, value TEXT NOT NULL);
+CREATE TABLE login(name TEXT PRIMARY KEY COLLATE NOCASE, windows INT, password TEXT,
+  sysadmin INT, refused INT);
+CREATE TABLE db(id INTEGER PRIMARY KEY, name TEXT UNIQUE COLLATE NOCASE, status INT,
+  compat INT, version INT, system INT, options INT, next_lsn INT, log_records INT);
+CREATE TABLE filegroup(db_id INT REFERENCES db(id) ON DELETE CASCADE, ordinal INT,
+  name TEXT COLLATE NOCASE, PRIMARY KEY(db_id, ordinal));
+CREATE TABLE file(id INTEGER PRIMARY KEY, db_id INT REFERENCES db(id) ON DELETE CASCADE,
+  group_ordinal INT, ordinal INT, logical TEXT COLLATE NOCASE, physical TEXT, size_kb INT,
+  used_pages INT, is_primary INT);
+CREATE TABLE db_property(db_id INT REFERENCES db(id) ON DELETE CASCADE, key TEXT, value TEXT,
+  PRIMARY KEY(db_id, key));
+CREATE TABLE fault(id INTEGER PRIMARY KEY, kind TEXT, target TEXT COLLATE NOCASE, hresult INT,
+  message INT, text TEXT, skip INT, times INT);
+)";
+
+constexpr std::uint32_t kLogMagic = 0x474F4C5A;  // "ZLOG"
+
+std::int64_t optionBits(const DbOptions& options) {
+  std::int64_t bits = 0;
+  for (int i = 0; i < 9; ++i) {
+    if (options.*kOptionNames[i].member) bits |= std::int64_t{1} << i;
+  }
+  return bits;
+}
+
+DbOptions optionsFromBits(std::int64_t bits) {
+  DbOptions options;
+  for (int i = 0; i < 9; ++i) options.*kOptionNames[i].member = ((bits >> i) & 1) != 0;
+  return options;
+}
+
+std::uint64_t pagesOf(std::int64_t sizeKb) { return (static_cast<std::uint64_t>(sizeKb) + 7) / 8; }
+
+void encodeRecord(const LogRecord& r, std::byte* slot) {
+  std::memset(slot, 0, kLogSlotSize);
+  putLe(slot, kLogMagic, 4);
+  putLe(slot + 4, r.lsn, 8);
+  putLe(slot + 12, static_cast<std::uint64_t>(r.timeMs), 8);
+  std::size_t n = std::min(r.mark.size(), kMaxMarkBytes);
+  putLe(slot + 20, n, 2);
+  std::memcpy(slot + 22, r.mark.data(), n);
+}
+
+bool decodeRecord(const std::byte* slot, LogRecord& r) {
+  if (getLe(slot, 4) != kLogMagic) return false;
+  r.lsn = getLe(slot + 4, 8);
+  r.timeMs = static_cast<std::int64_t>(getLe(slot + 12, 8));
+  std::size_t n = std::min<std::size_t>(getLe(slot + 20, 2), kMaxMarkBytes);
+  r.mark.assign(reinterpret_cast<const char*>(slot + 22), n);
+  return true;
+}
+
+Database systemDatabase(const std::string& name, int versionMajor) {
+  Database db;
+  db.name = name;
+  db.system = true;
+  db.compatibilityLevel = versionMajor * 10;
+  db.version = databaseVersionFor(versionMajor);
+  std::string data = name == "master" ? "master" : name == "tempdb" ? "tempdev" : name + "dev";
+  std::string log = name == "master" ? "mastlog" : name == "tempdb" ? "templog" : name + "log";
+  db.groups.push_back({kPrimaryGroup, {DbFile{0, data, "", 1024, 0, true, false}}});
+  db.logFiles.push_back(DbFile{0, log, "", 512, 0, false, true});
+  return db;
+}
+
+}  // namespace
+
+// ---- lifetime and locking ----
+
+Instance::Instance(std::string name, std::filesystem::path dir)
+    : m_name(std::move(name)), m_dir(std::move(dir)), m_fileLock(m_dir / "instance.lock") {}
+
+Instance::~Instance() = default;
+
+SqlError Instance::catalogError() const {
+  return sqlMessage(kMsgEngineFailure, {"catalogue of instance " + m_name + ":",
+                                        m_catalog.error()});
+}
+
+Instance::Hold::Hold(Instance& instance, bool exclusive)
+    : m_instance(&instance), m_use(instance.m_use) {
+  m_ok = instance.lockFor(exclusive);
+}
+
+Instance::Hold::Hold(Hold&& other) noexcept
+    : m_instance(other.m_instance), m_use(std::move(other.m_use)), m_ok(other.m_ok) {
+  other.m_ok = false;
+}
+
+Instance::Hold::~Hold() {
+  if (m_ok) m_instance->unlockOne();
+}
+
+Instance::Hold Instance::hold(bool exclusive) { return Hold(*this, exclusive); }
+
+// Called with m_use held by this thread.
+bool Instance::lockFor(bool exclusive) {
+  if (m_depth > 0) {
+    if (exclusive && !m_exclusive) return false;  // no upgrade from shared
+    ++m_depth;
+    return true;
+  }
+  if (!m_fileLock.lock(exclusive)) return false;
+  m_exclusive = exclusive;
+  m_depth = 1;
+  return true;
+}
+
+void Instance::unlockOne() {
+  if (--m_depth == 0) m_fileLock.unlock();
+}
+
+#define ZK_HOLD(exclusive)                                                             \
+  Hold held = hold(exclusive);                                                         \
+  if (!held.ok()) return sqlMessage(kMsgEngineFailure, {"cannot lock instance", m_name})
+
+#define ZK_RUN(...) \
+  if (!m_catalog.run(__VA_ARGS__)) return catalogError()
+
+SqlError Instance::create(const std::string& name, int versionMajor) {
+  if (!validInstanceName(name))
+    return sqlMessage(kMsgEngineFailure, {"invalid instance name", "'" + name + "'"});
+  if (instanceExists(name))
+    return sqlMessage(kMsgEngineFailure, {"instance", canonicalInstanceName(name), "exists"});
+  std::filesystem::path dir = instanceDir(name);
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  Instance building(canonicalInstanceName(name), dir);
+  Hold held = building.hold(true);
+  if (!held.ok()) return sqlMessage(kMsgEngineFailure, {"cannot lock instance", name});
+  if (instanceExists(name))  // made by another process meanwhile
+    return sqlMessage(kMsgEngineFailure, {"instance", canonicalInstanceName(name), "exists"});
+  // The catalogue is made under a temporary name, so that a half-made instance never counts;
+  // a failure takes away what was made.
+  std::filesystem::path temp = dir / "catalog.db.new";
+  std::filesystem::remove(temp, ec);
+  SqlError error = building.build(temp, versionMajor);
+  building.m_catalog.close();
+  if (error.ok()) {
+    std::filesystem::rename(temp, dir / "catalog.db", ec);
+    if (ec) error = sqlMessage(kMsgIoError, {ec.message(), "rename", temp.string()});
+  }
+  if (!error.ok()) {
+    std::filesystem::remove(temp, ec);
+    std::filesystem::remove_all(dir / "data", ec);
+  }
+  return error;
+}
+
+// Fills a new catalogue: facts, the administrators' logins and the system databases.
+SqlError Instance::build(const std::filesystem::path& catalog, int versionMajor) {
+  if (!m_catalog.open(catalog, true) || !m_catalog.exec(kSchema)) return catalogError();
+  ServerFacts facts;
+  facts.versionMajor = versionMajor;
+  if (SqlError e = setFacts(facts); !e.ok()) return e;
+  if (SqlError e = setLogin({"sa", false, "", true, false}); !e.ok()) return e;
+  Login self{osUserName(), true, "", true, false};  // the administrator who installed it
+  if (SqlError e = setLogin(self); !e.ok()) return e;
+  for (const char* db : {"master", "tempdb", "model", "msdb"}) {
+    Database spec = systemDatabase(db, versionMajor);
+    if (SqlError e = createDatabase(spec); !e.ok()) return e;
+  }
+  return {};
+}
+
+SqlError Instance::remove(const std::string& name) {
+  SqlError error;
+  std::unique_ptr<Instance> instance = open(name, error);
+  if (!instance) return error;
+  std::vector<std::filesystem::path> files;
+  {
+    Hold held = instance->hold(true);
+    std::vector<Database> dbs;
+    if (SqlError e = instance->databases(dbs); !e.ok()) return e;
+    for (const Database& db : dbs) {
+      for (const FileGroup& g : db.groups)
+        for (const DbFile& f : g.files) files.push_back(instance->filePath(f));
+      for (const DbFile& f : db.logFiles) files.push_back(instance->filePath(f));
+    }
+    std::error_code ec;
+    // The catalogue goes first: from here on no process finds the instance.
+    std::filesystem::remove(instance->m_dir / "catalog.db", ec);
+    for (const auto& f : files) std::filesystem::remove(f, ec);
+  }
+  std::filesystem::path dir = instance->m_dir;
+  instance.reset();
+  std::error_code ec;
+  std::filesystem::remove_all(dir, ec);
+  return {};
+}
+
+std::unique_ptr<Instance> Instance::open(const std::string& name, SqlError& error) {
+  if (!instanceExists(name)) {
+    error = sqlMessage(kMsgServerNotFound);
+    return nullptr;
+  }
+  std::unique_ptr<Instance> instance(
+      new Instance(canonicalInstanceName(name), instanceDir(name)));
+  if (!instance->m_catalog.open(instance->m_dir / "catalog.db", false)) {
+    error = instance->catalogError();
+    return nullptr;
+  }
+  error = {};
+  return instance;
+}
+
+// ---- facts and logins ----
+
+SqlError Instance::facts(ServerFacts& out) {
+  ZK_HOLD(false);
+  std::vector<std::vector<SqlValue>> rows;
+  ZK_RUN("SELECT key, value FROM fact", {}, &rows);
+  out = ServerFacts{};
+  for (const auto& row : rows) {
+    if (const FactName* fact = findFact(asText(row[0]))) setFactValue(out, *fact, asText(row[1]));
+  }
+  return {};
+}
+
+SqlError Instance::setFacts(const ServerFacts& facts) {
+  ZK_HOLD(true);
+  SqliteTransaction tx(m_catalog);
+  for (const FactName& fact : kFactNames) {
+    ZK_RUN("INSERT OR REPLACE INTO fact(key, value) VALUES(?, ?)",
+           {std::string(fact.name), factValue(facts, fact)});
+  }
+  if (!tx.commit()) return catalogError();
+  return {};
+}
+
+SqlError Instance::logins(std::vector<Login>& out) {
+  ZK_HOLD(false);
+  std::vector<std::vector<SqlValue>> rows;
+  ZK_RUN("SELECT name, windows, password, sysadmin, refused FROM login ORDER BY name", {}, &rows);
+  out.clear();
+  for (const auto& r : rows)
+    out.push_back(Login{asText(r[0]), asInt(r[1]) != 0, asText(r[2]), asInt(r[3]) != 0,
+                        asInt(r[4]) != 0});
+  return {};
+}
+
+SqlError Instance::findLogin(const std::string& name, std::optional<Login>& out) {
+  std::vector<Login> all;
+  if (SqlError e = logins(all); !e.ok()) return e;
+  out.reset();
+  for (const Login& l : all) {
+    if (canonicalInstanceName(l.name) == canonicalInstanceName(name)) out = l;
+  }
+  return {};
+}
+
+SqlError Instance::setLogin(const Login& login) {
+  ZK_HOLD(true);
+  ZK_RUN("INSERT OR REPLACE INTO login VALUES(?, ?, ?, ?, ?)",
+         {login.name, std::int64_t{login.windows}, login.password, std::int64_t{login.sysadmin},
+          std::int64_t{login.refused}});
+  return {};
+}
+
+SqlError Instance::removeLogin(const std::string& name) {
+  ZK_HOLD(true);
+  ZK_RUN("DELETE FROM login WHERE name = ?", {name});
+  if (m_catalog.changes() == 0) return sqlMessage(15007, {"'" + name + "' is not a valid login."});
+  return {};
+}
+
+// ---- databases ----
+
+SqlError Instance::loadDatabase(const std::vector<SqlValue>& row, Database& db) {
+  db = Database{};
+  db.id = asInt(row[0]);
+  db.name = asText(row[1]);
+  db.status = static_cast<int>(asInt(row[2]));
+  db.compatibilityLevel = static_cast<int>(asInt(row[3]));
+  db.version = static_cast<int>(asInt(row[4]));
+  db.system = asInt(row[5]) != 0;
+  db.options = optionsFromBits(asInt(row[6]));
+  db.nextLsn = static_cast<std::uint64_t>(asInt(row[7]));
+  db.logRecords = static_cast<std::uint64_t>(asInt(row[8]));
+  std::vector<std::vector<SqlValue>> groups, files;
+  ZK_RUN("SELECT name FROM filegroup WHERE db_id = ? ORDER BY ordinal", {db.id}, &groups);
+  for (const auto& g : groups) db.groups.push_back(FileGroup{asText(g[0]), {}});
+  ZK_RUN("SELECT id, logical, physical, size_kb, used_pages, is_primary, group_ordinal FROM file "
+         "WHERE db_id = ? ORDER BY group_ordinal, ordinal",
+         {db.id}, &files);
+  for (const auto& f : files) {
+    std::int64_t group = asInt(f[6]);
+    DbFile file{asInt(f[0]), asText(f[1]), asText(f[2]), asInt(f[3]), asInt(f[4]),
+                asInt(f[5]) != 0, group < 0};
+    if (group < 0) {
+      db.logFiles.push_back(file);
+    } else if (static_cast<std::size_t>(group) < db.groups.size()) {
+      db.groups[group].files.push_back(file);
+    }
+  }
+  return {};
+}
+
+static const char* kDbColumns =
+    "SELECT id, name, status, compat, version, system, options, next_lsn, log_records FROM db ";
+
+SqlError Instance::databases(std::vector<Database>& out) {
+  ZK_HOLD(false);
+  std::vector<std::vector<SqlValue>> rows;
+  ZK_RUN(std::string(kDbColumns) + "ORDER BY id", {}, &rows);
+  out.clear();
+  for (const auto& row : rows) {
+    if (SqlError e = loadDatabase(row, out.emplace_back()); !e.ok()) return e;
+  }
+  return {};
+}
+
+SqlError Instance::findDatabase(const std::string& name, Database& out) {
+  std::vector<std::vector<SqlValue>> rows;
+  ZK_RUN(std::string(kDbColumns) + "WHERE name = ?", {name}, &rows);
+  if (rows.empty()) return sqlMessage(kMsgDatabaseNotFound, {name});
+  return loadDatabase(rows[0], out);
+}
+
+SqlError Instance::database(const std::string& name, Database& out) {
+  ZK_HOLD(false);
+  return findDatabase(name, out);
+}
+
+std::filesystem::path Instance::filePath(const DbFile& file) const {
+  std::filesystem::path p(file.physicalName);
+  return p.is_absolute() ? p : m_dir / p;
+}
+
+SqlError Instance::createDatabase(Database& spec) {
+  ZK_HOLD(true);
+  if (spec.name.empty() || spec.name.size() > 128)
+    return sqlMessage(kMsgIdentifierTooLong, {spec.name.substr(0, 128)});
+  if (spec.groups.empty() || spec.groups[0].name != kPrimaryGroup ||
+      spec.groups[0].files.empty() || spec.logFiles.empty())
+    return sqlMessage(kMsgEngineFailure,
+                      {"a database needs a file in the PRIMARY file group and a log file"});
+  Database existing;
+  if (findDatabase(spec.name, existing).ok())
+    return sqlMessage(1801, {"Database '" + spec.name + "' already exists."});
+  std::set<std::string> logical;
+  std::set<std::string> groupNames;
+  for (const FileGroup& g : spec.groups) {
+    if (!groupNames.insert(canonicalInstanceName(g.name)).second)
+      return sqlMessage(1828, {"The file group name \"" + g.name + "\" is already in use."});
+  }
+  auto prepare = [&](DbFile& f, const char* extension) -> SqlError {
+    if (f.logicalName.empty() || !logical.insert(canonicalInstanceName(f.logicalName)).second)
+      return sqlMessage(1828, {"The logical file name \"" + f.logicalName + "\" is already in use."});
+    if (f.physicalName.empty())
+      f.physicalName = (m_dir / "data" / spec.name / (f.logicalName + extension)).string();
+    if (std::filesystem::exists(filePath(f)))
+      return sqlMessage(5170, {"Cannot create file '" + f.physicalName +
+                               "' because it already exists."});
+    f.sizeKb = static_cast<std::int64_t>(pagesOf(std::max<std::int64_t>(f.sizeKb, 8)) * 8);
+    f.usedPages = 0;
+    return {};
+  };
+  for (std::size_t g = 0; g < spec.groups.size(); ++g) {
+    for (std::size_t i = 0; i < spec.groups[g].files.size(); ++i) {
+      DbFile& f = spec.groups[g].files[i];
+      f.primary = g == 0 && i == 0;
+      f.log = false;
+      if (SqlError e = prepare(f, f.primary ? ".mdf" : ".ndf"); !e.ok()) return e;
+    }
+  }
+  for (DbFile& f : spec.logFiles) {
+    f.primary = false;
+    f.log = true;
+    if (SqlError e = prepare(f, ".ldf"); !e.ok()) return e;
+  }
+  spec.nextLsn = 1;
+  spec.logRecords = 0;
+  return storeDatabase(spec);
+}
+
+// Writes the catalogue rows and the files of a prepared database in one transaction.
+SqlError Instance::storeDatabase(Database& spec) {
+  SqliteTransaction tx(m_catalog);
+  ZK_RUN("INSERT INTO db(name, status, compat, version, system, options, next_lsn, log_records) "
+         "VALUES(?, ?, ?, ?, ?, ?, ?, ?)",
+         {spec.name, std::int64_t{spec.status}, std::int64_t{spec.compatibilityLevel},
+          std::int64_t{spec.version}, std::int64_t{spec.system}, optionBits(spec.options),
+          static_cast<std::int64_t>(spec.nextLsn), static_cast<std::int64_t>(spec.logRecords)});
+  spec.id = m_catalog.lastInsertId();
+  auto insertFile = [&](DbFile& f, std::int64_t group, std::int64_t ordinal) -> SqlError {
+    ZK_RUN("INSERT INTO file(db_id, group_ordinal, ordinal, logical, physical, size_kb, "
+           "used_pages, is_primary) VALUES(?, ?, ?, ?, ?, ?, ?, ?)",
+           {spec.id, group, ordinal, f.logicalName, f.physicalName, f.sizeKb, f.usedPages,
+            std::int64_t{f.primary}});
+    f.id = m_catalog.lastInsertId();
+    return sizeFile(filePath(f), static_cast<std::uint64_t>(f.sizeKb) * 1024);
+  };
+  for (std::size_t g = 0; g < spec.groups.size(); ++g) {
+    ZK_RUN("INSERT INTO filegroup VALUES(?, ?, ?)",
+           {spec.id, static_cast<std::int64_t>(g), spec.groups[g].name});
+    for (std::size_t i = 0; i < spec.groups[g].files.size(); ++i) {
+      SqlError e = insertFile(spec.groups[g].files[i], static_cast<std::int64_t>(g),
+                              static_cast<std::int64_t>(i));
+      if (!e.ok()) return e;
+    }
+  }
+  for (std::size_t i = 0; i < spec.logFiles.size(); ++i) {
+    if (SqlError e = insertFile(spec.logFiles[i], -1, static_cast<std::int64_t>(i)); !e.ok())
+      return e;
+  }
+  if (!tx.commit()) return catalogError();
+  return {};
+}
+
+SqlError Instance::removeDatabase(const std::string& name) {
+  ZK_HOLD(true);
+  Database db;
+  if (SqlError e = findDatabase(name, db); !e.ok()) return e;
+  ZK_RUN("DELETE FROM db WHERE id = ?", {db.id});
+  std::error_code ec;
+  for (const FileGroup& g : db.groups)
+    for (const DbFile& f : g.files) std::filesystem::remove(filePath(f), ec);
+  for (const DbFile& f : db.logFiles) std::filesystem::remove(filePath(f), ec);
+  return {};
+}
+
+SqlError Instance::setStatus(const std::string& name, int status) {
+  ZK_HOLD(true);
+  Database db;
+  if (SqlError e = findDatabase(name, db); !e.ok()) return e;
+  ZK_RUN("UPDATE db SET status = ? WHERE id = ?", {std::int64_t{status}, db.id});
+  return {};
+}
+
+SqlError Instance::setOptions(const std::string& name, const DbOptions& options) {
+  ZK_HOLD(true);
+  Database db;
+  if (SqlError e = findDatabase(name, db); !e.ok()) return e;
+  ZK_RUN("UPDATE db SET options = ? WHERE id = ?", {optionBits(options), db.id});
+  return {};
+}
+
+SqlError Instance::setLevels(const std::string& name, int compatibilityLevel, int version,
+                             bool system) {
+  ZK_HOLD(true);
+  Database db;
+  if (SqlError e = findDatabase(name, db); !e.ok()) return e;
+  ZK_RUN("UPDATE db SET compat = ?, version = ?, system = ? WHERE id = ?",
+         {std::int64_t{compatibilityLevel}, std::int64_t{version}, std::int64_t{system}, db.id});
+  return {};
+}
+
+// ---- pages ----
+
+SqlError Instance::findFile(const std::string& dbName, const std::string& logicalFile,
+                            Database& db, DbFile& file) {
+  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
+  std::string wanted = canonicalInstanceName(logicalFile);
+  for (const FileGroup& g : db.groups) {
+    for (const DbFile& f : g.files) {
+      if (canonicalInstanceName(f.logicalName) == wanted) {
+        file = f;
+        return {};
+      }
+    }
+  }
+  for (const DbFile& f : db.logFiles) {
+    if (canonicalInstanceName(f.logicalName) == wanted) {
+      file = f;
+      return {};
+    }
+  }
+  return sqlMessage(kMsgEngineFailure,
+                    {"'" + logicalFile + "' is not a file of database '" + dbName + "'."});
+}
+
+SqlError Instance::nextLsn(const std::string& dbName, std::uint64_t& lsn) {
+  ZK_HOLD(true);
+  Database db;
+  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
+  lsn = db.nextLsn;
+  ZK_RUN("UPDATE db SET next_lsn = ? WHERE id = ?", {static_cast<std::int64_t>(lsn + 1), db.id});
+  return {};
+}
+
+SqlError Instance::writeTestPages(const std::string& dbName, const std::string& logicalFile,
+                                  std::uint64_t first, std::uint64_t count, const PageFill& fill) {
+  ZK_HOLD(true);
+  Database db;
+  DbFile file;
+  if (SqlError e = findFile(dbName, logicalFile, db, file); !e.ok()) return e;
+  if (file.log || first + count > pagesOf(file.sizeKb) || (!fill.random && fill.pattern.empty()))
+    return sqlMessage(kMsgEngineFailure, {"pages outside the data file", file.logicalName});
+  std::uint64_t lsn = 0;
+  if (SqlError e = nextLsn(dbName, lsn); !e.ok()) return e;
+  std::vector<std::byte> block;
+  constexpr std::uint64_t kBlockPages = 128;
+  std::uint64_t newlyUsed = 0;
+  for (std::uint64_t at = first; at < first + count; at += kBlockPages) {
+    std::uint64_t n = std::min(kBlockPages, first + count - at);
+    block.resize(n * kPageSize);
+    if (SqlError e = sqlengine::readPages(filePath(file), at, n, block.data()); !e.ok()) return e;
+    for (std::uint64_t i = 0; i < n; ++i) {
+      std::byte* page = block.data() + i * kPageSize;
+      if (pageLsn(page) == 0) ++newlyUsed;
+      fillPage(fill, at + i, lsn, page);
+    }
+    if (SqlError e = sqlengine::writePages(filePath(file), at, n, block.data()); !e.ok()) return e;
+  }
+  ZK_RUN("UPDATE file SET used_pages = used_pages + ? WHERE id = ?",
+         {static_cast<std::int64_t>(newlyUsed), file.id});
+  return {};
+}
+
+SqlError Instance::readPages(const std::string& dbName, const std::string& logicalFile,
+                             std::uint64_t first, std::uint64_t count, std::byte* out) {
+  ZK_HOLD(false);
+  Database db;
+  DbFile file;
+  if (SqlError e = findFile(dbName, logicalFile, db, file); !e.ok()) return e;
+  if (file.log || first + count > pagesOf(file.sizeKb))
+    return sqlMessage(kMsgEngineFailure, {"pages outside the data file", file.logicalName});
+  return sqlengine::readPages(filePath(file), first, count, out);
+}
+
+SqlError Instance::writePages(const std::string& dbName, const std::string& logicalFile,
+                              std::uint64_t first, std::uint64_t count, const std::byte* in) {
+  ZK_HOLD(true);
+  Database db;
+  DbFile file;
+  if (SqlError e = findFile(dbName, logicalFile, db, file); !e.ok()) return e;
+  if (file.log || first + count > pagesOf(file.sizeKb))
+    return sqlMessage(kMsgEngineFailure, {"pages outside the data file", file.logicalName});
+  std::vector<std::byte> before(count * kPageSize);
+  if (SqlError e = sqlengine::readPages(filePath(file), first, count, before.data()); !e.ok())
+    return e;
+  std::int64_t delta = 0;
+  for (std::uint64_t i = 0; i < count; ++i) {
+    bool was = pageLsn(before.data() + i * kPageSize) != 0;
+    bool is = pageLsn(in + i * kPageSize) != 0;
+    delta += int(is) - int(was);
+  }
+  if (SqlError e = sqlengine::writePages(filePath(file), first, count, in); !e.ok()) return e;
+  ZK_RUN("UPDATE file SET used_pages = used_pages + ? WHERE id = ?", {delta, file.id});
+  return {};
+}
+
+// ---- the log ----
+
+// Slots of kLogSlotSize bytes laid end to end over the log files, in their order.
+SqlError Instance::logIo(const Database& db, std::uint64_t firstSlot, std::uint64_t slots,
+                         std::byte* data, bool write) {
+  std::uint64_t offset = firstSlot * kLogSlotSize;
+  std::uint64_t left = slots * kLogSlotSize;
+  for (const DbFile& f : db.logFiles) {
+    std::uint64_t size = static_cast<std::uint64_t>(f.sizeKb) * 1024 / kLogSlotSize * kLogSlotSize;
+    if (left == 0) break;
+    if (offset >= size) {
+      offset -= size;
+      continue;
+    }
+    std::uint64_t n = std::min(left, size - offset);
+    SqlError e = write ? writeBytes(filePath(f), offset, n, data) : readBytes(filePath(f), offset, n, data);
+    if (!e.ok()) return e;
+    data += n;
+    left -= n;
+    offset = 0;
+  }
+  if (left != 0) return sqlMessage(kMsgLogFull, {db.name});
+  return {};
+}
+
+SqlError Instance::writeLogRecords(const Database& db, const std::vector<LogRecord>& records,
+                                   std::uint64_t oldCount) {
+  std::uint64_t slots = std::max<std::uint64_t>(records.size(), oldCount);
+  std::vector<std::byte> data(slots * kLogSlotSize);  // slots no longer used become zeros
+  for (std::size_t i = 0; i < records.size(); ++i)
+    encodeRecord(records[i], data.data() + i * kLogSlotSize);
+  return logIo(db, 0, slots, data.data(), true);
+}
+
+SqlError Instance::appendLog(const std::string& dbName, std::vector<LogRecord>& records) {
+  ZK_HOLD(true);
+  Database db;
+  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
+  std::vector<std::byte> data(records.size() * kLogSlotSize);
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    records[i].lsn = db.nextLsn + i;
+    encodeRecord(records[i], data.data() + i * kLogSlotSize);
+  }
+  if (SqlError e = logIo(db, db.logRecords, records.size(), data.data(), true); !e.ok()) {
+    // Nothing counts as written: the catalogue still holds the old count.
+    return e;
+  }
+  ZK_RUN("UPDATE db SET next_lsn = ?, log_records = ? WHERE id = ?",
+         {static_cast<std::int64_t>(db.nextLsn + records.size()),
+          static_cast<std::int64_t>(db.logRecords + records.size()), db.id});
+  return {};
+}
+
+SqlError Instance::readLog(const std::string& dbName, std::vector<LogRecord>& out) {
+  ZK_HOLD(false);
+  Database db;
+  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
+  std::vector<std::byte> data(db.logRecords * kLogSlotSize);
+  if (SqlError e = logIo(db, 0, db.logRecords, data.data(), false); !e.ok()) return e;
+  out.clear();
+  for (std::uint64_t i = 0; i < db.logRecords; ++i) {
+    if (!decodeRecord(data.data() + i * kLogSlotSize, out.emplace_back()))
+      return sqlMessage(kMsgIoError, {"bad log record", "read", db.logFiles[0].physicalName});
+  }
+  return {};
+}
+
+SqlError Instance::truncateLog(const std::string& dbName, std::uint64_t upToLsn) {
+  ZK_HOLD(true);
+  std::vector<LogRecord> records;
+  if (SqlError e = readLog(dbName, records); !e.ok()) return e;
+  Database db;
+  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
+  std::erase_if(records, [&](const LogRecord& r) { return r.lsn < upToLsn; });
+  if (SqlError e = writeLogRecords(db, records, db.logRecords); !e.ok()) return e;
+  ZK_RUN("UPDATE db SET log_records = ? WHERE id = ?",
+         {static_cast<std::int64_t>(records.size()), db.id});
+  return {};
+}
+
+SqlError Instance::replaceLog(const std::string& dbName, const std::vector<LogRecord>& records,
+                              std::uint64_t nextLsn) {
+  ZK_HOLD(true);
+  Database db;
+  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
+  if (SqlError e = writeLogRecords(db, records, db.logRecords); !e.ok()) return e;
+  ZK_RUN("UPDATE db SET log_records = ?, next_lsn = ? WHERE id = ?",
+         {static_cast<std::int64_t>(records.size()), static_cast<std::int64_t>(nextLsn), db.id});
+  return {};
+}
+
+// ---- checksums and properties ----
+
+SqlError Instance::checksums(const std::string& dbName, std::vector<FileChecksum>& out) {
+  ZK_HOLD(false);
+  Database db;
+  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
+  out.clear();
+  auto add = [&](const DbFile& f) -> SqlError {
+    FileChecksum c{f, 0};
+    if (!fileChecksum(filePath(f), c.checksum))
+      return sqlMessage(kMsgIoError, {std::strerror(errno), "read", f.physicalName});
+    out.push_back(c);
+    return {};
+  };
+  for (const FileGroup& g : db.groups)
+    for (const DbFile& f : g.files)
+      if (SqlError e = add(f); !e.ok()) return e;
+  for (const DbFile& f : db.logFiles)
+    if (SqlError e = add(f); !e.ok()) return e;
+  return {};
+}
+
+SqlError Instance::property(const std::string& dbName, const std::string& key,
+                            std::string& value) {
+  ZK_HOLD(false);
+  Database db;
+  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
+  std::vector<std::vector<SqlValue>> rows;
+  ZK_RUN("SELECT value FROM db_property WHERE db_id = ? AND key = ?", {db.id, key}, &rows);
+  value = rows.empty() ? std::string() : asText(rows[0][0]);
+  return {};
+}
+
+SqlError Instance::setProperty(const std::string& dbName, const std::string& key,
+                               const std::string& value) {
+  ZK_HOLD(true);
+  Database db;
+  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
+  if (value.empty()) {
+    ZK_RUN("DELETE FROM db_property WHERE db_id = ? AND key = ?", {db.id, key});
+  } else {
+    ZK_RUN("INSERT OR REPLACE INTO db_property VALUES(?, ?, ?)", {db.id, key, value});
+  }
+  return {};
+}
+
+// ---- faults ----
+
+SqlError Instance::addFault(Fault& fault) {
+  ZK_HOLD(true);
+  ZK_RUN("INSERT INTO fault(kind, target, hresult, message, text, skip, times) "
+         "VALUES(?, ?, ?, ?, ?, ?, ?)",
+         {fault.kind, fault.target, std::int64_t{fault.hresult}, std::int64_t{fault.message},
+          fault.text, std::int64_t{fault.skip}, std::int64_t{fault.times}});
+  fault.id = m_catalog.lastInsertId();
+  return {};
+}
+
+SqlError Instance::faults(std::vector<Fault>& out) {
+  ZK_HOLD(false);
+  std::vector<std::vector<SqlValue>> rows;
+  ZK_RUN("SELECT id, kind, target, hresult, message, text, skip, times FROM fault ORDER BY id", {},
+         &rows);
+  out.clear();
+  for (const auto& r : rows)
+    out.push_back(Fault{asInt(r[0]), asText(r[1]), asText(r[2]),
+                        static_cast<std::int32_t>(asInt(r[3])), static_cast<int>(asInt(r[4])),
+                        asText(r[5]), static_cast<int>(asInt(r[6])),
+                        static_cast<int>(asInt(r[7]))});
+  return {};
+}
+
+SqlError Instance::clearFaults() {
+  ZK_HOLD(true);
+  ZK_RUN("DELETE FROM fault");
+  return {};
+}
+
+SqlError Instance::takeFault(const std::string& kind, const std::string& target,
+                             std::optional<Fault>& fired) {
+  fired.reset();
+  std::vector<Fault> armed;
+  {
+    // Most calls find nothing armed: a shared look first keeps them from queueing.
+    if (SqlError e = faults(armed); !e.ok()) return e;
+    auto matches = [&](const Fault& f) {
+      return f.kind == kind && (f.target.empty() || canonicalInstanceName(f.target) ==
+                                                        canonicalInstanceName(target));
+    };
+    if (std::none_of(armed.begin(), armed.end(), matches)) return {};
+  }
+  ZK_HOLD(true);
+  if (SqlError e = faults(armed); !e.ok()) return e;
+  for (const Fault& f : armed) {
+    if (f.kind != kind || !(f.target.empty() || canonicalInstanceName(f.target) ==
+                                                    canonicalInstanceName(target)))
+      continue;
+    if (f.skip > 0) {
+      ZK_RUN("UPDATE fault SET skip = skip - 1 WHERE id = ?", {f.id});
+      return {};
+    }
+    if (f.times == 1) {
+      ZK_RUN("DELETE FROM fault WHERE id = ?", {f.id});
+    } else if (f.times > 1) {
+      ZK_RUN("UPDATE fault SET times = times - 1 WHERE id = ?", {f.id});
+    }
+    fired = f;
+    return {};
+  }
+  return {};
+}
+
+}  // namespace sqlengine
