@@ -54,6 +54,9 @@ PcmResult pcmDecideResult(int producerRc, int consumerRc, int monitorRc);
 // How the monitor sleeps between its looks; a seam for tests. Returns 1.
 typedef int (*PcmSleepRtn)(uint32_t milliseconds);
 
+struct IClientVirtualDevice;
+struct VDC_Command;
+
 class CPcm {
  public:
   // The ring gets numBuffers buffers of bufferSizeKb kilobytes.
@@ -93,6 +96,10 @@ class CPcm {
   static uint32_t runRUN(void* pcmP);
 
  protected:
+  // The virtual device transfer ends run as one side of any transfer (vdimover.h).
+  friend int produceFromVdi(CPcm* pcmP, IClientVirtualDevice* vdevP, VDC_Command** vdevCommandPP);
+  friend int consumeToVdi(CPcm* pcmP, IClientVirtualDevice* vdevP, VDC_Command** vdevCommandPP);
+
   // Replaces the monitor's sleep (tests).
   void setSleepRtn(PcmSleepRtn sleepRtn) { m_SleepRtn = sleepRtn; }
   bool cancelRequested() const;

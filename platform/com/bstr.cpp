@@ -35,7 +35,10 @@ char32_t decodeUtf8(std::string_view text, std::size_t& i) {
   auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
   unsigned char lead = byte(i++);
   if (lead < 0x80) return lead;
-  int extra = lead >= 0xF0 && lead < 0xF8 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 && lead < 0xE0 ? 1 : -1;
+  int extra = lead >= 0xF0 && lead < 0xF8   ? 3
+              : lead >= 0xE0                ? 2
+              : lead >= 0xC2 && lead < 0xE0 ? 1
+                                            : -1;
   if (extra < 0 || lead >= 0xF8) return U'\uFFFD';
   char32_t c = lead & (0x3F >> extra);
   for (int k = 0; k < extra; ++k) {
@@ -81,7 +84,9 @@ UINT SysStringByteLen(BSTR text) {
   return bytes;
 }
 
-UINT SysStringLen(BSTR text) { return SysStringByteLen(text) / sizeof(OLECHAR); }
+UINT SysStringLen(BSTR text) {
+  return SysStringByteLen(text) / sizeof(OLECHAR);
+}
 
 namespace com {
 
@@ -133,6 +138,8 @@ BSTR allocBstr(std::u16string_view text) {
   return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
-BSTR allocBstr(std::string_view utf8) { return allocBstr(std::u16string_view(toUtf16(utf8))); }
+BSTR allocBstr(std::string_view utf8) {
+  return allocBstr(std::u16string_view(toUtf16(utf8)));
+}
 
 }  // namespace com

@@ -55,9 +55,11 @@ TEST(Utf, ConvertsBothWays) {
 }
 
 TEST(Utf, MalformedInputBecomesReplacement) {
-  EXPECT_EQ(com::toUtf16("a\xFF" "b"), u"a\uFFFDb");
-  EXPECT_EQ(com::toUtf16("\xC3"), u"\uFFFD");           // cut short
-  EXPECT_EQ(com::toUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong
+  EXPECT_EQ(com::toUtf16("a\xFF"
+                         "b"),
+            u"a\uFFFDb");
+  EXPECT_EQ(com::toUtf16("\xC3"), u"\uFFFD");                            // cut short
+  EXPECT_EQ(com::toUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");                  // overlong
   EXPECT_EQ(com::toUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");  // lone surrogate
 }
 

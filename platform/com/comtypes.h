@@ -36,7 +36,9 @@ using BSTR = OLECHAR*;
 #define SUCCEEDED(hr) (static_cast<HRESULT>(hr) >= 0)
 #define FAILED(hr) (static_cast<HRESULT>(hr) < 0)
 
-constexpr HRESULT comCode(std::uint32_t value) { return static_cast<HRESULT>(value); }
+constexpr HRESULT comCode(std::uint32_t value) {
+  return static_cast<HRESULT>(value);
+}
 
 // The codes the stand-ins return; values as the platform defines them.
 inline constexpr HRESULT S_OK = 0;

@@ -73,13 +73,15 @@ class Factory final : public com::Object<IClassFactory> {
   const com::Creator m_creator;
 };
 
-bool threadMayUseCom() { return t_state.count > 0 || g_mtaThreads.load() > 0; }
+bool threadMayUseCom() {
+  return t_state.count > 0 || g_mtaThreads.load() > 0;
+}
 
 }  // namespace
 
 HRESULT CoInitializeEx(void*, DWORD flags) {
-  DWORD model = (flags & COINIT_APARTMENTTHREADED) != 0 ? COINIT_APARTMENTTHREADED
-                                                        : COINIT_MULTITHREADED;
+  DWORD model =
+      (flags & COINIT_APARTMENTTHREADED) != 0 ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED;
   if (t_state.count > 0 && t_state.model != model) return RPC_E_CHANGED_MODE;
   if (t_state.count++ > 0) return S_FALSE;
   t_state.model = model;

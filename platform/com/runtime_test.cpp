@@ -85,16 +85,16 @@ TEST(Runtime, AnswersForUnknownClassesInterfacesAndAggregation) {
                              CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
             REGDB_E_CLASSNOTREG);
   EXPECT_EQ(object, nullptr);
-  EXPECT_EQ(CoCreateInstance(CLSID_Counter, nullptr, CLSCTX_INPROC_SERVER, IID_IClassFactory,
-                             &object),
-            E_NOINTERFACE);
+  EXPECT_EQ(
+      CoCreateInstance(CLSID_Counter, nullptr, CLSCTX_INPROC_SERVER, IID_IClassFactory, &object),
+      E_NOINTERFACE);
   com::Ptr<ICounter> outer;
-  ASSERT_EQ(CoCreateInstance(CLSID_Counter, nullptr, CLSCTX_INPROC_SERVER, IID_ICounter,
-                             outer.putVoid()),
-            S_OK);
-  EXPECT_EQ(CoCreateInstance(CLSID_Counter, outer.get(), CLSCTX_INPROC_SERVER, IID_ICounter,
-                             &object),
-            CLASS_E_NOAGGREGATION);
+  ASSERT_EQ(
+      CoCreateInstance(CLSID_Counter, nullptr, CLSCTX_INPROC_SERVER, IID_ICounter, outer.putVoid()),
+      S_OK);
+  EXPECT_EQ(
+      CoCreateInstance(CLSID_Counter, outer.get(), CLSCTX_INPROC_SERVER, IID_ICounter, &object),
+      CLASS_E_NOAGGREGATION);
 }
 
 TEST(Runtime, ObjectsMoveBetweenThreads) {

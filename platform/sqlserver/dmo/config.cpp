@@ -79,8 +79,8 @@ class Configuration final : public com::Object<ISQLDMOConfiguration> {
       if (sqlengine::canonicalName(c.name) != sqlengine::canonicalName(wanted)) continue;
       if (c.advanced && !facts.showAdvancedOptions) break;
       LONG current = c.value != nullptr ? facts.*c.value
-                     : c.advanced        ? c.fixed
-                                         : LONG{facts.showAdvancedOptions};
+                     : c.advanced       ? c.fixed
+                                        : LONG{facts.showAdvancedOptions};
       return putObject(value, com::make<ConfigValue>(m_session, c.name, current));
     }
     return failMessage(sqlengine::sqlMessage(sqlengine::kMsgConfigOptionNotFound, {wanted}));

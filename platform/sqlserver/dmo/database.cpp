@@ -20,14 +20,18 @@ class Child : public com::Object<I> {
   const SessionPtr m_session;
 };
 
-#define DMO_INTERFACE(iid, I) \
-  void* interfaceFor(REFIID riid) override { return riid == iid ? static_cast<I*>(this) : nullptr; }
+#define DMO_INTERFACE(iid, I)                             \
+  void* interfaceFor(REFIID riid) override {              \
+    return riid == iid ? static_cast<I*>(this) : nullptr; \
+  }
 
 class DbOption final : public Child<ISQLDMODBOption> {
  public:
   DbOption(SessionPtr session, sqlengine::DbOptions options)
       : Child(std::move(session)), m_options(options) {}
-  HRESULT GetReadOnly(BOOL* on) override { return get("DBOptions.GetReadOnly", m_options.readOnly, on); }
+  HRESULT GetReadOnly(BOOL* on) override {
+    return get("DBOptions.GetReadOnly", m_options.readOnly, on);
+  }
   HRESULT GetDBOUseOnly(BOOL* on) override {
     return get("DBOptions.GetDBOUseOnly", m_options.dboUseOnly, on);
   }
@@ -40,14 +44,18 @@ class DbOption final : public Child<ISQLDMODBOption> {
   HRESULT GetTruncateLogOnCheckpoint(BOOL* on) override {
     return get("DBOptions.GetTruncateLogOnCheckpoint", m_options.truncateLogOnCheckpoint, on);
   }
-  HRESULT GetAutoClose(BOOL* on) override { return get("DBOptions.GetAutoClose", m_options.autoClose, on); }
+  HRESULT GetAutoClose(BOOL* on) override {
+    return get("DBOptions.GetAutoClose", m_options.autoClose, on);
+  }
   HRESULT GetAutoShrink(BOOL* on) override {
     return get("DBOptions.GetAutoShrink", m_options.autoShrink, on);
   }
   HRESULT GetTornPageDetection(BOOL* on) override {
     return get("DBOptions.GetTornPageDetection", m_options.tornPageDetection, on);
   }
-  HRESULT GetOffline(BOOL* on) override { return get("DBOptions.GetOffline", m_options.offline, on); }
+  HRESULT GetOffline(BOOL* on) override {
+    return get("DBOptions.GetOffline", m_options.offline, on);
+  }
 
  private:
   DMO_INTERFACE(IID_ISQLDMODBOption, ISQLDMODBOption)
@@ -68,7 +76,14 @@ class FileObject : public Child<I> {
   }
   HRESULT GetPhysicalName(BSTR* path) override {
     if (HRESULT hr = check("GetPhysicalName"); FAILED(hr)) return hr;
-    return putText(path, m_file.physicalName);
+    // A server of version 7 keeps file names in a fixed-width column of 260 characters and
+    // hands them out padded with blanks.
+    sqlengine::ServerFacts facts;
+    if (auto e = this->m_session->instance()->facts(facts); !e.ok()) return failMessage(e);
+    std::string name = m_file.physicalName;
+    std::size_t width = com::toUtf16(name).size();
+    if (facts.versionMajor <= 7 && width < 260) name.append(260 - width, ' ');
+    return putText(path, name);
   }
   HRESULT GetSizeInKB(float* kilobytes) override {
     if (HRESULT hr = check("GetSizeInKB"); FAILED(hr)) return hr;
@@ -143,7 +158,8 @@ class FileGroupObject final : public Child<ISQLDMOFileGroup> {
 
 class TransactionLogObject final : public Child<ISQLDMOTransactionLog> {
  public:
-  TransactionLogObject(SessionPtr session, Database db) : Child(std::move(session)), m_db(std::move(db)) {}
+  TransactionLogObject(SessionPtr session, Database db)
+      : Child(std::move(session)), m_db(std::move(db)) {}
   HRESULT GetLogFileCount(LONG* count) override {
     DMO_CONNECTED("Log.GetLogFileCount");
     return putLong(count, static_cast<long long>(m_db.logFiles.size()));
@@ -168,8 +184,8 @@ class TransactionLogObject final : public Child<ISQLDMOTransactionLog> {
   long long freeKb() const {
     long long total = 0;
     for (const DbFile& f : m_db.logFiles) total += f.sizeKb;
-    long long usedKb = static_cast<long long>(
-        (m_db.logRecords * sqlengine::kLogSlotSize + 1023) / 1024);
+    long long usedKb =
+        static_cast<long long>((m_db.logRecords * sqlengine::kLogSlotSize + 1023) / 1024);
     return total - usedKb;
   }
   const Database m_db;
@@ -177,7 +193,8 @@ class TransactionLogObject final : public Child<ISQLDMOTransactionLog> {
 
 class DatabaseObject final : public Child<ISQLDMODatabase> {
  public:
-  DatabaseObject(SessionPtr session, Database db) : Child(std::move(session)), m_db(std::move(db)) {}
+  DatabaseObject(SessionPtr session, Database db)
+      : Child(std::move(session)), m_db(std::move(db)) {}
   HRESULT GetName(BSTR* name) override {
     DMO_CONNECTED("Database.GetName");
     return putText(name, m_db.name);

@@ -14,7 +14,9 @@ namespace {
 
 using sqlengine::SqlError;
 
-std::string utf8(LPCOLESTR text) { return com::toUtf8(com::wideView(text)); }
+std::string utf8(LPCOLESTR text) {
+  return com::toUtf8(com::wideView(text));
+}
 
 class Application final : public com::Object<ISQLDMOApplication> {
  public:
@@ -67,7 +69,9 @@ class Server final : public com::Object<ISQLDMOServer2>, public IConnectionPoint
   ULONG Release() override { return com::Object<ISQLDMOServer2>::Release(); }
 
   // ---- properties ----
-  HRESULT GetApplicationName(BSTR* name) override { return text(&Properties::applicationName, name); }
+  HRESULT GetApplicationName(BSTR* name) override {
+    return text(&Properties::applicationName, name);
+  }
   HRESULT SetApplicationName(LPCOLESTR name) override {
     return setText("Server.SetApplicationName", &Properties::applicationName, name);
   }
@@ -211,8 +215,7 @@ class Server final : public com::Object<ISQLDMOServer2>, public IConnectionPoint
   void* interfaceFor(REFIID riid) override {
     if (riid == IID_ISQLDMOServer) return static_cast<ISQLDMOServer*>(this);
     if (riid == IID_ISQLDMOServer2 && m_version2) return static_cast<ISQLDMOServer2*>(this);
-    if (riid == IID_IConnectionPointContainer)
-      return static_cast<IConnectionPointContainer*>(this);
+    if (riid == IID_IConnectionPointContainer) return static_cast<IConnectionPointContainer*>(this);
     return nullptr;
   }
 
@@ -221,7 +224,9 @@ class Server final : public com::Object<ISQLDMOServer2>, public IConnectionPoint
     std::lock_guard lock(m_mutex);
     return m_properties.*member;
   }
-  HRESULT text(std::string Properties::*member, BSTR* out) { return putText(out, property(member)); }
+  HRESULT text(std::string Properties::*member, BSTR* out) {
+    return putText(out, property(member));
+  }
   HRESULT number(LONG Properties::*member, LONG* out) { return putLong(out, property(member)); }
   HRESULT flag(bool Properties::*member, BOOL* out) { return putBool(out, property(member)); }
   template <class T>
@@ -290,7 +295,8 @@ HRESULT Server::Connect(LPCOLESTR serverName, LPCOLESTR login, LPCOLESTR passwor
 }
 
 // Checks the server is running and the login may connect; fills the login connected with.
-SqlError Server::logon(sqlengine::Instance& instance, const Properties& p, sqlengine::Login& login) {
+SqlError Server::logon(sqlengine::Instance& instance, const Properties& p,
+                       sqlengine::Login& login) {
   std::optional<sqlengine::Fault> refused;
   if (SqlError e = instance.takeFault("connect", "", refused); !e.ok()) return e;
   if (refused) {
@@ -301,7 +307,8 @@ SqlError Server::logon(sqlengine::Instance& instance, const Properties& p, sqlen
   }
   sqlengine::ServerFacts facts;
   if (SqlError e = instance.facts(facts); !e.ok()) return e;
-  if (facts.serviceStatus != SQLDMOSvc_Running) return sqlengine::sqlMessage(sqlengine::kMsgServerNotFound);
+  if (facts.serviceStatus != SQLDMOSvc_Running)
+    return sqlengine::sqlMessage(sqlengine::kMsgServerNotFound);
   std::string name = p.loginSecure ? sqlengine::osUserName() : p.login;
   if (!p.loginSecure && !facts.mixedAuthentication)
     return sqlengine::sqlMessage(sqlengine::kMsgLoginNotTrusted, {name});
@@ -335,8 +342,8 @@ HRESULT Server::GetDatabaseByName(LPCOLESTR name, ISQLDMODatabase** database) {
   sqlengine::Database db;
   SqlError e = m_session->instance()->database(utf8(name), db);
   if (e.number == sqlengine::kMsgDatabaseNotFound)
-    return failDmo(SQLDMO_E_NAMENOTFOUND,
-                   "[SQL-DMO]The name '" + utf8(name) + "' was not found in the Databases collection.");
+    return failDmo(SQLDMO_E_NAMENOTFOUND, "[SQL-DMO]The name '" + utf8(name) +
+                                              "' was not found in the Databases collection.");
   if (!e.ok()) return failMessage(e);
   return putObject(database, makeDatabase(m_session, std::move(db)));
 }
@@ -358,9 +365,8 @@ SqlError Server::runStatement(const std::shared_ptr<sqlengine::Instance>& instan
     sqlengine::Database db;
     if (SqlError e = instance->database(parsed.useDatabase, db); !e.ok()) return e;
   }
-  const char* kind = std::holds_alternative<sqlengine::BackupStatement>(parsed.statement)
-                         ? "backup"
-                         : "restore";
+  const char* kind =
+      std::holds_alternative<sqlengine::BackupStatement>(parsed.statement) ? "backup" : "restore";
   std::optional<sqlengine::Fault> fault;
   if (SqlError e = instance->takeFault("statement", kind, fault); !e.ok()) return e;
   if (fault) {
@@ -378,14 +384,16 @@ HRESULT Server::ExecuteImmediate(LPCOLESTR command, LONG, LONG length) {
   if (length > 0 && static_cast<std::size_t>(length) < statement.size())
     statement = statement.substr(0, static_cast<std::size_t>(length));
   com::Bstr sent(statement);
-  m_events->fire<ISQLDMOServerSink>([&](ISQLDMOServerSink* sink) { sink->CommandSent(sent.get()); });
+  m_events->fire<ISQLDMOServerSink>(
+      [&](ISQLDMOServerSink* sink) { sink->CommandSent(sent.get()); });
   SqlError error = runStatement(m_session->instance(), statement);
   if (error.ok()) return S_OK;
   raiseServerMessage(error);
   return failMessage(error);
 }
 
-const com::ClassRegistrar kApplicationClass(CLSID_SQLDMOApplication, [](REFIID riid, void** object) {
+const com::ClassRegistrar kApplicationClass(CLSID_SQLDMOApplication, [](REFIID riid,
+                                                                        void** object) {
   return com::make<Application>()->QueryInterface(riid, object);
 });
 

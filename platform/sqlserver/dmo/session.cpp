@@ -76,8 +76,8 @@ const char* sqlStateOf(int number) {
 }  // namespace
 
 HRESULT failMessage(const SqlError& error) {
-  std::string source = std::string("Microsoft SQL-DMO (ODBC SQLState: ") +
-                       sqlStateOf(error.number) + ")";
+  std::string source =
+      std::string("Microsoft SQL-DMO (ODBC SQLState: ") + sqlStateOf(error.number) + ")";
   return com::fail(error.hresult(), source, "[SQL Server]" + error.text);
 }
 

@@ -65,7 +65,7 @@ com::Ptr<ISQLDMONameList> makeNameList(SessionPtr session, std::vector<std::stri
 }  // namespace sqldmo
 
 // The first lines of every method: faults, then the connection.
-#define DMO_CHECK(method)                                                   \
+#define DMO_CHECK(method) \
   if (HRESULT hr_ = m_session->check(method); FAILED(hr_)) return hr_
-#define DMO_CONNECTED(method)                                               \
+#define DMO_CONNECTED(method) \
   if (HRESULT hr_ = m_session->checkConnected(method); FAILED(hr_)) return hr_

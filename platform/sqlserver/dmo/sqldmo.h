@@ -33,12 +33,12 @@ inline constexpr IID IID_ISQLDMOConfigValue = com::guid("7A5E0308-E260-4C6F-9D1B
 inline constexpr IID IID_ISQLDMONameList = com::guid("7A5E0309-E260-4C6F-9D1B-5A4B3C2D1E0F");
 
 // Constants.
-inline constexpr LONG SQLDMO_WINNT = 2;           // IsOS
+inline constexpr LONG SQLDMO_WINNT = 2;  // IsOS
 inline constexpr LONG SQLDMO_WIN95 = 1;
-inline constexpr LONG SQLDMOSvc_Running = 1;      // Server.GetStatus
+inline constexpr LONG SQLDMOSvc_Running = 1;  // Server.GetStatus
 inline constexpr LONG SQLDMOSvc_Stopped = 3;
 inline constexpr LONG SQLDMO_PACKAGE_ENTERPRISE = 3;  // Server.IsPackage
-inline constexpr LONG SQLDMOExec_Default = 0;     // ExecuteImmediate
+inline constexpr LONG SQLDMOExec_Default = 0;         // ExecuteImmediate
 // Database.GetStatus values.
 inline constexpr LONG SQLDMODBStat_Normal = 0;
 inline constexpr LONG SQLDMODBStat_Loading = 32;
@@ -54,7 +54,9 @@ inline constexpr HRESULT SQLDMO_E_ALREADYCONNECTED = comCode(0x80045001u);
 inline constexpr HRESULT SQLDMO_E_NOTCONNECTED = comCode(0x80045002u);
 inline constexpr HRESULT SQLDMO_E_NAMENOTFOUND = comCode(0x80045003u);
 inline constexpr HRESULT SQLDMO_E_ORDINALOUTOFRANGE = comCode(0x80045004u);
-constexpr HRESULT SQLDMO_SERVER_MESSAGE(int number) { return comCode(0x80040000u + number); }
+constexpr HRESULT SQLDMO_SERVER_MESSAGE(int number) {
+  return comCode(0x80040000u + number);
+}
 
 class ISQLDMODatabase;
 class ISQLDMODBOption;
@@ -130,7 +132,8 @@ class ISQLDMOServer2 : public ISQLDMOServer {
   virtual HRESULT GetInstanceName(BSTR* name) = 0;
   virtual HRESULT GetIsClustered(BOOL* clustered) = 0;
   // The server names of the instances installed on the machine (serverName null: this one).
-  virtual HRESULT ListInstalledInstances(ISQLDMONameList** names, LPCOLESTR serverName = nullptr) = 0;
+  virtual HRESULT ListInstalledInstances(ISQLDMONameList** names,
+                                         LPCOLESTR serverName = nullptr) = 0;
 };
 
 // Events a server raises to sinks advised on its IConnectionPointContainer.

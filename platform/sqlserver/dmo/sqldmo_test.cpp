@@ -12,7 +12,9 @@ namespace {
 
 using namespace sqlengine;
 
-std::string textOf(BSTR s) { return com::toUtf8(std::u16string_view(s, SysStringLen(s))); }
+std::string textOf(BSTR s) {
+  return com::toUtf8(std::u16string_view(s, SysStringLen(s)));
+}
 
 // The description of the thread's error information, taken.
 std::string lastError() {
@@ -145,7 +147,7 @@ TEST_F(SqlDmoTest, LogonChecksServerLoginPasswordAndMode) {
         << com::toUtf8(c.name) << " " << com::toUtf8(c.login) << ": " << lastError();
     if (FAILED(c.expected)) {
       EXPECT_NE(lastError().find(c.expected == SQLDMO_SERVER_MESSAGE(17) ? "does not exist"
-                                                                        : "Login failed"),
+                                                                         : "Login failed"),
                 std::string::npos);
       continue;
     }
@@ -205,6 +207,19 @@ TEST_F(SqlDmoTest, ServerFactsAndConfiguration) {
   EXPECT_EQ(n, 1033);
   ASSERT_EQ(config->GetShowAdvancedOptions(&b), S_OK);
   EXPECT_TRUE(b);
+
+  // Version 7 pads physical file names with blanks to 260 characters.
+  com::Ptr<ISQLDMODatabase> master;
+  com::Ptr<ISQLDMOFileGroup> group;
+  com::Ptr<ISQLDMODBFile> file;
+  ASSERT_EQ(s->GetDatabaseByName(u"master", master.put()), S_OK);
+  ASSERT_EQ(master->GetFileGroupByOrd(0, group.put()), S_OK);
+  ASSERT_EQ(group->GetDBFileByOrd(0, file.put()), S_OK);
+  ASSERT_EQ(file->GetPhysicalName(text.put()), S_OK);
+  EXPECT_EQ(text.view().size(), 260u);
+  std::string path = text.utf8();
+  EXPECT_EQ(path.substr(0, path.find_last_not_of(' ') + 1),
+            (instanceDir("NAMED") / "data/master/master.mdf").string());
 
   com::Ptr<ISQLDMONameList> names;
   ASSERT_EQ(s->ListInstalledInstances(names.put(), nullptr), S_OK);

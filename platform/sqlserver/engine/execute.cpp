@@ -5,8 +5,9 @@ namespace sqlengine {
 namespace {
 
 SqlError notYet(const char* what) {
-  return SqlError{kMsgEngineFailure, 16, 1,
-                  std::string(what) + " through virtual devices is not supported by this server yet."};
+  return SqlError{
+      kMsgEngineFailure, 16, 1,
+      std::string(what) + " through virtual devices is not supported by this server yet."};
 }
 
 SqlError run(Instance& instance, const BackupStatement& backup) {

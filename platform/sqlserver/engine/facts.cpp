@@ -48,12 +48,12 @@ std::string factValue(const ServerFacts& facts, const FactName& fact) {
 bool setFactValue(ServerFacts& facts, const FactName& fact, const std::string& value) {
   if (auto* i = std::get_if<int ServerFacts::*>(&fact.member)) {
     auto n = toInt(value);
-    if (n) facts.**i = *n;
+    if (n) facts.** i = *n;
     return n.has_value();
   }
   if (auto* b = std::get_if<bool ServerFacts::*>(&fact.member)) {
     auto v = toBool(value);
-    if (v) facts.**b = *v;
+    if (v) facts.** b = *v;
     return v.has_value();
   }
   facts.*std::get<std::string ServerFacts::*>(fact.member) = value;
@@ -74,7 +74,8 @@ std::string versionStringOf(const ServerFacts& facts) {
     const char* product;
     int build;
   };
-  static constexpr Release kReleases[] = {{7, "7.00", 1063}, {8, "2000", 2039}, {9, "2005", 1399}};
+  static constexpr Release kReleases[] = {
+      {6, "6.50", 201}, {7, "7.00", 1063}, {8, "2000", 2039}, {9, "2005", 1399}};
   const char* product = "";
   int build = 0;
   for (const Release& r : kReleases) {

@@ -23,10 +23,14 @@ const OptionName kOptionNames[9] = {
 };
 
 const StatusName kStatusNames[9] = {
-    {"online", kStatusNormal},          {"restoring", kStatusLoading},
-    {"loading", kStatusLoading},        {"recovering", kStatusRecovering},
-    {"suspect", kStatusSuspect},        {"offline", kStatusOffline},
-    {"inaccessible", kStatusInaccessible}, {"standby", kStatusStandby},
+    {"online", kStatusNormal},
+    {"restoring", kStatusLoading},
+    {"loading", kStatusLoading},
+    {"recovering", kStatusRecovering},
+    {"suspect", kStatusSuspect},
+    {"offline", kStatusOffline},
+    {"inaccessible", kStatusInaccessible},
+    {"standby", kStatusStandby},
     {"emergency", kStatusEmergency},
 };
 
@@ -79,7 +83,9 @@ DbOptions optionsFromBits(std::int64_t bits) {
   return options;
 }
 
-std::uint64_t pagesOf(std::int64_t sizeKb) { return (static_cast<std::uint64_t>(sizeKb) + 7) / 8; }
+std::uint64_t pagesOf(std::int64_t sizeKb) {
+  return (static_cast<std::uint64_t>(sizeKb) + 7) / 8;
+}
 
 void encodeRecord(const LogRecord& r, std::byte* slot) {
   std::memset(slot, 0, kLogSlotSize);
@@ -123,8 +129,8 @@ Instance::Instance(std::string name, std::filesystem::path dir)
 Instance::~Instance() = default;
 
 SqlError Instance::catalogError() const {
-  return sqlMessage(kMsgEngineFailure, {"catalogue of instance " + m_name + ":",
-                                        m_catalog.error()});
+  return sqlMessage(kMsgEngineFailure,
+                    {"catalogue of instance " + m_name + ":", m_catalog.error()});
 }
 
 Instance::Hold::Hold(Instance& instance, bool exclusive)
@@ -141,7 +147,9 @@ Instance::Hold::~Hold() {
   if (m_ok) m_instance->unlockOne();
 }
 
-Instance::Hold Instance::hold(bool exclusive) { return Hold(*this, exclusive); }
+Instance::Hold Instance::hold(bool exclusive) {
+  return Hold(*this, exclusive);
+}
 
 // Called with m_use held by this thread.
 bool Instance::lockFor(bool exclusive) {
@@ -160,8 +168,8 @@ void Instance::unlockOne() {
   if (--m_depth == 0) m_fileLock.unlock();
 }
 
-#define ZK_HOLD(exclusive)                                                             \
-  Hold held = hold(exclusive);                                                         \
+#define ZK_HOLD(exclusive)     \
+  Hold held = hold(exclusive); \
   if (!held.ok()) return sqlMessage(kMsgEngineFailure, {"cannot lock instance", m_name})
 
 #define ZK_RUN(...) \
@@ -244,8 +252,7 @@ std::unique_ptr<Instance> Instance::open(const std::string& name, SqlError& erro
     error = sqlMessage(kMsgServerNotFound);
     return nullptr;
   }
-  std::unique_ptr<Instance> instance(
-      new Instance(canonicalInstanceName(name), instanceDir(name)));
+  std::unique_ptr<Instance> instance(new Instance(canonicalInstanceName(name), instanceDir(name)));
   if (!instance->m_catalog.open(instance->m_dir / "catalog.db", false)) {
     error = instance->catalogError();
     return nullptr;
@@ -284,8 +291,8 @@ SqlError Instance::logins(std::vector<Login>& out) {
   ZK_RUN("SELECT name, windows, password, sysadmin, refused FROM login ORDER BY name", {}, &rows);
   out.clear();
   for (const auto& r : rows)
-    out.push_back(Login{asText(r[0]), asInt(r[1]) != 0, asText(r[2]), asInt(r[3]) != 0,
-                        asInt(r[4]) != 0});
+    out.push_back(
+        Login{asText(r[0]), asInt(r[1]) != 0, asText(r[2]), asInt(r[3]) != 0, asInt(r[4]) != 0});
   return {};
 }
 
@@ -330,13 +337,14 @@ SqlError Instance::loadDatabase(const std::vector<SqlValue>& row, Database& db) 
   std::vector<std::vector<SqlValue>> groups, files;
   ZK_RUN("SELECT name FROM filegroup WHERE db_id = ? ORDER BY ordinal", {db.id}, &groups);
   for (const auto& g : groups) db.groups.push_back(FileGroup{asText(g[0]), {}});
-  ZK_RUN("SELECT id, logical, physical, size_kb, used_pages, is_primary, group_ordinal FROM file "
-         "WHERE db_id = ? ORDER BY group_ordinal, ordinal",
-         {db.id}, &files);
+  ZK_RUN(
+      "SELECT id, logical, physical, size_kb, used_pages, is_primary, group_ordinal FROM file "
+      "WHERE db_id = ? ORDER BY group_ordinal, ordinal",
+      {db.id}, &files);
   for (const auto& f : files) {
     std::int64_t group = asInt(f[6]);
-    DbFile file{asInt(f[0]), asText(f[1]), asText(f[2]), asInt(f[3]), asInt(f[4]),
-                asInt(f[5]) != 0, group < 0};
+    DbFile file{asInt(f[0]), asText(f[1]),     asText(f[2]), asInt(f[3]),
+                asInt(f[4]), asInt(f[5]) != 0, group < 0};
     if (group < 0) {
       db.logFiles.push_back(file);
     } else if (static_cast<std::size_t>(group) < db.groups.size()) {
@@ -381,8 +389,8 @@ SqlError Instance::createDatabase(Database& spec) {
   ZK_HOLD(true);
   if (spec.name.empty() || spec.name.size() > 128)
     return sqlMessage(kMsgIdentifierTooLong, {spec.name.substr(0, 128)});
-  if (spec.groups.empty() || spec.groups[0].name != kPrimaryGroup ||
-      spec.groups[0].files.empty() || spec.logFiles.empty())
+  if (spec.groups.empty() || spec.groups[0].name != kPrimaryGroup || spec.groups[0].files.empty() ||
+      spec.logFiles.empty())
     return sqlMessage(kMsgEngineFailure,
                       {"a database needs a file in the PRIMARY file group and a log file"});
   Database existing;
@@ -396,12 +404,13 @@ SqlError Instance::createDatabase(Database& spec) {
   }
   auto prepare = [&](DbFile& f, const char* extension) -> SqlError {
     if (f.logicalName.empty() || !logical.insert(canonicalInstanceName(f.logicalName)).second)
-      return sqlMessage(1828, {"The logical file name \"" + f.logicalName + "\" is already in use."});
+      return sqlMessage(1828,
+                        {"The logical file name \"" + f.logicalName + "\" is already in use."});
     if (f.physicalName.empty())
       f.physicalName = (m_dir / "data" / spec.name / (f.logicalName + extension)).string();
     if (std::filesystem::exists(filePath(f)))
-      return sqlMessage(5170, {"Cannot create file '" + f.physicalName +
-                               "' because it already exists."});
+      return sqlMessage(5170,
+                        {"Cannot create file '" + f.physicalName + "' because it already exists."});
     f.sizeKb = static_cast<std::int64_t>(pagesOf(std::max<std::int64_t>(f.sizeKb, 8)) * 8);
     f.usedPages = 0;
     return {};
@@ -427,17 +436,19 @@ SqlError Instance::createDatabase(Database& spec) {
 // Writes the catalogue rows and the files of a prepared database in one transaction.
 SqlError Instance::storeDatabase(Database& spec) {
   SqliteTransaction tx(m_catalog);
-  ZK_RUN("INSERT INTO db(name, status, compat, version, system, options, next_lsn, log_records) "
-         "VALUES(?, ?, ?, ?, ?, ?, ?, ?)",
-         {spec.name, std::int64_t{spec.status}, std::int64_t{spec.compatibilityLevel},
-          std::int64_t{spec.version}, std::int64_t{spec.system}, optionBits(spec.options),
-          static_cast<std::int64_t>(spec.nextLsn), static_cast<std::int64_t>(spec.logRecords)});
+  ZK_RUN(
+      "INSERT INTO db(name, status, compat, version, system, options, next_lsn, log_records) "
+      "VALUES(?, ?, ?, ?, ?, ?, ?, ?)",
+      {spec.name, std::int64_t{spec.status}, std::int64_t{spec.compatibilityLevel},
+       std::int64_t{spec.version}, std::int64_t{spec.system}, optionBits(spec.options),
+       static_cast<std::int64_t>(spec.nextLsn), static_cast<std::int64_t>(spec.logRecords)});
   spec.id = m_catalog.lastInsertId();
   auto insertFile = [&](DbFile& f, std::int64_t group, std::int64_t ordinal) -> SqlError {
-    ZK_RUN("INSERT INTO file(db_id, group_ordinal, ordinal, logical, physical, size_kb, "
-           "used_pages, is_primary) VALUES(?, ?, ?, ?, ?, ?, ?, ?)",
-           {spec.id, group, ordinal, f.logicalName, f.physicalName, f.sizeKb, f.usedPages,
-            std::int64_t{f.primary}});
+    ZK_RUN(
+        "INSERT INTO file(db_id, group_ordinal, ordinal, logical, physical, size_kb, "
+        "used_pages, is_primary) VALUES(?, ?, ?, ?, ?, ?, ?, ?)",
+        {spec.id, group, ordinal, f.logicalName, f.physicalName, f.sizeKb, f.usedPages,
+         std::int64_t{f.primary}});
     f.id = m_catalog.lastInsertId();
     return sizeFile(filePath(f), static_cast<std::uint64_t>(f.sizeKb) * 1024);
   };
@@ -498,8 +509,8 @@ SqlError Instance::setLevels(const std::string& name, int compatibilityLevel, in
 
 // ---- pages ----
 
-SqlError Instance::findFile(const std::string& dbName, const std::string& logicalFile,
-                            Database& db, DbFile& file) {
+SqlError Instance::findFile(const std::string& dbName, const std::string& logicalFile, Database& db,
+                            DbFile& file) {
   if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
   std::string wanted = canonicalInstanceName(logicalFile);
   for (const FileGroup& g : db.groups) {
@@ -606,7 +617,8 @@ SqlError Instance::logIo(const Database& db, std::uint64_t firstSlot, std::uint6
       continue;
     }
     std::uint64_t n = std::min(left, size - offset);
-    SqlError e = write ? writeBytes(filePath(f), offset, n, data) : readBytes(filePath(f), offset, n, data);
+    SqlError e =
+        write ? writeBytes(filePath(f), offset, n, data) : readBytes(filePath(f), offset, n, data);
     if (!e.ok()) return e;
     data += n;
     left -= n;
@@ -704,8 +716,7 @@ SqlError Instance::checksums(const std::string& dbName, std::vector<FileChecksum
   return {};
 }
 
-SqlError Instance::property(const std::string& dbName, const std::string& key,
-                            std::string& value) {
+SqlError Instance::property(const std::string& dbName, const std::string& key, std::string& value) {
   ZK_HOLD(false);
   Database db;
   if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
@@ -732,10 +743,11 @@ SqlError Instance::setProperty(const std::string& dbName, const std::string& key
 
 SqlError Instance::addFault(Fault& fault) {
   ZK_HOLD(true);
-  ZK_RUN("INSERT INTO fault(kind, target, hresult, message, text, skip, times) "
-         "VALUES(?, ?, ?, ?, ?, ?, ?)",
-         {fault.kind, fault.target, std::int64_t{fault.hresult}, std::int64_t{fault.message},
-          fault.text, std::int64_t{fault.skip}, std::int64_t{fault.times}});
+  ZK_RUN(
+      "INSERT INTO fault(kind, target, hresult, message, text, skip, times) "
+      "VALUES(?, ?, ?, ?, ?, ?, ?)",
+      {fault.kind, fault.target, std::int64_t{fault.hresult}, std::int64_t{fault.message},
+       fault.text, std::int64_t{fault.skip}, std::int64_t{fault.times}});
   fault.id = m_catalog.lastInsertId();
   return {};
 }
@@ -768,16 +780,16 @@ SqlError Instance::takeFault(const std::string& kind, const std::string& target,
     // Most calls find nothing armed: a shared look first keeps them from queueing.
     if (SqlError e = faults(armed); !e.ok()) return e;
     auto matches = [&](const Fault& f) {
-      return f.kind == kind && (f.target.empty() || canonicalInstanceName(f.target) ==
-                                                        canonicalInstanceName(target));
+      return f.kind == kind &&
+             (f.target.empty() || canonicalInstanceName(f.target) == canonicalInstanceName(target));
     };
     if (std::none_of(armed.begin(), armed.end(), matches)) return {};
   }
   ZK_HOLD(true);
   if (SqlError e = faults(armed); !e.ok()) return e;
   for (const Fault& f : armed) {
-    if (f.kind != kind || !(f.target.empty() || canonicalInstanceName(f.target) ==
-                                                    canonicalInstanceName(target)))
+    if (f.kind != kind ||
+        !(f.target.empty() || canonicalInstanceName(f.target) == canonicalInstanceName(target)))
       continue;
     if (f.skip > 0) {
       ZK_RUN("UPDATE fault SET skip = skip - 1 WHERE id = ?", {f.id});

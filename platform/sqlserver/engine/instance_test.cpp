@@ -94,7 +94,7 @@ TEST_F(InstanceTest, PagesCarryTheirSequenceNumberAndChecksumsFollowContent) {
   std::vector<Instance::FileChecksum> a, b;
   ASSERT_TRUE(m_instance->checksums("sales", a).ok());
   ASSERT_TRUE(m_instance->checksums("twin", b).ok());
-  ASSERT_EQ(a.size(), 5u);  // three data files, two log files
+  ASSERT_EQ(a.size(), 5u);                  // three data files, two log files
   EXPECT_EQ(a[0].checksum, b[0].checksum);  // same pages, same sequence number
   ASSERT_TRUE(m_instance->writeTestPages("twin", "tsales_data", 4, 1, {false, 0, "ab"}).ok());
   ASSERT_TRUE(m_instance->checksums("twin", b).ok());

@@ -22,7 +22,9 @@ std::string upper(std::string s) {
   return s;
 }
 
-bool sameName(const std::string& a, const std::string& b) { return upper(a) == upper(b); }
+bool sameName(const std::string& a, const std::string& b) {
+  return upper(a) == upper(b);
+}
 
 std::string hostMachineName() {
   char host[256] = {};
@@ -34,7 +36,9 @@ std::string hostMachineName() {
 
 }  // namespace
 
-std::filesystem::path sqlserverDir() { return zkroot::stateDir("sqlserver"); }
+std::filesystem::path sqlserverDir() {
+  return zkroot::stateDir("sqlserver");
+}
 
 MachineSettings loadMachineSettings() {
   MachineSettings settings;
@@ -82,9 +86,13 @@ std::string osUserName() {
   return user != nullptr ? user : "root";
 }
 
-std::string canonicalName(const std::string& name) { return upper(name); }
+std::string canonicalName(const std::string& name) {
+  return upper(name);
+}
 
-std::string canonicalInstanceName(const std::string& name) { return upper(name); }
+std::string canonicalInstanceName(const std::string& name) {
+  return upper(name);
+}
 
 bool validInstanceName(const std::string& name) {
   if (name.empty() || name.size() > 16) return false;

@@ -19,8 +19,8 @@
 namespace sqlengine {
 
 struct MachineSettings {
-  std::string machineName;   // empty: the host's name in capitals
-  int dmoVersionMajor = 8;   // the installed object model's version
+  std::string machineName;  // empty: the host's name in capitals
+  int dmoVersionMajor = 8;  // the installed object model's version
   int dmoVersionMinor = 0;
 };
 

@@ -92,8 +92,8 @@ struct Database {
   DbOptions options;
   std::vector<FileGroup> groups;  // PRIMARY first, in their order; some may be empty
   std::vector<DbFile> logFiles;
-  std::uint64_t nextLsn = 1;      // the next sequence number handed out
-  std::uint64_t logRecords = 0;   // records held in the log
+  std::uint64_t nextLsn = 1;     // the next sequence number handed out
+  std::uint64_t logRecords = 0;  // records held in the log
 };
 
 // One record of a database's log.

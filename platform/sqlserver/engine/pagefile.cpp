@@ -65,7 +65,8 @@ void putLe(std::byte* at, std::uint64_t value, int bytes) {
 
 std::uint64_t getLe(const std::byte* at, int bytes) {
   std::uint64_t value = 0;
-  for (int i = 0; i < bytes; ++i) value |= std::uint64_t(std::to_integer<unsigned>(at[i])) << (8 * i);
+  for (int i = 0; i < bytes; ++i)
+    value |= std::uint64_t(std::to_integer<unsigned>(at[i])) << (8 * i);
   return value;
 }
 
@@ -113,7 +114,9 @@ void fillPage(const PageFill& fill, std::uint64_t pageNumber, std::uint64_t lsn,
   for (std::size_t i = 0; i < size; i += 8) putLe(data + i, splitmix(state), 8);
 }
 
-std::uint64_t pageLsn(const std::byte* page) { return getLe(page, 8); }
+std::uint64_t pageLsn(const std::byte* page) {
+  return getLe(page, 8);
+}
 
 bool fileChecksum(const std::filesystem::path& file, std::uint64_t& checksum) {
   Fd fd(file, O_RDONLY);

@@ -2,7 +2,9 @@
 
 namespace sqlengine {
 
-Sqlite::~Sqlite() { close(); }
+Sqlite::~Sqlite() {
+  close();
+}
 
 void Sqlite::close() {
   if (m_db != nullptr) sqlite3_close(m_db);
@@ -74,8 +76,12 @@ bool Sqlite::run(const std::string& sql, const std::vector<SqlValue>& values,
   return true;
 }
 
-std::int64_t Sqlite::lastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
-int Sqlite::changes() const { return sqlite3_changes(m_db); }
+std::int64_t Sqlite::lastInsertId() const {
+  return sqlite3_last_insert_rowid(m_db);
+}
+int Sqlite::changes() const {
+  return sqlite3_changes(m_db);
+}
 
 SqliteTransaction::SqliteTransaction(Sqlite& db) : m_db(db) {
   m_open = m_db.exec("BEGIN IMMEDIATE");

@@ -14,7 +14,6 @@ namespace sqlengine {
 
 using SqlValue = std::variant<std::nullptr_t, std::int64_t, std::string>;
 
-
 class Sqlite {
  public:
   Sqlite() = default;

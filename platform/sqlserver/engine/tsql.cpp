@@ -18,9 +18,9 @@ struct Token {
 };
 
 // Words SQL Server reserves; an error next to one of them is "near the keyword".
-const std::set<std::string> kReserved = {"BACKUP", "RESTORE", "DATABASE", "FILE",  "FROM",
-                                         "TO",     "WITH",    "USE",      "DISK",  "SELECT",
-                                         "INSERT", "UPDATE",  "DELETE",   "LOAD",  "DUMP"};
+const std::set<std::string> kReserved = {"BACKUP", "RESTORE", "DATABASE", "FILE", "FROM",
+                                         "TO",     "WITH",    "USE",      "DISK", "SELECT",
+                                         "INSERT", "UPDATE",  "DELETE",   "LOAD", "DUMP"};
 
 std::string toUpper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -88,7 +88,8 @@ SqlError tokenize(const std::string& in, std::vector<Token>& tokens) {
 
 class Parser {
  public:
-  Parser(std::vector<Token> tokens, int version) : m_tokens(std::move(tokens)), m_version(version) {}
+  Parser(std::vector<Token> tokens, int version)
+      : m_tokens(std::move(tokens)), m_version(version) {}
 
   ParseResult parse() {
     ParseResult result;
@@ -153,7 +154,8 @@ class Parser {
     const Token& t = peek();
     bool plain = t.kind == Token::kWord && t.text[0] != '@' && kReserved.count(t.upper) == 0;
     if (!plain && t.kind != Token::kBracketed) return syntaxError();
-    if (t.text.size() > 128) return raise(sqlMessage(kMsgIdentifierTooLong, {t.text.substr(0, 128)}));
+    if (t.text.size() > 128)
+      return raise(sqlMessage(kMsgIdentifierTooLong, {t.text.substr(0, 128)}));
     out = t.text;
     ++m_pos;
     return true;
@@ -306,11 +308,9 @@ class Parser {
              recovery(s, RestoreStatement::kStandby);
     if (accept("STOPAT")) return once("STOPAT") && assignedString(s.stopAt.emplace());
     if (accept("STOPATMARK"))
-      return known() && once("STOPATMARK") &&
-             mark(s, RestoreStatement::kStopAtMark);
+      return known() && once("STOPATMARK") && mark(s, RestoreStatement::kStopAtMark);
     if (accept("STOPBEFOREMARK"))
-      return known() && once("STOPBEFOREMARK") &&
-             mark(s, RestoreStatement::kStopBeforeMark);
+      return known() && once("STOPBEFOREMARK") && mark(s, RestoreStatement::kStopBeforeMark);
     return unknownOption("RESTORE");
   }
 

@@ -15,9 +15,9 @@
 namespace sqlengine {
 
 struct ParseResult {
-  SqlError error;          // number 0 when parsed
-  Statement statement;     // valid when parsed
-  std::string useDatabase; // the database of the USE prefix, empty without one
+  SqlError error;           // number 0 when parsed
+  Statement statement;      // valid when parsed
+  std::string useDatabase;  // the database of the USE prefix, empty without one
 };
 
 // serverVersionMajor: options a server of that version does not know are refused (version 7:

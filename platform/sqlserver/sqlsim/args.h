@@ -10,8 +10,8 @@
 namespace sqlsim {
 
 struct Args {
-  std::vector<std::string> words;                           // positional, after the command
-  std::multimap<std::string, std::string> options;          // --name value (flags: "")
+  std::vector<std::string> words;                             // positional, after the command
+  std::multimap<std::string, std::string> options;            // --name value (flags: "")
   std::vector<std::pair<std::string, std::string>> settings;  // key=value
 
   std::optional<std::string> option(const std::string& name) const;

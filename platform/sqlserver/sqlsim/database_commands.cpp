@@ -124,10 +124,10 @@ int cmdDatabase(const Args& args) {
   if (!instance) return 1;
   ServerFacts facts;
   if (SqlError e = instance->facts(facts); !e.ok()) return report(e);
-  auto compatibility = toNumber(args.option("compatibility").value_or(
-      std::to_string(facts.versionMajor * 10)));
-  auto version = toNumber(args.option("version").value_or(
-      std::to_string(databaseVersionFor(facts.versionMajor))));
+  auto compatibility =
+      toNumber(args.option("compatibility").value_or(std::to_string(facts.versionMajor * 10)));
+  auto version = toNumber(
+      args.option("version").value_or(std::to_string(databaseVersionFor(facts.versionMajor))));
   if (!compatibility || !version) return usage("--compatibility and --version take numbers");
   db.compatibilityLevel = static_cast<int>(*compatibility);
   db.version = static_cast<int>(*version);
@@ -160,9 +160,9 @@ int cmdPages(const Args& args) {
   }
   auto instance = openInstance(args);
   if (!instance) return 1;
-  SqlError e = instance->writeTestPages(args.words[1], args.words[2],
-                                        static_cast<std::uint64_t>(*first),
-                                        static_cast<std::uint64_t>(*count), fill);
+  SqlError e =
+      instance->writeTestPages(args.words[1], args.words[2], static_cast<std::uint64_t>(*first),
+                               static_cast<std::uint64_t>(*count), fill);
   return e.ok() ? 0 : report(e);
 }
 
@@ -213,7 +213,8 @@ int cmdStatus(const Args& args) {
   std::optional<int> status = statusByName(args.words[2]);
   if (!status) {
     auto n = toNumber(args.words[2]);
-    if (!n) return usage("a status is a name (online, restoring, standby, offline, ...) or a number");
+    if (!n)
+      return usage("a status is a name (online, restoring, standby, offline, ...) or a number");
     status = static_cast<int>(*n);
   }
   auto instance = openInstance(args);

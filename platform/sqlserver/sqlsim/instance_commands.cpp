@@ -92,6 +92,7 @@ int cmdServer(const Args& args) {
 int cmdLogin(const Args& args) {
   auto instance = openInstance(args);
   if (!instance) return 1;
+  auto held = instance->hold(true);  // read, change and write as one
   Login login;
   std::optional<Login> existing;
   if (SqlError e = instance->findLogin(args.words[1], existing); !e.ok()) return report(e);
@@ -102,7 +103,8 @@ int cmdLogin(const Args& args) {
   }
   if (args.flag("windows")) login.windows = true;
   if (auto p = args.option("password")) login.password = *p;
-  for (auto [name, field] : {std::pair{"sysadmin", &Login::sysadmin}, {"refused", &Login::refused}}) {
+  for (auto [name, field] :
+       {std::pair{"sysadmin", &Login::sysadmin}, {"refused", &Login::refused}}) {
     if (auto v = args.option(name)) {
       auto on = toOnOff(*v);
       if (!on) return usage(std::string("--") + name + " takes yes or no");
@@ -133,8 +135,10 @@ int cmdFault(const Args& args) {
     long long* value;
   };
   long long message = 0, hresult = 0, skip = 0, times = 0;
-  for (NumberOption o : {NumberOption{"message", &message}, {"hresult", &hresult},
-                         {"skip", &skip}, {"times", &times}}) {
+  for (NumberOption o : {NumberOption{"message", &message},
+                         {"hresult", &hresult},
+                         {"skip", &skip},
+                         {"times", &times}}) {
     auto text = args.option(o.name);
     if (!text) continue;
     auto n = toNumber(*text);

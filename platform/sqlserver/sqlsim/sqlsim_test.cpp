@@ -43,8 +43,9 @@ class SqlsimTest : public ::testing::Test {
 };
 
 TEST_F(SqlsimTest, BuildsADatabaseThatTheEngineSees) {
-  ToolRun r = sqlsim("database inst1 sales --group EMPTY --file PRIMARY:sales_data:512 "
-                 "--file G2:g2_file:64 --log sales_log:256 --compatibility 70");
+  ToolRun r = sqlsim(
+      "database inst1 sales --group EMPTY --file PRIMARY:sales_data:512 "
+      "--file G2:g2_file:64 --log sales_log:256 --compatibility 70");
   ASSERT_EQ(r.code, 0) << r.out;
   ASSERT_EQ(sqlsim("pages inst1 sales sales_data 0 10 --seed 5").code, 0);
   ASSERT_EQ(sqlsim("pages inst1 sales g2_file 2 2 --pattern AB").code, 0);
