@@ -1,0 +1,43 @@
+#include "sqlqbentry.h"
+
+#include <cstring>
+
+#include "hlsplit.h"
+
+namespace {
+
+uint32_t readU32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+}  // namespace
+
+int fillQueryBackupEntry(const char* hlP, const uint8_t* objInfoP, SqlHublorDbElement* dbP) {
+  sqlMetaDataInfo meta;
+  sqlMetaFromBytes(objInfoP + SQL_OBJINFO_META_OFFSET, meta);
+
+  *dbP = SqlHublorDbElement{};
+  dbP->usVersion = 1;
+  dbP->lSqlVersionMajor = readU32(objInfoP + SQL_OBJINFO_VERSION_MAJOR_OFFSET);
+  dbP->lSqlVersionMinor = readU32(objInfoP + SQL_OBJINFO_VERSION_MINOR_OFFSET);
+  char otherName[1025];
+  int rc = extractHlNames(hlP, dbP->szSqlDatabaseName, sizeof dbP->szSqlDatabaseName, otherName,
+                          sizeof otherName);
+  dbP->lSqlDefaultCodePage = meta.lSqlDefaultCodePage;
+  dbP->lSqlDefaultSortOrderId = meta.lSqlDefaultSortOrderId;
+  dbP->lSqlDefaultUnicodeLocaleId = meta.lSqlDefaultUnicodeLocaleId;
+  dbP->lSqlDefaultUnicodeComparisonStyle = meta.lSqlDefaultUnicodeComparisonStyle;
+  dbP->u64DbDataFileSize = meta.u64DbDataFileSize;
+  dbP->u64DbDataSpaceUsed = meta.u64DbDataSpaceUsed;
+  dbP->u64DbLogFileSize = meta.u64DbLogFileSize;
+  dbP->u64DbLogSpaceUsed = meta.u64DbLogSpaceUsed;
+  dbP->lDbNumDataGroups = meta.lDbNumDataGroups;
+  dbP->lDbNumDataFiles = meta.lDbNumDataFiles;
+  dbP->lDbNumLogFiles = meta.lDbNumLogFiles;
+  dbP->lDbCompatibilityLevel = meta.lDbCompatibilityLevel;
+  dbP->lDbVersion = meta.lDbVersion;
+  sqlMetaUnpackFlags(meta.usFlags, dbP->bFlags);
+  dbP->ulDriveMask = meta.ulDriveMask;
+  memcpy(dbP->szSqlServerBuild, meta.szSqlServerBuild, sizeof dbP->szSqlServerBuild);
+  return rc;
+}
