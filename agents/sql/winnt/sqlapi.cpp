@@ -1,0 +1,361 @@
+// CSqlApi: construction and destruction, the logon record, and the conventions every
+// operation shares (entry and exit lines, failure texts, the message of a code).
+#include "sqlapi.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "agtlog.h"
+#include "errormsg.h"
+#include "msgout.h"
+#include "sqlapiint.h"
+#include "sqlsink.h"
+#include "winreg.h"
+
+namespace {
+
+constexpr const char* kEnvVirtualServer = "_VIRTUAL_SERVER_NAME_";
+constexpr uint32_t kDefaultCommandSize = 4096;
+
+const char* authName(int32_t auth) {
+  switch (auth) {
+    case SqlIntegrated:
+      return "SqlIntegrated";
+    case SqlUserid:
+      return "SqlUserid";
+    default:
+      return "";
+  }
+}
+
+const char* envText(const char* nameP) {
+  const char* valueP = getenv(nameP);
+  return valueP != nullptr ? valueP : "(null)";
+}
+
+void copyText(char* destP, size_t destSize, const char* srcP) {
+  snprintf(destP, destSize, "%s", srcP);
+}
+
+}  // namespace
+
+// ---- shared conventions ----
+
+const char* sqlRcName(int rc) {
+  static const char* const kNames[] = {
+      "( 1900 + 0 )",  "( 1900 + 1 )",  "( 1900 + 2 )",  "( 1900 + 3 )",  "( 1900 + 4 )",
+      "( 1900 + 5 )",  "( 1900 + 6 )",  "( 1900 + 7 )",  "( 1900 + 8 )",  "( 1900 + 9 )",
+      "( 1900 + 10 )", "( 1900 + 11 )", "( 1900 + 12 )", "( 1900 + 13 )", "( 1900 + 14 )"};
+  if (rc == 0) return SQLAPI_RC_OK;
+  if (rc == 415) return SQLAPI_RC_CANCELED;
+  if (rc >= 1900 && rc <= 1914) return kNames[rc - 1900];
+  return "( unknown )";
+}
+
+const char* sqlTimeOfDay(char (&textP)[20]) {
+  psGetTimeStamp(3, textP, sizeof textP);
+  return textP;
+}
+
+CSqlApiOp::CSqlApiOp(CSqlApi& api, const char* nameP, const int& rc)
+    : m_Api(api), m_NameP(nameP), m_Rc(rc) {
+  copyText(api.mszErrorText, sizeof api.mszErrorText, "\n");
+  copyText(api.mszRcName, sizeof api.mszRcName, SQLAPI_RC_OK);
+  char timeText[20];
+  SQLAPI_TRACE("SQLAPI-%s >>>>> enter %s\n", m_NameP, sqlTimeOfDay(timeText));
+}
+
+CSqlApiOp::~CSqlApiOp() {
+  char timeText[20];
+  SQLAPI_TRACE("SQLAPI-%s <<<<< exit rc(%i):%s %s\n", m_NameP, m_Rc, m_Api.mszRcName,
+               sqlTimeOfDay(timeText));
+}
+
+CSqlErrorKeep::CSqlErrorKeep(CSqlApi& api) : m_Api(api), m_Hr(api.mhrLast) {
+  copyText(m_ErrorText, sizeof m_ErrorText, api.mszErrorText);
+  copyText(m_RcName, sizeof m_RcName, api.mszRcName);
+}
+
+CSqlErrorKeep::~CSqlErrorKeep() {
+  copyText(m_Api.mszErrorText, sizeof m_Api.mszErrorText, m_ErrorText);
+  copyText(m_Api.mszRcName, sizeof m_Api.mszRcName, m_RcName);
+  m_Api.mhrLast = m_Hr;
+}
+
+void sqlClusterKeyPath(const char* serverNameP, char* pathP, size_t pathSize) {
+  snprintf(pathP, pathSize, "SOFTWARE\\Microsoft\\MSSQLServer$%s\\MSSQLServer$%s\\CurrentVersion\\",
+           serverNameP, serverNameP);
+}
+
+bool sqlClusterKeyOpens(const char* serverNameP) {
+  char path[512];
+  sqlClusterKeyPath(serverNameP, path, sizeof path);
+  SQLAPI_TRACE("SQLAPI-%s tKey:%s\n", "sqlClusterKeyOpens", path);
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// "op:line:rc " and the formatted text.
+static void formatFailure(char* destP, size_t destSize, const char* opP, int line, int rc,
+                          const char* formatP, va_list args) {
+  int used = snprintf(destP, destSize, "%s:%i:%i ", opP, line, rc);
+  if (used < 0 || static_cast<size_t>(used) >= destSize) return;
+  vsnprintf(destP + used, destSize - used, formatP, args);
+}
+
+int CSqlApi::CallFailed(int rc, const char* rcNameP, HRESULT hr, const char* opP,
+                        const char* formatP, ...) {
+  mhrLast = hr;
+  copyText(mszRcName, sizeof mszRcName, rcNameP);
+  va_list args;
+  va_start(args, formatP);
+  formatFailure(mszFailedCall, sizeof mszFailedCall, opP, mlApiLine, rc, formatP, args);
+  va_end(args);
+  SQLAPI_TRACE("SQLAPI-%s %s (HRESULT:0x%x)\n", opP, mszFailedCall, static_cast<unsigned>(hr));
+  return rc;
+}
+
+int CSqlApi::CheckFailed(int rc, const char* rcNameP, const char* opP, int line,
+                         const char* formatP, ...) {
+  copyText(mszRcName, sizeof mszRcName, rcNameP);
+  va_list args;
+  va_start(args, formatP);
+  formatFailure(mszErrorText, sizeof mszErrorText, opP, line, rc, formatP, args);
+  va_end(args);
+  return rc;
+}
+
+int CSqlApi::Canceled(const char* opP) {
+  copyText(mszRcName, sizeof mszRcName, SQLAPI_RC_CANCELED);
+  SQLAPI_TRACE("SQLAPI-%s Canceled by user\n", opP);
+  return 415;
+}
+
+void CSqlApi::FetchComErrorText() {
+  if (SUCCEEDED(mhrLast)) return;
+  SetComErrorText(mhrLast);
+  mhrLast = S_OK;
+}
+
+int CSqlApi::EndOperation(const char* opP, int rc, uint32_t* cancelP) {
+  if (sqlIsCanceled(cancelP)) {
+    rc = Canceled(opP);
+    mszErrorText[0] = 0;
+    return rc;
+  }
+  if (rc != 0) FetchComErrorText();
+  return rc;
+}
+
+int CSqlApi::EndWithMessage(const char* opP, int rc, uint32_t* cancelP, char* msgBufP) {
+  rc = EndOperation(opP, rc, cancelP);
+  if (rc == 0) return rc;
+  FormatRcMessage(msgBufP, rc);
+  SQLAPI_TRACE("SQLAPI-%s %s\n", opP, msgBufP != nullptr ? msgBufP : mszErrorText);
+  return rc;
+}
+
+void CSqlApi::DropComErrorInfo() {
+  IErrorInfo* infoP = nullptr;
+  if (GetErrorInfo(0, &infoP) == S_OK && infoP != nullptr) infoP->Release();
+}
+
+void CSqlApi::FormatRcMessage(char* msgBufP, int rc) {
+  if (msgBufP == nullptr) return;
+  nlsprintf(msgBufP, NLS_MSG_MAX, agentRcMessage(rc), mszErrorText);
+}
+
+void CSqlApi::ReleaseTimed(IUnknown* objectP) {
+  if (objectP == nullptr) return;
+  SQLAPI_CALL((objectP->Release(), S_OK));
+}
+
+void CSqlApi::FreeTimed(BSTR& textP) {
+  if (textP == nullptr) return;
+  SQLAPI_CALL((SysFreeString(textP), S_OK));
+  textP = nullptr;
+}
+
+// ---- construction and destruction ----
+
+CSqlApi::CSqlApi(const SqlLogonInfo* logonP, int* rcP, char* msgBufP)
+    : mlBlockingTimeout(5),
+      mlNetPacketSize(4096),
+      mbServerObtained(false),
+      mbConnected(false),
+      mbLoggedOn(false),
+      mpDmoApplication(nullptr),
+      mpDmoServer(nullptr),
+      mpDmoDatabase(nullptr),
+      mlDmoVersion(0),
+      mlSqlVersionMajor(0),
+      mpServerSink(nullptr),
+      mpServerCP(nullptr),
+      mbSinkAdvised(false),
+      mdwSinkCookie(0),
+      mdTotalApiTime(0.0),
+      mlApiLine(0),
+      mhrLast(S_OK),
+      mpCommand(nullptr),
+      muiDefaultCommandSize(kDefaultCommandSize),
+      muiMaxCommandSize(0),
+      muiCommandSize(0),
+      muiCommandLength(0) {
+  static const char* const kOp = "CSqlApi::CSqlApi";
+  memset(&meLogon, 0, sizeof meLogon);
+  memset(&meServer, 0, sizeof meServer);
+  mszFailedCall[0] = 0;
+  int rc = 0;
+  {
+    CSqlApiOp op(*this, kOp, rc);
+    TraceLogonInfo(kOp, logonP);
+    ResetLogonInfo();
+    ResetServerInfo();
+    if (logonP != nullptr && sqlClusterKeyOpens(logonP->szSqlServer)) {
+      SQLAPI_TRACE("SQLAPI-%s _VIRTUAL_SERVER_NAME_:%s\n", kOp, envText(kEnvVirtualServer));
+      int envRc = setenv(kEnvVirtualServer, logonP->szSqlServer, 1);
+      SQLAPI_TRACE("SQLAPI-%s szSetVirtualServerName:%s=%s(%i)\n", kOp, kEnvVirtualServer,
+                   logonP->szSqlServer, envRc);
+      SQLAPI_TRACE("SQLAPI-%s _VIRTUAL_SERVER_NAME_:%s\n", kOp, envText(kEnvVirtualServer));
+    }
+    HRESULT hr = SQLAPI_CALL(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    if (FAILED(hr)) {
+      rc = CallFailed(RC_SQL_COM_SETUP_FAILED, sqlRcName(RC_SQL_COM_SETUP_FAILED), hr, kOp,
+                      "CoInitializeEx()");
+    }
+    if (rc == 0) {
+      hr = SQLAPI_CALL(CoCreateInstance(CLSID_SQLDMOApplication, nullptr, CLSCTX_INPROC_SERVER,
+                                        IID_ISQLDMOApplication,
+                                        reinterpret_cast<void**>(&mpDmoApplication)));
+      if (FAILED(hr)) {
+        rc = CallFailed(RC_SQL_COM_SETUP_FAILED, sqlRcName(RC_SQL_COM_SETUP_FAILED), hr, kOp,
+                        "CoCreateInstance(Application)");
+      }
+    }
+    if (rc == 0) {
+      hr = SQLAPI_CALL(mpDmoApplication->SetBlockingTimeout(mlBlockingTimeout));
+      if (FAILED(hr)) {
+        rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                        "Application.SetBlockingTimeout(%i)", mlBlockingTimeout);
+      }
+    }
+    if (rc == 0) {
+      hr = SQLAPI_CALL(mpDmoApplication->GetVersionMajor(&mlDmoVersion));
+      if (FAILED(hr)) {
+        rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                        "Application.GetVersionMajor()");
+      }
+    }
+    if (rc == 0 && mlDmoVersion < 7) {
+      rc = CheckFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), kOp, __LINE__,
+                       "Application:DmoVersion:%i < 7", mlDmoVersion);
+    }
+    if (rc == 0) {
+      SQLAPI_TRACE("SQLAPI-%s mlDmoVersion:%i\n", kOp, mlDmoVersion);
+      CopyLogonInfo(logonP);
+    } else {
+      FetchComErrorText();
+      FormatRcMessage(msgBufP, rc);
+      if (gTrace.isOn(TRC_SQLAPI) || gTrace.isOn(TRC_ALL)) {
+        gTrace.header(__FILE__, __LINE__);
+        gTrace.printf("SQLAPI-%s %s\n", kOp, msgBufP != nullptr ? msgBufP : mszErrorText);
+      }
+    }
+  }
+  if (rcP != nullptr) *rcP = rc;
+}
+
+CSqlApi::~CSqlApi() {
+  static const char* const kOp = "CSqlApi::~CSqlApi";
+  int rc = 0;
+  CSqlApiOp op(*this, kOp, rc);
+  SQLAPI_TRACE("SQLAPI-%s _VIRTUAL_SERVER_NAME_:%s\n", kOp, envText(kEnvVirtualServer));
+  free(mpCommand);
+  mpCommand = nullptr;
+  ReleaseServer();
+  ResetLogonInfo();
+  if (mpDmoApplication == nullptr) {
+    SQLAPI_TRACE("SQLAPI-%s mpDmoApplication==NULL\n", kOp);
+  } else {
+    ReleaseTimed(mpDmoApplication);
+  }
+  SQLAPI_CALL((CoUninitialize(), S_OK));
+  SQLAPI_TRACE("SQLAPI-%s mdTotalApiTime:%g\n", kOp, mdTotalApiTime);
+  if (gTrace.isOn(TRC_PERFORMANCE) && gLogP != nullptr) {
+    gLogP->LogActivityLog(152, mdTotalApiTime, "SQL-DMO");
+  }
+}
+
+// ---- the logon record ----
+
+void CSqlApi::TraceLogonInfo(const char* opP, const SqlLogonInfo* logonP) {
+  if (logonP == nullptr) return;
+  SQLAPI_TRACE("SQLAPI-%s 1:eLogon.szSqlServer:'%s'\n", opP, logonP->szSqlServer);
+  SQLAPI_TRACE("SQLAPI-%s 1:eLogon.enumSqlAuth(%i):%s\n", opP, logonP->enumSqlAuth,
+               authName(logonP->enumSqlAuth));
+  SQLAPI_TRACE("SQLAPI-%s 1:eLogon.szSqlUser:'%s'\n", opP, logonP->szSqlUser);
+  SQLAPI_TRACE("SQLAPI-%s 1:eLogon.szSqlPassword:len:%i\n", opP,
+               static_cast<int>(strnlen(logonP->szSqlPassword, sizeof logonP->szSqlPassword)));
+}
+
+// Copies field by field, each text cut to its field, so a record without terminators cannot
+// carry the copy past its end.
+void CSqlApi::CopyLogonInfo(const SqlLogonInfo* logonP) {
+  if (logonP == nullptr || logonP == &meLogon) return;
+  snprintf(meLogon.szSqlPassword, sizeof meLogon.szSqlPassword, "%.*s",
+           static_cast<int>(sizeof logonP->szSqlPassword), logonP->szSqlPassword);
+  snprintf(meLogon.szSqlServer, sizeof meLogon.szSqlServer, "%.*s",
+           static_cast<int>(sizeof logonP->szSqlServer), logonP->szSqlServer);
+  snprintf(meLogon.szSqlUser, sizeof meLogon.szSqlUser, "%.*s",
+           static_cast<int>(sizeof logonP->szSqlUser), logonP->szSqlUser);
+  meLogon.pfnLogonCallback = logonP->pfnLogonCallback;
+  meLogon.enumSqlAuth = logonP->enumSqlAuth;
+}
+
+void CSqlApi::ResetLogonInfo() {
+  int rc = 0;
+  CSqlApiOp op(*this, "CSqlApi::ResetLogonInfo", rc);
+  meLogon.szSqlPassword[0] = 0;
+  meLogon.szSqlServer[0] = 0;
+  meLogon.szSqlUser[0] = 0;
+  meLogon.enumSqlAuth = SqlIntegrated;
+}
+
+void CSqlApi::ResetServerInfo() {
+  int rc = 0;
+  CSqlApiOp op(*this, "CSqlApi::ResetServerInfo", rc);
+  int32_t reserved = meServer.lReserved;
+  memset(&meServer, 0, sizeof meServer);
+  meServer.lReserved = reserved;
+  mlSqlVersionMajor = 0;
+}
+
+int CSqlApi::ChangeSqlServer(const SqlLogonInfo* logonP) {
+  static const char* const kOp = "CSqlApi::ChangeSqlServer";
+  int rc = 0;
+  CSqlApiOp op(*this, kOp, rc);
+  TraceLogonInfo(kOp, logonP);
+  ReleaseServer();
+  CopyLogonInfo(logonP);
+  return rc;
+}
+
+int CSqlApi::LogonSqlServer(void*, uint32_t*& cancelP, char*& msgBufP) {
+  static const char* const kOp = "CSqlApi::LogonSqlServer";
+  int rc = 0;
+  CSqlApiOp op(*this, kOp, rc);
+  if (!sqlIsCanceled(cancelP)) {
+    rc = LogonServer(cancelP);
+    if (rc != 0 && !sqlIsCanceled(cancelP)) return rc;
+  }
+  if (sqlIsCanceled(cancelP)) {
+    rc = Canceled(kOp);
+    copyText(mszErrorText, sizeof mszErrorText, "");
+    FormatRcMessage(msgBufP, rc);
+  }
+  return rc;
+}

@@ -1,0 +1,132 @@
+#include "sqlapi_testenv.h"
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+
+#include "runtime.h"
+
+namespace sqlapitest {
+
+TraceCapture* TraceCapture::s_current = nullptr;
+
+TraceCapture::TraceCapture() : m_Saved(gTraceEchoP.exchange(hook)) {
+  s_current = this;
+  EXPECT_EQ(gTrace.open(""), 0);
+  gTrace.setFlag(TRC_SQLAPI, 1);
+}
+
+TraceCapture::~TraceCapture() {
+  gTrace.close();
+  gTrace.setFlag(TRC_SQLAPI, 0);
+  gTraceEchoP = m_Saved;
+  s_current = nullptr;
+}
+
+void TraceCapture::hook(const char* textP) {
+  TraceCapture* self = s_current;
+  if (self == nullptr) return;
+  self->texts.emplace_back(textP);
+  if (self->cancelP != nullptr && !self->cancelAt.empty() &&
+      self->texts.back().find(self->cancelAt) != std::string::npos) {
+    std::atomic_ref<uint32_t>(*self->cancelP).store(1);
+  }
+}
+
+bool TraceCapture::contains(const std::string& text) const {
+  for (const std::string& t : texts) {
+    if (t.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+std::string catalogueText() {
+  std::ifstream in(ZK_MESSAGE_CATALOGUE);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void SqlApiFixture::SetUp() {
+  NlsFixture::SetUp();
+  ASSERT_EQ(initRepository(catalogueText()), 0);
+  setDmoVersion(8);
+  createServer(8);
+  snprintf(m_Logon.szSqlServer, sizeof m_Logon.szSqlServer, "%s", kMachine);
+  snprintf(m_Logon.szSqlUser, sizeof m_Logon.szSqlUser, "sa");
+  m_Logon.enumSqlAuth = SqlUserid;
+}
+
+void SqlApiFixture::TearDown() {
+  m_Instance.reset();
+  NlsFixture::TearDown();
+}
+
+void SqlApiFixture::setDmoVersion(int major) {
+  sqlengine::MachineSettings machine;
+  machine.machineName = kMachine;
+  machine.dmoVersionMajor = major;
+  ASSERT_TRUE(sqlengine::saveMachineSettings(machine).ok());
+}
+
+void SqlApiFixture::createServer(int versionMajor) {
+  m_Instance.reset();
+  if (sqlengine::instanceExists(sqlengine::kDefaultInstance)) {
+    ASSERT_TRUE(sqlengine::Instance::remove(sqlengine::kDefaultInstance).ok());
+  }
+  ASSERT_TRUE(sqlengine::Instance::create(sqlengine::kDefaultInstance, versionMajor).ok());
+  sqlengine::SqlError e;
+  m_Instance = sqlengine::Instance::open(sqlengine::kDefaultInstance, e);
+  ASSERT_TRUE(m_Instance);
+}
+
+void SqlApiFixture::setFacts(void (*change)(sqlengine::ServerFacts&)) {
+  sqlengine::ServerFacts facts;
+  ASSERT_TRUE(m_Instance->facts(facts).ok());
+  change(facts);
+  ASSERT_TRUE(m_Instance->setFacts(facts).ok());
+}
+
+void SqlApiFixture::failCall(const std::string& method, int times, int skip) {
+  sqlengine::Fault fault;
+  fault.kind = "call";
+  fault.target = method;
+  fault.times = times;
+  fault.skip = skip;
+  ASSERT_TRUE(m_Instance->addFault(fault).ok());
+}
+
+std::unique_ptr<CSqlApi> SqlApiFixture::makeApi() {
+  m_Msg[0] = 0;
+  return std::make_unique<CSqlApi>(&m_Logon, &m_Rc, m_Msg);
+}
+
+int SqlApiFixture::logon(CSqlApi& api) {
+  uint32_t* cancelP = nullptr;
+  return api.LogonServer(cancelP);
+}
+
+void SqlApiFixture::createDatabase(const std::string& name, const std::string& groups, int logKb) {
+  sqlengine::Database db;
+  db.name = name;
+  std::stringstream groupList(groups);
+  std::string groupText;
+  while (std::getline(groupList, groupText, ';')) {
+    sqlengine::FileGroup group;
+    std::stringstream parts(groupText);
+    std::getline(parts, group.name, ':');
+    std::string fileText;
+    while (std::getline(parts, fileText, ',')) {
+      sqlengine::DbFile file;
+      size_t colon = fileText.find(':');
+      file.logicalName = fileText.substr(0, colon);
+      file.sizeKb = std::stoll(fileText.substr(colon + 1));
+      group.files.push_back(file);
+    }
+    db.groups.push_back(group);
+  }
+  db.logFiles = {{0, name + "_log", "", logKb}};
+  ASSERT_TRUE(m_Instance->createDatabase(db).ok());
+}
+
+}  // namespace sqlapitest

@@ -1,0 +1,364 @@
+// CSqlApi::GetSqlDatabaseInfo: one database's options, status, data-file groups, files and
+// sizes, appended to the caller's lists with the links between the records.
+//
+// Each database contributes, in list order, its data-file groups by ordinal (groups without
+// files left out), then the pseudo-group "TRANSACTION LOG"; and its data files group by group,
+// then its log files. Group numbers count only groups with files; file numbers run over the
+// data files and go on with the log files.
+#include <cstdio>
+#include <cstring>
+
+#include "errormsg.h"
+#include "msgout.h"
+#include "sqlapiint.h"
+#include "sqldbvalues.h"
+
+namespace {
+
+constexpr const char* kOp = "CSqlApi::GetSqlDatabaseInfo";
+
+#define DBINFO_FAILED(hr, ...) \
+  CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, __VA_ARGS__)
+#define DBINFO_STOP_IF_CANCELED(cancelP) \
+  if (sqlIsCanceled(cancelP)) return 0
+
+void trimTrailingBlanks(char* textP) {
+  size_t length = strlen(textP);
+  while (length > 0 && textP[length - 1] == ' ') textP[--length] = 0;
+}
+
+struct OptionRead {
+  HRESULT (ISQLDMODBOption::*getP)(BOOL*);
+  int32_t SqlDatabaseElement::*fieldP;
+  const char* callP;
+};
+const OptionRead kOptionReads[] = {
+    {&ISQLDMODBOption::GetReadOnly, &SqlDatabaseElement::bDbIsReadOnly, "DBOptions.GetReadeOnly()"},
+    {&ISQLDMODBOption::GetDBOUseOnly, &SqlDatabaseElement::bDbIsDboUseOnly,
+     "DBOptions.GetDBOUseOnly()"},
+    {&ISQLDMODBOption::GetSelectIntoBulkCopy, &SqlDatabaseElement::bDbIsSelectIntoBulkCopy,
+     "DBOptions.GetSelectIntoBulkCopy()"},
+    {&ISQLDMODBOption::GetSingleUser, &SqlDatabaseElement::bDbIsSingleUser,
+     "DBOptions.GetSingleUser()"},
+    {&ISQLDMODBOption::GetTruncateLogOnCheckpoint, &SqlDatabaseElement::bDbIsTruncateLogOnCheckpoint,
+     "DBOptions.GetTruncateLogOnCheckpoint()"},
+    {&ISQLDMODBOption::GetAutoClose, &SqlDatabaseElement::bDbIsAutoClose, "DBOptions.GetAutoClose()"},
+    {&ISQLDMODBOption::GetAutoShrink, &SqlDatabaseElement::bDbIsAutoShrink,
+     "DBOptions.GetAutoShrink()"},
+    {&ISQLDMODBOption::GetTornPageDetection, &SqlDatabaseElement::bDbIsTornPageDetection,
+     "DBOptions.GetTornPageDetection()"},
+};
+
+}  // namespace
+
+int CSqlApi::GetSqlDatabaseInfo(SqlDatabaseElement** databasePP, uint32_t** cancelPP) {
+  int rc = 0;
+  CSqlApiOp op(*this, kOp, rc);
+  mhrLast = S_OK;
+  SqlDatabaseElement* dbP = databasePP != nullptr ? *databasePP : nullptr;
+  if (dbP == nullptr) return rc = 419;
+  uint32_t* cancelP = cancelPP != nullptr ? *cancelPP : nullptr;
+  dbP->lSqlReturnCode = 0;
+  dbP->bDbInfoIsLoaded = 0;
+  dbP->u64DbDataFileSize = pkInt64FromNative(0);
+  dbP->u64DbDataSpaceUsed = pkInt64FromNative(0);
+  rc = ReadDatabaseInfo(dbP, cancelP);
+  ReleaseTimed(mpDmoDatabase);
+  rc = EndOperation(kOp, rc, cancelP);
+  if (rc != 0) {
+    KeepDatabaseFailure(dbP, rc);
+    return rc;
+  }
+  dbP->bDbInfoIsLoaded = 1;
+  return rc;
+}
+
+// The failure's message goes into the database's message list, where the front ends show it.
+void CSqlApi::KeepDatabaseFailure(SqlDatabaseElement* dbP, int rc) {
+  SqlDbMessage message;
+  memset(&message, 0, sizeof message);
+  message.peDatabase = dbP;
+  nlsprintf(message.szMessage, sizeof message.szMessage, agentRcMessage(rc), mszErrorText);
+  SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, message.szMessage);
+  dbP->lSqlReturnCode = rc;
+  if (dbP->pDbMessageList == nullptr || dbP->pDbMessageList->addTail(&message) != 0) return;
+  dbP->peDbMessage = dbP->pDbMessageList->getLast();
+}
+
+int CSqlApi::ReadDatabaseInfo(SqlDatabaseElement* dbP, uint32_t* cancelP) {
+  if (dbP->szSqlDatabaseName[0] == 0) {
+    return CheckFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), kOp, __LINE__,
+                       "StringLenN(peDatabase->szSqlDatabaseName:%i", 0);
+  }
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  int rc = LogonServer(cancelP);
+  if (rc != 0) return rc;
+  WCHAR name[SQL_DATABASE_NAME_SIZE];
+  rc = CopyNToU(dbP->szSqlDatabaseName, name, sizeof name);
+  if (rc != 0) return rc;
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  HRESULT hr = SQLAPI_CALL(mpDmoServer->GetDatabaseByName(name, &mpDmoDatabase));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "Server.GetDatabaseByName(%s)", dbP->szSqlDatabaseName);
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  LONG status = 0;
+  hr = SQLAPI_CALL(mpDmoDatabase->GetStatus(&status));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetStatus()");
+  sqlDatabaseStatusText(status, dbP->szSqlDatabaseStatus, sizeof dbP->szSqlDatabaseStatus);
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  hr = SQLAPI_CALL(mpDmoDatabase->GetCompatibilityLevel(&dbP->lDbCompatibilityLevel));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetCompatibilityLevel()");
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  hr = SQLAPI_CALL(mpDmoDatabase->GetVersion(&dbP->lDbVersion));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetVersion()");
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  BOOL system = FALSE;
+  hr = SQLAPI_CALL(mpDmoDatabase->GetSystemObject(&system));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetSystemObject()");
+  dbP->bDbIsSystemDatabase = system != FALSE;
+  rc = ReadDatabaseOptions(dbP, cancelP);
+  if (rc == 0) rc = ReadDataGroups(dbP, cancelP);
+  SqlGroupElement logGroup;
+  if (rc == 0) rc = ReadLogGroup(dbP, &logGroup, cancelP);
+  if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
+  ReleaseTimed(mpDmoDatabase);
+  return LinkDatabase(dbP, &logGroup);
+}
+
+int CSqlApi::ReadDatabaseOptions(SqlDatabaseElement* dbP, uint32_t* cancelP) {
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  ISQLDMODBOption* optionsP = nullptr;
+  HRESULT hr = SQLAPI_CALL(mpDmoDatabase->GetDBOption(&optionsP));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetDBOption()");
+  int rc = 0;
+  for (const OptionRead& read : kOptionReads) {
+    if (sqlIsCanceled(cancelP)) break;
+    BOOL on = FALSE;
+    hr = SQLAPI_CALL((optionsP->*read.getP)(&on));
+    if (FAILED(hr)) {
+      rc = DBINFO_FAILED(hr, "%s", read.callP);
+      break;
+    }
+    dbP->*read.fieldP = on != FALSE;
+  }
+  ReleaseTimed(optionsP);
+  return rc;
+}
+
+int CSqlApi::ReadDataGroups(SqlDatabaseElement* dbP, uint32_t* cancelP) {
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  LONG count = 0;
+  HRESULT hr = SQLAPI_CALL(mpDmoDatabase->GetFileGroupCount(&count));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetFileGroupCount()");
+  if (count <= 0) {
+    return CheckFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), kOp, __LINE__,
+                       "Database.GetFileGroupCount:%i", count);
+  }
+  dbP->lDbNumDataGroups = count;
+  dbP->lDbNumDataFiles = 0;
+  int32_t groupCounter = 0;
+  for (LONG ordinal = 0; ordinal < count; ++ordinal) {
+    DBINFO_STOP_IF_CANCELED(cancelP);
+    SqlGroupElement group;
+    memset(&group, 0, sizeof group);
+    group.lGroupNum = groupCounter++;
+    ISQLDMOFileGroup* groupP = nullptr;
+    hr = SQLAPI_CALL(mpDmoDatabase->GetFileGroupByOrd(ordinal, &groupP));
+    if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetFileGroupByOrd(%i)(%i)", ordinal, count);
+    int rc = ReadDataGroup(dbP, groupP, &group, cancelP);
+    ReleaseTimed(groupP);
+    if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
+    if (group.lGroupNumFiles == 0) {
+      --groupCounter;
+      continue;
+    }
+    dbP->u64DbDataFileSize = pkInt64Add(dbP->u64DbDataFileSize, group.u64GroupFileSize);
+    dbP->u64DbDataSpaceUsed = pkInt64Add(dbP->u64DbDataSpaceUsed, group.u64GroupSpaceUsed);
+    rc = AppendGroup(dbP, &group);
+    if (rc != 0) return rc;
+  }
+  dbP->lDbNumDataGroups = groupCounter;
+  return 0;
+}
+
+// Appends the group and points its files (from its first file to the end of the file list)
+// at the appended copy.
+int CSqlApi::AppendGroup(SqlDatabaseElement* dbP, SqlGroupElement* groupElP) {
+  if (dbP->pDbGroupList == nullptr) return 0;
+  int rc = dbP->pDbGroupList->addTail(groupElP);
+  if (rc != 0) return rc;
+  SqlGroupElement* appendedP = dbP->pDbGroupList->getLast();
+  if (dbP->peDbFirstGroup == nullptr) dbP->peDbFirstGroup = appendedP;
+  if (appendedP->peGroupFirstFile == nullptr || dbP->pDbFileList == nullptr) return 0;
+  for (SqlFileElement* fileP = appendedP->peGroupFirstFile; fileP != nullptr;
+       fileP = dbP->pDbFileList->getNext(fileP)) {
+    fileP->peFileGroup = appendedP;
+  }
+  return 0;
+}
+
+int CSqlApi::ReadDataGroup(SqlDatabaseElement* dbP, ISQLDMOFileGroup* groupP,
+                           SqlGroupElement* groupElP, uint32_t* cancelP) {
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  BSTR name = nullptr;
+  HRESULT hr = SQLAPI_CALL(groupP->GetName(&name));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "Group.GetName()");
+  int rc = CopyBToNAndFree(name, groupElP->szGroupName, sizeof groupElP->szGroupName);
+  if (rc != 0) return rc;
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  hr = SQLAPI_CALL(groupP->GetDBFileCount(&groupElP->lGroupNumFiles));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "Group.GetDBFileCount()");
+  if (groupElP->lGroupNumFiles < 0) {
+    return CheckFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), kOp, __LINE__,
+                       "Group.GetDBFileCount:%i", groupElP->lGroupNumFiles);
+  }
+  for (LONG ordinal = 0; ordinal < groupElP->lGroupNumFiles; ++ordinal) {
+    DBINFO_STOP_IF_CANCELED(cancelP);
+    SqlFileElement file;
+    memset(&file, 0, sizeof file);
+    file.lFileNum = dbP->lDbNumDataFiles++;
+    ISQLDMODBFile* fileP = nullptr;
+    hr = SQLAPI_CALL(groupP->GetDBFileByOrd(ordinal, &fileP));
+    if (FAILED(hr)) return DBINFO_FAILED(hr, "Group.GetDBFileByOrd(%i)", ordinal);
+    rc = ReadDataFile(fileP, groupElP, &file, cancelP);
+    ReleaseTimed(fileP);
+    if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
+    groupElP->u64GroupFileSize = pkInt64Add(groupElP->u64GroupFileSize, file.u64FileSize);
+    groupElP->u64GroupSpaceUsed = pkInt64Add(groupElP->u64GroupSpaceUsed, file.u64FileSpaceUsed);
+    rc = AppendFile(dbP, groupElP, &file);
+    if (rc != 0) return rc;
+  }
+  return 0;
+}
+
+// Appends the file when files are kept; the group's first file is the first one appended.
+int CSqlApi::AppendFile(SqlDatabaseElement* dbP, SqlGroupElement* groupElP,
+                        SqlFileElement* fileElP) {
+  if (dbP->pDbFileList == nullptr) return 0;
+  int rc = dbP->pDbFileList->addTail(fileElP);
+  if (rc != 0) return rc;
+  if (groupElP->peGroupFirstFile == nullptr) groupElP->peGroupFirstFile = dbP->pDbFileList->getLast();
+  return 0;
+}
+
+template <class File>
+int CSqlApi::ReadFileNames(File* fileP, const char* kindP, SqlFileElement* fileElP,
+                           uint32_t* cancelP) {
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  BSTR name = nullptr;
+  HRESULT hr = SQLAPI_CALL(fileP->GetName(&name));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "%s.GetName()", kindP);
+  int rc = CopyBToNAndFree(name, fileElP->szFileLogicalName, sizeof fileElP->szFileLogicalName);
+  if (rc != 0) return rc;
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  hr = SQLAPI_CALL(fileP->GetPhysicalName(&name));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "%s.GetPhysicalName()", kindP);
+  rc = CopyBToNAndFree(name, fileElP->szFilePhysicalName, sizeof fileElP->szFilePhysicalName);
+  if (rc != 0) return rc;
+  trimTrailingBlanks(fileElP->szFilePhysicalName);
+  return 0;
+}
+
+template <class File>
+int CSqlApi::ReadFileSize(File* fileP, const char* kindP, SqlFileElement* fileElP,
+                          uint32_t* cancelP) {
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  float kilobytes = 0;
+  HRESULT hr = SQLAPI_CALL(fileP->GetSizeInKB(&kilobytes));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "%s.GetSizeInKB()", kindP);
+  SQLAPI_TRACE("SQLAPI-%s fDbFileSizeKB:%f\n", kOp, static_cast<double>(kilobytes));
+  fileElP->u64FileSize = sqlFileSizeBytes(kilobytes);
+  return 0;
+}
+
+int CSqlApi::ReadDataFile(ISQLDMODBFile* fileP, SqlGroupElement* groupElP,
+                          SqlFileElement* fileElP, uint32_t* cancelP) {
+  int rc = ReadFileNames(fileP, "DbFile", fileElP, cancelP);
+  if (rc != 0) return rc;
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  BOOL primary = FALSE;
+  HRESULT hr = SQLAPI_CALL(fileP->GetPrimaryFile(&primary));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "DbFile.GetPrimaryFile()");
+  if (primary == TRUE) {
+    fileElP->bFileIsPrimary = 1;
+    groupElP->bGroupIsPrimary = 1;
+  }
+  rc = ReadFileSize(fileP, "DbFile", fileElP, cancelP);
+  if (rc != 0) return rc;
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  LONG availableMb = 0;
+  hr = SQLAPI_CALL(fileP->GetSpaceAvailableInMB(&availableMb));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "DbFile.GetSpaceAvailableInMB()");
+  SQLAPI_TRACE("SQLAPI-%s lDbFileAvailMB:%i\n", kOp, availableMb);
+  uint64_t freeBytes = availableMb > 0 ? static_cast<uint64_t>(availableMb) * 1048576u : 0;
+  fileElP->u64FileSpaceUsed = sqlSpaceUsed(fileElP->u64FileSize, freeBytes);
+  return 0;
+}
+
+int CSqlApi::ReadLogGroup(SqlDatabaseElement* dbP, SqlGroupElement* logGroupP,
+                          uint32_t* cancelP) {
+  memset(logGroupP, 0, sizeof *logGroupP);
+  snprintf(logGroupP->szGroupName, sizeof logGroupP->szGroupName, "%s", SQL_LOG_GROUP_NAME);
+  logGroupP->bGroupIsLog = 1;
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  ISQLDMOTransactionLog* logP = nullptr;
+  HRESULT hr = SQLAPI_CALL(mpDmoDatabase->GetTransactionLog(&logP));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetTransactionLog(%i)", hr);
+  int rc = ReadLogFiles(dbP, logP, logGroupP, cancelP);
+  ReleaseTimed(logP);
+  return rc;
+}
+
+int CSqlApi::ReadLogFiles(SqlDatabaseElement* dbP, ISQLDMOTransactionLog* logP,
+                          SqlGroupElement* groupElP, uint32_t* cancelP) {
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  HRESULT hr = SQLAPI_CALL(logP->GetLogFileCount(&groupElP->lGroupNumFiles));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "Log.GetLogFileCount()");
+  if (groupElP->lGroupNumFiles <= 0) {
+    return CheckFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), kOp, __LINE__,
+                       "Log.GetLogFileCount:%i", groupElP->lGroupNumFiles);
+  }
+  dbP->lDbNumLogFiles = 0;
+  pkInt64 logSize = pkInt64FromNative(0);
+  for (LONG ordinal = 0; ordinal < groupElP->lGroupNumFiles; ++ordinal) {
+    DBINFO_STOP_IF_CANCELED(cancelP);
+    SqlFileElement file;
+    memset(&file, 0, sizeof file);
+    file.bFileIsLog = 1;
+    file.lFileNum = dbP->lDbNumDataFiles + dbP->lDbNumLogFiles++;
+    ISQLDMOLogFile* fileP = nullptr;
+    hr = SQLAPI_CALL(logP->GetLogFileByOrd(ordinal, &fileP));
+    if (FAILED(hr)) return DBINFO_FAILED(hr, "Log.GetLogFileByOrd(%i)", ordinal);
+    int rc = ReadFileNames(fileP, "LogFile", &file, cancelP);
+    if (rc == 0) rc = ReadFileSize(fileP, "LogFile", &file, cancelP);
+    ReleaseTimed(fileP);
+    if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
+    logSize = pkInt64Add(logSize, file.u64FileSize);
+    rc = AppendFile(dbP, groupElP, &file);
+    if (rc != 0) return rc;
+  }
+  SQLAPI_TRACE("SQLAPI-%s u64LogSize:%llu\n", kOp,
+               static_cast<unsigned long long>(pkInt64ToNative(logSize)));
+  DBINFO_STOP_IF_CANCELED(cancelP);
+  LONG availableKb = 0;
+  hr = SQLAPI_CALL(logP->GetSpaceAvailable(&availableKb));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "Log.GetSpaceAvailable()");
+  SQLAPI_TRACE("SQLAPI-%s lLogAvailKB:%i\n", kOp, availableKb);
+  uint64_t freeBytes = availableKb > 0 ? static_cast<uint64_t>(availableKb) * 1024u : 0;
+  groupElP->u64GroupFileSize = logSize;
+  groupElP->u64GroupSpaceUsed = sqlSpaceUsed(logSize, freeBytes);
+  dbP->u64DbLogFileSize = groupElP->u64GroupFileSize;
+  dbP->u64DbLogSpaceUsed = groupElP->u64GroupSpaceUsed;
+  return 0;
+}
+
+// Appends the log pseudo-group and points every group of this database back at it.
+int CSqlApi::LinkDatabase(SqlDatabaseElement* dbP, SqlGroupElement* logGroupP) {
+  if (dbP->pDbGroupList == nullptr) return 0;
+  int rc = AppendGroup(dbP, logGroupP);
+  if (rc != 0) return rc;
+  for (SqlGroupElement* groupP = dbP->peDbFirstGroup; groupP != nullptr;
+       groupP = dbP->pDbGroupList->getNext(groupP)) {
+    groupP->peGroupDatabase = dbP;
+  }
+  return 0;
+}

@@ -1,0 +1,446 @@
+// CSqlApi: obtaining the SQL-DMO server object, logging on with its checks, logging off and
+// releasing it. States climb from no server object to obtained, connected and logged on; a
+// failure or cancel inside LogonServer falls back to obtained, inside ObtainServer to none.
+#include <cstring>
+
+#include "sqlapiint.h"
+#include "sqlsink.h"
+
+namespace {
+
+constexpr size_t kWideNameBytes = 263 * sizeof(WCHAR);
+constexpr const char* kMaskedPassword = "********";
+
+const char* boolText(bool value) { return value ? "true" : "false"; }
+
+}  // namespace
+
+#define SQLAPI_STOP_IF_CANCELED(cancelP) \
+  if (sqlIsCanceled(cancelP)) return 0
+
+// ---- ObtainServer ----
+
+int CSqlApi::ObtainServer(uint32_t*& cancelP) {
+  static const char* const kOp = "CSqlApi::ObtainServer";
+  int rc = 0;
+  CSqlApiOp op(*this, kOp, rc);
+  mhrLast = S_OK;
+  if (!mbServerObtained && !sqlIsCanceled(cancelP)) {
+    rc = CreateServer(cancelP);
+    if (rc == 0 && !sqlIsCanceled(cancelP)) mbServerObtained = true;
+    if (rc == 0 && gTrace.isOn(TRC_SQLAPI) && !sqlIsCanceled(cancelP)) rc = AdviseSink(cancelP);
+  }
+  if (sqlIsCanceled(cancelP)) {
+    ReleaseServer();
+    return rc = Canceled(kOp);
+  }
+  if (rc != 0) {
+    {
+      CSqlErrorKeep keep(*this);
+      ReleaseServer();
+    }
+    FetchComErrorText();
+    SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, mszErrorText);
+  }
+  return rc;
+}
+
+int CSqlApi::CreateServer(uint32_t* cancelP) {
+  static const char* const kOp = "CSqlApi::ObtainServer";
+  bool server2 = mlDmoVersion != 7;
+  ISQLDMOServer2* server2P = nullptr;
+  HRESULT hr;
+  if (server2) {
+    hr = SQLAPI_CALL(CoCreateInstance(CLSID_SQLDMOServer2, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_ISQLDMOServer2, reinterpret_cast<void**>(&server2P)));
+    mpDmoServer = server2P;
+  } else {
+    hr = SQLAPI_CALL(CoCreateInstance(CLSID_SQLDMOServer, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_ISQLDMOServer, reinterpret_cast<void**>(&mpDmoServer)));
+  }
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      server2 ? "CoCreateInstance(Server2)" : "CoCreateInstance(Server)");
+  }
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  hr = SQLAPI_CALL(mpDmoServer->SetApplicationName(u"ZARNAKSQL"));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.SetApplicationName(%s)", "ZARNAKSQL");
+  }
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  hr = SQLAPI_CALL(mpDmoServer->SetBlockingTimeout(mlBlockingTimeout));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.SetBlockingTimeout(%i)n", mlBlockingTimeout);
+  }
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  hr = SQLAPI_CALL(mpDmoServer->SetNetPacketSize(mlNetPacketSize));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.SetNetPacketSize(%i)", mlNetPacketSize);
+  }
+  return 0;
+}
+
+// The sink's life is held by the server's advice alone; a sink that was never advised has no
+// owner, so it is freed here.
+int CSqlApi::AdviseSink(uint32_t* cancelP) {
+  static const char* const kOp = "CSqlApi::ObtainServer";
+  mpServerSink = new (std::nothrow) CSqlServerSink();
+  if (mpServerSink == nullptr) {
+    return CheckFailed(RC_SQL_NO_MEMORY, sqlRcName(RC_SQL_NO_MEMORY), kOp, __LINE__,
+                       "CSqlServerSink");
+  }
+  int rc = 0;
+  IConnectionPointContainer* containerP = nullptr;
+  if (!sqlIsCanceled(cancelP)) {
+    HRESULT hr = SQLAPI_CALL(mpDmoServer->QueryInterface(
+        IID_IConnectionPointContainer, reinterpret_cast<void**>(&containerP)));
+    if (FAILED(hr)) {
+      rc = CallFailed(RC_SQL_COM_SETUP_FAILED, sqlRcName(RC_SQL_COM_SETUP_FAILED), hr, kOp,
+                      "Server.QueryInterface(IID_IConnectionPointContainer)");
+    }
+  }
+  if (containerP != nullptr) {
+    HRESULT hr = SQLAPI_CALL(containerP->FindConnectionPoint(IID_ISQLDMOServerSink, &mpServerCP));
+    if (FAILED(hr)) {
+      rc = CallFailed(RC_SQL_COM_SETUP_FAILED, sqlRcName(RC_SQL_COM_SETUP_FAILED), hr, kOp,
+                      "ConnectionPointContainer.FindConnectPoint(IID_ISQLServerSink)");
+    }
+  }
+  if (mpServerCP != nullptr) {
+    HRESULT hr = SQLAPI_CALL(
+        mpServerCP->Advise(static_cast<ISQLDMOServerSink*>(mpServerSink), &mdwSinkCookie));
+    if (FAILED(hr)) {
+      rc = CallFailed(RC_SQL_COM_SETUP_FAILED, sqlRcName(RC_SQL_COM_SETUP_FAILED), hr, kOp,
+                      "ConnectionPoint.Advise(mpServerSink)");
+    } else {
+      mbSinkAdvised = true;
+    }
+  }
+  ReleaseTimed(containerP);
+  if (!mbSinkAdvised) FreeUnadvisedSink();
+  return rc;
+}
+
+void CSqlApi::FreeUnadvisedSink() {
+  if (mpServerSink == nullptr) return;
+  mpServerSink->AddRef();
+  mpServerSink->Release();
+  mpServerSink = nullptr;
+}
+
+// ---- LogoffServer and ReleaseServer ----
+
+void CSqlApi::LogoffServer() {
+  static const char* const kOp = "CSqlApi::LogoffServer";
+  int rc = 0;
+  CSqlApiOp op(*this, kOp, rc);
+  mbLoggedOn = false;
+  mbSinkAdvised = false;
+  if (mdwSinkCookie != 0 && mpServerCP != nullptr) {
+    HRESULT hr = SQLAPI_CALL(mpServerCP->Unadvise(mdwSinkCookie));
+    if (FAILED(hr)) {
+      rc = CallFailed(RC_SQL_COM_SETUP_FAILED, sqlRcName(RC_SQL_COM_SETUP_FAILED), hr, kOp,
+                      "pServeCP->Unadvise()");
+      FetchComErrorText();
+      SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, mszErrorText);
+    }
+    mdwSinkCookie = 0;
+    mpServerSink = nullptr;  // the advice held its only reference
+  }
+  ReleaseTimed(mpServerCP);
+  if (mbConnected) {
+    HRESULT hr = SQLAPI_CALL(mpDmoServer->DisConnect());
+    if (FAILED(hr)) {
+      rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "mpDmoServer->DisConnect()");
+      FetchComErrorText();
+      SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, mszErrorText);
+    }
+    mbConnected = false;
+  }
+}
+
+void CSqlApi::ReleaseServer() {
+  int rc = 0;
+  CSqlApiOp op(*this, "CSqlApi::ReleaseServer", rc);
+  LogoffServer();
+  mbServerObtained = false;
+  ResetServerInfo();
+  ReleaseTimed(mpDmoDatabase);
+  ReleaseTimed(mpDmoServer);
+}
+
+// ---- LogonServer ----
+
+int CSqlApi::LogonServer(uint32_t*& cancelP) {
+  static const char* const kOp = "CSqlApi::LogonServer";
+  int rc = 0;
+  CSqlApiOp op(*this, kOp, rc);
+  mhrLast = S_OK;
+  if (!mbLoggedOn) {
+    rc = ObtainServer(cancelP);
+    if (rc == 0) rc = SetConnectProperties(cancelP);
+    if (rc == 0) rc = AttemptLogon(cancelP);
+    if (rc == 0) rc = CheckServer(cancelP);
+  }
+  if (sqlIsCanceled(cancelP) || (rc == 415 && meLogon.pfnLogonCallback != nullptr)) {
+    LogoffServer();
+    return rc = Canceled(kOp);
+  }
+  if (rc != 0) {
+    {
+      CSqlErrorKeep keep(*this);
+      LogoffServer();
+    }
+    FetchComErrorText();
+    SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, mszErrorText);
+  }
+  return rc;
+}
+
+int CSqlApi::SetConnectProperties(uint32_t* cancelP) {
+  static const char* const kOp = "CSqlApi::LogonServer";
+  WCHAR name[kWideNameBytes / sizeof(WCHAR)];
+  int rc = CopyNToU(meLogon.szSqlServer, name, sizeof name);
+  if (rc != 0) return rc;
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  HRESULT hr = SQLAPI_CALL(mpDmoServer->SetName(name));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.SetName(%s)", meLogon.szSqlServer);
+  }
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  hr = SQLAPI_CALL(mpDmoServer->SetLoginTimeout(mlBlockingTimeout));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.SetLoginTimeout(%i)", mlBlockingTimeout);
+  }
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  hr = SQLAPI_CALL(mpDmoServer->SetAutoReConnect(TRUE));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.SetAutoReConnect(TRUE)");
+  }
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  hr = SQLAPI_CALL(mpDmoServer->SetQueryTimeout(0));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.SetQueryTimeout(0)");
+  }
+  return 0;
+}
+
+// One attempt sets the mode, login and password and connects; with a logon callback the
+// attempt repeats for as long as the callback asks.
+int CSqlApi::AttemptLogon(uint32_t* cancelP) {
+  static const char* const kOp = "CSqlApi::LogonServer";
+  for (;;) {
+    mbConnected = false;
+    mhrLast = S_OK;
+    int rc = 0;
+    SQLAPI_TRACE("SQLAPI-%s meLogon.enumSqlAuth(%i):%s\n", kOp, meLogon.enumSqlAuth,
+                 meLogon.enumSqlAuth == SqlIntegrated ? "SqlIntegrated" : "SqlUserid");
+    SQLAPI_STOP_IF_CANCELED(cancelP);
+    bool secure = meLogon.enumSqlAuth == SqlIntegrated;
+    HRESULT hr = SQLAPI_CALL(mpDmoServer->SetLoginSecure(secure ? TRUE : FALSE));
+    if (FAILED(hr)) {
+      return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                        "Server.SetLoginSecure(%s)", boolText(secure));
+    }
+    WCHAR text[kWideNameBytes / sizeof(WCHAR)];
+    rc = CopyNToU(meLogon.szSqlUser, text, sizeof text);
+    if (rc != 0) return rc;
+    SQLAPI_STOP_IF_CANCELED(cancelP);
+    hr = SQLAPI_CALL(mpDmoServer->SetLogin(text));
+    if (FAILED(hr)) {
+      return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                        "Server.SetLogin(%s)", meLogon.szSqlUser);
+    }
+    rc = CopyNToU(meLogon.szSqlPassword, text, sizeof text);
+    if (rc != 0) return rc;
+    SQLAPI_STOP_IF_CANCELED(cancelP);
+    hr = SQLAPI_CALL(mpDmoServer->SetPassword(text));
+    memset(text, 0, sizeof text);
+    if (FAILED(hr)) {
+      // The password itself never reaches a failure text or the trace.
+      return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                        "Server.SetPassword(%s)", kMaskedPassword);
+    }
+    SQLAPI_STOP_IF_CANCELED(cancelP);
+    hr = SQLAPI_CALL(mpDmoServer->Connect(nullptr, nullptr, nullptr));
+    if (FAILED(hr)) {
+      rc = CallFailed(RC_SQL_CONNECT_FAILED, sqlRcName(RC_SQL_CONNECT_FAILED), hr, kOp,
+                      "Server.Connect()");
+    } else {
+      mbConnected = true;
+      rc = CheckSysadmin(cancelP);
+    }
+    if (meLogon.pfnLogonCallback == nullptr) return rc;
+    if (rc != 0 && rc != RC_SQL_CONNECT_FAILED && rc != RC_SQL_NOT_SYSADMIN) return rc;
+    rc = CallLogonCallback(rc);
+    if (rc == 0 || rc == 415 || sqlIsCanceled(cancelP)) return rc;
+  }
+}
+
+int CSqlApi::CheckSysadmin(uint32_t* cancelP) {
+  static const char* const kOp = "CSqlApi::LogonServer";
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  LONG status = 0;
+  HRESULT hr = SQLAPI_CALL(mpDmoServer->GetStatus(&status));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetStatus()");
+  }
+  if (status != SQLDMOSvc_Running) SQLAPI_TRACE("SQLAPI-%s iStatus:%i\n", kOp, status);
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  BOOL sysadmin = FALSE;
+  hr = SQLAPI_CALL(mpDmoServer->GetIssysadmin(&sysadmin));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetIssysadmin()");
+  }
+  if (sysadmin) return 0;
+  return CheckFailed(RC_SQL_NOT_SYSADMIN, sqlRcName(RC_SQL_NOT_SYSADMIN), kOp, __LINE__,
+                     "Server:IsSysadmin:%s", boolText(false));
+}
+
+int CSqlApi::CallLogonCallback(int rc) {
+  static const char* const kOp = "CSqlApi::LogonServer";
+  if (rc == RC_SQL_NOT_SYSADMIN) {
+    HRESULT hr = SQLAPI_CALL(mpDmoServer->DisConnect());
+    mbConnected = false;
+    if (FAILED(hr)) {
+      return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                        "mpDmoServer->DisConnect()");
+    }
+  }
+  char errorText[1024] = "";
+  if (FAILED(mhrLast)) FormatComErrorText(mhrLast, errorText);
+  mhrLast = S_OK;
+  int callbackRc = rc;
+  return meLogon.pfnLogonCallback(&callbackRc, &meLogon.enumSqlAuth, errorText, meLogon.szSqlUser,
+                                  meLogon.szSqlPassword);
+}
+
+// Version, names, clustering and the same-machine rule, once connected as sysadmin.
+int CSqlApi::CheckServer(uint32_t* cancelP) {
+  static const char* const kOp = "CSqlApi::LogonServer";
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  HRESULT hr = SQLAPI_CALL(mpDmoServer->GetVersionMajor(&mlSqlVersionMajor));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetVersionMajor()");
+  }
+  if (mlSqlVersionMajor < 7) {
+    return CheckFailed(RC_SQL_VERSION_TOO_OLD, sqlRcName(RC_SQL_VERSION_TOO_OLD), kOp, __LINE__,
+                       "Server:SqlVersion:%i < 7", mlSqlVersionMajor);
+  }
+  int rc = gTrace.isOn(TRC_SQLAPI) ? TraceServerFacts(cancelP) : 0;
+  if (rc != 0) return rc;
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  BSTR name = nullptr;
+  hr = SQLAPI_CALL(mpDmoServer->GetTrueName(&name));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetTrueName()");
+  }
+  rc = CopyBToNAndFree(name, meServer.szSqlServerName, sizeof meServer.szSqlServerName);
+  if (rc != 0) return rc;
+  SQLAPI_TRACE("SQLAPI-%s szSqlServerName:%s\n", kOp, meServer.szSqlServerName);
+  BSTR hostName = nullptr;
+  BSTR netName = nullptr;
+  rc = ReadMachineNames(cancelP, hostName, netName);
+  if (rc == 0) rc = DecideClustered(cancelP);
+  if (rc == 0 && !sqlIsCanceled(cancelP)) rc = CheckSameMachine(hostName, netName);
+  FreeTimed(hostName);
+  FreeTimed(netName);
+  if (rc == 0 && !sqlIsCanceled(cancelP)) mbLoggedOn = true;
+  return rc;
+}
+
+int CSqlApi::ReadMachineNames(uint32_t* cancelP, BSTR& hostName, BSTR& netName) {
+  static const char* const kOp = "CSqlApi::LogonServer";
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  HRESULT hr = SQLAPI_CALL(mpDmoServer->GetHostName(&hostName));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetHostName()");
+  }
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  hr = SQLAPI_CALL(mpDmoServer->GetNetName(&netName));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetNetName()");
+  }
+  return 0;
+}
+
+int CSqlApi::TraceServerFacts(uint32_t* cancelP) {
+  static const char* const kOp = "CSqlApi::LogonServer";
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  BSTR version = nullptr;
+  HRESULT hr = SQLAPI_CALL(mpDmoServer->GetVersionString(&version));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetVersionString()");
+  }
+  char text[512];
+  SQLAPI_TRACE("SQLAPI-%s VersionString:%s\n", kOp, sqlWideToText(version, text, sizeof text));
+  FreeTimed(version);
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  BOOL isNt = FALSE;
+  hr = SQLAPI_CALL(mpDmoServer->IsOS(SQLDMO_WINNT, &isNt));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.IsOS(SQLDMO_WINNT)");
+  }
+  SQLAPI_TRACE("SQLAPI-%s bOsType:%s\n", kOp, boolText(isNt != FALSE));
+  SQLAPI_STOP_IF_CANCELED(cancelP);
+  LONG package = 0;
+  hr = SQLAPI_CALL(mpDmoServer->IsPackage(&package));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.IsPackage()");
+  }
+  SQLAPI_TRACE("SQLAPI-%s iPackageType:%i\n", kOp, package);
+  return 0;
+}
+
+// From SQL-DMO and SQL Server 8 on the server knows; before, the cluster's registry key tells.
+int CSqlApi::DecideClustered(uint32_t* cancelP) {
+  static const char* const kOp = "CSqlApi::LogonServer";
+  meServer.bSqlIsClustered = 0;
+  if (mlDmoVersion >= 8 && mlSqlVersionMajor >= 8) {
+    SQLAPI_STOP_IF_CANCELED(cancelP);
+    BOOL clustered = FALSE;
+    HRESULT hr = SQLAPI_CALL(Server2()->GetIsClustered(&clustered));
+    if (FAILED(hr)) {
+      return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                        "Server.GetIsClustered()");
+    }
+    meServer.bSqlIsClustered = clustered != FALSE;
+  } else {
+    meServer.bSqlIsClustered = sqlClusterKeyOpens(meServer.szSqlServerName);
+  }
+  SQLAPI_TRACE("SQLAPI-%s bSqlIsClustered:%s\n", kOp, boolText(meServer.bSqlIsClustered != 0));
+  return 0;
+}
+
+// A server that is not clustered must run on this machine under its own name.
+int CSqlApi::CheckSameMachine(BSTR hostName, BSTR netName) {
+  static const char* const kOp = "CSqlApi::LogonServer";
+  if (meServer.bSqlIsClustered || SysStringLen(netName) == 0) return 0;
+  UINT length = SysStringLen(hostName);
+  if (length == SysStringLen(netName) &&
+      memcmp(hostName, netName, length * sizeof(WCHAR)) == 0) {
+    return 0;
+  }
+  char host[256];
+  char net[256];
+  return CheckFailed(RC_SQL_HOST_NOT_NET_NAME, sqlRcName(RC_SQL_HOST_NOT_NET_NAME), kOp, __LINE__,
+                     "Server:SqlHostName:%s SqlNetName:%s", sqlWideToText(hostName, host, sizeof host),
+                     sqlWideToText(netName, net, sizeof net));
+}
