@@ -248,6 +248,7 @@ void CTrace::close() {
     m_TraceFileP = nullptr;
   }
   m_TraceFileName[0] = '\0';
+  m_ToFile.store(0);  // a later open without a name echoes again
   freeHeaderTable();
 }
 

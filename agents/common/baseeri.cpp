@@ -1,0 +1,86 @@
+// The request base: the order of a request's steps, its cancel flag and the process-wide
+// current request.
+#include "baseeri.h"
+
+#include <atomic>
+
+#include "agttrc.h"
+
+namespace {
+
+// Written by request threads, read by the cancel path on another thread.
+std::atomic<DBaseEri*> s_CurrentRequestP{nullptr};
+
+}  // namespace
+
+uint32_t eriIsCancelled(const uint32_t* cancelP) {
+  if (cancelP == nullptr) return 0;
+  return std::atomic_ref<uint32_t>(*const_cast<uint32_t*>(cancelP)).load(
+             std::memory_order_relaxed) != 0
+             ? 1
+             : 0;
+}
+
+DBaseEri::DBaseEri() : m_Cancel(0), m_CancelP(&m_Cancel), m_ErrorTextP(nullptr) {
+  TRACE_ENTRY(TRC_ERI, "DBaseEri::DBaseEri()");
+}
+
+DBaseEri::DBaseEri(uint32_t* cancelP)
+    : m_Cancel(0), m_CancelP(cancelP != nullptr ? cancelP : &m_Cancel), m_ErrorTextP(nullptr) {
+  TRACE_ENTRY(TRC_ERI, "DBaseEri::DBaseEri(uint32_t *)");
+}
+
+DBaseEri::~DBaseEri() { TRACE_ENTRY(TRC_ERI, "DBaseEri::~DBaseEri()"); }
+
+uint32_t DBaseEri::ProcessRequest() {
+  TRACE_ENTRY(TRC_ERI, "DBaseEri::ProcessRequest()");
+  uint32_t rc = SetupEnvironment();
+  if (rc != 0) TRACE_RETURN(rc);
+  rc = ProcessRequestDetails();
+  if (rc != 0) {
+    CleanupEnvironment();
+    TRACE_RETURN(rc);
+  }
+  TRACE_RETURN(CleanupEnvironment());
+}
+
+uint32_t DBaseEri::SetCancel() {
+  TRACE_ENTRY(TRC_ERI, "DBaseEri::SetCancel()");
+  std::atomic_ref<uint32_t>(*m_CancelP).store(1, std::memory_order_relaxed);
+  TRACE_RETURN(0);
+}
+
+uint32_t DBaseEri::ResetCancel() {
+  TRACE_ENTRY(TRC_ERI, "DBaseEri::ResetCancel()");
+  std::atomic_ref<uint32_t>(*m_CancelP).store(0, std::memory_order_relaxed);
+  TRACE_RETURN(0);
+}
+
+uint32_t DBaseEri::GetCancelStatus() {
+  TRACE_ENTRY(TRC_ERI, "DBaseEri::GetCancelStatus()");
+  TRACE_RETURN(eriIsCancelled(m_CancelP));
+}
+
+void DBaseEri::SetCancelPtr(uint32_t* cancelP) {
+  TRACE_ENTRY(TRC_ERI, "DBaseEri::SetCancelPtr()");
+  if (cancelP != nullptr) m_CancelP = cancelP;
+}
+
+void DBaseEri::ResetCancelPtr() {
+  TRACE_ENTRY(TRC_ERI, "DBaseEri::ResetCancelPtr()");
+  m_CancelP = &m_Cancel;
+}
+
+uint32_t* DBaseEri::GetCancelPtr() {
+  TRACE_ENTRY(TRC_ERI, "DBaseEri::GetCancelPtr()");
+  return m_CancelP;
+}
+
+char* DBaseEri::GetMessageBuffer() {
+  TRACE_ENTRY(TRC_ERI, "DBaseEri::GetMessageBuffer()");
+  return m_ErrorTextP;
+}
+
+void setCurrentRequest(DBaseEri* requestP) { s_CurrentRequestP.store(requestP); }
+
+DBaseEri* getCurrentRequest() { return s_CurrentRequestP.load(); }

@@ -1,0 +1,142 @@
+#include "moxtar_testutil.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "agttrc.h"
+#include "msgfile.h"
+#include "msgrepo.h"
+#include "nlsglob.h"
+#include "nlstest.h"
+#include "objname.h"
+
+namespace {
+
+std::string gAgentDir;
+
+int testAgentDir(char* bufP, size_t size) {
+  std::snprintf(bufP, size, "%s", gAgentDir.c_str());
+  return 0;
+}
+
+uint32_t* gCancelWordP = nullptr;
+std::string gCancelCall;
+int gCancelCountdown = 0;
+
+void cancelEcho(const char* textP) {
+  if (gCancelWordP == nullptr || std::strstr(textP, gCancelCall.c_str()) == nullptr) return;
+  if (--gCancelCountdown == 0) *gCancelWordP = 1;
+}
+
+}  // namespace
+
+pelkObjName objNameOf(const std::string& fs, const std::string& hl, const std::string& ll) {
+  pelkObjName name;
+  std::memset(&name, 0, sizeof name);
+  std::snprintf(name.fs, sizeof name.fs, "%s", fs.c_str());
+  std::snprintf(name.hl, sizeof name.hl, "%s", hl.c_str());
+  std::snprintf(name.ll, sizeof name.ll, "%s", ll.c_str());
+  name.objType = PELK_OBJ_FILE;
+  return name;
+}
+
+void MoxtarFixture::SetUp() {
+  StorageFixture::SetUp();
+  gAgentDir = m_Root.path().string();
+  optSetAgentDirRtn(testAgentDir);
+  const nlsOutputCallback callbacks[NLS_NUM_SEVERITIES] = {};
+  nlsSetup(callbacks);
+  std::ifstream in(ZK_MESSAGE_CATALOGUE);
+  std::stringstream catalogue;
+  catalogue << in.rdbuf();
+  nlstest::writeRepository(gAgentDir + "/sql" + nlstest::kLanguage + ".txt", catalogue.str());
+  ASSERT_EQ(NLInit(nlstest::kLanguage, 10, 1, 1, 1, 1), 0);
+  PeekApiDL& api = makeApi();
+  ASSERT_EQ(api.Setup(), 0);
+  ASSERT_EQ(api.Init(&m_Status), 0);
+  ASSERT_EQ(api.Logon(&m_Status, nullptr, &m_Handle), 0);
+}
+
+void MoxtarFixture::TearDown() {
+  if (m_Handle != 0) {
+    EXPECT_EQ(m_Api->Logoff(&m_Status, m_Handle), 0);
+  }
+  NLTerm();
+  nlsCleanup();
+  optSetAgentDirRtn(nullptr);
+  StorageFixture::TearDown();
+}
+
+void MoxtarFixture::addFilespace(const std::string& fs, const char* typeP) {
+  pelkFSAttr attr;
+  buildFsAttr(attr.fsInfo);
+  ASSERT_EQ(registerFs(&m_Status, m_ErrorText, m_Handle, fs.c_str(), typeP, attr), 0)
+      << m_ErrorText;
+}
+
+void MoxtarFixture::storeObject(const std::string& fs, const std::string& hl,
+                                const std::string& ll, const std::string& data) {
+  pelkObjName name = objNameOf(fs, hl, ll);
+  ObjAttr attr;
+  std::memset(&attr, 0, sizeof attr);
+  attr.stVersion = PELK_OBJATTR_VERSION;
+  attr.sizeEstimate.lo = static_cast<pelkUint32_t>(data.size());
+  std::string bytes = data;
+  DataBlk block{PELK_DATABLK_VERSION, static_cast<pelkUint32_t>(bytes.size()), 0, bytes.data()};
+  DPelkApi* apiP = m_Api.get();
+  ASSERT_EQ(DPelkApi::dpelkBeginTxn(apiP, &m_Status, m_Handle), 0);
+  ASSERT_EQ(DPelkApi::dpelkSendObj(apiP, &m_Status, m_Handle, PELK_SEND_BACKUP, nullptr, &name,
+                                   &attr, &block),
+            0);
+  ASSERT_EQ(DPelkApi::dpelkEndSendObj(apiP, &m_Status, m_Handle), 0);
+  pelkUint16_t reason = 0;
+  ASSERT_EQ(DPelkApi::dpelkEndTxn(apiP, &m_Status, m_Handle, PELK_VOTE_COMMIT, &reason), 0);
+}
+
+std::string MoxtarFixture::simOutput(const std::vector<std::string>& words) {
+  std::string command = HUBLORSIM_PATH;
+  for (const std::string& word : words) command += " '" + word + "'";
+  FILE* pipeP = popen(command.c_str(), "r");
+  std::string output;
+  if (pipeP == nullptr) {
+    ADD_FAILURE() << "cannot run " << command;
+    return output;
+  }
+  char buffer[4096];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipeP)) > 0) output.append(buffer, got);
+  EXPECT_EQ(pclose(pipeP), 0) << command;
+  return output;
+}
+
+std::vector<qryRespBackupData> MoxtarFixture::objects(const std::string& fs, uint8_t state) {
+  MoxtarBackupList list;
+  agentDateTime none{};
+  char text[MOXTAR_ERROR_TEXT_SIZE];
+  int rc = qryBackupObjects(&m_Status, m_Handle, state, none, objNameOf(fs, "*", "*"), nullptr,
+                            nullptr, &list, text);
+  EXPECT_TRUE(rc == 0 || rc == RC_NO_BACKUP_MATCH) << rc << " " << text;
+  std::vector<qryRespBackupData> all;
+  for (qryRespBackupData* p = list.getFirst(); p != nullptr; p = list.getNext(p)) {
+    all.push_back(*p);
+  }
+  return all;
+}
+
+CancelAfterCall::CancelAfterCall(uint32_t* cancelP, const char* callNameP, int nth) {
+  gCancelWordP = cancelP;
+  gCancelCall = std::string("Exit ") + callNameP;
+  gCancelCountdown = nth;
+  gTrace.setFlag(TRC_API, 1);
+  gTraceEchoP = cancelEcho;
+  gTrace.open("");
+}
+
+CancelAfterCall::~CancelAfterCall() {
+  gTrace.close();
+  gTrace.setFlag(TRC_API, 0);
+  gTraceEchoP = nullptr;
+  gCancelWordP = nullptr;
+}

@@ -1,0 +1,34 @@
+// The storage-manager interface wrapper that the agent programs create: DPelkApi with the
+// loading. Setup loads libhublorapi.so at run time, from the interface directory first, then
+// through the library search path, and binds all 34 entry points by name, or none; Cleanup
+// unloads it and unbinds every slot. Each front end creates one object, keeps it in
+// gPelkApiObjP, calls Setup before anything else and Cleanup at the end.
+//
+// Threads: Setup and Cleanup run while no other thread uses the interface.
+#pragma once
+
+#include "pelkapi.h"
+
+// The library's file name ("hublorapi.dll" of the original platform).
+constexpr char PELK_LIBRARY_NAME[] = "libhublorapi.so";
+
+class DPelkApiDL : public DPelkApi {
+ public:
+  DPelkApiDL(const char* nodeNameP, const char* passwordP, const char* optFileP,
+             pelkPasswordCallback pwCallbackP);
+  ~DPelkApiDL() override;
+
+  // 0 (also when already loaded: nothing is bound anew) or 104 (the library or one of its entry
+  // points is missing; nothing stays loaded).
+  int Setup() override;
+  // Unloads the library when loaded and unbinds every slot; returns 0.
+  int Cleanup() override;
+
+  // The module handle of the library, or null when it cannot be loaded.
+  static void* loadMoxtarDll();
+  // Binds one entry point into *slotP: 1 when found, else 0.
+  static int getProcAddr(void* moduleP, const char* nameP, void** slotP);
+
+ private:
+  static int bindAll(void* moduleP, PelkEntryPoints* boundP);
+};

@@ -1,0 +1,40 @@
+/*
+ * hublorctl.h: controls of the Hublor stand-in for tests and tools, exported by libhublorapi.so
+ * beside the pelk entry points (the agent never binds them).
+ *
+ * Fault rules use one syntax everywhere (this API, the option file's FAULT lines, hublorsim):
+ *   CALL [nth=N] [node=NAME] [code=C] [reason=R] [abort[=R]] [delay=MS] [lose]
+ * CALL is an entry point name such as pelkSendData, or "*" for every call. nth=N fires on the
+ * N-th matching call counted in this process since the rule was armed; without nth (or nth=0)
+ * the rule fires on every matching call. code=C answers C without doing the call (C a number or
+ * a code name such as PELK_RC_WILL_ABORT; on pelkEndTxn the transaction is rolled back and
+ * reason=R is handed out). abort makes the server abort the open transaction: the call answers
+ * PELK_RC_WILL_ABORT and pelkEndTxn answers PELK_RC_CHECK_REASON with R (default
+ * PELK_RS_ABORT_SYSTEM_ERROR). delay=MS holds the call for MS milliseconds before it runs.
+ * lose (on pelkGetObj) removes the requested version's data from the store first.
+ */
+#ifndef HUBLORCTL_H
+#define HUBLORCTL_H
+
+#include "hublorapi.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Arms one rule for this process. Returns 0 or PELK_RC_BAD_PARAMETER for a bad rule. */
+PELK_EXPORT pelkInt16_t hublorCtlArmFault(const char* rule);
+/* Removes every rule armed through hublorCtlArmFault. */
+PELK_EXPORT void hublorCtlClearFaults(void);
+/* The version pelkQueryApiVersion reports (and pelkInit checks against); 0.0.0 restores the
+   default. The environment variable HUBLOR_API_VERSION=V.R.L does the same for a process. */
+PELK_EXPORT void hublorCtlSetApiVersion(pelkUint16_t version, pelkUint16_t release,
+                                        pelkUint16_t level);
+/* Fixes the server's clock at the given seconds since 1970 (UTC); 0 returns to the real clock. */
+PELK_EXPORT void hublorCtlSetClock(int64_t secondsSinceEpoch);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* HUBLORCTL_H */

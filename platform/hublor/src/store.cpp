@@ -1,0 +1,178 @@
+#include "store.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <random>
+#include <unordered_set>
+
+namespace fs = std::filesystem;
+
+namespace hublor {
+namespace {
+
+std::mutex gStoresMutex;                             // guards gStores
+std::map<fs::path, std::weak_ptr<Store>> gStores;    // one Store per directory and process
+
+std::string ownerName() {
+  std::random_device random;
+  char name[64];
+  std::snprintf(name, sizeof name, "%ld-%08x", static_cast<long>(getpid()), random());
+  return name;
+}
+
+// True when nobody holds the lock of a staging folder: its process has ended.
+bool ownerIsGone(const fs::path& area) {
+  int fd = ::open((area / "lock").c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return true;
+  bool gone = flock(fd, LOCK_EX | LOCK_NB) == 0;
+  ::close(fd);
+  return gone;
+}
+
+}  // namespace
+
+bool syncFolder(const fs::path& dir) {
+  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+std::shared_ptr<Store> Store::open(const fs::path& dir) {
+  fs::path key = fs::absolute(dir).lexically_normal();
+  std::lock_guard lock(gStoresMutex);
+  if (auto existing = gStores[key].lock()) return existing;
+  std::shared_ptr<Store> store(new Store(key));
+  gStores[key] = store;
+  return store;
+}
+
+Store::Store(fs::path dir) : m_dir(std::move(dir)) {
+  std::error_code ec;
+  fs::create_directories(m_dir / "data", ec);
+  fs::create_directories(m_dir / "staging", ec);
+  fs::create_directories(m_dir / "client", ec);
+  if (ec) throw StoreError("cannot create store " + m_dir.string() + ": " + ec.message());
+  connect();  // creates the catalogue
+  claimStagingArea();
+  removeDeadStagingAreas();
+  removeOrphanDataFiles();
+}
+
+Store::~Store() {
+  std::error_code ec;
+  fs::remove_all(m_staging, ec);
+  if (m_lockFd >= 0) ::close(m_lockFd);
+}
+
+std::unique_ptr<Catalog> Store::connect() const {
+  return std::make_unique<Catalog>(m_dir / "catalog.db");
+}
+
+void Store::claimStagingArea() {
+  m_staging = m_dir / "staging" / ownerName();
+  std::error_code ec;
+  fs::create_directories(m_staging, ec);
+  m_lockFd = ::open((m_staging / "lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (ec || m_lockFd < 0 || flock(m_lockFd, LOCK_EX) != 0) {
+    throw StoreError("cannot claim a staging folder in " + m_dir.string());
+  }
+}
+
+void Store::removeDeadStagingAreas() {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(m_dir / "staging", ec)) {
+    if (entry.path() == m_staging || !ownerIsGone(entry.path())) continue;
+    fs::remove_all(entry.path(), ec);
+  }
+}
+
+void Store::removeOrphanDataFiles() {
+  auto catalog = connect();
+  WriteTxn lock(*catalog);
+  std::unordered_set<int64_t> ids;
+  Stmt stmt = catalog->prepare("SELECT id FROM versions");
+  while (stmt.step()) ids.insert(stmt.integer(0));
+  std::error_code ec;
+  for (const auto& entry : fs::recursive_directory_iterator(m_dir / "data", ec)) {
+    if (!entry.is_regular_file()) continue;
+    const fs::path& path = entry.path();
+    char* end = nullptr;
+    std::string stem = path.stem().string();
+    long long id = std::strtoll(stem.c_str(), &end, 10);
+    if (path.extension() == ".dat" && end != nullptr && *end == '\0' && ids.count(id) != 0) {
+      continue;
+    }
+    fs::remove(path, ec);
+  }
+}
+
+fs::path Store::dataPath(int64_t id) const {
+  char bucket[8];
+  std::snprintf(bucket, sizeof bucket, "%02x", static_cast<unsigned>(id & 0xff));
+  return m_dir / "data" / bucket / (std::to_string(id) + ".dat");
+}
+
+fs::path Store::newStagingPath() {
+  std::lock_guard lock(m_mutex);
+  return m_staging / (std::to_string(++m_nextStaged) + ".part");
+}
+
+std::optional<std::string> Store::keptPassword(const std::string& node) const {
+  std::ifstream in(m_dir / "client" / (node + ".pwd"));
+  std::string password;
+  if (!in || !std::getline(in, password) || password.empty()) return std::nullopt;
+  return password;
+}
+
+void Store::keepPassword(const std::string& node, const std::string& password) const {
+  fs::path file = m_dir / "client" / (node + ".pwd");
+  int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) throw StoreError("cannot write " + file.string());
+  bool written = ::write(fd, password.data(), password.size()) ==
+                 static_cast<ssize_t>(password.size());
+  ::close(fd);
+  if (!written) throw StoreError("cannot write " + file.string());
+}
+
+StagedFile::StagedFile(fs::path path) : m_path(std::move(path)) {
+  m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (m_fd < 0) throw StoreError("cannot create " + m_path.string());
+}
+
+StagedFile::~StagedFile() {
+  if (m_fd >= 0) ::close(m_fd);
+  if (!m_published) ::unlink(m_path.c_str());
+}
+
+bool StagedFile::write(const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t done = ::write(m_fd, data, size);
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return false;
+    data += done;
+    size -= static_cast<size_t>(done);
+    m_size += static_cast<uint64_t>(done);
+  }
+  return true;
+}
+
+bool StagedFile::sync() { return fdatasync(m_fd) == 0; }
+
+bool StagedFile::publish(const fs::path& target) {
+  std::error_code ec;
+  fs::create_directories(target.parent_path(), ec);
+  if (::rename(m_path.c_str(), target.c_str()) != 0) return false;
+  m_path = target;
+  m_published = true;
+  return true;
+}
+
+}  // namespace hublor

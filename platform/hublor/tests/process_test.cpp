@@ -1,0 +1,108 @@
+// Several threads and several processes on one store, and a process killed mid-transaction.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "fixture.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* kFs = "SRV\\data\\0001";
+
+class ProcessTest : public FilespaceTest {
+ protected:
+  ProcessTest() : FilespaceTest(kFs) {}
+  size_t stagingFolders() {
+    size_t count = 0;
+    for (auto& entry : std::filesystem::directory_iterator(m_root.path() / "hublor/staging")) {
+      count += entry.is_directory();
+    }
+    return count;
+  }
+};
+
+TEST_F(ProcessTest, ThreadsWithSessionsOfTheirOwn) {
+  constexpr int kThreads = 6, kObjects = 8;
+  std::vector<std::thread> threads;
+  std::vector<int> failures(kThreads, 0);
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      uint32_t mine = 0;
+      if (logon(mine) != PELK_RC_OK) return void(++failures[t]);
+      for (int i = 0; i < kObjects; ++i) {
+        std::string hl = "\\t" + std::to_string(t);
+        std::string data = pattern(20000 + i, static_cast<unsigned>(t * 100 + i));
+        if (sendObject(mine, objName(kFs, hl, "\\full"), data) != PELK_RC_OK) ++failures[t];
+        auto active = query(mine, objName(kFs, hl, "\\full"), PELK_ACTIVE);
+        if (active.size() != 1 || fetch(mine, {id64(active[0].objId)}, 8192)[0].data != data) {
+          ++failures[t];
+        }
+      }
+      a().pelkTerminate(mine);
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
+  EXPECT_EQ(query(h, objName(kFs, "*", "*"), PELK_ACTIVE).size(), size_t{kThreads});
+  EXPECT_EQ(query(h, objName(kFs, "*", "*"), PELK_INACTIVE).size(),
+            size_t{kThreads * (kObjects - 1)});
+}
+
+TEST_F(ProcessTest, TwoProcessesShareOneStore) {
+  std::thread child([] {
+    SimResult result = runProgram(TESTCLIENT_PATH, {"send", "NODE1", "secret", kFs, "\\child", "20", "50000"});
+    EXPECT_EQ(result.status, 0);
+  });
+  for (int i = 0; i < 20; ++i) {
+    ASSERT_EQ(sendObject(h, objName(kFs, "\\parent" + std::to_string(i), "\\full"),
+                         pattern(50000, i)), PELK_RC_OK);
+  }
+  child.join();
+  auto all = query(h, objName(kFs, "*", "*"), PELK_ANYMATCH);
+  ASSERT_EQ(all.size(), 40u);
+  std::set<uint64_t> ids;
+  for (const auto& answer : all) ids.insert(id64(answer.objId));
+  EXPECT_EQ(ids.size(), 40u);
+  auto fetched = fetch(h, {id64(all[0].objId)}, 1 << 16);
+  EXPECT_EQ(fetched[0].data, std::string(50000, 'c'));  // the child's objects sort first
+}
+
+TEST_F(ProcessTest, KilledProcessLeavesNothingBehind) {
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  std::vector<std::string> words{TESTCLIENT_PATH, "hang", "NODE1", "secret", kFs, "\\killed", "3000000"};
+  std::vector<char*> argv;
+  for (auto& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, TESTCLIENT_PATH, &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+  char ready[6] = {};
+  ASSERT_EQ(read(out[0], ready, 5), 5);  // the child holds an open transaction with data
+  EXPECT_STREQ(ready, "ready");
+  EXPECT_EQ(stagingFolders(), 2u);
+  kill(pid, SIGKILL);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  close(out[0]);
+  int rc = 0;
+  EXPECT_TRUE(query(h, objName(kFs, "\\killed", "*"), PELK_ANYMATCH, &rc).empty());
+  EXPECT_EQ(rc, PELK_RC_NO_MATCH);
+  EXPECT_EQ(runSim({"node", "list"}).status, 0);  // a new process cleans the dead one's files
+  EXPECT_EQ(stagingFolders(), 1u);
+  EXPECT_EQ(sendObject(h, objName(kFs, "\\after", "\\full"), "x"), PELK_RC_OK);
+}
+
+}  // namespace
