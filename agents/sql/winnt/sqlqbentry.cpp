@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "hlsplit.h"
+#include "objname.h"
 
 namespace {
 
@@ -20,9 +20,12 @@ int fillQueryBackupEntry(const char* hlP, const uint8_t* objInfoP, SqlHublorDbEl
   dbP->usVersion = 1;
   dbP->lSqlVersionMajor = readU32(objInfoP + SQL_OBJINFO_VERSION_MAJOR_OFFSET);
   dbP->lSqlVersionMinor = readU32(objInfoP + SQL_OBJINFO_VERSION_MINOR_OFFSET);
-  char otherName[1025];
-  int rc = extractHlNames(hlP, dbP->szSqlDatabaseName, sizeof dbP->szSqlDatabaseName, otherName,
-                          sizeof otherName);
+  // The split writes as much as the name holds; the record keeps what fits its field.
+  char dbName[OBJ_NAME_MAX_HL_LENGTH + 1], otherName[OBJ_NAME_MAX_HL_LENGTH + 1];
+  int rc = extractHlNames(hlP, dbName, otherName);
+  size_t length = strnlen(dbName, sizeof dbP->szSqlDatabaseName - 1);
+  memcpy(dbP->szSqlDatabaseName, dbName, length);
+  dbP->szSqlDatabaseName[length] = '\0';
   dbP->lSqlDefaultCodePage = meta.lSqlDefaultCodePage;
   dbP->lSqlDefaultSortOrderId = meta.lSqlDefaultSortOrderId;
   dbP->lSqlDefaultUnicodeLocaleId = meta.lSqlDefaultUnicodeLocaleId;

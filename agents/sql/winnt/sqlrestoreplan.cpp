@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "agtrc.h"
-#include "hlsplit.h"
+#include "objname.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ int CSqlRestorePlan::build(const SqlRestoreParameters& parms, long lSqlVersionMa
   terminate(m_Parms.szDateTime);
   terminate(m_Parms.szMarkName);
   terminate(m_Parms.szAfter);
-  extractHlNames(hlP, m_DbName, sizeof m_DbName, m_OtherName, sizeof m_OtherName);
+  extractHlNames(hlP, m_DbName, m_OtherName);
   m_bLog = sqlIsBackupTypeLl(llP, "log");
   m_bFull = sqlIsBackupTypeLl(llP, "full");
 

@@ -36,8 +36,8 @@ class CSqlRestorePlan {
   void setStop(long lSqlVersionMajor);
 
   SqlRestoreParameters m_Parms{};  // a copy with every text terminated
-  char m_DbName[SQL_NAME_SIZE] = {};
-  char m_OtherName[1025] = {};
+  char m_DbName[OBJ_NAME_MAX_HL_LENGTH + 1] = {};
+  char m_OtherName[OBJ_NAME_MAX_HL_LENGTH + 1] = {};
   bool m_bLog = false;
   bool m_bFull = false;
 };

@@ -8,9 +8,6 @@
 
 namespace {
 
-const char* const kBackupTypeNames[BACKUP_TYPE_COUNT] = {"full",  "difffull", "log",
-                                                        "group", "file",     "set"};
-
 const char* const kItemKeywords[] = {" FILEGROUP=N'", " FILE=N'"};
 
 // Writes one statement and keeps the first failure: once a piece fails or the cancel flag is
@@ -138,7 +135,8 @@ void writeRestoreStop(CStatementWriter& w, const SqlRestoreStatement& s) {
 }  // namespace
 
 const char* sqlBackupTypeName(uint32_t backupType) {
-  return backupType < BACKUP_TYPE_COUNT ? kBackupTypeNames[backupType] : "invalid";
+  if (backupType > BACKUP_TYPE_SET) backupType = BACKUP_TYPE_INVALID;
+  return backupTypeLlNames[backupType];
 }
 
 uint32_t sqlMaxTransferSize(uint32_t bufferSizeKb) {

@@ -15,20 +15,8 @@
 #include <cstdint>
 
 #include "linklist.h"
+#include "objname.h"
 #include "sqlcmd.h"
-
-// Backup types, and the low-level names that stand for them in object names and statements.
-enum enumBackupType : uint32_t {
-  BACKUP_TYPE_FULL = 0,
-  BACKUP_TYPE_DIFFFULL = 1,
-  BACKUP_TYPE_LOG = 2,
-  BACKUP_TYPE_GROUP = 3,
-  BACKUP_TYPE_FILE = 4,
-  BACKUP_TYPE_SET = 5,
-  BACKUP_TYPE_COUNT = 6
-};
-// "full", "difffull", "log", "group", "file", "set"; "invalid" for any other value.
-const char* sqlBackupTypeName(uint32_t backupType);
 
 enum SqlStmtItemKind : uint32_t { SQL_ITEM_FILEGROUP = 0, SQL_ITEM_FILE = 1 };
 
@@ -45,7 +33,7 @@ struct SqlStmtMove {
 };
 
 struct SqlBackupStatement {
-  uint32_t backupType;                    // enumBackupType
+  uint32_t backupType;                    // BACKUP_TYPE_FULL ... BACKUP_TYPE_SET
   const char* databaseNameP;
   CLinkedList<SqlStmtItem>* itemListP;    // FILEGROUP and FILE items in order, or null
   CLinkedList<SqlStmtItem>* deviceListP;  // the virtual device names, one per stripe
@@ -81,6 +69,9 @@ struct SqlRestoreStatement {
   const char* stopTextP;                  // the time (STOPAT) or the mark
   const char* afterP;                     // " AFTER N'...'" behind a mark, or null
 };
+
+// The backup type's low-level name, "invalid" for a value out of range.
+const char* sqlBackupTypeName(uint32_t backupType);
 
 // MAXTRANSFERSIZE in bytes for a buffer size in KB: rounded up to a multiple of 64 KB.
 uint32_t sqlMaxTransferSize(uint32_t bufferSizeKb);
