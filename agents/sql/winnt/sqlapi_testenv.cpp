@@ -62,6 +62,17 @@ void SqlApiFixture::TearDown() {
   NlsFixture::TearDown();
 }
 
+void SqlApiObjectFixture::SetUp() {
+  SqlApiFixture::SetUp();
+  m_Api = makeApi();
+  ASSERT_EQ(m_Rc, 0) << m_Msg;
+}
+
+void SqlApiObjectFixture::TearDown() {
+  m_Api.reset();
+  SqlApiFixture::TearDown();
+}
+
 void SqlApiFixture::setDmoVersion(int major) {
   sqlengine::MachineSettings machine;
   machine.machineName = kMachine;

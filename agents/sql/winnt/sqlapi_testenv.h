@@ -47,6 +47,14 @@ class SqlApiFixture : public nlstest::NlsFixture {
   std::unique_ptr<sqlengine::Instance> m_Instance;
 };
 
+// The fixture with one constructed object, m_Api.
+class SqlApiObjectFixture : public SqlApiFixture {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  std::unique_ptr<CSqlApi> m_Api;
+};
+
 // Turns SQLAPI tracing on into the echo hook for its lifetime and keeps the texts; when a text
 // contains cancelAt, sets *cancelP (a request cancelling while the operation runs).
 class TraceCapture {

@@ -25,6 +25,13 @@ void setErrorState(SqlDatabaseElement* dbP, const char* formatP, HRESULT hr) {
            static_cast<unsigned>(hr));
 }
 
+// A database outside the normal state keeps its state text: its options are commonly
+// unreadable in that state, and the state is what the user needs to see.
+void setOptionErrorState(SqlDatabaseElement* dbP, const char* formatP, HRESULT hr) {
+  if (dbP->szSqlDatabaseStatus[0] != 0) return;
+  setErrorState(dbP, formatP, hr);
+}
+
 }  // namespace
 
 int CSqlApi::GetSqlDatabaseNames(CLinkedList<SqlDatabaseElement>*& listP, void*,
@@ -91,10 +98,10 @@ void CSqlApi::ReadDatabaseState(SqlDatabaseElement* dbP, uint32_t* cancelP) {
   if (sqlIsCanceled(cancelP)) return;
   ISQLDMODBOption* optionsP = nullptr;
   hr = SQLAPI_CALL(mpDmoDatabase->GetDBOption(&optionsP));
-  if (FAILED(hr)) return setErrorState(dbP, "GetDBOptionError%x", hr);
+  if (FAILED(hr)) return setOptionErrorState(dbP, "GetDBOptionError%x", hr);
   BOOL truncate = FALSE;
   hr = sqlIsCanceled(cancelP) ? S_OK : SQLAPI_CALL(optionsP->GetTruncateLogOnCheckpoint(&truncate));
   ReleaseTimed(optionsP);
-  if (FAILED(hr)) return setErrorState(dbP, "DBOptionError%x", hr);
+  if (FAILED(hr)) return setOptionErrorState(dbP, "DBOptionError%x", hr);
   dbP->bDbIsTruncateLogOnCheckpoint = truncate != FALSE;
 }
