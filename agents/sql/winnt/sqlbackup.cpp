@@ -3,8 +3,7 @@
 // when SQL Server has written the whole backup to the virtual devices.
 #include <cstdio>
 
-#include "errormsg.h"
-#include "msgout.h"
+#include "psutil.h"
 #include "sqlapiint.h"
 
 namespace {
@@ -137,6 +136,12 @@ int CSqlApi::BackupToDevices(const SqlBackupParameters& parms, SqlDbInfo* dbInfo
     rc = sqlBuildBackupStatement(mCommand, statement, cancelP, mszErrorText,
                                  sizeof mszErrorText);
     if (rc == RC_SQL_STRING_TOO_LONG) snprintf(mszRcName, sizeof mszRcName, "%s", kRcTooLong);
+    // A name that is not text of the process's code page cannot reach SQL Server.
+    if (rc == RC_CONVERSION_FAILED) {
+      rc = CheckFailed(RC_SQL_API_FAILURE, kRcApiFailure, kOp, __LINE__,
+                       "MultiByteToWideChar() of a name of database %.24s",
+                       statement.databaseNameP);
+    }
   }
   // A statement is sent only when it is whole and nobody cancelled meanwhile.
   if (rc == RC_OK && !sqlIsCanceled(cancelP)) rc = ExecuteBackup(apiStatus);

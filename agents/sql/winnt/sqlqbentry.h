@@ -81,3 +81,12 @@ struct SqlHublorDbElement {
 // meta-data object (SQL_OBJINFO_META_SIZE bytes). The caller stores dbP in the backup's entry.
 // Returns 0.
 int fillQueryBackupEntry(const char* hlP, const uint8_t* objInfoP, SqlHublorDbElement* dbP);
+
+// The same for a query-backup entry with the high-level name in objName.hl and the attributes
+// in objInfo; stores dbP in the entry's hublorDbElemP.
+template <class Entry>
+int fillQueryBackupEntry(Entry* entryP, SqlHublorDbElement* dbP) {
+  entryP->hublorDbElemP = dbP;
+  return fillQueryBackupEntry(entryP->objName.hl,
+                              reinterpret_cast<const uint8_t*>(entryP->objInfo), dbP);
+}

@@ -68,6 +68,19 @@ TEST(FillQueryBackupEntry, PlainUserDatabaseAndTheNameSplit) {
   EXPECT_STREQ(db.szSqlDatabaseName, "Sales");
   EXPECT_STREQ(db.szSqlServerBuild, "12345");  // stays in its field
 
+  struct {
+    struct {
+      char hl[1025];
+    } objName;
+    char objInfo[SQL_OBJINFO_META_SIZE];
+    void* hublorDbElemP;
+  } entry{};
+  strcpy(entry.objName.hl, "\\hr\\PRIMARY");
+  memcpy(entry.objInfo, objInfo, sizeof objInfo);
+  ASSERT_EQ(fillQueryBackupEntry(&entry, &db), 0);
+  EXPECT_EQ(entry.hublorDbElemP, &db);
+  EXPECT_STREQ(db.szSqlDatabaseName, "hr");
+
   std::string longName = "\\" + std::string(300, 'n') + "\\grp";
   ASSERT_EQ(fillQueryBackupEntry(longName.c_str(), objInfo, &db), 0);
   EXPECT_EQ(strlen(db.szSqlDatabaseName), SQL_NAME_SIZE - 1);

@@ -81,6 +81,10 @@ const RestoreCase kRestoreCases[] = {
     {"three stripes, two commas", "\\full", 8, 3, [](SqlRestoreParameters&, Selection&) {},
      "USE master RESTORE DATABASE [sales] from VIRTUAL_DEVICE=N'd1',VIRTUAL_DEVICE=N'd2',"
      "VIRTUAL_DEVICE=N'd3' WITH BLOCKSIZE=512, NORECOVERY"},
+    {"a stripe count beyond the list leaves no trailing comma", "\\full", 8, 5,
+     [](SqlRestoreParameters&, Selection&) {},
+     "USE master RESTORE DATABASE [sales] from VIRTUAL_DEVICE=N'd1',VIRTUAL_DEVICE=N'd2',"
+     "VIRTUAL_DEVICE=N'd3' WITH BLOCKSIZE=512, NORECOVERY"},
     {"buffers", "\\difffull", 8, 1,
      [](SqlRestoreParameters& p, Selection&) {
        p.ulNumSqlBuffers = 4;

@@ -148,6 +148,10 @@ TEST_F(SqlStmtExecTest, BackupFailuresBeforeTheStatement) {
   EXPECT_EQ(backup(BACKUP_TYPE_FULL, {&m_Db, nullptr, nullptr, 0}), 1908);
   EXPECT_STREQ(m_Api->RcName(), "( 1900 + 8 )");
   EXPECT_NE(m_Msg[0], 0);
+  m_BackupParms.szDebugBackupPath[0] = 0;
+  strcpy(m_Stripes.getFirst()->vdevName, "bad\xff");
+  EXPECT_EQ(backup(BACKUP_TYPE_FULL, {&m_Db, nullptr, nullptr, 0}), 1914);
+  EXPECT_NE(std::string(m_Api->ErrorText()).find("MultiByteToWideChar"), std::string::npos);
 }
 
 struct Rule4306Case {
