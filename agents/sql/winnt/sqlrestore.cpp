@@ -3,6 +3,8 @@
 // whole backup from the virtual devices.
 #include <cstdio>
 
+#include "errormsg.h"
+#include "msgout.h"
 #include "sqlapiint.h"
 
 namespace {
@@ -48,6 +50,10 @@ int CSqlApi::RestoreFromPlan(CSqlRestorePlan& plan, const SqlRestoreParameters& 
   }
   CSqlCommand command;
   rc = LogonServer(cancelP);
+  if (rc != RC_OK && rc != RC_CANCELED_BY_USER) {
+    FetchComErrorText();
+    nlsprintf(msgBufP, msgBufLen, agentRcMessage(rc), mszErrorText);
+  }
   if (rc == RC_OK) rc = sqlBuildRestoreStatement(command, plan.m_Statement, cancelP,
                                                  mszErrorText, sizeof mszErrorText);
   // A cancel during the build is no failure: it ends as a cancelled transfer below.

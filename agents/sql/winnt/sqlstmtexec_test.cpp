@@ -199,6 +199,17 @@ TEST_F(SqlStmtExecTest, RestoreFailureTextIsBoundedByTheCallersBuffer) {
   EXPECT_EQ(restore("\\full", nullptr, nullptr, 0), 1914);  // an internal buffer stands in
 }
 
+TEST_F(SqlStmtExecTest, RestoreOnAServerThatRefusesTheLogonGivesItsCodeAndText) {
+  m_Api = makeApi();
+  sqlengine::Fault refuse;
+  refuse.kind = "connect";
+  ASSERT_TRUE(instance().addFault(refuse).ok());
+  char msg[64];
+  EXPECT_EQ(restore("\\full", nullptr, msg, sizeof msg), 1900);
+  EXPECT_GT(strlen(msg), 0u);
+  EXPECT_LT(strlen(msg), sizeof msg);
+}
+
 TEST_F(SqlStmtExecTest, RestoreCancelledBeforeSendingGives200) {
   uint32_t cancelled = 1;
   m_Trace.texts.clear();
