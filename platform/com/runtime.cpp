@@ -79,7 +79,8 @@ bool threadMayUseCom() {
 
 }  // namespace
 
-HRESULT CoInitializeEx(void*, DWORD flags) {
+HRESULT CoInitializeEx(void* reserved, DWORD flags) {
+  if (reserved != nullptr) return E_INVALIDARG;
   DWORD model =
       (flags & COINIT_APARTMENTTHREADED) != 0 ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED;
   if (t_state.count > 0 && t_state.model != model) return RPC_E_CHANGED_MODE;

@@ -327,8 +327,8 @@ TEST_F(SqlDmoTest, ExecuteImmediateRefusesMalformedStatementsWithTheServersMessa
 
   // Only the given length is the statement.
   EXPECT_EQ(s->ExecuteImmediate(u"BACKUP DATABASE [sales] TO VIRTUAL_DEVICE=N'd1' garbage", 0, 47),
-            SQLDMO_SERVER_MESSAGE(50000));
-  EXPECT_NE(lastError().find("not supported by this server yet"), std::string::npos);
+            SQLDMO_SERVER_MESSAGE(3201));  // parsed and run: no client created the device set
+  EXPECT_NE(lastError().find("Cannot open backup device 'd1'"), std::string::npos);
   EXPECT_EQ(s->ExecuteImmediate(u"BACKUP DATABASE [nosuch] TO VIRTUAL_DEVICE=N'd1'"),
             SQLDMO_SERVER_MESSAGE(911));
   EXPECT_EQ(point->Unadvise(cookie), S_OK);
@@ -357,7 +357,7 @@ TEST_F(SqlDmoTest, ArmedFaultsFailConnectCallsAndStatements) {
             comCode(0x800410D2u));
   EXPECT_NE(lastError().find("The preceding restore operation"), std::string::npos);
   EXPECT_EQ(s->ExecuteImmediate(u"BACKUP DATABASE [sales] TO VIRTUAL_DEVICE=N'd1'"),
-            SQLDMO_SERVER_MESSAGE(50000));  // a backup does not match the fault
+            SQLDMO_SERVER_MESSAGE(3201));  // a backup does not match the fault
 }
 
 TEST_F(SqlDmoTest, DisconnectedObjectsRefuseCalls) {

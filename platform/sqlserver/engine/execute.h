@@ -1,6 +1,5 @@
 // Runs a parsed BACKUP or RESTORE statement on an instance, blocking until it ends.
-// The data moves through the virtual devices the statement names; a statement the engine
-// cannot run yet fails with a message saying so (number 50000).
+// The data moves through the virtual devices the statement names (backup_restore.h).
 #pragma once
 
 #include "instance.h"

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "facts.h"
+#include "instance_internal.h"
 #include "machine.h"
 
 namespace sqlengine {
@@ -67,8 +68,6 @@ CREATE TABLE fault(id INTEGER PRIMARY KEY, kind TEXT, target TEXT COLLATE NOCASE
   message INT, text TEXT, skip INT, times INT);
 )";
 
-constexpr std::uint32_t kLogMagic = 0x474F4C5A;  // "ZLOG"
-
 std::int64_t optionBits(const DbOptions& options) {
   std::int64_t bits = 0;
   for (int i = 0; i < 9; ++i) {
@@ -81,29 +80,6 @@ DbOptions optionsFromBits(std::int64_t bits) {
   DbOptions options;
   for (int i = 0; i < 9; ++i) options.*kOptionNames[i].member = ((bits >> i) & 1) != 0;
   return options;
-}
-
-std::uint64_t pagesOf(std::int64_t sizeKb) {
-  return (static_cast<std::uint64_t>(sizeKb) + 7) / 8;
-}
-
-void encodeRecord(const LogRecord& r, std::byte* slot) {
-  std::memset(slot, 0, kLogSlotSize);
-  putLe(slot, kLogMagic, 4);
-  putLe(slot + 4, r.lsn, 8);
-  putLe(slot + 12, static_cast<std::uint64_t>(r.timeMs), 8);
-  std::size_t n = std::min(r.mark.size(), kMaxMarkBytes);
-  putLe(slot + 20, n, 2);
-  std::memcpy(slot + 22, r.mark.data(), n);
-}
-
-bool decodeRecord(const std::byte* slot, LogRecord& r) {
-  if (getLe(slot, 4) != kLogMagic) return false;
-  r.lsn = getLe(slot + 4, 8);
-  r.timeMs = static_cast<std::int64_t>(getLe(slot + 12, 8));
-  std::size_t n = std::min<std::size_t>(getLe(slot + 20, 2), kMaxMarkBytes);
-  r.mark.assign(reinterpret_cast<const char*>(slot + 22), n);
-  return true;
 }
 
 Database systemDatabase(const std::string& name, int versionMajor) {
@@ -167,13 +143,6 @@ bool Instance::lockFor(bool exclusive) {
 void Instance::unlockOne() {
   if (--m_depth == 0) m_fileLock.unlock();
 }
-
-#define ZK_HOLD(exclusive)     \
-  Hold held = hold(exclusive); \
-  if (!held.ok()) return sqlMessage(kMsgEngineFailure, {"cannot lock instance", m_name})
-
-#define ZK_RUN(...) \
-  if (!m_catalog.run(__VA_ARGS__)) return catalogError()
 
 SqlError Instance::create(const std::string& name, int versionMajor) {
   if (!validInstanceName(name))
@@ -301,7 +270,7 @@ SqlError Instance::findLogin(const std::string& name, std::optional<Login>& out)
   if (SqlError e = logins(all); !e.ok()) return e;
   out.reset();
   for (const Login& l : all) {
-    if (canonicalInstanceName(l.name) == canonicalInstanceName(name)) out = l;
+    if (canonicalName(l.name) == canonicalName(name)) out = l;
   }
   return {};
 }
@@ -399,11 +368,11 @@ SqlError Instance::createDatabase(Database& spec) {
   std::set<std::string> logical;
   std::set<std::string> groupNames;
   for (const FileGroup& g : spec.groups) {
-    if (!groupNames.insert(canonicalInstanceName(g.name)).second)
+    if (!groupNames.insert(canonicalName(g.name)).second)
       return sqlMessage(1828, {"The file group name \"" + g.name + "\" is already in use."});
   }
   auto prepare = [&](DbFile& f, const char* extension) -> SqlError {
-    if (f.logicalName.empty() || !logical.insert(canonicalInstanceName(f.logicalName)).second)
+    if (f.logicalName.empty() || !logical.insert(canonicalName(f.logicalName)).second)
       return sqlMessage(1828,
                         {"The logical file name \"" + f.logicalName + "\" is already in use."});
     if (f.physicalName.empty())
@@ -504,305 +473,6 @@ SqlError Instance::setLevels(const std::string& name, int compatibilityLevel, in
   if (SqlError e = findDatabase(name, db); !e.ok()) return e;
   ZK_RUN("UPDATE db SET compat = ?, version = ?, system = ? WHERE id = ?",
          {std::int64_t{compatibilityLevel}, std::int64_t{version}, std::int64_t{system}, db.id});
-  return {};
-}
-
-// ---- pages ----
-
-SqlError Instance::findFile(const std::string& dbName, const std::string& logicalFile, Database& db,
-                            DbFile& file) {
-  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
-  std::string wanted = canonicalInstanceName(logicalFile);
-  for (const FileGroup& g : db.groups) {
-    for (const DbFile& f : g.files) {
-      if (canonicalInstanceName(f.logicalName) == wanted) {
-        file = f;
-        return {};
-      }
-    }
-  }
-  for (const DbFile& f : db.logFiles) {
-    if (canonicalInstanceName(f.logicalName) == wanted) {
-      file = f;
-      return {};
-    }
-  }
-  return sqlMessage(kMsgEngineFailure,
-                    {"'" + logicalFile + "' is not a file of database '" + dbName + "'."});
-}
-
-SqlError Instance::nextLsn(const std::string& dbName, std::uint64_t& lsn) {
-  ZK_HOLD(true);
-  Database db;
-  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
-  lsn = db.nextLsn;
-  ZK_RUN("UPDATE db SET next_lsn = ? WHERE id = ?", {static_cast<std::int64_t>(lsn + 1), db.id});
-  return {};
-}
-
-SqlError Instance::writeTestPages(const std::string& dbName, const std::string& logicalFile,
-                                  std::uint64_t first, std::uint64_t count, const PageFill& fill) {
-  ZK_HOLD(true);
-  Database db;
-  DbFile file;
-  if (SqlError e = findFile(dbName, logicalFile, db, file); !e.ok()) return e;
-  if (file.log || first + count > pagesOf(file.sizeKb) || (!fill.random && fill.pattern.empty()))
-    return sqlMessage(kMsgEngineFailure, {"pages outside the data file", file.logicalName});
-  std::uint64_t lsn = 0;
-  if (SqlError e = nextLsn(dbName, lsn); !e.ok()) return e;
-  std::vector<std::byte> block;
-  constexpr std::uint64_t kBlockPages = 128;
-  std::uint64_t newlyUsed = 0;
-  for (std::uint64_t at = first; at < first + count; at += kBlockPages) {
-    std::uint64_t n = std::min(kBlockPages, first + count - at);
-    block.resize(n * kPageSize);
-    if (SqlError e = sqlengine::readPages(filePath(file), at, n, block.data()); !e.ok()) return e;
-    for (std::uint64_t i = 0; i < n; ++i) {
-      std::byte* page = block.data() + i * kPageSize;
-      if (pageLsn(page) == 0) ++newlyUsed;
-      fillPage(fill, at + i, lsn, page);
-    }
-    if (SqlError e = sqlengine::writePages(filePath(file), at, n, block.data()); !e.ok()) return e;
-  }
-  ZK_RUN("UPDATE file SET used_pages = used_pages + ? WHERE id = ?",
-         {static_cast<std::int64_t>(newlyUsed), file.id});
-  return {};
-}
-
-SqlError Instance::readPages(const std::string& dbName, const std::string& logicalFile,
-                             std::uint64_t first, std::uint64_t count, std::byte* out) {
-  ZK_HOLD(false);
-  Database db;
-  DbFile file;
-  if (SqlError e = findFile(dbName, logicalFile, db, file); !e.ok()) return e;
-  if (file.log || first + count > pagesOf(file.sizeKb))
-    return sqlMessage(kMsgEngineFailure, {"pages outside the data file", file.logicalName});
-  return sqlengine::readPages(filePath(file), first, count, out);
-}
-
-SqlError Instance::writePages(const std::string& dbName, const std::string& logicalFile,
-                              std::uint64_t first, std::uint64_t count, const std::byte* in) {
-  ZK_HOLD(true);
-  Database db;
-  DbFile file;
-  if (SqlError e = findFile(dbName, logicalFile, db, file); !e.ok()) return e;
-  if (file.log || first + count > pagesOf(file.sizeKb))
-    return sqlMessage(kMsgEngineFailure, {"pages outside the data file", file.logicalName});
-  std::vector<std::byte> before(count * kPageSize);
-  if (SqlError e = sqlengine::readPages(filePath(file), first, count, before.data()); !e.ok())
-    return e;
-  std::int64_t delta = 0;
-  for (std::uint64_t i = 0; i < count; ++i) {
-    bool was = pageLsn(before.data() + i * kPageSize) != 0;
-    bool is = pageLsn(in + i * kPageSize) != 0;
-    delta += int(is) - int(was);
-  }
-  if (SqlError e = sqlengine::writePages(filePath(file), first, count, in); !e.ok()) return e;
-  ZK_RUN("UPDATE file SET used_pages = used_pages + ? WHERE id = ?", {delta, file.id});
-  return {};
-}
-
-// ---- the log ----
-
-// Slots of kLogSlotSize bytes laid end to end over the log files, in their order.
-SqlError Instance::logIo(const Database& db, std::uint64_t firstSlot, std::uint64_t slots,
-                         std::byte* data, bool write) {
-  std::uint64_t offset = firstSlot * kLogSlotSize;
-  std::uint64_t left = slots * kLogSlotSize;
-  for (const DbFile& f : db.logFiles) {
-    std::uint64_t size = static_cast<std::uint64_t>(f.sizeKb) * 1024 / kLogSlotSize * kLogSlotSize;
-    if (left == 0) break;
-    if (offset >= size) {
-      offset -= size;
-      continue;
-    }
-    std::uint64_t n = std::min(left, size - offset);
-    SqlError e =
-        write ? writeBytes(filePath(f), offset, n, data) : readBytes(filePath(f), offset, n, data);
-    if (!e.ok()) return e;
-    data += n;
-    left -= n;
-    offset = 0;
-  }
-  if (left != 0) return sqlMessage(kMsgLogFull, {db.name});
-  return {};
-}
-
-SqlError Instance::writeLogRecords(const Database& db, const std::vector<LogRecord>& records,
-                                   std::uint64_t oldCount) {
-  std::uint64_t slots = std::max<std::uint64_t>(records.size(), oldCount);
-  std::vector<std::byte> data(slots * kLogSlotSize);  // slots no longer used become zeros
-  for (std::size_t i = 0; i < records.size(); ++i)
-    encodeRecord(records[i], data.data() + i * kLogSlotSize);
-  return logIo(db, 0, slots, data.data(), true);
-}
-
-SqlError Instance::appendLog(const std::string& dbName, std::vector<LogRecord>& records) {
-  ZK_HOLD(true);
-  Database db;
-  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
-  std::vector<std::byte> data(records.size() * kLogSlotSize);
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    records[i].lsn = db.nextLsn + i;
-    encodeRecord(records[i], data.data() + i * kLogSlotSize);
-  }
-  if (SqlError e = logIo(db, db.logRecords, records.size(), data.data(), true); !e.ok()) {
-    // Nothing counts as written: the catalogue still holds the old count.
-    return e;
-  }
-  ZK_RUN("UPDATE db SET next_lsn = ?, log_records = ? WHERE id = ?",
-         {static_cast<std::int64_t>(db.nextLsn + records.size()),
-          static_cast<std::int64_t>(db.logRecords + records.size()), db.id});
-  return {};
-}
-
-SqlError Instance::readLog(const std::string& dbName, std::vector<LogRecord>& out) {
-  ZK_HOLD(false);
-  Database db;
-  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
-  std::vector<std::byte> data(db.logRecords * kLogSlotSize);
-  if (SqlError e = logIo(db, 0, db.logRecords, data.data(), false); !e.ok()) return e;
-  out.clear();
-  for (std::uint64_t i = 0; i < db.logRecords; ++i) {
-    if (!decodeRecord(data.data() + i * kLogSlotSize, out.emplace_back()))
-      return sqlMessage(kMsgIoError, {"bad log record", "read", db.logFiles[0].physicalName});
-  }
-  return {};
-}
-
-SqlError Instance::truncateLog(const std::string& dbName, std::uint64_t upToLsn) {
-  ZK_HOLD(true);
-  std::vector<LogRecord> records;
-  if (SqlError e = readLog(dbName, records); !e.ok()) return e;
-  Database db;
-  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
-  std::erase_if(records, [&](const LogRecord& r) { return r.lsn < upToLsn; });
-  if (SqlError e = writeLogRecords(db, records, db.logRecords); !e.ok()) return e;
-  ZK_RUN("UPDATE db SET log_records = ? WHERE id = ?",
-         {static_cast<std::int64_t>(records.size()), db.id});
-  return {};
-}
-
-SqlError Instance::replaceLog(const std::string& dbName, const std::vector<LogRecord>& records,
-                              std::uint64_t nextLsn) {
-  ZK_HOLD(true);
-  Database db;
-  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
-  if (SqlError e = writeLogRecords(db, records, db.logRecords); !e.ok()) return e;
-  ZK_RUN("UPDATE db SET log_records = ?, next_lsn = ? WHERE id = ?",
-         {static_cast<std::int64_t>(records.size()), static_cast<std::int64_t>(nextLsn), db.id});
-  return {};
-}
-
-// ---- checksums and properties ----
-
-SqlError Instance::checksums(const std::string& dbName, std::vector<FileChecksum>& out) {
-  ZK_HOLD(false);
-  Database db;
-  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
-  out.clear();
-  auto add = [&](const DbFile& f) -> SqlError {
-    FileChecksum c{f, 0};
-    if (!fileChecksum(filePath(f), c.checksum))
-      return sqlMessage(kMsgIoError, {std::strerror(errno), "read", f.physicalName});
-    out.push_back(c);
-    return {};
-  };
-  for (const FileGroup& g : db.groups)
-    for (const DbFile& f : g.files)
-      if (SqlError e = add(f); !e.ok()) return e;
-  for (const DbFile& f : db.logFiles)
-    if (SqlError e = add(f); !e.ok()) return e;
-  return {};
-}
-
-SqlError Instance::property(const std::string& dbName, const std::string& key, std::string& value) {
-  ZK_HOLD(false);
-  Database db;
-  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
-  std::vector<std::vector<SqlValue>> rows;
-  ZK_RUN("SELECT value FROM db_property WHERE db_id = ? AND key = ?", {db.id, key}, &rows);
-  value = rows.empty() ? std::string() : asText(rows[0][0]);
-  return {};
-}
-
-SqlError Instance::setProperty(const std::string& dbName, const std::string& key,
-                               const std::string& value) {
-  ZK_HOLD(true);
-  Database db;
-  if (SqlError e = findDatabase(dbName, db); !e.ok()) return e;
-  if (value.empty()) {
-    ZK_RUN("DELETE FROM db_property WHERE db_id = ? AND key = ?", {db.id, key});
-  } else {
-    ZK_RUN("INSERT OR REPLACE INTO db_property VALUES(?, ?, ?)", {db.id, key, value});
-  }
-  return {};
-}
-
-// ---- faults ----
-
-SqlError Instance::addFault(Fault& fault) {
-  ZK_HOLD(true);
-  ZK_RUN(
-      "INSERT INTO fault(kind, target, hresult, message, text, skip, times) "
-      "VALUES(?, ?, ?, ?, ?, ?, ?)",
-      {fault.kind, fault.target, std::int64_t{fault.hresult}, std::int64_t{fault.message},
-       fault.text, std::int64_t{fault.skip}, std::int64_t{fault.times}});
-  fault.id = m_catalog.lastInsertId();
-  return {};
-}
-
-SqlError Instance::faults(std::vector<Fault>& out) {
-  ZK_HOLD(false);
-  std::vector<std::vector<SqlValue>> rows;
-  ZK_RUN("SELECT id, kind, target, hresult, message, text, skip, times FROM fault ORDER BY id", {},
-         &rows);
-  out.clear();
-  for (const auto& r : rows)
-    out.push_back(Fault{asInt(r[0]), asText(r[1]), asText(r[2]),
-                        static_cast<std::int32_t>(asInt(r[3])), static_cast<int>(asInt(r[4])),
-                        asText(r[5]), static_cast<int>(asInt(r[6])),
-                        static_cast<int>(asInt(r[7]))});
-  return {};
-}
-
-SqlError Instance::clearFaults() {
-  ZK_HOLD(true);
-  ZK_RUN("DELETE FROM fault");
-  return {};
-}
-
-SqlError Instance::takeFault(const std::string& kind, const std::string& target,
-                             std::optional<Fault>& fired) {
-  fired.reset();
-  std::vector<Fault> armed;
-  {
-    // Most calls find nothing armed: a shared look first keeps them from queueing.
-    if (SqlError e = faults(armed); !e.ok()) return e;
-    auto matches = [&](const Fault& f) {
-      return f.kind == kind &&
-             (f.target.empty() || canonicalInstanceName(f.target) == canonicalInstanceName(target));
-    };
-    if (std::none_of(armed.begin(), armed.end(), matches)) return {};
-  }
-  ZK_HOLD(true);
-  if (SqlError e = faults(armed); !e.ok()) return e;
-  for (const Fault& f : armed) {
-    if (f.kind != kind ||
-        !(f.target.empty() || canonicalInstanceName(f.target) == canonicalInstanceName(target)))
-      continue;
-    if (f.skip > 0) {
-      ZK_RUN("UPDATE fault SET skip = skip - 1 WHERE id = ?", {f.id});
-      return {};
-    }
-    if (f.times == 1) {
-      ZK_RUN("DELETE FROM fault WHERE id = ?", {f.id});
-    } else if (f.times > 1) {
-      ZK_RUN("UPDATE fault SET times = times - 1 WHERE id = ?", {f.id});
-    }
-    fired = f;
-    return {};
-  }
   return {};
 }
 

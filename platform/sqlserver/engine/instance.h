@@ -139,6 +139,9 @@ class Instance {
   SqlError findDatabase(const std::string& name, Database& out);
   SqlError findFile(const std::string& db, const std::string& logicalFile, Database& database,
                     DbFile& file);
+  // The data file, when pages [first, first + count) lie inside it.
+  SqlError findDataPages(const std::string& db, const std::string& logicalFile, std::uint64_t first,
+                         std::uint64_t count, DbFile& file);
   SqlError storeDatabase(Database& spec);
   SqlError logIo(const Database& db, std::uint64_t firstSlot, std::uint64_t slots, std::byte* data,
                  bool write);

@@ -114,6 +114,8 @@ TEST_F(InstanceTest, PagesCarryTheirSequenceNumberAndChecksumsFollowContent) {
   EXPECT_EQ(m_instance->writeTestPages("sales", "sales_data", 30, 3, fill).number,
             kMsgEngineFailure);  // past the end of a 32-page file
   EXPECT_EQ(m_instance->writeTestPages("sales", "sales_log", 0, 1, fill).number, kMsgEngineFailure);
+  EXPECT_EQ(m_instance->readPages("sales", "sales_data", ~std::uint64_t{0}, 2, page.data()).number,
+            kMsgEngineFailure);  // a range that wraps around
 }
 
 TEST_F(InstanceTest, LogRecordsSpanLogFilesTruncateAndFill) {

@@ -35,7 +35,46 @@ constexpr MessageRow kMessages[] = {
     {kMsgOptionNotSupported, 16,
      "One or more of the options (%s) are not supported for this statement. Review the "
      "documentation for supported options."},
-    {4306, 16,
+    {kMsgCannotOpenDevice, 16,
+     "Cannot open backup device '%s'. Device error or device off-line. See the SQL Server error "
+     "log for more details. Operating system error %s."},
+    {kMsgWriteFailed, 16, "Write on '%s' failed, status = %s. See the SQL Server error log for "
+                          "more details."},
+    {kMsgReadFailed, 16, "Read on '%s' failed, status = %s. See the SQL Server error log for more "
+                         "details."},
+    {kMsgNoCurrentBackup, 16,
+     "Cannot perform a differential backup for database '%s', because a current database backup "
+     "does not exist. Perform a full database backup by reissuing BACKUP DATABASE, omitting the "
+     "WITH DIFFERENTIAL option."},
+    {kMsgFamilyMissing, 16,
+     "The media set for database '%s' has %s family members but only %s are provided. All "
+     "members must be provided."},
+    {kMsgDiffWithoutBase, 16,
+     "This differential backup cannot be restored because the database has not been restored "
+     "to the correct earlier state."},
+    {kMsgOtherDatabase, 16,
+     "The backup set holds a backup of a database other than the existing '%s' database."},
+    {kMsgTailNotBackedUp, 16,
+     "The tail of the log for the database \"%s\" has not been backed up. Use BACKUP LOG WITH "
+     "NORECOVERY to backup the log if it contains work you do not want to lose. Use the WITH "
+     "REPLACE or WITH STOPAT clause of the RESTORE statement to just overwrite the contents of "
+     "the log."},
+    {kMsgDuplicateFamily, 16, "The volume on device '%s' is a duplicate of stripe set member %s."},
+    {kMsgLogicalFileUnknown, 16,
+     "Logical file '%s' is not part of database '%s'. Use RESTORE FILELISTONLY to list the "
+     "logical file names."},
+    {kMsgFamilyMalformed, 16,
+     "The media family on device '%s' is incorrectly formed. SQL Server cannot process this "
+     "media family."},
+    {kMsgNoLogChain, 16,
+     "BACKUP LOG cannot be performed because there is no current database backup."},
+    {kMsgLogTooLate, 16,
+     "The log in this backup set begins at LSN %s, which is too late to apply to the database. "
+     "An earlier log backup that includes LSN %s can be restored."},
+    {kMsgLogTooEarly, 16,
+     "The log in this backup set terminates at LSN %s, which is too early to apply to the "
+     "database. A more recent log backup that includes LSN %s can be restored."},
+    {kMsgRestoreSequenceEnded, 16,
      "The preceding restore operation did not specify WITH NORECOVERY or WITH STANDBY. Restart "
      "the restore sequence, specifying WITH NORECOVERY or WITH STANDBY for all but the final "
      "step."},

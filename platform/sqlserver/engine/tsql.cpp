@@ -95,6 +95,7 @@ class Parser {
     ParseResult result;
     if (accept("USE")) {
       if (!name(result.useDatabase)) return fail(result);
+      acceptSymbol(";");
     }
     if (accept("BACKUP")) {
       BackupStatement backup;

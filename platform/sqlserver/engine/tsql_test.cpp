@@ -25,6 +25,7 @@ TEST(Tsql, AcceptsTheBackupStatementsAgentsSend) {
       "BLOCKSIZE=512, NAME=N'set', DESCRIPTION=N'd'",
       "USE master BACKUP DATABASE [sales] TO DISK='/tmp\\\\d1.DebugBackup' WITH BLOCKSIZE=512",
       "use master backup database sales to virtual_device = N'd1';",
+      "USE [master]; BACKUP LOG [sales] TO VIRTUAL_DEVICE=N'd1'",
   };
   for (const char* text : accepted) {
     ParseResult r = parse(text);
