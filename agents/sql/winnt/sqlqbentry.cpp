@@ -12,6 +12,26 @@ uint32_t readU32(const uint8_t* p) {
 
 }  // namespace
 
+uint16_t sqlMetaFlagsOf(const SqlServerElement& server, const SqlDatabaseElement& db,
+                        bool wholeGroups, bool singleFiles) {
+  const uint32_t flags[SQL_META_FLAG_COUNT] = {
+      1,
+      wholeGroups,
+      singleFiles,
+      uint32_t(server.bSqlIsClustered),
+      uint32_t(db.bDbIsSystemDatabase),
+      uint32_t(db.bDbIsTruncateLogOnCheckpoint),
+      uint32_t(db.bDbIsSelectIntoBulkCopy),
+      uint32_t(db.bDbIsDboUseOnly),
+      uint32_t(db.bDbIsReadOnly),
+      uint32_t(db.bDbIsSingleUser),
+      uint32_t(db.bDbIsAutoClose),
+      uint32_t(db.bDbIsAutoShrink),
+      uint32_t(db.bDbIsTornPageDetection),
+  };
+  return sqlMetaPackFlags(flags);
+}
+
 int fillQueryBackupEntry(const char* hlP, const uint8_t* objInfoP, SqlHublorDbElement* dbP) {
   sqlMetaDataInfo meta;
   sqlMetaFromBytes(objInfoP + SQL_OBJINFO_META_OFFSET, meta);

@@ -9,6 +9,7 @@
 
 #include "linklist.h"
 #include "sqlmeta.h"
+#include "sqltypes.h"
 
 constexpr size_t SQL_NAME_SIZE = 129;           // a database, group or logical file name
 constexpr size_t SQL_META_GROUP_NAME_SIZE = 132;
@@ -76,6 +77,11 @@ struct SqlHublorDbElement {
   char szSqlServerBuild[SQL_META_BUILD_SIZE];
   char szSqlDatabaseName[SQL_NAME_SIZE];
 };
+
+// The flag word a backup stores: bit 0 set, bits 1 and 2 from what it stores (whole groups,
+// single files), bit 3 the server's clustering, bits 4 to 12 the database's nine options.
+uint16_t sqlMetaFlagsOf(const SqlServerElement& server, const SqlDatabaseElement& db,
+                        bool wholeGroups, bool singleFiles);
 
 // Fills *dbP completely from a stored backup: its high-level name and the attributes of its
 // meta-data object (SQL_OBJINFO_META_SIZE bytes). The caller stores dbP in the backup's entry.

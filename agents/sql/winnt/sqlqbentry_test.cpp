@@ -86,4 +86,25 @@ TEST(FillQueryBackupEntry, PlainUserDatabaseAndTheNameSplit) {
   EXPECT_EQ(strlen(db.szSqlDatabaseName), SQL_NAME_SIZE - 1);
 }
 
+TEST(SqlMetaFlags, PackedFromTheServerAndDatabaseAndUnpackedIntoTheRecord) {
+  SqlServerElement server{};
+  SqlDatabaseElement db{};
+  EXPECT_EQ(sqlMetaFlagsOf(server, db, false, false), 0x0001);  // a plain user database
+  server.bSqlIsClustered = 1;
+  db.bDbIsSystemDatabase = 1;
+  db.bDbIsReadOnly = 1;
+  db.bDbIsTornPageDetection = 1;
+  uint16_t word = sqlMetaFlagsOf(server, db, true, false);
+  EXPECT_EQ(word, 0x1000 | 0x0100 | 0x0010 | 0x0008 | 0x0002 | 0x0001);
+
+  sqlMetaDataInfo meta = sqlMetaEmpty();
+  meta.usFlags = word;
+  uint8_t objInfo[SQL_OBJINFO_META_SIZE];
+  objInfoOf(meta, objInfo);
+  SqlHublorDbElement back;
+  ASSERT_EQ(fillQueryBackupEntry("\\sales", objInfo, &back), 0);
+  const uint32_t want[SQL_META_FLAG_COUNT] = {1, 1, 0, 1, 1, 0, 0, 0, 1, 0, 0, 0, 1};
+  for (int i = 0; i < SQL_META_FLAG_COUNT; i++) EXPECT_EQ(back.bFlags[i], want[i]) << i;
+}
+
 }  // namespace

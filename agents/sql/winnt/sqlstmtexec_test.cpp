@@ -139,6 +139,35 @@ TEST_F(SqlStmtExecTest, BackupCancelledBeforeSendingGives415AndSendsNothing) {
   EXPECT_TRUE(m_Trace.contains("USE master BACKUP DATABASE [sales] TO"));
 }
 
+// A set backup of many long-named files: the statement outgrows its first buffers and reaches
+// the server whole (a cut statement would be refused as a syntax error, 102 or 105).
+TEST_F(SqlStmtExecTest, ALongStatementIsSentWhole) {
+  std::string groups = "PRIMARY:big_data:64;BIG:";
+  for (int i = 0; i < 60; i++) {
+    groups += (i ? "," : "") + std::string(100, 'f') + std::to_string(1000 + i) + ":64";
+  }
+  createDatabase("big", groups);
+  SqlDatabaseElement big{};
+  strcpy(big.szSqlDatabaseName, "big");
+  big.pDbMessageList = &m_Messages;
+  big.pDbGroupList = &m_Groups;
+  big.pDbFileList = &m_Files;
+  SqlDatabaseElement* bigP = &big;
+  uint32_t* noCancelP = nullptr;
+  ASSERT_EQ(m_Api->GetSqlDatabaseInfo(&bigP, &noCancelP), 0) << m_Api->ErrorText();
+  for (auto* f = m_Files.getFirst(); f != nullptr; f = m_Files.getNext(f)) {
+    if (f->peFileGroup->peGroupDatabase != &big || f->bFileIsLog) continue;
+    f->bFileIsSelected = 1;
+    f->peFileGroup->bGroupFileIsSelected = 1;
+  }
+  big.bDbFileIsSelected = 1;
+  EXPECT_EQ(backup(BACKUP_TYPE_SET, {&big, nullptr, nullptr, 0}), 1914);
+  EXPECT_GE(m_Api->mCommand.muiCommandSize, 8192u);
+  EXPECT_EQ(std::string(m_Msg).find("Incorrect syntax"), std::string::npos) << m_Msg;
+  EXPECT_EQ(std::string(m_Msg).find("Unclosed quotation"), std::string::npos) << m_Msg;
+  EXPECT_NE(std::string(m_Msg).find("ZARNAKSQL-000004D2-0001"), std::string::npos) << m_Msg;
+}
+
 TEST_F(SqlStmtExecTest, BackupFailuresBeforeTheStatement) {
   failCall("Server.GetNetPacketSize", 1);
   EXPECT_EQ(backup(BACKUP_TYPE_FULL, {&m_Db, nullptr, nullptr, 0}), 1914);
