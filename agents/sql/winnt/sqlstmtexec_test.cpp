@@ -27,20 +27,25 @@ class SqlStmtExecTest : public sqlapitest::SqlApiObjectFixture {
   void SetUp() override {
     SqlApiObjectFixture::SetUp();
     createDatabase("sales", "PRIMARY:sales_data:2048;G2:g2_a:1024,g2_b:64");
-    memset(&m_Db, 0, sizeof m_Db);
-    strcpy(m_Db.szSqlDatabaseName, "sales");
-    m_Db.pDbMessageList = &m_Messages;
-    m_Db.pDbGroupList = &m_Groups;
-    m_Db.pDbFileList = &m_Files;
-    SqlDatabaseElement* dbP = &m_Db;
-    uint32_t* noCancelP = nullptr;
-    ASSERT_EQ(m_Api->GetSqlDatabaseInfo(&dbP, &noCancelP), 0) << m_Api->ErrorText();
+    loadDatabase(m_Db, "sales");
     for (const char* name : {"ZARNAKSQL-000004D2-0001", "ZARNAKSQL-000004D2-0002"}) {
       Stripe s{};
       strcpy(s.vdevName, name);
       m_Stripes.addTail(&s);
     }
     m_Server.lSqlVersionMajor = 8;
+  }
+
+  // The database's element with its groups and files in the fixture's lists.
+  void loadDatabase(SqlDatabaseElement& db, const char* nameP) {
+    memset(&db, 0, sizeof db);
+    strcpy(db.szSqlDatabaseName, nameP);
+    db.pDbMessageList = &m_Messages;
+    db.pDbGroupList = &m_Groups;
+    db.pDbFileList = &m_Files;
+    SqlDatabaseElement* dbP = &db;
+    uint32_t* noCancelP = nullptr;
+    ASSERT_EQ(m_Api->GetSqlDatabaseInfo(&dbP, &noCancelP), 0) << m_Api->ErrorText();
   }
 
   int backup(uint32_t type, SqlDbInfo info, uint32_t* cancelP = nullptr, uint32_t stripes = 2) {
@@ -147,14 +152,8 @@ TEST_F(SqlStmtExecTest, ALongStatementIsSentWhole) {
     groups += (i ? "," : "") + std::string(100, 'f') + std::to_string(1000 + i) + ":64";
   }
   createDatabase("big", groups);
-  SqlDatabaseElement big{};
-  strcpy(big.szSqlDatabaseName, "big");
-  big.pDbMessageList = &m_Messages;
-  big.pDbGroupList = &m_Groups;
-  big.pDbFileList = &m_Files;
-  SqlDatabaseElement* bigP = &big;
-  uint32_t* noCancelP = nullptr;
-  ASSERT_EQ(m_Api->GetSqlDatabaseInfo(&bigP, &noCancelP), 0) << m_Api->ErrorText();
+  SqlDatabaseElement big;
+  loadDatabase(big, "big");
   for (auto* f = m_Files.getFirst(); f != nullptr; f = m_Files.getNext(f)) {
     if (f->peFileGroup->peGroupDatabase != &big || f->bFileIsLog) continue;
     f->bFileIsSelected = 1;
