@@ -8,8 +8,7 @@
 #include "agtrc.h"
 #include "agttrc.h"
 #include "psutil.h"
-
-constexpr int RC_SQL_STRING_TOO_LONG = 1908;
+#include "sqltypes.h"
 
 CSqlCommand::CSqlCommand()
     : mpCommand(nullptr),
