@@ -9,8 +9,9 @@
 // below do exactly that, so an untraced site costs three word loads and no call.
 //
 // Concurrency: any thread traces. m_HeaderMutex guards the header table; m_FileMutex guards the
-// file. Lock order: m_HeaderMutex before m_FileMutex. The flags, m_Active and m_ToFile are
-// atomic words read without a lock.
+// file; open and close hold both, so the file may be switched while other threads trace.
+// Lock order: m_HeaderMutex before m_FileMutex. The flags, m_Active and m_ToFile are atomic
+// words read without a lock.
 #pragma once
 
 #include <atomic>
@@ -96,7 +97,7 @@ class CTrace {
   void vprintf(const char* formatP, va_list args);
   // Dumps `length` bytes in `mode` 0..4 (2: hex, 3: hex in groups of four bytes).
   void hexDump(const void* dataP, int length, int mode);
-  // Closes the trace file; tracing stops until the next open.
+  // Closes the trace file (if any) and stops tracing, echo included, until the next open.
   void close();
 
   // Slots in the header table (for diagnostics and tests).

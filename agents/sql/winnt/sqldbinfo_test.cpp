@@ -209,3 +209,20 @@ TEST_F(SqlDbInfoTest, PhysicalNamesLoseTrailingBlanks) {
 }
 
 }  // namespace
+
+namespace {
+
+// A version 7 server pads physical names with blanks; they come back without them.
+TEST_F(SqlDbInfoTest, Version7PaddedPhysicalNamesAreCut) {
+  createServer(7);
+  createDatabase("old", "PRIMARY:old_data:64");
+  SqlDatabaseElement old = element("old");
+  ASSERT_EQ(info(&old), 0) << m_Api->ErrorText();
+  for (SqlFileElement* fileP : files()) {
+    std::string name = fileP->szFilePhysicalName;
+    ASSERT_FALSE(name.empty());
+    EXPECT_NE(name.back(), ' ') << name;
+  }
+}
+
+}  // namespace

@@ -85,7 +85,9 @@ TEST_F(SqlServerInfoTest, BuildIsCutFromTheVersionString) {
     m_Api.reset();
     SqlServerElement server;
     EXPECT_EQ(serverInfo(&server), c.rc) << c.versionP;
-    if (c.rc == 0) EXPECT_STREQ(server.szSqlServerBuild, c.build) << c.versionP;
+    if (c.rc == 0) {
+      EXPECT_STREQ(server.szSqlServerBuild, c.build) << c.versionP;
+    }
   }
   EXPECT_NE(strstr(m_Msg, "ZUD5423E"), nullptr) << m_Msg;
 }

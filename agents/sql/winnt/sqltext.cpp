@@ -202,7 +202,7 @@ void traceErrorText(const char* whatP, HRESULT hr, BSTR text, IErrorInfo* infoP,
     SQLAPI_TRACE("errorInfoP->%s(%#x) returned a NULL pointer.\n%s", whatP,
                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(infoP)), kIgnored);
   } else {
-    SQLAPI_TRACE("%s of the last OLE error: %s\n", labelP, sqlWideToText(text, narrow, sizeof narrow));
+    SQLAPI_TRACE("%s the last OLE error: %s\n", labelP, sqlWideToText(text, narrow, sizeof narrow));
   }
   SysFreeString(text);
 }
@@ -229,7 +229,8 @@ void CSqlApi::getLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
     rc = RC_SQL_NO_ERROR_INFO;
   } else {
     BSTR text = nullptr;
-    traceErrorText("GetSource", infoP->GetSource(&text), text, infoP, "Source");
+    hr = infoP->GetSource(&text);
+    traceErrorText("GetSource", hr, text, infoP, "Source of");
     GUID guid;
     hr = infoP->GetGUID(&guid);
     if (FAILED(hr)) {
@@ -243,7 +244,8 @@ void CSqlApi::getLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
       SQLAPI_TRACE("GUID of the last OLE error: %s\n", sqlWideToText(guidText, narrow, sizeof narrow));
     }
     text = nullptr;
-    traceErrorText("GetHelpFile", infoP->GetHelpFile(&text), text, infoP, "Help file for");
+    hr = infoP->GetHelpFile(&text);
+    traceErrorText("GetHelpFile", hr, text, infoP, "Help file for");
     DWORD context = 0;
     hr = infoP->GetHelpContext(&context);
     if (FAILED(hr)) {
@@ -258,7 +260,7 @@ void CSqlApi::getLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
     hr = infoP->GetDescription(&description);
     if (FAILED(hr) || description == nullptr) {
       rc = RC_SQL_NO_ERROR_INFO;
-      traceErrorText("GetDescription", hr, description, infoP, "Description");
+      traceErrorText("GetDescription", hr, description, infoP, "Description of");
     } else {
       char narrow[1024];
       sqlWideToText(description, narrow, sizeof narrow);

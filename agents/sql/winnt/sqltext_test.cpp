@@ -103,8 +103,14 @@ TEST_F(SqlTextTest, ComErrorTextWithAndWithoutAnErrorObject) {
 
 TEST_F(SqlTextTest, LastOleErrorForACallersBuffer) {
   char buffer[64] = "old";
-  com::fail(E_FAIL, "Source", "Statement failed.");
-  m_Api->getLastOleErrorMsg(buffer, sizeof buffer);
+  {
+    sqlapitest::TraceCapture trace;
+    com::fail(E_FAIL, "Source", "Statement failed.");
+    m_Api->getLastOleErrorMsg(buffer, sizeof buffer);
+    EXPECT_TRUE(trace.contains("Source of the last OLE error: Source\n"));
+    EXPECT_TRUE(trace.contains("Description of the last OLE error: Statement failed.\n"));
+    EXPECT_TRUE(trace.contains("Exit CSqlApi::getLastOleErrorMsg(), rc (not returned to caller) = 0"));
+  }
   EXPECT_STREQ(buffer, "Statement failed.\n");
   // Cut so that text, newline and terminator fit.
   char small[8];
