@@ -32,6 +32,14 @@ void cancelEcho(const char* textP) {
 
 }  // namespace
 
+int countOf(const std::string& text, const std::string& wanted) {
+  int count = 0;
+  for (size_t at = text.find(wanted); at != std::string::npos; at = text.find(wanted, at + 1)) {
+    count++;
+  }
+  return count;
+}
+
 pelkObjName objNameOf(const std::string& fs, const std::string& hl, const std::string& ll) {
   pelkObjName name;
   std::memset(&name, 0, sizeof name);
@@ -66,7 +74,12 @@ void MoxtarFixture::TearDown() {
   NLTerm();
   nlsCleanup();
   optSetAgentDirRtn(nullptr);
-  StorageFixture::TearDown();
+  // The library stays loaded for the rest of the process, as in the agent programs: the
+  // stand-in keeps its process-wide state for as long as it is loaded.
+  m_Api->Term(&m_Status);
+  m_Api.reset();
+  gPelkApiObjP = nullptr;
+  DPelkApi::SetSetupData(nullptr);
 }
 
 void MoxtarFixture::addFilespace(const std::string& fs, const char* typeP) {

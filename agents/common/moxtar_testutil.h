@@ -1,6 +1,7 @@
 // Test support for the storage-side work: a logged-on session on the stand-in's server with the
 // agent's message catalogue loaded, objects stored through the interface, the output of
-// hublorsim, and a cancel that fires after a chosen interface call.
+// hublorsim, and a cancel that fires after a chosen interface call. Unlike StorageFixture, it
+// leaves the interface library loaded when it ends.
 #pragma once
 
 #include <string>
@@ -27,6 +28,9 @@ class MoxtarFixture : public StorageFixture {
   pelkUint32_t m_Handle = 0;
   char m_ErrorText[MOXTAR_ERROR_TEXT_SIZE] = "";
 };
+
+// How often wanted occurs in text.
+int countOf(const std::string& text, const std::string& wanted);
 
 pelkObjName objNameOf(const std::string& fs, const std::string& hl, const std::string& ll);
 

@@ -17,14 +17,6 @@ namespace {
 
 constexpr char kFs[] = "SRV1\\data\\0001";
 
-int countOf(const std::string& text, const std::string& wanted) {
-  int count = 0;
-  for (size_t at = text.find(wanted); at != std::string::npos; at = text.find(wanted, at + 1)) {
-    count++;
-  }
-  return count;
-}
-
 pelkFSAttr agentAttr() {
   pelkFSAttr attr;
   buildFsAttr(attr.fsInfo);
@@ -46,7 +38,7 @@ TEST_F(Filespaces, RegistrationTwiceIsSuccessAndTheDatesShowInAQuery) {
                           m_ErrorText, 1), 0);
   ASSERT_EQ(list.getCount(), 1u);
   EXPECT_EQ(list.getFirst()->fsAttr.fsInfo[0], 'Z');
-  EXPECT_EQ(list.getFirst()->backStartDate.year, 0);
+  EXPECT_EQ(static_cast<int>(list.getFirst()->backStartDate.year), 0);
 
   EXPECT_EQ(updateFsBackupDate(&m_Status, m_ErrorText, m_Handle, kFs, agentAttr(),
                                FS_UPDATE_BACKUP_START), 0);
@@ -56,8 +48,8 @@ TEST_F(Filespaces, RegistrationTwiceIsSuccessAndTheDatesShowInAQuery) {
   ASSERT_EQ(qryFilespaces(&m_Status, m_Handle, 0, kFs, "API:SqlData", nullptr, &list,
                           m_ErrorText, 1), 0);
   ASSERT_EQ(list.getCount(), 1u);
-  EXPECT_GT(list.getFirst()->backStartDate.year, 2000);
-  EXPECT_GT(list.getFirst()->backCompleteDate.year, 2000);
+  EXPECT_GT(static_cast<int>(list.getFirst()->backStartDate.year), 2000);
+  EXPECT_GT(static_cast<int>(list.getFirst()->backCompleteDate.year), 2000);
 }
 
 TEST_F(Filespaces, FailuresCarryTheInterfaceTextAndBadActionsCallNothing) {
