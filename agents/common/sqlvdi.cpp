@@ -113,8 +113,8 @@ HRESULT vds_Create(DPelkApiStatus* statusP, IClientVirtualDeviceSet* vdsP, LPCWS
   return vdsCall(statusP, vdsP, [&](auto* p) { return p->Create(nameP, configP); });
 }
 
-HRESULT vds_GetConfiguration(DPelkApiStatus* statusP, IClientVirtualDeviceSet* vdsP,
-                             DWORD timeOut, VDConfig* configP) {
+HRESULT vds_GetConfiguration(DPelkApiStatus* statusP, IClientVirtualDeviceSet* vdsP, DWORD timeOut,
+                             VDConfig* configP) {
   return vdsCall(statusP, vdsP, [&](auto* p) { return p->GetConfiguration(timeOut, configP); });
 }
 
@@ -179,8 +179,8 @@ HRESULT vdev_GetCommand(DPelkApiStatus* statusP, IClientVirtualDevice* vdevP, DW
 }
 
 HRESULT vdev_CompleteCommand(DPelkApiStatus* statusP, IClientVirtualDevice* vdevP,
-                             VDC_Command* commandP, DWORD completionCode,
-                             DWORD bytesTransferred, DWORDLONG position) {
+                             VDC_Command* commandP, DWORD completionCode, DWORD bytesTransferred,
+                             DWORDLONG position) {
   return vdiCall(statusP, vdevP, kNoVdev, VD_E_NOTOPEN, [&](auto* p) {
     return p->CompleteCommand(commandP, completionCode, bytesTransferred, position);
   });

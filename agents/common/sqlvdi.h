@@ -39,8 +39,8 @@ class CVdi {
 // Device set, version 1 (SQL Server 7). A null set answers VD_E_NOTOPEN (Release: 0).
 HRESULT vds_Create(DPelkApiStatus* statusP, IClientVirtualDeviceSet* vdsP, LPCWSTR nameP,
                    VDConfig* configP);
-HRESULT vds_GetConfiguration(DPelkApiStatus* statusP, IClientVirtualDeviceSet* vdsP,
-                             DWORD timeOut, VDConfig* configP);
+HRESULT vds_GetConfiguration(DPelkApiStatus* statusP, IClientVirtualDeviceSet* vdsP, DWORD timeOut,
+                             VDConfig* configP);
 HRESULT vds_OpenDevice(DPelkApiStatus* statusP, IClientVirtualDeviceSet* vdsP, LPCWSTR nameP,
                        IClientVirtualDevice** vdevPP);
 HRESULT vds_Close(DPelkApiStatus* statusP, IClientVirtualDeviceSet* vdsP);
@@ -64,6 +64,6 @@ HRESULT vds2_Release(DPelkApiStatus* statusP, IClientVirtualDeviceSet2* vds2P);
 HRESULT vdev_GetCommand(DPelkApiStatus* statusP, IClientVirtualDevice* vdevP, DWORD timeOut,
                         VDC_Command** commandPP);
 HRESULT vdev_CompleteCommand(DPelkApiStatus* statusP, IClientVirtualDevice* vdevP,
-                             VDC_Command* commandP, DWORD completionCode,
-                             DWORD bytesTransferred, DWORDLONG position);
+                             VDC_Command* commandP, DWORD completionCode, DWORD bytesTransferred,
+                             DWORDLONG position);
 HRESULT vdev_Release(DPelkApiStatus* statusP, IClientVirtualDevice* vdevP);

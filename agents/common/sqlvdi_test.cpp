@@ -72,7 +72,8 @@ TEST(CVdi, WrappersDriveAConversationOnEitherVersion) {
     vdi::VDServerCompletion completion{};
     EXPECT_EQ(server->device(0).WaitCompletion(1000, &completion), S_OK);
 
-    hr = version == 7 ? vds_SignalAbort(&status, vdi.m_VdsP) : vds2_SignalAbort(&status, vdi.m_Vds2P);
+    hr = version == 7 ? vds_SignalAbort(&status, vdi.m_VdsP)
+                      : vds2_SignalAbort(&status, vdi.m_Vds2P);
     EXPECT_EQ(hr, S_OK);
     EXPECT_EQ(vdev_GetCommand(&status, vdevP, 1000, &commandP), VD_E_ABORT);
     EXPECT_TRUE(SUCCEEDED(vdev_Release(&status, vdevP)));

@@ -28,10 +28,7 @@ class CVdevSide {
  public:
   CVdevSide(std::atomic<uint32_t>& cancelled, DPelkApiStatus& apiStatus,
             IClientVirtualDevice* vdevP, VDC_Command** commandPP)
-      : m_Cancelled(cancelled),
-        m_ApiStatus(apiStatus),
-        m_VdevP(vdevP),
-        m_CommandPP(commandPP) {}
+      : m_Cancelled(cancelled), m_ApiStatus(apiStatus), m_VdevP(vdevP), m_CommandPP(commandPP) {}
 
   bool cancelled() const { return m_Cancelled.load() != 0; }
   // The loop goes on while nothing failed and the transfer runs.
@@ -49,8 +46,8 @@ class CVdevSide {
         continue;
       }
       if (FAILED(m_Hr)) {
-        TRACE_LINE(TRC_PCM, "VDEV_GETCOMMAND( %u ) failure, hResult = %#x\n",
-                   kVdevWaitMilliSeconds, static_cast<unsigned>(m_Hr));
+        TRACE_LINE(TRC_PCM, "VDEV_GETCOMMAND( %u ) failure, hResult = %#x\n", kVdevWaitMilliSeconds,
+                   static_cast<unsigned>(m_Hr));
         *m_CommandPP = nullptr;
         m_Rc = vdevFailureRc(m_Hr);
       }
@@ -170,9 +167,10 @@ int produceFromVdi(CPcm* pcmP, IClientVirtualDevice* vdevP, VDC_Command** vdevCo
           "No errors were detected but the required pending vdev flush command is missing.\n",
           false);
     } else if (side.held()->commandCode != VDC_Flush) {
-      side.protocolFault("No errors were detected but the pending vdevcommand is not a flush "
-                         "command.\n",
-                         true);
+      side.protocolFault(
+          "No errors were detected but the pending vdevcommand is not a flush "
+          "command.\n",
+          true);
     }
   }
   if (bufferP != nullptr) {
@@ -198,8 +196,8 @@ DWORD vdevReadFromRing(CVdevSide& side, CBufferRing& ring, RingElement** bufferP
       (*bufferPP)->ulProcessed = 0;
     }
     RingElement* bufferP = *bufferPP;
-    uint32_t piece = std::min<uint32_t>(bufferP->ulCount - bufferP->ulProcessed,
-                                        commandP->size - given);
+    uint32_t piece =
+        std::min<uint32_t>(bufferP->ulCount - bufferP->ulProcessed, commandP->size - given);
     std::memcpy(commandP->buffer + given, bufferP->bufferP + bufferP->ulProcessed, piece);
     bufferP->ulProcessed += piece;
     given += piece;
@@ -300,10 +298,15 @@ int consumeToVdi(CPcm* pcmP, IClientVirtualDevice* vdevP, VDC_Command** vdevComm
   }
   if (side.m_Rc == RC_OK && !side.cancelled()) vdevCheckRestoreEnd(side);
   if (side.m_Rc == RC_CANCELLED_BY_SQL) vdevCheckCancelledBySql(side, loadRequested);
+  // Bytes SQL Server did not take from the held buffer mean the object was not given whole,
+  // whatever the ring holds behind it.
+  bool dataLeft = bufferP != nullptr && bufferP->ulProcessed < bufferP->ulCount;
   if (bufferP != nullptr) {
     int rc = ring.unlockEmptyBuffer(bufferP);
     if (side.m_RingRc == RC_OK) side.m_RingRc = rc;
   }
-  if (side.m_Rc == RC_CANCELLED_BY_SQL && side.m_RingRc == RC_OK) vdevLoadAfterData(side, ring);
+  if (side.m_Rc == RC_CANCELLED_BY_SQL && side.m_RingRc == RC_OK && !dataLeft) {
+    vdevLoadAfterData(side, ring);
+  }
   TRACE_RETURN(side.result());
 }

@@ -113,18 +113,22 @@ TEST(ProduceFromVdi, EndsWithoutFlushGiveTheirCodes) {
     int rc;
   };
   const Case cases[] = {
-      {"discard", [](Conversation& c) {
+      {"discard",
+       [](Conversation& c) {
          EXPECT_EQ(roundTrip(c.server->device(0), VDC_Discard).completionCode, ERROR_SUCCESS);
-       }, RC_CANCELLED_BY_SQL},
+       },
+       RC_CANCELLED_BY_SQL},
       {"device closed before its flush", [](Conversation& c) { c.server->device(0).Close(); },
        RC_CANCELLED_BY_SQL},
       {"set aborted", [](Conversation& c) { c.server->SignalAbort(); }, RC_VDI_ABORTED},
-      {"stream without flush", [](Conversation&) {
+      {"stream without flush",
+       [](Conversation&) {
          vdi::vdiArmFault(vdi::VdiCall::GetCommand, S_FALSE);  // an answer without a command
-       }, RC_INTERNAL_ERROR},
-      {"device failure", [](Conversation&) {
-         vdi::vdiArmFault(vdi::VdiCall::GetCommand, VD_E_PROTOCOL);
-       }, RC_VDI_FAILED},
+       },
+       RC_INTERNAL_ERROR},
+      {"device failure",
+       [](Conversation&) { vdi::vdiArmFault(vdi::VdiCall::GetCommand, VD_E_PROTOCOL); },
+       RC_VDI_FAILED},
   };
   for (const Case& k : cases) {
     Conversation c(u"produce-end", 1, VDF_Discard);
@@ -173,12 +177,15 @@ std::vector<uint8_t> bytesOf(unsigned stream, std::size_t size) {
 TEST(ConsumeToVdi, ReadsGetTheDataThenAShortReadOrEndOfFile) {
   struct Case {
     std::size_t size;
-    std::vector<DWORD> reads;       // each read asks for this many bytes
-    std::vector<DWORD> codes;       // completion codes
-    std::vector<DWORD> transfers;   // bytes moved
+    std::vector<DWORD> reads;      // each read asks for this many bytes
+    std::vector<DWORD> codes;      // completion codes
+    std::vector<DWORD> transfers;  // bytes moved
   };
   const Case cases[] = {
-      {2 * kRingBuffer, {kRingBuffer, 3000, 1096, 512}, {0, 0, 0, 38}, {kRingBuffer, 3000, 1096, 0}},
+      {2 * kRingBuffer,
+       {kRingBuffer, 3000, 1096, 512},
+       {0, 0, 0, 38},
+       {kRingBuffer, 3000, 1096, 0}},
       {10000, {6000, 6000}, {0, 0}, {6000, 4000}},
   };
   for (const Case& k : cases) {
@@ -240,8 +247,10 @@ TEST(ConsumeToVdi, LoadOrCloseAfterAllDataIsSuccessAndWhileDataRemainIs427) {
   const Case cases[] = {
       {"load after the data", 5000, true, 0},
       {"load while data remain", 1000, true, RC_CANCELLED_BY_SQL},
+      {"load while data remain in the last buffer", 4500, true, RC_CANCELLED_BY_SQL},
       {"close after the data", 5000, false, 0},
       {"close while data remain", 1000, false, RC_CANCELLED_BY_SQL},
+      {"close while data remain in the last buffer", 4500, false, RC_CANCELLED_BY_SQL},
   };
   for (const Case& k : cases) {
     Conversation c(u"consume-load", 1, VDF_Removable);

@@ -49,12 +49,13 @@ void BM_RestoreThroughDevices(benchmark::State& state) {
   Setup& s = setup();
   if (!s.ok) return state.SkipWithError("database not made");
   std::vector<std::vector<std::filesystem::path>> perDevice(state.range(0));
-  for (std::size_t i = 0; i < s.files.size(); ++i) perDevice[i % perDevice.size()].push_back(s.files[i]);
+  for (std::size_t i = 0; i < s.files.size(); ++i)
+    perDevice[i % perDevice.size()].push_back(s.files[i]);
   std::string name = "copy" + std::to_string(state.range(0));
   for (auto _ : state) {
-    stripes::Outcome o = stripes::restoreFromFiles(
-        *s.instance, "DATABASE [" + name + "]", perDevice,
-        "REPLACE, " + stripes::movesTo("big", zkroot::rootDir() / name));
+    stripes::Outcome o =
+        stripes::restoreFromFiles(*s.instance, "DATABASE [" + name + "]", perDevice,
+                                  "REPLACE, " + stripes::movesTo("big", zkroot::rootDir() / name));
     if (!o.statement.ok()) return state.SkipWithError(o.statement.text.c_str());
   }
   if (stripes::checksums(*s.instance, name) != s.source)
@@ -63,6 +64,11 @@ void BM_RestoreThroughDevices(benchmark::State& state) {
 }
 
 BENCHMARK(BM_BackupThroughFourStripes)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_RestoreThroughDevices)->Arg(2)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_RestoreThroughDevices)
+    ->Arg(2)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 }  // namespace

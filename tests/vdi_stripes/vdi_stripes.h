@@ -24,7 +24,9 @@ struct Outcome {
   HRESULT setHr = S_OK;           // the first failing set call
 };
 
-inline std::u16string wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+inline std::u16string wide(const std::string& s) {
+  return std::u16string(s.begin(), s.end());
+}
 
 inline std::string deviceName(const std::string& set, std::size_t i) {
   return i == 0 ? set : set + "_" + std::to_string(i);
@@ -82,6 +84,11 @@ class AgentSet {
   DPelkApiStatus& status() { return m_status; }
   IClientVirtualDevice* device(std::size_t i) const { return m_devices[i]; }
   Outcome& outcome() { return m_outcome; }
+  // After a failed set call: the statement is ended and its result read.
+  Outcome abortAndFinish() {
+    abort();
+    return finish();
+  }
   // Waits for the statement.
   Outcome finish() {
     if (m_statement.joinable()) m_statement.join();
@@ -107,7 +114,7 @@ inline Outcome backupToFiles(sqlengine::Instance& instance, const std::string& d
   std::string statement = "BACKUP DATABASE [" + database + "] TO " + deviceList(set, files.size());
   if (!with.empty()) statement += " WITH " + with;
   AgentSet agent(instance, set, files.size(), 0, statement);
-  if (!agent.ready()) return agent.outcome();
+  if (!agent.ready()) return agent.abortAndFinish();
   std::vector<std::unique_ptr<CVdevTestTransfer>> transfers;
   std::vector<std::thread> threads;
   std::vector<int> rcs(files.size(), -1);
@@ -143,7 +150,7 @@ inline Outcome restoreFromFiles(sqlengine::Instance& instance, const std::string
   std::string statement = "RESTORE " + what + " FROM " + deviceList(set, perDevice.size());
   if (!with.empty()) statement += " WITH " + with;
   AgentSet agent(instance, set, perDevice.size(), VDF_Removable, statement);
-  if (!agent.ready()) return agent.outcome();
+  if (!agent.ready()) return agent.abortAndFinish();
   std::vector<std::vector<int>> rcs(perDevice.size());
   std::vector<std::thread> threads;
   for (std::size_t i = 0; i < perDevice.size(); ++i) {

@@ -1,10 +1,11 @@
 // A database backed up by the agent's transfers through four virtual devices into files and
 // restored from those files through two devices and through one, under other names and paths:
 // every file comes back byte for byte. The benchmark in bench/vdi does the same with 200 MB.
+#include "vdi_stripes.h"
+
 #include <gtest/gtest.h>
 
 #include "root.h"
-#include "vdi_stripes.h"
 
 namespace {
 
@@ -29,8 +30,8 @@ class VdiStripesTest : public ::testing::Test {
 TEST_F(VdiStripesTest, FourStripesIntoFilesRestoreThroughTwoDevicesAndThroughOne) {
   std::vector<std::filesystem::path> files;
   for (int i = 0; i < 4; ++i) files.push_back(path("stripe" + std::to_string(i)));
-  stripes::Outcome backup = stripes::backupToFiles(*m_instance, "big", files,
-                                                   "MAXTRANSFERSIZE=262144, BLOCKSIZE=4096");
+  stripes::Outcome backup =
+      stripes::backupToFiles(*m_instance, "big", files, "MAXTRANSFERSIZE=262144, BLOCKSIZE=4096");
   ASSERT_EQ(backup.setHr, S_OK);
   ASSERT_TRUE(backup.statement.ok()) << backup.statement.text;
   EXPECT_EQ(backup.transferRcs, (std::vector<int>{0, 0, 0, 0}));

@@ -173,14 +173,15 @@ SqlError planBackup(Instance& instance, const BackupStatement& s, const Database
   h.timeMs = sqlTimeNow();
   for (const FileGroup& g : db.groups)
     for (const DbFile& f : g.files)
-      h.files.push_back(MediaFile{g.name, f.logicalName, f.physicalName, f.sizeKb, f.primary,
-                                  false, h.kind != BackupKind::kLog});
+      h.files.push_back(MediaFile{g.name, f.logicalName, f.physicalName, f.sizeKb, f.primary, false,
+                                  h.kind != BackupKind::kLog});
   for (const DbFile& f : db.logFiles)
     h.files.push_back(MediaFile{"", f.logicalName, f.physicalName, f.sizeKb, false, true, false});
   if (h.kind == BackupKind::kFiles) {
     for (const FileItem& item : s.items) {
       bool found = std::any_of(h.files.begin(), h.files.end(), [&](const MediaFile& f) {
-        return !f.log && sameName(item.name, item.kind == FileItem::kFile ? f.logicalName : f.group);
+        return !f.log &&
+               sameName(item.name, item.kind == FileItem::kFile ? f.logicalName : f.group);
       });
       if (!found) return sqlMessage(kMsgLogicalFileUnknown, {item.name, db.name});
     }
@@ -216,8 +217,7 @@ SqlError writeFamilies(StatementDevices& d, std::vector<FamilyStream>& families)
     for (std::size_t i = 0; i < count; ++i) {
       std::uint64_t n = std::min<std::uint64_t>(families[i].left(), d.config.maxTransferSize);
       if (n == 0) continue;
-      if (SqlError e = families[i].fill(reinterpret_cast<std::byte*>(buffers[i].get()), n);
-          !e.ok())
+      if (SqlError e = families[i].fill(reinterpret_cast<std::byte*>(buffers[i].get()), n); !e.ok())
         return e;
       HRESULT hr = d.device(i).SendCommand(VDC_Write, buffers[i], static_cast<DWORD>(n));
       if (FAILED(hr)) return d.deviceFault(i, true, hresultText(hr));
@@ -276,7 +276,8 @@ SqlError awaitCompletion(StatementDevices& d, std::size_t i, bool write,
 
 bool sameName(const std::string& a, const std::string& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
   });
 }
 
@@ -291,8 +292,7 @@ SqlError runBackup(Instance& instance, const BackupStatement& s) {
   std::vector<PageRun> runs;
   std::vector<LogRecord> log;
   if (SqlError e = planBackup(instance, s, db, h, runs, log); !e.ok()) return d.fail(e);
-  if (SqlError e = openStatementDevices(instance, s.devices, s.transfer, statementName, d);
-      !e.ok())
+  if (SqlError e = openStatementDevices(instance, s.devices, s.transfer, statementName, d); !e.ok())
     return e;
   std::uint32_t count = static_cast<std::uint32_t>(d.names.size());
   std::vector<std::vector<PageRun>> perFamily(count);

@@ -12,7 +12,7 @@
 namespace sqlengine {
 
 // The database's backup history, kept as its properties.
-inline constexpr const char* kPropFullLsn = "backup.full-lsn";        // the last full backup
+inline constexpr const char* kPropFullLsn = "backup.full-lsn";           // the last full backup
 inline constexpr const char* kPropLogChainLsn = "backup.log-chain-lsn";  // next log backup's start
 // A restore sequence in progress.
 inline constexpr const char* kPropRestoreLsn = "restore.lsn";            // restored up to here

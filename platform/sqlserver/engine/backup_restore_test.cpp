@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 
 #include "media.h"
@@ -52,7 +53,9 @@ class BackupRestoreTest : public ::testing::Test {
     appendLog({1000, 2000}, "");
   }
   void writePages(const std::string& file, std::uint64_t first, std::uint64_t count, int seed) {
-    ASSERT_TRUE(m_instance->writeTestPages("sales", file, first, count, {true, std::uint64_t(seed), ""}).ok());
+    ASSERT_TRUE(
+        m_instance->writeTestPages("sales", file, first, count, {true, std::uint64_t(seed), ""})
+            .ok());
   }
   void appendLog(std::vector<std::int64_t> times, const std::string& markOnLast) {
     std::vector<LogRecord> records;
@@ -125,8 +128,8 @@ TEST_F(BackupRestoreTest, FamiliesCarryHeadersAndRestoreInAnyOrderOnFewerDevices
   ASSERT_EQ(media.size(), 4u);
   for (std::uint32_t i = 0; i < 4; ++i) {
     MediaHeader h;
-    ASSERT_TRUE(decodeMediaHeader(reinterpret_cast<const std::byte*>(media[i].data()),
-                                  media[i].size(), h));
+    ASSERT_TRUE(
+        decodeMediaHeader(reinterpret_cast<const std::byte*>(media[i].data()), media[i].size(), h));
     EXPECT_EQ(h.family, i + 1);
     EXPECT_EQ(h.familyCount, 4u);
     EXPECT_EQ(h.database, "sales");
@@ -135,7 +138,8 @@ TEST_F(BackupRestoreTest, FamiliesCarryHeadersAndRestoreInAnyOrderOnFewerDevices
   }
   std::vector<std::uint64_t> source = sums("sales");
 
-  SqlError e = restore("DATABASE [two]", {{media[2], media[0]}, {media[3], media[1]}}, moves("two"));
+  SqlError e =
+      restore("DATABASE [two]", {{media[2], media[0]}, {media[3], media[1]}}, moves("two"));
   ASSERT_TRUE(e.ok()) << e.text;
   EXPECT_EQ(sums("two"), source);
   EXPECT_EQ(status("two"), kStatusNormal);
@@ -167,7 +171,8 @@ TEST_F(BackupRestoreTest, FamiliesMissingTwiceOrFromAnotherSetFailTheRestore) {
       {"a family twice", {{media[0], media[0], media[1]}}, kMsgDuplicateFamily},
       {"a family of another set", {{media[0], other[1]}}, kMsgFamilyMalformed},
       {"no media at all", {{}}, kMsgFamilyMissing},
-      {"a truncated family", {{media[0], Medium(media[1].begin(), media[1].end() - 512)}},
+      {"a truncated family",
+       {{media[0], Medium(media[1].begin(), media[1].end() - 512)}},
        kMsgFamilyMalformed},
   };
   int n = 0;
@@ -201,11 +206,15 @@ TEST_F(BackupRestoreTest, ChainRestoresToAPointInTimeAndRefusesTheNextLog) {
   EXPECT_EQ(status("chain"), kStatusLoading);
   EXPECT_EQ(restore("LOG [chain]", {log2}, "NORECOVERY").number, kMsgLogTooLate);
   ASSERT_TRUE(restore("DATABASE [chain]", {{diff[1], diff[0]}}, "NORECOVERY").ok());
-  ASSERT_TRUE(restore("LOG [chain]", {log1}, "NORECOVERY").ok());
+  std::filesystem::path undo = zkroot::rootDir() / "undo.dat";
+  ASSERT_TRUE(restore("LOG [chain]", {log1}, "STANDBY = N'" + undo.string() + "'").ok());
+  EXPECT_EQ(status("chain"), kStatusStandby);
+  EXPECT_TRUE(std::filesystem::exists(undo));
   EXPECT_EQ(restore("LOG [chain]", {log1}, "NORECOVERY").number, kMsgLogTooEarly);
   SqlError e = restore("LOG [chain]", {log2}, "RECOVERY, STOPAT = N'" + timeText(4150) + "'");
   ASSERT_TRUE(e.ok()) << e.text;
-  EXPECT_EQ(logTimes("chain"), (std::vector<std::int64_t>{1000, 2000, 3000, 3100, 3200, 4000, 4100}));
+  EXPECT_EQ(logTimes("chain"),
+            (std::vector<std::int64_t>{1000, 2000, 3000, 3100, 3200, 4000, 4100}));
   EXPECT_EQ(status("chain"), kStatusNormal);
   e = restore("LOG [chain]", {log3}, "RECOVERY");
   EXPECT_EQ(e.number, kMsgRestoreSequenceEnded) << e.text;
@@ -251,7 +260,8 @@ TEST_F(BackupRestoreTest, BackupsNeedTheirBase) {
   std::u16string set = u"nobase";
   MediaClient client(set, 1, 0);
   client.start();
-  SqlError e = run(*m_instance, "BACKUP DATABASE [sales] TO " + devicesOf(set, 1) + " WITH DIFFERENTIAL");
+  SqlError e =
+      run(*m_instance, "BACKUP DATABASE [sales] TO " + devicesOf(set, 1) + " WITH DIFFERENTIAL");
   EXPECT_EQ(e.number, kMsgNoCurrentBackup) << e.text;
   e = run(*m_instance, "BACKUP LOG [sales] TO " + devicesOf(set, 1));
   EXPECT_EQ(e.number, kMsgNoLogChain) << e.text;
@@ -267,7 +277,8 @@ TEST_F(BackupRestoreTest, FileBackupAndPartialRestoreTakeTheNamedFilesOnly) {
     std::u16string set = u"fileset";
     MediaClient client(set, 1, 0);
     client.start();
-    SqlError e = run(*m_instance, "BACKUP DATABASE [sales] FILEGROUP = N'G2' TO " + devicesOf(set, 1));
+    SqlError e =
+        run(*m_instance, "BACKUP DATABASE [sales] FILEGROUP = N'G2' TO " + devicesOf(set, 1));
     ASSERT_TRUE(e.ok()) << e.text;
     client.join();
     g2 = client.allWritten();
@@ -334,8 +345,9 @@ TEST_F(BackupRestoreTest, ARefusedWriteOrAnAbortFailsTheStatementAndAbortsTheSet
   // Nothing was recorded: a differential still has no base.
   MediaClient client(u"after", 1, 0);
   client.start();
-  EXPECT_EQ(run(*m_instance, "BACKUP DATABASE [sales] TO " + devicesOf(u"after", 1) +
-                                 " WITH DIFFERENTIAL").number,
+  EXPECT_EQ(run(*m_instance,
+                "BACKUP DATABASE [sales] TO " + devicesOf(u"after", 1) + " WITH DIFFERENTIAL")
+                .number,
             kMsgNoCurrentBackup);
   client.abort();
 }
@@ -368,14 +380,16 @@ TEST_F(BackupRestoreSevenTest, VersionSevenServerWithTheFirstInterface) {
   client.queue(0, media[1]);
   client.queue(0, media[0]);
   client.start();
-  SqlError e = run(*m_instance,
-                   "RESTORE DATABASE [s7] FROM " + devicesOf(u"seven-r", 1) + " WITH " + moves("s7"), 7);
+  SqlError e =
+      run(*m_instance,
+          "RESTORE DATABASE [s7] FROM " + devicesOf(u"seven-r", 1) + " WITH " + moves("s7"), 7);
   client.join();
   ASSERT_TRUE(e.ok()) << e.text;
   EXPECT_EQ(sums("s7"), sums("sales"));
   // A version 7 server knows no marks.
-  EXPECT_EQ(run(*m_instance, "RESTORE LOG [s7] FROM VIRTUAL_DEVICE=N'x' WITH STOPATMARK=N'm'", 7).number,
-            kMsgNotRecognizedOption);
+  EXPECT_EQ(
+      run(*m_instance, "RESTORE LOG [s7] FROM VIRTUAL_DEVICE=N'x' WITH STOPATMARK=N'm'", 7).number,
+      kMsgNotRecognizedOption);
 }
 
 }  // namespace

@@ -35,8 +35,9 @@ bool parseFile(const std::string& value, MediaFile& f) {
   fields.push_back(value.substr(start));
   std::uint64_t size = 0;
   if (fields.size() != 5 || fields[4].size() != 3 || !toNumber(fields[3], size)) return false;
-  f = MediaFile{fields[0], fields[1], fields[2], static_cast<std::int64_t>(size),
-                fields[4][0] == '1', fields[4][1] == '1', fields[4][2] == '1'};
+  f = MediaFile{
+      fields[0],           fields[1],           fields[2],          static_cast<std::int64_t>(size),
+      fields[4][0] == '1', fields[4][1] == '1', fields[4][2] == '1'};
   return true;
 }
 

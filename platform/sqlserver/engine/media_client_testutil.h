@@ -75,7 +75,8 @@ class MediaClient {
         m_devices.emplace_back(device);
       }
       std::vector<std::thread> threads;
-      for (std::size_t i = 0; i < m_names.size(); ++i) threads.emplace_back([this, i] { serve(i); });
+      for (std::size_t i = 0; i < m_names.size(); ++i)
+        threads.emplace_back([this, i] { serve(i); });
       for (std::thread& t : threads) t.join();
     });
   }
@@ -108,7 +109,7 @@ class MediaClient {
           break;
         case VDC_Read:
           bytes = static_cast<DWORD>(std::min<std::size_t>(c->size, current.size() - at));
-          std::memcpy(c->buffer, current.data() + at, bytes);
+          if (bytes > 0) std::memcpy(c->buffer, current.data() + at, bytes);
           at += bytes;
           if (bytes == 0) code = ERROR_HANDLE_EOF;
           break;

@@ -68,8 +68,9 @@ std::string physicalFor(const RestoreStatement& s, const MediaFile& f) {
 
 SqlError checkMoves(const RestoreRun& run) {
   for (const MoveItem& m : run.s.moves) {
-    bool known = std::any_of(run.set->files.begin(), run.set->files.end(),
-                             [&](const MediaFile& f) { return sameName(m.logicalName, f.logicalName); });
+    bool known = std::any_of(run.set->files.begin(), run.set->files.end(), [&](const MediaFile& f) {
+      return sameName(m.logicalName, f.logicalName);
+    });
     if (!known) return sqlMessage(kMsgLogicalFileUnknown, {m.logicalName, run.set->database});
   }
   return {};
@@ -125,8 +126,10 @@ SqlError checkSequence(RestoreRun& run) {
     return sqlMessage(kMsgDiffWithoutBase);
   if (h.kind != BackupKind::kLog) return {};
   std::uint64_t at = propertyNumber(instance, db.name, kPropRestoreLsn);
-  if (h.firstLsn > at) return sqlMessage(kMsgLogTooLate, {std::to_string(h.firstLsn), std::to_string(at)});
-  if (h.lastLsn <= at) return sqlMessage(kMsgLogTooEarly, {std::to_string(h.lastLsn), std::to_string(at)});
+  if (h.firstLsn > at)
+    return sqlMessage(kMsgLogTooLate, {std::to_string(h.firstLsn), std::to_string(at)});
+  if (h.lastLsn <= at)
+    return sqlMessage(kMsgLogTooEarly, {std::to_string(h.lastLsn), std::to_string(at)});
   return {};
 }
 
@@ -141,7 +144,8 @@ SqlError prepareDatabase(RestoreRun& run, int serverVersion) {
   if (SqlError e = checkMoves(run); !e.ok()) return e;
   selectFiles(run);
   bool whole = h.kind == BackupKind::kFull && run.s.items.empty();
-  if (whole || (h.kind == BackupKind::kFull && run.s.partial)) return createFromSet(run, serverVersion);
+  if (whole || (h.kind == BackupKind::kFull && run.s.partial))
+    return createFromSet(run, serverVersion);
   return checkSequence(run);
 }
 
@@ -219,8 +223,9 @@ SqlError sendNext(RestoreRun& run, DeviceReader& r, std::size_t i, bool& sent) {
   if (r.phase == DeviceReader::kPayload)
     size = static_cast<DWORD>(std::min<std::uint64_t>(max, r.payloadLeft));
   if (r.phase == DeviceReader::kDone) return {};
-  HRESULT hr = r.phase == DeviceReader::kLoad ? run.d.device(i).SendCommand(VDC_Load)
-                                              : run.d.device(i).SendCommand(VDC_Read, r.buffer, size);
+  HRESULT hr = r.phase == DeviceReader::kLoad
+                   ? run.d.device(i).SendCommand(VDC_Load)
+                   : run.d.device(i).SendCommand(VDC_Read, r.buffer, size);
   if (FAILED(hr)) return run.d.deviceFault(i, false, hresultText(hr));
   sent = true;
   return {};
@@ -352,7 +357,8 @@ SqlError applyLog(RestoreRun& run) {
 SqlError finishState(RestoreRun& run) {
   Instance& instance = run.instance;
   const std::string& db = run.target();
-  if (run.s.recovery == RestoreStatement::kNoRecovery) return instance.setStatus(db, kStatusLoading);
+  if (run.s.recovery == RestoreStatement::kNoRecovery)
+    return instance.setStatus(db, kStatusLoading);
   if (run.s.recovery == RestoreStatement::kStandby) {
     std::ofstream undo(run.s.standbyFile, std::ios::binary | std::ios::trunc);
     if (!undo) return sqlMessage(kMsgIoError, {"cannot create", "write", run.s.standbyFile});
@@ -377,8 +383,7 @@ SqlError runRestore(Instance& instance, const RestoreStatement& s) {
   if (SqlError e = instance.facts(facts); !e.ok()) return e;
   const char* statementName = s.log ? "RESTORE LOG" : "RESTORE DATABASE";
   StatementDevices d;
-  if (SqlError e = openStatementDevices(instance, s.devices, s.transfer, statementName, d);
-      !e.ok())
+  if (SqlError e = openStatementDevices(instance, s.devices, s.transfer, statementName, d); !e.ok())
     return e;
   RestoreRun run{instance, s, d, std::nullopt, {}, {}, {}, {}};
   if (SqlError e = readFamilies(run, facts.versionMajor); !e.ok()) return d.fail(e);

@@ -47,8 +47,8 @@ SqlError openStatementDevices(Instance& instance, const std::vector<BackupDevice
   HRESULT hr = vdi::ServerSet::Open(instanceName, names, options, &out.set);
   if (FAILED(hr)) {
     out.set.reset();
-    return out.fail(sqlMessage(kMsgCannotOpenDevice, {out.names.empty() ? "" : out.names[0],
-                                                      hresultText(hr)}));
+    return out.fail(
+        sqlMessage(kMsgCannotOpenDevice, {out.names.empty() ? "" : out.names[0], hresultText(hr)}));
   }
   out.config = out.set->configuration();
   return {};

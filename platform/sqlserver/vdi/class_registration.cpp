@@ -6,8 +6,10 @@
 
 namespace {
 
-const com::ClassRegistrar kClientVirtualDeviceSetClass(
-    CLSID_MSSQL_ClientVirtualDeviceSet,
-    [](REFIID riid, void** object) { return vdiCreateClientVirtualDeviceSet(riid, object); });
+const com::ClassRegistrar kClientVirtualDeviceSetClass(CLSID_MSSQL_ClientVirtualDeviceSet,
+                                                       [](REFIID riid, void** object) {
+                                                         return vdiCreateClientVirtualDeviceSet(
+                                                             riid, object);
+                                                       });
 
 }  // namespace
