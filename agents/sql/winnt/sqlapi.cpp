@@ -17,7 +17,6 @@
 namespace {
 
 constexpr const char* kEnvVirtualServer = "_VIRTUAL_SERVER_NAME_";
-constexpr uint32_t kDefaultCommandSize = 4096;
 
 const char* authName(int32_t auth) {
   switch (auth) {
@@ -200,11 +199,7 @@ CSqlApi::CSqlApi(const SqlLogonInfo* logonP, int* rcP, char* msgBufP)
       mdTotalApiTime(0.0),
       mlApiLine(0),
       mhrLast(S_OK),
-      mpCommand(nullptr),
-      muiDefaultCommandSize(kDefaultCommandSize),
-      muiMaxCommandSize(0),
-      muiCommandSize(0),
-      muiCommandLength(0) {
+      muiMaxCommandSize(0) {
   static const char* const kOp = "CSqlApi::CSqlApi";
   memset(&meLogon, 0, sizeof meLogon);
   memset(&meServer, 0, sizeof meServer);
@@ -274,8 +269,6 @@ CSqlApi::~CSqlApi() {
   int rc = 0;
   CSqlApiOp op(*this, kOp, rc);
   SQLAPI_TRACE("SQLAPI-%s _VIRTUAL_SERVER_NAME_:%s\n", kOp, envText(kEnvVirtualServer));
-  free(mpCommand);
-  mpCommand = nullptr;
   ReleaseServer();
   ResetLogonInfo();
   if (mpDmoApplication == nullptr) {

@@ -22,9 +22,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "baseapi.h"
 #include "linklist.h"
 #include "pstime.h"
+#include "sqlcmd.h"
 #include "sqldmo.h"
+#include "sqloprec.h"
+#include "sqlqbentry.h"
+#include "sqlrestoreplan.h"
+#include "sqlstmt.h"
 #include "sqltypes.h"
 
 class CSqlApi {
@@ -58,6 +64,45 @@ class CSqlApi {
   // Appends one element per database of the server except tempdb.
   int GetSqlDatabaseNames(CLinkedList<SqlDatabaseElement>*& listP, void* reservedP,
                           uint32_t*& cancelP, char*& msgBufP);
+
+  // The BACKUP statement (sqlbackup.cpp): has SQL Server back up the database, filegroup, file
+  // or set of dbInfoP onto the virtual devices of the first numStripes stripes (any stripe
+  // record with a narrow vdevName) and returns when SQL Server has finished. 0, 415, 1908 (a
+  // name too long), 1914 (a SQL-DMO call failed), or 421 when the statement buffer cannot
+  // grow; a failure's message goes into the caller's buffer of NLS_MSG_MAX bytes.
+  template <class Stripe>
+  int BackupSqlDatabase(const SqlBackupParameters& parms, SqlDbInfo* dbInfoP,
+                        CLinkedList<Stripe>& stripes, uint32_t& numStripes, uint32_t& backupType,
+                        DPelkApiStatus& apiStatus, uint32_t*& cancelP, char*& msgBufP) {
+    CLinkedList<SqlStmtItem> devices;
+    int rc = sqlCollectDevices(stripes, numStripes, devices);
+    if (rc != 0) return rc;
+    return BackupToDevices(parms, dbInfoP, devices, backupType, apiStatus, cancelP, msgBufP);
+  }
+  // Grows the statement buffer to `required` characters (terminator included); 0, or 421 with
+  // the buffer unchanged.
+  int AdjustCommandSize(uint32_t required);
+
+  // The RESTORE statement (sqlrestore.cpp): has SQL Server restore the stored backup `entryP`
+  // (its objName.hl and objName.ll, and its database record hublorDbElemP with the restore
+  // selection, or null) from the virtual devices of the first numStripes stripes. 0; 1917 when
+  // SQL Server refused a log restore to a point in time or mark with message 4306 right after
+  // a log restore; 1914 for any other failure, with SQL Server's text in the caller's buffer
+  // (cut to msgBufLen; an internal buffer takes its place when there is none); 200 when
+  // cancelled; 421 when the statement cannot grow.
+  template <class Entry, class Stripe>
+  int RestoreSqlDatabase(SqlRestoreParameters parms, CLinkedList<Stripe>& stripes,
+                         SqlServerElement* serverP, Entry* entryP, uint32_t numStripes,
+                         DPelkApiStatus* apiStatusP, uint32_t* cancelP, char* msgBufP,
+                         uint16_t msgBufLen) {
+    CSqlRestorePlan plan;
+    int rc = sqlCollectDevices(stripes, numStripes, plan.m_Devices);
+    if (rc != 0) return rc;
+    rc = plan.build(parms, serverP->lSqlVersionMajor, entryP->objName.hl, entryP->objName.ll,
+                    static_cast<SqlHublorDbElement*>(entryP->hublorDbElemP));
+    if (rc != 0) return rc;
+    return RestoreFromPlan(plan, parms, apiStatusP, cancelP, msgBufP, msgBufLen);
+  }
 
   // Text conversion with size limits in bytes of the destination, terminator included:
   // 0, 1908 (does not fit) or 1914 (conversion failed).
@@ -139,6 +184,16 @@ class CSqlApi {
   // EndOperation, then the code's message into the caller's buffer.
   int EndWithMessage(const char* opP, int rc, uint32_t* cancelP, char* msgBufP);
 
+  // The statement steps of BackupSqlDatabase and RestoreSqlDatabase.
+  int BackupToDevices(const SqlBackupParameters& parms, SqlDbInfo* dbInfoP,
+                      CLinkedList<SqlStmtItem>& devices, uint32_t backupType,
+                      DPelkApiStatus& apiStatus, uint32_t*& cancelP, char*& msgBufP);
+  int ReadMaxCommandSize(DPelkApiStatus& apiStatus);
+  int ExecuteBackup(DPelkApiStatus& apiStatus);
+  int RestoreFromPlan(CSqlRestorePlan& plan, const SqlRestoreParameters& parms,
+                      DPelkApiStatus* apiStatusP, uint32_t* cancelP, char* msgBufP,
+                      uint16_t msgBufLen);
+
   // CopyUToN and CopyBToN after their own checks.
   int CopyWideToNarrow(const char* opP, const char* tooLongFormatP, const WCHAR* srcP,
                        char* destP, size_t destBytes);
@@ -214,12 +269,10 @@ class CSqlApi {
   HRESULT mhrLast;  // the last failed HRESULT whose error text is not fetched yet, else S_OK
 
  public:
-  // The statement buffer of the BACKUP and RESTORE statements; freed by the destructor.
-  WCHAR* mpCommand;
-  uint32_t muiDefaultCommandSize;
+  // The statement buffer of the BACKUP statement, kept and reused for the object's life.
+  CSqlCommand mCommand;
+  // 128 network packets: traced with each backup, no limit on the statement.
   uint32_t muiMaxCommandSize;
-  uint32_t muiCommandSize;
-  uint32_t muiCommandLength;
 };
 
 // Size of mszErrorText and of the texts that become its copy.

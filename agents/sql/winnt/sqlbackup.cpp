@@ -1,0 +1,151 @@
+// CSqlApi::BackupSqlDatabase: the BACKUP statement of one database, filegroup, file or set,
+// built in the object's statement buffer and run through Server.ExecuteImmediate, which returns
+// when SQL Server has written the whole backup to the virtual devices.
+#include <cstdio>
+
+#include "psutil.h"
+#include "sqlapiint.h"
+
+namespace {
+
+const char* const kOp = "CSqlApi::BackupSqlDatabase";
+const char* const kRcApiFailure = "( 1900 + 14 )";
+const char* const kRcTooLong = "( 1900 + 8 )";
+
+int addItem(CLinkedList<SqlStmtItem>& items, uint32_t kind, const char* nameP) {
+  SqlStmtItem item = {kind, nameP};
+  return items.addTail(&item);
+}
+
+// The database's groups follow its first group in the group list, which databases may share.
+template <class Visit>
+int forEachGroup(SqlDatabaseElement* dbP, Visit visit) {
+  CLinkedList<SqlGroupElement>* listP = dbP->pDbGroupList;
+  for (SqlGroupElement* groupP = dbP->peDbFirstGroup;
+       groupP != nullptr && groupP->peGroupDatabase == dbP; groupP = listP->getNext(groupP)) {
+    int rc = visit(groupP);
+    if (rc != RC_OK || listP == nullptr) return rc;
+  }
+  return RC_OK;
+}
+
+int addSelectedFiles(CLinkedList<SqlStmtItem>& items, SqlDatabaseElement* dbP,
+                     SqlGroupElement* groupP) {
+  CLinkedList<SqlFileElement>* listP = dbP->pDbFileList;
+  for (SqlFileElement* fileP = groupP->peGroupFirstFile;
+       fileP != nullptr && fileP->peFileGroup == groupP; fileP = listP->getNext(fileP)) {
+    int rc = fileP->bFileIsSelected ? addItem(items, SQL_ITEM_FILE, fileP->szFileLogicalName)
+                                    : RC_OK;
+    if (rc != RC_OK || listP == nullptr) return rc;
+  }
+  return RC_OK;
+}
+
+// The FILEGROUP and FILE items of a set backup: whole groups first, then the selected files of
+// the groups not selected whole (their files are never listed twice).
+int addSetItems(CLinkedList<SqlStmtItem>& items, SqlDatabaseElement* dbP) {
+  int rc = RC_OK;
+  if (dbP->bDbGroupIsSelected) {
+    rc = forEachGroup(dbP, [&](SqlGroupElement* groupP) {
+      return groupP->bGroupIsSelected ? addItem(items, SQL_ITEM_FILEGROUP, groupP->szGroupName)
+                                      : RC_OK;
+    });
+  }
+  if (rc != RC_OK || !dbP->bDbFileIsSelected) return rc;
+  return forEachGroup(dbP, [&](SqlGroupElement* groupP) {
+    bool partly = groupP->bGroupFileIsSelected && !groupP->bGroupIsSelected;
+    return partly ? addSelectedFiles(items, dbP, groupP) : RC_OK;
+  });
+}
+
+int collectItems(CLinkedList<SqlStmtItem>& items, SqlDbInfo* dbInfoP, uint32_t backupType) {
+  switch (backupType) {
+    case BACKUP_TYPE_GROUP:
+      if (dbInfoP->sqlGroupElementP == nullptr) return RC_INTERNAL_ERROR;
+      return addItem(items, SQL_ITEM_FILEGROUP, dbInfoP->sqlGroupElementP->szGroupName);
+    case BACKUP_TYPE_FILE:
+      if (dbInfoP->sqlFileElementP == nullptr) return RC_INTERNAL_ERROR;
+      return addItem(items, SQL_ITEM_FILE, dbInfoP->sqlFileElementP->szFileLogicalName);
+    case BACKUP_TYPE_SET:
+      return addSetItems(items, dbInfoP->sqlDatabaseElementP);
+    default:
+      return RC_OK;
+  }
+}
+
+}  // namespace
+
+int CSqlApi::AdjustCommandSize(uint32_t required) {
+  mszErrorText[0] = '\n';
+  mszErrorText[1] = '\0';
+  snprintf(mszRcName, sizeof mszRcName, "%s", SQLAPI_RC_OK);
+  return mCommand.AdjustCommandSize(required);
+}
+
+int CSqlApi::ReadMaxCommandSize(DPelkApiStatus& apiStatus) {
+  LONG packetSize = 0;
+  apiStatus.timer.start();
+  apiStatus.inApiCall = 1;
+  HRESULT hr = SQLAPI_CALL(mpDmoServer->GetNetPacketSize(&packetSize));
+  apiStatus.inApiCall = 0;
+  if (FAILED(hr)) return CallFailed(RC_SQL_API_FAILURE, kRcApiFailure, hr, kOp,
+                                    "Server.GetNetPacketSize()");
+  muiMaxCommandSize = 128 * uint32_t(packetSize != 0 ? packetSize : mlNetPacketSize);
+  SQLAPI_TRACE("SQLAPI-%s muiMaxCommandSize:%u\n", kOp, muiMaxCommandSize);
+  return RC_OK;
+}
+
+int CSqlApi::ExecuteBackup(DPelkApiStatus& apiStatus) {
+  // The transfer's monitor measures a running call on the record's timer: start it first, so
+  // that a long backup is not reported against a stale stamp. The record's total stays as it is.
+  apiStatus.timer.start();
+  apiStatus.inApiCall = 1;
+  HRESULT hr = SQLAPI_CALL(mpDmoServer->ExecuteImmediate(
+      mCommand.text(), SQLDMOExec_Default, LONG(mCommand.length())));
+  apiStatus.inApiCall = 0;
+  if (SUCCEEDED(hr)) return RC_OK;
+  char head[51 * 4];
+  sqlWideToText(mCommand.text(), head, sizeof head);
+  return CallFailed(RC_SQL_API_FAILURE, kRcApiFailure, hr, kOp,
+                    "Server.ExecuteImmediate(%.50s...)", head);
+}
+
+int CSqlApi::BackupToDevices(const SqlBackupParameters& parms, SqlDbInfo* dbInfoP,
+                             CLinkedList<SqlStmtItem>& devices, uint32_t backupType,
+                             DPelkApiStatus& apiStatus, uint32_t*& cancelP, char*& msgBufP) {
+  int rc = 0;
+  CSqlApiOp op(*this, kOp, rc);
+  SQLAPI_TRACE("SQLAPI-%s backup type:%s database:%s stripes:%u\n", kOp,
+               sqlBackupTypeName(backupType), dbInfoP->sqlDatabaseElementP->szSqlDatabaseName,
+               devices.getCount());
+  apiStatus.apiNameP = "SQL-DMO";
+  mCommand.clear();
+  rc = LogonServer(cancelP);
+  if (rc == RC_OK) rc = ReadMaxCommandSize(apiStatus);
+  CLinkedList<SqlStmtItem> items;
+  if (rc == RC_OK) rc = collectItems(items, dbInfoP, backupType);
+  if (rc == RC_OK) {
+    SqlBackupStatement statement = {backupType,
+                                    dbInfoP->sqlDatabaseElementP->szSqlDatabaseName,
+                                    &items,
+                                    &devices,
+                                    parms.ulNumSqlBuffers,
+                                    parms.ulSqlBufferSize,
+                                    parms.bTruncate,
+                                    parms.szDebugBackupPath};
+    rc = sqlBuildBackupStatement(mCommand, statement, cancelP, mszErrorText,
+                                 sizeof mszErrorText);
+    if (rc == RC_SQL_STRING_TOO_LONG) snprintf(mszRcName, sizeof mszRcName, "%s", kRcTooLong);
+    // A name that is not text of the process's code page cannot reach SQL Server.
+    if (rc == RC_CONVERSION_FAILED) {
+      rc = CheckFailed(RC_SQL_API_FAILURE, kRcApiFailure, kOp, __LINE__,
+                       "MultiByteToWideChar() of a name of database %.24s",
+                       statement.databaseNameP);
+    }
+  }
+  // A statement is sent only when it is whole and nobody cancelled meanwhile.
+  if (rc == RC_OK && !sqlIsCanceled(cancelP)) rc = ExecuteBackup(apiStatus);
+  mCommand.clear();
+  rc = EndWithMessage(kOp, rc, cancelP, msgBufP);
+  return rc;
+}

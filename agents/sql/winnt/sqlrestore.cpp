@@ -1,0 +1,82 @@
+// CSqlApi::RestoreSqlDatabase: the RESTORE statement of one stored backup, built in a buffer of
+// its own and run through Server.ExecuteImmediate, which returns when SQL Server has read the
+// whole backup from the virtual devices.
+#include <cstdio>
+
+#include "errormsg.h"
+#include "msgout.h"
+#include "sqlapiint.h"
+
+namespace {
+
+const char* const kOp = "CSqlApi::RestoreSqlDatabase";
+// The HRESULT of SQL Server's message 4306: a log restore to a point in time or mark is refused
+// because the previous restore already went past it.
+constexpr HRESULT kHrMessage4306 = HRESULT(0x800410D2u);
+constexpr int RC_SQL_RESTORE_4306 = 1917;
+constexpr size_t kInternalMessageSize = 3072;
+
+void traceParameters(const SqlRestoreParameters& p) {
+  SQLAPI_TRACE(
+      "SQLAPI-%s bRestrictedUserOnly:%u bRecoverySpecified:%u bPreviousRestoreWasLog:%u "
+      "ulNumSqlBuffers:%u ulSqlBufferSize:%u bStopBeforeMark:%u bStopAtMark:%u "
+      "szDateTime:%.40s szMarkName:%.130s bRecovery:%u bRelocate:%u bPartial:%u bReplace:%u "
+      "bStandby:%u bStopAt:%u szAfter:%.43s bAfter:%u bInto:%u\n",
+      kOp, p.bRestrictedUserOnly, p.bRecoverySpecified, p.bPreviousRestoreWasLog,
+      p.ulNumSqlBuffers, p.ulSqlBufferSize, p.bStopBeforeMark, p.bStopAtMark, p.szDateTime,
+      p.szMarkName, p.bRecovery, p.bRelocate, p.bPartial, p.bReplace, p.bStandby, p.bStopAt,
+      p.szAfter, p.bAfter, p.bInto);
+}
+
+// SQL Server refuses to stop a log restore at a point that an earlier log restore already
+// passed; the restore of the list counts that as done.
+bool isRefusedStop(HRESULT hr, const CSqlRestorePlan& plan, const SqlRestoreParameters& p) {
+  bool stops = p.bStopAt || p.bStopAtMark || p.bStopBeforeMark;
+  return hr == kHrMessage4306 && plan.isLog() && p.bPreviousRestoreWasLog && stops;
+}
+
+}  // namespace
+
+int CSqlApi::RestoreFromPlan(CSqlRestorePlan& plan, const SqlRestoreParameters& parms,
+                             DPelkApiStatus* apiStatusP, uint32_t* cancelP, char* msgBufP,
+                             uint16_t msgBufLen) {
+  int rc = 0;
+  CSqlApiOp op(*this, kOp, rc);
+  traceParameters(parms);
+  char internalMessage[kInternalMessageSize];
+  if (msgBufP == nullptr || msgBufLen == 0) {
+    msgBufP = internalMessage;
+    msgBufLen = uint16_t(sizeof internalMessage);
+  }
+  CSqlCommand command;
+  rc = LogonServer(cancelP);
+  if (rc != RC_OK && rc != RC_CANCELED_BY_USER) {
+    FetchComErrorText();
+    nlsprintf(msgBufP, msgBufLen, agentRcMessage(rc), mszErrorText);
+  }
+  if (rc == RC_OK) rc = sqlBuildRestoreStatement(command, plan.m_Statement, cancelP,
+                                                 mszErrorText, sizeof mszErrorText);
+  // A cancel during the build is no failure: it ends as a cancelled transfer below.
+  if (rc == RC_CANCELED_BY_USER) rc = RC_OK;
+  if (rc == RC_OK && !sqlIsCanceled(cancelP)) {
+    char head[256];
+    sqlWideToText(command.text(), head, sizeof head);
+    SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, head);
+    DBaseApi::StartApiCall(apiStatusP);
+    HRESULT hr = SQLAPI_CALL(mpDmoServer->ExecuteImmediate(command.text(), SQLDMOExec_Default, 0));
+    DBaseApi::EndApiCall(apiStatusP, "SQL-DMO");
+    if (FAILED(hr) && isRefusedStop(hr, plan, parms)) {
+      SQLAPI_TRACE("SQLAPI-%s SQL Server message 4306 after a log restore: counted as done\n",
+                   kOp);
+      DropComErrorInfo();
+      rc = RC_SQL_RESTORE_4306;
+    } else if (FAILED(hr)) {
+      rc = CallFailed(RC_SQL_API_FAILURE, "( 1900 + 14 )", hr, kOp,
+                      "Server.ExecuteImmediate(%.50s...)", head);
+      mhrLast = S_OK;  // the error object goes to the caller's buffer instead
+      getLastOleErrorMsg(msgBufP, msgBufLen);
+    }
+  }
+  if (rc == RC_OK && sqlIsCanceled(cancelP)) rc = RC_RING_CANCELLED;
+  return rc;
+}
