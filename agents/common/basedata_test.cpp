@@ -88,7 +88,7 @@ TEST_F(BaseData, SetsReplaceTheLastLineOrAppendAndFlushWritesBack) {
   EXPECT_EQ(store.flush(), RC_OK);
   EXPECT_FALSE(store.isModified());
   EXPECT_EQ(fileText(path), "# my settings\nBUFFers 2\nlong " + std::string(2000, 'l') +
-                                 "\nBUFFers      5\nSTRIPes      8\nRATIO      0.25\n");
+                                "\nBUFFers      5\nSTRIPes      8\nRATIO      0.25\n");
 }
 
 TEST_F(BaseData, OverlongValuesAndRemovals) {
