@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "agtrc.h"
 #include "agttrc.h"
 #include "msgformat.h"
 #include "msgout.h"
@@ -71,9 +72,10 @@ CLog::~CLog() {
 
 int CLog::SetLogName(const char* pathP) {
   TRACE_ENTRY(TRC_GENERAL, "CLog::SetLogName()");
-  if (pathP == nullptr || std::strlen(pathP) >= sizeof(m_LogName)) TRACE_RETURN(406);
+  if (pathP == nullptr || std::strlen(pathP) >= sizeof(m_LogName))
+    TRACE_RETURN(RC_FILE_OPEN_FAILED);
   FILE* streamP = OpenLogFile(pathP, "a", 0);
-  if (streamP == nullptr) TRACE_RETURN(406);
+  if (streamP == nullptr) TRACE_RETURN(RC_FILE_OPEN_FAILED);
   CloseLogFile(streamP);
   std::snprintf(m_LogName, sizeof(m_LogName), "%s", pathP);
   TRACE_RETURN(0);
@@ -134,7 +136,7 @@ int CLog::LogActivityLog(const char* textP) {
   TRACE_LINE(TRC_DETAILED, "Activity log entry: %s\n", textP);
   CPsMutexHold hold(m_LogMutex);
   FILE* streamP = OpenLogFile(m_LogName, "a", 0);
-  if (streamP == nullptr) return 406;
+  if (streamP == nullptr) return RC_FILE_OPEN_FAILED;
   LogMessage(streamP, textP);
   CloseLogFile(streamP);
   return 0;
@@ -208,7 +210,7 @@ int CLog::PruneLogFile() {
   if (tempP == nullptr) {
     std::fclose(logP);
     TRACE_LINE(TRC_GENERAL, "Unable to open temp file %s.\n", tempPath.c_str());
-    TRACE_RETURN(406);
+    TRACE_RETURN(RC_FILE_OPEN_FAILED);
   }
   int rc = PruneInto(logP, tempP, now);
   std::fclose(logP);

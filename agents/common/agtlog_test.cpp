@@ -10,17 +10,11 @@
 #include <sstream>
 #include <thread>
 
+#include "filetext_testutil.h"
 #include "msgout.h"
 #include "nlstest.h"
 
 namespace {
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -53,10 +47,7 @@ class ActivityLog : public nlstest::NlsFixture {
   void SetUp() override {
     NlsFixture::SetUp();
     dateGetNow(&gNow);
-    std::ifstream in(ZK_MESSAGE_CATALOGUE);
-    std::stringstream catalogue;
-    catalogue << in.rdbuf();
-    ASSERT_EQ(initRepository(catalogue.str()), 0);
+    ASSERT_EQ(initRepository(fileText(ZK_MESSAGE_CATALOGUE)), 0);
     m_LogPath = dir() + "zarnaksql.log";
     std::ofstream(m_LogPath).close();
     ASSERT_EQ(m_Log.SetLogName(m_LogPath.c_str()), 0);
@@ -89,7 +80,7 @@ TEST_P(Pruning, KeepsTheRecentTailAndAppendsASummary) {
   writeLog(c.before);
   m_Log.SetRetentionDays(c.retention);
   ASSERT_EQ(m_Log.PruneLogFile(), 0);
-  std::vector<std::string> lines = splitLines(readFile(m_LogPath));
+  std::vector<std::string> lines = splitLines(fileText(m_LogPath));
   std::vector<std::string> want;
   for (const std::string& line : c.after) want.push_back(expand(line));
   want.push_back("Pruning the activity log: entries older than " + std::to_string(c.retention) +
@@ -97,7 +88,7 @@ TEST_P(Pruning, KeepsTheRecentTailAndAppendsASummary) {
   want.push_back(c.pruned < 0 ? std::string("Pruning done: no entries were old enough to remove.")
                               : "Pruning done: " + std::to_string(c.pruned) + " of " +
                                     std::to_string(c.read) + " lines were removed.");
-  ASSERT_EQ(lines.size(), want.size()) << readFile(m_LogPath);
+  ASSERT_EQ(lines.size(), want.size()) << fileText(m_LogPath);
   for (size_t i = 0; i < lines.size(); ++i) {
     bool summary = i + 2 >= lines.size();  // dated with the pruning's own time: compare the text
     EXPECT_EQ(summary ? lines[i].substr(20) : lines[i], want[i]);
@@ -143,9 +134,9 @@ TEST_F(ActivityLog, PrunesOnceADayAndRecordsWhen) {
   dateGetNow(&now);
   EXPECT_EQ(dateDiffDays(&now, &last), 0);
   EXPECT_NE(dateYear(&last), 0);
-  std::string afterFirst = readFile(m_LogPath);
+  std::string afterFirst = fileText(m_LogPath);
   EXPECT_EQ(m_Log.PruneLogFile(), RC_LOG_PRUNE_NOT_DUE);
-  EXPECT_EQ(readFile(m_LogPath), afterFirst);
+  EXPECT_EQ(fileText(m_LogPath), afterFirst);
   m_Log.SetLastPruned(stamp(-1).c_str());
   EXPECT_EQ(m_Log.PruneLogFile(), 0);
   m_Log.SetLastPruned(stamp(0).c_str());
@@ -175,10 +166,10 @@ TEST_F(ActivityLog, ALogInADirectoryThatDoesNotExistIsRefused) {
 
 TEST_F(ActivityLog, APruningFileThatCannotBeCreatedLeavesTheLogWhole) {
   writeLog({"@-90 old", "@0 new"});
-  std::string before = readFile(m_LogPath);
+  std::string before = fileText(m_LogPath);
   std::filesystem::create_directory(dir() + LOG_PRUNE_FILE_NAME);  // in the way of the file
   EXPECT_EQ(m_Log.PruneLogFile(), 406);
-  EXPECT_EQ(readFile(m_LogPath), before);
+  EXPECT_EQ(fileText(m_LogPath), before);
   EXPECT_EQ(m_Log.PruneLogFile(), RC_LOG_PRUNE_NOT_DUE);  // a failed pruning counts for the day
 }
 
@@ -189,14 +180,14 @@ TEST_F(ActivityLog, ALogNameWithoutADirectoryPrunesInTheCurrentDirectory) {
   ASSERT_EQ(log.SetLogName("bare.log"), 0);
   log.LogActivityLog("entry");
   EXPECT_EQ(log.PruneLogFile(), 0);
-  EXPECT_EQ(splitLines(readFile(dir() + "bare.log")).size(), 3u);
+  EXPECT_EQ(splitLines(fileText(dir() + "bare.log")).size(), 3u);
   EXPECT_FALSE(std::filesystem::exists(dir() + LOG_PRUNE_FILE_NAME));
   std::filesystem::current_path(previous);
 }
 
 TEST_F(ActivityLog, EachLineOfAnEntryIsDatedAlike) {
   ASSERT_EQ(m_Log.LogActivityLog("first line\n\nsecond line\n"), 0);
-  std::vector<std::string> lines = splitLines(readFile(m_LogPath));
+  std::vector<std::string> lines = splitLines(fileText(m_LogPath));
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].substr(20), "first line");
   EXPECT_EQ(lines[1].substr(20), "second line");
@@ -208,7 +199,7 @@ TEST_F(ActivityLog, LogsAMessageWithItsInserts) {
   ASSERT_EQ(m_Log.LogActivityLog(5424, "login refused"), 0);
   EXPECT_EQ(m_Log.LogActivityLog(9999), RC_LOG_MSG_MISSING);
   takeCaught();
-  std::vector<std::string> lines = splitLines(readFile(m_LogPath));
+  std::vector<std::string> lines = splitLines(fileText(m_LogPath));
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].substr(20, 9), "ZUD5424E ");
   EXPECT_NE(lines[0].find("login refused"), std::string::npos);
@@ -237,7 +228,7 @@ TEST_F(ActivityLog, WritersAndPruningRunTogetherInLockOrder) {
   gLogP = nullptr;
   takeCaught();
   int entries = 0;
-  for (const std::string& line : splitLines(readFile(m_LogPath))) {
+  for (const std::string& line : splitLines(fileText(m_LogPath))) {
     ASSERT_EQ(line.find(' '), 10u) << line;  // every line whole and dated
     entries += line.find("direct entry") != std::string::npos ||
                line.find("ZUD0150W") != std::string::npos;

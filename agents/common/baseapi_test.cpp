@@ -5,12 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "agtlog.h"
 #include "agttrc.h"
+#include "filetext_testutil.h"
 #include "nlstest.h"
 #include "pelkapi.h"
 #include "pelkapi_testutil.h"
@@ -18,13 +17,6 @@
 #include "trcfile_testutil.h"
 
 namespace {
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 bool hasLine(const std::vector<std::string>& texts, const std::string& wanted) {
   for (const std::string& text : texts) {
@@ -135,10 +127,7 @@ class ApiStatusReport : public nlstest::NlsFixture {
  protected:
   void SetUp() override {
     NlsFixture::SetUp();
-    std::ifstream in(ZK_MESSAGE_CATALOGUE);
-    std::stringstream catalogue;
-    catalogue << in.rdbuf();
-    ASSERT_EQ(initRepository(catalogue.str()), 0);
+    ASSERT_EQ(initRepository(fileText(ZK_MESSAGE_CATALOGUE)), 0);
     m_LogPath = dir() + "zarnaksql.log";
     ASSERT_EQ(m_Log.SetLogName(m_LogPath.c_str()), 0);
     gLogP = &m_Log;
@@ -157,7 +146,7 @@ TEST_F(ApiStatusReport, PerformanceTraceOffWritesNothing) {
   status.totalApiSeconds = 3.6;
   TraceFileForTest trace({TRC_API});
   api.LogApiStatus(&status);
-  EXPECT_EQ(readFile(m_LogPath), "");
+  EXPECT_EQ(fileText(m_LogPath), "");
   EXPECT_EQ(status.totalApiSeconds, 3.6);
 }
 
@@ -167,7 +156,7 @@ TEST_F(ApiStatusReport, PerformanceTraceOnLogsAndTracesMessage152) {
   status.totalApiSeconds = 3.6;
   TraceFileForTest trace({TRC_API, TRC_PERFORMANCE});
   api.LogApiStatus(&status);
-  std::string log = readFile(m_LogPath);
+  std::string log = fileText(m_LogPath);
   EXPECT_NE(log.find(" ZUD0152I 3.600 seconds were spent in HUBLOR calls.\n"), std::string::npos)
       << log;
   EXPECT_TRUE(hasLine(trace.texts(), "ZUD0152I 3.600 seconds were spent in HUBLOR calls."));
@@ -178,9 +167,9 @@ TEST_F(ApiStatusReport, ErrorOfACallGoesToTheActivityLogWithTheFallbackText) {
   TimingApi api;  // nothing loaded: the library has no text for any code
   DPelkApiStatus status;
   api.LogApiError(&status, 0, 0, "pelkInit");
-  EXPECT_EQ(readFile(m_LogPath), "");
+  EXPECT_EQ(fileText(m_LogPath), "");
   api.LogApiError(&status, 0, 137, "pelkInit");
-  std::string log = readFile(m_LogPath);
+  std::string log = fileText(m_LogPath);
   EXPECT_NE(log.find(" error 137 returned from pelkInit: no text returned for MOXTAR Api error "
                      "137\n"),
             std::string::npos)

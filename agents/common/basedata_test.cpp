@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "agtrc.h"
+#include "filetext_testutil.h"
 #include "root.h"
 
 namespace {
@@ -14,15 +13,7 @@ namespace {
 class BaseData : public ::testing::Test {
  protected:
   std::string file(const std::string& content, const char* name = "zarnaksql.cfg") {
-    std::string path = (m_Root.path() / name).string();
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
-  static std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return writeFileText((m_Root.path() / name).string(), content);
   }
   // The value of a key, or "<absent>".
   static std::string value(BaseDataClass& store, const char* keyP) {
@@ -96,8 +87,8 @@ TEST_F(BaseData, SetsReplaceTheLastLineOrAppendAndFlushWritesBack) {
   EXPECT_TRUE(store.isModified());
   EXPECT_EQ(store.flush(), RC_OK);
   EXPECT_FALSE(store.isModified());
-  EXPECT_EQ(contentOf(path), "# my settings\nBUFFers 2\nlong " + std::string(2000, 'l') +
-                                 "\nBUFFers      5\nSTRIPes      8\nRATIO      0.25\n");
+  EXPECT_EQ(fileText(path), "# my settings\nBUFFers 2\nlong " + std::string(2000, 'l') +
+                                "\nBUFFers      5\nSTRIPes      8\nRATIO      0.25\n");
 }
 
 TEST_F(BaseData, OverlongValuesAndRemovals) {
@@ -113,7 +104,7 @@ TEST_F(BaseData, OverlongValuesAndRemovals) {
   EXPECT_EQ(store.remove("BUFFers "), 1);
   std::string other = (m_Root.path() / "copy.cfg").string();
   EXPECT_EQ(store.save(other.c_str()), RC_OK);
-  EXPECT_EQ(contentOf(other), "STRIPes 1\nLOGFile      " + value492 + "\n");
+  EXPECT_EQ(fileText(other), "STRIPes 1\nLOGFile      " + value492 + "\n");
   EXPECT_EQ(store.save(other.c_str()), RC_OK);  // not modified: nothing to write
 }
 

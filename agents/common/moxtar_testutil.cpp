@@ -2,10 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "agttrc.h"
+#include "filetext_testutil.h"
 #include "msgfile.h"
 #include "msgrepo.h"
 #include "nlsglob.h"
@@ -56,10 +55,8 @@ void MoxtarFixture::SetUp() {
   optSetAgentDirRtn(testAgentDir);
   const nlsOutputCallback callbacks[NLS_NUM_SEVERITIES] = {};
   nlsSetup(callbacks);
-  std::ifstream in(ZK_MESSAGE_CATALOGUE);
-  std::stringstream catalogue;
-  catalogue << in.rdbuf();
-  nlstest::writeRepository(gAgentDir + "/sql" + nlstest::kLanguage + ".txt", catalogue.str());
+  nlstest::writeRepository(gAgentDir + "/sql" + nlstest::kLanguage + ".txt",
+                           fileText(ZK_MESSAGE_CATALOGUE));
   ASSERT_EQ(NLInit(nlstest::kLanguage, 10, 1, 1, 1, 1), 0);
   PeekApiDL& api = makeApi();
   ASSERT_EQ(api.Setup(), 0);

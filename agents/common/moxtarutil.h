@@ -27,7 +27,6 @@ constexpr size_t SERVER_LOG_MSG_SIZE = 1028;
 // Agent return codes of the storage-side work.
 constexpr int RC_NO_BACKUP_MATCH = 112;
 constexpr int RC_NO_FILESPACE_MATCH = 113;
-constexpr int RC_API_CALL_FAILED = 418;
 
 // Filespace update actions of updateFsBackupDate.
 constexpr uint32_t FS_UPDATE_BACKUP_START = PELK_FSUPD_BACKSTARTDATE;        // 8

@@ -6,34 +6,19 @@
 
 namespace {
 
-// The interface call brackets of DPelkApiStatus: the timer runs before the in-call flag is
-// set, and the flag is cleared before the timer stops, so that a monitor reading the record
-// never sees a call marked without its start stamp.
-void vdiStartCall(DPelkApiStatus* statusP) {
-  statusP->timer.start();
-  statusP->inApiCall.store(1);
-}
-
-void vdiEndCall(DPelkApiStatus* statusP) {
-  statusP->inApiCall.store(0);
-  statusP->timer.stop();
-  statusP->totalApiSeconds += statusP->timer.elapsedSeconds();
-  TRACE_LINE(TRC_API, "%s call: %.3f seconds\n", kVdiApiName, statusP->timer.elapsedSeconds());
-}
-
 // One timed call of a method on an interface that may be missing. A missing set or device is
 // traced and answers VD_E_NOTOPEN, a missing object's Release answers 0.
 template <typename Interface, typename Method>
 HRESULT vdiCall(DPelkApiStatus* statusP, Interface* objectP, const char* missingTextP,
                 HRESULT missingHr, Method method) {
-  vdiStartCall(statusP);
+  DBaseApi::StartApiCall(statusP);
   HRESULT hr = missingHr;
   if (objectP != nullptr) {
     hr = method(objectP);
   } else {
     TRACE_LINE(TRC_API, "%s", missingTextP);
   }
-  vdiEndCall(statusP);
+  DBaseApi::EndApiCall(statusP, kVdiApiName);
   return hr;
 }
 

@@ -11,8 +11,6 @@
 
 #include <cstdint>
 
-constexpr int RC_FILE_WRITE_FAILED = 411;  // a file cannot be written
-
 class CTextLine {
  public:
   // Copies the text; a null text is kept as an empty one. When the copy cannot be allocated the

@@ -5,13 +5,12 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "agtrc.h"
+#include "filetext_testutil.h"
 #include "root.h"
 #include "trcfile_testutil.h"
 
@@ -26,15 +25,7 @@ std::vector<std::string> linesOf(CTextLineList& list) {
 class TextStore : public ::testing::Test {
  protected:
   std::string file(const char* name, const std::string& content) {
-    std::string path = (m_Root.path() / name).string();
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
-  static std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return writeFileText((m_Root.path() / name).string(), content);
   }
   zkroot::ScopedRoot m_Root;
 };
@@ -44,7 +35,7 @@ TEST_F(TextStore, LoadCutsLineEndsAndStoreWritesOneNewLineEach) {
   CTextLineList list(path.c_str());
   EXPECT_EQ(linesOf(list), (std::vector<std::string>{"BUFFers 4", "", "STRIPes = 2", "last line"}));
   EXPECT_EQ(list.store(path.c_str()), RC_OK);
-  EXPECT_EQ(contentOf(path), "BUFFers 4\n\nSTRIPes = 2\nlast line\n");
+  EXPECT_EQ(fileText(path), "BUFFers 4\n\nSTRIPes = 2\nlast line\n");
   list.load(path.c_str());  // lines are appended to what the list holds
   EXPECT_EQ(list.getCount(), 8);
 }
@@ -87,7 +78,7 @@ TEST_F(TextStore, StoreRefusesNoNameAndAnUncreatableFile) {
   CTextLineList empty;
   std::string path = file("empty.cfg", "old\n");
   EXPECT_EQ(empty.store(path.c_str()), RC_OK);
-  EXPECT_EQ(contentOf(path), "");
+  EXPECT_EQ(fileText(path), "");
 }
 
 // A write that fails half-way (here: the file size limit, as on a full disk) must not cost the
@@ -110,7 +101,7 @@ TEST_F(TextStore, FailedWriteKeepsThePreviousFileWhole) {
   setrlimit(RLIMIT_FSIZE, &previous);
   signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(rc, RC_FILE_WRITE_FAILED);
-  EXPECT_EQ(contentOf(path), "BUFFers 4\n");
+  EXPECT_EQ(fileText(path), "BUFFers 4\n");
   EXPECT_NE(trace.text().find("Error writing file " + path), std::string::npos);
   // No temporary file is left beside it, and a store that succeeds keeps the permissions.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_Root.path()),

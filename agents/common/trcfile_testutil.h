@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "agttrc.h"
+#include "filetext_testutil.h"
 
 class TraceFileForTest {
  public:
@@ -35,12 +36,7 @@ class TraceFileForTest {
 
   int openRc() const { return m_OpenRc; }
   const std::string& path() const { return m_Path; }
-  std::string text() const {
-    std::ifstream in(m_Path);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-  }
+  std::string text() const { return fileText(m_Path); }
   // The lines after the banner(s): every line that does not belong to a banner.
   std::vector<std::string> lines() const {
     std::vector<std::string> result;

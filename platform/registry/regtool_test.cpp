@@ -1,54 +1,21 @@
 // regtool as a user or a test drives it: a separate process on the registry of $ZARNAK_ROOT.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "root.h"
+#include "runprogram.h"
 #include "winreg.h"
-
-extern char** environ;
 
 namespace {
 
-struct ToolRun {
-  int exitCode = -1;
-  std::string out;
-};
+using ToolRun = zkrun::ProgramRun;
 
 // Runs regtool with args, standard input from inputFile when given.
-ToolRun regtool(std::vector<std::string> args, const std::string& inputFile = "") {
-  args.insert(args.begin(), REGTOOL_PATH);
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return {};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-  if (!inputFile.empty())
-    posix_spawn_file_actions_addopen(&actions, 0, inputFile.c_str(), O_RDONLY, 0);
-  pid_t pid = 0;
-  int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(pipeFds[1]);
-  ToolRun run;
-  char buffer[4096];
-  ssize_t n;
-  while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0)
-    run.out.append(buffer, static_cast<std::size_t>(n));
-  close(pipeFds[0]);
-  int status = 0;
-  if (spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-    run.exitCode = WEXITSTATUS(status);
-  return run;
+ToolRun regtool(const std::vector<std::string>& args, const std::string& inputFile = "") {
+  return zkrun::runProgram(REGTOOL_PATH, args, inputFile);
 }
 
 class Regtool : public ::testing::Test {

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "agtrc.h"
+
 namespace {
 
 int noAgentDir(char* bufP, size_t size) {
@@ -24,12 +26,12 @@ void optSetAgentDirRtn(optAgentDirRtn rtn) {
 int optGetMessageFile(const char* languageP, char* pathP, size_t pathSize, char* dirP,
                       size_t dirSize) {
   if (pathSize > 0) pathP[0] = '\0';
-  if (dirSize == 0) return 404;
+  if (dirSize == 0) return RC_NAME_TOO_LONG;
   gAgentDirRtn.load()(dirP, dirSize);  // a failed read leaves the directory empty
   size_t dirLen = strnlen(dirP, dirSize);
-  if (dirLen == dirSize) return (dirP[0] = '\0'), 404;
+  if (dirLen == dirSize) return (dirP[0] = '\0'), RC_NAME_TOO_LONG;
   if (dirLen > 0 && dirP[dirLen - 1] != '/') {
-    if (dirLen + 2 > dirSize) return (dirP[0] = '\0'), 404;
+    if (dirLen + 2 > dirSize) return (dirP[0] = '\0'), RC_NAME_TOO_LONG;
     dirP[dirLen++] = '/';
     dirP[dirLen] = '\0';
   }
@@ -37,7 +39,7 @@ int optGetMessageFile(const char* languageP, char* pathP, size_t pathSize, char*
   if (len < 0 || static_cast<size_t>(len) >= pathSize) {
     if (pathSize > 0) pathP[0] = '\0';
     dirP[0] = '\0';
-    return 404;
+    return RC_NAME_TOO_LONG;
   }
   return 0;
 }

@@ -4,9 +4,9 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 
+#include "filetext_testutil.h"
 #include "nlstestenv.h"
 #include "root.h"
 
@@ -148,12 +148,6 @@ class NlsConsoleText : public ::testing::Test {
     nlsGetCodePages()->m_AnsiCodePage = ansi;
     nlsGetCodePages()->m_OemCodePage = oem;
   }
-  std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
 
   nlsCodePages saved{};
   zkroot::ScopedRoot root;
@@ -171,13 +165,13 @@ TEST_F(NlsConsoleText, FputsConvertsOnlyWhenItsSwitchIsOn) {
 
   std::string path = (zkroot::rootDir() / "out.txt").string();
   FILE* fileP = fopen(path.c_str(), "w");
-  char fileText[] = "caf\xE9\n";
-  nlsFputs(fileText, fileP);
+  char written[] = "caf\xE9\n";
+  nlsFputs(written, fileP);
   fileFlag = 1;
   char converted[] = "\xE9t\xE9\n";
   nlsFputs(converted, fileP);
   fclose(fileP);
-  EXPECT_EQ("caf\xE9\n\x82t\x82\n", readFile(path));
+  EXPECT_EQ("caf\xE9\n\x82t\x82\n", fileText(path));
 }
 
 TEST_F(NlsConsoleText, EqualPagesLeaveTextAsItIs) {
@@ -229,7 +223,7 @@ TEST_F(NlsConsoleText, CopyTextFileLineByLine) {
     out << text;
   }
   EXPECT_EQ(1, copyNlsTextFile(source.c_str(), dest.c_str()));
-  EXPECT_EQ(text, readFile(dest));
+  EXPECT_EQ(text, fileText(dest));
   EXPECT_EQ(0, copyNlsTextFile((source + ".missing").c_str(), dest.c_str()));
   EXPECT_EQ(0,
             copyNlsTextFile(source.c_str(), ((zkroot::rootDir() / "no/dir/x").string()).c_str()));

@@ -7,12 +7,12 @@
 
 #include <cinttypes>
 
+#include "agtrc.h"
 #include "agttrc.h"
 #include "psthread.h"
 
 namespace {
 
-constexpr int kStatusFailed = 407;
 constexpr unsigned kOpenAttempts = 300;
 constexpr unsigned kOpenSleepMs = 100;
 
@@ -36,7 +36,7 @@ int pkFSize(const char* fileNameP, pkInt64* sizeP) {
   struct stat status;
   if (stat(fileNameP, &status) != 0) {
     TRACE_LINE(TRC_FILEOPS, "_stati64( %s ) failed.\n", fileNameP);
-    TRACE_RETURN(kStatusFailed);
+    TRACE_RETURN(RC_FILE_STATUS_FAILED);
   }
   *sizeP = pkInt64FromNative(status.st_size);
   TRACE_LINE(TRC_FILEOPS, "_stati64( %s ) was successful.\n", fileNameP);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "agtrc.h"
 #include "psutil.h"
 #include "root.h"
 

@@ -51,6 +51,18 @@ struct PsOpTexts {
   const char* failureP;
 };
 
+// Writes the outcome line of an operation on handle (the failure line takes the error number)
+// and its exit line; returns 0 or 419.
+template <typename H>
+int psTraceOutcome(PsTrace& t, const PsOpTexts& texts, int error, H handle) {
+  if (error != 0) {
+    PS_TRACE(t, texts.failureP, error);
+  } else {
+    PS_TRACE(t, texts.successP, psHandleWord(handle));
+  }
+  return t.exit(error);
+}
+
 // In the helpers below, `injectable` says whether an armed fault applies to this call.
 
 // Creates an object with create(&handle) (0 or an error number) into *handleP, which stays 0 on
@@ -62,13 +74,8 @@ int psTracedCreate(bool on, bool injectable, const PsOpTexts& texts, H* handleP,
   H handle = nullptr;
   int error = injectable ? psFaultCheck(texts.point) : 0;
   if (error == 0) error = create(&handle);
-  if (error != 0) {
-    PS_TRACE(t, texts.failureP, error);
-  } else {
-    PS_TRACE(t, texts.successP, psHandleWord(handle));
-  }
   *handleP = handle;
-  return t.exit(error);
+  return psTraceOutcome(t, texts, error, handle);
 }
 
 // Runs call(handle) (0 or an error number) on a non-null handle; returns 0 or 419.
@@ -78,12 +85,7 @@ int psTracedCall(bool on, bool injectable, const PsOpTexts& texts, H handle, int
   if (texts.beforeP != nullptr) PS_TRACE(t, texts.beforeP, psHandleWord(handle));
   int error = injectable ? psFaultCheck(texts.point) : 0;
   if (error == 0) error = handle != nullptr ? call(handle) : EINVAL;
-  if (error != 0) {
-    PS_TRACE(t, texts.failureP, error);
-  } else {
-    PS_TRACE(t, texts.successP, psHandleWord(handle));
-  }
-  return t.exit(error);
+  return psTraceOutcome(t, texts, error, handle);
 }
 
 // Closes *handleP with close(handle) (0 or an error number), then frees the object and clears

@@ -19,11 +19,6 @@
 #include "agtrc.h"
 #include "pkint64.h"
 
-constexpr int RC_DISK_SPACE_FAILED = 401;   // the disk space cannot be determined
-constexpr int RC_CREATE_DIR_FAILED = 403;   // a directory cannot be created
-constexpr int RC_NAME_TOO_LONG = 404;       // a directory or path name is too long
-constexpr int RC_CONVERSION_FAILED = 2000;  // a text cannot be converted
-
 // Registry locations under HKEY_LOCAL_MACHINE: the base, the agent's subkey word and the
 // interface's; the key paths are "%s%s\\" of base and word.
 extern const char PS_PRODUCT_KEY[];          // "SOFTWARE\Orbenix\Moxtar\CurrentVersion\"

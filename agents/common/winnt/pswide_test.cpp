@@ -3,6 +3,7 @@
 #include <string>
 
 #include "agtmem.h"
+#include "agtrc.h"
 #include "psutil.h"
 
 namespace {

@@ -15,9 +15,6 @@
 
 class BaseDataClass;
 
-constexpr int RC_PREF_NOT_STORED = 410;  // the value was not stored
-constexpr int RC_PREF_BAD_VALUE = 420;   // a value outside its accepted range
-
 // Keyword ids, in the order getAllPreferences reads them.
 enum PrefKeyword {
   PREF_BUFFERS = 0,

@@ -8,7 +8,9 @@
 #include <sstream>
 #include <string>
 
+#include "agtrc.h"
 #include "agttrc.h"
+#include "filetext_testutil.h"
 #include "psutil.h"
 #include "registry.h"
 #include "root.h"
@@ -35,13 +37,8 @@ class Preferences : public ::testing::Test {
     psGetComputerName(host, sizeof host);
     m_Host = host;
   }
-  void writeConfig(const std::string& content) { std::ofstream(m_Config) << content; }
-  std::string config() const {
-    std::ifstream in(m_Config);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-  }
+  void writeConfig(const std::string& content) { writeFileText(m_Config, content); }
+  std::string config() const { return fileText(m_Config); }
   // The options after reading the file as at start-up, with defaults applied.
   optionsInfo startUp(const std::string& content, int* rcP = nullptr) {
     writeConfig(content);

@@ -1,9 +1,9 @@
 #include "sqlapi_testenv.h"
 
 #include <atomic>
-#include <fstream>
 #include <sstream>
 
+#include "filetext_testutil.h"
 #include "runtime.h"
 
 namespace sqlapitest {
@@ -40,16 +40,9 @@ bool TraceCapture::contains(const std::string& text) const {
   return false;
 }
 
-std::string catalogueText() {
-  std::ifstream in(ZK_MESSAGE_CATALOGUE);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 void SqlApiFixture::SetUp() {
   NlsFixture::SetUp();
-  ASSERT_EQ(initRepository(catalogueText()), 0);
+  ASSERT_EQ(initRepository(fileText(ZK_MESSAGE_CATALOGUE)), 0);
   setDmoVersion(8);
   createServer(8);
   snprintf(m_Logon.szSqlServer, sizeof m_Logon.szSqlServer, "%s", kMachine);

@@ -1,41 +1,14 @@
 #include "fixture.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstring>
 #include <fstream>
 #include <random>
 
-extern char** environ;
+#include "runprogram.h"
 
 SimResult runProgram(const std::string& program, const std::vector<std::string>& words) {
-  std::vector<std::string> all{program};
-  all.insert(all.end(), words.begin(), words.end());
-  std::vector<char*> argv;
-  for (std::string& word : all) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return {};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-  pid_t pid = 0;
-  SimResult result;
-  int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(pipeFds[1]);
-  char buffer[4096];
-  ssize_t got = 0;
-  while ((got = read(pipeFds[0], buffer, sizeof buffer)) > 0) result.output.append(buffer, got);
-  close(pipeFds[0]);
-  if (spawned != 0) return result;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+  zkrun::ProgramRun run = zkrun::runProgram(program, words);
+  return {run.exitCode, run.out};
 }
 
 SimResult runSim(const std::vector<std::string>& words) { return runProgram(HUBLORSIM_PATH, words); }

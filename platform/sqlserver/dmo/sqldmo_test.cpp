@@ -50,6 +50,8 @@ class SqlDmoTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    // A test starts with no error on its thread, whatever an earlier test on it left behind.
+    SetErrorInfo(0, nullptr);
     MachineSettings machine;
     machine.machineName = "TESTHOST";
     ASSERT_TRUE(saveMachineSettings(machine).ok());

@@ -1,0 +1,44 @@
+#include "runprogram.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace zkrun {
+
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& inputFile) {
+  std::vector<std::string> words{program};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  ProgramRun run;
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return run;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+  if (!inputFile.empty())
+    posix_spawn_file_actions_addopen(&actions, 0, inputFile.c_str(), O_RDONLY, 0);
+  pid_t pid = 0;
+  int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  // The parent's copy of the write end goes first, so that reading ends when the child exits.
+  close(pipeFds[1]);
+  char buffer[4096];
+  ssize_t got = 0;
+  while ((got = read(pipeFds[0], buffer, sizeof buffer)) > 0)
+    run.out.append(buffer, static_cast<size_t>(got));
+  close(pipeFds[0]);
+  int status = 0;
+  if (spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+    run.exitCode = WEXITSTATUS(status);
+  return run;
+}
+
+}  // namespace zkrun

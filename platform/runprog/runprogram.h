@@ -1,0 +1,20 @@
+// Test support: runs a program as a separate process, the way a user starts it, and collects
+// what it writes to its standard output.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zkrun {
+
+struct ProgramRun {
+  int exitCode = -1;  // -1 when the program could not be started or did not exit normally
+  std::string out;    // its standard output
+};
+
+// Runs program with args after its own name, in this process's environment, and waits for it.
+// Standard input comes from inputFile when one is given.
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& inputFile = "");
+
+}  // namespace zkrun

@@ -1,0 +1,28 @@
+#include "runprogram.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "root.h"
+
+namespace {
+
+TEST(RunProgram, PassesArgumentsAndInputAndCollectsOutputAndExitCode) {
+  zkroot::ScopedRoot root;
+  std::string input = (root.path() / "input.txt").string();
+  std::ofstream(input) << "from the file\n";
+  zkrun::ProgramRun run =
+      zkrun::runProgram("/bin/sh", {"-c", "echo \"$0\"; cat; exit 3", "word"}, input);
+  EXPECT_EQ(run.out, "word\nfrom the file\n");
+  EXPECT_EQ(run.exitCode, 3);
+}
+
+TEST(RunProgram, MissingProgramOrKilledProgramAnswersMinusOne) {
+  zkrun::ProgramRun missing = zkrun::runProgram("/nonexistent/program", {});
+  EXPECT_EQ(missing.exitCode, -1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(zkrun::runProgram("/bin/sh", {"-c", "kill -9 $$"}).exitCode, -1);
+}
+
+}  // namespace
