@@ -110,7 +110,12 @@ int writeMoxtarServerLog(DPelkApiStatus* statusP, char* errorTextP, pelkUint32_t
   }
   char number[16] = "";
   nlsprintf(number, sizeof number, kMsgIdFormat, static_cast<unsigned>(msgNum & 0xFFFF));
-  std::snprintf(event.appMsgID, sizeof event.appMsgID, "%s%s", NLS_MSG_PREFIX, number);
+  // A message number fits the id; a translated number format might not, and is then cut.
+  if (std::snprintf(event.appMsgID, sizeof event.appMsgID, "%s%s", NLS_MSG_PREFIX, number) >=
+      static_cast<int>(sizeof event.appMsgID)) {
+    TRACE_LINE(TRC_API, "The message id %s%s is cut to %s\n", NLS_MSG_PREFIX, number,
+               event.appMsgID);
+  }
   event.logType = PELK_LOG_SERVER;
   // A prefix carries the severity and is not repeated in the server's log; a text without one
   // (a message of a severity that has no prefix) goes whole as information.
