@@ -49,7 +49,7 @@ class DBaseQueryEri : public DBaseEri {
  public:
   using DBaseEri::DBaseEri;
 
-  // 1 when the name matches the request's wildcard specification, else 0. The specification
+  // 1 when the name matches the request's wildcard pattern, else 0. The pattern
   // "*" matches every name; an empty one, one of stars only, or none matches nothing.
   uint32_t isMatch(const char* filespecP);
   // 1 when the string matches the pattern, else 0; an empty pattern, one of stars only, or none

@@ -120,7 +120,7 @@ const MatchCase kCommonCases[] = {
     {"A*", "abc", 1, 0},
 };
 
-TEST_F(Matchers, SpecificationMatchFollowsTheIgnoreCaseMode) {
+TEST_F(Matchers, FilespecMatchFollowsTheIgnoreCaseMode) {
   for (const MatchCase& c : kCommonCases) {
     EXPECT_EQ(specMatch(c.pattern, c.name, 1), c.ignoringCase) << c.pattern << " " << c.name;
     EXPECT_EQ(specMatch(c.pattern, c.name, 0), c.exact) << c.pattern << " " << c.name;

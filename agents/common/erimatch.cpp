@@ -62,7 +62,7 @@ uint32_t DBaseQueryEri::isMatch(const char* filespecP) {
   uint32_t isDbMatch = 0;
   bool ignoreCase = GetIgnoreCase() == 1;
   if (filespecP == nullptr || wildcardSpecP == nullptr) {
-    TRACE_LINE(TRC_ERI, "No name or no wildcard specification was given.\n");
+    TRACE_LINE(TRC_ERI, "No name or no wildcard pattern was given.\n");
   } else if (std::strcmp(wildcardSpecP, "*") == 0) {
     isDbMatch = 1;
   } else if (onlyStars(wildcardSpecP)) {

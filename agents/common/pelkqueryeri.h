@@ -59,7 +59,7 @@ class DPelkQueryEri : public DBaseQueryEri {
   pelkUint32_t m_pelkHandleParm;  // the session a caller lent, 0 when none
 };
 
-// The filespaces of the node that match a specification (patterns with "*") and a type.
+// The filespaces of the node that match a pattern (with "*") and a type.
 class DPelkQueryFilespaceEri : public DPelkQueryEri {
  public:
   DPelkQueryFilespaceEri(const char* fsnameSpecP, const char* fsTypeP,
@@ -70,7 +70,7 @@ class DPelkQueryFilespaceEri : public DPelkQueryEri {
                          const char* fsnameSpecP, const char* fsTypeP,
                          MoxtarFilespaceList* fsListP, uint32_t* cancelP, char* messageBufferP);
 
-  // 0 or 419 with its message when the session, specification, type or list is missing.
+  // 0 or 419 with its message when the session, pattern, type or list is missing.
   uint32_t PreConditionCheck();
   // 0 (also when no filespace passed the filter: the list then stays as it was), 113 when the
   // server has no matching filespace, 415, 418 or 419.
@@ -98,7 +98,7 @@ class DPelkQueryServerEri : public DPelkQueryEri {
   pelkApiVersion* m_apiVersionP;
 };
 
-// The backup objects of every filespace that matches a specification and type, for every
+// The backup objects of every filespace that matches a pattern and type, for every
 // object name of a list; each answer goes through ProcessQueryData into the result list.
 class DPelkQueryBackupEri : public DPelkQueryEri {
  public:
@@ -115,7 +115,7 @@ class DPelkQueryBackupEri : public DPelkQueryEri {
                       MoxtarBackupList* backupListP, uint32_t* cancelP,
                       pelkSessInfo* pelkLogonSessInfoP, const pelkDate* pointInTimeP);
 
-  // 0 or 419 with its message when the session, specification, type, name list, session
+  // 0 or 419 with its message when the session, pattern, type, name list, session
   // information or status record is missing.
   uint32_t PreConditionCheck();
   // 0 or the first failure. Names without backups on a filespace are no failure: they are

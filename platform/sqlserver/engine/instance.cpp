@@ -184,8 +184,8 @@ SqlError Instance::build(const std::filesystem::path& catalog, int versionMajor)
   Login self{osUserName(), true, "", true, false};  // the administrator who installed it
   if (SqlError e = setLogin(self); !e.ok()) return e;
   for (const char* db : {"master", "tempdb", "model", "msdb"}) {
-    Database spec = systemDatabase(db, versionMajor);
-    if (SqlError e = createDatabase(spec); !e.ok()) return e;
+    Database definition = systemDatabase(db, versionMajor);
+    if (SqlError e = createDatabase(definition); !e.ok()) return e;
   }
   return {};
 }
@@ -354,20 +354,20 @@ std::filesystem::path Instance::filePath(const DbFile& file) const {
   return p.is_absolute() ? p : m_dir / p;
 }
 
-SqlError Instance::createDatabase(Database& spec) {
+SqlError Instance::createDatabase(Database& definition) {
   ZK_HOLD(true);
-  if (spec.name.empty() || spec.name.size() > 128)
-    return sqlMessage(kMsgIdentifierTooLong, {spec.name.substr(0, 128)});
-  if (spec.groups.empty() || spec.groups[0].name != kPrimaryGroup || spec.groups[0].files.empty() ||
-      spec.logFiles.empty())
+  if (definition.name.empty() || definition.name.size() > 128)
+    return sqlMessage(kMsgIdentifierTooLong, {definition.name.substr(0, 128)});
+  if (definition.groups.empty() || definition.groups[0].name != kPrimaryGroup || definition.groups[0].files.empty() ||
+      definition.logFiles.empty())
     return sqlMessage(kMsgEngineFailure,
                       {"a database needs a file in the PRIMARY file group and a log file"});
   Database existing;
-  if (findDatabase(spec.name, existing).ok())
-    return sqlMessage(1801, {"Database '" + spec.name + "' already exists."});
+  if (findDatabase(definition.name, existing).ok())
+    return sqlMessage(1801, {"Database '" + definition.name + "' already exists."});
   std::set<std::string> logical;
   std::set<std::string> groupNames;
-  for (const FileGroup& g : spec.groups) {
+  for (const FileGroup& g : definition.groups) {
     if (!groupNames.insert(canonicalName(g.name)).second)
       return sqlMessage(1828, {"The file group name \"" + g.name + "\" is already in use."});
   }
@@ -376,7 +376,7 @@ SqlError Instance::createDatabase(Database& spec) {
       return sqlMessage(1828,
                         {"The logical file name \"" + f.logicalName + "\" is already in use."});
     if (f.physicalName.empty())
-      f.physicalName = (m_dir / "data" / spec.name / (f.logicalName + extension)).string();
+      f.physicalName = (m_dir / "data" / definition.name / (f.logicalName + extension)).string();
     if (std::filesystem::exists(filePath(f)))
       return sqlMessage(5170,
                         {"Cannot create file '" + f.physicalName + "' because it already exists."});
@@ -384,54 +384,54 @@ SqlError Instance::createDatabase(Database& spec) {
     f.usedPages = 0;
     return {};
   };
-  for (std::size_t g = 0; g < spec.groups.size(); ++g) {
-    for (std::size_t i = 0; i < spec.groups[g].files.size(); ++i) {
-      DbFile& f = spec.groups[g].files[i];
+  for (std::size_t g = 0; g < definition.groups.size(); ++g) {
+    for (std::size_t i = 0; i < definition.groups[g].files.size(); ++i) {
+      DbFile& f = definition.groups[g].files[i];
       f.primary = g == 0 && i == 0;
       f.log = false;
       if (SqlError e = prepare(f, f.primary ? ".mdf" : ".ndf"); !e.ok()) return e;
     }
   }
-  for (DbFile& f : spec.logFiles) {
+  for (DbFile& f : definition.logFiles) {
     f.primary = false;
     f.log = true;
     if (SqlError e = prepare(f, ".ldf"); !e.ok()) return e;
   }
-  spec.nextLsn = 1;
-  spec.logRecords = 0;
-  return storeDatabase(spec);
+  definition.nextLsn = 1;
+  definition.logRecords = 0;
+  return storeDatabase(definition);
 }
 
 // Writes the catalogue rows and the files of a prepared database in one transaction.
-SqlError Instance::storeDatabase(Database& spec) {
+SqlError Instance::storeDatabase(Database& definition) {
   SqliteTransaction tx(m_catalog);
   ZK_RUN(
       "INSERT INTO db(name, status, compat, version, system, options, next_lsn, log_records) "
       "VALUES(?, ?, ?, ?, ?, ?, ?, ?)",
-      {spec.name, std::int64_t{spec.status}, std::int64_t{spec.compatibilityLevel},
-       std::int64_t{spec.version}, std::int64_t{spec.system}, optionBits(spec.options),
-       static_cast<std::int64_t>(spec.nextLsn), static_cast<std::int64_t>(spec.logRecords)});
-  spec.id = m_catalog.lastInsertId();
+      {definition.name, std::int64_t{definition.status}, std::int64_t{definition.compatibilityLevel},
+       std::int64_t{definition.version}, std::int64_t{definition.system}, optionBits(definition.options),
+       static_cast<std::int64_t>(definition.nextLsn), static_cast<std::int64_t>(definition.logRecords)});
+  definition.id = m_catalog.lastInsertId();
   auto insertFile = [&](DbFile& f, std::int64_t group, std::int64_t ordinal) -> SqlError {
     ZK_RUN(
         "INSERT INTO file(db_id, group_ordinal, ordinal, logical, physical, size_kb, "
         "used_pages, is_primary) VALUES(?, ?, ?, ?, ?, ?, ?, ?)",
-        {spec.id, group, ordinal, f.logicalName, f.physicalName, f.sizeKb, f.usedPages,
+        {definition.id, group, ordinal, f.logicalName, f.physicalName, f.sizeKb, f.usedPages,
          std::int64_t{f.primary}});
     f.id = m_catalog.lastInsertId();
     return sizeFile(filePath(f), static_cast<std::uint64_t>(f.sizeKb) * 1024);
   };
-  for (std::size_t g = 0; g < spec.groups.size(); ++g) {
+  for (std::size_t g = 0; g < definition.groups.size(); ++g) {
     ZK_RUN("INSERT INTO filegroup VALUES(?, ?, ?)",
-           {spec.id, static_cast<std::int64_t>(g), spec.groups[g].name});
-    for (std::size_t i = 0; i < spec.groups[g].files.size(); ++i) {
-      SqlError e = insertFile(spec.groups[g].files[i], static_cast<std::int64_t>(g),
+           {definition.id, static_cast<std::int64_t>(g), definition.groups[g].name});
+    for (std::size_t i = 0; i < definition.groups[g].files.size(); ++i) {
+      SqlError e = insertFile(definition.groups[g].files[i], static_cast<std::int64_t>(g),
                               static_cast<std::int64_t>(i));
       if (!e.ok()) return e;
     }
   }
-  for (std::size_t i = 0; i < spec.logFiles.size(); ++i) {
-    if (SqlError e = insertFile(spec.logFiles[i], -1, static_cast<std::int64_t>(i)); !e.ok())
+  for (std::size_t i = 0; i < definition.logFiles.size(); ++i) {
+    if (SqlError e = insertFile(definition.logFiles[i], -1, static_cast<std::int64_t>(i)); !e.ok())
       return e;
   }
   if (!tx.commit()) return catalogError();

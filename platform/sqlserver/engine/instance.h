@@ -74,10 +74,10 @@ class Instance {
   // Databases, in creation order; names case-insensitive. A missing one gives message 911.
   SqlError databases(std::vector<Database>& out);
   SqlError database(const std::string& name, Database& out);
-  // Creates the database and its files (zero-filled). spec.groups must start with PRIMARY
-  // holding at least one file, and spec.logFiles must hold at least one; empty physical names
+  // Creates the database and its files (zero-filled). definition.groups must start with PRIMARY
+  // holding at least one file, and definition.logFiles must hold at least one; empty physical names
   // get a place under data/<database>/. The record comes back as stored.
-  SqlError createDatabase(Database& spec);
+  SqlError createDatabase(Database& definition);
   // Drops the database and deletes its files.
   SqlError removeDatabase(const std::string& name);
   SqlError setStatus(const std::string& name, int status);
@@ -142,7 +142,7 @@ class Instance {
   // The data file, when pages [first, first + count) lie inside it.
   SqlError findDataPages(const std::string& db, const std::string& logicalFile, std::uint64_t first,
                          std::uint64_t count, DbFile& file);
-  SqlError storeDatabase(Database& spec);
+  SqlError storeDatabase(Database& definition);
   SqlError logIo(const Database& db, std::uint64_t firstSlot, std::uint64_t slots, std::byte* data,
                  bool write);
   SqlError writeLogRecords(const Database& db, const std::vector<LogRecord>& records,

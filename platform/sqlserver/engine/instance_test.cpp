@@ -53,8 +53,8 @@ TEST_F(InstanceTest, CreatesTheSystemDatabasesAndLogins) {
 }
 
 TEST_F(InstanceTest, DatabaseKeepsGroupsFilesAndOrder) {
-  Database spec = salesSpec();
-  ASSERT_TRUE(m_instance->createDatabase(spec).ok());
+  Database definition = salesSpec();
+  ASSERT_TRUE(m_instance->createDatabase(definition).ok());
   Database db;
   ASSERT_TRUE(m_instance->database("SALES", db).ok());
   ASSERT_EQ(db.groups.size(), 3u);
@@ -75,12 +75,12 @@ TEST_F(InstanceTest, DatabaseKeepsGroupsFilesAndOrder) {
   EXPECT_EQ(m_instance->database("nothere", db).number, kMsgDatabaseNotFound);
 
   ASSERT_TRUE(m_instance->removeDatabase("sales").ok());
-  EXPECT_FALSE(std::filesystem::exists(m_instance->filePath(spec.groups[0].files[0])));
+  EXPECT_FALSE(std::filesystem::exists(m_instance->filePath(definition.groups[0].files[0])));
 }
 
 TEST_F(InstanceTest, PagesCarryTheirSequenceNumberAndChecksumsFollowContent) {
-  Database spec = salesSpec();
-  ASSERT_TRUE(m_instance->createDatabase(spec).ok());
+  Database definition = salesSpec();
+  ASSERT_TRUE(m_instance->createDatabase(definition).ok());
   Database twin = salesSpec();
   twin.name = "twin";
   for (auto& g : twin.groups)
@@ -119,8 +119,8 @@ TEST_F(InstanceTest, PagesCarryTheirSequenceNumberAndChecksumsFollowContent) {
 }
 
 TEST_F(InstanceTest, LogRecordsSpanLogFilesTruncateAndFill) {
-  Database spec = salesSpec();
-  ASSERT_TRUE(m_instance->createDatabase(spec).ok());
+  Database definition = salesSpec();
+  ASSERT_TRUE(m_instance->createDatabase(definition).ok());
   // Two log files of 8 KB: 16 slots of 512 bytes each, 32 in all.
   std::vector<LogRecord> records(20);
   records[19].mark = "m1";
@@ -183,8 +183,8 @@ TEST_F(InstanceTest, FaultsSkipFireAndRunOut) {
 }
 
 TEST_F(InstanceTest, PropertiesStayWithTheirDatabase) {
-  Database spec = salesSpec();
-  ASSERT_TRUE(m_instance->createDatabase(spec).ok());
+  Database definition = salesSpec();
+  ASSERT_TRUE(m_instance->createDatabase(definition).ok());
   ASSERT_TRUE(m_instance->setProperty("sales", "diff-base", "17").ok());
   std::string value;
   ASSERT_TRUE(m_instance->property("sales", "diff-base", value).ok());
@@ -197,9 +197,9 @@ TEST_F(InstanceTest, PropertiesStayWithTheirDatabase) {
 // Writers in several threads and processes, each with its own Instance: every record lands
 // once, with a sequence number of its own.
 TEST_F(InstanceTest, ConcurrentWritersNeverLoseOrShareRecords) {
-  Database spec = salesSpec();
-  spec.logFiles = {{0, "sales_log", "", 512}};
-  ASSERT_TRUE(m_instance->createDatabase(spec).ok());
+  Database definition = salesSpec();
+  definition.logFiles = {{0, "sales_log", "", 512}};
+  ASSERT_TRUE(m_instance->createDatabase(definition).ok());
   auto writer = [] {
     SqlError e;
     auto instance = Instance::open("INST1", e);

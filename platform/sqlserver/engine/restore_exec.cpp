@@ -90,25 +90,25 @@ SqlError createFromSet(RestoreRun& run, int serverVersion) {
     }
     if (SqlError e = instance.removeDatabase(existing.name); !e.ok()) return e;
   }
-  Database spec;
-  spec.name = run.target();
+  Database definition;
+  definition.name = run.target();
   for (const MediaFile& f : h.files) {
     DbFile file;
     file.logicalName = f.logicalName;
     file.physicalName = physicalFor(run.s, f);
     file.sizeKb = f.sizeKb;
     if (f.log) {
-      spec.logFiles.push_back(file);
+      definition.logFiles.push_back(file);
       continue;
     }
-    auto group = std::find_if(spec.groups.begin(), spec.groups.end(),
+    auto group = std::find_if(definition.groups.begin(), definition.groups.end(),
                               [&](const FileGroup& g) { return g.name == f.group; });
-    if (group == spec.groups.end()) group = spec.groups.insert(spec.groups.end(), {f.group, {}});
+    if (group == definition.groups.end()) group = definition.groups.insert(definition.groups.end(), {f.group, {}});
     group->files.push_back(file);
   }
-  if (SqlError e = instance.createDatabase(spec); !e.ok()) return e;
-  if (SqlError e = instance.setStatus(spec.name, kStatusLoading); !e.ok()) return e;
-  return instance.setProperty(spec.name, kPropRestoreFullLsn, std::to_string(h.lastLsn));
+  if (SqlError e = instance.createDatabase(definition); !e.ok()) return e;
+  if (SqlError e = instance.setStatus(definition.name, kStatusLoading); !e.ok()) return e;
+  return instance.setProperty(definition.name, kPropRestoreFullLsn, std::to_string(h.lastLsn));
 }
 
 // The restore sequence goes on: the database waits for this backup.

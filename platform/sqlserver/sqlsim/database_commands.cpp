@@ -106,16 +106,16 @@ int cmdDatabase(const Args& args) {
   db.groups.push_back(FileGroup{kPrimaryGroup, {}});
   for (const std::string& g : args.all("group")) groupNamed(db, g);
   std::vector<std::string> parts;
-  for (const std::string& spec : args.all("file")) {
+  for (const std::string& definition : args.all("file")) {
     DbFile file;
-    if (!split(spec, 3, 4, parts) || !fileFrom(parts, 1, file))
-      return usage("--file takes GROUP:LOGICAL:KB[:PATH], not '" + spec + "'");
+    if (!split(definition, 3, 4, parts) || !fileFrom(parts, 1, file))
+      return usage("--file takes GROUP:LOGICAL:KB[:PATH], not '" + definition + "'");
     groupNamed(db, parts[0]).files.push_back(file);
   }
-  for (const std::string& spec : args.all("log")) {
+  for (const std::string& definition : args.all("log")) {
     DbFile file;
-    if (!split(spec, 2, 3, parts) || !fileFrom(parts, 0, file))
-      return usage("--log takes LOGICAL:KB[:PATH], not '" + spec + "'");
+    if (!split(definition, 2, 3, parts) || !fileFrom(parts, 0, file))
+      return usage("--log takes LOGICAL:KB[:PATH], not '" + definition + "'");
     db.logFiles.push_back(file);
   }
   if (db.groups[0].files.empty()) db.groups[0].files.push_back({0, db.name + "_data", "", 1024});
