@@ -48,7 +48,7 @@ const char* sqlRcName(int rc) {
       "( 1900 + 5 )",  "( 1900 + 6 )",  "( 1900 + 7 )",  "( 1900 + 8 )",  "( 1900 + 9 )",
       "( 1900 + 10 )", "( 1900 + 11 )", "( 1900 + 12 )", "( 1900 + 13 )", "( 1900 + 14 )"};
   if (rc == 0) return SQLAPI_RC_OK;
-  if (rc == 415) return SQLAPI_RC_CANCELED;
+  if (rc == RC_CANCELED_BY_USER) return SQLAPI_RC_CANCELED;
   if (rc >= 1900 && rc <= 1914) return kNames[rc - 1900];
   return "( unknown )";
 }
@@ -131,7 +131,7 @@ int CSqlApi::CheckFailed(int rc, const char* rcNameP, const char* opP, int line,
 int CSqlApi::Canceled(const char* opP) {
   copyText(mszRcName, sizeof mszRcName, SQLAPI_RC_CANCELED);
   SQLAPI_TRACE("SQLAPI-%s Canceled by user\n", opP);
-  return 415;
+  return RC_CANCELED_BY_USER;
 }
 
 void CSqlApi::FetchComErrorText() {

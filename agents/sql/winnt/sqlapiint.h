@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "agtrc.h"
 #include "agttrc.h"
 #include "sqlapi.h"
 #include "sqlwide.h"

@@ -56,7 +56,7 @@ int CSqlApi::GetSqlDatabaseInfo(SqlDatabaseElement** databasePP, uint32_t** canc
   CSqlApiOp op(*this, kOp, rc);
   mhrLast = S_OK;
   SqlDatabaseElement* dbP = databasePP != nullptr ? *databasePP : nullptr;
-  if (dbP == nullptr) return rc = 419;
+  if (dbP == nullptr) return rc = RC_INTERNAL_ERROR;
   uint32_t* cancelP = cancelPP != nullptr ? *cancelPP : nullptr;
   dbP->lSqlReturnCode = 0;
   dbP->bDbInfoIsLoaded = 0;

@@ -40,7 +40,7 @@ int CSqlApi::GetSqlDatabaseNames(CLinkedList<SqlDatabaseElement>*& listP, void*,
   CSqlApiOp op(*this, kOp, rc);
   mhrLast = S_OK;
   LONG count = 0;
-  if (listP == nullptr) rc = 419;
+  if (listP == nullptr) rc = RC_INTERNAL_ERROR;
   if (rc == 0 && !sqlIsCanceled(cancelP)) rc = LogonServer(cancelP);
   if (rc == 0 && !sqlIsCanceled(cancelP)) {
     HRESULT hr = SQLAPI_CALL(mpDmoServer->GetDatabaseCount(&count));

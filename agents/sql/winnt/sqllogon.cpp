@@ -186,7 +186,7 @@ int CSqlApi::LogonServer(uint32_t*& cancelP) {
     if (rc == 0) rc = AttemptLogon(cancelP);
     if (rc == 0) rc = CheckServer(cancelP);
   }
-  if (sqlIsCanceled(cancelP) || (rc == 415 && meLogon.pfnLogonCallback != nullptr)) {
+  if (sqlIsCanceled(cancelP) || (rc == RC_CANCELED_BY_USER && meLogon.pfnLogonCallback != nullptr)) {
     LogoffServer();
     return rc = Canceled(kOp);
   }
@@ -281,7 +281,7 @@ int CSqlApi::AttemptLogon(uint32_t* cancelP) {
     if (meLogon.pfnLogonCallback == nullptr) return rc;
     if (rc != 0 && rc != RC_SQL_CONNECT_FAILED && rc != RC_SQL_NOT_SYSADMIN) return rc;
     rc = CallLogonCallback(rc);
-    if (rc == 0 || rc == 415 || sqlIsCanceled(cancelP)) return rc;
+    if (rc == 0 || rc == RC_CANCELED_BY_USER || sqlIsCanceled(cancelP)) return rc;
   }
 }
 
