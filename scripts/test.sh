@@ -20,14 +20,16 @@ done
 jobs=${ZARNAK_JOBS:-$(nproc)}
 flags=()
 labels=()
+targets=()
 case "$mode" in
   plain) dir=build ;;
-  asan) dir=build-asan; flags=(-DZARNAK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug) ;;
-  tsan) dir=build-tsan; flags=(-DZARNAK_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo); labels=(-L threaded) ;;
+  asan) dir=build-asan; flags=(-DZARNAK_SANITIZE=ON -DZARNAK_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug) ;;
+  tsan) dir=build-tsan; flags=(-DZARNAK_TSAN=ON -DZARNAK_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+        labels=(-L threaded); targets=(--target zk_threaded_tests) ;;
 esac
 
 cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
-cmake --build "$dir" -j "$jobs"
+cmake --build "$dir" -j "$jobs" "${targets[@]}"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=0:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
