@@ -10,10 +10,12 @@
 
 namespace {
 
-constexpr int MSG_API_TIME_SPENT = 152;  // "%.3f seconds were spent in %s calls."
+constexpr int MSG_API_TIME_SPENT = 152;      // "%.3f seconds were spent in %s calls."
 constexpr size_t API_STATUS_TEXT_SIZE = 80;  // the report is cut to 79 characters
 
-const char* nameOrNull(const char* nameP) { return nameP != nullptr ? nameP : "<NULL>"; }
+const char* nameOrNull(const char* nameP) {
+  return nameP != nullptr ? nameP : "<NULL>";
+}
 
 void copyApiName(char* destP, const char* srcP) {
   std::strncpy(destP, srcP != nullptr ? srcP : "", API_NAME_SIZE - 1);
@@ -54,7 +56,9 @@ DBaseApi::DBaseApi(const char* apiNameP) {
   TRACE_LINE(TRC_API, "DBaseApi::DBaseApi( %s )\n", m_ApiName);
 }
 
-DBaseApi::~DBaseApi() { TRACE_LINE(TRC_API, "DBaseApi::~DBaseApi( %s )\n", m_ApiName); }
+DBaseApi::~DBaseApi() {
+  TRACE_LINE(TRC_API, "DBaseApi::~DBaseApi( %s )\n", m_ApiName);
+}
 
 void DBaseApi::StartApiCall(DPelkApiStatus* statusP) {
   // The timer first: a monitor that sees the flag reads this call's start stamp.

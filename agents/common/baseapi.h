@@ -31,7 +31,7 @@ constexpr int API_NAME_SIZE = 24;  // a family name of at most 23 characters
 
 class DBaseApi {
  public:
-  DBaseApi();                       // family name "undefined"
+  DBaseApi();                               // family name "undefined"
   explicit DBaseApi(const char* apiNameP);  // cut to 23 characters
   virtual ~DBaseApi();
   DBaseApi(const DBaseApi&) = delete;

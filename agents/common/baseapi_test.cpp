@@ -56,10 +56,12 @@ TEST(InterfaceTiming, AddsEachCallToTheTotalAndTracesItWithTheFamily) {
   EXPECT_NEAR(status.totalApiSeconds, 3.6, 1e-9);
   EXPECT_EQ(status.inApiCall, 0u);
   std::vector<std::string> texts = trace.texts();
-  EXPECT_TRUE(hasLine(texts, "Exit DBaseApi::EndApiCall, elapsed seconds 1, total time 1 for "
-                             "HUBLOR Apis "));
-  EXPECT_TRUE(hasLine(texts, "Exit DBaseApi::EndApiCall, elapsed seconds 2, total time 4 for "
-                             "HUBLOR Apis "));
+  EXPECT_TRUE(hasLine(texts,
+                      "Exit DBaseApi::EndApiCall, elapsed seconds 1, total time 1 for "
+                      "HUBLOR Apis "));
+  EXPECT_TRUE(hasLine(texts,
+                      "Exit DBaseApi::EndApiCall, elapsed seconds 2, total time 4 for "
+                      "HUBLOR Apis "));
 }
 
 TEST(InterfaceTiming, StaticFormNamesTheFamilyGivenAndNullAsNull) {
@@ -76,11 +78,13 @@ TEST(InterfaceTiming, StaticFormNamesTheFamilyGivenAndNullAsNull) {
   EXPECT_NEAR(status.totalApiSeconds, 1.2, 1e-9);
   std::vector<std::string> texts = trace.texts();
   EXPECT_TRUE(hasLine(texts, "Enter DBaseApi::EndApiCall( Sql )"));
-  EXPECT_TRUE(hasLine(texts, "Exit DBaseApi::EndApiCall, elapsed seconds 0, total time 0 for "
-                             "Sql Apis "));
+  EXPECT_TRUE(hasLine(texts,
+                      "Exit DBaseApi::EndApiCall, elapsed seconds 0, total time 0 for "
+                      "Sql Apis "));
   EXPECT_TRUE(hasLine(texts, "Enter DBaseApi::EndApiCall( <NULL> )"));
-  EXPECT_TRUE(hasLine(texts, "Exit DBaseApi::EndApiCall, elapsed seconds 1, total time 1 for "
-                             "<NULL> Apis "));
+  EXPECT_TRUE(hasLine(texts,
+                      "Exit DBaseApi::EndApiCall, elapsed seconds 1, total time 1 for "
+                      "<NULL> Apis "));
 }
 
 TEST(InterfaceTiming, ObserverSeesTheCallInProgressOnlyBetweenStartAndEnd) {

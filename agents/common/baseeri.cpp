@@ -15,8 +15,8 @@ std::atomic<DBaseEri*> s_CurrentRequestP{nullptr};
 
 uint32_t eriIsCancelled(const uint32_t* cancelP) {
   if (cancelP == nullptr) return 0;
-  return std::atomic_ref<uint32_t>(*const_cast<uint32_t*>(cancelP)).load(
-             std::memory_order_relaxed) != 0
+  return std::atomic_ref<uint32_t>(*const_cast<uint32_t*>(cancelP))
+                     .load(std::memory_order_relaxed) != 0
              ? 1
              : 0;
 }
@@ -30,7 +30,9 @@ DBaseEri::DBaseEri(uint32_t* cancelP)
   TRACE_ENTRY(TRC_ERI, "DBaseEri::DBaseEri(uint32_t *)");
 }
 
-DBaseEri::~DBaseEri() { TRACE_ENTRY(TRC_ERI, "DBaseEri::~DBaseEri()"); }
+DBaseEri::~DBaseEri() {
+  TRACE_ENTRY(TRC_ERI, "DBaseEri::~DBaseEri()");
+}
 
 uint32_t DBaseEri::ProcessRequest() {
   TRACE_ENTRY(TRC_ERI, "DBaseEri::ProcessRequest()");
@@ -81,6 +83,10 @@ char* DBaseEri::GetMessageBuffer() {
   return m_ErrorTextP;
 }
 
-void setCurrentRequest(DBaseEri* requestP) { s_CurrentRequestP.store(requestP); }
+void setCurrentRequest(DBaseEri* requestP) {
+  s_CurrentRequestP.store(requestP);
+}
 
-DBaseEri* getCurrentRequest() { return s_CurrentRequestP.load(); }
+DBaseEri* getCurrentRequest() {
+  return s_CurrentRequestP.load();
+}

@@ -40,9 +40,9 @@ class DBaseEri {
   char* GetMessageBuffer();
 
  protected:
-  uint32_t m_Cancel;     // the request's own flag: 0 not cancelled, 1 cancelled
-  uint32_t* m_CancelP;   // the flag in use: m_Cancel or a flag shared with another request
-  char* m_ErrorTextP;    // the buffer for the request's error text; set by derived requests
+  uint32_t m_Cancel;    // the request's own flag: 0 not cancelled, 1 cancelled
+  uint32_t* m_CancelP;  // the flag in use: m_Cancel or a flag shared with another request
+  char* m_ErrorTextP;   // the buffer for the request's error text; set by derived requests
 };
 
 class DBaseQueryEri : public DBaseEri {

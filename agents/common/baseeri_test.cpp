@@ -16,7 +16,10 @@ namespace {
 class StepRequest : public DBaseQueryEri {
  public:
   StepRequest(uint32_t setupRc, uint32_t detailsRc, uint32_t cleanupRc, uint32_t* cancelP = nullptr)
-      : DBaseQueryEri(cancelP), m_SetupRc(setupRc), m_DetailsRc(detailsRc), m_CleanupRc(cleanupRc) {}
+      : DBaseQueryEri(cancelP),
+        m_SetupRc(setupRc),
+        m_DetailsRc(detailsRc),
+        m_CleanupRc(cleanupRc) {}
   uint32_t SetupEnvironment() override { return step("setup", m_SetupRc); }
   uint32_t ProcessRequestDetails() override { return step("details", m_DetailsRc); }
   uint32_t CleanupEnvironment() override { return step("cleanup", m_CleanupRc); }
@@ -47,7 +50,8 @@ TEST(RequestBase, RunsSetupDetailsAndCleanupInOrderWithTheFirstFailureOfTheRight
   };
   for (const OrderCase& c : cases) {
     StepRequest request(c.setup, c.details, c.cleanup);
-    EXPECT_EQ(request.ProcessRequest(), c.result) << c.setup << "/" << c.details << "/" << c.cleanup;
+    EXPECT_EQ(request.ProcessRequest(), c.result)
+        << c.setup << "/" << c.details << "/" << c.cleanup;
     EXPECT_EQ(request.m_Steps, c.steps);
   }
 }
@@ -104,19 +108,19 @@ const MatchCase kCommonCases[] = {
     {"master", "master", 1, 1},
     {"master", "mastery", 0, 0},
     {"ma*", "Master", 1, 0},
-    {"*ST*", "master", 1, 0},     // a middle piece follows the case mode as the others do
+    {"*ST*", "master", 1, 0},  // a middle piece follows the case mode as the others do
     {"*st*", "master", 1, 1},
-    {"ab*b", "ab", 0, 0},         // pieces never overlap
+    {"ab*b", "ab", 0, 0},  // pieces never overlap
     {"ab*b", "abb", 1, 1},
     {"*abc", "bc", 0, 0},
-    {"*aab", "ab", 0, 0},         // runs of a character are counted
+    {"*aab", "ab", 0, 0},  // runs of a character are counted
     {"a*c", "abbbc", 1, 1},
     {"a*b*c", "abc", 1, 1},
     {"a*b*c", "acb", 0, 0},
     {"*\\meta\\0000", "SRV1\\meta\\0000", 1, 1},
     {"*\\meta\\0000", "SRV1\\data\\0001", 0, 0},
     {"S*\\*\\0000", "SRV1\\meta\\0000", 1, 1},
-    {"*x*y", "axbxcy", 1, 1},     // the second piece is found after a false start
+    {"*x*y", "axbxcy", 1, 1},  // the second piece is found after a false start
     {"A*", "abc", 1, 0},
 };
 

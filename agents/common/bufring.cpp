@@ -20,7 +20,9 @@ void clearElement(RingElement* elementP) {
   *elementP = RingElement{elementP->bufferP, 0, 0, kBuffEmpty, 0, 0};
 }
 
-const char* buffTypeName(uint32_t buffType) { return buffType == kBuffFull ? "Full" : "Empty"; }
+const char* buffTypeName(uint32_t buffType) {
+  return buffType == kBuffFull ? "Full" : "Empty";
+}
 
 }  // namespace
 
@@ -103,11 +105,17 @@ RingElement* CBufferRing::nextElement(RingElement* elementP) {
   return nextP != nullptr ? nextP : m_Elements.getFirst();
 }
 
-int CBufferRing::lockEmptyBuffer(RingElement** bufferP) { return lockBuffer(bufferP, kBuffEmpty); }
+int CBufferRing::lockEmptyBuffer(RingElement** bufferP) {
+  return lockBuffer(bufferP, kBuffEmpty);
+}
 
-int CBufferRing::lockFullBuffer(RingElement** bufferP) { return lockBuffer(bufferP, kBuffFull); }
+int CBufferRing::lockFullBuffer(RingElement** bufferP) {
+  return lockBuffer(bufferP, kBuffFull);
+}
 
-int CBufferRing::unlockFullBuffer(RingElement* bufferP) { return unlockBuffer(bufferP, kBuffFull); }
+int CBufferRing::unlockFullBuffer(RingElement* bufferP) {
+  return unlockBuffer(bufferP, kBuffFull);
+}
 
 int CBufferRing::unlockEmptyBuffer(RingElement* bufferP) {
   return unlockBuffer(bufferP, kBuffEmpty);
@@ -310,8 +318,7 @@ int CBufferRing::insertData(RingElement** bufferP, const void* pSource, uint32_t
   return 0;
 }
 
-int CBufferRing::extractData(RingElement** bufferP, void* pDestination,
-                                  uint32_t destinationSize) {
+int CBufferRing::extractData(RingElement** bufferP, void* pDestination, uint32_t destinationSize) {
   uint8_t* destinationP = static_cast<uint8_t*>(pDestination);
   uint32_t copied = 0;
   while (copied < destinationSize) {

@@ -95,7 +95,7 @@ class CBufferRing {
   uint32_t m_BufferCount = 0;
   uint32_t m_BufferSize = 0;
   psMutex m_RingMutex = nullptr;
-  psEvent m_EmptyAvailable = nullptr;  // auto-reset: a buffer became Empty, or the ring was cancelled
+  psEvent m_EmptyAvailable =
+      nullptr;  // auto-reset: a buffer became Empty, or the ring was cancelled
   psEvent m_FullAvailable = nullptr;  // auto-reset: a buffer became Full, or the ring was cancelled
 };
-

@@ -181,7 +181,8 @@ TEST(BufferRingTest, TheProducerRunsAsManyBuffersAheadAsTheRingHoldsThenWaits) {
 
 TEST(BufferRingTest, ACancelWakesAWaitingSideAndHoldsUntilReset) {
   for (bool consumerWaits : {true, false}) {
-    SCOPED_TRACE(consumerWaits ? "consumer waits on an empty ring" : "producer waits on a full ring");
+    SCOPED_TRACE(consumerWaits ? "consumer waits on an empty ring"
+                               : "producer waits on a full ring");
     CBufferRing ring(2, 4);
     if (!consumerWaits) {
       putBuffer(ring, 1, 1);

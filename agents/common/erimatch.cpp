@@ -25,8 +25,8 @@ bool sameChar(char a, char b, bool ignoreCase) {
 // more character and the match resumes behind it; only the last star seen needs to be retried,
 // because an earlier star can never help a later piece fit.
 bool wildcardMatch(const char* patternP, const char* textP, bool ignoreCase) {
-  const char* starP = nullptr;      // the last star seen in the pattern
-  const char* resumeP = nullptr;    // where the text resumes when that star takes one more
+  const char* starP = nullptr;    // the last star seen in the pattern
+  const char* resumeP = nullptr;  // where the text resumes when that star takes one more
   while (*textP != '\0') {
     if (*patternP == '*') {
       starP = patternP++;
@@ -46,13 +46,19 @@ bool wildcardMatch(const char* patternP, const char* textP, bool ignoreCase) {
 }
 
 // True when the text is empty or holds nothing but stars.
-bool onlyStars(const char* textP) { return textP[std::strspn(textP, "*")] == '\0'; }
+bool onlyStars(const char* textP) {
+  return textP[std::strspn(textP, "*")] == '\0';
+}
 
 }  // namespace
 
-void SetIgnoreCase(uint32_t mode) { s_IgnoreCase.store(mode); }
+void SetIgnoreCase(uint32_t mode) {
+  s_IgnoreCase.store(mode);
+}
 
-uint32_t GetIgnoreCase() { return s_IgnoreCase.load(); }
+uint32_t GetIgnoreCase() {
+  return s_IgnoreCase.load();
+}
 
 uint32_t DBaseQueryEri::isMatch(const char* filespecP) {
   static const char* const kName = "DBaseQueryEri::isMatch(filespec)";
@@ -91,8 +97,10 @@ uint32_t DBaseQueryEri::isMatch(const char* stringP, const char* patternP) {
 
 uint32_t patternMatch(const char* patternStrP, const char* testStrP, uint32_t caseSensitive) {
   static const char* const kName = "patternMatch()";
-  TRACE_LINE(TRC_GENERAL, "Enter %s\n  patternStr    : %s\n  testStr       : %s\n"
-             "  caseSensitive : %u\n", kName, patternStrP != nullptr ? patternStrP : "<NULL>",
+  TRACE_LINE(TRC_GENERAL,
+             "Enter %s\n  patternStr    : %s\n  testStr       : %s\n"
+             "  caseSensitive : %u\n",
+             kName, patternStrP != nullptr ? patternStrP : "<NULL>",
              testStrP != nullptr ? testStrP : "<NULL>", caseSensitive);
   uint32_t result = 0;
   if (patternStrP != nullptr && testStrP != nullptr) {

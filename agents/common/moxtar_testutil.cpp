@@ -86,8 +86,8 @@ void MoxtarFixture::addFilespace(const std::string& fs, const char* typeP) {
       << m_ErrorText;
 }
 
-void MoxtarFixture::storeObject(const std::string& fs, const std::string& hl,
-                                const std::string& ll, const std::string& data) {
+void MoxtarFixture::storeObject(const std::string& fs, const std::string& hl, const std::string& ll,
+                                const std::string& data) {
   pelkObjName name = objNameOf(fs, hl, ll);
   ObjAttr attr;
   std::memset(&attr, 0, sizeof attr);

@@ -21,7 +21,10 @@ class TxnRun {
  public:
   TxnRun(DPelkApiStatus* statusP, pelkUint32_t handle, uint32_t* cancelP, char* errorTextP,
          bool byId)
-      : m_StatusP(statusP), m_Handle(handle), m_CancelP(cancelP), m_ErrorTextP(errorTextP),
+      : m_StatusP(statusP),
+        m_Handle(handle),
+        m_CancelP(cancelP),
+        m_ErrorTextP(errorTextP),
         m_ById(byId) {}
 
   // Sends the delete of every element from firstP on in the walking direction; returns the
@@ -151,8 +154,8 @@ int TxnRun::run(MoxtarBackupList* listP, qryRespBackupData* firstP, bool backwar
     if (m_TxnOpen && !cancelled() && m_Rc == RC_OK) deleteOne(elementP);
     elementP = backwards ? listP->getPrevious(elementP) : listP->getNext(elementP);
     bool full = m_NumTxnObjs >= m_MaxObjPerTxn;
-    if (m_TxnOpen && (full || cancelled() || m_Rc != RC_OK || m_ServerAborting ||
-                      elementP == nullptr)) {
+    if (m_TxnOpen &&
+        (full || cancelled() || m_Rc != RC_OK || m_ServerAborting || elementP == nullptr)) {
       endTxn();
     }
   }
@@ -176,8 +179,7 @@ int inactivateBackupObjects(DPelkApiStatus* statusP, pelkUint32_t pelkHandle, ui
                             uint32_t backwards) {
   TRACE_ENTRY(TRC_API, "inactivateBackupObjects()");
   TRACE_LINE(TRC_API, "  pelkHandle: %u\n  count     : %u\n  cancel    : %s\n  backwards : %u\n",
-             pelkHandle, listP->getCount(), eriIsCancelled(cancelP) ? "True" : "False",
-             backwards);
+             pelkHandle, listP->getCount(), eriIsCancelled(cancelP) ? "True" : "False", backwards);
   errorTextP[0] = '\0';
   *countP = 0;
   if (eriIsCancelled(cancelP)) TRACE_RETURN(RC_CANCELED_BY_USER);

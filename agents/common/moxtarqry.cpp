@@ -13,9 +13,9 @@ namespace {
 template <class Response>
 struct QueryRun {
   pelkUint8_t queryType;
-  void* queryP;               // the interface's query record
-  pelkUint16_t respVersion;   // the version of the response records asked for
-  int noMatchRc;              // 112 or 113
+  void* queryP;              // the interface's query record
+  pelkUint16_t respVersion;  // the version of the response records asked for
+  int noMatchRc;             // 112 or 113
   bool (*keepP)(const Response* respP, const void* filterP);  // null: keep every answer
   const void* filterP;
 };
@@ -47,8 +47,8 @@ int runQuery(DPelkApiStatus* statusP, pelkUint32_t handle, const QueryRun<Respon
   uint32_t countAtEntry = listP->getCount();
   Response response;
   QueryContext<Response> context{&run, listP};
-  MoxtarQuery query{run.queryType, run.queryP, &response, sizeof response, run.respVersion,
-                    takeAnswer<Response>, &context, cancelP};
+  MoxtarQuery query{run.queryType,   run.queryP,           &response, sizeof response,
+                    run.respVersion, takeAnswer<Response>, &context,  cancelP};
   MoxtarQueryCodes codes;
   moxtarRunQuery(statusP, handle, query, &codes);
   auto noMatch = [](int16_t code) {
@@ -68,9 +68,9 @@ int runQuery(DPelkApiStatus* statusP, pelkUint32_t handle, const QueryRun<Respon
   }
   bool cancelled = eriIsCancelled(cancelP) != 0;
   if (rc == RC_OK && !cancelled && listP->getCount() <= countAtEntry) {
-    TRACE_LINE(TRC_API, "%s\n", run.noMatchRc == RC_NO_FILESPACE_MATCH
-                                    ? "No matching filespaces found."
-                                    : "No matching backup objects found.");
+    TRACE_LINE(TRC_API, "%s\n",
+               run.noMatchRc == RC_NO_FILESPACE_MATCH ? "No matching filespaces found."
+                                                      : "No matching backup objects found.");
     rc = run.noMatchRc;
   }
   if (codes.endRc != 0 && rc == RC_OK) {
@@ -107,8 +107,8 @@ void moxtarRunQuery(DPelkApiStatus* statusP, pelkUint32_t pelkHandle, const Moxt
                     MoxtarQueryCodes* codesP) {
   std::memset(codesP, 0, sizeof *codesP);
   if (eriIsCancelled(query.cancelP)) return;
-  codesP->beginRc = DPelkApi::dpelkBeginQuery(gPelkApiObjP, statusP, pelkHandle, query.queryType,
-                                              query.queryP);
+  codesP->beginRc =
+      DPelkApi::dpelkBeginQuery(gPelkApiObjP, statusP, pelkHandle, query.queryType, query.queryP);
   if (codesP->beginRc != 0) return;
   int16_t apiRc = PELK_RC_MORE_DATA;
   while (codesP->takeRc == RC_OK && apiRc == PELK_RC_MORE_DATA && !eriIsCancelled(query.cancelP)) {
@@ -133,15 +133,17 @@ void moxtarRunQuery(DPelkApiStatus* statusP, pelkUint32_t pelkHandle, const Moxt
 int qryActiveBackupObjects(DPelkApiStatus* statusP, pelkUint32_t pelkHandle, pelkObjName objName,
                            uint32_t* cancelP, MoxtarBackupList* listP, char* errorTextP) {
   TRACE_ENTRY(TRC_API, "qryActiveBackupObjects()");
-  TRACE_LINE(TRC_API, "  pelkHandle: %u\n  objName   : %s%s%s\n  count     : %u\n"
-             "  cancel    : %s\n", pelkHandle, objName.fs, objName.hl, objName.ll,
-             listP->getCount(), eriIsCancelled(cancelP) ? "True" : "False");
+  TRACE_LINE(TRC_API,
+             "  pelkHandle: %u\n  objName   : %s%s%s\n  count     : %u\n"
+             "  cancel    : %s\n",
+             pelkHandle, objName.fs, objName.hl, objName.ll, listP->getCount(),
+             eriIsCancelled(cancelP) ? "True" : "False");
   qryActiveBackupData query;
   std::memset(&query, 0, sizeof query);
   query.stVersion = PELK_QRYACTIVEBACKUP_VERSION;
   query.objName = &objName;
-  QueryRun<qryRespBackupData> run{PELK_QRY_ACTIVE_BACKUP, &query,
-                                  1, RC_NO_BACKUP_MATCH, nullptr, nullptr};
+  QueryRun<qryRespBackupData> run{PELK_QRY_ACTIVE_BACKUP, &query,  1,
+                                  RC_NO_BACKUP_MATCH,     nullptr, nullptr};
   int rc = runQuery(statusP, pelkHandle, run, cancelP, listP, errorTextP);
   traceBackupList(listP);
   TRACE_RETURN(rc);
@@ -151,10 +153,12 @@ int qryBackupObjects(DPelkApiStatus* statusP, pelkUint32_t pelkHandle, uint8_t o
                      agentDateTime pointInTime, pelkObjName objName, const char* ownerP,
                      uint32_t* cancelP, MoxtarBackupList* listP, char* errorTextP) {
   TRACE_ENTRY(TRC_API, "qryBackupObjects()");
-  TRACE_LINE(TRC_API, "  pelkHandle: %u\n  objState  : %u\n  objName   : %s%s%s\n"
-             "  owner     : %s\n  count     : %u\n  cancel    : %s\n", pelkHandle, objState,
-             objName.fs, objName.hl, objName.ll, ownerP != nullptr ? ownerP : "<NULL>",
-             listP->getCount(), eriIsCancelled(cancelP) ? "True" : "False");
+  TRACE_LINE(TRC_API,
+             "  pelkHandle: %u\n  objState  : %u\n  objName   : %s%s%s\n"
+             "  owner     : %s\n  count     : %u\n  cancel    : %s\n",
+             pelkHandle, objState, objName.fs, objName.hl, objName.ll,
+             ownerP != nullptr ? ownerP : "<NULL>", listP->getCount(),
+             eriIsCancelled(cancelP) ? "True" : "False");
   qryBackupData query;
   std::memset(&query, 0, sizeof query);
   query.stVersion = PELK_QRYBACKUP_VERSION;
@@ -167,9 +171,8 @@ int qryBackupObjects(DPelkApiStatus* statusP, pelkUint32_t pelkHandle, uint8_t o
   query.pitDate.hour = pointInTime.hour;
   query.pitDate.minute = pointInTime.minute;
   query.pitDate.second = pointInTime.second;
-  QueryRun<qryRespBackupData> run{PELK_QRY_BACKUP, &query,
-                                  PELK_QRYRESPBACKUP_VERSION, RC_NO_BACKUP_MATCH, nullptr,
-                                  nullptr};
+  QueryRun<qryRespBackupData> run{PELK_QRY_BACKUP,    &query,  PELK_QRYRESPBACKUP_VERSION,
+                                  RC_NO_BACKUP_MATCH, nullptr, nullptr};
   int rc = runQuery(statusP, pelkHandle, run, cancelP, listP, errorTextP);
   traceBackupList(listP);
   TRACE_RETURN(rc);
@@ -179,18 +182,19 @@ int qryFilespaces(DPelkApiStatus* statusP, pelkUint32_t pelkHandle, uint8_t objS
                   const char* fsPatternP, const char* fsTypeP, uint32_t* cancelP,
                   MoxtarFilespaceList* listP, char* errorTextP, uint32_t caseSensitive) {
   TRACE_ENTRY(TRC_API, "qryFilespaces()");
-  TRACE_LINE(TRC_API, "  pelkHandle: %u\n  objState  : %u\n  pattern   : %s\n  fsType    : %s\n"
-             "  count     : %u\n  cancel    : %s\n", pelkHandle, objState, fsPatternP, fsTypeP,
-             listP->getCount(), eriIsCancelled(cancelP) ? "True" : "False");
+  TRACE_LINE(TRC_API,
+             "  pelkHandle: %u\n  objState  : %u\n  pattern   : %s\n  fsType    : %s\n"
+             "  count     : %u\n  cancel    : %s\n",
+             pelkHandle, objState, fsPatternP, fsTypeP, listP->getCount(),
+             eriIsCancelled(cancelP) ? "True" : "False");
   qryFSData query;
   std::memset(&query, 0, sizeof query);
   query.stVersion = PELK_QRYFS_VERSION;
   bool wildcard = std::strchr(fsPatternP, '*') != nullptr;
   query.fsName = const_cast<char*>(wildcard ? "*" : fsPatternP);
   FilespaceFilter filter{fsPatternP, fsTypeP, caseSensitive};
-  QueryRun<qryRespFSData> run{PELK_QRY_FILESPACE, &query,
-                              PELK_QRYRESPFS_VERSION, RC_NO_FILESPACE_MATCH, keepFilespace,
-                              &filter};
+  QueryRun<qryRespFSData> run{PELK_QRY_FILESPACE,    &query,        PELK_QRYRESPFS_VERSION,
+                              RC_NO_FILESPACE_MATCH, keepFilespace, &filter};
   int rc = runQuery(statusP, pelkHandle, run, cancelP, listP, errorTextP);
   TRACE_RETURN(rc);
 }

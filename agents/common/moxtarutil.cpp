@@ -16,7 +16,9 @@ namespace {
 
 constexpr int kMsgIdFormat = 6;  // formats a message number for the application message id
 
-const char* textOrNull(const char* textP) { return textP != nullptr ? textP : "<NULL>"; }
+const char* textOrNull(const char* textP) {
+  return textP != nullptr ? textP : "<NULL>";
+}
 
 // The severity of a message prefix ("ZUDnnnnX"): its last letter.
 pelkUint8_t severityOfPrefix(char letter) {
@@ -62,8 +64,8 @@ int registerFs(DPelkApiStatus* statusP, char* errorTextP, pelkUint32_t pelkHandl
   reg.fsType = const_cast<char*>(fsTypeP);
   reg.fsAttr = fsAttr;
   int16_t apiRc = gPelkApiObjP->registerFilespace(statusP, pelkHandle, &reg);
-  if (apiRc != 0) TRACE_RETURN(moxtarApiFailure(statusP, errorTextP, pelkHandle, apiRc,
-                                                "dpelkRegisterFS"));
+  if (apiRc != 0)
+    TRACE_RETURN(moxtarApiFailure(statusP, errorTextP, pelkHandle, apiRc, "dpelkRegisterFS"));
   TRACE_RETURN(RC_OK);
 }
 
@@ -82,8 +84,8 @@ int updateFsBackupDate(DPelkApiStatus* statusP, char* errorTextP, pelkUint32_t p
   update.fsAttr = fsAttr;
   int16_t apiRc = DPelkApi::dpelkUpdateFS(gPelkApiObjP, statusP, pelkHandle,
                                           const_cast<char*>(fsNameP), &update, action);
-  if (apiRc != 0) TRACE_RETURN(moxtarApiFailure(statusP, errorTextP, pelkHandle, apiRc,
-                                                "dpelkUpdateFS"));
+  if (apiRc != 0)
+    TRACE_RETURN(moxtarApiFailure(statusP, errorTextP, pelkHandle, apiRc, "dpelkUpdateFS"));
   TRACE_RETURN(RC_OK);
 }
 
@@ -122,12 +124,12 @@ int writeMoxtarServerLog(DPelkApiStatus* statusP, char* errorTextP, pelkUint32_t
   event.message = text;
   if (startsWithPrefix(text)) {
     event.severity = severityOfPrefix(text[NLS_PREFIX_LEN - 2]);
-    event.message = text[NLS_PREFIX_LEN - 1] == '\0' ? text + NLS_PREFIX_LEN - 1
-                                                      : text + NLS_PREFIX_LEN;
+    event.message =
+        text[NLS_PREFIX_LEN - 1] == '\0' ? text + NLS_PREFIX_LEN - 1 : text + NLS_PREFIX_LEN;
   }
   int16_t apiRc = DPelkApi::dpelkLogEventEx(gPelkApiObjP, statusP, pelkHandle, &event, &reply);
-  if (apiRc != 0) TRACE_RETURN(moxtarApiFailure(statusP, errorTextP, pelkHandle, apiRc,
-                                                "dpelkLogEventEx"));
+  if (apiRc != 0)
+    TRACE_RETURN(moxtarApiFailure(statusP, errorTextP, pelkHandle, apiRc, "dpelkLogEventEx"));
   TRACE_RETURN(RC_OK);
 }
 
@@ -167,8 +169,7 @@ int compareRestoreOrder(const qryRespBackupData* aP, const qryRespBackupData* bP
   return 0;
 }
 
-int compareRestoreOrderP(const qryRespBackupData* const* aPP,
-                         const qryRespBackupData* const* bPP) {
+int compareRestoreOrderP(const qryRespBackupData* const* aPP, const qryRespBackupData* const* bPP) {
   return compareRestoreOrder(*aPP, *bPP);
 }
 

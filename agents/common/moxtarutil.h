@@ -102,8 +102,8 @@ int deleteBackupObjects(DPelkApiStatus* statusP, pelkUint32_t pelkHandle, uint32
 // query whatever happened. The codes come back for the caller to judge.
 struct MoxtarQuery {
   pelkUint8_t queryType;
-  void* queryP;         // the interface's query record
-  void* respP;          // one response record
+  void* queryP;  // the interface's query record
+  void* respP;   // one response record
   pelkUint32_t respSize;
   pelkUint16_t respVersion;
   int (*takeP)(void* respP, void* contextP);

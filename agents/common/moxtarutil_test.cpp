@@ -34,19 +34,21 @@ TEST_F(Filespaces, RegistrationTwiceIsSuccessAndTheDatesShowInAQuery) {
   EXPECT_STREQ(m_ErrorText, "untouched");
 
   MoxtarFilespaceList list;
-  ASSERT_EQ(qryFilespaces(&m_Status, m_Handle, 0, kFs, "API:SqlData", nullptr, &list,
-                          m_ErrorText, 1), 0);
+  ASSERT_EQ(
+      qryFilespaces(&m_Status, m_Handle, 0, kFs, "API:SqlData", nullptr, &list, m_ErrorText, 1), 0);
   ASSERT_EQ(list.getCount(), 1u);
   EXPECT_EQ(list.getFirst()->fsAttr.fsInfo[0], 'Z');
   EXPECT_EQ(static_cast<int>(list.getFirst()->backStartDate.year), 0);
 
   EXPECT_EQ(updateFsBackupDate(&m_Status, m_ErrorText, m_Handle, kFs, agentAttr(),
-                               FS_UPDATE_BACKUP_START), 0);
+                               FS_UPDATE_BACKUP_START),
+            0);
   EXPECT_EQ(updateFsBackupDate(&m_Status, m_ErrorText, m_Handle, kFs, agentAttr(),
-                               FS_UPDATE_BACKUP_COMPLETE), 0);
+                               FS_UPDATE_BACKUP_COMPLETE),
+            0);
   list.freeAll();
-  ASSERT_EQ(qryFilespaces(&m_Status, m_Handle, 0, kFs, "API:SqlData", nullptr, &list,
-                          m_ErrorText, 1), 0);
+  ASSERT_EQ(
+      qryFilespaces(&m_Status, m_Handle, 0, kFs, "API:SqlData", nullptr, &list, m_ErrorText, 1), 0);
   ASSERT_EQ(list.getCount(), 1u);
   EXPECT_GT(static_cast<int>(list.getFirst()->backStartDate.year), 2000);
   EXPECT_GT(static_cast<int>(list.getFirst()->backCompleteDate.year), 2000);
@@ -57,8 +59,7 @@ TEST_F(Filespaces, FailuresCarryTheInterfaceTextAndBadActionsCallNothing) {
   // Armed so that any call of the interface would fail with 418.
   sim({"fault", "add", "pelkUpdateFS", "code=PELK_RC_STORE_ERROR"});
   for (uint32_t action : {4u, 24u, 0u}) {
-    EXPECT_EQ(updateFsBackupDate(&m_Status, m_ErrorText, m_Handle, kFs, agentAttr(), action),
-              419);
+    EXPECT_EQ(updateFsBackupDate(&m_Status, m_ErrorText, m_Handle, kFs, agentAttr(), action), 419);
   }
   EXPECT_EQ(updateFsBackupDate(&m_Status, m_ErrorText, m_Handle, kFs, agentAttr(), 8), 418);
   EXPECT_NE(std::string(m_ErrorText), "");
@@ -161,8 +162,8 @@ class Queries : public MoxtarFixture {
   }
   int query(uint8_t state, const char* hl, MoxtarBackupList* listP) {
     agentDateTime none{};
-    return qryBackupObjects(&m_Status, m_Handle, state, none, objNameOf(kFs, hl, "\\*"),
-                            nullptr, nullptr, listP, m_ErrorText);
+    return qryBackupObjects(&m_Status, m_Handle, state, none, objNameOf(kFs, hl, "\\*"), nullptr,
+                            nullptr, listP, m_ErrorText);
   }
 };
 
@@ -174,8 +175,9 @@ TEST_F(Queries, AnswersAreAppendedToWhatTheListHolds) {
   EXPECT_EQ(list.getCount(), 4u);
   EXPECT_EQ(list.getLast()->objState, PELK_ACTIVE);
   MoxtarBackupList active;
-  EXPECT_EQ(qryActiveBackupObjects(&m_Status, m_Handle, objNameOf(kFs, "*", "*"), nullptr,
-                                   &active, m_ErrorText), 0);
+  EXPECT_EQ(qryActiveBackupObjects(&m_Status, m_Handle, objNameOf(kFs, "*", "*"), nullptr, &active,
+                                   m_ErrorText),
+            0);
   EXPECT_EQ(active.getCount(), 2u);
 }
 
@@ -192,7 +194,8 @@ TEST_F(Queries, NoMatchGives112AndLeavesTheListAsItWas) {
   agentDateTime none{};
   EXPECT_EQ(qryBackupObjects(&m_Status, m_Handle, PELK_ANYMATCH, none,
                              objNameOf("OTHER\\data\\0001", "*", "*"), nullptr, nullptr, &list,
-                             m_ErrorText), RC_NO_BACKUP_MATCH);
+                             m_ErrorText),
+            RC_NO_BACKUP_MATCH);
   EXPECT_EQ(countOf(trace.text(), "Enter dpelkEndQuery"), 0);
   EXPECT_EQ(list.getCount(), 3u);
 }
@@ -208,7 +211,8 @@ TEST_F(Queries, AFailedAnswerEndsTheQueryWithItsTextAndACancelWith415) {
   uint32_t cancel = 1;
   agentDateTime none{};
   EXPECT_EQ(qryBackupObjects(&m_Status, m_Handle, PELK_ANYMATCH, none, objNameOf(kFs, "*", "*"),
-                             nullptr, &cancel, &list, m_ErrorText), 415);
+                             nullptr, &cancel, &list, m_ErrorText),
+            415);
 }
 
 TEST_F(Queries, FilespacePatternsKeepMatchingNamesOfTheType) {
@@ -216,19 +220,23 @@ TEST_F(Queries, FilespacePatternsKeepMatchingNamesOfTheType) {
   addFilespace("SRV2\\meta\\0000", "Other");
   addFilespace("srv3\\meta\\0000");
   MoxtarFilespaceList list;
-  ASSERT_EQ(qryFilespaces(&m_Status, m_Handle, 0, "SRV*\\meta\\0000", "API:SqlData", nullptr,
-                          &list, m_ErrorText, 1), 0);
+  ASSERT_EQ(qryFilespaces(&m_Status, m_Handle, 0, "SRV*\\meta\\0000", "API:SqlData", nullptr, &list,
+                          m_ErrorText, 1),
+            0);
   ASSERT_EQ(list.getCount(), 1u);
   EXPECT_STREQ(list.getFirst()->fsName, "SRV1\\meta\\0000");
   list.freeAll();
-  ASSERT_EQ(qryFilespaces(&m_Status, m_Handle, 0, "SRV*\\meta\\0000", "API:SqlData", nullptr,
-                          &list, m_ErrorText, 0), 0);
+  ASSERT_EQ(qryFilespaces(&m_Status, m_Handle, 0, "SRV*\\meta\\0000", "API:SqlData", nullptr, &list,
+                          m_ErrorText, 0),
+            0);
   EXPECT_EQ(list.getCount(), 2u);  // srv3 too, without regard to case
   list.freeAll();
-  EXPECT_EQ(qryFilespaces(&m_Status, m_Handle, 0, "SRV2\\meta\\0000", "API:SqlData", nullptr,
-                          &list, m_ErrorText, 1), RC_NO_FILESPACE_MATCH);
-  EXPECT_EQ(qryFilespaces(&m_Status, m_Handle, 0, "NONE*", "API:SqlData", nullptr, &list,
-                          m_ErrorText, 1), RC_NO_FILESPACE_MATCH);
+  EXPECT_EQ(qryFilespaces(&m_Status, m_Handle, 0, "SRV2\\meta\\0000", "API:SqlData", nullptr, &list,
+                          m_ErrorText, 1),
+            RC_NO_FILESPACE_MATCH);
+  EXPECT_EQ(
+      qryFilespaces(&m_Status, m_Handle, 0, "NONE*", "API:SqlData", nullptr, &list, m_ErrorText, 1),
+      RC_NO_FILESPACE_MATCH);
   EXPECT_EQ(list.getCount(), 0u);
 }
 
@@ -241,9 +249,9 @@ class Inactivation : public MoxtarFixture {
     addFilespace(kFs);
     for (int i = 1; i <= 5; i++) storeObject(kFs, "\\db" + std::to_string(i), "\\full");
     agentDateTime none{};
-    ASSERT_EQ(qryBackupObjects(&m_Status, m_Handle, PELK_ANYMATCH, none,
-                               objNameOf(kFs, "*", "*"), nullptr, nullptr, &m_List,
-                               m_ErrorText), 0);
+    ASSERT_EQ(qryBackupObjects(&m_Status, m_Handle, PELK_ANYMATCH, none, objNameOf(kFs, "*", "*"),
+                               nullptr, nullptr, &m_List, m_ErrorText),
+              0);
     ASSERT_EQ(m_List.getCount(), 5u);
   }
   size_t activeCount() { return objects(kFs, PELK_ACTIVE).size(); }
@@ -254,8 +262,8 @@ class Inactivation : public MoxtarFixture {
 TEST_F(Inactivation, FiveObjectsWithALimitOfTwoGoInTransactionsOfTwoTwoAndOne) {
   sim({"node", "set", "NODE1", "--max-txn", "2"});
   TraceFileForTest trace({TRC_API});
-  EXPECT_EQ(inactivateBackupObjects(&m_Status, m_Handle, nullptr, &m_List, &m_Count, m_ErrorText,
-                                    0), 0);
+  EXPECT_EQ(
+      inactivateBackupObjects(&m_Status, m_Handle, nullptr, &m_List, &m_Count, m_ErrorText, 0), 0);
   EXPECT_EQ(m_Count, 5u);
   std::string text = trace.text();
   EXPECT_EQ(countOf(text, "Exit dpelkBeginTxn, rc = 0"), 3);
@@ -273,11 +281,12 @@ TEST_F(Inactivation, FiveObjectsWithALimitOfTwoGoInTransactionsOfTwoTwoAndOne) {
 TEST_F(Inactivation, BackwardsStartsAtTheLastElementAndInactiveOnesAreSkipped) {
   m_List.getFirst()->objState = PELK_INACTIVE;  // as if already inactive
   TraceFileForTest trace({TRC_API});
-  EXPECT_EQ(inactivateBackupObjects(&m_Status, m_Handle, nullptr, &m_List, &m_Count, m_ErrorText,
-                                    1), 0);
+  EXPECT_EQ(
+      inactivateBackupObjects(&m_Status, m_Handle, nullptr, &m_List, &m_Count, m_ErrorText, 1), 0);
   EXPECT_EQ(m_Count, 4u);
   std::string text = trace.text();
-  EXPECT_LT(text.find("Deleting SRV1\\data\\0001\\db5"), text.find("Deleting SRV1\\data\\0001\\db2"));
+  EXPECT_LT(text.find("Deleting SRV1\\data\\0001\\db5"),
+            text.find("Deleting SRV1\\data\\0001\\db2"));
   EXPECT_EQ(countOf(text, "Deleting SRV1\\data\\0001\\db1"), 0);
   EXPECT_EQ(activeCount(), 1u);
 }
@@ -285,8 +294,8 @@ TEST_F(Inactivation, BackwardsStartsAtTheLastElementAndInactiveOnesAreSkipped) {
 TEST_F(Inactivation, AListOfInactiveObjectsAsksTheServerNothing) {
   for (auto* p = m_List.getFirst(); p != nullptr; p = m_List.getNext(p)) p->objState = 2;
   TraceFileForTest trace({TRC_API});
-  EXPECT_EQ(inactivateBackupObjects(&m_Status, m_Handle, nullptr, &m_List, &m_Count, m_ErrorText,
-                                    0), 0);
+  EXPECT_EQ(
+      inactivateBackupObjects(&m_Status, m_Handle, nullptr, &m_List, &m_Count, m_ErrorText, 0), 0);
   EXPECT_EQ(m_Count, 0u);
   EXPECT_EQ(countOf(trace.text(), "Enter dpelk"), 0);
 }
@@ -295,8 +304,9 @@ TEST_F(Inactivation, ACancelBetweenDeletesAbortsTheOpenTransaction) {
   uint32_t cancel = 0;
   {
     CancelAfterCall canceller(&cancel, "dpelkDeleteObj", 1);
-    EXPECT_EQ(inactivateBackupObjects(&m_Status, m_Handle, &cancel, &m_List, &m_Count,
-                                      m_ErrorText, 0), 415);
+    EXPECT_EQ(
+        inactivateBackupObjects(&m_Status, m_Handle, &cancel, &m_List, &m_Count, m_ErrorText, 0),
+        415);
   }
   EXPECT_EQ(m_Count, 0u);
   EXPECT_STREQ(m_ErrorText, "");
@@ -308,8 +318,9 @@ TEST_F(Inactivation, ACancelBetweenDeletesAbortsTheOpenTransaction) {
 TEST_F(Inactivation, ATransactionTheServerCutShortIsAFailure) {
   sim({"node", "set", "NODE1", "--max-txn", "2"});
   sim({"fault", "add", "pelkDeleteObj", "nth=3", "abort"});
-  EXPECT_EQ(inactivateBackupObjects(&m_Status, m_Handle, nullptr, &m_List, &m_Count, m_ErrorText,
-                                    0), 418);
+  EXPECT_EQ(
+      inactivateBackupObjects(&m_Status, m_Handle, nullptr, &m_List, &m_Count, m_ErrorText, 0),
+      418);
   EXPECT_EQ(m_Count, 2u);  // the first transaction committed, the second was cut short
   EXPECT_NE(std::string(m_ErrorText), "");
   EXPECT_EQ(activeCount(), 3u);
@@ -328,8 +339,10 @@ TEST_F(Inactivation, AnEndThatDoesNotCommitIsAFailureWithTheFirstText) {
     words.insert(words.end(), c.faults.begin(), c.faults.end());
     sim(words);
     m_ErrorText[0] = '\0';
-    EXPECT_EQ(inactivateBackupObjects(&m_Status, m_Handle, nullptr, &m_List, &m_Count,
-                                      m_ErrorText, 0), 418) << c.faults[0];
+    EXPECT_EQ(
+        inactivateBackupObjects(&m_Status, m_Handle, nullptr, &m_List, &m_Count, m_ErrorText, 0),
+        418)
+        << c.faults[0];
     EXPECT_EQ(m_Count, 0u);
     EXPECT_NE(std::string(m_ErrorText), "");
     sim({"fault", "clear"});
@@ -349,8 +362,7 @@ TEST_F(Inactivation, DeletionByIdRemovesEveryObjectWhateverItsState) {
 
 TEST_F(Inactivation, DeletionRefusedByTheServerIsAFailure) {
   sim({"node", "set", "NODE1", "--delete", "no"});
-  EXPECT_EQ(deleteBackupObjects(&m_Status, m_Handle, nullptr, &m_List, &m_Count, m_ErrorText),
-            418);
+  EXPECT_EQ(deleteBackupObjects(&m_Status, m_Handle, nullptr, &m_List, &m_Count, m_ErrorText), 418);
   EXPECT_EQ(m_Count, 0u);
   EXPECT_NE(std::string(m_ErrorText), "");
   EXPECT_EQ(objects(kFs).size(), 5u);

@@ -24,7 +24,9 @@ constexpr size_t kDelimiterLength = sizeof FS_NAME_DELIMITER - 1;
 // The low-level names that carry a backup type, in the order they are tried.
 constexpr int kNumStoredTypes = BACKUP_TYPE_SET + 1;
 
-const char* fsNameKey(uint32_t index) { return index == 0 ? "meta" : "data"; }
+const char* fsNameKey(uint32_t index) {
+  return index == 0 ? "meta" : "data";
+}
 
 // Appends the delimiter and a part; the caller has checked the room.
 size_t appendPart(char* hlP, size_t length, char delimiter, const char* partP) {
@@ -84,8 +86,8 @@ int buildFsName(char* fsNameP, const char* sqlServerNameP, uint32_t index) {
   TRACE_ENTRY(TRC_GENERAL, "buildFsName()");
   fsNameP[0] = '\0';
   const char* keyP = fsNameKey(index);
-  size_t length = std::strlen(sqlServerNameP) + kIndexDigits + 2 * kDelimiterLength +
-                  std::strlen(keyP);
+  size_t length =
+      std::strlen(sqlServerNameP) + kIndexDigits + 2 * kDelimiterLength + std::strlen(keyP);
   if (length > OBJ_NAME_MAX_FS_LENGTH) {
     TRACE_LINE(TRC_GENERAL, "The filespace name to be generated will be too long.\n");
     TRACE_RETURN(RC_FS_NAME_TOO_LONG);
@@ -226,9 +228,13 @@ int extractServerName(const char* fsNameP, char* serverNameP) {
   TRACE_RETURN(RC_OK);
 }
 
-const char* getFsType() { return "API:SqlData"; }
+const char* getFsType() {
+  return "API:SqlData";
+}
 
-const char* getFsTypeForRegistration() { return "SqlData"; }
+const char* getFsTypeForRegistration() {
+  return "SqlData";
+}
 
 int compareZarnakObjIds(zarnakObjId a, zarnakObjId b) {
   bool equal = a.processId == b.processId && dateCompare(&a.backupTime, &b.backupTime) == 0;

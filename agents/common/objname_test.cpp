@@ -23,8 +23,8 @@ agentDateTime dateOf(uint16_t year, uint8_t month, uint8_t day, uint8_t hour, ui
 
 TEST(ObjectNaming, EveryTypeNameIsBuiltAndReadBack) {
   const char* const kLl[] = {"\\full", "\\difffull", "\\log", "\\group", "\\file", "\\set"};
-  const char* const kQuery[] = {"\\full", "\\difffull", "\\log", "\\group", "\\file", "\\set",
-                                "\\*"};
+  const char* const kQuery[] = {"\\full", "\\difffull", "\\log", "\\group",
+                                "\\file", "\\set",      "\\*"};
   char ll[257];
   for (uint32_t type = 0; type <= BACKUP_TYPE_SET; type++) {
     ASSERT_EQ(buildLl(ll, type), 0);
@@ -49,8 +49,8 @@ TEST(ObjectNaming, BackupTypeIsTheFirstNameThatPrefixesTheLowLevelName) {
     int rc;
     uint32_t type;
   } kCases[] = {
-      {"\\difffull", 0, 1}, {"\\logX", 0, 2},        {"\\full.20010405114102000004D2", 0, 0},
-      {"\\Full", 5701, 99}, {"\\", 5701, 99},        {"", 5701, 99},
+      {"\\difffull", 0, 1}, {"\\logX", 0, 2}, {"\\full.20010405114102000004D2", 0, 0},
+      {"\\Full", 5701, 99}, {"\\", 5701, 99}, {"", 5701, 99},
   };
   for (const auto& c : kCases) {
     uint32_t type = 99;
@@ -87,12 +87,12 @@ TEST(ObjectNaming, FilespaceNamesOutsideTheAgentsFormAreRefused) {
   EXPECT_STREQ(fs, "S\\data\\0041");
   const std::string tooLongServer(33, 'A');
   const std::string cases[] = {
-      fs,                                 // index above 64
-      "\\meta\\0000",                     // no server name
-      "SRV1\\meta\\00G1",                 // not an index
-      "SRV1\\meta0000",                   // no delimiter before the index
-      "SRV1metaa\\0000",                  // no delimiter behind the server name
-      tooLongServer + "\\meta\\0000",     // server name of 33 characters
+      fs,                              // index above 64
+      "\\meta\\0000",                  // no server name
+      "SRV1\\meta\\00G1",              // not an index
+      "SRV1\\meta0000",                // no delimiter before the index
+      "SRV1metaa\\0000",               // no delimiter behind the server name
+      tooLongServer + "\\meta\\0000",  // server name of 33 characters
       "0000",
       "x\\0000",
   };
@@ -125,8 +125,7 @@ TEST(ObjectNaming, HighLevelNamesOfEveryTypeAreBuiltAndSplitBack) {
       {BACKUP_TYPE_FILE, nullptr, "\\Sales\\Sales_Data", "Sales_Data"},
       {BACKUP_TYPE_LOG, &id, "\\Sales\\20010405114102\\000004D2", "20010405114102\\000004D2"},
       {BACKUP_TYPE_SET, &id, "\\Sales\\20010405114102\\000004D2", "20010405114102\\000004D2"},
-      {BACKUP_TYPE_LOG, nullptr, "\\Sales\\??????????????\\????????",
-       "??????????????\\????????"},
+      {BACKUP_TYPE_LOG, nullptr, "\\Sales\\??????????????\\????????", "??????????????\\????????"},
   };
   for (const auto& c : kCases) {
     char hl[1025];
@@ -156,9 +155,9 @@ TEST(ObjectNaming, HighLevelNameFailures) {
   EXPECT_EQ(std::strlen(hl), 1024u);
   EXPECT_EQ(buildHl(hl, std::string(1024, 'D').c_str(), "g", "f", '\\', BACKUP_TYPE_FULL, &id),
             RC_HL_TOO_LONG);
-  EXPECT_EQ(buildHl(hl, std::string(1020, 'D').c_str(), "GRP", "f", '\\', BACKUP_TYPE_GROUP,
-                    nullptr),
-            RC_HL_TOO_LONG);
+  EXPECT_EQ(
+      buildHl(hl, std::string(1020, 'D').c_str(), "GRP", "f", '\\', BACKUP_TYPE_GROUP, nullptr),
+      RC_HL_TOO_LONG);
 }
 
 TEST(ObjectNaming, ShortHighLevelNameForQueryPatterns) {

@@ -22,7 +22,9 @@ const PcmThreadStart kThreadStarts[kPcmThreads] = {
 };
 
 // A code that decides a transfer's result by itself: a failure other than the ring's cancel.
-bool pcmIsFailure(int rc) { return rc != 0 && rc != RC_RING_CANCELLED; }
+bool pcmIsFailure(int rc) {
+  return rc != 0 && rc != RC_RING_CANCELLED;
+}
 
 }  // namespace
 
@@ -43,7 +45,9 @@ CPcm::CPcm(uint32_t numBuffers, uint32_t bufferSizeKb) : m_Ring(numBuffers, buff
   TRACE_ENTRY(TRC_PCM, "CPcm::CPcm()");
 }
 
-CPcm::~CPcm() { TRACE_ENTRY(TRC_PCM, "CPcm::~CPcm()"); }
+CPcm::~CPcm() {
+  TRACE_ENTRY(TRC_PCM, "CPcm::~CPcm()");
+}
 
 int CPcm::initializeRun() {
   TRACE_ENTRY(TRC_PCM, "CPcm::initializeRun()");
@@ -202,10 +206,9 @@ int CPcm::decide(psThread threads[]) {
                  static_cast<void*>(threads[k]), rc);
     }
   }
-  PcmResult result =
-      pcmDecideResult(static_cast<int>(exitCodes[kProducerThread]),
-                      static_cast<int>(exitCodes[kConsumerThread]),
-                      static_cast<int>(exitCodes[kMonitorThread]));
+  PcmResult result = pcmDecideResult(static_cast<int>(exitCodes[kProducerThread]),
+                                     static_cast<int>(exitCodes[kConsumerThread]),
+                                     static_cast<int>(exitCodes[kMonitorThread]));
   const char* messages[] = {nullptr, m_ProducerErrorMsgP, m_ConsumerErrorMsgP, m_MsgBuffer};
   m_ResultMsgP = messages[result.source];
   return result.rc;
@@ -303,4 +306,6 @@ uint32_t CPcm::runMonitor(void* pcmP) {
   return static_cast<uint32_t>(static_cast<CPcm*>(pcmP)->monitor());
 }
 
-uint32_t CPcm::runRUN(void* pcmP) { return static_cast<uint32_t>(static_cast<CPcm*>(pcmP)->RUN()); }
+uint32_t CPcm::runRUN(void* pcmP) {
+  return static_cast<uint32_t>(static_cast<CPcm*>(pcmP)->RUN());
+}

@@ -27,8 +27,8 @@
 
 #include "baseapi.h"
 #include "bufring.h"
-#include "pstime.h"
 #include "psthread.h"
+#include "pstime.h"
 #include "statusinfo.h"
 
 // Progress interval of a transfer unless the request asks for another.
@@ -109,16 +109,16 @@ class CPcm {
   uint16_t m_ConsumerErrorMsgLen = 0;
   uint16_t m_ProducerErrorMsgLen = 0;
   DPelkApiStatus m_ConsumerApiStatus;
-  char* m_ConsumerErrorMsgP = nullptr;  // the subclass's buffer for the consumer's failure
+  char* m_ConsumerErrorMsgP = nullptr;      // the subclass's buffer for the consumer's failure
   uint32_t* m_ProcessCancelledP = nullptr;  // the request's cancel flag, 1 = cancel
   DPelkApiStatus m_ProducerApiStatus;
-  char* m_ProducerErrorMsgP = nullptr;  // the subclass's buffer for the producer's failure
+  char* m_ProducerErrorMsgP = nullptr;       // the subclass's buffer for the producer's failure
   char m_MsgBuffer[kPcmMsgBufferSize] = {};  // the transfer's own text
   uint64_t m_ObjectSize = 0;                 // size of the object in transfer, 0 when unknown
   CBufferRing m_Ring;
   std::atomic<uint32_t> m_Cancelled{0};  // 1 once cancel ran in this run
   const char* m_ResultMsgP = nullptr;
-  psTimer m_ElapsedTimer;          // started by the subclass before RUN; read by the monitor
+  psTimer m_ElapsedTimer;           // started by the subclass before RUN; read by the monitor
   std::atomic<uint32_t> m_Done{0};  // set by RUN when producer and consumer have ended
   uint32_t m_StatusMilliSeconds = kPcmDefaultStatusMilliSeconds;
   StatusFunction m_StatusFunctionP = nullptr;

@@ -34,7 +34,9 @@ std::vector<std::string> stepTexts(const TraceFileForTest& trace) {
   return result;
 }
 
-void setCancel(uint32_t* flagP) { std::atomic_ref<uint32_t>(*flagP).store(1); }
+void setCancel(uint32_t* flagP) {
+  std::atomic_ref<uint32_t>(*flagP).store(1);
+}
 
 void expectWhole(CStreamTransfer& transfer, uint64_t total) {
   EXPECT_EQ(transfer.bytesProduced(), total);
@@ -145,12 +147,24 @@ class CSpoiledTransfer : public CStreamTransfer {
   CSpoiledTransfer() : CStreamTransfer(2, 4, kMiB) {}
   void spoil(int field) {
     switch (field) {
-      case 0: m_ProducerApiStatus.apiNameP = nullptr; break;
-      case 1: m_ConsumerApiStatus.apiNameP = nullptr; break;
-      case 2: m_ConsumerErrorMsgLen = 0; break;
-      case 3: m_ProducerErrorMsgLen = 0; break;
-      case 4: m_ConsumerErrorMsgP = nullptr; break;
-      case 5: m_ProducerErrorMsgP = nullptr; break;
+      case 0:
+        m_ProducerApiStatus.apiNameP = nullptr;
+        break;
+      case 1:
+        m_ConsumerApiStatus.apiNameP = nullptr;
+        break;
+      case 2:
+        m_ConsumerErrorMsgLen = 0;
+        break;
+      case 3:
+        m_ProducerErrorMsgLen = 0;
+        break;
+      case 4:
+        m_ConsumerErrorMsgP = nullptr;
+        break;
+      case 5:
+        m_ProducerErrorMsgP = nullptr;
+        break;
     }
   }
 };
@@ -375,10 +389,8 @@ TEST_F(PcmMonitorTest, ACallOfMoreThanSevenSecondsTurnsProgressIntoWaitReports) 
     uint32_t kind;
     const char* apiNameP;
   } rows[] = {
-      {true, false, 7000, progressStatus, nullptr},
-      {true, false, 7010, waitStatus, "Sql"},
-      {false, true, 7010, waitStatus, "HUBLOR"},
-      {true, true, 7010, waitStatus, "Sql"},
+      {true, false, 7000, progressStatus, nullptr},   {true, false, 7010, waitStatus, "Sql"},
+      {false, true, 7010, waitStatus, "HUBLOR"},      {true, true, 7010, waitStatus, "Sql"},
       {false, false, 60000, progressStatus, nullptr},
   };
   for (const auto& row : rows) {

@@ -101,10 +101,10 @@ enum StreamMode { streamByBuffer, streamByPieces };
 
 struct StreamSide {
   StreamMode mode = streamByBuffer;
-  uint32_t sleepEvery = 0;   // with n > 0: sleep 1 ms after every n-th buffer or piece
-  uint64_t failAt = 0;       // with failRc: fail after this many bytes
+  uint32_t sleepEvery = 0;  // with n > 0: sleep 1 ms after every n-th buffer or piece
+  uint64_t failAt = 0;      // with failRc: fail after this many bytes
   int failRc = 0;
-  bool check = true;         // consumer: fold the bytes into the checksum
+  bool check = true;  // consumer: fold the bytes into the checksum
 };
 
 class CStreamTransfer : public CPcm {

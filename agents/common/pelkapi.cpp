@@ -5,9 +5,9 @@
 
 #include "agtrc.h"
 #include "agttrc.h"
-#include "psutil.h"
 #include "pelktext.h"
 #include "psmutexhold.h"
+#include "psutil.h"
 
 DPelkApi* gPelkApiObjP = nullptr;
 int DPelkApi::m_SetUpDone = 0;
@@ -65,14 +65,18 @@ DPelkApi::DPelkApi(const char* nodeNameP, const char* passwordP, const char* opt
   psMutexInit(&m_FieldsMutex, 0);
 }
 
-DPelkApi::~DPelkApi() { psMutexDestroy(&m_FieldsMutex, 0); }
+DPelkApi::~DPelkApi() {
+  psMutexDestroy(&m_FieldsMutex, 0);
+}
 
 const char* DPelkApi::GetApiName() {
   TRACE_LINE(TRC_API, "Exit %s, returning api name %s\n", "DPelkApi::GetApiName", m_ApiName);
   return m_ApiName;
 }
 
-void DPelkApi::SetSetupData(PelkSetupData* setupP) { m_SetupDataP = setupP; }
+void DPelkApi::SetSetupData(PelkSetupData* setupP) {
+  m_SetupDataP = setupP;
+}
 
 int DPelkApi::Init(DPelkApiStatus* statusP, int* errorKindP) {
   TRACE_ENTRY(TRC_API, "DPelkApi::Init");
@@ -148,7 +152,6 @@ const char* DPelkApi::getHublorNode() {
 }
 
 const char* DPelkApi::getHublorOptFile() {
-  TRACE_LINE(TRC_API, "Exit %s, returning opt file %s\n", "DPelkApi::getHublorOptFile",
-             m_OptFile);
+  TRACE_LINE(TRC_API, "Exit %s, returning opt file %s\n", "DPelkApi::getHublorOptFile", m_OptFile);
   return m_OptFile;
 }

@@ -19,14 +19,16 @@
 #include "psthread.h"
 
 // The library's entry points, in the order they are bound.
-#define PELK_ENTRY_POINTS(X)                                                                     \
-  X(pelkBeginGetData) X(pelkBeginQuery) X(pelkBeginTxn) X(pelkBindMC) X(pelkChangePW)            \
-  X(pelkCleanUp) X(pelkDeleteAccess) X(pelkDeleteFS) X(pelkDeleteObj) X(pelkEndGetData)          \
-  X(pelkEndGetObj) X(pelkEndQuery) X(pelkEndSendObj) X(pelkEndTxn) X(pelkGetData)                \
-  X(pelkGetNextQObj) X(pelkGetObj) X(pelkInit) X(pelkLogEventEx) X(pelkQueryAccess)              \
-  X(pelkQueryApiVersion) X(pelkQueryCliOptions) X(pelkQuerySessInfo) X(pelkQuerySessOptions)     \
-  X(pelkRegisterFS) X(pelkRenameObj) X(pelkRCMsg) X(pelkSetAccess) X(pelkSendData)               \
-  X(pelkSendObj) X(pelkSetUp) X(pelkTerminate) X(pelkUpdateFS) X(pelkUpdateObj)
+#define PELK_ENTRY_POINTS(X)                                                                  \
+  X(pelkBeginGetData)                                                                         \
+  X(pelkBeginQuery) X(pelkBeginTxn) X(pelkBindMC) X(pelkChangePW) X(pelkCleanUp)              \
+      X(pelkDeleteAccess) X(pelkDeleteFS) X(pelkDeleteObj) X(pelkEndGetData) X(pelkEndGetObj) \
+          X(pelkEndQuery) X(pelkEndSendObj) X(pelkEndTxn) X(pelkGetData) X(pelkGetNextQObj)   \
+              X(pelkGetObj) X(pelkInit) X(pelkLogEventEx) X(pelkQueryAccess)                  \
+                  X(pelkQueryApiVersion) X(pelkQueryCliOptions) X(pelkQuerySessInfo)          \
+                      X(pelkQuerySessOptions) X(pelkRegisterFS) X(pelkRenameObj) X(pelkRCMsg) \
+                          X(pelkSetAccess) X(pelkSendData) X(pelkSendObj) X(pelkSetUp)        \
+                              X(pelkTerminate) X(pelkUpdateFS) X(pelkUpdateObj)
 
 constexpr int PELK_NUM_ENTRY_POINTS = 34;
 
@@ -38,8 +40,8 @@ struct PelkEntryPoints {
 };
 
 // Sizes of the wrapper's text fields, terminator included.
-constexpr size_t PELK_OPTFILE_SIZE = PELK_PATH_LENGTH;             // 1280
-constexpr size_t PELK_NODE_SIZE = PELK_MAX_NODE_LENGTH + 1;        // 65
+constexpr size_t PELK_OPTFILE_SIZE = PELK_PATH_LENGTH;               // 1280
+constexpr size_t PELK_NODE_SIZE = PELK_MAX_NODE_LENGTH + 1;          // 65
 constexpr size_t PELK_PASSWORD_SIZE = PELK_MAX_PASSWORD_LENGTH + 1;  // 65
 constexpr size_t PELK_RCMSG_SIZE = 3584;  // a library text with room to spare
 
@@ -55,9 +57,8 @@ typedef int (*pelkPasswordCallback)(int reason, int passwordAccess, const char* 
                                     const char* storedPwP);
 
 // Empties the output and returns 0; nothing in the agents hands it to a logon.
-int defaultPWCallback(int reason, int passwordAccess, const char* currentPwP,
-                      const char* nodeNameP, char* outputP, int outputSize,
-                      const char* storedPwP);
+int defaultPWCallback(int reason, int passwordAccess, const char* currentPwP, const char* nodeNameP,
+                      char* outputP, int outputSize, const char* storedPwP);
 
 // The front end's set-up data, alive for the whole run.
 struct PelkSetupData {
@@ -80,7 +81,8 @@ constexpr pelkApiVersion apiBuildVersion = {3, 7, 2};
 class DPelkApi : public DBaseApi {
  public:
   // Copies the texts (null kept as empty) and keeps the callback. A text longer than its field
-  // is not kept: the object then refuses every logon with its stored values (PELK_RC_NAME_TOO_LONG).
+  // is not kept: the object then refuses every logon with its stored values
+  // (PELK_RC_NAME_TOO_LONG).
   DPelkApi(const char* nodeNameP, const char* passwordP, const char* optFileP,
            pelkPasswordCallback pwCallbackP);
   ~DPelkApi() override;
@@ -170,18 +172,17 @@ class DPelkApi : public DBaseApi {
                                   pelkAccessRule** accessListP, pelkUint16_t* numberOfRulesP);
   static void dpelkQueryApiVersion(DPelkApi* apiP, DPelkApiStatus* statusP,
                                    pelkApiVersion* versionP);
-  static int16_t dpelkQueryCliOptions(DPelkApi* apiP, DPelkApiStatus* statusP,
-                                      optStruct* optionsP);
+  static int16_t dpelkQueryCliOptions(DPelkApi* apiP, DPelkApiStatus* statusP, optStruct* optionsP);
   static int16_t dpelkQuerySessInfo(DPelkApi* apiP, DPelkApiStatus* statusP, pelkUint32_t handle,
                                     pelkSessInfo* sessInfoP);
-  static int16_t dpelkQuerySessOptions(DPelkApi* apiP, DPelkApiStatus* statusP,
-                                       pelkUint32_t handle, optStruct* optionsP);
+  static int16_t dpelkQuerySessOptions(DPelkApi* apiP, DPelkApiStatus* statusP, pelkUint32_t handle,
+                                       optStruct* optionsP);
   static int16_t dpelkRCMsg(DPelkApi* apiP, DPelkApiStatus* statusP, pelkUint32_t handle,
                             int16_t code, char* textP);
   static int16_t dpelkRegisterFS(DPelkApi* apiP, DPelkApiStatus* statusP, pelkUint32_t handle,
                                  regFSData* regP);
-  static int16_t dpelkRenameObj(DPelkApi* apiP, DPelkApiStatus* statusP,
-                                pelkRenameIn* renameInP, pelkRenameOut* renameOutP);
+  static int16_t dpelkRenameObj(DPelkApi* apiP, DPelkApiStatus* statusP, pelkRenameIn* renameInP,
+                                pelkRenameOut* renameOutP);
   static int16_t dpelkSendData(DPelkApi* apiP, DPelkApiStatus* statusP, pelkUint32_t handle,
                                DataBlk* dataBlkP);
   static int16_t dpelkSendObj(DPelkApi* apiP, DPelkApiStatus* statusP, pelkUint32_t handle,
@@ -213,15 +214,15 @@ class DPelkApi : public DBaseApi {
   void traceApiError(DPelkApiStatus* statusP, pelkUint32_t handle, int16_t code,
                      const char* callNameP);
 
-  char m_OptFile[PELK_OPTFILE_SIZE];       // guarded by m_FieldsMutex
-  char m_NodeName[PELK_NODE_SIZE];         // guarded by m_FieldsMutex
-  char m_Password[PELK_PASSWORD_SIZE];     // guarded by m_FieldsMutex
-  pelkPasswordCallback m_PwCallbackP;      // guarded by m_FieldsMutex
-  int16_t m_StoredTextsRc;                 // PELK_RC_NAME_TOO_LONG when a text was refused
+  char m_OptFile[PELK_OPTFILE_SIZE];    // guarded by m_FieldsMutex
+  char m_NodeName[PELK_NODE_SIZE];      // guarded by m_FieldsMutex
+  char m_Password[PELK_PASSWORD_SIZE];  // guarded by m_FieldsMutex
+  pelkPasswordCallback m_PwCallbackP;   // guarded by m_FieldsMutex
+  int16_t m_StoredTextsRc;              // PELK_RC_NAME_TOO_LONG when a text was refused
   psMutex m_FieldsMutex;
 
-  static int m_SetUpDone;               // 1 once pelkSetUp has succeeded
-  static PelkSetupData* m_SetupDataP;   // the front end's set-up data
+  static int m_SetUpDone;              // 1 once pelkSetUp has succeeded
+  static PelkSetupData* m_SetupDataP;  // the front end's set-up data
 };
 
 extern DPelkApi* gPelkApiObjP;

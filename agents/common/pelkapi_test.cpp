@@ -52,15 +52,12 @@ TEST_P(VersionCheck, ReportedVersionPassesOrIsTooOld) {
   EXPECT_EQ(version.level, GetParam().version.level);
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, VersionCheck,
-                         testing::Values(VersionCase{"4.1.0", 0, {4, 1, 0}},
-                                         VersionCase{"4.0.0", 0, {4, 0, 0}},
-                                         VersionCase{"3.7.2", 0, {3, 7, 2}},
-                                         VersionCase{"3.8.0", 0, {3, 8, 0}},
-                                         VersionCase{"3.7.1", 107, {3, 7, 1}},
-                                         VersionCase{"3.6.9", 107, {3, 6, 9}},
-                                         VersionCase{"3.0.0", 107, {3, 0, 0}},
-                                         VersionCase{"2.9.9", 108, {2, 9, 9}}));
+INSTANTIATE_TEST_SUITE_P(
+    Versions, VersionCheck,
+    testing::Values(VersionCase{"4.1.0", 0, {4, 1, 0}}, VersionCase{"4.0.0", 0, {4, 0, 0}},
+                    VersionCase{"3.7.2", 0, {3, 7, 2}}, VersionCase{"3.8.0", 0, {3, 8, 0}},
+                    VersionCase{"3.7.1", 107, {3, 7, 1}}, VersionCase{"3.6.9", 107, {3, 6, 9}},
+                    VersionCase{"3.0.0", 107, {3, 0, 0}}, VersionCase{"2.9.9", 108, {2, 9, 9}}));
 
 TEST_F(StorageFixture, VersionCheckBeforeLoadingFindsVersion0) {
   PeekApiDL& api = makeApi();
@@ -289,23 +286,21 @@ TEST_P(EndedSession, FailureAfterTheSessionOpenedEndsIt) {
   if (c.expired) sim({"node", "set", "NODE1", "--expired", "yes"});
   gScript.rc = c.callbackRc;
   TraceFileForTest trace({TRC_API});
-  EXPECT_EQ(logon(api, "secret", c.newPassword, c.withCallback ? scriptedCallback : nullptr),
-            c.rc);
+  EXPECT_EQ(logon(api, "secret", c.newPassword, c.withCallback ? scriptedCallback : nullptr), c.rc);
   EXPECT_EQ(m_Handle, 0u);
   EXPECT_EQ(countLines(trace.texts(), "Exit dpelkTerminate, rc = 0"), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, EndedSession,
-    testing::Values(
-        EndedSessionCase{"ExpiredWithoutCallback", "", true, 0, nullptr, false, 52},
-        EndedSessionCase{"ExpiredPromptCancelled", "", true, PELK_PW_CANCELLED, nullptr, true,
-                         PELK_PW_CANCELLED},
-        EndedSessionCase{"ExpiredPromptEmpty", "", true, 0, nullptr, true, 52},
-        EndedSessionCase{"PasswordChangeRefused", "", false, 0, "secret", true,
-                         PELK_RC_NEW_PASSWORD_INVALID},
-        EndedSessionCase{"SessionQueryFails", "FAULT pelkQuerySessInfo code=2015\n", false, 0,
-                         nullptr, true, PELK_RC_STORE_ERROR}),
+    testing::Values(EndedSessionCase{"ExpiredWithoutCallback", "", true, 0, nullptr, false, 52},
+                    EndedSessionCase{"ExpiredPromptCancelled", "", true, PELK_PW_CANCELLED, nullptr,
+                                     true, PELK_PW_CANCELLED},
+                    EndedSessionCase{"ExpiredPromptEmpty", "", true, 0, nullptr, true, 52},
+                    EndedSessionCase{"PasswordChangeRefused", "", false, 0, "secret", true,
+                                     PELK_RC_NEW_PASSWORD_INVALID},
+                    EndedSessionCase{"SessionQueryFails", "FAULT pelkQuerySessInfo code=2015\n",
+                                     false, 0, nullptr, true, PELK_RC_STORE_ERROR}),
     [](const testing::TestParamInfo<EndedSessionCase>& info) { return info.param.name; });
 
 TEST_F(Logon, GivenNewPasswordIsSetAndUsedByLaterLogons) {
@@ -383,8 +378,7 @@ TEST_F(CodeTexts, ShortBuffersKeepTheNewlineAndReportTheWholeLength) {
   PeekApiDL& api = start();
   char whole[PELK_RCMSG_SIZE];
   size_t wholeLength = 0;
-  ASSERT_EQ(api.AgtPelkRCMsg(&m_Status, 0, PELK_RC_BAD_PASSWORD, whole, sizeof whole,
-                             &wholeLength),
+  ASSERT_EQ(api.AgtPelkRCMsg(&m_Status, 0, PELK_RC_BAD_PASSWORD, whole, sizeof whole, &wholeLength),
             0);
   char text[10];
   size_t length = 0;
@@ -424,7 +418,9 @@ pelkInt16_t fakeInit(pelkUint32_t*, pelkApiVersion*, char*, char*, char* passwor
   return 0;
 }
 
-pelkInt16_t fakeBeginTxn(pelkUint32_t) { return -7; }
+pelkInt16_t fakeBeginTxn(pelkUint32_t) {
+  return -7;
+}
 
 TEST_F(StorageFixture, ForwardersPassCodesUnchangedAndAnEmptyPasswordAsNone) {
   PeekApiDL& api = makeApi();  // nothing loaded: the test binds its own entry points
@@ -437,8 +433,8 @@ TEST_F(StorageFixture, ForwardersPassCodesUnchangedAndAnEmptyPasswordAsNone) {
   pelkUint32_t handle = 0;
   char empty[] = "";
   char one[] = "x";
-  DPelkApi::dpelkInit(&api, &m_Status, &handle, nullptr, nullptr, nullptr, empty, nullptr,
-                      nullptr, nullptr);
+  DPelkApi::dpelkInit(&api, &m_Status, &handle, nullptr, nullptr, nullptr, empty, nullptr, nullptr,
+                      nullptr);
   EXPECT_EQ(gSeenPassword, nullptr);
   DPelkApi::dpelkInit(&api, &m_Status, &handle, nullptr, nullptr, nullptr, one, nullptr, nullptr,
                       nullptr);

@@ -15,7 +15,6 @@ extern char** environ;
 
 namespace {
 
-
 int runProgram(std::vector<std::string> words) {
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
@@ -57,9 +56,13 @@ StepClockForTest::StepClockForTest(int64_t stepMs) {
   psTimerSetClock(&kStepClock);
 }
 
-StepClockForTest::~StepClockForTest() { psTimerSetClock(nullptr); }
+StepClockForTest::~StepClockForTest() {
+  psTimerSetClock(nullptr);
+}
 
-void StepClockForTest::setStep(int64_t stepMs) { gClockStep = stepMs; }
+void StepClockForTest::setStep(int64_t stepMs) {
+  gClockStep = stepMs;
+}
 
 std::string pelkBoundLibraryPath() {
   Dl_info info{};
@@ -113,4 +116,6 @@ std::string StorageFixture::directoryKey(const char* wordP) {
   return std::string(PS_PRODUCT_KEY) + wordP + "\\";
 }
 
-std::string StorageFixture::agentDir() const { return (m_Root.path() / "agent").string() + "/"; }
+std::string StorageFixture::agentDir() const {
+  return (m_Root.path() / "agent").string() + "/";
+}

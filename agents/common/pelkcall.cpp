@@ -50,7 +50,9 @@ int16_t timedCall(DPelkApi* apiP, DPelkApiStatus* statusP, const char* traceName
 
 PelkEntryPoints DPelkApi::m_EntryPoints = kUnboundEntryPoints;
 
-void DPelkApi::ClearPointers() { m_EntryPoints = kUnboundEntryPoints; }
+void DPelkApi::ClearPointers() {
+  m_EntryPoints = kUnboundEntryPoints;
+}
 
 int16_t DPelkApi::dpelkBeginGetData(DPelkApi* apiP, DPelkApiStatus* statusP, pelkUint32_t handle,
                                     pelkBool_t mountWait, pelkUint8_t getType,
@@ -147,15 +149,14 @@ int16_t DPelkApi::dpelkInit(DPelkApi* apiP, DPelkApiStatus* statusP, pelkUint32_
                             char* optionsP) {
   // The library tells "no password" (prompt or the client-kept one) from an empty text.
   char* givenPasswordP = passwordP != nullptr && passwordP[0] != '\0' ? passwordP : nullptr;
-  return timedCall(apiP, statusP, "dpelkInit", m_EntryPoints.pelkInit, handleP, versionP,
-                   nodeNameP, ownerNameP, givenPasswordP, applicationTypeP, configFileP,
-                   optionsP);
+  return timedCall(apiP, statusP, "dpelkInit", m_EntryPoints.pelkInit, handleP, versionP, nodeNameP,
+                   ownerNameP, givenPasswordP, applicationTypeP, configFileP, optionsP);
 }
 
 int16_t DPelkApi::dpelkLogEventEx(DPelkApi* apiP, DPelkApiStatus* statusP, pelkUint32_t handle,
                                   pelkLogExIn* logExInP, pelkLogExOut* logExOutP) {
-  return timedCall(apiP, statusP, "dpelkLogEventEx", m_EntryPoints.pelkLogEventEx, handle,
-                   logExInP, logExOutP);
+  return timedCall(apiP, statusP, "dpelkLogEventEx", m_EntryPoints.pelkLogEventEx, handle, logExInP,
+                   logExOutP);
 }
 
 int16_t DPelkApi::dpelkQueryAccess(DPelkApi* apiP, DPelkApiStatus* statusP, pelkUint32_t handle,
@@ -201,8 +202,8 @@ int16_t DPelkApi::dpelkRegisterFS(DPelkApi* apiP, DPelkApiStatus* statusP, pelkU
   return timedCall(apiP, statusP, "dpelkRegisterFS", m_EntryPoints.pelkRegisterFS, handle, regP);
 }
 
-int16_t DPelkApi::dpelkRenameObj(DPelkApi* apiP, DPelkApiStatus* statusP,
-                                 pelkRenameIn* renameInP, pelkRenameOut* renameOutP) {
+int16_t DPelkApi::dpelkRenameObj(DPelkApi* apiP, DPelkApiStatus* statusP, pelkRenameIn* renameInP,
+                                 pelkRenameOut* renameOutP) {
   return timedCall(apiP, statusP, "dpelkRenameObj", m_EntryPoints.pelkRenameObj, renameInP,
                    renameOutP);
 }
@@ -243,6 +244,6 @@ int16_t DPelkApi::dpelkUpdateFS(DPelkApi* apiP, DPelkApiStatus* statusP, pelkUin
 int16_t DPelkApi::dpelkUpdateObj(DPelkApi* apiP, DPelkApiStatus* statusP, pelkUint32_t handle,
                                  pelkUint8_t sendType, void* sendBuffP, pelkObjName* objNameP,
                                  ObjAttr* objAttrP, pelkUint32_t objUpdAct) {
-  return timedCall(apiP, statusP, "dpelkUpdateObj", m_EntryPoints.pelkUpdateObj, handle,
-                   sendType, sendBuffP, objNameP, objAttrP, objUpdAct);
+  return timedCall(apiP, statusP, "dpelkUpdateObj", m_EntryPoints.pelkUpdateObj, handle, sendType,
+                   sendBuffP, objNameP, objAttrP, objUpdAct);
 }

@@ -10,7 +10,9 @@
 #include "msgout.h"
 
 DPelkChangePWEri::DPelkChangePWEri(const pelkApiLogonInfo* pelkApiLogonInfoP)
-    : DBaseEri(), m_pelkApiStatusObjP(nullptr), m_OwnsStatusObj(0),
+    : DBaseEri(),
+      m_pelkApiStatusObjP(nullptr),
+      m_OwnsStatusObj(0),
       m_pelkApiLogonInfoP(pelkApiLogonInfoP) {
   TRACE_ENTRY(TRC_ERI, "DPelkChangePWEri::DPelkChangePWEri(pelkApiLogonInfo *)");
   std::memset(m_ErrorText, 0, sizeof m_ErrorText);
@@ -24,8 +26,7 @@ DPelkChangePWEri::DPelkChangePWEri(const pelkApiLogonInfo* pelkApiLogonInfoP)
 }
 
 DPelkChangePWEri::DPelkChangePWEri(DPelkApiStatus* statusP, uint32_t, char* messageBufferP)
-    : DBaseEri(), m_pelkApiStatusObjP(statusP), m_OwnsStatusObj(0),
-      m_pelkApiLogonInfoP(nullptr) {
+    : DBaseEri(), m_pelkApiStatusObjP(statusP), m_OwnsStatusObj(0), m_pelkApiLogonInfoP(nullptr) {
   TRACE_ENTRY(TRC_ERI, "DPelkChangePWEri::DPelkChangePWEri(DPelkApiStatus *)");
   std::memset(m_ErrorText, 0, sizeof m_ErrorText);
   m_ErrorTextP = messageBufferP != nullptr ? messageBufferP : m_ErrorText;
@@ -52,8 +53,7 @@ uint32_t DPelkChangePWEri::ProcessRequestDetails() {
     TRACE_RETURN(putRcMessage(RC_INTERNAL_ERROR));
   }
   pelkUint32_t handle = 0;
-  int16_t apiRc = gPelkApiObjP->Logon(m_pelkApiStatusObjP, nullptr, &handle,
-                                      m_pelkApiLogonInfoP);
+  int16_t apiRc = gPelkApiObjP->Logon(m_pelkApiStatusObjP, nullptr, &handle, m_pelkApiLogonInfoP);
   if (apiRc == PELK_PW_CANCELLED) TRACE_RETURN(putRcMessage(RC_CANCELED_BY_USER));
   const char* callNameP = "Logon";
   if (apiRc == 0) {

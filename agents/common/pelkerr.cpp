@@ -12,7 +12,9 @@ namespace {
 
 constexpr size_t API_ERROR_LOG_SIZE = 3585;
 
-const char* nameOrNull(const char* nameP) { return nameP != nullptr ? nameP : "<NULL>"; }
+const char* nameOrNull(const char* nameP) {
+  return nameP != nullptr ? nameP : "<NULL>";
+}
 
 }  // namespace
 
@@ -34,8 +36,8 @@ int16_t DPelkApi::AgtPelkRCMsg(DPelkApiStatus* statusP, pelkUint32_t handle, int
   return rc;
 }
 
-void DPelkApi::GetApiError(DPelkApiStatus* statusP, pelkUint32_t handle, int16_t code,
-                           char* textP, size_t textSize, size_t* lengthP, const char*) {
+void DPelkApi::GetApiError(DPelkApiStatus* statusP, pelkUint32_t handle, int16_t code, char* textP,
+                           size_t textSize, size_t* lengthP, const char*) {
   size_t length = 0;
   if (textSize > 0) {
     textP[0] = '\0';
@@ -62,8 +64,9 @@ void DPelkApi::LogApiError(DPelkApiStatus* statusP, pelkUint32_t handle, int16_t
     return;
   }
   char text[API_ERROR_LOG_SIZE];
-  int prefixLength = std::snprintf(text, sizeof text, "error %d returned from %s: ",
-                                   static_cast<int>(code), nameOrNull(callNameP));
+  int prefixLength =
+      std::snprintf(text, sizeof text, "error %d returned from %s: ", static_cast<int>(code),
+                    nameOrNull(callNameP));
   size_t prefix = static_cast<size_t>(prefixLength);
   size_t length = 0;
   GetApiError(statusP, handle, code, text + prefix, sizeof text - prefix, &length, callNameP);
@@ -90,14 +93,13 @@ void DPelkApi::LogApiError(DPelkApiStatus* statusP, pelkUint32_t handle, int16_t
   FREE(&wholeP);
 }
 
-int16_t DPelkApi::registerFilespace(DPelkApiStatus* statusP, pelkUint32_t handle,
-                                    regFSData* regP) {
+int16_t DPelkApi::registerFilespace(DPelkApiStatus* statusP, pelkUint32_t handle, regFSData* regP) {
   int16_t rc = dpelkRegisterFS(this, statusP, handle, regP);
   return rc == PELK_RC_FS_ALREADY_REGISTERED ? 0 : rc;
 }
 
-void DPelkApi::writeMoxtarServerLog(DPelkApiStatus* statusP, pelkUint32_t handle,
-                                    uint32_t severity, uint32_t logType, const char* textP) {
+void DPelkApi::writeMoxtarServerLog(DPelkApiStatus* statusP, pelkUint32_t handle, uint32_t severity,
+                                    uint32_t logType, const char* textP) {
   char message[PELK_MAX_EVENT_MSG_LENGTH + 1];
   std::memset(message, 0, sizeof message);
   if (textP != nullptr) {

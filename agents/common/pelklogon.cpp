@@ -15,7 +15,9 @@ char kApplicationType[] = "Zarnak MSSQLV2 NT";
 char kLogonOptions[] = "-TAPEPROMPT=YES";
 constexpr size_t LOGON_TRACE_TEXT_SIZE = 1024;
 
-bool given(const char* textP) { return textP != nullptr && textP[0] != '\0'; }
+bool given(const char* textP) {
+  return textP != nullptr && textP[0] != '\0';
+}
 
 bool fitsField(const char* textP, size_t fieldSize) {
   return textP == nullptr || std::strlen(textP) < fieldSize;
@@ -155,19 +157,19 @@ int16_t DPelkApi::openSession(DPelkApiStatus* statusP, const pelkApiLogonInfo* l
   for (;;) {
     bool mustAsk = retried || (valuesP->passwordAccess == 0 && valuesP->password[0] == '\0');
     if (mustAsk) {
-      int16_t rc = askPassword(PELK_RC_BAD_PASSWORD, logonInfoP, valuesP->password,
-                               valuesP->nodeName, valuesP->output, valuesP->storedPassword,
-                               valuesP->passwordAccess);
+      int16_t rc =
+          askPassword(PELK_RC_BAD_PASSWORD, logonInfoP, valuesP->password, valuesP->nodeName,
+                      valuesP->output, valuesP->storedPassword, valuesP->passwordAccess);
       if (rc != 0) {
         return rc;
       }
       pelkCopyText(valuesP->password, sizeof valuesP->password, valuesP->output);
     }
     pelkApiVersion version = apiBuildVersion;
-    int16_t rc = dpelkInit(this, statusP, handleP, &version,
-                           const_cast<char*>(logonInfoP->nodeNameP), nullptr, valuesP->password,
-                           kApplicationType, const_cast<char*>(logonInfoP->optFileP),
-                           kLogonOptions);
+    int16_t rc =
+        dpelkInit(this, statusP, handleP, &version, const_cast<char*>(logonInfoP->nodeNameP),
+                  nullptr, valuesP->password, kApplicationType,
+                  const_cast<char*>(logonInfoP->optFileP), kLogonOptions);
     bool retry = rc == PELK_RC_BAD_PASSWORD && !given(logonInfoP->newPasswordP) &&
                  valuesP->passwordAccess == PELK_PASSWD_GENERATE && !retried;
     if (!retry) {

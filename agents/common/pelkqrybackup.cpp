@@ -31,8 +31,7 @@ DPelkQueryBackupEri::DPelkQueryBackupEri(const pelkApiLogonInfo* pelkApiLogonInf
                                          ObjNameList* objnameListP, uint8_t objState,
                                          MoxtarBackupList* backupListP,
                                          const pelkDate* pointInTimeP)
-    : DPelkQueryBackupEri(fsnameSpecP, fsTypeP, objnameListP, objState, backupListP,
-                          pointInTimeP) {
+    : DPelkQueryBackupEri(fsnameSpecP, fsTypeP, objnameListP, objState, backupListP, pointInTimeP) {
   m_pelkApiLogonInfoP = pelkApiLogonInfoP;
 }
 
@@ -77,8 +76,9 @@ uint32_t DPelkQueryBackupEri::queryOneName(pelkObjName* objNameP, qryBackupData*
   queryP->objName = objNameP;
   qryRespBackupData response;
   BackupTake take{this, m_backupListP};
-  MoxtarQuery run{PELK_QRY_BACKUP, queryP, &response, sizeof response,
-                  PELK_QRYRESPBACKUP_VERSION, takeAnswer, &take, GetCancelPtr()};
+  MoxtarQuery run{
+      PELK_QRY_BACKUP, queryP, &response,     sizeof response, PELK_QRYRESPBACKUP_VERSION,
+      takeAnswer,      &take,  GetCancelPtr()};
   MoxtarQueryCodes codes;
   moxtarRunQuery(m_pelkApiStatusObjP, sessionHandle(), run, &codes);
   if (codes.beginRc != 0) return putApiFailure(codes.beginRc, "dpelkBeginQuery");

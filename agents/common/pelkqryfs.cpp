@@ -72,8 +72,8 @@ uint32_t DPelkQueryFilespaceEri::ProcessRequestDetails() {
     }
     return takeP->listP->addTail(fsP);
   };
-  MoxtarQuery run{PELK_QRY_FILESPACE, &query, &response, sizeof response,
-                  PELK_QRYRESPFS_VERSION, takeFilespace, &take, GetCancelPtr()};
+  MoxtarQuery run{PELK_QRY_FILESPACE,     &query,        &response, sizeof response,
+                  PELK_QRYRESPFS_VERSION, takeFilespace, &take,     GetCancelPtr()};
   MoxtarQueryCodes codes;
   moxtarRunQuery(m_pelkApiStatusObjP, sessionHandle(), run, &codes);
   if (codes.beginRc != 0) TRACE_RETURN(putApiFailure(codes.beginRc, "dpelkBeginQuery"));
@@ -108,8 +108,8 @@ uint32_t DPelkQueryServerEri::ProcessRequestDetails() {
   }
   std::memset(m_sessInfoP, 0, sizeof *m_sessInfoP);
   m_sessInfoP->stVersion = PELK_SESSINFO_VERSION;
-  int16_t apiRc = DPelkApi::dpelkQuerySessInfo(gPelkApiObjP, m_pelkApiStatusObjP,
-                                               sessionHandle(), m_sessInfoP);
+  int16_t apiRc =
+      DPelkApi::dpelkQuerySessInfo(gPelkApiObjP, m_pelkApiStatusObjP, sessionHandle(), m_sessInfoP);
   if (apiRc != 0) TRACE_RETURN(putApiFailure(apiRc, "dpelkQuerySessInfo"));
   if (m_apiVersionP != nullptr) {
     int versionRc = gPelkApiObjP->checkCompatibility(m_pelkApiStatusObjP, m_apiVersionP);

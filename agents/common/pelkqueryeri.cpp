@@ -1,11 +1,12 @@
 // The query request base: the request's own storage-server session or one a caller lends.
+#include "pelkqueryeri.h"
+
 #include <cstring>
 
 #include "agtrc.h"
 #include "agttrc.h"
 #include "errormsg.h"
 #include "msgout.h"
-#include "pelkqueryeri.h"
 
 DPelkQueryEri::DPelkQueryEri()
     : m_pelkApiLogonInfoP(nullptr),
@@ -54,8 +55,7 @@ void DPelkQueryEri::SetErrorTextBuffer(char* bufferP) {
   m_ErrorTextP[0] = '\0';
 }
 
-void DPelkQueryEri::SetHublorApiInstance(DPelkApiStatus* statusP,
-                                         pelkSessInfo* pelkLogonSessInfoP,
+void DPelkQueryEri::SetHublorApiInstance(DPelkApiStatus* statusP, pelkSessInfo* pelkLogonSessInfoP,
                                          pelkUint32_t pelkHandle) {
   m_pelkApiLogonInfoP = nullptr;
   m_pelkHandle = 0;
@@ -66,11 +66,11 @@ void DPelkQueryEri::SetHublorApiInstance(DPelkApiStatus* statusP,
 
 uint32_t DPelkQueryEri::SetupEnvironment() {
   TRACE_ENTRY(TRC_ERI, "DPelkQueryEri::SetupEnvironment()");
-  int16_t apiRc = m_pelkApiLogonInfoP != nullptr
-                      ? gPelkApiObjP->Logon(m_pelkApiStatusObjP, m_pelkLogonSessInfoP,
-                                            &m_pelkHandle, m_pelkApiLogonInfoP)
-                      : gPelkApiObjP->Logon(m_pelkApiStatusObjP, m_pelkLogonSessInfoP,
-                                            &m_pelkHandle);
+  int16_t apiRc =
+      m_pelkApiLogonInfoP != nullptr
+          ? gPelkApiObjP->Logon(m_pelkApiStatusObjP, m_pelkLogonSessInfoP, &m_pelkHandle,
+                                m_pelkApiLogonInfoP)
+          : gPelkApiObjP->Logon(m_pelkApiStatusObjP, m_pelkLogonSessInfoP, &m_pelkHandle);
   if (apiRc == PELK_PW_CANCELLED) TRACE_RETURN(putRcMessage(RC_CANCELED_BY_USER));
   if (apiRc != 0) {
     m_pelkHandle = 0;

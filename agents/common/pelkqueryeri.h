@@ -66,9 +66,9 @@ class DPelkQueryFilespaceEri : public DPelkQueryEri {
                          MoxtarFilespaceList* fsListP);
   DPelkQueryFilespaceEri(const pelkApiLogonInfo* pelkApiLogonInfoP, const char* fsnameSpecP,
                          const char* fsTypeP, MoxtarFilespaceList* fsListP);
-  DPelkQueryFilespaceEri(DPelkApiStatus* statusP, pelkUint32_t pelkHandle,
-                         const char* fsnameSpecP, const char* fsTypeP,
-                         MoxtarFilespaceList* fsListP, uint32_t* cancelP, char* messageBufferP);
+  DPelkQueryFilespaceEri(DPelkApiStatus* statusP, pelkUint32_t pelkHandle, const char* fsnameSpecP,
+                         const char* fsTypeP, MoxtarFilespaceList* fsListP, uint32_t* cancelP,
+                         char* messageBufferP);
 
   // 0 or 419 with its message when the session, pattern, type or list is missing.
   uint32_t PreConditionCheck();

@@ -19,7 +19,8 @@ int cancelledPrompt(int, int, const char*, const char*, char* outputP, int, cons
 }
 
 bool endsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 class Requests : public MoxtarFixture {
@@ -78,8 +79,8 @@ TEST_F(Requests, AFailedLogonRunsNothingElse) {
   RecordingServerQuery prompt(&cancelled, &info, nullptr);
   EXPECT_EQ(prompt.ProcessRequest(), 415u);
   EXPECT_FALSE(prompt.m_DetailsRan);
-  EXPECT_NE(std::string(prompt.GetMessageBuffer()).find("cancelled by the user"),
-            std::string::npos) << prompt.GetMessageBuffer();
+  EXPECT_NE(std::string(prompt.GetMessageBuffer()).find("cancelled by the user"), std::string::npos)
+      << prompt.GetMessageBuffer();
 
   pelkApiLogonInfo wrong{"NODE1", "wrong", nullptr, nullptr, nullptr};
   RecordingServerQuery refused(&wrong, &info, nullptr);
@@ -155,7 +156,8 @@ TEST_F(BackupQuery, EveryFilespaceAndNameIsQueriedAndNamesNotFoundAreListed) {
   EXPECT_EQ(m_Backups.getCount(), 4u);
   EXPECT_STREQ(m_Backups.getFirst()->objName.fs, "SRV1\\data\\0001");
   EXPECT_STREQ(m_Backups.getLast()->objName.fs, "SRV1\\data\\0002");
-  EXPECT_TRUE(endsWith(request.GetMessageBuffer(), " \\Missing\\full")) << request.GetMessageBuffer();
+  EXPECT_TRUE(endsWith(request.GetMessageBuffer(), " \\Missing\\full"))
+      << request.GetMessageBuffer();
   EXPECT_EQ(countOf(request.GetMessageBuffer(), "\\Missing\\full"), 2);
   // One session for the request and its inner filespace query.
   EXPECT_EQ(countOf(trace.text(), "Enter dpelkInit"), 1);

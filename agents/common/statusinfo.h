@@ -100,4 +100,3 @@ uint32_t statusCommand(const StatusInfo& status, uint32_t heldCommand);
 // What every receiver answers for a kind it does not know: 0 for the seven kinds, else 419
 // with the trace line "An invalid status type (%#x) was received.".
 int statusCheckKind(const StatusInfo& status);
-

@@ -38,7 +38,8 @@ class Bench {
  public:
   Bench() {
     const char* base = std::getenv("HUBLOR_BENCH_DIR");
-    m_dir = fs::path(base != nullptr ? base : "/tmp") / ("hublor-bench-" + std::to_string(getpid()));
+    m_dir =
+        fs::path(base != nullptr ? base : "/tmp") / ("hublor-bench-" + std::to_string(getpid()));
     fs::create_directories(m_dir);
     std::string option = (m_dir / "pelk.opt").string();
     FILE* file = std::fopen(option.c_str(), "w");
@@ -220,9 +221,17 @@ void BM_Get1GiB(benchmark::State& state) {
   removeVersion(bench().handle(), id);
 }
 
-BENCHMARK(BM_Send1GiB)->Arg(256 << 10)->Arg(4 << 20)->Iterations(6)->UseManualTime()
+BENCHMARK(BM_Send1GiB)
+    ->Arg(256 << 10)
+    ->Arg(4 << 20)
+    ->Iterations(6)
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Get1GiB)->Arg(256 << 10)->Arg(4 << 20)->Iterations(6)->UseManualTime()
+BENCHMARK(BM_Get1GiB)
+    ->Arg(256 << 10)
+    ->Arg(4 << 20)
+    ->Iterations(6)
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -53,8 +53,12 @@ void transfer(benchmark::State& state, bool write) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kFileKb * 1024);
 }
 
-void BM_ReadPages(benchmark::State& state) { transfer(state, false); }
-void BM_WritePages(benchmark::State& state) { transfer(state, true); }
+void BM_ReadPages(benchmark::State& state) {
+  transfer(state, false);
+}
+void BM_WritePages(benchmark::State& state) {
+  transfer(state, true);
+}
 
 BENCHMARK(BM_ReadPages)->Arg(64 << 10)->Arg(1 << 20)->Arg(4 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WritePages)->Arg(64 << 10)->Arg(1 << 20)->Arg(4 << 20)->Unit(benchmark::kMillisecond);

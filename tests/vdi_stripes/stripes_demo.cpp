@@ -54,17 +54,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "BACKUP: a stripe's transfer failed\n");
     return 1;
   }
-  std::printf("backed up through %ld virtual devices into %s/stripe*\n", stripeCount,
-              out.c_str());
+  std::printf("backed up through %ld virtual devices into %s/stripe*\n", stripeCount, out.c_str());
 
   // Restore through half as many devices: each device reads its files in turn, switching media.
   std::size_t devices = files.size() > 1 ? files.size() / 2 : 1;
   std::vector<std::vector<std::filesystem::path>> perDevice(devices);
   for (std::size_t i = 0; i < files.size(); ++i) perDevice[i % devices].push_back(files[i]);
   const std::string copy = db + "_copy";
-  stripes::Outcome restore =
-      stripes::restoreFromFiles(*instance, "DATABASE [" + copy + "]", perDevice,
-                                stripes::movesTo(db, out / "restored"));
+  stripes::Outcome restore = stripes::restoreFromFiles(
+      *instance, "DATABASE [" + copy + "]", perDevice, stripes::movesTo(db, out / "restored"));
   if (!restore.statement.ok()) return fail("RESTORE", restore.statement);
   if (FAILED(restore.setHr) || !allZero(restore.transferRcs)) {
     std::fprintf(stderr, "RESTORE: a device's transfer failed\n");
@@ -74,7 +72,7 @@ int main(int argc, char** argv) {
               devices, out.c_str());
 
   bool same = stripes::checksums(*instance, db) == stripes::checksums(*instance, copy);
-  std::printf(same ? "every file of %s matches %s\n" : "MISMATCH between %s and %s\n",
-              copy.c_str(), db.c_str());
+  std::printf(same ? "every file of %s matches %s\n" : "MISMATCH between %s and %s\n", copy.c_str(),
+              db.c_str());
   return same ? 0 : 1;
 }

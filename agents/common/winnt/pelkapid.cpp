@@ -36,7 +36,9 @@ DPelkApiDL::DPelkApiDL(const char* nodeNameP, const char* passwordP, const char*
   TRACE_LINE(TRC_API, "DPelkApiDL::DPelkApiDL()\n");
 }
 
-DPelkApiDL::~DPelkApiDL() { TRACE_LINE(TRC_API, "DPelkApiDL::~DPelkApiDL()\n"); }
+DPelkApiDL::~DPelkApiDL() {
+  TRACE_LINE(TRC_API, "DPelkApiDL::~DPelkApiDL()\n");
+}
 
 int DPelkApiDL::Setup() {
   TRACE_ENTRY(TRC_API, "DPelkApiDL::Setup");
@@ -60,10 +62,10 @@ int DPelkApiDL::Setup() {
 // Binds every name in table order into *boundP; stops at the first one missing (0).
 int DPelkApiDL::bindAll(void* moduleP, PelkEntryPoints* boundP) {
   void* symbolP = nullptr;
-#define PELK_BIND(name)                                              \
-  if (getProcAddr(moduleP, #name, &symbolP) == 0) {                  \
-    return 0;                                                        \
-  }                                                                  \
+#define PELK_BIND(name)                             \
+  if (getProcAddr(moduleP, #name, &symbolP) == 0) { \
+    return 0;                                       \
+  }                                                 \
   boundP->name = reinterpret_cast<decltype(boundP->name)>(symbolP);
   PELK_ENTRY_POINTS(PELK_BIND)
 #undef PELK_BIND

@@ -2,8 +2,9 @@
 // loading. Setup loads libhublorapi.so at run time, from the interface directory first, then
 // through the library search path, and binds all 34 entry points by name, or none; Cleanup
 // releases it and unbinds every slot. (The library stays mapped until the process ends: its
-// process-wide objects live that long. A later load by the bare name then finds that copy.) Each front end creates one object, keeps it in
-// gPelkApiObjP, calls Setup before anything else and Cleanup at the end.
+// process-wide objects live that long. A later load by the bare name then finds that copy.) Each
+// front end creates one object, keeps it in gPelkApiObjP, calls Setup before anything else and
+// Cleanup at the end.
 //
 // Threads: Setup and Cleanup run while no other thread uses the interface.
 #pragma once

@@ -1,12 +1,11 @@
 // Loading order: the interface directory first, the library search path after it. This binary's
 // search path (its run path) holds the stand-in's library.
-#include "pelkapid.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "pelkapi_testutil.h"
+#include "pelkapid.h"
 
 namespace {
 

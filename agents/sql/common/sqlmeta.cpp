@@ -40,7 +40,9 @@ void putU64(uint8_t* p, pkInt64 v) {
   putU32(p + 4, v.low);
 }
 
-uint16_t getU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t getU16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 uint32_t getU32(const uint8_t* p) {
   uint32_t v = 0;
@@ -48,7 +50,9 @@ uint32_t getU32(const uint8_t* p) {
   return v;
 }
 
-pkInt64 getU64(const uint8_t* p) { return pkInt64Make(getU32(p), getU32(p + 4)); }
+pkInt64 getU64(const uint8_t* p) {
+  return pkInt64Make(getU32(p), getU32(p + 4));
+}
 
 }  // namespace
 

@@ -1,5 +1,4 @@
 #include "sqlmeta.h"
-#include "sqlmeta_testutil.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +6,9 @@
 #include <cstring>
 #include <vector>
 
-namespace {
+#include "sqlmeta_testutil.h"
 
+namespace {
 
 // The stored bytes of sqlMetaSample(), written out by hand from the layout.
 const std::vector<uint8_t> kSampleBytes = {

@@ -93,7 +93,8 @@ bool sqlClusterKeyOpens(const char* serverNameP) {
   sqlClusterKeyPath(serverNameP, path, sizeof path);
   SQLAPI_TRACE("SQLAPI-%s tKey:%s\n", "sqlClusterKeyOpens", path);
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(key);
   return true;
 }

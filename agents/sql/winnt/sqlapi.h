@@ -166,11 +166,11 @@ class CSqlApi {
 
   // A failed call: code, name, HRESULT, and the call's text (after "op:line:rc ") in
   // mszFailedCall. Returns rc.
-  int CallFailed(int rc, const char* rcNameP, HRESULT hr, const char* opP, const char* formatP,
-                 ...) __attribute__((format(printf, 6, 7)));
+  int CallFailed(int rc, const char* rcNameP, HRESULT hr, const char* opP, const char* formatP, ...)
+      __attribute__((format(printf, 6, 7)));
   // A failed check of our own: the text goes into mszErrorText. Returns rc.
-  int CheckFailed(int rc, const char* rcNameP, const char* opP, int line, const char* formatP,
-                  ...) __attribute__((format(printf, 6, 7)));
+  int CheckFailed(int rc, const char* rcNameP, const char* opP, int line, const char* formatP, ...)
+      __attribute__((format(printf, 6, 7)));
   // 415 with its name and trace line.
   int Canceled(const char* opP);
   // Fetches the COM error text of the last failed HRESULT, once.
@@ -195,8 +195,8 @@ class CSqlApi {
                       uint16_t msgBufLen);
 
   // CopyUToN and CopyBToN after their own checks.
-  int CopyWideToNarrow(const char* opP, const char* tooLongFormatP, const WCHAR* srcP,
-                       char* destP, size_t destBytes);
+  int CopyWideToNarrow(const char* opP, const char* tooLongFormatP, const WCHAR* srcP, char* destP,
+                       size_t destBytes);
 
   // Steps of ObtainServer and LogonServer (sqllogon.cpp).
   int CreateServer(uint32_t* cancelP);

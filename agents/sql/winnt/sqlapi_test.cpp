@@ -21,8 +21,9 @@ class SqlApiTest : public SqlApiFixture {
   }
   void createClusterKey(const char* serverName) {
     char path[512];
-    snprintf(path, sizeof path, "SOFTWARE\\Microsoft\\MSSQLServer$%s\\MSSQLServer$%s\\CurrentVersion\\",
-             serverName, serverName);
+    snprintf(path, sizeof path,
+             "SOFTWARE\\Microsoft\\MSSQLServer$%s\\MSSQLServer$%s\\CurrentVersion\\", serverName,
+             serverName);
     HKEY key = nullptr;
     ASSERT_EQ(createOrOpenReg(HKEY_LOCAL_MACHINE, path, &key), 0);
     RegCloseKey(key);
@@ -63,7 +64,8 @@ TEST_F(SqlApiTest, ObjectModelOlderThanSevenFailsWith1914AndItsMessage) {
   auto api = makeApi();
   EXPECT_EQ(m_Rc, RC_SQL_API_FAILURE);
   EXPECT_NE(strstr(api->ErrorText(), "CSqlApi::CSqlApi:"), nullptr);
-  EXPECT_NE(strstr(api->ErrorText(), ":1914 Application:DmoVersion:6 < 7"), nullptr) << api->ErrorText();
+  EXPECT_NE(strstr(api->ErrorText(), ":1914 Application:DmoVersion:6 < 7"), nullptr)
+      << api->ErrorText();
   EXPECT_NE(strstr(m_Msg, "ZUD5422E"), nullptr) << m_Msg;
   EXPECT_NE(strstr(m_Msg, "Application:DmoVersion:6 < 7"), nullptr) << m_Msg;
   // The record is not taken on a failure.
@@ -97,9 +99,8 @@ TEST_F(SqlApiTest, SqlAuthenticationLogsOnAndASecondLogonMakesNoCall) {
   EXPECT_TRUE(api->IsConnected());
   // Any call of the logon would now fail.
   for (const char* method : {"Server.SetName", "Server.SetLoginSecure", "Server.GetStatus",
-                             "Server.GetIssysadmin", "Server.GetVersionMajor",
-                             "Server.GetTrueName", "Server.GetHostName", "Server.GetNetName",
-                             "Server.GetIsClustered"}) {
+                             "Server.GetIssysadmin", "Server.GetVersionMajor", "Server.GetTrueName",
+                             "Server.GetHostName", "Server.GetNetName", "Server.GetIsClustered"}) {
     failCall(method);
   }
   sqlengine::Fault refuse;
@@ -194,11 +195,11 @@ TEST_P(SqlApiClusterTest, ClusterDecisionFollowsTheVersions) {
 
 INSTANTIATE_TEST_SUITE_P(
     Versions, SqlApiClusterTest,
-    testing::Values(ClusterCase{8, 8, true, false, 0},                           // server says
-                    ClusterCase{8, 8, false, true, RC_SQL_HOST_NOT_NET_NAME},    // key ignored
-                    ClusterCase{8, 7, true, false, RC_SQL_HOST_NOT_NET_NAME},    // not asked
-                    ClusterCase{8, 7, false, true, 0},                           // key decides
-                    ClusterCase{7, 8, true, false, RC_SQL_HOST_NOT_NET_NAME},    // SQL-DMO 7
+    testing::Values(ClusterCase{8, 8, true, false, 0},                         // server says
+                    ClusterCase{8, 8, false, true, RC_SQL_HOST_NOT_NET_NAME},  // key ignored
+                    ClusterCase{8, 7, true, false, RC_SQL_HOST_NOT_NET_NAME},  // not asked
+                    ClusterCase{8, 7, false, true, 0},                         // key decides
+                    ClusterCase{7, 8, true, false, RC_SQL_HOST_NOT_NET_NAME},  // SQL-DMO 7
                     ClusterCase{7, 8, false, true, 0}));
 
 TEST_F(SqlApiTest, CancelBeforeLogonGives415WithoutConnecting) {
@@ -261,7 +262,9 @@ TEST_F(SqlApiTest, LogonCallbackMayTryAgain) {
   EXPECT_EQ(g_CallbackRcs[1], 0);
 }
 
-int giveUp(int*, int32_t*, const char*, char*, char*) { return 415; }
+int giveUp(int*, int32_t*, const char*, char*, char*) {
+  return 415;
+}
 
 TEST_F(SqlApiTest, LogonCallbackMayCancel) {
   snprintf(m_Logon.szSqlPassword, sizeof m_Logon.szSqlPassword, "wrong");

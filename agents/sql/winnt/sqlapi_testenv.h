@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "agttrc.h"
-
 #include "instance.h"
 #include "machine.h"
 #include "msgformat.h"

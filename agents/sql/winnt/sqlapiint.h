@@ -24,9 +24,8 @@ inline constexpr const char* SQLAPI_RC_API_FAILURE = "RC_SQL_API_FAILURE";
 const char* sqlRcName(int rc);
 
 inline bool sqlIsCanceled(const uint32_t* cancelP) {
-  return cancelP != nullptr &&
-         std::atomic_ref<uint32_t>(*const_cast<uint32_t*>(cancelP)).load(
-             std::memory_order_relaxed) != 0;
+  return cancelP != nullptr && std::atomic_ref<uint32_t>(*const_cast<uint32_t*>(cancelP))
+                                       .load(std::memory_order_relaxed) != 0;
 }
 
 // The time of day as "hh:mm:ss" for the enter and exit lines.

@@ -34,8 +34,8 @@ int addSelectedFiles(CLinkedList<SqlStmtItem>& items, SqlDatabaseElement* dbP,
   CLinkedList<SqlFileElement>* listP = dbP->pDbFileList;
   for (SqlFileElement* fileP = groupP->peGroupFirstFile;
        fileP != nullptr && fileP->peFileGroup == groupP; fileP = listP->getNext(fileP)) {
-    int rc = fileP->bFileIsSelected ? addItem(items, SQL_ITEM_FILE, fileP->szFileLogicalName)
-                                    : RC_OK;
+    int rc =
+        fileP->bFileIsSelected ? addItem(items, SQL_ITEM_FILE, fileP->szFileLogicalName) : RC_OK;
     if (rc != RC_OK || listP == nullptr) return rc;
   }
   return RC_OK;
@@ -88,8 +88,8 @@ int CSqlApi::ReadMaxCommandSize(DPelkApiStatus& apiStatus) {
   apiStatus.inApiCall = 1;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetNetPacketSize(&packetSize));
   apiStatus.inApiCall = 0;
-  if (FAILED(hr)) return CallFailed(RC_SQL_API_FAILURE, kRcApiFailure, hr, kOp,
-                                    "Server.GetNetPacketSize()");
+  if (FAILED(hr))
+    return CallFailed(RC_SQL_API_FAILURE, kRcApiFailure, hr, kOp, "Server.GetNetPacketSize()");
   muiMaxCommandSize = 128 * uint32_t(packetSize != 0 ? packetSize : mlNetPacketSize);
   SQLAPI_TRACE("SQLAPI-%s muiMaxCommandSize:%u\n", kOp, muiMaxCommandSize);
   return RC_OK;
@@ -100,14 +100,14 @@ int CSqlApi::ExecuteBackup(DPelkApiStatus& apiStatus) {
   // that a long backup is not reported against a stale stamp. The record's total stays as it is.
   apiStatus.timer.start();
   apiStatus.inApiCall = 1;
-  HRESULT hr = SQLAPI_CALL(mpDmoServer->ExecuteImmediate(
-      mCommand.text(), SQLDMOExec_Default, LONG(mCommand.length())));
+  HRESULT hr = SQLAPI_CALL(
+      mpDmoServer->ExecuteImmediate(mCommand.text(), SQLDMOExec_Default, LONG(mCommand.length())));
   apiStatus.inApiCall = 0;
   if (SUCCEEDED(hr)) return RC_OK;
   char head[51 * 4];
   sqlWideToText(mCommand.text(), head, sizeof head);
-  return CallFailed(RC_SQL_API_FAILURE, kRcApiFailure, hr, kOp,
-                    "Server.ExecuteImmediate(%.50s...)", head);
+  return CallFailed(RC_SQL_API_FAILURE, kRcApiFailure, hr, kOp, "Server.ExecuteImmediate(%.50s...)",
+                    head);
 }
 
 int CSqlApi::BackupToDevices(const SqlBackupParameters& parms, SqlDbInfo* dbInfoP,
@@ -133,14 +133,13 @@ int CSqlApi::BackupToDevices(const SqlBackupParameters& parms, SqlDbInfo* dbInfo
                                     parms.ulSqlBufferSize,
                                     parms.bTruncate,
                                     parms.szDebugBackupPath};
-    rc = sqlBuildBackupStatement(mCommand, statement, cancelP, mszErrorText,
-                                 sizeof mszErrorText);
+    rc = sqlBuildBackupStatement(mCommand, statement, cancelP, mszErrorText, sizeof mszErrorText);
     if (rc == RC_SQL_STRING_TOO_LONG) snprintf(mszRcName, sizeof mszRcName, "%s", kRcTooLong);
     // A name that is not text of the process's code page cannot reach SQL Server.
     if (rc == RC_CONVERSION_FAILED) {
-      rc = CheckFailed(RC_SQL_API_FAILURE, kRcApiFailure, kOp, __LINE__,
-                       "MultiByteToWideChar() of a name of database %.24s",
-                       statement.databaseNameP);
+      rc =
+          CheckFailed(RC_SQL_API_FAILURE, kRcApiFailure, kOp, __LINE__,
+                      "MultiByteToWideChar() of a name of database %.24s", statement.databaseNameP);
     }
   }
   // A statement is sent only when it is whole and nobody cancelled meanwhile.

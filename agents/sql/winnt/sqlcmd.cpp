@@ -59,7 +59,9 @@ int CSqlCommand::appendPiece(const char* textP, size_t length) {
   return rc;
 }
 
-int CSqlCommand::append(const char* textP) { return appendPiece(textP, strlen(textP)); }
+int CSqlCommand::append(const char* textP) {
+  return appendPiece(textP, strlen(textP));
+}
 
 int CSqlCommand::appendEscaped(const char* textP, char closer) {
   const char doubled[3] = {closer, closer, '\0'};

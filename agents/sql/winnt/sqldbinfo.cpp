@@ -40,9 +40,10 @@ const OptionRead kOptionReads[] = {
      "DBOptions.GetSelectIntoBulkCopy()"},
     {&ISQLDMODBOption::GetSingleUser, &SqlDatabaseElement::bDbIsSingleUser,
      "DBOptions.GetSingleUser()"},
-    {&ISQLDMODBOption::GetTruncateLogOnCheckpoint, &SqlDatabaseElement::bDbIsTruncateLogOnCheckpoint,
-     "DBOptions.GetTruncateLogOnCheckpoint()"},
-    {&ISQLDMODBOption::GetAutoClose, &SqlDatabaseElement::bDbIsAutoClose, "DBOptions.GetAutoClose()"},
+    {&ISQLDMODBOption::GetTruncateLogOnCheckpoint,
+     &SqlDatabaseElement::bDbIsTruncateLogOnCheckpoint, "DBOptions.GetTruncateLogOnCheckpoint()"},
+    {&ISQLDMODBOption::GetAutoClose, &SqlDatabaseElement::bDbIsAutoClose,
+     "DBOptions.GetAutoClose()"},
     {&ISQLDMODBOption::GetAutoShrink, &SqlDatabaseElement::bDbIsAutoShrink,
      "DBOptions.GetAutoShrink()"},
     {&ISQLDMODBOption::GetTornPageDetection, &SqlDatabaseElement::bDbIsTornPageDetection,
@@ -236,7 +237,8 @@ int CSqlApi::AppendFile(SqlDatabaseElement* dbP, SqlGroupElement* groupElP,
   if (dbP->pDbFileList == nullptr) return 0;
   int rc = dbP->pDbFileList->addTail(fileElP);
   if (rc != 0) return rc;
-  if (groupElP->peGroupFirstFile == nullptr) groupElP->peGroupFirstFile = dbP->pDbFileList->getLast();
+  if (groupElP->peGroupFirstFile == nullptr)
+    groupElP->peGroupFirstFile = dbP->pDbFileList->getLast();
   return 0;
 }
 
@@ -270,8 +272,8 @@ int CSqlApi::ReadFileSize(File* fileP, const char* kindP, SqlFileElement* fileEl
   return 0;
 }
 
-int CSqlApi::ReadDataFile(ISQLDMODBFile* fileP, SqlGroupElement* groupElP,
-                          SqlFileElement* fileElP, uint32_t* cancelP) {
+int CSqlApi::ReadDataFile(ISQLDMODBFile* fileP, SqlGroupElement* groupElP, SqlFileElement* fileElP,
+                          uint32_t* cancelP) {
   int rc = ReadFileNames(fileP, "DbFile", fileElP, cancelP);
   if (rc != 0) return rc;
   DBINFO_STOP_IF_CANCELED(cancelP);
@@ -294,8 +296,7 @@ int CSqlApi::ReadDataFile(ISQLDMODBFile* fileP, SqlGroupElement* groupElP,
   return 0;
 }
 
-int CSqlApi::ReadLogGroup(SqlDatabaseElement* dbP, SqlGroupElement* logGroupP,
-                          uint32_t* cancelP) {
+int CSqlApi::ReadLogGroup(SqlDatabaseElement* dbP, SqlGroupElement* logGroupP, uint32_t* cancelP) {
   memset(logGroupP, 0, sizeof *logGroupP);
   snprintf(logGroupP->szGroupName, sizeof logGroupP->szGroupName, "%s", SQL_LOG_GROUP_NAME);
   logGroupP->bGroupIsLog = 1;

@@ -67,9 +67,11 @@ TEST_F(SqlDbInfoTest, TwoDatabasesShareTheListsWithTheirOwnNumbersAndLinks) {
     SqlFileElement* first;
   };
   const GroupRow groupRows[] = {
-      {"PRIMARY", 0, 1, true, false, &sales, f[0]}, {"G2", 1, 2, false, false, &sales, f[1]},
+      {"PRIMARY", 0, 1, true, false, &sales, f[0]},
+      {"G2", 1, 2, false, false, &sales, f[1]},
       {"TRANSACTION LOG", 0, 1, false, true, &sales, f[3]},
-      {"PRIMARY", 0, 1, true, false, &hr, f[4]}, {"TRANSACTION LOG", 0, 1, false, true, &hr, f[5]},
+      {"PRIMARY", 0, 1, true, false, &hr, f[4]},
+      {"TRANSACTION LOG", 0, 1, false, true, &hr, f[5]},
   };
   for (size_t i = 0; i < g.size(); ++i) {
     const GroupRow& row = groupRows[i];

@@ -34,8 +34,8 @@ void setOptionErrorState(SqlDatabaseElement* dbP, const char* formatP, HRESULT h
 
 }  // namespace
 
-int CSqlApi::GetSqlDatabaseNames(CLinkedList<SqlDatabaseElement>*& listP, void*,
-                                 uint32_t*& cancelP, char*& msgBufP) {
+int CSqlApi::GetSqlDatabaseNames(CLinkedList<SqlDatabaseElement>*& listP, void*, uint32_t*& cancelP,
+                                 char*& msgBufP) {
   int rc = 0;
   CSqlApiOp op(*this, kOp, rc);
   mhrLast = S_OK;

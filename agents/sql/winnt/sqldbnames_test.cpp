@@ -40,9 +40,8 @@ TEST_F(SqlDbNamesTest, SystemDatabasesWithoutTempdb) {
 
 TEST_F(SqlDbNamesTest, EachStateIsNamedAndAnUnknownStatusShowsItsNumber) {
   const std::pair<int, const char*> states[] = {
-      {32, "Loading"},    {192, "Recovering"},    {256, "Suspect"},
-      {512, "Offline"},   {992, "Inaccessible"},  {1024, "Standby"},
-      {32768, "EmergencyMode"}, {33, "StatusError33"}};
+      {32, "Loading"},       {192, "Recovering"}, {256, "Suspect"},         {512, "Offline"},
+      {992, "Inaccessible"}, {1024, "Standby"},   {32768, "EmergencyMode"}, {33, "StatusError33"}};
   for (const auto& [status, text] : states) {
     std::string name = std::string("db") + std::to_string(status);
     createDatabase(name, "PRIMARY:" + name + "_data:64");
@@ -68,11 +67,11 @@ TEST_F(SqlDbNamesTest, TruncateLogOptionIsRead) {
 }
 
 TEST_F(SqlDbNamesTest, UnreadableDatabasesAreListedWithAnErrorState) {
-  failCall("Database.GetName", 1, 2);  // the third database (model)
+  failCall("Database.GetName", 1, 2);    // the third database (model)
   failCall("Database.GetStatus", 1, 2);  // the fourth (msdb); model never asks
   ASSERT_EQ(names(), 0) << m_Msg;
-  EXPECT_EQ(listed(),
-            (std::vector<std::string>{"master|", "? 3 ?|NameError80004005", "msdb|GetStatusError80004005"}));
+  EXPECT_EQ(listed(), (std::vector<std::string>{"master|", "? 3 ?|NameError80004005",
+                                                "msdb|GetStatusError80004005"}));
   EXPECT_EQ(find("? 3 ?")->bDbIsUnreadable, 1);
   EXPECT_EQ(find("msdb")->bDbIsUnreadable, 0);
   EXPECT_STREQ(m_Api->RcName(), "RC_OK");

@@ -10,14 +10,8 @@ struct StatusText {
   const char* textP;
 };
 const StatusText kStatusTexts[] = {
-    {0, ""},
-    {32, "Loading"},
-    {192, "Recovering"},
-    {256, "Suspect"},
-    {512, "Offline"},
-    {992, "Inaccessible"},
-    {1024, "Standby"},
-    {32768, "EmergencyMode"},
+    {0, ""},          {32, "Loading"},       {192, "Recovering"}, {256, "Suspect"},
+    {512, "Offline"}, {992, "Inaccessible"}, {1024, "Standby"},   {32768, "EmergencyMode"},
 };
 
 // The largest kilobyte count whose byte count fits 64 bits.

@@ -8,11 +8,16 @@
 namespace {
 
 TEST(SqlDbValuesTest, StateTextOfEveryStatus) {
-  const std::pair<long, const char*> cases[] = {
-      {0, ""},          {32, "Loading"},         {192, "Recovering"},
-      {256, "Suspect"}, {512, "Offline"},        {992, "Inaccessible"},
-      {1024, "Standby"}, {32768, "EmergencyMode"}, {33, "StatusError33"},
-      {-1, "StatusError-1"}};
+  const std::pair<long, const char*> cases[] = {{0, ""},
+                                                {32, "Loading"},
+                                                {192, "Recovering"},
+                                                {256, "Suspect"},
+                                                {512, "Offline"},
+                                                {992, "Inaccessible"},
+                                                {1024, "Standby"},
+                                                {32768, "EmergencyMode"},
+                                                {33, "StatusError33"},
+                                                {-1, "StatusError-1"}};
   for (const auto& [status, text] : cases) {
     char state[51];
     sqlDatabaseStatusText(status, state, sizeof state);

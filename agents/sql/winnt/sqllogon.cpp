@@ -11,7 +11,9 @@ namespace {
 constexpr size_t kWideNameBytes = 263 * sizeof(WCHAR);
 constexpr const char* kMaskedPassword = "********";
 
-const char* boolText(bool value) { return value ? "true" : "false"; }
+const char* boolText(bool value) {
+  return value ? "true" : "false";
+}
 
 }  // namespace
 
@@ -95,8 +97,8 @@ int CSqlApi::AdviseSink(uint32_t* cancelP) {
   int rc = 0;
   IConnectionPointContainer* containerP = nullptr;
   if (!sqlIsCanceled(cancelP)) {
-    HRESULT hr = SQLAPI_CALL(mpDmoServer->QueryInterface(
-        IID_IConnectionPointContainer, reinterpret_cast<void**>(&containerP)));
+    HRESULT hr = SQLAPI_CALL(mpDmoServer->QueryInterface(IID_IConnectionPointContainer,
+                                                         reinterpret_cast<void**>(&containerP)));
     if (FAILED(hr)) {
       rc = CallFailed(RC_SQL_COM_SETUP_FAILED, sqlRcName(RC_SQL_COM_SETUP_FAILED), hr, kOp,
                       "Server.QueryInterface(IID_IConnectionPointContainer)");
@@ -186,7 +188,8 @@ int CSqlApi::LogonServer(uint32_t*& cancelP) {
     if (rc == 0) rc = AttemptLogon(cancelP);
     if (rc == 0) rc = CheckServer(cancelP);
   }
-  if (sqlIsCanceled(cancelP) || (rc == RC_CANCELED_BY_USER && meLogon.pfnLogonCallback != nullptr)) {
+  if (sqlIsCanceled(cancelP) ||
+      (rc == RC_CANCELED_BY_USER && meLogon.pfnLogonCallback != nullptr)) {
     LogoffServer();
     return rc = Canceled(kOp);
   }
@@ -434,13 +437,13 @@ int CSqlApi::CheckSameMachine(BSTR hostName, BSTR netName) {
   static const char* const kOp = "CSqlApi::LogonServer";
   if (meServer.bSqlIsClustered || SysStringLen(netName) == 0) return 0;
   UINT length = SysStringLen(hostName);
-  if (length == SysStringLen(netName) &&
-      memcmp(hostName, netName, length * sizeof(WCHAR)) == 0) {
+  if (length == SysStringLen(netName) && memcmp(hostName, netName, length * sizeof(WCHAR)) == 0) {
     return 0;
   }
   char host[256];
   char net[256];
   return CheckFailed(RC_SQL_HOST_NOT_NET_NAME, sqlRcName(RC_SQL_HOST_NOT_NET_NAME), kOp, __LINE__,
-                     "Server:SqlHostName:%s SqlNetName:%s", sqlWideToText(hostName, host, sizeof host),
+                     "Server:SqlHostName:%s SqlNetName:%s",
+                     sqlWideToText(hostName, host, sizeof host),
                      sqlWideToText(netName, net, sizeof net));
 }

@@ -11,7 +11,7 @@
 #include "sqlmeta.h"
 #include "sqltypes.h"
 
-constexpr size_t SQL_NAME_SIZE = 129;           // a database, group or logical file name
+constexpr size_t SQL_NAME_SIZE = 129;  // a database, group or logical file name
 constexpr size_t SQL_META_GROUP_NAME_SIZE = 132;
 constexpr size_t SQL_PHYSICAL_NAME_SIZE = 262;  // a physical file name or standby file
 
@@ -51,9 +51,9 @@ struct SqlHublorDbElement {
   CLinkedList<SqlMetaGroupInfo>* pGroupList;
   CLinkedList<SqlMetaFileInfo>* pFileList;
   CLinkedList<SqlRelocatePair>* pRelocateList;
-  char szIntoDbName[SQL_NAME_SIZE];             // restore into this database instead
-  char szStandbyFile[SQL_PHYSICAL_NAME_SIZE];   // the standby undo file
-  uint32_t lSqlVersionMajor;                    // of the server that made the backup
+  char szIntoDbName[SQL_NAME_SIZE];            // restore into this database instead
+  char szStandbyFile[SQL_PHYSICAL_NAME_SIZE];  // the standby undo file
+  uint32_t lSqlVersionMajor;                   // of the server that made the backup
   uint32_t lSqlVersionMinor;
   uint32_t lSqlDefaultCodePage;
   uint32_t lSqlDefaultSortOrderId;
@@ -93,6 +93,6 @@ int fillQueryBackupEntry(const char* hlP, const uint8_t* objInfoP, SqlHublorDbEl
 template <class Entry>
 int fillQueryBackupEntry(Entry* entryP, SqlHublorDbElement* dbP) {
   entryP->hublorDbElemP = dbP;
-  return fillQueryBackupEntry(entryP->objName.hl,
-                              reinterpret_cast<const uint8_t*>(entryP->objInfo), dbP);
+  return fillQueryBackupEntry(entryP->objName.hl, reinterpret_cast<const uint8_t*>(entryP->objInfo),
+                              dbP);
 }

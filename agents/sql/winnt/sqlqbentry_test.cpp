@@ -1,9 +1,10 @@
 #include "sqlqbentry.h"
-#include "sqlmeta_testutil.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+
+#include "sqlmeta_testutil.h"
 
 namespace {
 

@@ -22,10 +22,9 @@ void traceParameters(const SqlRestoreParameters& p) {
       "ulNumSqlBuffers:%u ulSqlBufferSize:%u bStopBeforeMark:%u bStopAtMark:%u "
       "szDateTime:%.40s szMarkName:%.130s bRecovery:%u bRelocate:%u bPartial:%u bReplace:%u "
       "bStandby:%u bStopAt:%u szAfter:%.43s bAfter:%u bInto:%u\n",
-      kOp, p.bRestrictedUserOnly, p.bRecoverySpecified, p.bPreviousRestoreWasLog,
-      p.ulNumSqlBuffers, p.ulSqlBufferSize, p.bStopBeforeMark, p.bStopAtMark, p.szDateTime,
-      p.szMarkName, p.bRecovery, p.bRelocate, p.bPartial, p.bReplace, p.bStandby, p.bStopAt,
-      p.szAfter, p.bAfter, p.bInto);
+      kOp, p.bRestrictedUserOnly, p.bRecoverySpecified, p.bPreviousRestoreWasLog, p.ulNumSqlBuffers,
+      p.ulSqlBufferSize, p.bStopBeforeMark, p.bStopAtMark, p.szDateTime, p.szMarkName, p.bRecovery,
+      p.bRelocate, p.bPartial, p.bReplace, p.bStandby, p.bStopAt, p.szAfter, p.bAfter, p.bInto);
 }
 
 // SQL Server refuses to stop a log restore at a point that an earlier log restore already
@@ -54,8 +53,9 @@ int CSqlApi::RestoreFromPlan(CSqlRestorePlan& plan, const SqlRestoreParameters& 
     FetchComErrorText();
     nlsprintf(msgBufP, msgBufLen, agentRcMessage(rc), mszErrorText);
   }
-  if (rc == RC_OK) rc = sqlBuildRestoreStatement(command, plan.m_Statement, cancelP,
-                                                 mszErrorText, sizeof mszErrorText);
+  if (rc == RC_OK)
+    rc = sqlBuildRestoreStatement(command, plan.m_Statement, cancelP, mszErrorText,
+                                  sizeof mszErrorText);
   // A cancel during the build is no failure: it ends as a cancelled transfer below.
   if (rc == RC_CANCELED_BY_USER) rc = RC_OK;
   if (rc == RC_OK && !sqlIsCanceled(cancelP)) {
@@ -66,8 +66,7 @@ int CSqlApi::RestoreFromPlan(CSqlRestorePlan& plan, const SqlRestoreParameters& 
     HRESULT hr = SQLAPI_CALL(mpDmoServer->ExecuteImmediate(command.text(), SQLDMOExec_Default, 0));
     DBaseApi::EndApiCall(apiStatusP, "SQL-DMO");
     if (FAILED(hr) && isRefusedStop(hr, plan, parms)) {
-      SQLAPI_TRACE("SQLAPI-%s SQL Server message 4306 after a log restore: counted as done\n",
-                   kOp);
+      SQLAPI_TRACE("SQLAPI-%s SQL Server message 4306 after a log restore: counted as done\n", kOp);
       DropComErrorInfo();
       rc = RC_SQL_RESTORE_4306;
     } else if (FAILED(hr)) {

@@ -137,8 +137,7 @@ const RestoreCase kRestoreCases[] = {
      },
      "USE master RESTORE DATABASE [sales] FILEGROUP=N'g1', FILE=N'f2a', FILE=N'f2b' from "
      "VIRTUAL_DEVICE=N'd1' WITH BLOCKSIZE=512, NORECOVERY"},
-    {"files only", "\\file", 8, 1,
-     [](SqlRestoreParameters&, Selection& s) { s.selectFile(1); },
+    {"files only", "\\file", 8, 1, [](SqlRestoreParameters&, Selection& s) { s.selectFile(1); },
      "USE master RESTORE DATABASE [sales] FILE=N'f1b' from VIRTUAL_DEVICE=N'd1' WITH "
      "BLOCKSIZE=512, NORECOVERY"},
     {"move pairs", "\\full", 8, 1,

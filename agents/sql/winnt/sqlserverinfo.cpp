@@ -19,9 +19,11 @@ struct ConfigRead {
 };
 const ConfigRead kConfigReads[] = {
     {u"default sortorder id", "Configuration.GetConfigValueByName(default sortorder id)",
-     "ConfigValue.GetCurrentValue(default sortorder id)", &SqlServerElement::lSqlDefaultSortOrderId},
+     "ConfigValue.GetCurrentValue(default sortorder id)",
+     &SqlServerElement::lSqlDefaultSortOrderId},
     {u"Unicode locale id", "Configuration.GetConfigValueByName(Unicode locale id)",
-     "ConfigValue.GetCurrentValue(Unicode locale id)", &SqlServerElement::lSqlDefaultUnicodeLocaleId},
+     "ConfigValue.GetCurrentValue(Unicode locale id)",
+     &SqlServerElement::lSqlDefaultUnicodeLocaleId},
     {u"Unicode comparison style", "Configuration.GetConfigValueByName(Unicode comparison style)",
      "ConfigValue.GetCurrentValue(Unicode comparison styled)",
      &SqlServerElement::lSqlDefaultUnicodeComparisonStyle},
@@ -72,24 +74,34 @@ int CSqlApi::GetSqlServerInfo(SqlServerElement* serverP, uint32_t** cancelPP, ch
 int CSqlApi::ReadServerFacts(uint32_t* cancelP) {
   if (sqlIsCanceled(cancelP)) return 0;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetVersionMajor(&mlSqlVersionMajor));
-  if (FAILED(hr)) return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "Server.GetVersionMajor()");
+  if (FAILED(hr))
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetVersionMajor()");
   meServer.lSqlVersionMajor = mlSqlVersionMajor;
   if (sqlIsCanceled(cancelP)) return 0;
   hr = SQLAPI_CALL(mpDmoServer->GetVersionMinor(&meServer.lSqlVersionMinor));
-  if (FAILED(hr)) return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "Server.GetVersionMinor()");
+  if (FAILED(hr))
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetVersionMinor()");
   int rc = ReadVersionBuild(cancelP);
   if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
   BSTR text = nullptr;
   hr = SQLAPI_CALL(mpDmoServer->GetTrueName(&text));
-  if (FAILED(hr)) return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "Server.GetTrueName()");
+  if (FAILED(hr))
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetTrueName()");
   rc = CopyBToNAndFree(text, meServer.szSqlServerName, sizeof meServer.szSqlServerName);
   if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
   hr = SQLAPI_CALL(mpDmoServer->GetHostName(&text));
-  if (FAILED(hr)) return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "Server.GetHostName()");
+  if (FAILED(hr))
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetHostName()");
   rc = CopyBToNAndFree(text, meServer.szSqlHostName, sizeof meServer.szSqlHostName);
   if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
   hr = SQLAPI_CALL(mpDmoServer->GetCodePage(&meServer.lSqlDefaultCodePage));
-  if (FAILED(hr)) return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "Server.GetCodePage()");
+  if (FAILED(hr))
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetCodePage()");
   return 0;
 }
 
@@ -97,7 +109,9 @@ int CSqlApi::ReadVersionBuild(uint32_t* cancelP) {
   if (sqlIsCanceled(cancelP)) return 0;
   BSTR version = nullptr;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetVersionString(&version));
-  if (FAILED(hr)) return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "Server.GetVersionString()");
+  if (FAILED(hr))
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetVersionString()");
   size_t start = 0;
   size_t length = 0;
   int rc = 0;
@@ -119,7 +133,9 @@ int CSqlApi::ReadCollation(uint32_t* cancelP) {
   if (mlSqlVersionMajor != 7 || sqlIsCanceled(cancelP)) return 0;
   ISQLDMOConfiguration* configP = nullptr;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetConfiguration(&configP));
-  if (FAILED(hr)) return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "Server.GetConfiguration()");
+  if (FAILED(hr))
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetConfiguration()");
   int rc = 0;
   BOOL remembered = FALSE;
   bool switched = false;
@@ -166,11 +182,15 @@ int CSqlApi::ReadConfigValues(ISQLDMOConfiguration* configP, uint32_t* cancelP) 
     if (sqlIsCanceled(cancelP)) return 0;
     ISQLDMOConfigValue* valueP = nullptr;
     HRESULT hr = SQLAPI_CALL(configP->GetConfigValueByName(read.nameP, &valueP));
-    if (FAILED(hr)) return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "%s", read.getNameTextP);
+    if (FAILED(hr))
+      return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "%s",
+                        read.getNameTextP);
     LONG value = 0;
     hr = sqlIsCanceled(cancelP) ? S_OK : SQLAPI_CALL(valueP->GetCurrentValue(&value));
     ReleaseTimed(valueP);
-    if (FAILED(hr)) return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "%s", read.getValueTextP);
+    if (FAILED(hr))
+      return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "%s",
+                        read.getValueTextP);
     meServer.*read.fieldP = value;
     SQLAPI_TRACE("SQLAPI-%s %s:%i\n", kOp, read.getValueTextP, value);
   }
@@ -187,7 +207,9 @@ int CSqlApi::ReadInstanceFacts(uint32_t* cancelP, CLinkedList<SqlInstanceElement
   }
   BSTR name = nullptr;
   HRESULT hr = SQLAPI_CALL(Server2()->GetInstanceName(&name));
-  if (FAILED(hr)) return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "Server.GetInstanceName()");
+  if (FAILED(hr))
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetInstanceName()");
   if (name != nullptr) {
     int rc = CopyBToNAndFree(name, meServer.szSqlInstanceName, sizeof meServer.szSqlInstanceName);
     if (rc != 0) return rc;
@@ -195,7 +217,9 @@ int CSqlApi::ReadInstanceFacts(uint32_t* cancelP, CLinkedList<SqlInstanceElement
   if (sqlIsCanceled(cancelP)) return 0;
   BOOL clustered = FALSE;
   hr = SQLAPI_CALL(Server2()->GetIsClustered(&clustered));
-  if (FAILED(hr)) return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "Server.GetIsClustered()");
+  if (FAILED(hr))
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.GetIsClustered()");
   meServer.bSqlIsClustered = clustered != FALSE;
   return instancesP != nullptr ? ListInstances(cancelP, instancesP) : 0;
 }
@@ -204,19 +228,24 @@ int CSqlApi::ListInstances(uint32_t* cancelP, CLinkedList<SqlInstanceElement>* i
   if (sqlIsCanceled(cancelP)) return 0;
   ISQLDMONameList* namesP = nullptr;
   HRESULT hr = SQLAPI_CALL(Server2()->ListInstalledInstances(&namesP, nullptr));
-  if (FAILED(hr)) return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "Server.ListInstalledInstances()");
+  if (FAILED(hr))
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Server.ListInstalledInstances()");
   int rc = 0;
   LONG count = 0;
   if (!sqlIsCanceled(cancelP)) {
     hr = SQLAPI_CALL(namesP->GetCount(&count));
-    if (FAILED(hr)) rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "ServerNames.GetCount()");
+    if (FAILED(hr))
+      rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "ServerNames.GetCount()");
   }
   SQLAPI_TRACE("SQLAPI-%s lNumServers:%i\n", kOp, count);
   for (LONG i = 0; rc == 0 && i < count && !sqlIsCanceled(cancelP); ++i) {
     BSTR name = nullptr;
     hr = SQLAPI_CALL(namesP->GetItemByOrd(i, &name));
     if (FAILED(hr)) {
-      rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, "ServerNames.GetItemByOrd(%i)", i);
+      rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "ServerNames.GetItemByOrd(%i)", i);
       break;
     }
     SqlInstanceElement element = {};

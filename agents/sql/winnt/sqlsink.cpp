@@ -29,7 +29,9 @@ HRESULT CSqlApi::CSqlServerSink::QueryInterface(REFIID riid, void** objectP) {
   return S_OK;
 }
 
-ULONG CSqlApi::CSqlServerSink::AddRef() { return ++m_RefCount; }
+ULONG CSqlApi::CSqlServerSink::AddRef() {
+  return ++m_RefCount;
+}
 
 ULONG CSqlApi::CSqlServerSink::Release() {
   ULONG left = --m_RefCount;
@@ -43,8 +45,8 @@ HRESULT CSqlApi::CSqlServerSink::QueryTimeout(BSTR message, BOOL* keepWaitingP) 
   return S_OK;
 }
 
-HRESULT CSqlApi::CSqlServerSink::ServerMessage(LONG severity, LONG messageNumber,
-                                               LONG messageState, BSTR message) {
+HRESULT CSqlApi::CSqlServerSink::ServerMessage(LONG severity, LONG messageNumber, LONG messageState,
+                                               BSTR message) {
   traceMessage("CSqlApi::CSqlServerSink::ServerMessage", severity, messageNumber, messageState,
                message);
   return S_OK;
@@ -58,8 +60,8 @@ HRESULT CSqlApi::CSqlServerSink::ConnectionBroken(BSTR message, BOOL* retryP) {
 
 HRESULT CSqlApi::CSqlServerSink::RemoteLoginFailed(LONG severity, LONG messageNumber,
                                                    LONG messageState, BSTR message) {
-  traceMessage("CSqlApi::CSqlServerSink::RemoteLoginFailed", severity, messageNumber,
-               messageState, message);
+  traceMessage("CSqlApi::CSqlServerSink::RemoteLoginFailed", severity, messageNumber, messageState,
+               message);
   return S_OK;
 }
 

@@ -41,8 +41,8 @@ class CStatementWriter {
   // `textP` with `closer` doubled, after a check of its length (no check when maxLength is 0).
   void escaped(const char* textP, char closer, size_t maxLength, int line) {
     if (m_Rc == RC_OK && maxLength > 0)
-      m_Rc = sqlCheckNameLength(textP, maxLength, m_OperationP, line, m_ErrorTextP,
-                                m_ErrorTextSize);
+      m_Rc =
+          sqlCheckNameLength(textP, maxLength, m_OperationP, line, m_ErrorTextP, m_ErrorTextSize);
     if (m_Rc == RC_OK) m_Rc = m_Command.appendEscaped(textP, closer);
   }
   // prefix + N'...' content + closing quote.
@@ -143,12 +143,13 @@ uint32_t sqlMaxTransferSize(uint32_t bufferSizeKb) {
   return uint32_t((uint64_t(bufferSizeKb) + 63) / 64 * 64 * 1024);
 }
 
-int sqlBuildBackupStatement(CSqlCommand& command, const SqlBackupStatement& s,
-                            uint32_t* cancelledP, char* errorTextP, size_t errorTextSize) {
+int sqlBuildBackupStatement(CSqlCommand& command, const SqlBackupStatement& s, uint32_t* cancelledP,
+                            char* errorTextP, size_t errorTextSize) {
   TRACE_ENTRY(TRC_SQLAPI, "sqlBuildBackupStatement()");
   CStatementWriter w(command, cancelledP, "CSqlApi::CopyNToU", errorTextP, errorTextSize);
   if (w.go()) {
-    w.text(s.backupType == BACKUP_TYPE_LOG ? "USE master BACKUP LOG [" : "USE master BACKUP DATABASE [");
+    w.text(s.backupType == BACKUP_TYPE_LOG ? "USE master BACKUP LOG ["
+                                           : "USE master BACKUP DATABASE [");
     w.escaped(s.databaseNameP, ']', SQL_MAX_NAME_LENGTH, __LINE__);
     w.text("]");
   }
@@ -171,8 +172,7 @@ int sqlBuildBackupStatement(CSqlCommand& command, const SqlBackupStatement& s,
 int sqlBuildRestoreStatement(CSqlCommand& command, const SqlRestoreStatement& s,
                              uint32_t* cancelledP, char* errorTextP, size_t errorTextSize) {
   TRACE_ENTRY(TRC_SQLAPI, "sqlBuildRestoreStatement()");
-  CStatementWriter w(command, cancelledP, "CSqlApi::RestoreSqlDatabase", errorTextP,
-                     errorTextSize);
+  CStatementWriter w(command, cancelledP, "CSqlApi::RestoreSqlDatabase", errorTextP, errorTextSize);
   if (w.go()) w.text("USE master RESTORE");
   if (w.go()) w.text(s.bLog ? " LOG" : " DATABASE");
   if (w.go()) {

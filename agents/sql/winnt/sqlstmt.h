@@ -33,7 +33,7 @@ struct SqlStmtMove {
 };
 
 struct SqlBackupStatement {
-  uint32_t backupType;                    // BACKUP_TYPE_FULL ... BACKUP_TYPE_SET
+  uint32_t backupType;  // BACKUP_TYPE_FULL ... BACKUP_TYPE_SET
   const char* databaseNameP;
   CLinkedList<SqlStmtItem>* itemListP;    // FILEGROUP and FILE items in order, or null
   CLinkedList<SqlStmtItem>* deviceListP;  // the virtual device names, one per stripe
@@ -46,28 +46,28 @@ struct SqlBackupStatement {
 enum SqlRecoveryState : uint32_t { SQL_RECOVERY = 0, SQL_NORECOVERY = 1, SQL_STANDBY = 2 };
 enum SqlStopKind : uint32_t {
   SQL_STOP_NONE = 0,
-  SQL_STOP_AT = 1,           // STOPAT=N'time'
-  SQL_STOP_AT_MARK = 2,      // STOPATMARK=N'mark'
-  SQL_STOP_BEFORE_MARK = 3   // STOPBEFOREMARK=N'mark'
+  SQL_STOP_AT = 1,          // STOPAT=N'time'
+  SQL_STOP_AT_MARK = 2,     // STOPATMARK=N'mark'
+  SQL_STOP_BEFORE_MARK = 3  // STOPBEFOREMARK=N'mark'
 };
 
 struct SqlRestoreStatement {
-  uint32_t bLog;                          // RESTORE LOG, else RESTORE DATABASE
+  uint32_t bLog;  // RESTORE LOG, else RESTORE DATABASE
   const char* databaseNameP;
   CLinkedList<SqlStmtItem>* itemListP;    // FILEGROUP and FILE items in order, or null
   CLinkedList<SqlStmtItem>* deviceListP;  // the virtual device names, one per stripe
   uint32_t ulNumSqlBuffers;
-  uint32_t ulSqlBufferSize;               // KB
-  uint32_t bDboOnly;                      // ", DBO_ONLY"
-  uint32_t bRestrictedUser;               // ", RESTRICTED_USER"
-  uint32_t bPartial;                      // ", PARTIAL"
-  CLinkedList<SqlStmtMove>* moveListP;    // or null
-  uint32_t recovery;                      // SqlRecoveryState
-  const char* standbyFileP;               // with SQL_STANDBY
+  uint32_t ulSqlBufferSize;             // KB
+  uint32_t bDboOnly;                    // ", DBO_ONLY"
+  uint32_t bRestrictedUser;             // ", RESTRICTED_USER"
+  uint32_t bPartial;                    // ", PARTIAL"
+  CLinkedList<SqlStmtMove>* moveListP;  // or null
+  uint32_t recovery;                    // SqlRecoveryState
+  const char* standbyFileP;             // with SQL_STANDBY
   uint32_t bReplace;
-  uint32_t stop;                          // SqlStopKind
-  const char* stopTextP;                  // the time (STOPAT) or the mark
-  const char* afterP;                     // " AFTER N'...'" behind a mark, or null
+  uint32_t stop;          // SqlStopKind
+  const char* stopTextP;  // the time (STOPAT) or the mark
+  const char* afterP;     // " AFTER N'...'" behind a mark, or null
 };
 
 // The backup type's low-level name, "invalid" for a value out of range.

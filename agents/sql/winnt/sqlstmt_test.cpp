@@ -22,51 +22,142 @@ struct BackupCase {
 };
 
 const BackupCase kBackupCases[] = {
-    {"full onto two devices", BACKUP_TYPE_FULL, "sales", {}, {"d1", "d2"}, 3, 1000, 0, "",
+    {"full onto two devices",
+     BACKUP_TYPE_FULL,
+     "sales",
+     {},
+     {"d1", "d2"},
+     3,
+     1000,
+     0,
+     "",
      "USE master BACKUP DATABASE [sales] TO VIRTUAL_DEVICE=N'd1', VIRTUAL_DEVICE=N'd2' WITH "
      "BLOCKSIZE=512, BUFFERCOUNT=3, MAXTRANSFERSIZE=1048576, NAME=N'full', "
      "DESCRIPTION=N'd1 (Zarnak MS SQL V2)'"},
-    {"full ignores truncate", BACKUP_TYPE_FULL, "sales", {}, {"d1"}, 0, 0, 0, "",
+    {"full ignores truncate",
+     BACKUP_TYPE_FULL,
+     "sales",
+     {},
+     {"d1"},
+     0,
+     0,
+     0,
+     "",
      "USE master BACKUP DATABASE [sales] TO VIRTUAL_DEVICE=N'd1' WITH BLOCKSIZE=512, "
      "NAME=N'full', DESCRIPTION=N'd1 (Zarnak MS SQL V2)'"},
-    {"differential", BACKUP_TYPE_DIFFFULL, "sales", {}, {"d1"}, 0, 64, 0, "",
+    {"differential",
+     BACKUP_TYPE_DIFFFULL,
+     "sales",
+     {},
+     {"d1"},
+     0,
+     64,
+     0,
+     "",
      "USE master BACKUP DATABASE [sales] TO VIRTUAL_DEVICE=N'd1' WITH BLOCKSIZE=512, "
      "MAXTRANSFERSIZE=65536, DIFFERENTIAL, NAME=N'difffull', "
      "DESCRIPTION=N'd1 (Zarnak MS SQL V2)'"},
-    {"log without truncate", BACKUP_TYPE_LOG, "sales", {}, {"d1"}, 0, 65, 0, "",
+    {"log without truncate",
+     BACKUP_TYPE_LOG,
+     "sales",
+     {},
+     {"d1"},
+     0,
+     65,
+     0,
+     "",
      "USE master BACKUP LOG [sales] TO VIRTUAL_DEVICE=N'd1' WITH BLOCKSIZE=512, "
      "MAXTRANSFERSIZE=131072, NO_TRUNCATE, NAME=N'log', DESCRIPTION=N'd1 (Zarnak MS SQL V2)'"},
-    {"log with truncate", BACKUP_TYPE_LOG, "sales", {}, {"d1"}, 2, 0, 1, "",
+    {"log with truncate",
+     BACKUP_TYPE_LOG,
+     "sales",
+     {},
+     {"d1"},
+     2,
+     0,
+     1,
+     "",
      "USE master BACKUP LOG [sales] TO VIRTUAL_DEVICE=N'd1' WITH BLOCKSIZE=512, "
      "BUFFERCOUNT=2, NAME=N'log', DESCRIPTION=N'd1 (Zarnak MS SQL V2)'"},
-    {"group", BACKUP_TYPE_GROUP, "sales", {{SQL_ITEM_FILEGROUP, "PRIMARY"}}, {"d1"}, 0, 1024, 0,
+    {"group",
+     BACKUP_TYPE_GROUP,
+     "sales",
+     {{SQL_ITEM_FILEGROUP, "PRIMARY"}},
+     {"d1"},
+     0,
+     1024,
+     0,
      "",
      "USE master BACKUP DATABASE [sales] FILEGROUP=N'PRIMARY' TO VIRTUAL_DEVICE=N'd1' WITH "
      "BLOCKSIZE=512, MAXTRANSFERSIZE=1048576, NAME=N'group', "
      "DESCRIPTION=N'd1 (Zarnak MS SQL V2)'"},
-    {"file", BACKUP_TYPE_FILE, "sales", {{SQL_ITEM_FILE, "sales_data2"}}, {"d1"}, 0, 1025, 0,
+    {"file",
+     BACKUP_TYPE_FILE,
+     "sales",
+     {{SQL_ITEM_FILE, "sales_data2"}},
+     {"d1"},
+     0,
+     1025,
+     0,
      "",
      "USE master BACKUP DATABASE [sales] FILE=N'sales_data2' TO VIRTUAL_DEVICE=N'd1' WITH "
      "BLOCKSIZE=512, MAXTRANSFERSIZE=1114112, NAME=N'file', "
      "DESCRIPTION=N'd1 (Zarnak MS SQL V2)'"},
-    {"set of a group and a file", BACKUP_TYPE_SET, "sales",
-     {{SQL_ITEM_FILEGROUP, "g1"}, {SQL_ITEM_FILE, "f2"}}, {"d1"}, 0, 0, 0, "",
+    {"set of a group and a file",
+     BACKUP_TYPE_SET,
+     "sales",
+     {{SQL_ITEM_FILEGROUP, "g1"}, {SQL_ITEM_FILE, "f2"}},
+     {"d1"},
+     0,
+     0,
+     0,
+     "",
      "USE master BACKUP DATABASE [sales] FILEGROUP=N'g1', FILE=N'f2' TO VIRTUAL_DEVICE=N'd1' "
      "WITH BLOCKSIZE=512, NAME=N'set', DESCRIPTION=N'd1 (Zarnak MS SQL V2)'"},
-    {"set of files only", BACKUP_TYPE_SET, "sales",
-     {{SQL_ITEM_FILE, "f1"}, {SQL_ITEM_FILE, "f2"}}, {"d1"}, 0, 0, 0, "",
+    {"set of files only",
+     BACKUP_TYPE_SET,
+     "sales",
+     {{SQL_ITEM_FILE, "f1"}, {SQL_ITEM_FILE, "f2"}},
+     {"d1"},
+     0,
+     0,
+     0,
+     "",
      "USE master BACKUP DATABASE [sales] FILE=N'f1', FILE=N'f2' TO VIRTUAL_DEVICE=N'd1' "
      "WITH BLOCKSIZE=512, NAME=N'set', DESCRIPTION=N'd1 (Zarnak MS SQL V2)'"},
-    {"debug path", BACKUP_TYPE_FULL, "sales", {}, {"d1", "d2"}, 0, 0, 0, "/tmp/dbg",
+    {"debug path",
+     BACKUP_TYPE_FULL,
+     "sales",
+     {},
+     {"d1", "d2"},
+     0,
+     0,
+     0,
+     "/tmp/dbg",
      "USE master BACKUP DATABASE [sales] TO DISK='/tmp/dbg\\d1.DebugBackup', "
      "DISK='/tmp/dbg\\d2.DebugBackup' WITH BLOCKSIZE=512, NAME=N'full', "
      "DESCRIPTION=N'd1 (Zarnak MS SQL V2)'"},
-    {"quotes and brackets doubled", BACKUP_TYPE_SET, "a]b'c",
-     {{SQL_ITEM_FILEGROUP, "g'1"}, {SQL_ITEM_FILE, "f]'2"}}, {"d'1"}, 0, 0, 0, "",
+    {"quotes and brackets doubled",
+     BACKUP_TYPE_SET,
+     "a]b'c",
+     {{SQL_ITEM_FILEGROUP, "g'1"}, {SQL_ITEM_FILE, "f]'2"}},
+     {"d'1"},
+     0,
+     0,
+     0,
+     "",
      "USE master BACKUP DATABASE [a]]b'c] FILEGROUP=N'g''1', FILE=N'f]''2' TO "
      "VIRTUAL_DEVICE=N'd''1' WITH BLOCKSIZE=512, NAME=N'set', "
      "DESCRIPTION=N'd''1 (Zarnak MS SQL V2)'"},
-    {"injection stays a name", BACKUP_TYPE_FULL, "x] TO DISK='evil' --", {}, {"d1"}, 0, 0, 0, "",
+    {"injection stays a name",
+     BACKUP_TYPE_FULL,
+     "x] TO DISK='evil' --",
+     {},
+     {"d1"},
+     0,
+     0,
+     0,
+     "",
      "USE master BACKUP DATABASE [x]] TO DISK='evil' --] TO VIRTUAL_DEVICE=N'd1' WITH "
      "BLOCKSIZE=512, NAME=N'full', DESCRIPTION=N'd1 (Zarnak MS SQL V2)'"},
 };
@@ -78,8 +169,8 @@ class BackupStatementTest : public ::testing::Test {
     devices.freeAll();
     for (const SqlStmtItem& item : c.items) items.addTail(&item);
     for (const char* name : c.devices) fillDevices(devices, {name});
-    SqlBackupStatement s = {c.type,     c.database,  &items,     &devices,
-                            c.buffers,  c.bufferKb,  c.truncate, c.debugPath};
+    SqlBackupStatement s = {c.type,    c.database, &items,     &devices,
+                            c.buffers, c.bufferKb, c.truncate, c.debugPath};
     command.clear();
     return sqlBuildBackupStatement(command, s, cancelledP, errorText, sizeof errorText);
   }
@@ -101,8 +192,8 @@ TEST_F(BackupStatementTest, GoldenStatementsForEveryTypeAndOption) {
 TEST_F(BackupStatementTest, TheServersParserReadsTheNamesBack) {
   for (const BackupCase& c : kBackupCases) {
     ASSERT_EQ(build(c), 0) << c.what;
-    sqlengine::ParseResult parsed = sqlengine::parseStatement(
-        std::u16string_view(command.text(), command.length()), 8);
+    sqlengine::ParseResult parsed =
+        sqlengine::parseStatement(std::u16string_view(command.text(), command.length()), 8);
     ASSERT_EQ(parsed.error.number, 0) << c.what << ": " << parsed.error.text;
     const auto& b = std::get<sqlengine::BackupStatement>(parsed.statement);
     EXPECT_EQ(b.database, c.database) << c.what;
@@ -171,7 +262,8 @@ TEST(SqlCommand, ALongStatementGrowsAndIsWhole) {
   // A set backup of 200 files, far beyond the first 4096 characters.
   CLinkedList<SqlStmtItem> items, devices;
   std::vector<std::string> names;
-  for (int i = 0; i < 200; i++) names.push_back("file_with_a_long_logical_name_" + std::to_string(i));
+  for (int i = 0; i < 200; i++)
+    names.push_back("file_with_a_long_logical_name_" + std::to_string(i));
   for (const std::string& name : names) fillItems(items, {{SQL_ITEM_FILE, name.c_str()}});
   fillDevices(devices, {"d1"});
   SqlBackupStatement s = {BACKUP_TYPE_SET, "sales", &items, &devices, 0, 0, 0, ""};

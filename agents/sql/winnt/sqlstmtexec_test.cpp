@@ -111,8 +111,7 @@ TEST_F(SqlStmtExecTest, SetBackupSendsItsSelectionAndReportsTheServersFailure) {
       "VIRTUAL_DEVICE=N'ZARNAKSQL-000004D2-0001', VIRTUAL_DEVICE=N'ZARNAKSQL-000004D2-0002' "
       "WITH BLOCKSIZE=512, BUFFERCOUNT=3, NAME=N'set', "
       "DESCRIPTION=N'ZARNAKSQL-000004D2-0001 (Zarnak MS SQL V2)'"));
-  EXPECT_NE(std::string(m_Msg).find("Cannot open backup device 'x'."), std::string::npos)
-      << m_Msg;
+  EXPECT_NE(std::string(m_Msg).find("Cannot open backup device 'x'."), std::string::npos) << m_Msg;
   EXPECT_NE(std::string(m_Api->FailedCall()).find("Server.ExecuteImmediate(USE master BACKUP"),
             std::string::npos)
       << m_Api->FailedCall();
@@ -122,12 +121,14 @@ TEST_F(SqlStmtExecTest, SetBackupSendsItsSelectionAndReportsTheServersFailure) {
 
 TEST_F(SqlStmtExecTest, GroupAndFileBackupsNameTheirObjectAndTheStripeCountHolds) {
   backup(BACKUP_TYPE_GROUP, {&m_Db, group("G2"), nullptr, 0}, nullptr, 1);
-  EXPECT_TRUE(m_Trace.contains("BACKUP DATABASE [sales] FILEGROUP=N'G2' TO "
-                             "VIRTUAL_DEVICE=N'ZARNAKSQL-000004D2-0001' WITH"));
+  EXPECT_TRUE(
+      m_Trace.contains("BACKUP DATABASE [sales] FILEGROUP=N'G2' TO "
+                       "VIRTUAL_DEVICE=N'ZARNAKSQL-000004D2-0001' WITH"));
   backup(BACKUP_TYPE_FILE, {&m_Db, group("G2"), file("g2_a"), 0}, nullptr, 5);
-  EXPECT_TRUE(m_Trace.contains("BACKUP DATABASE [sales] FILE=N'g2_a' TO "
-                             "VIRTUAL_DEVICE=N'ZARNAKSQL-000004D2-0001', "
-                             "VIRTUAL_DEVICE=N'ZARNAKSQL-000004D2-0002' WITH"));
+  EXPECT_TRUE(
+      m_Trace.contains("BACKUP DATABASE [sales] FILE=N'g2_a' TO "
+                       "VIRTUAL_DEVICE=N'ZARNAKSQL-000004D2-0001', "
+                       "VIRTUAL_DEVICE=N'ZARNAKSQL-000004D2-0002' WITH"));
   EXPECT_EQ(backup(BACKUP_TYPE_GROUP, {&m_Db, nullptr, nullptr, 0}), 419);
 }
 
@@ -170,8 +171,7 @@ TEST_F(SqlStmtExecTest, ALongStatementIsSentWhole) {
 TEST_F(SqlStmtExecTest, BackupFailuresBeforeTheStatement) {
   failCall("Server.GetNetPacketSize", 1);
   EXPECT_EQ(backup(BACKUP_TYPE_FULL, {&m_Db, nullptr, nullptr, 0}), 1914);
-  EXPECT_NE(std::string(m_Api->FailedCall()).find("Server.GetNetPacketSize()"),
-            std::string::npos);
+  EXPECT_NE(std::string(m_Api->FailedCall()).find("Server.GetNetPacketSize()"), std::string::npos);
   memset(m_BackupParms.szDebugBackupPath, 'p', SQL_MAX_PATH_LENGTH + 1);
   EXPECT_EQ(backup(BACKUP_TYPE_FULL, {&m_Db, nullptr, nullptr, 0}), 1908);
   EXPECT_STREQ(m_Api->RcName(), "( 1900 + 8 )");
@@ -223,7 +223,7 @@ TEST_F(SqlStmtExecTest, RestoreFailureTextIsBoundedByTheCallersBuffer) {
   memset(msg, 'y', sizeof msg);
   EXPECT_EQ(restore("\\full", nullptr, msg, 20), 1914);
   EXPECT_EQ(strlen(msg), 19u);
-  EXPECT_EQ(msg[20], 'y');  // nothing written past the given length
+  EXPECT_EQ(msg[20], 'y');                                  // nothing written past the given length
   EXPECT_EQ(restore("\\full", nullptr, nullptr, 0), 1914);  // an internal buffer stands in
 }
 

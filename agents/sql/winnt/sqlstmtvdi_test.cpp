@@ -58,7 +58,8 @@ class SqlStmtVdiTest : public sqlapitest::SqlApiObjectFixture {
       done = true;
     });
     HRESULT hr = VD_E_TIMEOUT;
-    while (hr == VD_E_TIMEOUT && !done) hr = vds2_GetConfiguration(&status, vdi.m_Vds2P, 100, &config);
+    while (hr == VD_E_TIMEOUT && !done)
+      hr = vds2_GetConfiguration(&status, vdi.m_Vds2P, 100, &config);
     IClientVirtualDevice* vdevP = nullptr;
     if (hr == S_OK) hr = vds2_OpenDevice(&status, vdi.m_Vds2P, kDeviceW, &vdevP);
     while (hr == S_OK || hr == VD_E_TIMEOUT) {

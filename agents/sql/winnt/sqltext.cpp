@@ -38,7 +38,8 @@ void CSqlApi::SetSystemErrorText() {
   uint32_t error = sqlGetLastError();
   const char* textP = sqlSystemErrorText(error);
   if (textP != nullptr) {
-    snprintf(mszErrorText, sizeof mszErrorText, "GetLastError:%i %s", static_cast<int>(error), textP);
+    snprintf(mszErrorText, sizeof mszErrorText, "GetLastError:%i %s", static_cast<int>(error),
+             textP);
   } else {
     snprintf(mszErrorText, sizeof mszErrorText, "GetLastError:%i Message text not available.",
              static_cast<int>(error));
@@ -92,8 +93,7 @@ int CSqlApi::CopyWideToNarrow(const char* opP, const char* tooLongFormatP, const
   bool whole = sqlWideLen(srcP) <= kWholeShown;
   snprintf(mszFailedCall, sizeof mszFailedCall,
            whole ? "%s:%i:%i WideCharToMultiByte(%s)" : "%s:%i:%i WideCharToMultiByte(%s...)", opP,
-           mlApiLine, RC_SQL_API_FAILURE,
-           wideHead(srcP, whole ? kWholeShown : kShownChars, head));
+           mlApiLine, RC_SQL_API_FAILURE, wideHead(srcP, whole ? kWholeShown : kShownChars, head));
   snprintf(mszRcName, sizeof mszRcName, "%s", SQLAPI_RC_API_FAILURE);
   SetSystemErrorText();
   SQLAPI_TRACE("SQLAPI-%s %s\n", opP, mszErrorText);
@@ -221,7 +221,8 @@ void CSqlApi::getLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
   HRESULT hr = GetErrorInfo(0, &infoP);
   if (FAILED(hr)) {
     SQLAPI_TRACE("GetErrorInfo(0, %#x) failed, hResult = %#x\n",
-                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(&infoP)), static_cast<unsigned>(hr));
+                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(&infoP)),
+                 static_cast<unsigned>(hr));
     rc = RC_SQL_NO_ERROR_INFO;
   } else if (infoP == nullptr) {
     SQLAPI_TRACE("GetErrorInfo(0, %#x) returned a NULL pointer.\n",
@@ -241,7 +242,8 @@ void CSqlApi::getLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
       WCHAR guidText[50];
       char narrow[64];
       if (StringFromGUID2(guid, guidText, 50) == 0) guidText[0] = 0;
-      SQLAPI_TRACE("GUID of the last OLE error: %s\n", sqlWideToText(guidText, narrow, sizeof narrow));
+      SQLAPI_TRACE("GUID of the last OLE error: %s\n",
+                   sqlWideToText(guidText, narrow, sizeof narrow));
     }
     text = nullptr;
     hr = infoP->GetHelpFile(&text);
@@ -265,7 +267,8 @@ void CSqlApi::getLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
       char narrow[1024];
       sqlWideToText(description, narrow, sizeof narrow);
       SQLAPI_TRACE("Description of the last OLE error: %s\n", narrow);
-      if (toCaller) snprintf(errorMsgP, errorMsgLen, "%.*s\n", errorMsgLen >= 2 ? errorMsgLen - 2 : 0, narrow);
+      if (toCaller)
+        snprintf(errorMsgP, errorMsgLen, "%.*s\n", errorMsgLen >= 2 ? errorMsgLen - 2 : 0, narrow);
       SysFreeString(description);
     }
     ReleaseTimed(infoP);

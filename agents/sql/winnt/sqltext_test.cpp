@@ -109,7 +109,8 @@ TEST_F(SqlTextTest, LastOleErrorForACallersBuffer) {
     m_Api->getLastOleErrorMsg(buffer, sizeof buffer);
     EXPECT_TRUE(trace.contains("Source of the last OLE error: Source\n"));
     EXPECT_TRUE(trace.contains("Description of the last OLE error: Statement failed.\n"));
-    EXPECT_TRUE(trace.contains("Exit CSqlApi::getLastOleErrorMsg(), rc (not returned to caller) = 0"));
+    EXPECT_TRUE(
+        trace.contains("Exit CSqlApi::getLastOleErrorMsg(), rc (not returned to caller) = 0"));
   }
   EXPECT_STREQ(buffer, "Statement failed.\n");
   // Cut so that text, newline and terminator fit.

@@ -14,15 +14,15 @@
 #include "pkint64.h"
 
 // Return codes of SQL Server access.
-constexpr int RC_SQL_CONNECT_FAILED = 1900;      // Server.Connect failed
-constexpr int RC_SQL_NO_MEMORY = 1901;           // the event sink could not be allocated
-constexpr int RC_SQL_VERSION_TOO_OLD = 1903;     // SQL Server older than 7
-constexpr int RC_SQL_NOT_SYSADMIN = 1904;        // the login is not in the sysadmin role
-constexpr int RC_SQL_HOST_NOT_NET_NAME = 1907;   // host name other than net name, not clustered
-constexpr int RC_SQL_STRING_TOO_LONG = 1908;     // a text does not fit its destination
-constexpr int RC_SQL_NO_ERROR_INFO = 1910;       // the thread holds no COM error information
-constexpr int RC_SQL_COM_SETUP_FAILED = 1913;    // CoInitializeEx, the Application, the sink
-constexpr int RC_SQL_API_FAILURE = 1914;         // a SQL-DMO call or a conversion failed
+constexpr int RC_SQL_CONNECT_FAILED = 1900;     // Server.Connect failed
+constexpr int RC_SQL_NO_MEMORY = 1901;          // the event sink could not be allocated
+constexpr int RC_SQL_VERSION_TOO_OLD = 1903;    // SQL Server older than 7
+constexpr int RC_SQL_NOT_SYSADMIN = 1904;       // the login is not in the sysadmin role
+constexpr int RC_SQL_HOST_NOT_NET_NAME = 1907;  // host name other than net name, not clustered
+constexpr int RC_SQL_STRING_TOO_LONG = 1908;    // a text does not fit its destination
+constexpr int RC_SQL_NO_ERROR_INFO = 1910;      // the thread holds no COM error information
+constexpr int RC_SQL_COM_SETUP_FAILED = 1913;   // CoInitializeEx, the Application, the sink
+constexpr int RC_SQL_API_FAILURE = 1914;        // a SQL-DMO call or a conversion failed
 
 enum SqlAuth : int32_t {
   SqlIntegrated = 0,  // Windows authentication
@@ -111,7 +111,7 @@ struct SqlDatabaseElement {
   SqlGroupElement* peDbFirstGroup;
   int32_t lReserved;
   SqlDbMessage* peDbMessage;
-  CLinkedList<SqlDbMessage>* pDbMessageList;  // must be set when information is requested
+  CLinkedList<SqlDbMessage>* pDbMessageList;   // must be set when information is requested
   CLinkedList<SqlGroupElement>* pDbGroupList;  // null: groups are not kept
   CLinkedList<SqlFileElement>* pDbFileList;    // null: files are not kept
   void* pDbRequesterList;                      // the requester's, not used here

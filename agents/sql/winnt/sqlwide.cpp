@@ -33,7 +33,9 @@ long decodeUtf16(const char16_t*& p) {
   return 0x10000 + ((c - 0xD800) << 10) + (*p++ - 0xDC00);
 }
 
-int utf8Length(long cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
+int utf8Length(long cp) {
+  return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+}
 
 char* encodeUtf8(long cp, char* out) {
   int n = utf8Length(cp);
@@ -131,9 +133,13 @@ char* sqlWideToText(const char16_t* srcP, char* destP, size_t destBytes) {
   return destP;
 }
 
-uint32_t sqlGetLastError() { return t_lastError; }
+uint32_t sqlGetLastError() {
+  return t_lastError;
+}
 
-void sqlSetLastError(uint32_t error) { t_lastError = error; }
+void sqlSetLastError(uint32_t error) {
+  t_lastError = error;
+}
 
 const char* sqlSystemErrorText(uint32_t error) {
   for (const ErrorText& e : kErrorTexts) {

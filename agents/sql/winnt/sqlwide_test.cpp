@@ -21,8 +21,8 @@ TEST(SqlWideTest, RoundTripKeepsEveryCharacter) {
 
 TEST(SqlWideTest, MalformedOrTooLongTextFailsWithItsReason) {
   char16_t wide[8];
-  for (const char* bad : {"\xFF", "\xC0\x80", "\xE0\x80\x80", "\xF5\x80\x80\x80", "\xC3",
-                          "\xED\xA0\x80"}) {
+  for (const char* bad :
+       {"\xFF", "\xC0\x80", "\xE0\x80\x80", "\xF5\x80\x80\x80", "\xC3", "\xED\xA0\x80"}) {
     EXPECT_EQ(sqlNarrowToWide(bad, wide, 8), 0) << bad;
     EXPECT_EQ(sqlGetLastError(), SQL_ERROR_NO_UNICODE_TRANSLATION);
   }

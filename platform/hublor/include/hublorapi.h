@@ -29,23 +29,24 @@ typedef uint8_t pelkBool_t;
 
 /* ---- Return codes ------------------------------------------------------------------------ */
 #define PELK_RC_OK 0
-#define PELK_RC_NO_MATCH 2                /* no object or filespace matches */
-#define PELK_RC_MERGE_ERROR 45            /* rename merge: versions bound to another class */
-#define PELK_RC_PASSWORD_EXPIRED 52       /* the session may only change the password */
-#define PELK_RC_FINISHED 121              /* query or object finished */
-#define PELK_RC_FS_NOT_KNOWN 124          /* the query names a filespace the node lacks */
-#define PELK_RC_BAD_PASSWORD 137          /* the password was refused */
-#define PELK_RC_WILL_ABORT 157            /* the server will abort the transaction */
-#define PELK_RC_EXCLUDED 185              /* the policy excludes the object from backup */
-#define PELK_RC_NOT_SET_UP 2000           /* pelkSetUp has not been called */
-#define PELK_RC_INVALID_HANDLE 2001       /* no such session */
-#define PELK_RC_NULL_POINTER 2002         /* a required pointer is missing */
-#define PELK_RC_BAD_VERSION 2003          /* a record's structure version is not supported */
-#define PELK_RC_BAD_PARAMETER 2004        /* a value is out of range */
-#define PELK_RC_NAME_TOO_LONG 2005        /* a text is longer than its limit */
-#define PELK_RC_BAD_SEQUENCE 2006         /* the call is not allowed in the session's state */
-#define PELK_RC_NODE_UNKNOWN 2007         /* the node is not registered on the server */
-#define PELK_RC_BAD_NAME 2008             /* an object name is empty, lacks its delimiter or holds a wildcard */
+#define PELK_RC_NO_MATCH 2          /* no object or filespace matches */
+#define PELK_RC_MERGE_ERROR 45      /* rename merge: versions bound to another class */
+#define PELK_RC_PASSWORD_EXPIRED 52 /* the session may only change the password */
+#define PELK_RC_FINISHED 121        /* query or object finished */
+#define PELK_RC_FS_NOT_KNOWN 124    /* the query names a filespace the node lacks */
+#define PELK_RC_BAD_PASSWORD 137    /* the password was refused */
+#define PELK_RC_WILL_ABORT 157      /* the server will abort the transaction */
+#define PELK_RC_EXCLUDED 185        /* the policy excludes the object from backup */
+#define PELK_RC_NOT_SET_UP 2000     /* pelkSetUp has not been called */
+#define PELK_RC_INVALID_HANDLE 2001 /* no such session */
+#define PELK_RC_NULL_POINTER 2002   /* a required pointer is missing */
+#define PELK_RC_BAD_VERSION 2003    /* a record's structure version is not supported */
+#define PELK_RC_BAD_PARAMETER 2004  /* a value is out of range */
+#define PELK_RC_NAME_TOO_LONG 2005  /* a text is longer than its limit */
+#define PELK_RC_BAD_SEQUENCE 2006   /* the call is not allowed in the session's state */
+#define PELK_RC_NODE_UNKNOWN 2007   /* the node is not registered on the server */
+#define PELK_RC_BAD_NAME 2008 /* an object name is empty, lacks its delimiter or holds a wildcard \
+                               */
 #define PELK_RC_NEW_PASSWORD_INVALID 2009 /* the new password breaks the server's rules */
 #define PELK_RC_FS_NOT_REGISTERED 2010    /* the object's filespace is not registered */
 #define PELK_RC_MC_UNKNOWN 2011           /* no management class of that name */
@@ -60,8 +61,8 @@ typedef uint8_t pelkBool_t;
 #define PELK_RC_DOWNLEVEL_API 2020        /* the application needs a newer interface library */
 #define PELK_RC_NOT_SUPPORTED 2021        /* this server does not offer the function */
 #define PELK_RC_FS_ALREADY_REGISTERED 2062
-#define PELK_RC_MORE_DATA 2200            /* one more answer or data block follows */
-#define PELK_RC_CHECK_REASON 2302         /* the transaction was aborted: see the reason */
+#define PELK_RC_MORE_DATA 2200    /* one more answer or data block follows */
+#define PELK_RC_CHECK_REASON 2302 /* the transaction was aborted: see the reason */
 
 /* A transaction the server cuts short. Once a call inside a transaction answers
  * PELK_RC_WILL_ABORT (157), the transaction is doomed: the call did nothing, every later object
@@ -72,9 +73,9 @@ typedef uint8_t pelkBool_t;
  * transaction in which 157 was answered has never committed. */
 
 /* End-of-transaction reasons share the code space; these are the server's own. */
-#define PELK_RS_ABORT_SYSTEM_ERROR 1      /* the server ended the transaction */
-#define PELK_RS_ABORT_BY_CLIENT 3         /* the client voted abort */
-#define PELK_RS_ABORT_EXCEED_MAX_OBJ 11   /* more objects than the node's limit */
+#define PELK_RS_ABORT_SYSTEM_ERROR 1    /* the server ended the transaction */
+#define PELK_RS_ABORT_BY_CLIENT 3       /* the client voted abort */
+#define PELK_RS_ABORT_EXCEED_MAX_OBJ 11 /* more objects than the node's limit */
 
 /* ---- Limits --------------------------------------------------------------------------------- */
 #define PELK_MAX_FSNAME_LENGTH 1024
@@ -409,16 +410,14 @@ PELK_EXPORT pelkInt16_t pelkBindMC(pelkUint32_t pelkHandle, pelkObjName* objName
 PELK_EXPORT pelkInt16_t pelkChangePW(pelkUint32_t pelkHandle, char* oldPW, char* newPW);
 PELK_EXPORT pelkInt16_t pelkCleanUp(pelkBool_t mtFlag);
 PELK_EXPORT pelkInt16_t pelkDeleteAccess(pelkUint32_t pelkHandle, pelkUint32_t ruleNumber);
-PELK_EXPORT pelkInt16_t pelkDeleteFS(pelkUint32_t pelkHandle, char* fsName,
-                                     pelkUint8_t repository);
+PELK_EXPORT pelkInt16_t pelkDeleteFS(pelkUint32_t pelkHandle, char* fsName, pelkUint8_t repository);
 PELK_EXPORT pelkInt16_t pelkDeleteObj(pelkUint32_t pelkHandle, pelkUint8_t delType,
                                       pelkDelInfo delInfo);
 PELK_EXPORT pelkInt16_t pelkEndGetData(pelkUint32_t pelkHandle);
 PELK_EXPORT pelkInt16_t pelkEndGetObj(pelkUint32_t pelkHandle);
 PELK_EXPORT pelkInt16_t pelkEndQuery(pelkUint32_t pelkHandle);
 PELK_EXPORT pelkInt16_t pelkEndSendObj(pelkUint32_t pelkHandle);
-PELK_EXPORT pelkInt16_t pelkEndTxn(pelkUint32_t pelkHandle, pelkUint8_t vote,
-                                   pelkUint16_t* reason);
+PELK_EXPORT pelkInt16_t pelkEndTxn(pelkUint32_t pelkHandle, pelkUint8_t vote, pelkUint16_t* reason);
 PELK_EXPORT pelkInt16_t pelkGetData(pelkUint32_t pelkHandle, DataBlk* dataBlkPtr);
 PELK_EXPORT pelkInt16_t pelkGetNextQObj(pelkUint32_t pelkHandle, DataBlk* dataBlkPtr);
 PELK_EXPORT pelkInt16_t pelkGetObj(pelkUint32_t pelkHandle, pelkUint64_t* objIdP,
@@ -440,15 +439,15 @@ PELK_EXPORT pelkInt16_t pelkRegisterFS(pelkUint32_t pelkHandle, regFSData* regFi
 PELK_EXPORT pelkInt16_t pelkRenameObj(pelkRenameIn* renameInP, pelkRenameOut* renameOutP);
 PELK_EXPORT pelkInt16_t pelkSetAccess(pelkUint32_t pelkHandle, pelkAccessRule* accessRuleP);
 PELK_EXPORT pelkInt16_t pelkSendData(pelkUint32_t pelkHandle, DataBlk* dataBlkPtr);
-PELK_EXPORT pelkInt16_t pelkSendObj(pelkUint32_t pelkHandle, pelkUint8_t sendType,
-                                    void* sendBuff, pelkObjName* objNameP, ObjAttr* objAttrPtr,
+PELK_EXPORT pelkInt16_t pelkSendObj(pelkUint32_t pelkHandle, pelkUint8_t sendType, void* sendBuff,
+                                    pelkObjName* objNameP, ObjAttr* objAttrPtr,
                                     DataBlk* dataBlkPtr);
 PELK_EXPORT pelkInt16_t pelkSetUp(pelkBool_t mtFlag, PelkEnvSetUp* envSetUpP);
 PELK_EXPORT pelkInt16_t pelkTerminate(pelkUint32_t pelkHandle);
-PELK_EXPORT pelkInt16_t pelkUpdateFS(pelkUint32_t pelkHandle, char* fsName,
-                                     pelkFSUpd* fsUpdP, pelkUint32_t fsUpdAct);
-PELK_EXPORT pelkInt16_t pelkUpdateObj(pelkUint32_t pelkHandle, pelkUint8_t sendType,
-                                      void* sendBuff, pelkObjName* objNameP, ObjAttr* objAttrPtr,
+PELK_EXPORT pelkInt16_t pelkUpdateFS(pelkUint32_t pelkHandle, char* fsName, pelkFSUpd* fsUpdP,
+                                     pelkUint32_t fsUpdAct);
+PELK_EXPORT pelkInt16_t pelkUpdateObj(pelkUint32_t pelkHandle, pelkUint8_t sendType, void* sendBuff,
+                                      pelkObjName* objNameP, ObjAttr* objAttrPtr,
                                       pelkUint32_t objUpdAct);
 
 #ifdef __cplusplus

@@ -17,8 +17,8 @@ struct FactName {
 };
 
 constexpr FactName kFacts[] = {
-    {"name", "server_name"},   {"host", "server_host"},     {"type", "server_type"},
-    {"version", "server_version"}, {"domain", "domain"}, {"policyset", "policy_set"},
+    {"name", "server_name"},        {"host", "server_host"}, {"type", "server_type"},
+    {"version", "server_version"},  {"domain", "domain"},    {"policyset", "policy_set"},
     {"compression", "compression"},
 };
 
@@ -32,22 +32,30 @@ void applyNodeChange(Catalog& catalog, const std::string& name, const NodeChange
   if (change.password) {
     checkLength(*change.password, PELK_MAX_PASSWORD_LENGTH, "a password");
     catalog.prepare("UPDATE nodes SET password = ? WHERE name = ?")
-        .bind(1, *change.password).bind(2, name).run();
+        .bind(1, *change.password)
+        .bind(2, name)
+        .run();
   }
   if (change.expired) {
     catalog.prepare("UPDATE nodes SET expired = ? WHERE name = ?")
-        .bind(1, *change.expired ? 1 : 0).bind(2, name).run();
+        .bind(1, *change.expired ? 1 : 0)
+        .bind(2, name)
+        .run();
   }
   if (change.mayDelete) {
     catalog.prepare("UPDATE nodes SET may_delete = ? WHERE name = ?")
-        .bind(1, *change.mayDelete ? 1 : 0).bind(2, name).run();
+        .bind(1, *change.mayDelete ? 1 : 0)
+        .bind(2, name)
+        .run();
   }
   if (change.maxTxn) {
     if (*change.maxTxn < 1 || *change.maxTxn > 65535) {
       throw AdminError("the transaction limit must lie between 1 and 65535");
     }
     catalog.prepare("UPDATE nodes SET max_txn = ? WHERE name = ?")
-        .bind(1, *change.maxTxn).bind(2, name).run();
+        .bind(1, *change.maxTxn)
+        .bind(2, name)
+        .run();
   }
 }
 
@@ -80,7 +88,9 @@ void addNode(Catalog& catalog, const std::string& name, const std::string& passw
   WriteTxn txn(catalog);
   if (findNode(catalog, node)) throw AdminError("node " + node + " exists");
   catalog.prepare("INSERT INTO nodes(name, password) VALUES(?, ?)")
-      .bind(1, node).bind(2, password).run();
+      .bind(1, node)
+      .bind(2, password)
+      .run();
   applyNodeChange(catalog, node, change);
   txn.commit();
 }
@@ -103,10 +113,15 @@ std::vector<Node> listNodes(Catalog& catalog) {
 void defineClass(Catalog& catalog, const ManagementClass& mc) {
   checkLength(mc.name, PELK_MAX_MC_NAME_LENGTH, "a class name");
   checkLength(mc.dest, PELK_MAX_CG_DEST_LENGTH, "a copy destination");
-  catalog.prepare("INSERT INTO classes(name, backup_cg, dest) VALUES(?, ?, ?) "
-                  "ON CONFLICT(name) DO UPDATE SET backup_cg = excluded.backup_cg, "
-                  "dest = excluded.dest")
-      .bind(1, mc.name).bind(2, mc.backupCg ? 1 : 0).bind(3, mc.dest).run();
+  catalog
+      .prepare(
+          "INSERT INTO classes(name, backup_cg, dest) VALUES(?, ?, ?) "
+          "ON CONFLICT(name) DO UPDATE SET backup_cg = excluded.backup_cg, "
+          "dest = excluded.dest")
+      .bind(1, mc.name)
+      .bind(2, mc.backupCg ? 1 : 0)
+      .bind(3, mc.dest)
+      .run();
 }
 
 std::vector<ManagementClass> listClasses(Catalog& catalog) {
@@ -124,8 +139,12 @@ void setDefaultClass(Catalog& catalog, const std::string& name) {
 void addRule(Catalog& catalog, const BindRule& rule) {
   if (!rule.exclude && !classBinding(catalog, rule.mc)) throw AdminError("no class " + rule.mc);
   catalog.prepare("INSERT INTO rules(fs, hl, ll, class, exclude) VALUES(?, ?, ?, ?, ?)")
-      .bind(1, rule.fs).bind(2, rule.hl).bind(3, rule.ll).bind(4, rule.mc)
-      .bind(5, rule.exclude ? 1 : 0).run();
+      .bind(1, rule.fs)
+      .bind(2, rule.hl)
+      .bind(3, rule.ll)
+      .bind(4, rule.mc)
+      .bind(5, rule.exclude ? 1 : 0)
+      .run();
 }
 
 std::vector<BindRule> listRules(Catalog& catalog) {
@@ -138,7 +157,9 @@ std::vector<BindRule> listRules(Catalog& catalog) {
   return rules;
 }
 
-void clearRules(Catalog& catalog) { catalog.exec("DELETE FROM rules"); }
+void clearRules(Catalog& catalog) {
+  catalog.exec("DELETE FROM rules");
+}
 
 void setServerFact(Catalog& catalog, const std::string& key, const std::string& value) {
   for (const FactName& fact : kFacts) {
@@ -170,7 +191,9 @@ std::vector<std::string> listFaultRules(const Store& store) {
   return rules;
 }
 
-void clearFaultRules(const Store& store) { writeAtomically(store.faultFile(), ""); }
+void clearFaultRules(const Store& store) {
+  writeAtomically(store.faultFile(), "");
+}
 
 void loseObject(Store& store, Catalog& catalog, int64_t id) {
   if (!versionById(catalog, id)) throw AdminError("no object version " + std::to_string(id));

@@ -95,9 +95,9 @@ pelkInt16_t pelkQueryCliOptions(optStruct* optStructP) {
   });
 }
 
-pelkInt16_t pelkInit(pelkUint32_t* pelkHandleP, pelkApiVersion* apiVersionP,
-                     char* clientNodeNameP, char* clientOwnerNameP, char* clientPasswordP,
-                     char* applicationType, char* configfile, char*) {
+pelkInt16_t pelkInit(pelkUint32_t* pelkHandleP, pelkApiVersion* apiVersionP, char* clientNodeNameP,
+                     char* clientOwnerNameP, char* clientPasswordP, char* applicationType,
+                     char* configfile, char*) {
   return guarded([&]() -> int {
     if (pelkHandleP != nullptr) *pelkHandleP = 0;
     std::string node = clientNodeNameP != nullptr ? clientNodeNameP : "";
@@ -106,8 +106,8 @@ pelkInt16_t pelkInit(pelkUint32_t* pelkHandleP, pelkApiVersion* apiVersionP,
     if (applicationType != nullptr && !hublor::pointerText(applicationType, 64)) {
       return PELK_RC_NAME_TOO_LONG;
     }
-    return Library::instance().init(*pelkHandleP, *apiVersionP, clientNodeNameP,
-                                     clientOwnerNameP, clientPasswordP, configfile);
+    return Library::instance().init(*pelkHandleP, *apiVersionP, clientNodeNameP, clientOwnerNameP,
+                                    clientPasswordP, configfile);
   });
 }
 
@@ -199,8 +199,8 @@ pelkInt16_t pelkEndTxn(pelkUint32_t pelkHandle, pelkUint8_t vote, pelkUint16_t* 
       Access::kOwnFaults);
 }
 
-pelkInt16_t pelkSendObj(pelkUint32_t pelkHandle, pelkUint8_t sendType, void*,
-                        pelkObjName* objNameP, ObjAttr* objAttrPtr, DataBlk* dataBlkPtr) {
+pelkInt16_t pelkSendObj(pelkUint32_t pelkHandle, pelkUint8_t sendType, void*, pelkObjName* objNameP,
+                        ObjAttr* objAttrPtr, DataBlk* dataBlkPtr) {
   return sessionCall("pelkSendObj", pelkHandle, [&](Session& s, const FaultAction&) {
     if (objNameP == nullptr || objAttrPtr == nullptr) return PELK_RC_NULL_POINTER;
     return s.sendObj(sendType, *objNameP, *objAttrPtr, dataBlkPtr);
@@ -228,9 +228,8 @@ pelkInt16_t pelkRenameObj(pelkRenameIn* renameInP, pelkRenameOut* renameOutP) {
 }
 
 pelkInt16_t pelkDeleteObj(pelkUint32_t pelkHandle, pelkUint8_t delType, pelkDelInfo delInfo) {
-  return sessionCall("pelkDeleteObj", pelkHandle, [&](Session& s, const FaultAction&) {
-    return s.deleteObj(delType, delInfo);
-  });
+  return sessionCall("pelkDeleteObj", pelkHandle,
+                     [&](Session& s, const FaultAction&) { return s.deleteObj(delType, delInfo); });
 }
 
 pelkInt16_t pelkBeginQuery(pelkUint32_t pelkHandle, pelkUint8_t queryType, void* queryBuffer) {

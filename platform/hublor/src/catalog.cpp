@@ -65,7 +65,9 @@ Stmt::Stmt(sqlite3* db, std::string_view sql) : m_db(db) {
   }
 }
 
-Stmt::~Stmt() { sqlite3_finalize(m_stmt); }
+Stmt::~Stmt() {
+  sqlite3_finalize(m_stmt);
+}
 
 Stmt& Stmt::bind(int index, int64_t value) {
   if (sqlite3_bind_int64(m_stmt, index, value) != SQLITE_OK) fail(m_db, "bind");
@@ -106,7 +108,9 @@ void Stmt::reset() {
   sqlite3_clear_bindings(m_stmt);
 }
 
-int64_t Stmt::integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
+int64_t Stmt::integer(int column) const {
+  return sqlite3_column_int64(m_stmt, column);
+}
 
 std::string Stmt::text(int column) const {
   const unsigned char* text = sqlite3_column_text(m_stmt, column);
@@ -141,7 +145,9 @@ Catalog::Catalog(const std::filesystem::path& file) {
   }
 }
 
-Catalog::~Catalog() { sqlite3_close(m_db); }
+Catalog::~Catalog() {
+  sqlite3_close(m_db);
+}
 
 void Catalog::exec(std::string_view sql) {
   std::string text(sql);
@@ -168,7 +174,9 @@ void Catalog::setSetting(std::string_view key, std::string_view value) {
   stmt.bind(1, key).bind(2, value).run();
 }
 
-WriteTxn::WriteTxn(Catalog& catalog) : m_catalog(catalog) { m_catalog.exec("BEGIN IMMEDIATE"); }
+WriteTxn::WriteTxn(Catalog& catalog) : m_catalog(catalog) {
+  m_catalog.exec("BEGIN IMMEDIATE");
+}
 
 WriteTxn::~WriteTxn() {
   if (m_done) return;

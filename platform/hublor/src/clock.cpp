@@ -13,7 +13,9 @@ int64_t nowSeconds() {
   return fixed != 0 ? fixed : static_cast<int64_t>(std::time(nullptr));
 }
 
-void fixClock(int64_t secondsSinceEpoch) { gFixedClock.store(secondsSinceEpoch); }
+void fixClock(int64_t secondsSinceEpoch) {
+  gFixedClock.store(secondsSinceEpoch);
+}
 
 pelkDate toDate(int64_t secondsSinceEpoch) {
   pelkDate date{};
@@ -31,8 +33,8 @@ pelkDate toDate(int64_t secondsSinceEpoch) {
 }
 
 bool isZeroDate(const pelkDate& date) {
-  return date.year == 0 && date.month == 0 && date.day == 0 && date.hour == 0 &&
-         date.minute == 0 && date.second == 0;
+  return date.year == 0 && date.month == 0 && date.day == 0 && date.hour == 0 && date.minute == 0 &&
+         date.second == 0;
 }
 
 int64_t fromDate(const pelkDate& date) {

@@ -82,7 +82,9 @@ bool startsWith(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-std::span<const CodeInfo> allCodes() { return kCodes; }
+std::span<const CodeInfo> allCodes() {
+  return kCodes;
+}
 
 const CodeInfo* findCode(int code) {
   for (const CodeInfo& info : kCodes) {

@@ -1,8 +1,7 @@
 // Controls for tests and tools, exported beside the entry points (see hublorctl.h).
-#include "hublorctl.h"
-
 #include "clock.h"
 #include "faults.h"
+#include "hublorctl.h"
 #include "library.h"
 
 extern "C" {
@@ -15,7 +14,9 @@ pelkInt16_t hublorCtlArmFault(const char* rule) {
   return PELK_RC_OK;
 }
 
-void hublorCtlClearFaults(void) { hublor::Faults::instance().clear(hublor::FaultSource::kApi); }
+void hublorCtlClearFaults(void) {
+  hublor::Faults::instance().clear(hublor::FaultSource::kApi);
+}
 
 void hublorCtlSetApiVersion(pelkUint16_t version, pelkUint16_t release, pelkUint16_t level) {
   std::optional<pelkApiVersion> chosen;
@@ -23,6 +24,8 @@ void hublorCtlSetApiVersion(pelkUint16_t version, pelkUint16_t release, pelkUint
   hublor::Library::instance().setApiVersion(chosen);
 }
 
-void hublorCtlSetClock(int64_t secondsSinceEpoch) { hublor::fixClock(secondsSinceEpoch); }
+void hublorCtlSetClock(int64_t secondsSinceEpoch) {
+  hublor::fixClock(secondsSinceEpoch);
+}
 
 }  // extern "C"

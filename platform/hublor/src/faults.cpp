@@ -50,14 +50,16 @@ bool applyWord(FaultRule& rule, std::string_view word, std::string* error) {
     return true;
   }
   if (eq == std::string_view::npos) return fail(error, "unknown word: " + std::string(word));
-  if (key == "nth") return parseNumber(value, rule.nth) || fail(error, "bad nth: " + std::string(value));
+  if (key == "nth")
+    return parseNumber(value, rule.nth) || fail(error, "bad nth: " + std::string(value));
   if (key == "delay") {
     return (parseNumber(value, rule.delayMs) && rule.delayMs >= 0) ||
            fail(error, "bad delay: " + std::string(value));
   }
   if (key == "node") {
     rule.node.clear();
-    for (char c : value) rule.node += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char c : value)
+      rule.node += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return !rule.node.empty() || fail(error, "empty node");
   }
   if (key == "code" || key == "reason") {

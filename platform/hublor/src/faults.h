@@ -57,7 +57,7 @@ class Faults {
 
  private:
   void reloadFileIfChanged(std::string_view call);  // m_mutex held
-  std::mutex m_mutex;          // guards every field below
+  std::mutex m_mutex;                               // guards every field below
   std::vector<FaultRule> m_api, m_options, m_file;
   std::filesystem::path m_watched;
   struct stat m_watchedStat {};

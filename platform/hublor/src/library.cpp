@@ -97,15 +97,14 @@ int Library::init(uint32_t& handle, const pelkApiVersion& appVersion, const char
   }
   if (!nodeText || !ownerText) return PELK_RC_NAME_TOO_LONG;
   if (nodeText->empty()) return PELK_RC_NODE_UNKNOWN;
-  return openSession(handle, options, optionFile, upperCase(*nodeText), *ownerText,
-                     passwordText);
+  return openSession(handle, options, optionFile, upperCase(*nodeText), *ownerText, passwordText);
 }
 
 int Library::openSession(uint32_t& handle, const ClientOptions& options,
                          const std::string& optionFile, const std::string& node,
                          const std::string& owner, std::optional<std::string> password) {
-  std::shared_ptr<Store> store = Store::open(options.store.empty() ? defaultStore()
-                                                                   : options.store);
+  std::shared_ptr<Store> store =
+      Store::open(options.store.empty() ? defaultStore() : options.store);
   std::unique_ptr<Catalog> catalog = store->connect();
   bool generate = options.passwordAccess == PELK_PASSWD_GENERATE;
   if (!password && generate) password = store->keptPassword(node);
@@ -116,9 +115,8 @@ int Library::openSession(uint32_t& handle, const ClientOptions& options,
   std::lock_guard lock(m_mutex);
   if (!m_setUp) return PELK_RC_NOT_SET_UP;
   handle = m_nextHandle++;
-  m_sessions[handle] =
-      std::make_shared<Session>(handle, node, std::move(store), std::move(catalog), options,
-                                optionFile, owner, known->expired);
+  m_sessions[handle] = std::make_shared<Session>(handle, node, std::move(store), std::move(catalog),
+                                                 options, optionFile, owner, known->expired);
   return known->expired ? PELK_RC_PASSWORD_EXPIRED : PELK_RC_OK;
 }
 

@@ -22,8 +22,8 @@ class Library {
 
   int setUp(const PelkEnvSetUp& env);
   int cleanUp();
-  int init(uint32_t& handle, const pelkApiVersion& appVersion, const char* node,
-           const char* owner, const char* password, const char* configFile);
+  int init(uint32_t& handle, const pelkApiVersion& appVersion, const char* node, const char* owner,
+           const char* password, const char* configFile);
   int terminate(uint32_t handle);
   std::shared_ptr<Session> find(uint32_t handle);
   int queryCliOptions(optStruct& options);

@@ -49,7 +49,9 @@ std::string upperCase(std::string text) {
   return text;
 }
 
-std::filesystem::path defaultStore() { return zkroot::rootDir() / "hublor"; }
+std::filesystem::path defaultStore() {
+  return zkroot::rootDir() / "hublor";
+}
 
 int readOptionFile(const std::string& file, ClientOptions& options, std::string* error) {
   if (file.empty()) return PELK_RC_OK;

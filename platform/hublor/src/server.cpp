@@ -78,8 +78,7 @@ void setPassword(Catalog& catalog, const std::string& node, const std::string& p
 }
 
 std::optional<Binding> classBinding(Catalog& catalog, const std::string& mc) {
-  Stmt stmt =
-      catalog.prepare("SELECT rowid, name, backup_cg, dest FROM classes WHERE name = ?");
+  Stmt stmt = catalog.prepare("SELECT rowid, name, backup_cg, dest FROM classes WHERE name = ?");
   stmt.bind(1, mc);
   if (!stmt.step()) return std::nullopt;
   return readBinding(stmt);
@@ -118,9 +117,8 @@ std::vector<Filespace> listFilespaces(Catalog& catalog, const std::string& node,
   stmt.bind(1, node).bind(2, node);
   std::vector<Filespace> result;
   while (stmt.step()) {
-    Filespace f{stmt.text(0), stmt.text(1), stmt.text(2), stmt.blob(3),
-                stmt.integer(4), stmt.integer(5), stmt.integer(6), stmt.integer(7),
-                stmt.integer(8)};
+    Filespace f{stmt.text(0),    stmt.text(1),    stmt.text(2),    stmt.blob(3),   stmt.integer(4),
+                stmt.integer(5), stmt.integer(6), stmt.integer(7), stmt.integer(8)};
     if (wildcardMatch(pattern, f.name)) result.push_back(std::move(f));
   }
   return result;
@@ -128,8 +126,8 @@ std::vector<Filespace> listFilespaces(Catalog& catalog, const std::string& node,
 
 std::vector<Version> queryVersions(Catalog& catalog, const VersionFilter& filter) {
   std::string sql = std::string("SELECT ") + kVersionColumns +
-                    " FROM versions WHERE (node = ? OR ? = '')" +
-                    (filter.fs ? " AND fs = ?" : "") + " ORDER BY fs, hl, ll, type, id";
+                    " FROM versions WHERE (node = ? OR ? = '')" + (filter.fs ? " AND fs = ?" : "") +
+                    " ORDER BY fs, hl, ll, type, id";
   Stmt stmt = catalog.prepare(sql);
   stmt.bind(1, filter.node).bind(2, filter.node);
   if (filter.fs) stmt.bind(3, *filter.fs);
@@ -142,16 +140,15 @@ std::vector<Version> queryVersions(Catalog& catalog, const VersionFilter& filter
 }
 
 std::optional<Version> versionById(Catalog& catalog, int64_t id) {
-  Stmt stmt = catalog.prepare(std::string("SELECT ") + kVersionColumns +
-                              " FROM versions WHERE id = ?");
+  Stmt stmt =
+      catalog.prepare(std::string("SELECT ") + kVersionColumns + " FROM versions WHERE id = ?");
   stmt.bind(1, id);
   if (!stmt.step()) return std::nullopt;
   return readVersion(stmt);
 }
 
-std::vector<Version> versionsOfKey(Catalog& catalog, const std::string& node,
-                                   const std::string& fs, const std::string& hl,
-                                   const std::string& ll, int type) {
+std::vector<Version> versionsOfKey(Catalog& catalog, const std::string& node, const std::string& fs,
+                                   const std::string& hl, const std::string& ll, int type) {
   Stmt stmt = catalog.prepare(std::string("SELECT ") + kVersionColumns +
                               " FROM versions WHERE node = ? AND fs = ? AND hl = ? AND ll = ?"
                               " AND type = ? ORDER BY id");
@@ -161,11 +158,12 @@ std::vector<Version> versionsOfKey(Catalog& catalog, const std::string& node,
   return result;
 }
 
-int64_t commitSeq(Catalog& catalog) { return std::stoll(catalog.setting("commit_seq")); }
+int64_t commitSeq(Catalog& catalog) {
+  return std::stoll(catalog.setting("commit_seq"));
+}
 
 void logEvent(Catalog& catalog, const Event& event) {
-  catalog
-      .prepare("INSERT INTO events(time, node, severity, msg_id, text) VALUES(?, ?, ?, ?, ?)")
+  catalog.prepare("INSERT INTO events(time, node, severity, msg_id, text) VALUES(?, ?, ?, ?, ?)")
       .bind(1, event.time)
       .bind(2, event.node)
       .bind(3, event.severity)

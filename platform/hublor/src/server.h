@@ -65,9 +65,9 @@ struct VersionFilter {
   std::string node;
   std::optional<std::string> fs;  // exact; none: every filespace
   std::string hlPattern = "*", llPattern = "*";
-  int type = 0;  // 0: any
-  std::string owner;  // empty: any
-  int state = 0xFF;   // PELK_ACTIVE, PELK_INACTIVE or PELK_ANYMATCH
+  int type = 0;             // 0: any
+  std::string owner;        // empty: any
+  int state = 0xFF;         // PELK_ACTIVE, PELK_INACTIVE or PELK_ANYMATCH
   int64_t pointInTime = 0;  // 0: none; else versions active at that time
 };
 
@@ -75,9 +75,8 @@ struct VersionFilter {
 std::vector<Version> queryVersions(Catalog& catalog, const VersionFilter& filter);
 std::optional<Version> versionById(Catalog& catalog, int64_t id);
 // Versions stored under one key, any state.
-std::vector<Version> versionsOfKey(Catalog& catalog, const std::string& node,
-                                   const std::string& fs, const std::string& hl,
-                                   const std::string& ll, int type);
+std::vector<Version> versionsOfKey(Catalog& catalog, const std::string& node, const std::string& fs,
+                                   const std::string& hl, const std::string& ll, int type);
 
 int64_t commitSeq(Catalog& catalog);
 

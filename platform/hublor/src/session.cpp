@@ -15,9 +15,8 @@ namespace hublor {
 namespace {
 
 constexpr const char* kApiFilespacePrefix = "API:";
-constexpr uint32_t kKnownFsActions = PELK_FSUPD_FSTYPE | PELK_FSUPD_FSINFO |
-                                     PELK_FSUPD_OCCUPANCY | PELK_FSUPD_BACKSTARTDATE |
-                                     PELK_FSUPD_BACKCOMPLETEDATE;
+constexpr uint32_t kKnownFsActions = PELK_FSUPD_FSTYPE | PELK_FSUPD_FSINFO | PELK_FSUPD_OCCUPANCY |
+                                     PELK_FSUPD_BACKSTARTDATE | PELK_FSUPD_BACKCOMPLETEDATE;
 
 bool validNewPassword(const std::string& password, const std::string& old) {
   if (password.empty() || password.size() > PELK_MAX_PASSWORD_LENGTH || password == old) {
@@ -61,7 +60,9 @@ Session::Session(uint32_t handle, std::string node, std::shared_ptr<Store> store
       m_owner(std::move(owner)),
       m_passwordOnly(passwordOnly) {}
 
-Session::~Session() { closeObject(); }
+Session::~Session() {
+  closeObject();
+}
 
 int Session::changePassword(const char* oldPassword, const char* newPassword) {
   if (oldPassword == nullptr || newPassword == nullptr) return PELK_RC_NULL_POINTER;
@@ -130,8 +131,9 @@ int Session::registerFs(const regFSData& data) {
   WriteTxn txn(*m_catalog);
   if (filespaceExists(*m_catalog, m_node, *name)) return PELK_RC_FS_ALREADY_REGISTERED;
   m_catalog
-      ->prepare("INSERT INTO filespaces(node, name, type, attr, occupancy, capacity, registered)"
-                " VALUES(?, ?, ?, ?, ?, ?, ?)")
+      ->prepare(
+          "INSERT INTO filespaces(node, name, type, attr, occupancy, capacity, registered)"
+          " VALUES(?, ?, ?, ?, ?, ?, ?)")
       .bind(1, m_node)
       .bind(2, *name)
       .bind(3, type)
@@ -232,7 +234,9 @@ int Session::doom(int code, int reason) {
   return code;
 }
 
-int Session::serverAbort(int reason) { return doom(PELK_RC_WILL_ABORT, reason); }
+int Session::serverAbort(int reason) {
+  return doom(PELK_RC_WILL_ABORT, reason);
+}
 
 int Session::countObject() {
   auto node = findNode(*m_catalog, m_node);
@@ -334,8 +338,7 @@ int Session::renameObj(const pelkRenameIn& in) {
 // The version of the key that was active when the transaction began, if it still exists.
 int Session::resolveActiveAtBegin(const ObjectName& name, uint32_t copyGroup, int64_t& id) {
   int64_t begin = m_txn->beginSeq;
-  for (const Version& v : versionsOfKey(*m_catalog, m_node, name.fs, name.hl, name.ll,
-                                        name.type)) {
+  for (const Version& v : versionsOfKey(*m_catalog, m_node, name.fs, name.hl, name.ll, name.type)) {
     bool activeThen = v.activeSeq <= begin && (!v.inactiveSeq || *v.inactiveSeq > begin);
     if (activeThen && v.copyGroup == copyGroup) {
       id = v.id;

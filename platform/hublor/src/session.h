@@ -65,8 +65,8 @@ class Session {
  private:
   enum class State { kIdle, kTxn, kSending, kQuery, kRetrieval, kGetObj };
 
-  int countObject();                 // the node's limit of objects per transaction
-  int doom(int code, int reason);    // marks the transaction for abort; returns code
+  int countObject();               // the node's limit of objects per transaction
+  int doom(int code, int reason);  // marks the transaction for abort; returns code
   int readChunk(DataBlk& block);
   void closeObject();
   int resolveActiveAtBegin(const ObjectName& name, uint32_t copyGroup, int64_t& id);

@@ -16,8 +16,8 @@ namespace fs = std::filesystem;
 namespace hublor {
 namespace {
 
-std::mutex gStoresMutex;                             // guards gStores
-std::map<fs::path, std::weak_ptr<Store>> gStores;    // one Store per directory and process
+std::mutex gStoresMutex;                           // guards gStores
+std::map<fs::path, std::weak_ptr<Store>> gStores;  // one Store per directory and process
 
 std::string ownerName() {
   std::random_device random;
@@ -136,8 +136,8 @@ void Store::keepPassword(const std::string& node, const std::string& password) c
   fs::path file = m_dir / "client" / (node + ".pwd");
   int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (fd < 0) throw StoreError("cannot write " + file.string());
-  bool written = ::write(fd, password.data(), password.size()) ==
-                 static_cast<ssize_t>(password.size());
+  bool written =
+      ::write(fd, password.data(), password.size()) == static_cast<ssize_t>(password.size());
   ::close(fd);
   if (!written) throw StoreError("cannot write " + file.string());
 }
@@ -164,7 +164,9 @@ bool StagedFile::write(const char* data, size_t size) {
   return true;
 }
 
-bool StagedFile::sync() { return fdatasync(m_fd) == 0; }
+bool StagedFile::sync() {
+  return fdatasync(m_fd) == 0;
+}
 
 bool StagedFile::publish(const fs::path& target) {
   std::error_code ec;

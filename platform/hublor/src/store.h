@@ -58,7 +58,7 @@ class Store {
 class StagedFile {
  public:
   explicit StagedFile(std::filesystem::path path);  // creates it; throws StoreError
-  ~StagedFile();                                     // removes it unless published
+  ~StagedFile();                                    // removes it unless published
   StagedFile(const StagedFile&) = delete;
   StagedFile& operator=(const StagedFile&) = delete;
 

@@ -18,14 +18,15 @@ struct CommitContext {
   const std::string& node;
   int64_t seq;
   int64_t now;
-  std::vector<fs::path> published;   // undone when the commit fails
-  std::vector<fs::path> toRemove;    // removed after the commit
+  std::vector<fs::path> published;  // undone when the commit fails
+  std::vector<fs::path> toRemove;   // removed after the commit
 };
 
 void inactivate(CommitContext& ctx, int64_t id) {
   ctx.catalog
-      .prepare("UPDATE versions SET state = ?, deact_time = ?, inactive_seq = ? "
-               "WHERE id = ? AND state = ?")
+      .prepare(
+          "UPDATE versions SET state = ?, deact_time = ?, inactive_seq = ? "
+          "WHERE id = ? AND state = ?")
       .bind(1, PELK_INACTIVE)
       .bind(2, ctx.now)
       .bind(3, ctx.seq)
@@ -44,8 +45,9 @@ void inactivateKey(CommitContext& ctx, const ObjectKey& key) {
 int applySend(CommitContext& ctx, SendOp& op) {
   inactivateKey(ctx, op.key);
   ctx.catalog
-      .prepare("UPDATE versions SET mc = ?, dest = ?, copy_group = ? "
-               "WHERE node = ? AND fs = ? AND hl = ? AND ll = ? AND type = ?")
+      .prepare(
+          "UPDATE versions SET mc = ?, dest = ?, copy_group = ? "
+          "WHERE node = ? AND fs = ? AND hl = ? AND ll = ? AND type = ?")
       .bind(1, op.binding.mc)
       .bind(2, op.binding.dest)
       .bind(3, op.binding.copyGroup)
@@ -76,14 +78,15 @@ int applyRename(CommitContext& ctx, const RenameOp& op) {
   int rc = checkRename(ctx.catalog, ctx.node, op);
   if (rc != 0) return rc;
   bool renamedActive = false;
-  for (const Version& v : versionsOfKey(ctx.catalog, ctx.node, op.from.fs, op.from.hl,
-                                        op.from.ll, op.from.type)) {
+  for (const Version& v :
+       versionsOfKey(ctx.catalog, ctx.node, op.from.fs, op.from.hl, op.from.ll, op.from.type)) {
     renamedActive = renamedActive || v.state == PELK_ACTIVE;
   }
   if (renamedActive) inactivateKey(ctx, ObjectKey{op.from.fs, op.newHl, op.newLl, op.from.type});
   ctx.catalog
-      .prepare("UPDATE versions SET hl = ?, ll = ?, active_seq = CASE WHEN state = ? THEN ? "
-               "ELSE active_seq END WHERE node = ? AND fs = ? AND hl = ? AND ll = ? AND type = ?")
+      .prepare(
+          "UPDATE versions SET hl = ?, ll = ?, active_seq = CASE WHEN state = ? THEN ? "
+          "ELSE active_seq END WHERE node = ? AND fs = ? AND hl = ? AND ll = ? AND type = ?")
       .bind(1, op.newHl)
       .bind(2, op.newLl)
       .bind(3, PELK_ACTIVE)

@@ -1,6 +1,5 @@
 // The library exports every entry point the agent binds by name; the second build lacks one.
 #include <dlfcn.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,13 +8,18 @@
 namespace {
 
 const std::vector<std::string> kEntryPoints = {
-    "pelkBeginGetData", "pelkBeginQuery", "pelkBeginTxn", "pelkBindMC", "pelkChangePW",
-    "pelkCleanUp", "pelkDeleteAccess", "pelkDeleteFS", "pelkDeleteObj", "pelkEndGetData",
-    "pelkEndGetObj", "pelkEndQuery", "pelkEndSendObj", "pelkEndTxn", "pelkGetData",
-    "pelkGetNextQObj", "pelkGetObj", "pelkInit", "pelkLogEventEx", "pelkQueryAccess",
-    "pelkQueryApiVersion", "pelkQueryCliOptions", "pelkQuerySessInfo", "pelkQuerySessOptions",
-    "pelkRegisterFS", "pelkRenameObj", "pelkRCMsg", "pelkSetAccess", "pelkSendData",
-    "pelkSendObj", "pelkSetUp", "pelkTerminate", "pelkUpdateFS", "pelkUpdateObj"};
+    "pelkBeginGetData",    "pelkBeginQuery",    "pelkBeginTxn",
+    "pelkBindMC",          "pelkChangePW",      "pelkCleanUp",
+    "pelkDeleteAccess",    "pelkDeleteFS",      "pelkDeleteObj",
+    "pelkEndGetData",      "pelkEndGetObj",     "pelkEndQuery",
+    "pelkEndSendObj",      "pelkEndTxn",        "pelkGetData",
+    "pelkGetNextQObj",     "pelkGetObj",        "pelkInit",
+    "pelkLogEventEx",      "pelkQueryAccess",   "pelkQueryApiVersion",
+    "pelkQueryCliOptions", "pelkQuerySessInfo", "pelkQuerySessOptions",
+    "pelkRegisterFS",      "pelkRenameObj",     "pelkRCMsg",
+    "pelkSetAccess",       "pelkSendData",      "pelkSendObj",
+    "pelkSetUp",           "pelkTerminate",     "pelkUpdateFS",
+    "pelkUpdateObj"};
 
 std::vector<std::string> missingIn(const std::string& folder) {
   void* library = dlopen((folder + "/libhublorapi.so").c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -11,9 +11,13 @@ SimResult runProgram(const std::string& program, const std::vector<std::string>&
   return {run.exitCode, run.out};
 }
 
-SimResult runSim(const std::vector<std::string>& words) { return runProgram(HUBLORSIM_PATH, words); }
+SimResult runSim(const std::vector<std::string>& words) {
+  return runProgram(HUBLORSIM_PATH, words);
+}
 
-uint64_t id64(const pelkUint64_t& value) { return (uint64_t{value.hi} << 32) | value.lo; }
+uint64_t id64(const pelkUint64_t& value) {
+  return (uint64_t{value.hi} << 32) | value.lo;
+}
 
 pelkUint64_t pelk64(uint64_t value) {
   return pelkUint64_t{static_cast<uint32_t>(value >> 32), static_cast<uint32_t>(value)};
@@ -105,7 +109,9 @@ int HublorTest::sendInTxn(uint32_t h, const pelkObjName& name, const std::string
   if (rc != PELK_RC_OK) return rc;
   std::string bytes = data;
   for (size_t offset = 0; offset < bytes.size() && rc == PELK_RC_OK; offset += block) {
-    DataBlk blk{PELK_DATABLK_VERSION, static_cast<uint32_t>(std::min<size_t>(block, bytes.size() - offset)), 0, bytes.data() + offset};
+    DataBlk blk{PELK_DATABLK_VERSION,
+                static_cast<uint32_t>(std::min<size_t>(block, bytes.size() - offset)), 0,
+                bytes.data() + offset};
     rc = a().pelkSendData(h, &blk);
     if (rc == PELK_RC_OK && blk.numBytes != blk.bufferLen) rc = -1;
   }
@@ -141,9 +147,8 @@ std::vector<Response> HublorTest::runQuery(uint32_t h, uint8_t type, void* query
   return answers;
 }
 
-std::vector<qryRespBackupData> HublorTest::query(uint32_t h, const pelkObjName& name,
-                                                 uint8_t state, int* rc, const char* owner,
-                                                 pelkDate pit) {
+std::vector<qryRespBackupData> HublorTest::query(uint32_t h, const pelkObjName& name, uint8_t state,
+                                                 int* rc, const char* owner, pelkDate pit) {
   pelkObjName copy = name;
   qryBackupData q{};
   q.stVersion = PELK_QRYBACKUP_VERSION;

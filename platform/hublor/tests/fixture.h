@@ -44,8 +44,7 @@ class HublorTest : public ::testing::Test {
 
   // Sends one object in a transaction of its own; the end's code, reason in *reason.
   int sendObject(uint32_t h, const pelkObjName& name, const std::string& data,
-                 uint16_t* reason = nullptr, const std::string& info = "",
-                 uint32_t block = 65536);
+                 uint16_t* reason = nullptr, const std::string& info = "", uint32_t block = 65536);
   // Within an open transaction: begin, send in blocks, end the object. Returns the first failure.
   int sendInTxn(uint32_t h, const pelkObjName& name, const std::string& data,
                 const std::string& info = "", uint32_t block = 65536);

@@ -24,7 +24,7 @@ TEST_F(ObjectTest, FilespacesRegisterOnceAndCarryTheirDates) {
   EXPECT_EQ(rc, PELK_RC_FINISHED);
   ASSERT_EQ(all.size(), 2u);
   EXPECT_STREQ(all[0].fsName, "SRV\\data\\0001");  // ordered by name
-  EXPECT_STREQ(all[1].fsType, "API:SqlData");       // the server's form of the type
+  EXPECT_STREQ(all[1].fsType, "API:SqlData");      // the server's form of the type
   EXPECT_EQ(+all[1].fsAttr.fsInfo[0], 'Z');
   EXPECT_EQ(+all[1].backStartDate.year, 0);
   EXPECT_EQ(queryFs(h, "SRV\\meta\\????", &rc).size(), 1u);

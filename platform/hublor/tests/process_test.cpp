@@ -57,12 +57,14 @@ TEST_F(ProcessTest, ThreadsWithSessionsOfTheirOwn) {
 
 TEST_F(ProcessTest, TwoProcessesShareOneStore) {
   std::thread child([] {
-    SimResult result = runProgram(TESTCLIENT_PATH, {"send", "NODE1", "secret", kFs, "\\child", "20", "50000"});
+    SimResult result =
+        runProgram(TESTCLIENT_PATH, {"send", "NODE1", "secret", kFs, "\\child", "20", "50000"});
     EXPECT_EQ(result.status, 0);
   });
   for (int i = 0; i < 20; ++i) {
-    ASSERT_EQ(sendObject(h, objName(kFs, "\\parent" + std::to_string(i), "\\full"),
-                         pattern(50000, i)), PELK_RC_OK);
+    ASSERT_EQ(
+        sendObject(h, objName(kFs, "\\parent" + std::to_string(i), "\\full"), pattern(50000, i)),
+        PELK_RC_OK);
   }
   child.join();
   auto all = query(h, objName(kFs, "*", "*"), PELK_ANYMATCH);
@@ -81,7 +83,8 @@ TEST_F(ProcessTest, KilledProcessLeavesNothingBehind) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_addclose(&actions, out[0]);
-  std::vector<std::string> words{TESTCLIENT_PATH, "hang", "NODE1", "secret", kFs, "\\killed", "3000000"};
+  std::vector<std::string> words{TESTCLIENT_PATH, "hang",   "NODE1", "secret", kFs,
+                                 "\\killed",      "3000000"};
   std::vector<char*> argv;
   for (auto& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);

@@ -29,8 +29,8 @@ class QueryTest : public FilespaceTest {
 };
 
 TEST_F(QueryTest, PatternsMatchHighAndLowLevelNames) {
-  for (const char* hl : {"\\Sales", "\\Sales\\PRIMARY", "\\Sales\\20010405114102\\000004D2",
-                         "\\Salesman", "\\HR"}) {
+  for (const char* hl :
+       {"\\Sales", "\\Sales\\PRIMARY", "\\Sales\\20010405114102\\000004D2", "\\Salesman", "\\HR"}) {
     ASSERT_EQ(sendObject(h, objName(kFs, hl, "\\full"), "x"), PELK_RC_OK);
   }
   ASSERT_EQ(sendObject(h, objName(kFs, "\\Sales", "\\log"), "x"), PELK_RC_OK);
@@ -40,12 +40,14 @@ TEST_F(QueryTest, PatternsMatchHighAndLowLevelNames) {
     std::vector<std::string> expected;
   } cases[] = {
       {"\\Sales", "\\*", {"\\Sales\\full", "\\Sales\\log"}},
-      {"\\Sales\\*", "\\full",
+      {"\\Sales\\*",
+       "\\full",
        {"\\Sales\\20010405114102\\000004D2\\full", "\\Sales\\PRIMARY\\full"}},
       {"\\Sales\\??????????????\\????????", "\\f*", {"\\Sales\\20010405114102\\000004D2\\full"}},
       {"\\*", "\\log", {"\\Sales\\log"}},
-      {"\\Sales?*", "\\full", {"\\Sales\\20010405114102\\000004D2\\full",
-                               "\\Sales\\PRIMARY\\full", "\\Salesman\\full"}},
+      {"\\Sales?*",
+       "\\full",
+       {"\\Sales\\20010405114102\\000004D2\\full", "\\Sales\\PRIMARY\\full", "\\Salesman\\full"}},
       {"\\sales", "\\full", {}},  // names keep their case
   };
   for (const Case& c : cases) {
@@ -76,9 +78,10 @@ TEST_F(QueryTest, StateOwnerAndPointInTime) {
     time_t t = static_cast<time_t>(1700000000 + c.offset);
     struct tm local {};
     localtime_r(&t, &local);
-    pelkDate pit{static_cast<uint16_t>(local.tm_year + 1900), static_cast<uint8_t>(local.tm_mon + 1),
-                 static_cast<uint8_t>(local.tm_mday), static_cast<uint8_t>(local.tm_hour),
-                 static_cast<uint8_t>(local.tm_min), static_cast<uint8_t>(local.tm_sec)};
+    pelkDate pit{
+        static_cast<uint16_t>(local.tm_year + 1900), static_cast<uint8_t>(local.tm_mon + 1),
+        static_cast<uint8_t>(local.tm_mday),         static_cast<uint8_t>(local.tm_hour),
+        static_cast<uint8_t>(local.tm_min),          static_cast<uint8_t>(local.tm_sec)};
     auto then = query(h, name, PELK_ANYMATCH, nullptr, nullptr, pit);
     ASSERT_EQ(then.size(), 1u) << c.offset;
     EXPECT_EQ(id64(then[0].objId), id64(all[c.expectedIndex].objId)) << c.offset;

@@ -126,12 +126,23 @@ TEST_F(SessionTest, ReportedVersionIsConfigurableAndChecked) {
 }
 
 TEST_F(SessionTest, EveryCodeHasAText) {
-  const int codes[] = {PELK_RC_OK, PELK_RC_NO_MATCH, PELK_RC_MERGE_ERROR,
-                       PELK_RC_PASSWORD_EXPIRED, PELK_RC_FINISHED, PELK_RC_FS_NOT_KNOWN,
-                       PELK_RC_BAD_PASSWORD, PELK_RC_WILL_ABORT, PELK_RC_EXCLUDED,
-                       PELK_RC_FS_ALREADY_REGISTERED, PELK_RC_MORE_DATA, PELK_RC_CHECK_REASON,
-                       PELK_RS_ABORT_BY_CLIENT, PELK_RS_ABORT_SYSTEM_ERROR,
-                       PELK_RS_ABORT_EXCEED_MAX_OBJ, PELK_RC_NOT_SET_UP, PELK_RC_STORE_ERROR,
+  const int codes[] = {PELK_RC_OK,
+                       PELK_RC_NO_MATCH,
+                       PELK_RC_MERGE_ERROR,
+                       PELK_RC_PASSWORD_EXPIRED,
+                       PELK_RC_FINISHED,
+                       PELK_RC_FS_NOT_KNOWN,
+                       PELK_RC_BAD_PASSWORD,
+                       PELK_RC_WILL_ABORT,
+                       PELK_RC_EXCLUDED,
+                       PELK_RC_FS_ALREADY_REGISTERED,
+                       PELK_RC_MORE_DATA,
+                       PELK_RC_CHECK_REASON,
+                       PELK_RS_ABORT_BY_CLIENT,
+                       PELK_RS_ABORT_SYSTEM_ERROR,
+                       PELK_RS_ABORT_EXCEED_MAX_OBJ,
+                       PELK_RC_NOT_SET_UP,
+                       PELK_RC_STORE_ERROR,
                        PELK_RC_NOT_SUPPORTED};
   char msg[PELK_MAX_RC_MSG_LENGTH + 1];
   for (int code : codes) {

@@ -41,7 +41,8 @@ class TxnTest : public FilespaceTest {
   }
   size_t stagedFiles() {
     size_t count = 0;
-    for (auto& entry : std::filesystem::recursive_directory_iterator(m_root.path() / "hublor/staging")) {
+    for (auto& entry :
+         std::filesystem::recursive_directory_iterator(m_root.path() / "hublor/staging")) {
       count += entry.path().extension() == ".part";
     }
     return count;

@@ -123,8 +123,9 @@ NodeChange nodeChange(const Flags& flags) {
 
 void nodeCommand(Context& ctx, const Args& args) {
   std::string verb = args.size() > 1 ? args[1] : "";
-  Flags flags = parseFlags(args, 2, verb == "add" ? std::vector<std::string>{"no-delete", "expired"}
-                                                  : std::vector<std::string>{});
+  Flags flags = parseFlags(args, 2,
+                           verb == "add" ? std::vector<std::string>{"no-delete", "expired"}
+                                         : std::vector<std::string>{});
   if (verb == "add") {
     need(flags, 2, "node add NAME PASSWORD [...]");
     NodeChange change = nodeChange(flags);
@@ -219,9 +220,8 @@ void objectsCommand(Context& ctx, const Args& args) {
   }
   filter.state = state == "active" ? PELK_ACTIVE : state == "inactive" ? PELK_INACTIVE : 0xFF;
   std::string fsPattern = flags.get("fs").value_or("*");
-  std::printf("%-12s %-8s %-12s %-24s %-28s %-28s %12s %-12s %-19s %-19s\n", "ID", "STATE",
-              "NODE", "FILESPACE", "HIGH-LEVEL", "LOW-LEVEL", "BYTES", "CLASS", "INSERTED",
-              "DEACTIVATED");
+  std::printf("%-12s %-8s %-12s %-24s %-28s %-28s %12s %-12s %-19s %-19s\n", "ID", "STATE", "NODE",
+              "FILESPACE", "HIGH-LEVEL", "LOW-LEVEL", "BYTES", "CLASS", "INSERTED", "DEACTIVATED");
   for (const Version& v : queryVersions(*ctx.catalog, filter)) {
     if (wildcardMatch(fsPattern, v.fs)) {
       std::printf("%-12lld %-8s %-12s %-24s %-28s %-28s %12lld %-12s %-19s %-19s\n",
@@ -236,8 +236,7 @@ void objectsCommand(Context& ctx, const Args& args) {
 void eventsCommand(Context& ctx, const Args& args) {
   Flags flags = parseFlags(args, 1, {});
   static const char* kSeverity[] = {"info", "warning", "error", "severe"};
-  for (const Event& e :
-       listEvents(*ctx.catalog, upperCase(flags.get("node").value_or("")))) {
+  for (const Event& e : listEvents(*ctx.catalog, upperCase(flags.get("node").value_or("")))) {
     std::printf("%s  %-12s %-7s %-8s %s\n", formatTime(e.time).c_str(), e.node.c_str(),
                 kSeverity[e.severity & 3], e.msgId.c_str(), e.text.c_str());
   }
@@ -267,9 +266,9 @@ void loseCommand(Context& ctx, const Args& args) {
 }
 
 const std::map<std::string, std::function<void(Context&, const Args&)>> kCommands = {
-    {"node", nodeCommand},       {"class", classCommand}, {"rule", ruleCommand},
-    {"server", serverCommand},   {"fs", fsCommand},       {"objects", objectsCommand},
-    {"events", eventsCommand},   {"fault", faultCommand}, {"lose", loseCommand},
+    {"node", nodeCommand},     {"class", classCommand}, {"rule", ruleCommand},
+    {"server", serverCommand}, {"fs", fsCommand},       {"objects", objectsCommand},
+    {"events", eventsCommand}, {"fault", faultCommand}, {"lose", loseCommand},
 };
 
 }  // namespace

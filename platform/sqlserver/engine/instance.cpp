@@ -358,8 +358,8 @@ SqlError Instance::createDatabase(Database& definition) {
   ZK_HOLD(true);
   if (definition.name.empty() || definition.name.size() > 128)
     return sqlMessage(kMsgIdentifierTooLong, {definition.name.substr(0, 128)});
-  if (definition.groups.empty() || definition.groups[0].name != kPrimaryGroup || definition.groups[0].files.empty() ||
-      definition.logFiles.empty())
+  if (definition.groups.empty() || definition.groups[0].name != kPrimaryGroup ||
+      definition.groups[0].files.empty() || definition.logFiles.empty())
     return sqlMessage(kMsgEngineFailure,
                       {"a database needs a file in the PRIMARY file group and a log file"});
   Database existing;
@@ -408,9 +408,11 @@ SqlError Instance::storeDatabase(Database& definition) {
   ZK_RUN(
       "INSERT INTO db(name, status, compat, version, system, options, next_lsn, log_records) "
       "VALUES(?, ?, ?, ?, ?, ?, ?, ?)",
-      {definition.name, std::int64_t{definition.status}, std::int64_t{definition.compatibilityLevel},
-       std::int64_t{definition.version}, std::int64_t{definition.system}, optionBits(definition.options),
-       static_cast<std::int64_t>(definition.nextLsn), static_cast<std::int64_t>(definition.logRecords)});
+      {definition.name, std::int64_t{definition.status},
+       std::int64_t{definition.compatibilityLevel}, std::int64_t{definition.version},
+       std::int64_t{definition.system}, optionBits(definition.options),
+       static_cast<std::int64_t>(definition.nextLsn),
+       static_cast<std::int64_t>(definition.logRecords)});
   definition.id = m_catalog.lastInsertId();
   auto insertFile = [&](DbFile& f, std::int64_t group, std::int64_t ordinal) -> SqlError {
     ZK_RUN(

@@ -11,8 +11,12 @@ namespace sqlengine {
 namespace {
 
 // The log files' slots have the layout of the backup media's log records.
-void encodeRecord(const LogRecord& r, std::byte* slot) { encodeLogSlot(r, slot); }
-bool decodeRecord(const std::byte* slot, LogRecord& r) { return decodeLogSlot(slot, r); }
+void encodeRecord(const LogRecord& r, std::byte* slot) {
+  encodeLogSlot(r, slot);
+}
+bool decodeRecord(const std::byte* slot, LogRecord& r) {
+  return decodeLogSlot(slot, r);
+}
 
 }  // namespace
 

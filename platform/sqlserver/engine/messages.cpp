@@ -38,10 +38,12 @@ constexpr MessageRow kMessages[] = {
     {kMsgCannotOpenDevice, 16,
      "Cannot open backup device '%s'. Device error or device off-line. See the SQL Server error "
      "log for more details. Operating system error %s."},
-    {kMsgWriteFailed, 16, "Write on '%s' failed, status = %s. See the SQL Server error log for "
-                          "more details."},
-    {kMsgReadFailed, 16, "Read on '%s' failed, status = %s. See the SQL Server error log for more "
-                         "details."},
+    {kMsgWriteFailed, 16,
+     "Write on '%s' failed, status = %s. See the SQL Server error log for "
+     "more details."},
+    {kMsgReadFailed, 16,
+     "Read on '%s' failed, status = %s. See the SQL Server error log for more "
+     "details."},
     {kMsgNoCurrentBackup, 16,
      "Cannot perform a differential backup for database '%s', because a current database backup "
      "does not exist. Perform a full database backup by reissuing BACKUP DATABASE, omitting the "

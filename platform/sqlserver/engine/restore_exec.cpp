@@ -103,7 +103,8 @@ SqlError createFromSet(RestoreRun& run, int serverVersion) {
     }
     auto group = std::find_if(definition.groups.begin(), definition.groups.end(),
                               [&](const FileGroup& g) { return g.name == f.group; });
-    if (group == definition.groups.end()) group = definition.groups.insert(definition.groups.end(), {f.group, {}});
+    if (group == definition.groups.end())
+      group = definition.groups.insert(definition.groups.end(), {f.group, {}});
     group->files.push_back(file);
   }
   if (SqlError e = instance.createDatabase(definition); !e.ok()) return e;
