@@ -4,9 +4,14 @@
 
 #include <atomic>
 
+#include "agtlog.h"
 #include "agttrc.h"
+#include "msgout.h"
+#include "pstime.h"
 
 namespace {
+
+constexpr int MSG_ELAPSED = 153;
 
 // Written by request threads, read by the cancel path on another thread.
 std::atomic<DBaseEri*> s_CurrentRequestP{nullptr};
@@ -89,4 +94,24 @@ void setCurrentRequest(DBaseEri* requestP) {
 
 DBaseEri* getCurrentRequest() {
   return s_CurrentRequestP.load();
+}
+
+uint32_t eriRunRequest(DBaseEri* requestP, const char* labelP, uint32_t logElapsed) {
+  TRACE_ENTRY(TRC_ERI, "eriRunRequest()");
+  psTimer timer;
+  timer.start();
+  setCurrentRequest(requestP);
+  uint32_t rc = requestP->ProcessRequest();
+  setCurrentRequest(nullptr);
+  timer.stop();
+  if (!gTrace.isOn(TRC_PERFORMANCE)) TRACE_RETURN(rc);
+  double seconds = timer.elapsedSeconds();
+  if (logElapsed == 1 && gLogP != nullptr) {
+    gLogP->LogActivityLog(MSG_ELAPSED, seconds, labelP);
+  } else {
+    char text[NLS_MSG_MAX];
+    nlsprintf(text, sizeof text, MSG_ELAPSED, seconds, labelP);
+    TRACE_LINE(TRC_PERFORMANCE, "%s\n", text);
+  }
+  TRACE_RETURN(rc);
 }

@@ -55,6 +55,10 @@ class DBaseQueryEri : public DBaseEri {
   // 1 when the string matches the pattern, else 0; an empty pattern, one of stars only, or none
   // matches every string.
   uint32_t isMatch(const char* stringP, const char* patternP);
+  // The same with the caller's case mode (1 ignores case, any other value compares exactly)
+  // in place of the process-wide one, so that a query's own mode never changes another
+  // thread's matching.
+  uint32_t isMatch(const char* stringP, const char* patternP, uint32_t ignoreCase);
 
  protected:
   const char* wildcardSpecP = nullptr;  // filled by the storage-server queries; not owned
@@ -73,6 +77,12 @@ uint32_t GetIgnoreCase();
 // The running request, read by the cancel path; null when none runs.
 void setCurrentRequest(DBaseEri* requestP);
 DBaseEri* getCurrentRequest();
+
+// The run of an entry function: sets the request as the current request, runs ProcessRequest,
+// clears the current request and returns the request's code. With the PERFormance trace
+// category on, the elapsed seconds and the label go out as message 153: into the activity log
+// when logElapsed is 1, else into the trace.
+uint32_t eriRunRequest(DBaseEri* requestP, const char* labelP, uint32_t logElapsed);
 
 // 1 when the cancel word is set; a null pointer is never cancelled.
 uint32_t eriIsCancelled(const uint32_t* cancelP);

@@ -149,6 +149,19 @@ TEST_F(Matchers, StringAgainstPatternTakesAnEmptyPatternAsEverything) {
   EXPECT_EQ(request.isMatch("", nullptr), 1u);
 }
 
+TEST_F(Matchers, AGivenCaseModeStandsWhateverTheProcessWideModeSays) {
+  StepRequest request(0, 0, 0);
+  for (uint32_t processMode : {0u, 1u}) {
+    SetIgnoreCase(processMode);
+    for (const MatchCase& c : kCommonCases) {
+      EXPECT_EQ(request.isMatch(c.name, c.pattern, 1), c.ignoringCase)
+          << c.pattern << " " << c.name;
+      EXPECT_EQ(request.isMatch(c.name, c.pattern, 0), c.exact) << c.pattern << " " << c.name;
+    }
+    EXPECT_EQ(GetIgnoreCase(), processMode);
+  }
+}
+
 TEST_F(Matchers, PatternMatchTakesTheCaseFlag) {
   for (const MatchCase& c : kCommonCases) {
     EXPECT_EQ(patternMatch(c.pattern, c.name, 0), c.ignoringCase) << c.pattern << " " << c.name;

@@ -84,12 +84,17 @@ uint32_t DBaseQueryEri::isMatch(const char* filespecP) {
 }
 
 uint32_t DBaseQueryEri::isMatch(const char* stringP, const char* patternP) {
+  return isMatch(stringP, patternP, GetIgnoreCase());
+}
+
+uint32_t DBaseQueryEri::isMatch(const char* stringP, const char* patternP, uint32_t ignoreCase) {
   static const char* const kName = "DBaseQueryEri::isMatch(string, pattern)";
-  TRACE_LINE(TRC_ERI, "Enter %s\n  string  : %s\n  pattern : %s\n", kName,
-             stringP != nullptr ? stringP : "<NULL>", patternP != nullptr ? patternP : "<NULL>");
+  TRACE_LINE(TRC_ERI, "Enter %s\n  string  : %s\n  pattern : %s\n  ignoreCase : %u\n", kName,
+             stringP != nullptr ? stringP : "<NULL>", patternP != nullptr ? patternP : "<NULL>",
+             ignoreCase);
   uint32_t isDbMatch = 1;
   if (patternP != nullptr && !onlyStars(patternP)) {
-    isDbMatch = stringP != nullptr && wildcardMatch(patternP, stringP, GetIgnoreCase() == 1);
+    isDbMatch = stringP != nullptr && wildcardMatch(patternP, stringP, ignoreCase == 1);
   }
   TRACE_LINE(TRC_ERI, "Exit %s, isDbMatch = %u\n", kName, isDbMatch);
   return isDbMatch;

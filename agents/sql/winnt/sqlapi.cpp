@@ -40,6 +40,8 @@ void copyText(char* destP, size_t destSize, const char* srcP) {
 
 }  // namespace
 
+CSqlApi* gSqlApiP = nullptr;
+
 // ---- shared conventions ----
 
 const char* sqlRcName(int rc) {

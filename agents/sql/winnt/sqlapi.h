@@ -275,5 +275,9 @@ class CSqlApi {
   uint32_t muiMaxCommandSize;
 };
 
+// The program's one SQL Server access object: set by the front end before any request runs
+// and cleared when it frees the object; the requests only use it.
+extern CSqlApi* gSqlApiP;
+
 // Size of mszErrorText and of the texts that become its copy.
 constexpr size_t SQLAPI_ERROR_TEXT_SIZE = 1025;

@@ -79,7 +79,7 @@ struct SqlFileElement {
   int32_t bFileIsSelected;
   char szFileLogicalName[129];
   char szFilePhysicalName[261];  // trailing blanks removed
-  int32_t lReserved;
+  int32_t bFileIsExcluded;       // keeps the file out of selection by pattern; none is set here
 };
 
 constexpr const char* SQL_LOG_GROUP_NAME = "TRANSACTION LOG";
@@ -96,7 +96,8 @@ struct SqlGroupElement {
   int32_t bGroupIsPrimary;
   int32_t bGroupIsLog;  // the pseudo-group SQL_LOG_GROUP_NAME
   char szGroupName[129];
-  int32_t lReserved;
+  int32_t bGroupIsExcluded;  // keeps the group and its files out of selection by pattern; none
+                             // is set here
 };
 
 struct SqlDbMessage {
@@ -125,7 +126,7 @@ struct SqlDatabaseElement {
   int32_t lDbNumLogFiles;
   int32_t lDbCompatibilityLevel;
   int32_t lDbVersion;
-  int32_t bDbInfoIsLoaded;
+  int32_t bDbInfoIsLoaded;  // its groups and files are in the lists already: read no more
   int32_t bDbIsUnreadable;
   int32_t bSqlDbIsSelected;
   int32_t bDbGroupIsSelected;
