@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "linklist.h"
+#include "moxtarutil.h"
 #include "sqloprec.h"
 #include "statusinfo.h"
 
@@ -52,6 +53,15 @@ struct DSqlBackupDatabaseParms {
   int32_t nBuffers;
   int32_t nStripes;
   uint32_t command;  // ERI_CMD_BACKUP_*
+};
+
+// The filespace query of eriHublorQuerySqlServers: the filespaces of one SQL Server, or of every
+// server whose name matches a pattern ("*" for all).
+constexpr int ERI_SQL_SERVER_NAME_SIZE = 33;
+struct DSqlQueryFilespaceParms {
+  char sqlServerName[ERI_SQL_SERVER_NAME_SIZE];
+  MoxtarFilespaceList* fsListP;  // receives the filespaces found; null: none are kept
+  char* msgBufferP;              // the caller's message buffer (ERI_MESSAGE_SIZE bytes)
 };
 
 // The names of a list in list order, separated by ",", for activity-log lines: a name (with
