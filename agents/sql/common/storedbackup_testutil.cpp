@@ -1,0 +1,104 @@
+#include "storedbackup_testutil.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "objinfo.h"
+#include "objname.h"
+
+namespace {
+
+void storeWithInfo(DPelkApiStatus* statusP, pelkUint32_t handle, const std::string& fs,
+                   const std::string& hl, const std::string& ll, const objInfo& info,
+                   size_t infoLength) {
+  pelkObjName name = objNameOf(fs, hl, ll);
+  uint8_t bytes[OBJINFO_META_SIZE] = {};
+  ASSERT_EQ(objInfoToBytes(info, bytes, infoLength), 0);
+  ObjAttr attr;
+  std::memset(&attr, 0, sizeof attr);
+  attr.stVersion = PELK_OBJATTR_VERSION;
+  attr.objInfoLength = static_cast<pelkUint16_t>(infoLength);
+  attr.objInfo = reinterpret_cast<char*>(bytes);
+  std::string data = "data";
+  attr.sizeEstimate.lo = static_cast<pelkUint32_t>(data.size());
+  DataBlk block{PELK_DATABLK_VERSION, static_cast<pelkUint32_t>(data.size()), 0, data.data()};
+  DPelkApi* apiP = gPelkApiObjP;
+  ASSERT_EQ(DPelkApi::dpelkBeginTxn(apiP, statusP, handle), 0);
+  ASSERT_EQ(DPelkApi::dpelkSendObj(apiP, statusP, handle, PELK_SEND_BACKUP, nullptr, &name, &attr,
+                                   &block),
+            0);
+  ASSERT_EQ(DPelkApi::dpelkEndSendObj(apiP, statusP, handle), 0);
+  pelkUint16_t reason = 0;
+  ASSERT_EQ(DPelkApi::dpelkEndTxn(apiP, statusP, handle, PELK_VOTE_COMMIT, &reason), 0);
+}
+
+std::string fsOf(const std::string& server, uint32_t index) {
+  char fs[OBJ_NAME_MAX_FS_LENGTH + 1];
+  EXPECT_EQ(buildFsName(fs, server.c_str(), index), 0);
+  return fs;
+}
+
+}  // namespace
+
+zarnakObjId StoredBackupFixture::idOf(const StoredBackup& backup) {
+  zarnakObjId id{};
+  id.processId = backup.pid;
+  dateFromNative(&backup.time, &id.backupTime);
+  return id;
+}
+
+std::string StoredBackupFixture::hlOf(const StoredBackup& backup) {
+  char hl[OBJ_NAME_MAX_HL_LENGTH + 1];
+  zarnakObjId id = idOf(backup);
+  EXPECT_EQ(buildHl(hl, backup.db.c_str(), backup.second.c_str(), backup.second.c_str(), '\\',
+                    backup.type, &id),
+            0);
+  return hl;
+}
+
+void StoredBackupFixture::storeBackup(const StoredBackup& backup) {
+  char ll[PELK_MAX_LL_LENGTH + 1];
+  buildLl(ll, backup.type);
+  std::string hl = hlOf(backup);
+  objInfo info = objInfoEmpty();
+  info.id = idOf(backup);
+  info.numStripes = backup.stripes;
+  info.sqlServerVersionMajor = 8;
+  addFilespace(fsOf(backup.server, 0));
+  storeWithInfo(&m_Status, m_Handle, fsOf(backup.server, 0), hl, ll, info, OBJINFO_META_SIZE);
+  for (uint32_t stripe = 1; stripe <= backup.stripes; stripe++) {
+    if (stripe == backup.missingStripe) continue;
+    addFilespace(fsOf(backup.server, stripe));
+    storeWithInfo(&m_Status, m_Handle, fsOf(backup.server, stripe), hl, ll, info,
+                  OBJINFO_DATA_SIZE);
+  }
+}
+
+EriNameList* StoredBackupFixture::names(EriNameList& list, const std::vector<std::string>& values) {
+  list.freeAll();
+  for (const std::string& value : values) {
+    EriNameEntry entry{};
+    std::snprintf(entry.szName, sizeof entry.szName, "%s", value.c_str());
+    list.addTail(&entry);
+  }
+  return &list;
+}
+
+EriObjectNameList* StoredBackupFixture::objectNames(EriObjectNameList& list,
+                                                    const std::vector<std::string>& values) {
+  list.freeAll();
+  for (const std::string& value : values) {
+    EriObjectNameEntry entry{};
+    std::snprintf(entry.szName, sizeof entry.szName, "%s", value.c_str());
+    list.addTail(&entry);
+  }
+  return &list;
+}
+
+std::vector<std::string> entryNames(MoxtarMetaList& list) {
+  std::vector<std::string> all;
+  for (MoxtarMetaInfo* entryP = list.getFirst(); entryP != nullptr; entryP = list.getNext(entryP)) {
+    all.push_back(std::string(entryP->objName.hl) + entryP->objName.ll);
+  }
+  return all;
+}
