@@ -318,6 +318,11 @@ uint32_t DSqlQueryBackupEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "DSqlQueryBackupEri::ProcessRequestDetails()");
   uint32_t rc = PreConditionCheck();
   if (rc != RC_OK) TRACE_RETURN(rc);
+  if (m_QueryParmsP->bFileInfo != 0) {
+    // The meta-data objects are not read back here yet: no list without its file information.
+    TRACE_LINE(TRC_ERI, "Reading the file information of stored backups is not available.\n");
+    TRACE_RETURN(putRcMessage(RC_INTERNAL_ERROR));
+  }
   rc = buildObjectNames();
   if (rc != RC_OK) TRACE_RETURN(putRcMessage(rc));
   rc = DPelkQueryBackupEri::ProcessRequestDetails();

@@ -31,7 +31,8 @@ class DSqlQueryBackupEri : public DPelkQueryBackupEri {
   // database element.
   uint32_t PreConditionCheck();
   // Queries, filters, sorts and summarises; 0, 114 when nothing was found (its message in the
-  // request's message buffer), 1316, 419, or the storage server's code.
+  // request's message buffer), 1316, 419 (also when bFileInfo asks for the file information,
+  // which is not read yet), or the storage server's code.
   uint32_t ProcessRequestDetails() override;
   // ERI_KEEP_ENTRY when the answer's time-and-process name matches a pattern of
   // objectPatternListP (or there is none), else 0.
