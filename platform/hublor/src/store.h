@@ -5,13 +5,16 @@
 //   <store>/data/XX/<id>.dat    data of version <id>; XX = the id's low byte in hex
 //   <store>/staging/<owner>/    files of the open transactions of one process; <owner>/lock is
 //                               held (flock) for the life of the process
+//   <store>/staging.lock        held (flock) while a process claims its staging folder and
+//                               while one removes the folders of dead processes
 //   <store>/faults              fault rules armed with hublorsim
 //   <store>/client/<NODE>.pwd   passwords the client keeps (PASSWORDACCESS GENERATE)
 //
 // Crash safety: staged files are synced, then renamed into data/ while the catalogue's write
-// lock is held, then the catalogue commits. Files left by a dead process (staging) or by a
-// commit that never happened (data/ without a catalogue row) are removed when a process opens
-// the store, under the same write lock.
+// lock is held, then the catalogue commits. Files left by a commit that never happened (data/
+// without a catalogue row) are removed when a process opens the store, under the same write
+// lock; staging folders of dead processes then too, under staging.lock. A catalogue that lacks
+// its schema (an empty file) is damaged: the store is refused, and nothing is removed.
 #pragma once
 
 #include <cstdint>
