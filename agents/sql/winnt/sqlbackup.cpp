@@ -108,6 +108,37 @@ int CSqlApi::ExecuteBackup(DPelkApiStatus& apiStatus) {
                     head);
 }
 
+int CSqlApi::BuildAndRunBackup(const SqlBackupParameters& parms, SqlDbInfo* dbInfoP,
+                               CLinkedList<SqlStmtItem>& devices, uint32_t backupType,
+                               DPelkApiStatus& apiStatus, uint32_t*& cancelP) {
+  int rc = LogonServer(cancelP);
+  if (rc != RC_OK) return rc;
+  rc = ReadMaxCommandSize(apiStatus);
+  if (rc != RC_OK) return rc;
+  CLinkedList<SqlStmtItem> items;
+  rc = collectItems(items, dbInfoP, backupType);
+  if (rc != RC_OK) return rc;
+  SqlBackupStatement statement = {backupType,
+                                  dbInfoP->sqlDatabaseElementP->szSqlDatabaseName,
+                                  &items,
+                                  &devices,
+                                  parms.ulNumSqlBuffers,
+                                  parms.ulSqlBufferSize,
+                                  parms.bTruncate,
+                                  parms.szDebugBackupPath};
+  rc = sqlBuildBackupStatement(mCommand, statement, cancelP, mszErrorText, sizeof mszErrorText);
+  if (rc == RC_SQL_STRING_TOO_LONG) snprintf(mszRcName, sizeof mszRcName, "%s", kRcTooLong);
+  // A name that is not text of the process's code page cannot reach SQL Server.
+  if (rc == RC_CONVERSION_FAILED) {
+    return CheckFailed(RC_SQL_API_FAILURE, kRcApiFailure, kOp, __LINE__,
+                       "MultiByteToWideChar() of a name of database %.24s",
+                       statement.databaseNameP);
+  }
+  // A statement is sent only when it is whole and nobody cancelled meanwhile.
+  if (rc != RC_OK || sqlIsCanceled(cancelP)) return rc;
+  return ExecuteBackup(apiStatus);
+}
+
 int CSqlApi::BackupToDevices(const SqlBackupParameters& parms, SqlDbInfo* dbInfoP,
                              CLinkedList<SqlStmtItem>& devices, uint32_t backupType,
                              DPelkApiStatus& apiStatus, uint32_t*& cancelP, char*& msgBufP) {
@@ -118,30 +149,7 @@ int CSqlApi::BackupToDevices(const SqlBackupParameters& parms, SqlDbInfo* dbInfo
                devices.getCount());
   apiStatus.apiNameP = "SQL-DMO";
   mCommand.clear();
-  rc = LogonServer(cancelP);
-  if (rc == RC_OK) rc = ReadMaxCommandSize(apiStatus);
-  CLinkedList<SqlStmtItem> items;
-  if (rc == RC_OK) rc = collectItems(items, dbInfoP, backupType);
-  if (rc == RC_OK) {
-    SqlBackupStatement statement = {backupType,
-                                    dbInfoP->sqlDatabaseElementP->szSqlDatabaseName,
-                                    &items,
-                                    &devices,
-                                    parms.ulNumSqlBuffers,
-                                    parms.ulSqlBufferSize,
-                                    parms.bTruncate,
-                                    parms.szDebugBackupPath};
-    rc = sqlBuildBackupStatement(mCommand, statement, cancelP, mszErrorText, sizeof mszErrorText);
-    if (rc == RC_SQL_STRING_TOO_LONG) snprintf(mszRcName, sizeof mszRcName, "%s", kRcTooLong);
-    // A name that is not text of the process's code page cannot reach SQL Server.
-    if (rc == RC_CONVERSION_FAILED) {
-      rc =
-          CheckFailed(RC_SQL_API_FAILURE, kRcApiFailure, kOp, __LINE__,
-                      "MultiByteToWideChar() of a name of database %.24s", statement.databaseNameP);
-    }
-  }
-  // A statement is sent only when it is whole and nobody cancelled meanwhile.
-  if (rc == RC_OK && !sqlIsCanceled(cancelP)) rc = ExecuteBackup(apiStatus);
+  rc = BuildAndRunBackup(parms, dbInfoP, devices, backupType, apiStatus, cancelP);
   mCommand.clear();
   rc = EndWithMessage(kOp, rc, cancelP, msgBufP);
   return rc;
