@@ -125,7 +125,8 @@ int number(const std::string& text) {
 
 void need(const Flags& flags, size_t count, const char* what) {
   if (flags.positional.size() > count) {
-    throw UsageError("unexpected argument " + inQuotes(flags.positional[count]) + "; usage: " + what);
+    throw UsageError("unexpected argument " + inQuotes(flags.positional[count]) +
+                     "; usage: " + what);
   }
   if (flags.positional.size() < count) throw UsageError(std::string("usage: ") + what);
 }
