@@ -80,6 +80,8 @@ class CBufferRing {
   int addNewRingElement(uint32_t* bufferCountP, uint32_t bufferSize);
   void freeRingElementData(RingElement* elementP);
   RingElement* nextElement(RingElement* elementP);
+  // The construction's steps: the buffer size, the synchronisation objects, the buffers.
+  int build(uint32_t numBuffers, uint32_t bufferSizeKb);
   int createSync();
 
   CLinkedList<RingElement> m_Elements;  // the circle closes from the last back to the first
