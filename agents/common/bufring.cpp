@@ -322,10 +322,17 @@ int CBufferRing::insertData(RingElement** bufferP, const void* pSource, uint32_t
   return 0;
 }
 
-int CBufferRing::extractData(RingElement** bufferP, void* pDestination, uint32_t destinationSize) {
-  uint8_t* destinationP = static_cast<uint8_t*>(pDestination);
+int CBufferRing::extractData(RingElement** bufferP, void* pDestination, uint32_t destinationSize,
+                             uint32_t* copiedP) {
   uint32_t copied = 0;
-  while (copied < destinationSize) {
+  int rc = extractInto(bufferP, static_cast<uint8_t*>(pDestination), destinationSize, &copied);
+  if (copiedP != nullptr) *copiedP = copied;
+  return rc;
+}
+
+int CBufferRing::extractInto(RingElement** bufferP, uint8_t* destinationP, uint32_t destinationSize,
+                             uint32_t* copiedP) {
+  while (*copiedP < destinationSize) {
     if (*bufferP == nullptr) {
       int rc = lockFullBuffer(bufferP);
       if (rc != 0) {
@@ -333,11 +340,11 @@ int CBufferRing::extractData(RingElement** bufferP, void* pDestination, uint32_t
       }
     }
     RingElement* elementP = *bufferP;
-    uint32_t n = std::min(destinationSize - copied, elementP->ulCount - elementP->ulProcessed);
+    uint32_t n = std::min(destinationSize - *copiedP, elementP->ulCount - elementP->ulProcessed);
     if (n > 0) {
-      std::memcpy(destinationP + copied, elementP->bufferP + elementP->ulProcessed, n);
+      std::memcpy(destinationP + *copiedP, elementP->bufferP + elementP->ulProcessed, n);
     }
-    copied += n;
+    *copiedP += n;
     elementP->ulProcessed += n;
     if (elementP->ulProcessed == elementP->ulCount) {
       *bufferP = nullptr;

@@ -5,6 +5,7 @@
 
 #include "psutil.h"
 #include "sqlapiint.h"
+#include "sqlwalk.h"
 
 namespace {
 
@@ -17,28 +18,11 @@ int addItem(CLinkedList<SqlStmtItem>& items, uint32_t kind, const char* nameP) {
   return items.addTail(&item);
 }
 
-// The database's groups follow its first group in the group list, which databases may share.
-template <class Visit>
-int forEachGroup(SqlDatabaseElement* dbP, Visit visit) {
-  CLinkedList<SqlGroupElement>* listP = dbP->pDbGroupList;
-  for (SqlGroupElement* groupP = dbP->peDbFirstGroup;
-       groupP != nullptr && groupP->peGroupDatabase == dbP; groupP = listP->getNext(groupP)) {
-    int rc = visit(groupP);
-    if (rc != RC_OK || listP == nullptr) return rc;
-  }
-  return RC_OK;
-}
-
 int addSelectedFiles(CLinkedList<SqlStmtItem>& items, SqlDatabaseElement* dbP,
                      SqlGroupElement* groupP) {
-  CLinkedList<SqlFileElement>* listP = dbP->pDbFileList;
-  for (SqlFileElement* fileP = groupP->peGroupFirstFile;
-       fileP != nullptr && fileP->peFileGroup == groupP; fileP = listP->getNext(fileP)) {
-    int rc =
-        fileP->bFileIsSelected ? addItem(items, SQL_ITEM_FILE, fileP->szFileLogicalName) : RC_OK;
-    if (rc != RC_OK || listP == nullptr) return rc;
-  }
-  return RC_OK;
+  return sqlForEachGroupFile(dbP, groupP, [&](SqlFileElement* fileP) {
+    return fileP->bFileIsSelected ? addItem(items, SQL_ITEM_FILE, fileP->szFileLogicalName) : RC_OK;
+  });
 }
 
 // The FILEGROUP and FILE items of a set backup: whole groups first, then the selected files of
@@ -46,13 +30,13 @@ int addSelectedFiles(CLinkedList<SqlStmtItem>& items, SqlDatabaseElement* dbP,
 int addSetItems(CLinkedList<SqlStmtItem>& items, SqlDatabaseElement* dbP) {
   int rc = RC_OK;
   if (dbP->bDbGroupIsSelected) {
-    rc = forEachGroup(dbP, [&](SqlGroupElement* groupP) {
+    rc = sqlForEachGroup(dbP, [&](SqlGroupElement* groupP) {
       return groupP->bGroupIsSelected ? addItem(items, SQL_ITEM_FILEGROUP, groupP->szGroupName)
                                       : RC_OK;
     });
   }
   if (rc != RC_OK || !dbP->bDbFileIsSelected) return rc;
-  return forEachGroup(dbP, [&](SqlGroupElement* groupP) {
+  return sqlForEachGroup(dbP, [&](SqlGroupElement* groupP) {
     bool partly = groupP->bGroupFileIsSelected && !groupP->bGroupIsSelected;
     return partly ? addSelectedFiles(items, dbP, groupP) : RC_OK;
   });
