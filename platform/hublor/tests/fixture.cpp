@@ -8,7 +8,7 @@
 
 SimResult runProgram(const std::string& program, const std::vector<std::string>& words) {
   zkrun::ProgramRun run = zkrun::runProgram(program, words);
-  return {run.exitCode, run.out};
+  return {run.exitCode, run.out, run.err};
 }
 
 SimResult runSim(const std::vector<std::string>& words) {
@@ -31,6 +31,14 @@ pelkObjName objName(const std::string& fs, const std::string& hl, const std::str
   std::strncpy(name.ll, ll.c_str(), sizeof name.ll - 1);
   name.objType = type;
   return name;
+}
+
+size_t filesBelow(const std::filesystem::path& dir) {
+  size_t count = 0;
+  for (auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+    count += entry.is_regular_file();
+  }
+  return count;
 }
 
 std::string pattern(size_t size, unsigned seed) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,11 +15,12 @@
 struct SimResult {
   int status = -1;
   std::string output;
+  std::string error;  // standard error
 };
 
 // Runs hublorsim with the given words (the current $ZARNAK_ROOT applies).
 SimResult runSim(const std::vector<std::string>& words);
-// Runs a helper program and returns its exit status and standard output.
+// Runs a helper program and returns its exit status, standard output and standard error.
 SimResult runProgram(const std::string& program, const std::vector<std::string>& words);
 
 uint64_t id64(const pelkUint64_t& value);
@@ -26,6 +28,8 @@ pelkUint64_t pelk64(uint64_t value);
 pelkObjName objName(const std::string& fs, const std::string& hl, const std::string& ll,
                     uint8_t type = PELK_OBJ_FILE);
 std::string pattern(size_t size, unsigned seed);  // reproducible bytes
+// Regular files in a folder and all its subfolders.
+size_t filesBelow(const std::filesystem::path& dir);
 
 class HublorTest : public ::testing::Test {
  protected:
