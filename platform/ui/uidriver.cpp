@@ -1,11 +1,11 @@
 #include "uidriver.h"
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <wx/app.h>
 #include <wx/apptrait.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
 #include <wx/evtloop.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
@@ -149,16 +149,34 @@ void whenModal(const std::function<void(wxDialog&)>& script) {
   new ModalWatch(script);
 }
 
+// The X server's own picture of the screen: reading it back through the toolkit's screen
+// device context gives what was painted first, not what is shown now.
 int screenshot(wxWindow* windowP, const std::string& pngPath) {
-  wxScreenDC screen;
-  wxRect area = windowP ? windowP->GetScreenRect() : wxRect(wxPoint(0, 0), screen.GetSize());
-  if (area.width <= 0 || area.height <= 0) return 1;
-  wxBitmap bitmap(area.width, area.height, 24);
-  {
-    wxMemoryDC mem(bitmap);
-    if (!mem.Blit(0, 0, area.width, area.height, &screen, area.x, area.y)) return 1;
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return 1;
+  Window root = DefaultRootWindow(display);
+  XWindowAttributes rootAttr;
+  XGetWindowAttributes(display, root, &rootAttr);
+  wxRect area = windowP ? windowP->GetScreenRect() : wxRect(0, 0, rootAttr.width, rootAttr.height);
+  area.Intersect(wxRect(0, 0, rootAttr.width, rootAttr.height));
+  XImage* shot = area.IsEmpty() ? nullptr
+                                : XGetImage(display, root, area.x, area.y, area.width, area.height,
+                                            AllPlanes, ZPixmap);
+  if (!shot) {
+    XCloseDisplay(display);
+    return 1;
   }
-  return bitmap.ConvertToImage().SaveFile(wxString::FromUTF8(pngPath), wxBITMAP_TYPE_PNG) ? 0 : 1;
+  wxImage image(area.width, area.height);
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) {
+      unsigned long p = XGetPixel(shot, x, y);
+      image.SetRGB(x, y, (p & shot->red_mask) >> 16, (p & shot->green_mask) >> 8,
+                   p & shot->blue_mask);
+    }
+  }
+  XDestroyImage(shot);
+  XCloseDisplay(display);
+  return image.SaveFile(wxString::FromUTF8(pngPath), wxBITMAP_TYPE_PNG) ? 0 : 1;
 }
 
 }  // namespace zkui::drive

@@ -16,7 +16,11 @@ wxImage bundleImage(const ResourceBundle& bundle, int id) {
 wxBitmap bundleBitmap(const ResourceBundle& bundle, int id, bool masked) {
   wxImage image = bundleImage(bundle, id);
   if (!image.IsOk()) return wxBitmap();
-  if (masked) image.SetMaskColour(255, 0, 255);
+  if (!masked) return wxBitmap(image);
+  // As an alpha channel rather than a one-bit mask: the toolkit may filter a bitmap as it draws
+  // it, and a filtered mask would let a rim of magenta through.
+  image.SetMaskColour(255, 0, 255);
+  image.InitAlpha();
   return wxBitmap(image);
 }
 
