@@ -9,7 +9,6 @@
 #include "msgrepo.h"
 #include "nlsglob.h"
 #include "nlstest.h"
-#include "objname.h"
 
 namespace {
 
@@ -79,10 +78,15 @@ void MoxtarFixture::TearDown() {
   DPelkApi::SetSetupData(nullptr);
 }
 
-void MoxtarFixture::addFilespace(const std::string& fs, const char* typeP) {
+pelkFSAttr agentFsAttr() {
   pelkFSAttr attr;
-  buildFsAttr(attr.fsInfo);
-  ASSERT_EQ(registerFs(&m_Status, m_ErrorText, m_Handle, fs.c_str(), typeP, attr), 0)
+  std::memset(&attr, 0, sizeof attr);
+  attr.fsInfo[0] = 'Z';
+  return attr;
+}
+
+void MoxtarFixture::addFilespace(const std::string& fs, const char* typeP) {
+  ASSERT_EQ(registerFs(&m_Status, m_ErrorText, m_Handle, fs.c_str(), typeP, agentFsAttr()), 0)
       << m_ErrorText;
 }
 

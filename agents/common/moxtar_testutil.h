@@ -34,6 +34,9 @@ int countOf(const std::string& text, const std::string& wanted);
 
 pelkObjName objNameOf(const std::string& fs, const std::string& hl, const std::string& ll);
 
+// The filespace attribute record the agent registers: 'Z', then zeros.
+pelkFSAttr agentFsAttr();
+
 // While alive, sets *cancelP when the trace reports the end of the given interface call for the
 // nth time (the forwarders trace their exit under the API category).
 class CancelAfterCall {

@@ -10,18 +10,11 @@
 #include <vector>
 
 #include "moxtar_testutil.h"
-#include "objname.h"
 #include "trcfile_testutil.h"
 
 namespace {
 
 constexpr char kFs[] = "SRV1\\data\\0001";
-
-pelkFSAttr agentAttr() {
-  pelkFSAttr attr;
-  buildFsAttr(attr.fsInfo);
-  return attr;
-}
 
 // ---- Filespaces and the server log ---------------------------------------------------------
 
@@ -29,8 +22,8 @@ class Filespaces : public MoxtarFixture {};
 
 TEST_F(Filespaces, RegistrationTwiceIsSuccessAndTheDatesShowInAQuery) {
   std::strcpy(m_ErrorText, "untouched");
-  EXPECT_EQ(registerFs(&m_Status, m_ErrorText, m_Handle, kFs, "SqlData", agentAttr()), 0);
-  EXPECT_EQ(registerFs(&m_Status, m_ErrorText, m_Handle, kFs, "SqlData", agentAttr()), 0);
+  EXPECT_EQ(registerFs(&m_Status, m_ErrorText, m_Handle, kFs, "SqlData", agentFsAttr()), 0);
+  EXPECT_EQ(registerFs(&m_Status, m_ErrorText, m_Handle, kFs, "SqlData", agentFsAttr()), 0);
   EXPECT_STREQ(m_ErrorText, "untouched");
 
   MoxtarFilespaceList list;
@@ -40,10 +33,10 @@ TEST_F(Filespaces, RegistrationTwiceIsSuccessAndTheDatesShowInAQuery) {
   EXPECT_EQ(list.getFirst()->fsAttr.fsInfo[0], 'Z');
   EXPECT_EQ(static_cast<int>(list.getFirst()->backStartDate.year), 0);
 
-  EXPECT_EQ(updateFsBackupDate(&m_Status, m_ErrorText, m_Handle, kFs, agentAttr(),
+  EXPECT_EQ(updateFsBackupDate(&m_Status, m_ErrorText, m_Handle, kFs, agentFsAttr(),
                                FS_UPDATE_BACKUP_START),
             0);
-  EXPECT_EQ(updateFsBackupDate(&m_Status, m_ErrorText, m_Handle, kFs, agentAttr(),
+  EXPECT_EQ(updateFsBackupDate(&m_Status, m_ErrorText, m_Handle, kFs, agentFsAttr(),
                                FS_UPDATE_BACKUP_COMPLETE),
             0);
   list.freeAll();
@@ -59,13 +52,14 @@ TEST_F(Filespaces, FailuresCarryTheInterfaceTextAndBadActionsCallNothing) {
   // Armed so that any call of the interface would fail with 418.
   sim({"fault", "add", "pelkUpdateFS", "code=PELK_RC_STORE_ERROR"});
   for (uint32_t action : {4u, 24u, 0u}) {
-    EXPECT_EQ(updateFsBackupDate(&m_Status, m_ErrorText, m_Handle, kFs, agentAttr(), action), 419);
+    EXPECT_EQ(updateFsBackupDate(&m_Status, m_ErrorText, m_Handle, kFs, agentFsAttr(), action),
+              419);
   }
-  EXPECT_EQ(updateFsBackupDate(&m_Status, m_ErrorText, m_Handle, kFs, agentAttr(), 8), 418);
+  EXPECT_EQ(updateFsBackupDate(&m_Status, m_ErrorText, m_Handle, kFs, agentFsAttr(), 8), 418);
   EXPECT_NE(std::string(m_ErrorText), "");
   sim({"fault", "clear"});
   m_ErrorText[0] = '\0';
-  EXPECT_EQ(registerFs(&m_Status, m_ErrorText, m_Handle, "SRV*", "SqlData", agentAttr()), 418);
+  EXPECT_EQ(registerFs(&m_Status, m_ErrorText, m_Handle, "SRV*", "SqlData", agentFsAttr()), 418);
   EXPECT_NE(std::string(m_ErrorText), "");
 }
 
