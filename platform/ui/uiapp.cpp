@@ -4,6 +4,7 @@
 #include <wx/init.h>
 #include <wx/toplevel.h>
 
+#include <cstdio>
 #include <mutex>
 
 namespace zkui {
@@ -28,7 +29,16 @@ std::shared_ptr<CallTarget> appCallTarget() {
   return gAppTarget;
 }
 
+// A failed check of the toolkit goes to standard error: its own report is a modal dialog, which
+// nobody answers in a test or an unattended run.
+void reportAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
+                  const wxString& msg) {
+  std::fprintf(stderr, "%s:%d: %s: check failed: %s %s\n", file.utf8_str().data(), line,
+               func.utf8_str().data(), cond.utf8_str().data(), msg.utf8_str().data());
+}
+
 int uiStart(int& argc, char** argv, App* appP) {
+  wxSetAssertHandler(reportAssert);
   wxApp::SetInstance(appP ? appP : new App());
   if (!wxEntryStart(argc, argv)) return kUiNoDisplay;
   setUiThread();

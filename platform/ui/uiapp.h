@@ -29,8 +29,10 @@ class App : public wxApp {
   int OnExit() override;
 };
 
-// Takes ownership of appP. kUiOk, kUiNoDisplay (no display could be opened; nothing started)
-// or kUiInitFailed (initInstance said no; uiStop has been done).
+// Takes ownership of appP. A failed check inside the toolkit is reported on standard error
+// (a test may set its own handler with wxSetAssertHandler after this). kUiOk, kUiNoDisplay (no
+// display could be opened; nothing started) or kUiInitFailed (initInstance said no; uiStop has been
+// done).
 int uiStart(int& argc, char** argv, App* appP = nullptr);
 // Runs the event loop until the last top-level window is gone or uiQuit; returns the exit code.
 int uiRun();

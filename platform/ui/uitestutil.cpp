@@ -44,6 +44,12 @@ int main(int argc, char** argv) {
   bool listing = false;
   for (int i = 1; i < argc; ++i) listing |= std::strcmp(argv[i], "--gtest_list_tests") == 0;
   if (!listing) zkui::gHaveDisplay = zkui::uiStart(argc, argv) == zkui::kUiOk;
+  // A failed check of the toolkit fails the test that caused it.
+  wxSetAssertHandler([](const wxString& file, int line, const wxString&, const wxString& cond,
+                        const wxString& msg) {
+    ADD_FAILURE_AT(file.utf8_str().data(), line)
+        << "toolkit check failed: " << cond.utf8_str().data() << " " << msg.utf8_str().data();
+  });
   if (!listing && !zkui::gHaveDisplay) std::fprintf(stderr, "no display: window tests skipped\n");
   int rc = RUN_ALL_TESTS();
   if (zkui::gHaveDisplay) zkui::uiStop();
