@@ -27,6 +27,16 @@ struct BitmapInfo {
   std::vector<RgbQuad> colours;  // the colour table
 };
 
+// A logical colour palette: version 0x300 and one entry per colour.
+struct PaletteEntry {
+  uint8_t red = 0, green = 0, blue = 0, flags = 0;
+  bool operator==(const PaletteEntry&) const = default;
+};
+struct LogPalette {
+  uint16_t version = 0x300;
+  std::vector<PaletteEntry> entries;
+};
+
 // 0, or kResBadFormat (resbundle.h) when the bytes are not a PNG with a valid header.
 int readPngInfo(const std::vector<uint8_t>& bytes, BitmapInfo& out);
 
