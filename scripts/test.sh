@@ -3,17 +3,21 @@
 #   scripts/test.sh             plain build, every test
 #   scripts/test.sh --sanitize  AddressSanitizer and UndefinedBehaviorSanitizer, every test
 #   scripts/test.sh --tsan      ThreadSanitizer, the threaded tests
+# With --werror, or when CI=true, compiler warnings fail the build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 zarnak_ensure_deps
 
 mode=plain
+werror=OFF
+[ "${CI:-}" = true ] && werror=ON
 for arg in "$@"; do
   case "$arg" in
     --sanitize) mode=asan ;;
     --tsan) mode=tsan ;;
-    *) echo "usage: scripts/test.sh [--sanitize|--tsan]" >&2; exit 2 ;;
+    --werror) werror=ON ;;
+    *) echo "usage: scripts/test.sh [--sanitize|--tsan] [--werror]" >&2; exit 2 ;;
   esac
 done
 
@@ -28,7 +32,7 @@ case "$mode" in
         labels=(-L threaded); targets=(--target zk_threaded_tests) ;;
 esac
 
-cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
+cmake -S . -B "$dir" -G Ninja "${flags[@]}" -DZARNAK_WERROR=$werror >/dev/null
 cmake --build "$dir" -j "$jobs" "${targets[@]}"
 
 # Window tests need a display: without one, this run starts its own Xvfb on a free display.

@@ -1,6 +1,7 @@
 #include "pcm.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cinttypes>
 #include <cstdio>
 
@@ -56,7 +57,10 @@ int CPcm::initializeRun() {
   m_BytesProduced = 0;
   m_ObjectSize = 0;
   m_Cancelled = 0;
-  m_Done = 0;
+  {
+    std::lock_guard<std::mutex> lock(m_DoneMutex);
+    m_Done = false;
+  }
   m_ResultMsgP = nullptr;
   m_ProcessCancelledP = nullptr;
   m_StatusFunctionP = nullptr;
@@ -184,7 +188,7 @@ int CPcm::joinThreads(psThread threads[], uint32_t count) {
   if (rc != 0) {
     TRACE_LINE(TRC_PCM, "waitForThreads() failed, rc = %d\n", rc);
   }
-  m_Done = 1;
+  signalEnd();
   if (count == kPcmThreads) {
     int monitorRc = psThreadWaitForThreads(&threads[kMonitorThread], 1);
     if (monitorRc != 0) {
@@ -219,17 +223,36 @@ uint32_t CPcm::statusInterval() const {
   return m_StatusMilliSeconds != 0 ? m_StatusMilliSeconds : kPcmDefaultStatusMilliSeconds;
 }
 
+void CPcm::signalEnd() {
+  {
+    std::lock_guard<std::mutex> lock(m_DoneMutex);
+    m_Done = true;
+  }
+  m_DoneChanged.notify_all();
+}
+
+bool CPcm::waitForEnd(uint32_t milliseconds) {
+  std::unique_lock<std::mutex> lock(m_DoneMutex);
+  return m_DoneChanged.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                [this] { return m_Done; });
+}
+
+// Looks at the cancel flag at least every half second and reports at each status interval;
+// the wait between looks ends at once when the transfer does, so the run returns without
+// waiting out a slice.
 int CPcm::monitor() {
   TRACE_ENTRY(TRC_PCM, "CPcm::monitor()");
   uint32_t interval = statusInterval();
   uint32_t remaining = interval;
-  while (m_Done == 0) {
+  for (;;) {
     if (cancelRequested() && m_Cancelled != 1) {
       cancel();
     }
-    uint32_t sleep = std::min(kPcmCancelCheckMilliSeconds, remaining);
-    m_SleepRtn(sleep);
-    remaining -= sleep;
+    uint32_t slice = std::min(kPcmCancelCheckMilliSeconds, remaining);
+    if (waitForEnd(slice)) {
+      break;
+    }
+    remaining -= slice;
     if (remaining == 0) {
       remaining = interval;
       giveProgressStatus(StatusInfo{});

@@ -23,7 +23,9 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 
 #include "baseapi.h"
 #include "bufring.h"
@@ -50,9 +52,6 @@ struct PcmResult {
 
 // The result rule of a transfer from the exit codes of its three threads.
 PcmResult pcmDecideResult(int producerRc, int consumerRc, int monitorRc);
-
-// How the monitor sleeps between its looks; a seam for tests. Returns 1.
-typedef int (*PcmSleepRtn)(uint32_t milliseconds);
 
 struct IClientVirtualDevice;
 struct VDC_Command;
@@ -100,8 +99,11 @@ class CPcm {
   friend int produceFromVdi(CPcm* pcmP, IClientVirtualDevice* vdevP, VDC_Command** vdevCommandPP);
   friend int consumeToVdi(CPcm* pcmP, IClientVirtualDevice* vdevP, VDC_Command** vdevCommandPP);
 
-  // Replaces the monitor's sleep (tests).
-  void setSleepRtn(PcmSleepRtn sleepRtn) { m_SleepRtn = sleepRtn; }
+  // The monitor's pause between its looks: returns true as soon as the run's producer and
+  // consumer have ended, false once `milliseconds` have passed before that. Tests replace it.
+  virtual bool waitForEnd(uint32_t milliseconds);
+  // Marks the run's producer and consumer as ended and wakes the monitor.
+  void signalEnd();
   bool cancelRequested() const;
 
   std::atomic<uint64_t> m_BytesConsumed{0};  // delivered by the consumer body ("Written")
@@ -118,8 +120,10 @@ class CPcm {
   CBufferRing m_Ring;
   std::atomic<uint32_t> m_Cancelled{0};  // 1 once cancel ran in this run
   const char* m_ResultMsgP = nullptr;
-  psTimer m_ElapsedTimer;           // started by the subclass before RUN; read by the monitor
-  std::atomic<uint32_t> m_Done{0};  // set by RUN when producer and consumer have ended
+  psTimer m_ElapsedTimer;                 // started by the subclass before RUN; read by the monitor
+  std::mutex m_DoneMutex;                 // guards m_Done
+  std::condition_variable m_DoneChanged;  // notified when m_Done is set
+  bool m_Done = false;                    // set by RUN when producer and consumer have ended
   uint32_t m_StatusMilliSeconds = kPcmDefaultStatusMilliSeconds;
   StatusFunction m_StatusFunctionP = nullptr;
 
@@ -131,6 +135,4 @@ class CPcm {
   bool reportDelay(const DPelkApiStatus& apiStatus, StatusInfo* statusP, bool mayReport);
   void traceProgress(const StatusProgress& progress);
   uint32_t statusInterval() const;
-
-  PcmSleepRtn m_SleepRtn = psSleep;
 };

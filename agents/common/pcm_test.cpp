@@ -247,7 +247,7 @@ TEST(PcmTest, ACancelAtARandomInstantEndsTheRunWith415AndTheRingIsReused) {
   }
 }
 
-// A counter that the monitor's sleeps move: 1000 counts per millisecond.
+// A counter that the monitor's waits move: 1000 counts per millisecond.
 struct FakeClock {
   static inline int64_t now = 0;
   static int read(int64_t* countP) {
@@ -261,25 +261,21 @@ struct FakeClock {
 };
 const psClock kFakeClock = {FakeClock::read, FakeClock::frequency};
 
-// A transfer whose monitor runs on the test's thread with a sleep that only moves the clock.
+// A transfer whose monitor runs on the test's thread with a wait that only moves the clock.
 class CWatchedTransfer : public CStreamTransfer {
  public:
-  CWatchedTransfer() : CStreamTransfer(3, 4, 0) {
-    setSleepRtn(sleep);
-    current = this;
-  }
-  ~CWatchedTransfer() override { current = nullptr; }
+  CWatchedTransfer() : CStreamTransfer(3, 4, 0) {}
 
-  // Arms a run of the monitor alone: it ends after `sleeps` sleeps; the request's cancel flag
-  // is set during sleep number `cancelAt` (0: never).
-  void arm(uint32_t statusMs, StatusFunction statusFunctionP, uint32_t sleeps, uint32_t cancelAt) {
+  // Arms a run of the monitor alone: the transfer ends during wait number `waits`; the
+  // request's cancel flag is set during wait number `cancelAt` (0: never).
+  void arm(uint32_t statusMs, StatusFunction statusFunctionP, uint32_t waits, uint32_t cancelAt) {
     initializeRun();
     passRUNParameters(statusMs, statusFunctionP, &m_CancelFlag);
     m_ElapsedTimer.start();
-    m_SleepsLeft = sleeps;
+    m_WaitsLeft = waits;
     m_CancelAt = cancelAt;
-    sleptMs.clear();
-    cancelledBeforeSleep.clear();
+    waitedMs.clear();
+    cancelledBeforeWait.clear();
   }
   DPelkApiStatus& apiStatus(bool producer) {
     return producer ? m_ProducerApiStatus : m_ConsumerApiStatus;
@@ -289,23 +285,25 @@ class CWatchedTransfer : public CStreamTransfer {
     m_BytesProduced = produced;
     m_ObjectSize = objectSize;
   }
+  // The real wait and the end signal, for the tests of the wait itself.
+  bool realWaitForEnd(uint32_t ms) { return CPcm::waitForEnd(ms); }
+  void endRun() { signalEnd(); }
 
-  std::vector<uint32_t> sleptMs;
-  std::vector<bool> cancelledBeforeSleep;  // whether the monitor had cancelled the run yet
+  std::vector<uint32_t> waitedMs;
+  std::vector<bool> cancelledBeforeWait;  // whether the monitor had cancelled the run yet
 
  private:
-  static int sleep(uint32_t ms) {
-    CWatchedTransfer* self = current;
-    self->sleptMs.push_back(ms);
-    self->cancelledBeforeSleep.push_back(self->m_Cancelled == 1);
-    FakeClock::now += int64_t{ms} * 1000;
-    if (self->sleptMs.size() == self->m_CancelAt) self->m_CancelFlag = 1;
-    if (--self->m_SleepsLeft == 0) self->m_Done = 1;
-    return 1;
+  // An ending transfer ends the wait early, so the last wait moves the clock by half its time.
+  bool waitForEnd(uint32_t ms) override {
+    waitedMs.push_back(ms);
+    cancelledBeforeWait.push_back(m_Cancelled == 1);
+    if (waitedMs.size() == m_CancelAt) m_CancelFlag = 1;
+    bool ended = --m_WaitsLeft == 0;
+    FakeClock::now += int64_t{ended ? ms / 2 : ms} * 1000;
+    return ended;
   }
-  static inline CWatchedTransfer* current = nullptr;
   uint32_t m_CancelFlag = 0;
-  uint32_t m_SleepsLeft = 0;
+  uint32_t m_WaitsLeft = 0;
   uint32_t m_CancelAt = 0;
 };
 
@@ -319,25 +317,26 @@ class PcmMonitorTest : public ::testing::Test {
   void TearDown() override { psTimerSetClock(nullptr); }
 };
 
-TEST_F(PcmMonitorTest, ReportsEveryIntervalInSleepsOfAtMostHalfASecond) {
+// The transfer ends halfway through the last wait; its report follows at once.
+TEST_F(PcmMonitorTest, ReportsEveryIntervalInWaitsOfAtMostHalfASecond) {
   const struct {
     uint32_t statusMs;
-    uint32_t sleeps;
-    std::vector<uint32_t> sleptMs;
+    uint32_t waits;
+    std::vector<uint32_t> waitedMs;
     std::vector<double> reportedSeconds;  // the last one is the report after the run
   } rows[] = {
-      {1700, 8, {500, 500, 500, 200, 500, 500, 500, 200}, {1.7, 3.4, 3.4}},
-      {300, 3, {300, 300, 300}, {0.3, 0.6, 0.9, 0.9}},
-      {500, 2, {500, 500}, {0.5, 1.0, 1.0}},
-      {0, 3, {500, 500, 500}, {1.0, 1.5}},  // 0 means the default interval, never a spin
+      {1700, 8, {500, 500, 500, 200, 500, 500, 500, 200}, {1.7, 3.3}},
+      {300, 3, {300, 300, 300}, {0.3, 0.6, 0.75}},
+      {500, 2, {500, 500}, {0.5, 0.75}},
+      {0, 3, {500, 500, 500}, {1.0, 1.25}},  // 0 means the default interval, never a spin
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.statusMs);
     gReports.clear();
     CWatchedTransfer transfer;
-    transfer.arm(row.statusMs, recordReport, row.sleeps, 0);
+    transfer.arm(row.statusMs, recordReport, row.waits, 0);
     EXPECT_EQ(transfer.monitor(), 0);
-    EXPECT_EQ(transfer.sleptMs, row.sleptMs);
+    EXPECT_EQ(transfer.waitedMs, row.waitedMs);
     ASSERT_EQ(gReports.size(), row.reportedSeconds.size());
     for (size_t k = 0; k < gReports.size(); k++) {
       EXPECT_EQ(gReports[k].kind, progressStatus);
@@ -350,12 +349,42 @@ TEST_F(PcmMonitorTest, ACancelIsActedOnWithinHalfASecondWhateverTheInterval) {
   CWatchedTransfer transfer;
   transfer.arm(10000, recordReport, 5, 3);
   EXPECT_EQ(transfer.monitor(), RC_CANCELED_BY_USER);
-  EXPECT_EQ(transfer.sleptMs, (std::vector<uint32_t>{500, 500, 500, 500, 500}));
-  // Set during the third sleep, acted on before the fourth.
-  EXPECT_EQ(transfer.cancelledBeforeSleep, (std::vector<bool>{false, false, false, true, true}));
+  EXPECT_EQ(transfer.waitedMs, (std::vector<uint32_t>{500, 500, 500, 500, 500}));
+  // Set during the third wait, acted on before the fourth.
+  EXPECT_EQ(transfer.cancelledBeforeWait, (std::vector<bool>{false, false, false, true, true}));
   RingElement* bufferP = nullptr;
   EXPECT_EQ(transfer.ring().lockEmptyBuffer(&bufferP), RC_RING_CANCELLED);
   ASSERT_EQ(gReports.size(), 1u);  // only the report after the run
+}
+
+// The monitor's wait ends when the transfer does, whether the end comes during the wait or
+// before it; a lost wake-up would hold the test for an hour.
+TEST(PcmTest, TheMonitorsWaitEndsWhenTheTransferEnds) {
+  constexpr uint32_t kHourMs = 3600 * 1000;
+  CWatchedTransfer transfer;
+  transfer.arm(1000, nullptr, 1, 0);
+  EXPECT_FALSE(transfer.realWaitForEnd(1));
+  struct Waiter {
+    CWatchedTransfer* transferP;
+    std::atomic<bool> ended{false};
+  } waiter{&transfer};
+  psThread thread = nullptr;
+  ASSERT_EQ(psThreadCreate(
+                &thread,
+                [](void* argP) -> uint32_t {
+                  auto* w = static_cast<Waiter*>(argP);
+                  w->ended = w->transferP->realWaitForEnd(kHourMs);
+                  return 0;
+                },
+                &waiter),
+            0);
+  transfer.endRun();
+  ASSERT_EQ(psThreadWaitForThreads(&thread, 1), 0);
+  ASSERT_EQ(psThreadRelease(&thread), 0);
+  EXPECT_TRUE(waiter.ended);
+  EXPECT_TRUE(transfer.realWaitForEnd(kHourMs));
+  transfer.arm(1000, nullptr, 1, 0);  // a new run has not ended
+  EXPECT_FALSE(transfer.realWaitForEnd(1));
 }
 
 TEST_F(PcmMonitorTest, AProgressReportCarriesTheCountersAndKeepsTheCommand) {

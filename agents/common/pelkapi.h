@@ -19,16 +19,43 @@
 #include "psthread.h"
 
 // The library's entry points, in the order they are bound.
-#define PELK_ENTRY_POINTS(X)                                                                  \
-  X(pelkBeginGetData)                                                                         \
-  X(pelkBeginQuery) X(pelkBeginTxn) X(pelkBindMC) X(pelkChangePW) X(pelkCleanUp)              \
-      X(pelkDeleteAccess) X(pelkDeleteFS) X(pelkDeleteObj) X(pelkEndGetData) X(pelkEndGetObj) \
-          X(pelkEndQuery) X(pelkEndSendObj) X(pelkEndTxn) X(pelkGetData) X(pelkGetNextQObj)   \
-              X(pelkGetObj) X(pelkInit) X(pelkLogEventEx) X(pelkQueryAccess)                  \
-                  X(pelkQueryApiVersion) X(pelkQueryCliOptions) X(pelkQuerySessInfo)          \
-                      X(pelkQuerySessOptions) X(pelkRegisterFS) X(pelkRenameObj) X(pelkRCMsg) \
-                          X(pelkSetAccess) X(pelkSendData) X(pelkSendObj) X(pelkSetUp)        \
-                              X(pelkTerminate) X(pelkUpdateFS) X(pelkUpdateObj)
+// clang-format off
+#define PELK_ENTRY_POINTS(X) \
+  X(pelkBeginGetData)        \
+  X(pelkBeginQuery)          \
+  X(pelkBeginTxn)            \
+  X(pelkBindMC)              \
+  X(pelkChangePW)            \
+  X(pelkCleanUp)             \
+  X(pelkDeleteAccess)        \
+  X(pelkDeleteFS)            \
+  X(pelkDeleteObj)           \
+  X(pelkEndGetData)          \
+  X(pelkEndGetObj)           \
+  X(pelkEndQuery)            \
+  X(pelkEndSendObj)          \
+  X(pelkEndTxn)              \
+  X(pelkGetData)             \
+  X(pelkGetNextQObj)         \
+  X(pelkGetObj)              \
+  X(pelkInit)                \
+  X(pelkLogEventEx)          \
+  X(pelkQueryAccess)         \
+  X(pelkQueryApiVersion)     \
+  X(pelkQueryCliOptions)     \
+  X(pelkQuerySessInfo)       \
+  X(pelkQuerySessOptions)    \
+  X(pelkRegisterFS)          \
+  X(pelkRenameObj)           \
+  X(pelkRCMsg)               \
+  X(pelkSetAccess)           \
+  X(pelkSendData)            \
+  X(pelkSendObj)             \
+  X(pelkSetUp)               \
+  X(pelkTerminate)           \
+  X(pelkUpdateFS)            \
+  X(pelkUpdateObj)
+// clang-format on
 
 constexpr int PELK_NUM_ENTRY_POINTS = 34;
 

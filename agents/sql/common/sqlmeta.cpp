@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "bytefield.h"
+
 namespace {
 
 // Field offsets of the stored form.
@@ -26,34 +28,6 @@ enum : size_t {
 };
 static_assert(OFF_BUILD + SQL_META_BUILD_SIZE == SQL_META_DATA_INFO_SIZE);
 
-void putU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void putU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; i++) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-void putU64(uint8_t* p, pkInt64 v) {
-  putU32(p, v.high);
-  putU32(p + 4, v.low);
-}
-
-uint16_t getU16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t getU32(const uint8_t* p) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; i--) v = (v << 8) | p[i];
-  return v;
-}
-
-pkInt64 getU64(const uint8_t* p) {
-  return pkInt64Make(getU32(p), getU32(p + 4));
-}
-
 }  // namespace
 
 sqlMetaDataInfo sqlMetaEmpty() {
@@ -64,22 +38,22 @@ sqlMetaDataInfo sqlMetaEmpty() {
 
 void sqlMetaToBytes(const sqlMetaDataInfo& info, uint8_t* bytesP) {
   memset(bytesP, 0, SQL_META_DATA_INFO_SIZE);
-  putU16(bytesP + OFF_VERSION, info.version);
-  putU32(bytesP + OFF_CODE_PAGE, info.lSqlDefaultCodePage);
-  putU32(bytesP + OFF_SORT_ORDER, info.lSqlDefaultSortOrderId);
-  putU32(bytesP + OFF_UNICODE_LOCALE, info.lSqlDefaultUnicodeLocaleId);
-  putU32(bytesP + OFF_UNICODE_STYLE, info.lSqlDefaultUnicodeComparisonStyle);
-  putU64(bytesP + OFF_DATA_FILE_SIZE, info.u64DbDataFileSize);
-  putU64(bytesP + OFF_DATA_SPACE_USED, info.u64DbDataSpaceUsed);
-  putU64(bytesP + OFF_LOG_FILE_SIZE, info.u64DbLogFileSize);
-  putU64(bytesP + OFF_LOG_SPACE_USED, info.u64DbLogSpaceUsed);
-  putU32(bytesP + OFF_NUM_DATA_GROUPS, info.lDbNumDataGroups);
-  putU32(bytesP + OFF_NUM_DATA_FILES, info.lDbNumDataFiles);
-  putU32(bytesP + OFF_NUM_LOG_FILES, info.lDbNumLogFiles);
-  putU16(bytesP + OFF_COMPATIBILITY, info.lDbCompatibilityLevel);
-  putU16(bytesP + OFF_FLAGS, info.usFlags);
-  putU32(bytesP + OFF_DRIVE_MASK, info.ulDriveMask);
-  putU16(bytesP + OFF_DB_VERSION, info.lDbVersion);
+  bfPutU16(bytesP + OFF_VERSION, info.version);
+  bfPutU32(bytesP + OFF_CODE_PAGE, info.lSqlDefaultCodePage);
+  bfPutU32(bytesP + OFF_SORT_ORDER, info.lSqlDefaultSortOrderId);
+  bfPutU32(bytesP + OFF_UNICODE_LOCALE, info.lSqlDefaultUnicodeLocaleId);
+  bfPutU32(bytesP + OFF_UNICODE_STYLE, info.lSqlDefaultUnicodeComparisonStyle);
+  bfPutU64(bytesP + OFF_DATA_FILE_SIZE, info.u64DbDataFileSize);
+  bfPutU64(bytesP + OFF_DATA_SPACE_USED, info.u64DbDataSpaceUsed);
+  bfPutU64(bytesP + OFF_LOG_FILE_SIZE, info.u64DbLogFileSize);
+  bfPutU64(bytesP + OFF_LOG_SPACE_USED, info.u64DbLogSpaceUsed);
+  bfPutU32(bytesP + OFF_NUM_DATA_GROUPS, info.lDbNumDataGroups);
+  bfPutU32(bytesP + OFF_NUM_DATA_FILES, info.lDbNumDataFiles);
+  bfPutU32(bytesP + OFF_NUM_LOG_FILES, info.lDbNumLogFiles);
+  bfPutU16(bytesP + OFF_COMPATIBILITY, info.lDbCompatibilityLevel);
+  bfPutU16(bytesP + OFF_FLAGS, info.usFlags);
+  bfPutU32(bytesP + OFF_DRIVE_MASK, info.ulDriveMask);
+  bfPutU16(bytesP + OFF_DB_VERSION, info.lDbVersion);
   // The last byte stays 0: the text is stored terminated.
   memcpy(bytesP + OFF_BUILD, info.szSqlServerBuild,
          strnlen(info.szSqlServerBuild, SQL_META_BUILD_SIZE - 1));
@@ -87,22 +61,22 @@ void sqlMetaToBytes(const sqlMetaDataInfo& info, uint8_t* bytesP) {
 
 void sqlMetaFromBytes(const uint8_t* bytesP, sqlMetaDataInfo& info) {
   info = sqlMetaDataInfo{};
-  info.version = getU16(bytesP + OFF_VERSION);
-  info.lSqlDefaultCodePage = getU32(bytesP + OFF_CODE_PAGE);
-  info.lSqlDefaultSortOrderId = getU32(bytesP + OFF_SORT_ORDER);
-  info.lSqlDefaultUnicodeLocaleId = getU32(bytesP + OFF_UNICODE_LOCALE);
-  info.lSqlDefaultUnicodeComparisonStyle = getU32(bytesP + OFF_UNICODE_STYLE);
-  info.u64DbDataFileSize = getU64(bytesP + OFF_DATA_FILE_SIZE);
-  info.u64DbDataSpaceUsed = getU64(bytesP + OFF_DATA_SPACE_USED);
-  info.u64DbLogFileSize = getU64(bytesP + OFF_LOG_FILE_SIZE);
-  info.u64DbLogSpaceUsed = getU64(bytesP + OFF_LOG_SPACE_USED);
-  info.lDbNumDataGroups = getU32(bytesP + OFF_NUM_DATA_GROUPS);
-  info.lDbNumDataFiles = getU32(bytesP + OFF_NUM_DATA_FILES);
-  info.lDbNumLogFiles = getU32(bytesP + OFF_NUM_LOG_FILES);
-  info.lDbCompatibilityLevel = getU16(bytesP + OFF_COMPATIBILITY);
-  info.usFlags = getU16(bytesP + OFF_FLAGS);
-  info.ulDriveMask = getU32(bytesP + OFF_DRIVE_MASK);
-  info.lDbVersion = getU16(bytesP + OFF_DB_VERSION);
+  info.version = bfGetU16(bytesP + OFF_VERSION);
+  info.lSqlDefaultCodePage = bfGetU32(bytesP + OFF_CODE_PAGE);
+  info.lSqlDefaultSortOrderId = bfGetU32(bytesP + OFF_SORT_ORDER);
+  info.lSqlDefaultUnicodeLocaleId = bfGetU32(bytesP + OFF_UNICODE_LOCALE);
+  info.lSqlDefaultUnicodeComparisonStyle = bfGetU32(bytesP + OFF_UNICODE_STYLE);
+  info.u64DbDataFileSize = bfGetU64(bytesP + OFF_DATA_FILE_SIZE);
+  info.u64DbDataSpaceUsed = bfGetU64(bytesP + OFF_DATA_SPACE_USED);
+  info.u64DbLogFileSize = bfGetU64(bytesP + OFF_LOG_FILE_SIZE);
+  info.u64DbLogSpaceUsed = bfGetU64(bytesP + OFF_LOG_SPACE_USED);
+  info.lDbNumDataGroups = bfGetU32(bytesP + OFF_NUM_DATA_GROUPS);
+  info.lDbNumDataFiles = bfGetU32(bytesP + OFF_NUM_DATA_FILES);
+  info.lDbNumLogFiles = bfGetU32(bytesP + OFF_NUM_LOG_FILES);
+  info.lDbCompatibilityLevel = bfGetU16(bytesP + OFF_COMPATIBILITY);
+  info.usFlags = bfGetU16(bytesP + OFF_FLAGS);
+  info.ulDriveMask = bfGetU32(bytesP + OFF_DRIVE_MASK);
+  info.lDbVersion = bfGetU16(bytesP + OFF_DB_VERSION);
   memcpy(info.szSqlServerBuild, bytesP + OFF_BUILD, SQL_META_BUILD_SIZE - 1);
   info.szSqlServerBuild[SQL_META_BUILD_SIZE - 1] = '\0';
 }

@@ -2,15 +2,8 @@
 
 #include <cstring>
 
+#include "bytefield.h"
 #include "objname.h"
-
-namespace {
-
-uint32_t readU32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-}  // namespace
 
 uint16_t sqlMetaFlagsOf(const SqlServerElement& server, const SqlDatabaseElement& db,
                         bool wholeGroups, bool singleFiles) {
@@ -38,8 +31,8 @@ int fillQueryBackupEntry(const char* hlP, const uint8_t* objInfoP, SqlHublorDbEl
 
   *dbP = SqlHublorDbElement{};
   dbP->usVersion = 1;
-  dbP->lSqlVersionMajor = readU32(objInfoP + SQL_OBJINFO_VERSION_MAJOR_OFFSET);
-  dbP->lSqlVersionMinor = readU32(objInfoP + SQL_OBJINFO_VERSION_MINOR_OFFSET);
+  dbP->lSqlVersionMajor = bfGetU32(objInfoP + SQL_OBJINFO_VERSION_MAJOR_OFFSET);
+  dbP->lSqlVersionMinor = bfGetU32(objInfoP + SQL_OBJINFO_VERSION_MINOR_OFFSET);
   // The split writes as much as the name holds; the record keeps what fits its field.
   char dbName[OBJ_NAME_MAX_HL_LENGTH + 1], otherName[OBJ_NAME_MAX_HL_LENGTH + 1];
   int rc = extractHlNames(hlP, dbName, otherName);

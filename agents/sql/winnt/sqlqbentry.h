@@ -9,11 +9,8 @@
 
 #include "linklist.h"
 #include "sqlmeta.h"
+#include "sqlmetarec.h"
 #include "sqltypes.h"
-
-constexpr size_t SQL_NAME_SIZE = 129;  // a database, group or logical file name
-constexpr size_t SQL_META_GROUP_NAME_SIZE = 132;
-constexpr size_t SQL_PHYSICAL_NAME_SIZE = 262;  // a physical file name or standby file
 
 // Where the SQL Server version and the stored description sit in a meta-data object's
 // attributes.
@@ -21,23 +18,6 @@ constexpr size_t SQL_OBJINFO_VERSION_MAJOR_OFFSET = 0x10;
 constexpr size_t SQL_OBJINFO_VERSION_MINOR_OFFSET = 0x14;
 constexpr size_t SQL_OBJINFO_META_OFFSET = 0x48;
 constexpr size_t SQL_OBJINFO_META_SIZE = 168;  // the attributes of a meta-data object
-
-struct SqlMetaFileInfo;
-
-// One stored filegroup of a backup, with its restore selection.
-struct SqlMetaGroupInfo {
-  char szGroupName[SQL_META_GROUP_NAME_SIZE];
-  uint32_t bGroupIsSelected;      // the whole group is to be restored
-  uint32_t bGroupFileIsSelected;  // some of its files are to be restored
-  uint32_t lGroupNumFiles;
-};
-
-// One stored file of a backup, with its restore selection.
-struct SqlMetaFileInfo {
-  SqlMetaGroupInfo* peFileGroup;  // its group in the record's group list
-  char szFileLogicalName[SQL_NAME_SIZE];
-  uint32_t bFileIsSelected;
-};
 
 // MOVE N'logical' TO N'physical'.
 struct SqlRelocatePair {

@@ -45,8 +45,8 @@ typedef uint8_t pelkBool_t;
 #define PELK_RC_NAME_TOO_LONG 2005  /* a text is longer than its limit */
 #define PELK_RC_BAD_SEQUENCE 2006   /* the call is not allowed in the session's state */
 #define PELK_RC_NODE_UNKNOWN 2007   /* the node is not registered on the server */
-#define PELK_RC_BAD_NAME 2008 /* an object name is empty, lacks its delimiter or holds a wildcard \
-                               */
+/* an object name is empty, lacks its delimiter or holds a wildcard */
+#define PELK_RC_BAD_NAME 2008
 #define PELK_RC_NEW_PASSWORD_INVALID 2009 /* the new password breaks the server's rules */
 #define PELK_RC_FS_NOT_REGISTERED 2010    /* the object's filespace is not registered */
 #define PELK_RC_MC_UNKNOWN 2011           /* no management class of that name */
