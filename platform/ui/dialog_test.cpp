@@ -157,6 +157,28 @@ TEST_F(DialogWindow, EscapeCancelsAndACloseCanBeVetoed) {
   EXPECT_EQ(kDialogFailed, missing.doModal());
 }
 
+// A dialog whose timer 3 counts to three and then ends it.
+class Countdown : public Dialog {
+ public:
+  Countdown() : Dialog(100, nullptr) {}
+  int m_ticks = 0;
+
+ protected:
+  void onInitDialog() override { setTimer(3, 10); }
+  void onTimer(int id) override {
+    if (id != 3 || ++m_ticks < 3) return;
+    killTimer(3);
+    endDialog(kIdOk);
+  }
+};
+
+TEST_F(DialogWindow, TimersTickUntilKilled) {
+  TempBundle bundle(kBundle);
+  Countdown dlg;
+  EXPECT_EQ(kIdOk, dlg.doModal());
+  EXPECT_EQ(3, dlg.m_ticks);
+}
+
 TEST_F(DialogWindow, WorkerUpdatesALabelAndACallToAClosedDialogReturnsAtOnce) {
   TempBundle bundle(kBundle);
   Settings dlg;

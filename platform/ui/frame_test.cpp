@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "menus.h"
 #include "print.h"
 #include "tabstrip.h"
 #include "uidriver.h"
@@ -86,6 +87,48 @@ TEST_F(FrameParts, VetoedTabChangeCanBecomeACommand) {
   EXPECT_TRUE(tabs->deleteItem(0));
   EXPECT_EQ(0, tabs->selection());  // "Restore" moved down to index 0
   EXPECT_EQ("Restore", tabs->itemText(0));
+}
+
+TEST_F(FrameParts, MenusAndToolBarComeFromTheBundleAndSendTheirIds) {
+  wxImage strip(32, 16);
+  strip.SetRGB(wxRect(0, 0, 32, 16), 255, 0, 255);
+  TempBundle bundle(R"(image 130 "tools.png"
+menu 128
+  popup "&File"
+    item 101 "&Open"
+    separator
+    item 102 "E&xit" disabled
+  end
+  popup "&View"
+    item 103 "&Status bar" checked
+  end
+end
+toolbar 129 130 16
+  button 101
+  separator
+  button 103
+end
+)",
+                    {{"tools.png", strip}});
+  wxMenuBar* bar = makeMenuBar(*bundle.bundle(), 128);
+  ASSERT_NE(nullptr, bar);
+  m_frame->SetMenuBar(bar);
+  EXPECT_EQ(2u, bar->GetMenuCount());
+  EXPECT_EQ("&View", bar->GetMenuLabel(1).utf8_string());
+  EXPECT_FALSE(bar->IsEnabled(102));
+  EXPECT_TRUE(bar->IsChecked(103));
+  wxToolBar* tools = makeToolBar(m_frame, *bundle.bundle(), 129);
+  ASSERT_NE(nullptr, tools);
+  EXPECT_EQ(3, tools->GetToolsCount());
+  std::unique_ptr<wxMenu> popup(makePopupMenu(*bundle.bundle(), 128));
+  EXPECT_EQ(3u, popup->GetMenuItemCount());  // the first popup's items
+  EXPECT_EQ(nullptr, makeMenuBar(*bundle.bundle(), 999));
+
+  std::vector<int> commands;
+  m_frame->Bind(wxEVT_MENU, [&](wxCommandEvent& e) { commands.push_back(e.GetId()); });
+  wxCommandEvent choose(wxEVT_MENU, 101);
+  m_frame->GetEventHandler()->ProcessEvent(choose);
+  EXPECT_EQ(std::vector<int>{101}, commands);
 }
 
 TEST_F(FrameParts, PrintsPagesIntoAPostScriptFileWithLetterMetrics) {

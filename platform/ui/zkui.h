@@ -25,6 +25,7 @@
 //   msgbox.h     message boxes with a hook for tests
 //   tabstrip.h   tab strip with a vetoable change
 //   frame.h      card stack in place of child windows; window placement
+//   menus.h      menu bars, pop-up menus and tool bars from bundle templates
 //   uiimage.h    bundle images as bitmaps, magenta as the transparent key
 //   profile.h    the program's profile file
 //   help.h       help requests, recorded
@@ -36,6 +37,7 @@
 #include "dialog.h"
 #include "frame.h"
 #include "help.h"
+#include "menus.h"
 #include "msgbox.h"
 #include "pnginfo.h"
 #include "print.h"
