@@ -44,7 +44,9 @@ TEST_F(DSplashTest, ShownOnlyWhenEnabledAndItsBitmapLoads) {
 
 TEST_F(DSplashTest, AClickClosesItAndDoesNotReachTheWindowBelow) {
   zkui::TempBundle bundle("image 136 \"splash.png\"\n", {{"splash.png", picture()}});
-  auto* frame = new wxFrame(nullptr, wxID_ANY, "main", wxPoint(20, 20), wxSize(200, 120));
+  // In the bottom right corner of the screen, where no other test's window lies: the tests run
+  // side by side on one display and the simulated click goes to whatever window is there.
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "main", wxPoint(1040, 860), wxSize(200, 120));
   auto* button = new wxButton(frame, 7, "Press", wxPoint(10, 10), wxSize(120, 40));
   int pressed = 0;
   button->Bind(wxEVT_BUTTON, [&](wxCommandEvent&) { ++pressed; });
