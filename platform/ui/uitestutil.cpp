@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <cstring>
 #include <fstream>
 
 #include "uiapp.h"
@@ -41,8 +40,7 @@ TempBundle::~TempBundle() {
 // Starts the layer unless the run only lists the tests.
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  bool listing = false;
-  for (int i = 1; i < argc; ++i) listing |= std::strcmp(argv[i], "--gtest_list_tests") == 0;
+  bool listing = ::testing::GTEST_FLAG(list_tests);
   if (!listing) zkui::gHaveDisplay = zkui::uiStart(argc, argv) == zkui::kUiOk;
   // A failed check of the toolkit fails the test that caused it.
   wxSetAssertHandler([](const wxString& file, int line, const wxString&, const wxString& cond,
