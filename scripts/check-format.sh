@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks that C++ files match the repository's .clang-format (with the clang-format Debian
-# ships, version 14) and fails on the first difference it reports.
+# ships, version 14); fails when any of them differs.
 #   scripts/check-format.sh            the tracked .cpp/.h files changed since the merge-base
-#                                      with main (every tracked one when there is no such base)
+#                                      with main or origin/main (every tracked one without)
 #   scripts/check-format.sh BASE       the files changed since BASE
 #   scripts/check-format.sh --all      every tracked .cpp/.h file
 set -euo pipefail
@@ -12,7 +12,8 @@ base=""
 case "${1:-}" in
   --all) base="" ;;
   -h|--help) sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
-  "") base=$(git merge-base HEAD main 2>/dev/null || true) ;;
+  "") base=$(git merge-base HEAD main 2>/dev/null || git merge-base HEAD origin/main 2>/dev/null ||
+               true) ;;
   -*) echo "check-format: unknown option $1" >&2; exit 2 ;;
   *) base=$(git rev-parse --verify -q "$1^{commit}") || { echo "check-format: no commit $1" >&2; exit 2; } ;;
 esac

@@ -3,18 +3,22 @@
 #pragma once
 
 constexpr int RC_OK = 0;
-constexpr int RC_API_LOAD_FAILED = 104;      // interface library or an entry point missing
-constexpr int RC_API_VERSION_TOO_OLD = 107;  // interface version too old
-constexpr int RC_API_LEVEL_TOO_OLD = 108;    // interface version too old
-constexpr int RC_RING_CANCELLED = 200;       // a transfer was cancelled inside its buffer ring
-constexpr int RC_END_OF_DATA = 201;          // end of data in a buffer ring
-constexpr int RC_DISK_SPACE_FAILED = 401;    // the disk space cannot be determined
-constexpr int RC_CREATE_DIR_FAILED = 403;    // a directory cannot be created
-constexpr int RC_NAME_TOO_LONG = 404;        // a directory or path name is too long
-constexpr int RC_FILE_OPEN_FAILED = 406;     // a file cannot be opened
-constexpr int RC_FILE_STATUS_FAILED = 407;   // a file's status cannot be read
-constexpr int RC_PREF_NOT_STORED = 410;      // a preference value was not stored
-constexpr int RC_FILE_WRITE_FAILED = 411;    // a file cannot be written
+constexpr int RC_API_LOAD_FAILED = 104;        // interface library or an entry point missing
+constexpr int RC_API_VERSION_TOO_OLD = 107;    // interface version too old
+constexpr int RC_API_LEVEL_TOO_OLD = 108;      // interface version too old
+constexpr int RC_RING_CANCELLED = 200;         // a transfer was cancelled inside its buffer ring
+constexpr int RC_END_OF_DATA = 201;            // end of data in a buffer ring
+constexpr int RC_DISK_SPACE_FAILED = 401;      // the disk space cannot be determined
+constexpr int RC_CREATE_DIR_FAILED = 403;      // a directory cannot be created
+constexpr int RC_NAME_TOO_LONG = 404;          // a directory or path name is too long
+constexpr int RC_DISK_FULL = 405;              // not enough free disk space for a file
+constexpr int RC_FILE_OPEN_FAILED = 406;       // a file cannot be opened
+constexpr int RC_FILE_STATUS_FAILED = 407;     // a file's status cannot be read
+constexpr int RC_FILE_READ_OPEN_FAILED = 408;  // a file cannot be opened for reading
+constexpr int RC_FILE_READ_FAILED = 409;       // a file cannot be read
+constexpr int RC_PREF_NOT_STORED = 410;        // a preference value was not stored
+constexpr int RC_FILE_WRITE_FAILED = 411;      // a file cannot be written
+constexpr int RC_FILE_CLOSE_FAILED = 414;      // a file cannot be closed
 constexpr int RC_CANCELED_BY_USER = 415;
 constexpr int RC_API_CALL_FAILED = 418;  // an interface call failed
 constexpr int RC_INTERNAL_ERROR = 419;

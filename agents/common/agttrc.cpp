@@ -257,15 +257,32 @@ int CTrace::headerSlotCount() {
   return m_NumHeaderSlots;
 }
 
-void CTraceFunction::enter() {
+CTraceFunction::CTraceFunction(int category, const char* nameP, const char* fileP, int line,
+                               const char* argsFormatP, ...)
+    : m_Category(category),
+      m_NameP(nameP),
+      m_FileP(fileP),
+      m_Line(line),
+      m_Form(TraceExitForm::kCode) {
+  if (!gTrace.isOn(category)) return;
+  char argsText[TRC_TEXT_SIZE];
+  va_list args;
+  va_start(args, argsFormatP);
+  vsnprintf(argsText, sizeof argsText, argsFormatP, args);
+  va_end(args);
+  enter(argsText);
+}
+
+void CTraceFunction::enter(const char* argsTextP) {
   gTrace.header(m_FileP, m_Line);
-  gTrace.printf("Enter %s\n", m_NameP);
+  gTrace.printf("Enter %s%s", m_NameP, argsTextP);
 }
 
 void CTraceFunction::leave() {
+  if (m_Form == TraceExitForm::kSuccessOnly && m_HasRc && m_Rc != 0) return;
   gTrace.header(m_FileP, m_Line);
-  if (m_HasRc) {
-    gTrace.printf("Exit %s, rc = %d\n", m_NameP, m_Rc);
+  if (m_HasRc && m_Form == TraceExitForm::kCode) {
+    gTrace.printf("Exit %s, %s = %d\n", m_NameP, m_LabelP, m_Rc);
   } else {
     gTrace.printf("Exit %s\n", m_NameP);
   }

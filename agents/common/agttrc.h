@@ -125,35 +125,51 @@ class CTrace {
 
 extern CTrace gTrace;
 
-// Writes "Enter %s\n" on construction and "Exit %s, rc = %d\n" (after exit(rc)) or
-// "Exit %s\n" on destruction, each only while the category is on.
+// How a traced function's exit line reads.
+enum class TraceExitForm : uint8_t {
+  kCode,         // "Exit %s, rc = %d" after a traced return, "Exit %s" without one
+  kSuccessOnly,  // "Exit %s" unless a traced return gave a failure (not 0): then no exit line
+};
+
+// The guard of a traced function: writes "Enter %s\n" on construction (or "Enter %s" and the
+// arguments' text) and the exit line on destruction, each only while the category is on.
 class CTraceFunction {
  public:
-  CTraceFunction(int category, const char* nameP, const char* fileP, int line)
-      : m_Category(category), m_NameP(nameP), m_FileP(fileP), m_Line(line) {
-    if (gTrace.isOn(category)) enter();
+  CTraceFunction(int category, const char* nameP, const char* fileP, int line,
+                 TraceExitForm form = TraceExitForm::kCode)
+      : m_Category(category), m_NameP(nameP), m_FileP(fileP), m_Line(line), m_Form(form) {
+    if (gTrace.isOn(category)) enter("\n");
   }
+  // The entry line goes on with the arguments' text: argsFormatP starts with its own separator
+  // from the name and ends with "\n".
+  CTraceFunction(int category, const char* nameP, const char* fileP, int line,
+                 const char* argsFormatP, ...) __attribute__((format(printf, 6, 7)));
   ~CTraceFunction() {
     if (gTrace.isOn(m_Category)) leave();
   }
   CTraceFunction(const CTraceFunction&) = delete;
   CTraceFunction& operator=(const CTraceFunction&) = delete;
   // Records the function's return code for the exit line and hands it back.
-  int exit(int rc, int line) {
-    m_Rc = rc;
+  int exit(int rc, int line) { return exitAs("rc", rc, line); }
+  // The same with the value named otherwise than "rc" in the exit line.
+  int exitAs(const char* labelP, int value, int line) {
+    m_LabelP = labelP;
+    m_Rc = value;
     m_HasRc = true;
     m_Line = line;
-    return rc;
+    return value;
   }
 
  private:
-  void enter();
+  void enter(const char* argsTextP);
   void leave();
 
   int m_Category;
   const char* m_NameP;
   const char* m_FileP;
   int m_Line;
+  TraceExitForm m_Form;
+  const char* m_LabelP = "rc";
   int m_Rc = 0;
   bool m_HasRc = false;
 };
@@ -169,5 +185,14 @@ class CTraceFunction {
 
 // Traces the entry of the enclosing function now and its exit when the scope ends.
 #define TRACE_ENTRY(category, name) CTraceFunction trcFunction_(category, name, __FILE__, __LINE__)
+// The same with the exit line in the given form (TraceExitForm).
+#define TRACE_ENTRY_FORM(category, name, form) \
+  CTraceFunction trcFunction_(category, name, __FILE__, __LINE__, form)
+// The same with the arguments' text after the name in the entry line (a format and its values).
+#define TRACE_ENTRY_ARGS(category, name, ...) \
+  CTraceFunction trcFunction_(category, name, __FILE__, __LINE__, __VA_ARGS__)
 // Returns `rc` from a function that began with TRACE_ENTRY; its exit line shows the code.
 #define TRACE_RETURN(rc) return trcFunction_.exit((rc), __LINE__)
+// Returns `value` from a function that began with TRACE_ENTRY; its exit line shows the value
+// under the name `label`.
+#define TRACE_RETURN_AS(label, value) return trcFunction_.exitAs(label, (value), __LINE__)

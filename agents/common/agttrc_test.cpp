@@ -349,4 +349,27 @@ TEST(TraceFunction, EntryAndExitLinesOnlyWhileTheCategoryIsOn) {
   EXPECT_EQ(trace.texts(), expected);
 }
 
+int tracedOnSuccess(int rc) {
+  TRACE_ENTRY_FORM(TRC_GENERAL, "tracedOnSuccess", TraceExitForm::kSuccessOnly);
+  TRACE_RETURN(rc);
+}
+
+int tracedWithArgs(int value) {
+  TRACE_ENTRY_ARGS(TRC_GENERAL, "tracedWithArgs()", ",\n  value : %d\n", value);
+  TRACE_RETURN_AS("doubled", 2 * value);
+}
+
+// The other forms of the guard: an exit line only after a success, the arguments' text after the
+// entry line's name, and the returned value under a name of its own.
+TEST(TraceFunction, ExitOnSuccessOnlyAndArgumentsAndNamedResults) {
+  TraceFileForTest trace({TRC_GENERAL});
+  EXPECT_EQ(tracedOnSuccess(0), 0);
+  EXPECT_EQ(tracedOnSuccess(404), 404);
+  EXPECT_EQ(tracedWithArgs(21), 42);
+  const std::vector<std::string> expected = {
+      "Enter tracedOnSuccess",   "Exit tracedOnSuccess", "Enter tracedOnSuccess",
+      "Enter tracedWithArgs(),", "  value : 21",         "Exit tracedWithArgs(), doubled = 42"};
+  EXPECT_EQ(trace.texts(), expected);
+}
+
 }  // namespace

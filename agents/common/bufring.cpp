@@ -28,23 +28,27 @@ const char* buffTypeName(uint32_t buffType) {
 
 CBufferRing::CBufferRing(uint32_t numBuffers, uint32_t bufferSizeKb) {
   TRACE_ENTRY(TRC_BUFFRING, "CBufferRing::CBufferRing()");
-  uint64_t bytes = ringBufferBytes(bufferSizeKb);
-  int rc = 0;
-  if (bytes > UINT32_MAX) {
-    TRACE_LINE(TRC_BUFFRING, "A ring buffer of %u KB is too large.\n", bufferSizeKb);
-    rc = RC_NO_MEMORY;
-  }
-  m_BufferSize = rc == 0 ? static_cast<uint32_t>(bytes) : 0;
-  if (rc == 0) {
-    rc = createSync();
-  }
-  while (rc == 0 && m_BufferCount < numBuffers) {
-    rc = addNewRingElement(&m_BufferCount, m_BufferSize);
-  }
+  int rc = build(numBuffers, bufferSizeKb);
   m_EmptyCursorP = m_Elements.getFirst();
   m_FullCursorP = m_EmptyCursorP;
   m_RingRc = rc;
   trcFunction_.exit(rc, __LINE__);
+}
+
+int CBufferRing::build(uint32_t numBuffers, uint32_t bufferSizeKb) {
+  uint64_t bytes = ringBufferBytes(bufferSizeKb);
+  if (bytes > UINT32_MAX) {
+    TRACE_LINE(TRC_BUFFRING, "A ring buffer of %u KB is too large.\n", bufferSizeKb);
+    return RC_NO_MEMORY;
+  }
+  m_BufferSize = static_cast<uint32_t>(bytes);
+  int rc = createSync();
+  if (rc != 0) return rc;
+  while (m_BufferCount < numBuffers) {
+    rc = addNewRingElement(&m_BufferCount, m_BufferSize);
+    if (rc != 0) return rc;
+  }
+  return 0;
 }
 
 int CBufferRing::createSync() {
@@ -318,10 +322,17 @@ int CBufferRing::insertData(RingElement** bufferP, const void* pSource, uint32_t
   return 0;
 }
 
-int CBufferRing::extractData(RingElement** bufferP, void* pDestination, uint32_t destinationSize) {
-  uint8_t* destinationP = static_cast<uint8_t*>(pDestination);
+int CBufferRing::extractData(RingElement** bufferP, void* pDestination, uint32_t destinationSize,
+                             uint32_t* copiedP) {
   uint32_t copied = 0;
-  while (copied < destinationSize) {
+  int rc = extractInto(bufferP, static_cast<uint8_t*>(pDestination), destinationSize, &copied);
+  if (copiedP != nullptr) *copiedP = copied;
+  return rc;
+}
+
+int CBufferRing::extractInto(RingElement** bufferP, uint8_t* destinationP, uint32_t destinationSize,
+                             uint32_t* copiedP) {
+  while (*copiedP < destinationSize) {
     if (*bufferP == nullptr) {
       int rc = lockFullBuffer(bufferP);
       if (rc != 0) {
@@ -329,11 +340,11 @@ int CBufferRing::extractData(RingElement** bufferP, void* pDestination, uint32_t
       }
     }
     RingElement* elementP = *bufferP;
-    uint32_t n = std::min(destinationSize - copied, elementP->ulCount - elementP->ulProcessed);
+    uint32_t n = std::min(destinationSize - *copiedP, elementP->ulCount - elementP->ulProcessed);
     if (n > 0) {
-      std::memcpy(destinationP + copied, elementP->bufferP + elementP->ulProcessed, n);
+      std::memcpy(destinationP + *copiedP, elementP->bufferP + elementP->ulProcessed, n);
     }
-    copied += n;
+    *copiedP += n;
     elementP->ulProcessed += n;
     if (elementP->ulProcessed == elementP->ulCount) {
       *bufferP = nullptr;

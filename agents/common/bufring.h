@@ -62,8 +62,9 @@ class CBufferRing {
   int insertData(RingElement** bufferP, const void* pSource, uint32_t sourceSize);
   // Consumer: copies destinationSize bytes out of the ring, giving drained buffers back. A
   // partly drained buffer stays locked in *bufferP. 201 at the end of data, after copying what
-  // there was.
-  int extractData(RingElement** bufferP, void* pDestination, uint32_t destinationSize);
+  // there was; *copiedP (when given) holds the bytes copied, also on a failure.
+  int extractData(RingElement** bufferP, void* pDestination, uint32_t destinationSize,
+                  uint32_t* copiedP = nullptr);
 
   uint32_t bufferSize() const { return m_BufferSize; }
   uint32_t bufferCount() const { return m_BufferCount; }
@@ -74,12 +75,16 @@ class CBufferRing {
 
  private:
   int lockBuffer(RingElement** bufferP, uint32_t buffType);
+  int extractInto(RingElement** bufferP, uint8_t* destinationP, uint32_t destinationSize,
+                  uint32_t* copiedP);
   int takeBuffer(RingElement** bufferP, uint32_t buffType, bool* doneP);
   int takeUnderLock(RingElement** bufferP, uint32_t buffType);
   int unlockBuffer(RingElement* bufferP, uint32_t buffType);
   int addNewRingElement(uint32_t* bufferCountP, uint32_t bufferSize);
   void freeRingElementData(RingElement* elementP);
   RingElement* nextElement(RingElement* elementP);
+  // The construction's steps: the buffer size, the synchronisation objects, the buffers.
+  int build(uint32_t numBuffers, uint32_t bufferSizeKb);
   int createSync();
 
   CLinkedList<RingElement> m_Elements;  // the circle closes from the last back to the first

@@ -310,7 +310,9 @@ TEST(BufferRingTest, ExtractPastTheEndCopiesWhatThereWasAndReturnsEndOfData) {
   ASSERT_EQ(ring.completeDataTransfer(), 0);
   uint8_t out[8] = {};
   RingElement* outP = nullptr;
-  EXPECT_EQ(ring.extractData(&outP, out, 8), RC_END_OF_DATA);
+  uint32_t copied = 99;
+  EXPECT_EQ(ring.extractData(&outP, out, 8, &copied), RC_END_OF_DATA);
+  EXPECT_EQ(copied, 5u);
   EXPECT_EQ(outP, nullptr);
   EXPECT_EQ(std::memcmp(out, source, 5), 0);
 }

@@ -61,51 +61,40 @@ uint32_t GetIgnoreCase() {
 }
 
 uint32_t DBaseQueryEri::isMatch(const char* filespecP) {
-  static const char* const kName = "DBaseQueryEri::isMatch(filespec)";
-  TRACE_LINE(TRC_ERI, "Enter %s\n  filespec      : %s\n  wildcardSpecP : %s\n", kName,
-             filespecP != nullptr ? filespecP : "<NULL>",
-             wildcardSpecP != nullptr ? wildcardSpecP : "<NULL>");
-  uint32_t isDbMatch = 0;
-  bool ignoreCase = GetIgnoreCase() == 1;
+  TRACE_ENTRY_ARGS(TRC_ERI, "DBaseQueryEri::isMatch(filespec)",
+                   "\n  filespec      : %s\n  wildcardSpecP : %s\n",
+                   filespecP != nullptr ? filespecP : "<NULL>",
+                   wildcardSpecP != nullptr ? wildcardSpecP : "<NULL>");
   if (filespecP == nullptr || wildcardSpecP == nullptr) {
     TRACE_LINE(TRC_ERI, "No name or no wildcard pattern was given.\n");
-  } else if (std::strcmp(wildcardSpecP, "*") == 0) {
-    isDbMatch = 1;
-  } else if (onlyStars(wildcardSpecP)) {
-    TRACE_LINE(TRC_ERI, "Error strtok() returned NULL pointer\n");
-  } else {
-    isDbMatch = wildcardMatch(wildcardSpecP, filespecP, ignoreCase) ? 1 : 0;
-    if (isDbMatch == 0 && std::strchr(wildcardSpecP, '*') == nullptr) {
-      TRACE_LINE(TRC_ERI, "there is no wildcard and the strings do not compare\n");
-    }
+    TRACE_RETURN_AS("isDbMatch", 0);
   }
-  TRACE_LINE(TRC_ERI, "Exit %s, isDbMatch = %u\n", kName, isDbMatch);
-  return isDbMatch;
+  if (std::strcmp(wildcardSpecP, "*") == 0) TRACE_RETURN_AS("isDbMatch", 1);
+  if (onlyStars(wildcardSpecP)) {
+    TRACE_LINE(TRC_ERI, "Error strtok() returned NULL pointer\n");
+    TRACE_RETURN_AS("isDbMatch", 0);
+  }
+  bool matches = wildcardMatch(wildcardSpecP, filespecP, GetIgnoreCase() == 1);
+  if (!matches && std::strchr(wildcardSpecP, '*') == nullptr) {
+    TRACE_LINE(TRC_ERI, "there is no wildcard and the strings do not compare\n");
+  }
+  TRACE_RETURN_AS("isDbMatch", matches ? 1 : 0);
 }
 
 uint32_t DBaseQueryEri::isMatch(const char* stringP, const char* patternP) {
-  static const char* const kName = "DBaseQueryEri::isMatch(string, pattern)";
-  TRACE_LINE(TRC_ERI, "Enter %s\n  string  : %s\n  pattern : %s\n", kName,
-             stringP != nullptr ? stringP : "<NULL>", patternP != nullptr ? patternP : "<NULL>");
-  uint32_t isDbMatch = 1;
-  if (patternP != nullptr && !onlyStars(patternP)) {
-    isDbMatch = stringP != nullptr && wildcardMatch(patternP, stringP, GetIgnoreCase() == 1);
-  }
-  TRACE_LINE(TRC_ERI, "Exit %s, isDbMatch = %u\n", kName, isDbMatch);
-  return isDbMatch;
+  TRACE_ENTRY_ARGS(TRC_ERI, "DBaseQueryEri::isMatch(string, pattern)",
+                   "\n  string  : %s\n  pattern : %s\n", stringP != nullptr ? stringP : "<NULL>",
+                   patternP != nullptr ? patternP : "<NULL>");
+  if (patternP == nullptr || onlyStars(patternP)) TRACE_RETURN_AS("isDbMatch", 1);
+  bool matches = stringP != nullptr && wildcardMatch(patternP, stringP, GetIgnoreCase() == 1);
+  TRACE_RETURN_AS("isDbMatch", matches ? 1 : 0);
 }
 
 uint32_t patternMatch(const char* patternStrP, const char* testStrP, uint32_t caseSensitive) {
-  static const char* const kName = "patternMatch()";
-  TRACE_LINE(TRC_GENERAL,
-             "Enter %s\n  patternStr    : %s\n  testStr       : %s\n"
-             "  caseSensitive : %u\n",
-             kName, patternStrP != nullptr ? patternStrP : "<NULL>",
-             testStrP != nullptr ? testStrP : "<NULL>", caseSensitive);
-  uint32_t result = 0;
-  if (patternStrP != nullptr && testStrP != nullptr) {
-    result = wildcardMatch(patternStrP, testStrP, caseSensitive != 1) ? 1 : 0;
-  }
-  TRACE_LINE(TRC_GENERAL, "Exit %s, rc = %u\n", kName, result);
-  return result;
+  TRACE_ENTRY_ARGS(TRC_GENERAL, "patternMatch()",
+                   "\n  patternStr    : %s\n  testStr       : %s\n  caseSensitive : %u\n",
+                   patternStrP != nullptr ? patternStrP : "<NULL>",
+                   testStrP != nullptr ? testStrP : "<NULL>", caseSensitive);
+  if (patternStrP == nullptr || testStrP == nullptr) TRACE_RETURN(0);
+  TRACE_RETURN(wildcardMatch(patternStrP, testStrP, caseSensitive != 1) ? 1 : 0);
 }

@@ -1,10 +1,13 @@
 #include "moxtar_testutil.h"
 
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <cstring>
 
 #include "agttrc.h"
 #include "filetext_testutil.h"
+#include "hublorctl.h"
 #include "msgfile.h"
 #include "msgrepo.h"
 #include "nlsglob.h"
@@ -153,4 +156,18 @@ CancelAfterCall::~CancelAfterCall() {
   gTrace.setFlag(TRC_API, 0);
   gTraceEchoP = nullptr;
   gCancelWordP = nullptr;
+}
+
+void MoxtarFixture::armFault(const std::string& rule) {
+  auto armP = reinterpret_cast<decltype(&hublorCtlArmFault)>(
+      dlsym(PeekApiDL::module(), "hublorCtlArmFault"));
+  ASSERT_NE(armP, nullptr);
+  ASSERT_EQ(armP(rule.c_str()), 0) << rule;
+}
+
+void MoxtarFixture::clearFaults() {
+  auto clearP = reinterpret_cast<decltype(&hublorCtlClearFaults)>(
+      dlsym(PeekApiDL::module(), "hublorCtlClearFaults"));
+  ASSERT_NE(clearP, nullptr);
+  clearP();
 }

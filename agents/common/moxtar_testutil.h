@@ -22,6 +22,10 @@ class MoxtarFixture : public StorageFixture {
                    const std::string& data = "data");
   // hublorsim's standard output; fails the test when it fails.
   std::string simOutput(const std::vector<std::string>& words);
+  // Arms a fault rule (hublorctl.h) in the loaded interface library of this process; fails the
+  // test when the rule is refused. clearFaults removes every rule armed so.
+  void armFault(const std::string& rule);
+  void clearFaults();
   // The backup objects of the filespace, in the server's order.
   std::vector<qryRespBackupData> objects(const std::string& fs, uint8_t state = PELK_ANYMATCH);
 

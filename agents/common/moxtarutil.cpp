@@ -149,13 +149,14 @@ int addServerLogMessage(ServerLogMessageList* listP, uint32_t msgNum, ...) {
 int writeServerLogMessages(DPelkApiStatus* statusP, char* errorTextP, pelkUint32_t pelkHandle,
                            ServerLogMessageList* listP) {
   TRACE_ENTRY(TRC_API, "writeServerLogMessages()");
-  int rc = RC_OK;
   ServerLogMessage* entryP = listP->getFirst();
-  while (rc == RC_OK && entryP != nullptr) {
-    rc = writeMoxtarServerLog(statusP, errorTextP, pelkHandle, entryP->szMsgText, entryP->msgNum);
-    if (rc == RC_OK) entryP = listP->remove(entryP);
+  while (entryP != nullptr) {
+    int rc =
+        writeMoxtarServerLog(statusP, errorTextP, pelkHandle, entryP->szMsgText, entryP->msgNum);
+    if (rc != RC_OK) TRACE_RETURN(rc);
+    entryP = listP->remove(entryP);
   }
-  TRACE_RETURN(rc);
+  TRACE_RETURN(RC_OK);
 }
 
 int compareRestoreOrder(const qryRespBackupData* aP, const qryRespBackupData* bP) {

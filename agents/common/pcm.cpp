@@ -84,13 +84,10 @@ int CPcm::passRUNParameters(uint32_t statusMilliSeconds, StatusFunction statusFu
 int CPcm::run(uint32_t statusMilliSeconds, StatusFunction statusFunctionP, uint32_t* cancelledP) {
   TRACE_ENTRY(TRC_PCM, "CPcm::run()");
   int rc = initializeRun();
-  if (rc == 0) {
-    rc = passRUNParameters(statusMilliSeconds, statusFunctionP, cancelledP);
-  }
-  if (rc == 0) {
-    rc = RUN();
-  }
-  TRACE_RETURN(rc);
+  if (rc != 0) TRACE_RETURN(rc);
+  rc = passRUNParameters(statusMilliSeconds, statusFunctionP, cancelledP);
+  if (rc != 0) TRACE_RETURN(rc);
+  TRACE_RETURN(RUN());
 }
 
 int CPcm::cancel() {

@@ -98,7 +98,13 @@ class CPcm {
   // The virtual device transfer ends run as one side of any transfer (vdimover.h).
   friend int produceFromVdi(CPcm* pcmP, IClientVirtualDevice* vdevP, VDC_Command** vdevCommandPP);
   friend int consumeToVdi(CPcm* pcmP, IClientVirtualDevice* vdevP, VDC_Command** vdevCommandPP);
+  // Every other transfer end reaches the transfer through CPcmEnd (pcmend.h).
+  friend class CPcmEnd;
 
+  // When a call timed on apiStatus has run longer than kPcmApiDelaySeconds: traces it and, when
+  // mayReport and a callback is set, sends *statusP as a wait report naming the interface.
+  // True when a report was sent.
+  bool reportDelay(const DPelkApiStatus& apiStatus, StatusInfo* statusP, bool mayReport);
   // The monitor's pause between its looks: returns true as soon as the run's producer and
   // consumer have ended, false once `milliseconds` have passed before that. Tests replace it.
   virtual bool waitForEnd(uint32_t milliseconds);
@@ -132,7 +138,6 @@ class CPcm {
   int startThreads(psThread threads[], uint32_t* countP);
   int joinThreads(psThread threads[], uint32_t count);
   int decide(psThread threads[]);
-  bool reportDelay(const DPelkApiStatus& apiStatus, StatusInfo* statusP, bool mayReport);
   void traceProgress(const StatusProgress& progress);
   uint32_t statusInterval() const;
 };

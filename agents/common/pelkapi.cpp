@@ -42,6 +42,13 @@ bool older(const pelkApiVersion& found, int version, int release, int level) {
   return found.level < level;
 }
 
+// The interface library's directory and its log directory, as the agent finds them.
+int readApiDirs(PelkEnvSetUp* envP) {
+  int rc = psGetMOXTARAPIDir(envP->pelkiDir, sizeof envP->pelkiDir);
+  if (rc != RC_OK) return rc;
+  return psGetMOXTARAPILog(envP->pelkiLog, sizeof envP->pelkiLog);
+}
+
 }  // namespace
 
 int defaultPWCallback(int, int, const char*, const char*, char* outputP, int outputSize,
@@ -87,10 +94,7 @@ int DPelkApi::Init(DPelkApiStatus* statusP, int* errorKindP) {
   PelkEnvSetUp env;
   std::memset(&env, 0, sizeof env);
   env.stVersion = PELK_ENVSETUP_VERSION;
-  int rc = psGetMOXTARAPIDir(env.pelkiDir, sizeof env.pelkiDir);
-  if (rc == RC_OK) {
-    rc = psGetMOXTARAPILog(env.pelkiLog, sizeof env.pelkiLog);
-  }
+  int rc = readApiDirs(&env);
   if (rc != RC_OK) {
     setErrorKind(errorKindP, ERROR_KIND_AGENT);
     TRACE_RETURN(rc);

@@ -38,12 +38,11 @@ constexpr PelkEntryPoints kUnboundEntryPoints = {
 template <typename Slot, typename... Args>
 int16_t timedCall(DPelkApi* apiP, DPelkApiStatus* statusP, const char* traceNameP, Slot slot,
                   Args... args) {
-  TRACE_LINE(TRC_API, "Enter %s\n", traceNameP);
+  TRACE_ENTRY(TRC_API, traceNameP);
   DBaseApi::StartApiCall(statusP);
   int16_t rc = slot(args...);
   apiP->EndApiCall(statusP);
-  TRACE_LINE(TRC_API, "Exit %s, rc = %d\n", traceNameP, static_cast<int>(rc));
-  return rc;
+  TRACE_RETURN(rc);
 }
 
 }  // namespace
@@ -167,11 +166,10 @@ int16_t DPelkApi::dpelkQueryAccess(DPelkApi* apiP, DPelkApiStatus* statusP, pelk
 
 void DPelkApi::dpelkQueryApiVersion(DPelkApi* apiP, DPelkApiStatus* statusP,
                                     pelkApiVersion* versionP) {
-  TRACE_LINE(TRC_API, "Enter %s\n", "dpelkQueryApiVersion");
+  TRACE_ENTRY(TRC_API, "dpelkQueryApiVersion");
   DBaseApi::StartApiCall(statusP);
   m_EntryPoints.pelkQueryApiVersion(versionP);
   apiP->EndApiCall(statusP);
-  TRACE_LINE(TRC_API, "Exit %s\n", "dpelkQueryApiVersion");
 }
 
 int16_t DPelkApi::dpelkQueryCliOptions(DPelkApi* apiP, DPelkApiStatus* statusP,

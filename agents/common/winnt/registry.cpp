@@ -16,39 +16,6 @@ const char* regName(const char* valueNameP) {
   return valueNameP != nullptr ? valueNameP : "";
 }
 
-// "Enter %s" now and "Exit %s" at the end of the scope, unless result() was given a failure.
-class CRegTraceFunction {
- public:
-  CRegTraceFunction(const char* nameP, const char* fileP, int line)
-      : m_NameP(nameP), m_FileP(fileP), m_Line(line) {
-    write("Enter %s\n");
-  }
-  ~CRegTraceFunction() {
-    if (m_Rc == 0) write("Exit %s\n");
-  }
-  CRegTraceFunction(const CRegTraceFunction&) = delete;
-  CRegTraceFunction& operator=(const CRegTraceFunction&) = delete;
-  int result(int rc) {
-    m_Rc = rc;
-    return rc;
-  }
-
- private:
-  void write(const char* formatP) {
-    if (!gTrace.isOn(TRC_GENERAL)) return;
-    gTrace.header(m_FileP, m_Line);
-    gTrace.printf(formatP, m_NameP);
-  }
-
-  const char* m_NameP;
-  const char* m_FileP;
-  int m_Line;
-  int m_Rc = 0;
-};
-
-#define REG_TRACE_ENTRY(name) CRegTraceFunction regTrace_(name, __FILE__, __LINE__)
-#define REG_TRACE_RETURN(rc) return regTrace_.result(rc)
-
 // A key opened for one access and closed when the object ends.
 class CRegKey {
  public:
@@ -102,8 +69,8 @@ int regSetValue(HKEY rootKey, const char* keyPathP, const char* valueNameP, DWOR
 
 int getSzValue(HKEY rootKey, const char* keyPathP, const char* valueNameP, char* bufferP,
                DWORD bufferSize) {
-  REG_TRACE_ENTRY("getSzValue");
-  if (bufferSize == 0) REG_TRACE_RETURN(RC_REG_READ_FAILED);  // not even room for the text's end
+  TRACE_ENTRY_FORM(TRC_GENERAL, "getSzValue", TraceExitForm::kSuccessOnly);
+  if (bufferSize == 0) TRACE_RETURN(RC_REG_READ_FAILED);  // not even room for the text's end
   bufferP[0] = '\0';
   DWORD size = bufferSize - 1;  // one byte held back for the terminator
   int rc = regQueryValue(rootKey, keyPathP, valueNameP, reinterpret_cast<BYTE*>(bufferP), &size,
@@ -112,36 +79,36 @@ int getSzValue(HKEY rootKey, const char* keyPathP, const char* valueNameP, char*
                          "of %s and a keyword of %s.\n");
   // A string stored without its terminator is ended here; a failed read leaves an empty text.
   bufferP[rc == RC_OK ? size : 0] = '\0';
-  REG_TRACE_RETURN(rc);
+  TRACE_RETURN(rc);
 }
 
 int getDwordValue(HKEY rootKey, const char* keyPathP, const char* valueNameP, DWORD* numberP) {
-  REG_TRACE_ENTRY("getDwordValue");
+  TRACE_ENTRY_FORM(TRC_GENERAL, "getDwordValue", TraceExitForm::kSuccessOnly);
   const char readFailedP[] =
       "error reading HKEY_LOCAL_MACHINE with a pathkey of %s and a keyword of %s.\n";
   BYTE bytes[4];
   DWORD size = sizeof bytes;
   int rc = regQueryValue(rootKey, keyPathP, valueNameP, bytes, &size,
                          "error opening HKEY_LOCAL_MACHINE with a pathkey of %s.\n", readFailedP);
-  if (rc != RC_OK) REG_TRACE_RETURN(rc);
+  if (rc != RC_OK) TRACE_RETURN(rc);
   if (size != sizeof bytes) {  // a shorter value would leave part of the number undefined
     TRACE_LINE(TRC_GENERAL, readFailedP, keyPathP, regName(valueNameP));
-    REG_TRACE_RETURN(RC_REG_READ_FAILED);
+    TRACE_RETURN(RC_REG_READ_FAILED);
   }
   *numberP = DWORD(bytes[0]) | DWORD(bytes[1]) << 8 | DWORD(bytes[2]) << 16 | DWORD(bytes[3]) << 24;
-  REG_TRACE_RETURN(RC_OK);
+  TRACE_RETURN(RC_OK);
 }
 
 int getBinaryValue(HKEY rootKey, const char* keyPathP, const char* valueNameP, BYTE* bufferP,
                    DWORD* sizeP) {
-  REG_TRACE_ENTRY("getBinaryValue");
-  REG_TRACE_RETURN(regQueryValue(rootKey, keyPathP, valueNameP, bufferP, sizeP, kOpenFailedP,
-                                 "error reading HKEY_LOCAL_MACHINE or HKEY_CLASSES_ROOT with a "
-                                 "pathkey of %s and a key of %s.\n"));
+  TRACE_ENTRY_FORM(TRC_GENERAL, "getBinaryValue", TraceExitForm::kSuccessOnly);
+  TRACE_RETURN(regQueryValue(rootKey, keyPathP, valueNameP, bufferP, sizeP, kOpenFailedP,
+                             "error reading HKEY_LOCAL_MACHINE or HKEY_CLASSES_ROOT with a "
+                             "pathkey of %s and a key of %s.\n"));
 }
 
 int putSzValue(HKEY rootKey, const char* keyPathP, const char* valueNameP, const char* textP) {
-  REG_TRACE_ENTRY("putSzValue");
+  TRACE_ENTRY_FORM(TRC_GENERAL, "putSzValue", TraceExitForm::kSuccessOnly);
   int rc = regSetValue(rootKey, keyPathP, valueNameP, REG_SZ, reinterpret_cast<const BYTE*>(textP),
                        DWORD(std::strlen(textP) + 1));
   if (rc == RC_REG_WRITE_FAILED) {
@@ -150,11 +117,11 @@ int putSzValue(HKEY rootKey, const char* keyPathP, const char* valueNameP, const
                "value of %s.\n",
                keyPathP, textP);
   }
-  REG_TRACE_RETURN(rc);
+  TRACE_RETURN(rc);
 }
 
 int putDwordValue(HKEY rootKey, const char* keyPathP, const char* valueNameP, DWORD number) {
-  REG_TRACE_ENTRY("putDwordValue");
+  TRACE_ENTRY_FORM(TRC_GENERAL, "putDwordValue", TraceExitForm::kSuccessOnly);
   const BYTE bytes[4] = {BYTE(number), BYTE(number >> 8), BYTE(number >> 16), BYTE(number >> 24)};
   int rc = regSetValue(rootKey, keyPathP, valueNameP, REG_DWORD, bytes, sizeof bytes);
   if (rc == RC_REG_WRITE_FAILED) {
@@ -163,12 +130,12 @@ int putDwordValue(HKEY rootKey, const char* keyPathP, const char* valueNameP, DW
                "value of %d.\n",
                keyPathP, int(number));
   }
-  REG_TRACE_RETURN(rc);
+  TRACE_RETURN(rc);
 }
 
 int putBinaryValue(HKEY rootKey, const char* keyPathP, const char* valueNameP, const BYTE* bytesP,
                    DWORD length) {
-  REG_TRACE_ENTRY("putBinaryValue");
+  TRACE_ENTRY_FORM(TRC_GENERAL, "putBinaryValue", TraceExitForm::kSuccessOnly);
   int rc = regSetValue(rootKey, keyPathP, valueNameP, REG_BINARY, bytesP, length);
   if (rc == RC_REG_WRITE_FAILED) {
     TRACE_LINE(TRC_GENERAL,
@@ -176,19 +143,19 @@ int putBinaryValue(HKEY rootKey, const char* keyPathP, const char* valueNameP, c
                "key of %s.\n",
                keyPathP, regName(valueNameP));
   }
-  REG_TRACE_RETURN(rc);
+  TRACE_RETURN(rc);
 }
 
 int createOrOpenReg(HKEY rootKey, const char* keyPathP, HKEY* keyP) {
-  REG_TRACE_ENTRY("createOrOpenReg");
+  TRACE_ENTRY_FORM(TRC_GENERAL, "createOrOpenReg", TraceExitForm::kSuccessOnly);
   DWORD disposition = 0;
   if (RegCreateKeyEx(rootKey, keyPathP, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                      nullptr, keyP, &disposition) != ERROR_SUCCESS) {
     TRACE_LINE(TRC_GENERAL, kOpenFailedP, keyPathP);
-    REG_TRACE_RETURN(RC_REG_OPEN_FAILED);
+    TRACE_RETURN(RC_REG_OPEN_FAILED);
   }
   RegCloseKey(*keyP);
-  REG_TRACE_RETURN(RC_OK);
+  TRACE_RETURN(RC_OK);
 }
 
 int regDeleteKey(HKEY rootKey, const char* keyPathP) {

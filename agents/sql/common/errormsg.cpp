@@ -23,19 +23,13 @@ const AgentRcMessage gAgentRcMessages[] = {
 const int gAgentRcMessageCount = sizeof(gAgentRcMessages) / sizeof(gAgentRcMessages[0]);
 
 int agentRcMessage(int agentRc) {
-  static const char* const kName = "agentRcMessage()";
-  TRACE_LINE(TRC_GENERAL, "Enter %s,\n  agentRc : %d\n", kName, agentRc);
-  int msgNum = AGT_MSG_UNKNOWN_RC;
-  int i = 0;
-  while (i < gAgentRcMessageCount && gAgentRcMessages[i].rc != agentRc) i++;
-  if (i < gAgentRcMessageCount) {
-    msgNum = gAgentRcMessages[i].msgNum;
-  } else {
-    TRACE_LINE(TRC_GENERAL,
-               "An internal processing error has been detected.\nAn unknown agent return code "
-               "(%d) has been detected.\n",
-               agentRc);
+  TRACE_ENTRY_ARGS(TRC_GENERAL, "agentRcMessage()", ",\n  agentRc : %d\n", agentRc);
+  for (int i = 0; i < gAgentRcMessageCount; i++) {
+    if (gAgentRcMessages[i].rc == agentRc) TRACE_RETURN_AS("msgNum", gAgentRcMessages[i].msgNum);
   }
-  TRACE_LINE(TRC_GENERAL, "Exit %s, msgNum = %d\n", kName, msgNum);
-  return msgNum;
+  TRACE_LINE(TRC_GENERAL,
+             "An internal processing error has been detected.\nAn unknown agent return code "
+             "(%d) has been detected.\n",
+             agentRc);
+  TRACE_RETURN_AS("msgNum", AGT_MSG_UNKNOWN_RC);
 }

@@ -38,6 +38,18 @@ void copyText(char* destP, size_t destSize, const char* srcP) {
   snprintf(destP, destSize, "%s", srcP);
 }
 
+// A clustered SQL Server is reached through its virtual server name, which SQL-DMO takes from
+// the environment.
+void setVirtualServerName(const char* serverNameP) {
+  static const char* const kOp = "CSqlApi::CSqlApi";
+  if (!sqlClusterKeyOpens(serverNameP)) return;
+  SQLAPI_TRACE("SQLAPI-%s _VIRTUAL_SERVER_NAME_:%s\n", kOp, envText(kEnvVirtualServer));
+  int envRc = setenv(kEnvVirtualServer, serverNameP, 1);
+  SQLAPI_TRACE("SQLAPI-%s szSetVirtualServerName:%s=%s(%i)\n", kOp, kEnvVirtualServer, serverNameP,
+               envRc);
+  SQLAPI_TRACE("SQLAPI-%s _VIRTUAL_SERVER_NAME_:%s\n", kOp, envText(kEnvVirtualServer));
+}
+
 }  // namespace
 
 // ---- shared conventions ----
@@ -211,58 +223,57 @@ CSqlApi::CSqlApi(const SqlLogonInfo* logonP, int* rcP, char* msgBufP)
     TraceLogonInfo(kOp, logonP);
     ResetLogonInfo();
     ResetServerInfo();
-    if (logonP != nullptr && sqlClusterKeyOpens(logonP->szSqlServer)) {
-      SQLAPI_TRACE("SQLAPI-%s _VIRTUAL_SERVER_NAME_:%s\n", kOp, envText(kEnvVirtualServer));
-      int envRc = setenv(kEnvVirtualServer, logonP->szSqlServer, 1);
-      SQLAPI_TRACE("SQLAPI-%s szSetVirtualServerName:%s=%s(%i)\n", kOp, kEnvVirtualServer,
-                   logonP->szSqlServer, envRc);
-      SQLAPI_TRACE("SQLAPI-%s _VIRTUAL_SERVER_NAME_:%s\n", kOp, envText(kEnvVirtualServer));
-    }
-    HRESULT hr = SQLAPI_CALL(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-    if (FAILED(hr)) {
-      rc = CallFailed(RC_SQL_COM_SETUP_FAILED, sqlRcName(RC_SQL_COM_SETUP_FAILED), hr, kOp,
-                      "CoInitializeEx()");
-    }
-    if (rc == 0) {
-      hr = SQLAPI_CALL(CoCreateInstance(CLSID_SQLDMOApplication, nullptr, CLSCTX_INPROC_SERVER,
-                                        IID_ISQLDMOApplication,
-                                        reinterpret_cast<void**>(&mpDmoApplication)));
-      if (FAILED(hr)) {
-        rc = CallFailed(RC_SQL_COM_SETUP_FAILED, sqlRcName(RC_SQL_COM_SETUP_FAILED), hr, kOp,
-                        "CoCreateInstance(Application)");
-      }
-    }
-    if (rc == 0) {
-      hr = SQLAPI_CALL(mpDmoApplication->SetBlockingTimeout(mlBlockingTimeout));
-      if (FAILED(hr)) {
-        rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
-                        "Application.SetBlockingTimeout(%i)", mlBlockingTimeout);
-      }
-    }
-    if (rc == 0) {
-      hr = SQLAPI_CALL(mpDmoApplication->GetVersionMajor(&mlDmoVersion));
-      if (FAILED(hr)) {
-        rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
-                        "Application.GetVersionMajor()");
-      }
-    }
-    if (rc == 0 && mlDmoVersion < 7) {
-      rc = CheckFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), kOp, __LINE__,
-                       "Application:DmoVersion:%i < 7", mlDmoVersion);
-    }
+    if (logonP != nullptr) setVirtualServerName(logonP->szSqlServer);
+    rc = StartApplication();
     if (rc == 0) {
       SQLAPI_TRACE("SQLAPI-%s mlDmoVersion:%i\n", kOp, mlDmoVersion);
       CopyLogonInfo(logonP);
     } else {
-      FetchComErrorText();
-      FormatRcMessage(msgBufP, rc);
-      if (gTrace.isOn(TRC_SQLAPI) || gTrace.isOn(TRC_ALL)) {
-        gTrace.header(__FILE__, __LINE__);
-        gTrace.printf("SQLAPI-%s %s\n", kOp, msgBufP != nullptr ? msgBufP : mszErrorText);
-      }
+      ReportStartFailure(rc, msgBufP);
     }
   }
   if (rcP != nullptr) *rcP = rc;
+}
+
+int CSqlApi::StartApplication() {
+  static const char* const kOp = "CSqlApi::CSqlApi";
+  HRESULT hr = SQLAPI_CALL(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_COM_SETUP_FAILED, sqlRcName(RC_SQL_COM_SETUP_FAILED), hr, kOp,
+                      "CoInitializeEx()");
+  }
+  hr = SQLAPI_CALL(CoCreateInstance(CLSID_SQLDMOApplication, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_ISQLDMOApplication,
+                                    reinterpret_cast<void**>(&mpDmoApplication)));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_COM_SETUP_FAILED, sqlRcName(RC_SQL_COM_SETUP_FAILED), hr, kOp,
+                      "CoCreateInstance(Application)");
+  }
+  hr = SQLAPI_CALL(mpDmoApplication->SetBlockingTimeout(mlBlockingTimeout));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Application.SetBlockingTimeout(%i)", mlBlockingTimeout);
+  }
+  hr = SQLAPI_CALL(mpDmoApplication->GetVersionMajor(&mlDmoVersion));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Application.GetVersionMajor()");
+  }
+  if (mlDmoVersion < 7) {
+    return CheckFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), kOp, __LINE__,
+                       "Application:DmoVersion:%i < 7", mlDmoVersion);
+  }
+  return 0;
+}
+
+void CSqlApi::ReportStartFailure(int rc, char* msgBufP) {
+  static const char* const kOp = "CSqlApi::CSqlApi";
+  FetchComErrorText();
+  FormatRcMessage(msgBufP, rc);
+  if (gTrace.isOn(TRC_SQLAPI) || gTrace.isOn(TRC_ALL)) {
+    gTrace.header(__FILE__, __LINE__);
+    gTrace.printf("SQLAPI-%s %s\n", kOp, msgBufP != nullptr ? msgBufP : mszErrorText);
+  }
 }
 
 CSqlApi::~CSqlApi() {

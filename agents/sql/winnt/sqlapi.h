@@ -145,6 +145,10 @@ class CSqlApi {
   void ResetServerInfo();
   void TraceLogonInfo(const char* opP, const SqlLogonInfo* logonP);
   void CopyLogonInfo(const SqlLogonInfo* logonP);
+  // The construction's steps: initialises COM and creates the SQL-DMO application object
+  // (returns the agent code), and reports a failure of that into the caller's buffer.
+  int StartApplication();
+  void ReportStartFailure(int rc, char* msgBufP);
 
   // Runs one SQL-DMO or COM call under the API timer, noting its call site.
   template <class Call>
@@ -188,38 +192,52 @@ class CSqlApi {
   int BackupToDevices(const SqlBackupParameters& parms, SqlDbInfo* dbInfoP,
                       CLinkedList<SqlStmtItem>& devices, uint32_t backupType,
                       DPelkApiStatus& apiStatus, uint32_t*& cancelP, char*& msgBufP);
+  int BuildAndRunBackup(const SqlBackupParameters& parms, SqlDbInfo* dbInfoP,
+                        CLinkedList<SqlStmtItem>& devices, uint32_t backupType,
+                        DPelkApiStatus& apiStatus, uint32_t*& cancelP);
   int ReadMaxCommandSize(DPelkApiStatus& apiStatus);
   int ExecuteBackup(DPelkApiStatus& apiStatus);
   int RestoreFromPlan(CSqlRestorePlan& plan, const SqlRestoreParameters& parms,
                       DPelkApiStatus* apiStatusP, uint32_t* cancelP, char* msgBufP,
                       uint16_t msgBufLen);
+  int PrepareRestore(CSqlCommand& command, CSqlRestorePlan& plan, uint32_t*& cancelP, char* msgBufP,
+                     uint16_t msgBufLen);
+  int ExecuteRestore(CSqlCommand& command, CSqlRestorePlan& plan, const SqlRestoreParameters& parms,
+                     DPelkApiStatus* apiStatusP, char* msgBufP, uint16_t msgBufLen);
 
   // CopyUToN and CopyBToN after their own checks.
   int CopyWideToNarrow(const char* opP, const char* tooLongFormatP, const WCHAR* srcP, char* destP,
                        size_t destBytes);
 
   // Steps of ObtainServer and LogonServer (sqllogon.cpp).
+  int CreateAndAdvise(uint32_t* cancelP);
   int CreateServer(uint32_t* cancelP);
   int AdviseSink(uint32_t* cancelP);
   void FreeUnadvisedSink();
+  int LogonSteps(uint32_t*& cancelP);
   int SetConnectProperties(uint32_t* cancelP);
   int AttemptLogon(uint32_t* cancelP);
   int CheckSysadmin(uint32_t* cancelP);
   int CallLogonCallback(int rc);
   int CheckServer(uint32_t* cancelP);
+  int CheckMachine(uint32_t* cancelP, BSTR& hostName, BSTR& netName);
   int ReadMachineNames(uint32_t* cancelP, BSTR& hostName, BSTR& netName);
   int TraceServerFacts(uint32_t* cancelP);
   int CheckSameMachine(BSTR hostName, BSTR netName);
   int DecideClustered(uint32_t* cancelP);
 
   // Steps of the information operations.
+  int ReadServerInfo(uint32_t*& cancelP, CLinkedList<SqlInstanceElement>* instancesP);
   int ReadServerFacts(uint32_t* cancelP);
   int ReadVersionBuild(uint32_t* cancelP);
   int ReadCollation(uint32_t* cancelP);
+  int ReadAdvancedConfig(ISQLDMOConfiguration* configP, uint32_t* cancelP);
   int ReadConfigValues(ISQLDMOConfiguration* configP, uint32_t* cancelP);
   int RestoreAdvancedOptions(ISQLDMOConfiguration* configP, BOOL remembered, int rc);
   int ReadInstanceFacts(uint32_t* cancelP, CLinkedList<SqlInstanceElement>* instancesP);
   int ListInstances(uint32_t* cancelP, CLinkedList<SqlInstanceElement>* instancesP);
+  int AppendInstances(ISQLDMONameList* namesP, uint32_t* cancelP,
+                      CLinkedList<SqlInstanceElement>* instancesP);
   int ReadDatabaseInfo(SqlDatabaseElement* dbP, uint32_t* cancelP);
   int ReadDatabaseOptions(SqlDatabaseElement* dbP, uint32_t* cancelP);
   int ReadDataGroups(SqlDatabaseElement* dbP, uint32_t* cancelP);
@@ -234,10 +252,13 @@ class CSqlApi {
   int ReadLogGroup(SqlDatabaseElement* dbP, SqlGroupElement* logGroupP, uint32_t* cancelP);
   int ReadLogFiles(SqlDatabaseElement* dbP, ISQLDMOTransactionLog* logP, SqlGroupElement* groupElP,
                    uint32_t* cancelP);
+  // The names and the size of one log file.
+  int ReadLogFile(ISQLDMOLogFile* fileP, SqlFileElement* fileElP, uint32_t* cancelP);
   int LinkDatabase(SqlDatabaseElement* dbP, SqlGroupElement* logGroupP);
   int AppendGroup(SqlDatabaseElement* dbP, SqlGroupElement* groupElP);
   int AppendFile(SqlDatabaseElement* dbP, SqlGroupElement* groupElP, SqlFileElement* fileElP);
   void KeepDatabaseFailure(SqlDatabaseElement* dbP, int rc);
+  int ListDatabaseNames(CLinkedList<SqlDatabaseElement>* listP, uint32_t*& cancelP);
   void ReadDatabaseEntry(LONG ordinal, SqlDatabaseElement* dbP, uint32_t* cancelP);
   void ReadDatabaseState(SqlDatabaseElement* dbP, uint32_t* cancelP);
 

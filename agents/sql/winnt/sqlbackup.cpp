@@ -5,6 +5,7 @@
 
 #include "psutil.h"
 #include "sqlapiint.h"
+#include "sqlwalk.h"
 
 namespace {
 
@@ -17,28 +18,11 @@ int addItem(CLinkedList<SqlStmtItem>& items, uint32_t kind, const char* nameP) {
   return items.addTail(&item);
 }
 
-// The database's groups follow its first group in the group list, which databases may share.
-template <class Visit>
-int forEachGroup(SqlDatabaseElement* dbP, Visit visit) {
-  CLinkedList<SqlGroupElement>* listP = dbP->pDbGroupList;
-  for (SqlGroupElement* groupP = dbP->peDbFirstGroup;
-       groupP != nullptr && groupP->peGroupDatabase == dbP; groupP = listP->getNext(groupP)) {
-    int rc = visit(groupP);
-    if (rc != RC_OK || listP == nullptr) return rc;
-  }
-  return RC_OK;
-}
-
 int addSelectedFiles(CLinkedList<SqlStmtItem>& items, SqlDatabaseElement* dbP,
                      SqlGroupElement* groupP) {
-  CLinkedList<SqlFileElement>* listP = dbP->pDbFileList;
-  for (SqlFileElement* fileP = groupP->peGroupFirstFile;
-       fileP != nullptr && fileP->peFileGroup == groupP; fileP = listP->getNext(fileP)) {
-    int rc =
-        fileP->bFileIsSelected ? addItem(items, SQL_ITEM_FILE, fileP->szFileLogicalName) : RC_OK;
-    if (rc != RC_OK || listP == nullptr) return rc;
-  }
-  return RC_OK;
+  return sqlForEachGroupFile(dbP, groupP, [&](SqlFileElement* fileP) {
+    return fileP->bFileIsSelected ? addItem(items, SQL_ITEM_FILE, fileP->szFileLogicalName) : RC_OK;
+  });
 }
 
 // The FILEGROUP and FILE items of a set backup: whole groups first, then the selected files of
@@ -46,13 +30,13 @@ int addSelectedFiles(CLinkedList<SqlStmtItem>& items, SqlDatabaseElement* dbP,
 int addSetItems(CLinkedList<SqlStmtItem>& items, SqlDatabaseElement* dbP) {
   int rc = RC_OK;
   if (dbP->bDbGroupIsSelected) {
-    rc = forEachGroup(dbP, [&](SqlGroupElement* groupP) {
+    rc = sqlForEachGroup(dbP, [&](SqlGroupElement* groupP) {
       return groupP->bGroupIsSelected ? addItem(items, SQL_ITEM_FILEGROUP, groupP->szGroupName)
                                       : RC_OK;
     });
   }
   if (rc != RC_OK || !dbP->bDbFileIsSelected) return rc;
-  return forEachGroup(dbP, [&](SqlGroupElement* groupP) {
+  return sqlForEachGroup(dbP, [&](SqlGroupElement* groupP) {
     bool partly = groupP->bGroupFileIsSelected && !groupP->bGroupIsSelected;
     return partly ? addSelectedFiles(items, dbP, groupP) : RC_OK;
   });
@@ -110,6 +94,37 @@ int CSqlApi::ExecuteBackup(DPelkApiStatus& apiStatus) {
                     head);
 }
 
+int CSqlApi::BuildAndRunBackup(const SqlBackupParameters& parms, SqlDbInfo* dbInfoP,
+                               CLinkedList<SqlStmtItem>& devices, uint32_t backupType,
+                               DPelkApiStatus& apiStatus, uint32_t*& cancelP) {
+  int rc = LogonServer(cancelP);
+  if (rc != RC_OK) return rc;
+  rc = ReadMaxCommandSize(apiStatus);
+  if (rc != RC_OK) return rc;
+  CLinkedList<SqlStmtItem> items;
+  rc = collectItems(items, dbInfoP, backupType);
+  if (rc != RC_OK) return rc;
+  SqlBackupStatement statement = {backupType,
+                                  dbInfoP->sqlDatabaseElementP->szSqlDatabaseName,
+                                  &items,
+                                  &devices,
+                                  parms.ulNumSqlBuffers,
+                                  parms.ulSqlBufferSize,
+                                  parms.bTruncate,
+                                  parms.szDebugBackupPath};
+  rc = sqlBuildBackupStatement(mCommand, statement, cancelP, mszErrorText, sizeof mszErrorText);
+  if (rc == RC_SQL_STRING_TOO_LONG) snprintf(mszRcName, sizeof mszRcName, "%s", kRcTooLong);
+  // A name that is not text of the process's code page cannot reach SQL Server.
+  if (rc == RC_CONVERSION_FAILED) {
+    return CheckFailed(RC_SQL_API_FAILURE, kRcApiFailure, kOp, __LINE__,
+                       "MultiByteToWideChar() of a name of database %.24s",
+                       statement.databaseNameP);
+  }
+  // A statement is sent only when it is whole and nobody cancelled meanwhile.
+  if (rc != RC_OK || sqlIsCanceled(cancelP)) return rc;
+  return ExecuteBackup(apiStatus);
+}
+
 int CSqlApi::BackupToDevices(const SqlBackupParameters& parms, SqlDbInfo* dbInfoP,
                              CLinkedList<SqlStmtItem>& devices, uint32_t backupType,
                              DPelkApiStatus& apiStatus, uint32_t*& cancelP, char*& msgBufP) {
@@ -120,30 +135,7 @@ int CSqlApi::BackupToDevices(const SqlBackupParameters& parms, SqlDbInfo* dbInfo
                devices.getCount());
   apiStatus.apiNameP = "SQL-DMO";
   mCommand.clear();
-  rc = LogonServer(cancelP);
-  if (rc == RC_OK) rc = ReadMaxCommandSize(apiStatus);
-  CLinkedList<SqlStmtItem> items;
-  if (rc == RC_OK) rc = collectItems(items, dbInfoP, backupType);
-  if (rc == RC_OK) {
-    SqlBackupStatement statement = {backupType,
-                                    dbInfoP->sqlDatabaseElementP->szSqlDatabaseName,
-                                    &items,
-                                    &devices,
-                                    parms.ulNumSqlBuffers,
-                                    parms.ulSqlBufferSize,
-                                    parms.bTruncate,
-                                    parms.szDebugBackupPath};
-    rc = sqlBuildBackupStatement(mCommand, statement, cancelP, mszErrorText, sizeof mszErrorText);
-    if (rc == RC_SQL_STRING_TOO_LONG) snprintf(mszRcName, sizeof mszRcName, "%s", kRcTooLong);
-    // A name that is not text of the process's code page cannot reach SQL Server.
-    if (rc == RC_CONVERSION_FAILED) {
-      rc =
-          CheckFailed(RC_SQL_API_FAILURE, kRcApiFailure, kOp, __LINE__,
-                      "MultiByteToWideChar() of a name of database %.24s", statement.databaseNameP);
-    }
-  }
-  // A statement is sent only when it is whole and nobody cancelled meanwhile.
-  if (rc == RC_OK && !sqlIsCanceled(cancelP)) rc = ExecuteBackup(apiStatus);
+  rc = BuildAndRunBackup(parms, dbInfoP, devices, backupType, apiStatus, cancelP);
   mCommand.clear();
   rc = EndWithMessage(kOp, rc, cancelP, msgBufP);
   return rc;

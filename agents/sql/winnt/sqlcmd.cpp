@@ -47,16 +47,18 @@ int CSqlCommand::appendPiece(const char* textP, size_t length) {
   char16_t* wideP = nullptr;
   uint32_t wideSize = 0;
   int rc = growWideString(&wideP, &wideSize, piece.c_str(), 0);
-  if (rc == RC_OK) {
-    uint32_t n = uint32_t(std::char_traits<char16_t>::length(wideP));
-    rc = AdjustCommandSize(muiCommandLength + n + 1);
-    if (rc == RC_OK) {
-      memcpy(mpCommand + muiCommandLength, wideP, (n + 1) * sizeof(char16_t));
-      muiCommandLength += n;
-    }
-  }
+  if (rc == RC_OK) rc = appendWide(wideP);
   if (wideP != nullptr) FREE(&wideP);
   return rc;
+}
+
+int CSqlCommand::appendWide(const char16_t* wideP) {
+  uint32_t n = uint32_t(std::char_traits<char16_t>::length(wideP));
+  int rc = AdjustCommandSize(muiCommandLength + n + 1);
+  if (rc != RC_OK) return rc;
+  memcpy(mpCommand + muiCommandLength, wideP, (n + 1) * sizeof(char16_t));
+  muiCommandLength += n;
+  return RC_OK;
 }
 
 int CSqlCommand::append(const char* textP) {

@@ -43,6 +43,7 @@ class CSqlCommand {
 
  private:
   int appendPiece(const char* textP, size_t length);
+  int appendWide(const char16_t* wideP);
 };
 
 // Writes the detail text of a name longer than `maxLength` characters into errorTextP

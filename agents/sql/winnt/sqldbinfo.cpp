@@ -19,8 +19,6 @@ constexpr const char* kOp = "CSqlApi::GetSqlDatabaseInfo";
 
 #define DBINFO_FAILED(hr, ...) \
   CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, __VA_ARGS__)
-#define DBINFO_STOP_IF_CANCELED(cancelP) \
-  if (sqlIsCanceled(cancelP)) return 0
 
 void trimTrailingBlanks(char* textP) {
   size_t length = strlen(textP);
@@ -91,42 +89,44 @@ int CSqlApi::ReadDatabaseInfo(SqlDatabaseElement* dbP, uint32_t* cancelP) {
     return CheckFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), kOp, __LINE__,
                        "StringLenN(peDatabase->szSqlDatabaseName:%i", 0);
   }
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   int rc = LogonServer(cancelP);
   if (rc != 0) return rc;
   WCHAR name[SQL_DATABASE_NAME_SIZE];
   rc = CopyNToU(dbP->szSqlDatabaseName, name, sizeof name);
   if (rc != 0) return rc;
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetDatabaseByName(name, &mpDmoDatabase));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "Server.GetDatabaseByName(%s)", dbP->szSqlDatabaseName);
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   LONG status = 0;
   hr = SQLAPI_CALL(mpDmoDatabase->GetStatus(&status));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetStatus()");
   sqlDatabaseStatusText(status, dbP->szSqlDatabaseStatus, sizeof dbP->szSqlDatabaseStatus);
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   hr = SQLAPI_CALL(mpDmoDatabase->GetCompatibilityLevel(&dbP->lDbCompatibilityLevel));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetCompatibilityLevel()");
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   hr = SQLAPI_CALL(mpDmoDatabase->GetVersion(&dbP->lDbVersion));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetVersion()");
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   BOOL system = FALSE;
   hr = SQLAPI_CALL(mpDmoDatabase->GetSystemObject(&system));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetSystemObject()");
   dbP->bDbIsSystemDatabase = system != FALSE;
   rc = ReadDatabaseOptions(dbP, cancelP);
-  if (rc == 0) rc = ReadDataGroups(dbP, cancelP);
+  if (rc != 0) return rc;
+  rc = ReadDataGroups(dbP, cancelP);
+  if (rc != 0) return rc;
   SqlGroupElement logGroup;
-  if (rc == 0) rc = ReadLogGroup(dbP, &logGroup, cancelP);
+  rc = ReadLogGroup(dbP, &logGroup, cancelP);
   if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
   ReleaseTimed(mpDmoDatabase);
   return LinkDatabase(dbP, &logGroup);
 }
 
 int CSqlApi::ReadDatabaseOptions(SqlDatabaseElement* dbP, uint32_t* cancelP) {
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   ISQLDMODBOption* optionsP = nullptr;
   HRESULT hr = SQLAPI_CALL(mpDmoDatabase->GetDBOption(&optionsP));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetDBOption()");
@@ -146,7 +146,7 @@ int CSqlApi::ReadDatabaseOptions(SqlDatabaseElement* dbP, uint32_t* cancelP) {
 }
 
 int CSqlApi::ReadDataGroups(SqlDatabaseElement* dbP, uint32_t* cancelP) {
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   LONG count = 0;
   HRESULT hr = SQLAPI_CALL(mpDmoDatabase->GetFileGroupCount(&count));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetFileGroupCount()");
@@ -158,7 +158,7 @@ int CSqlApi::ReadDataGroups(SqlDatabaseElement* dbP, uint32_t* cancelP) {
   dbP->lDbNumDataFiles = 0;
   int32_t groupCounter = 0;
   for (LONG ordinal = 0; ordinal < count; ++ordinal) {
-    DBINFO_STOP_IF_CANCELED(cancelP);
+    if (sqlIsCanceled(cancelP)) return 0;
     SqlGroupElement group;
     memset(&group, 0, sizeof group);
     group.lGroupNum = groupCounter++;
@@ -199,13 +199,13 @@ int CSqlApi::AppendGroup(SqlDatabaseElement* dbP, SqlGroupElement* groupElP) {
 
 int CSqlApi::ReadDataGroup(SqlDatabaseElement* dbP, ISQLDMOFileGroup* groupP,
                            SqlGroupElement* groupElP, uint32_t* cancelP) {
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   BSTR name = nullptr;
   HRESULT hr = SQLAPI_CALL(groupP->GetName(&name));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "Group.GetName()");
   int rc = CopyBToNAndFree(name, groupElP->szGroupName, sizeof groupElP->szGroupName);
   if (rc != 0) return rc;
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   hr = SQLAPI_CALL(groupP->GetDBFileCount(&groupElP->lGroupNumFiles));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "Group.GetDBFileCount()");
   if (groupElP->lGroupNumFiles < 0) {
@@ -213,7 +213,7 @@ int CSqlApi::ReadDataGroup(SqlDatabaseElement* dbP, ISQLDMOFileGroup* groupP,
                        "Group.GetDBFileCount:%i", groupElP->lGroupNumFiles);
   }
   for (LONG ordinal = 0; ordinal < groupElP->lGroupNumFiles; ++ordinal) {
-    DBINFO_STOP_IF_CANCELED(cancelP);
+    if (sqlIsCanceled(cancelP)) return 0;
     SqlFileElement file;
     memset(&file, 0, sizeof file);
     file.lFileNum = dbP->lDbNumDataFiles++;
@@ -245,13 +245,13 @@ int CSqlApi::AppendFile(SqlDatabaseElement* dbP, SqlGroupElement* groupElP,
 template <class File>
 int CSqlApi::ReadFileNames(File* fileP, const char* kindP, SqlFileElement* fileElP,
                            uint32_t* cancelP) {
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   BSTR name = nullptr;
   HRESULT hr = SQLAPI_CALL(fileP->GetName(&name));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "%s.GetName()", kindP);
   int rc = CopyBToNAndFree(name, fileElP->szFileLogicalName, sizeof fileElP->szFileLogicalName);
   if (rc != 0) return rc;
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   hr = SQLAPI_CALL(fileP->GetPhysicalName(&name));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "%s.GetPhysicalName()", kindP);
   rc = CopyBToNAndFree(name, fileElP->szFilePhysicalName, sizeof fileElP->szFilePhysicalName);
@@ -263,7 +263,7 @@ int CSqlApi::ReadFileNames(File* fileP, const char* kindP, SqlFileElement* fileE
 template <class File>
 int CSqlApi::ReadFileSize(File* fileP, const char* kindP, SqlFileElement* fileElP,
                           uint32_t* cancelP) {
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   float kilobytes = 0;
   HRESULT hr = SQLAPI_CALL(fileP->GetSizeInKB(&kilobytes));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "%s.GetSizeInKB()", kindP);
@@ -276,7 +276,7 @@ int CSqlApi::ReadDataFile(ISQLDMODBFile* fileP, SqlGroupElement* groupElP, SqlFi
                           uint32_t* cancelP) {
   int rc = ReadFileNames(fileP, "DbFile", fileElP, cancelP);
   if (rc != 0) return rc;
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   BOOL primary = FALSE;
   HRESULT hr = SQLAPI_CALL(fileP->GetPrimaryFile(&primary));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "DbFile.GetPrimaryFile()");
@@ -286,7 +286,7 @@ int CSqlApi::ReadDataFile(ISQLDMODBFile* fileP, SqlGroupElement* groupElP, SqlFi
   }
   rc = ReadFileSize(fileP, "DbFile", fileElP, cancelP);
   if (rc != 0) return rc;
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   LONG availableMb = 0;
   hr = SQLAPI_CALL(fileP->GetSpaceAvailableInMB(&availableMb));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "DbFile.GetSpaceAvailableInMB()");
@@ -300,7 +300,7 @@ int CSqlApi::ReadLogGroup(SqlDatabaseElement* dbP, SqlGroupElement* logGroupP, u
   memset(logGroupP, 0, sizeof *logGroupP);
   snprintf(logGroupP->szGroupName, sizeof logGroupP->szGroupName, "%s", SQL_LOG_GROUP_NAME);
   logGroupP->bGroupIsLog = 1;
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   ISQLDMOTransactionLog* logP = nullptr;
   HRESULT hr = SQLAPI_CALL(mpDmoDatabase->GetTransactionLog(&logP));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetTransactionLog(%i)", hr);
@@ -311,7 +311,7 @@ int CSqlApi::ReadLogGroup(SqlDatabaseElement* dbP, SqlGroupElement* logGroupP, u
 
 int CSqlApi::ReadLogFiles(SqlDatabaseElement* dbP, ISQLDMOTransactionLog* logP,
                           SqlGroupElement* groupElP, uint32_t* cancelP) {
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   HRESULT hr = SQLAPI_CALL(logP->GetLogFileCount(&groupElP->lGroupNumFiles));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "Log.GetLogFileCount()");
   if (groupElP->lGroupNumFiles <= 0) {
@@ -321,7 +321,7 @@ int CSqlApi::ReadLogFiles(SqlDatabaseElement* dbP, ISQLDMOTransactionLog* logP,
   dbP->lDbNumLogFiles = 0;
   pkInt64 logSize = pkInt64FromNative(0);
   for (LONG ordinal = 0; ordinal < groupElP->lGroupNumFiles; ++ordinal) {
-    DBINFO_STOP_IF_CANCELED(cancelP);
+    if (sqlIsCanceled(cancelP)) return 0;
     SqlFileElement file;
     memset(&file, 0, sizeof file);
     file.bFileIsLog = 1;
@@ -329,8 +329,7 @@ int CSqlApi::ReadLogFiles(SqlDatabaseElement* dbP, ISQLDMOTransactionLog* logP,
     ISQLDMOLogFile* fileP = nullptr;
     hr = SQLAPI_CALL(logP->GetLogFileByOrd(ordinal, &fileP));
     if (FAILED(hr)) return DBINFO_FAILED(hr, "Log.GetLogFileByOrd(%i)", ordinal);
-    int rc = ReadFileNames(fileP, "LogFile", &file, cancelP);
-    if (rc == 0) rc = ReadFileSize(fileP, "LogFile", &file, cancelP);
+    int rc = ReadLogFile(fileP, &file, cancelP);
     ReleaseTimed(fileP);
     if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
     logSize = pkInt64Add(logSize, file.u64FileSize);
@@ -339,7 +338,7 @@ int CSqlApi::ReadLogFiles(SqlDatabaseElement* dbP, ISQLDMOTransactionLog* logP,
   }
   SQLAPI_TRACE("SQLAPI-%s u64LogSize:%llu\n", kOp,
                static_cast<unsigned long long>(pkInt64ToNative(logSize)));
-  DBINFO_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   LONG availableKb = 0;
   hr = SQLAPI_CALL(logP->GetSpaceAvailable(&availableKb));
   if (FAILED(hr)) return DBINFO_FAILED(hr, "Log.GetSpaceAvailable()");
@@ -350,6 +349,12 @@ int CSqlApi::ReadLogFiles(SqlDatabaseElement* dbP, ISQLDMOTransactionLog* logP,
   dbP->u64DbLogFileSize = groupElP->u64GroupFileSize;
   dbP->u64DbLogSpaceUsed = groupElP->u64GroupSpaceUsed;
   return 0;
+}
+
+int CSqlApi::ReadLogFile(ISQLDMOLogFile* fileP, SqlFileElement* fileElP, uint32_t* cancelP) {
+  int rc = ReadFileNames(fileP, "LogFile", fileElP, cancelP);
+  if (rc != 0) return rc;
+  return ReadFileSize(fileP, "LogFile", fileElP, cancelP);
 }
 
 // Appends the log pseudo-group and points every group of this database back at it.

@@ -39,25 +39,32 @@ int CSqlApi::GetSqlDatabaseNames(CLinkedList<SqlDatabaseElement>*& listP, void*,
   int rc = 0;
   CSqlApiOp op(*this, kOp, rc);
   mhrLast = S_OK;
+  rc = ListDatabaseNames(listP, cancelP);
+  return rc = EndWithMessage(kOp, rc, cancelP, msgBufP);
+}
+
+// Every database but tempdb, in the server's order, appended to the list.
+int CSqlApi::ListDatabaseNames(CLinkedList<SqlDatabaseElement>* listP, uint32_t*& cancelP) {
+  if (listP == nullptr) return RC_INTERNAL_ERROR;
+  if (sqlIsCanceled(cancelP)) return 0;
+  int rc = LogonServer(cancelP);
+  if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
   LONG count = 0;
-  if (listP == nullptr) rc = RC_INTERNAL_ERROR;
-  if (rc == 0 && !sqlIsCanceled(cancelP)) rc = LogonServer(cancelP);
-  if (rc == 0 && !sqlIsCanceled(cancelP)) {
-    HRESULT hr = SQLAPI_CALL(mpDmoServer->GetDatabaseCount(&count));
-    if (FAILED(hr)) {
-      rc = CallFailed(RC_SQL_API_FAILURE, SQLAPI_RC_API_FAILURE, hr, kOp,
+  HRESULT hr = SQLAPI_CALL(mpDmoServer->GetDatabaseCount(&count));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, SQLAPI_RC_API_FAILURE, hr, kOp,
                       "Server.GetDatabaseCount()");
-    }
   }
-  for (LONG ordinal = 0; rc == 0 && ordinal < count && !sqlIsCanceled(cancelP); ++ordinal) {
+  for (LONG ordinal = 0; ordinal < count && !sqlIsCanceled(cancelP); ++ordinal) {
     SqlDatabaseElement element;
     memset(&element, 0, sizeof element);
     ReadDatabaseEntry(ordinal, &element, cancelP);
     if (sqlIsCanceled(cancelP)) break;
     if (strcmp(element.szSqlDatabaseName, kTempDb) == 0) continue;
     rc = listP->addTail(&element);
+    if (rc != 0) return rc;
   }
-  return rc = EndWithMessage(kOp, rc, cancelP, msgBufP);
+  return 0;
 }
 
 // One database's name, state and log option. Failures only set the element's state text: the

@@ -17,9 +17,6 @@ const char* boolText(bool value) {
 
 }  // namespace
 
-#define SQLAPI_STOP_IF_CANCELED(cancelP) \
-  if (sqlIsCanceled(cancelP)) return 0
-
 // ---- ObtainServer ----
 
 int CSqlApi::ObtainServer(uint32_t*& cancelP) {
@@ -27,11 +24,7 @@ int CSqlApi::ObtainServer(uint32_t*& cancelP) {
   int rc = 0;
   CSqlApiOp op(*this, kOp, rc);
   mhrLast = S_OK;
-  if (!mbServerObtained && !sqlIsCanceled(cancelP)) {
-    rc = CreateServer(cancelP);
-    if (rc == 0 && !sqlIsCanceled(cancelP)) mbServerObtained = true;
-    if (rc == 0 && gTrace.isOn(TRC_SQLAPI) && !sqlIsCanceled(cancelP)) rc = AdviseSink(cancelP);
-  }
+  if (!mbServerObtained && !sqlIsCanceled(cancelP)) rc = CreateAndAdvise(cancelP);
   if (sqlIsCanceled(cancelP)) {
     ReleaseServer();
     return rc = Canceled(kOp);
@@ -45,6 +38,15 @@ int CSqlApi::ObtainServer(uint32_t*& cancelP) {
     SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, mszErrorText);
   }
   return rc;
+}
+
+// Creates the server object; with the SQLAPI trace on, advises the event sink on it.
+int CSqlApi::CreateAndAdvise(uint32_t* cancelP) {
+  int rc = CreateServer(cancelP);
+  if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
+  mbServerObtained = true;
+  if (!gTrace.isOn(TRC_SQLAPI)) return 0;
+  return AdviseSink(cancelP);
 }
 
 int CSqlApi::CreateServer(uint32_t* cancelP) {
@@ -64,19 +66,19 @@ int CSqlApi::CreateServer(uint32_t* cancelP) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       server2 ? "CoCreateInstance(Server2)" : "CoCreateInstance(Server)");
   }
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   hr = SQLAPI_CALL(mpDmoServer->SetApplicationName(u"ZARNAKSQL"));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.SetApplicationName(%s)", "ZARNAKSQL");
   }
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   hr = SQLAPI_CALL(mpDmoServer->SetBlockingTimeout(mlBlockingTimeout));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.SetBlockingTimeout(%i)n", mlBlockingTimeout);
   }
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   hr = SQLAPI_CALL(mpDmoServer->SetNetPacketSize(mlNetPacketSize));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
@@ -182,12 +184,7 @@ int CSqlApi::LogonServer(uint32_t*& cancelP) {
   int rc = 0;
   CSqlApiOp op(*this, kOp, rc);
   mhrLast = S_OK;
-  if (!mbLoggedOn) {
-    rc = ObtainServer(cancelP);
-    if (rc == 0) rc = SetConnectProperties(cancelP);
-    if (rc == 0) rc = AttemptLogon(cancelP);
-    if (rc == 0) rc = CheckServer(cancelP);
-  }
+  if (!mbLoggedOn) rc = LogonSteps(cancelP);
   if (sqlIsCanceled(cancelP) ||
       (rc == RC_CANCELED_BY_USER && meLogon.pfnLogonCallback != nullptr)) {
     LogoffServer();
@@ -204,30 +201,40 @@ int CSqlApi::LogonServer(uint32_t*& cancelP) {
   return rc;
 }
 
+int CSqlApi::LogonSteps(uint32_t*& cancelP) {
+  int rc = ObtainServer(cancelP);
+  if (rc != 0) return rc;
+  rc = SetConnectProperties(cancelP);
+  if (rc != 0) return rc;
+  rc = AttemptLogon(cancelP);
+  if (rc != 0) return rc;
+  return CheckServer(cancelP);
+}
+
 int CSqlApi::SetConnectProperties(uint32_t* cancelP) {
   static const char* const kOp = "CSqlApi::LogonServer";
   WCHAR name[kWideNameBytes / sizeof(WCHAR)];
   int rc = CopyNToU(meLogon.szSqlServer, name, sizeof name);
   if (rc != 0) return rc;
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->SetName(name));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.SetName(%s)", meLogon.szSqlServer);
   }
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   hr = SQLAPI_CALL(mpDmoServer->SetLoginTimeout(mlBlockingTimeout));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.SetLoginTimeout(%i)", mlBlockingTimeout);
   }
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   hr = SQLAPI_CALL(mpDmoServer->SetAutoReConnect(TRUE));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.SetAutoReConnect(TRUE)");
   }
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   hr = SQLAPI_CALL(mpDmoServer->SetQueryTimeout(0));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
@@ -246,7 +253,7 @@ int CSqlApi::AttemptLogon(uint32_t* cancelP) {
     int rc = 0;
     SQLAPI_TRACE("SQLAPI-%s meLogon.enumSqlAuth(%i):%s\n", kOp, meLogon.enumSqlAuth,
                  meLogon.enumSqlAuth == SqlIntegrated ? "SqlIntegrated" : "SqlUserid");
-    SQLAPI_STOP_IF_CANCELED(cancelP);
+    if (sqlIsCanceled(cancelP)) return 0;
     bool secure = meLogon.enumSqlAuth == SqlIntegrated;
     HRESULT hr = SQLAPI_CALL(mpDmoServer->SetLoginSecure(secure ? TRUE : FALSE));
     if (FAILED(hr)) {
@@ -256,7 +263,7 @@ int CSqlApi::AttemptLogon(uint32_t* cancelP) {
     WCHAR text[kWideNameBytes / sizeof(WCHAR)];
     rc = CopyNToU(meLogon.szSqlUser, text, sizeof text);
     if (rc != 0) return rc;
-    SQLAPI_STOP_IF_CANCELED(cancelP);
+    if (sqlIsCanceled(cancelP)) return 0;
     hr = SQLAPI_CALL(mpDmoServer->SetLogin(text));
     if (FAILED(hr)) {
       return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
@@ -264,7 +271,7 @@ int CSqlApi::AttemptLogon(uint32_t* cancelP) {
     }
     rc = CopyNToU(meLogon.szSqlPassword, text, sizeof text);
     if (rc != 0) return rc;
-    SQLAPI_STOP_IF_CANCELED(cancelP);
+    if (sqlIsCanceled(cancelP)) return 0;
     hr = SQLAPI_CALL(mpDmoServer->SetPassword(text));
     memset(text, 0, sizeof text);
     if (FAILED(hr)) {
@@ -272,7 +279,7 @@ int CSqlApi::AttemptLogon(uint32_t* cancelP) {
       return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                         "Server.SetPassword(%s)", kMaskedPassword);
     }
-    SQLAPI_STOP_IF_CANCELED(cancelP);
+    if (sqlIsCanceled(cancelP)) return 0;
     hr = SQLAPI_CALL(mpDmoServer->Connect(nullptr, nullptr, nullptr));
     if (FAILED(hr)) {
       rc = CallFailed(RC_SQL_CONNECT_FAILED, sqlRcName(RC_SQL_CONNECT_FAILED), hr, kOp,
@@ -290,7 +297,7 @@ int CSqlApi::AttemptLogon(uint32_t* cancelP) {
 
 int CSqlApi::CheckSysadmin(uint32_t* cancelP) {
   static const char* const kOp = "CSqlApi::LogonServer";
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   LONG status = 0;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetStatus(&status));
   if (FAILED(hr)) {
@@ -298,7 +305,7 @@ int CSqlApi::CheckSysadmin(uint32_t* cancelP) {
                       "Server.GetStatus()");
   }
   if (status != SQLDMOSvc_Running) SQLAPI_TRACE("SQLAPI-%s iStatus:%i\n", kOp, status);
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   BOOL sysadmin = FALSE;
   hr = SQLAPI_CALL(mpDmoServer->GetIssysadmin(&sysadmin));
   if (FAILED(hr)) {
@@ -331,7 +338,7 @@ int CSqlApi::CallLogonCallback(int rc) {
 // Version, names, clustering and the same-machine rule, once connected as sysadmin.
 int CSqlApi::CheckServer(uint32_t* cancelP) {
   static const char* const kOp = "CSqlApi::LogonServer";
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetVersionMajor(&mlSqlVersionMajor));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
@@ -343,7 +350,7 @@ int CSqlApi::CheckServer(uint32_t* cancelP) {
   }
   int rc = gTrace.isOn(TRC_SQLAPI) ? TraceServerFacts(cancelP) : 0;
   if (rc != 0) return rc;
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   BSTR name = nullptr;
   hr = SQLAPI_CALL(mpDmoServer->GetTrueName(&name));
   if (FAILED(hr)) {
@@ -355,24 +362,33 @@ int CSqlApi::CheckServer(uint32_t* cancelP) {
   SQLAPI_TRACE("SQLAPI-%s szSqlServerName:%s\n", kOp, meServer.szSqlServerName);
   BSTR hostName = nullptr;
   BSTR netName = nullptr;
-  rc = ReadMachineNames(cancelP, hostName, netName);
-  if (rc == 0) rc = DecideClustered(cancelP);
-  if (rc == 0 && !sqlIsCanceled(cancelP)) rc = CheckSameMachine(hostName, netName);
+  rc = CheckMachine(cancelP, hostName, netName);
   FreeTimed(hostName);
   FreeTimed(netName);
-  if (rc == 0 && !sqlIsCanceled(cancelP)) mbLoggedOn = true;
-  return rc;
+  if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
+  mbLoggedOn = true;
+  return 0;
+}
+
+// The machine's names, whether the server is clustered and whether it runs on this machine.
+// The names are the caller's to free, whatever the outcome.
+int CSqlApi::CheckMachine(uint32_t* cancelP, BSTR& hostName, BSTR& netName) {
+  int rc = ReadMachineNames(cancelP, hostName, netName);
+  if (rc != 0) return rc;
+  rc = DecideClustered(cancelP);
+  if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
+  return CheckSameMachine(hostName, netName);
 }
 
 int CSqlApi::ReadMachineNames(uint32_t* cancelP, BSTR& hostName, BSTR& netName) {
   static const char* const kOp = "CSqlApi::LogonServer";
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetHostName(&hostName));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.GetHostName()");
   }
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   hr = SQLAPI_CALL(mpDmoServer->GetNetName(&netName));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
@@ -383,7 +399,7 @@ int CSqlApi::ReadMachineNames(uint32_t* cancelP, BSTR& hostName, BSTR& netName) 
 
 int CSqlApi::TraceServerFacts(uint32_t* cancelP) {
   static const char* const kOp = "CSqlApi::LogonServer";
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   BSTR version = nullptr;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetVersionString(&version));
   if (FAILED(hr)) {
@@ -393,7 +409,7 @@ int CSqlApi::TraceServerFacts(uint32_t* cancelP) {
   char text[512];
   SQLAPI_TRACE("SQLAPI-%s VersionString:%s\n", kOp, sqlWideToText(version, text, sizeof text));
   FreeTimed(version);
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   BOOL isNt = FALSE;
   hr = SQLAPI_CALL(mpDmoServer->IsOS(SQLDMO_WINNT, &isNt));
   if (FAILED(hr)) {
@@ -401,7 +417,7 @@ int CSqlApi::TraceServerFacts(uint32_t* cancelP) {
                       "Server.IsOS(SQLDMO_WINNT)");
   }
   SQLAPI_TRACE("SQLAPI-%s bOsType:%s\n", kOp, boolText(isNt != FALSE));
-  SQLAPI_STOP_IF_CANCELED(cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
   LONG package = 0;
   hr = SQLAPI_CALL(mpDmoServer->IsPackage(&package));
   if (FAILED(hr)) {
@@ -417,7 +433,7 @@ int CSqlApi::DecideClustered(uint32_t* cancelP) {
   static const char* const kOp = "CSqlApi::LogonServer";
   meServer.bSqlIsClustered = 0;
   if (mlDmoVersion >= 8 && mlSqlVersionMajor >= 8) {
-    SQLAPI_STOP_IF_CANCELED(cancelP);
+    if (sqlIsCanceled(cancelP)) return 0;
     BOOL clustered = FALSE;
     HRESULT hr = SQLAPI_CALL(Server2()->GetIsClustered(&clustered));
     if (FAILED(hr)) {

@@ -48,34 +48,50 @@ int CSqlApi::RestoreFromPlan(CSqlRestorePlan& plan, const SqlRestoreParameters& 
     msgBufLen = uint16_t(sizeof internalMessage);
   }
   CSqlCommand command;
-  rc = LogonServer(cancelP);
-  if (rc != RC_OK && rc != RC_CANCELED_BY_USER) {
+  rc = PrepareRestore(command, plan, cancelP, msgBufP, msgBufLen);
+  // A cancel during the logon or the build is no failure: it ends as a cancelled transfer below.
+  if (rc == RC_CANCELED_BY_USER) rc = RC_OK;
+  if (rc != RC_OK) return rc;
+  if (!sqlIsCanceled(cancelP))
+    rc = ExecuteRestore(command, plan, parms, apiStatusP, msgBufP, msgBufLen);
+  if (rc == RC_OK && sqlIsCanceled(cancelP)) rc = RC_RING_CANCELLED;
+  return rc;
+}
+
+// Logs on and builds the statement. A failed logon puts its message into the caller's buffer.
+int CSqlApi::PrepareRestore(CSqlCommand& command, CSqlRestorePlan& plan, uint32_t*& cancelP,
+                            char* msgBufP, uint16_t msgBufLen) {
+  int rc = LogonServer(cancelP);
+  if (rc == RC_CANCELED_BY_USER) return rc;
+  if (rc != RC_OK) {
     FetchComErrorText();
     nlsprintf(msgBufP, msgBufLen, agentRcMessage(rc), mszErrorText);
+    return rc;
   }
-  if (rc == RC_OK)
-    rc = sqlBuildRestoreStatement(command, plan.m_Statement, cancelP, mszErrorText,
+  return sqlBuildRestoreStatement(command, plan.m_Statement, cancelP, mszErrorText,
                                   sizeof mszErrorText);
-  // A cancel during the build is no failure: it ends as a cancelled transfer below.
-  if (rc == RC_CANCELED_BY_USER) rc = RC_OK;
-  if (rc == RC_OK && !sqlIsCanceled(cancelP)) {
-    char head[256];
-    sqlWideToText(command.text(), head, sizeof head);
-    SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, head);
-    DBaseApi::StartApiCall(apiStatusP);
-    HRESULT hr = SQLAPI_CALL(mpDmoServer->ExecuteImmediate(command.text(), SQLDMOExec_Default, 0));
-    DBaseApi::EndApiCall(apiStatusP, "SQL-DMO");
-    if (FAILED(hr) && isRefusedStop(hr, plan, parms)) {
-      SQLAPI_TRACE("SQLAPI-%s SQL Server message 4306 after a log restore: counted as done\n", kOp);
-      DropComErrorInfo();
-      rc = RC_SQL_RESTORE_4306;
-    } else if (FAILED(hr)) {
-      rc = CallFailed(RC_SQL_API_FAILURE, "( 1900 + 14 )", hr, kOp,
-                      "Server.ExecuteImmediate(%.50s...)", head);
-      mhrLast = S_OK;  // the error object goes to the caller's buffer instead
-      getLastOleErrorMsg(msgBufP, msgBufLen);
-    }
+}
+
+// Runs the statement; SQL Server's refusal to stop where an earlier log restore already passed
+// counts as done (RC_SQL_RESTORE_4306), any other failure's text goes to the caller's buffer.
+int CSqlApi::ExecuteRestore(CSqlCommand& command, CSqlRestorePlan& plan,
+                            const SqlRestoreParameters& parms, DPelkApiStatus* apiStatusP,
+                            char* msgBufP, uint16_t msgBufLen) {
+  char head[256];
+  sqlWideToText(command.text(), head, sizeof head);
+  SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, head);
+  DBaseApi::StartApiCall(apiStatusP);
+  HRESULT hr = SQLAPI_CALL(mpDmoServer->ExecuteImmediate(command.text(), SQLDMOExec_Default, 0));
+  DBaseApi::EndApiCall(apiStatusP, "SQL-DMO");
+  if (SUCCEEDED(hr)) return RC_OK;
+  if (isRefusedStop(hr, plan, parms)) {
+    SQLAPI_TRACE("SQLAPI-%s SQL Server message 4306 after a log restore: counted as done\n", kOp);
+    DropComErrorInfo();
+    return RC_SQL_RESTORE_4306;
   }
-  if (rc == RC_OK && sqlIsCanceled(cancelP)) rc = RC_RING_CANCELLED;
+  int rc = CallFailed(RC_SQL_API_FAILURE, "( 1900 + 14 )", hr, kOp,
+                      "Server.ExecuteImmediate(%.50s...)", head);
+  mhrLast = S_OK;  // the error object goes to the caller's buffer instead
+  getLastOleErrorMsg(msgBufP, msgBufLen);
   return rc;
 }

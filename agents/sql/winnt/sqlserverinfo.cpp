@@ -62,13 +62,22 @@ int CSqlApi::GetSqlServerInfo(SqlServerElement* serverP, uint32_t** cancelPP, ch
   ResetServerInfo();
   copyServer(serverP, meServer);
   if (instancesP != nullptr) instancesP->freeAll();
-  if (!sqlIsCanceled(cancelP)) rc = LogonServer(cancelP);
-  if (rc == 0) rc = ReadServerFacts(cancelP);
-  if (rc == 0) rc = ReadCollation(cancelP);
-  if (rc == 0) rc = ReadInstanceFacts(cancelP, instancesP);
+  rc = ReadServerInfo(cancelP, instancesP);
   rc = EndWithMessage(kOp, rc, cancelP, msgBufP);
-  if (rc == 0) copyServer(serverP, meServer);
+  if (rc != 0) return rc;
+  copyServer(serverP, meServer);
   return rc;
+}
+
+int CSqlApi::ReadServerInfo(uint32_t*& cancelP, CLinkedList<SqlInstanceElement>* instancesP) {
+  if (sqlIsCanceled(cancelP)) return 0;
+  int rc = LogonServer(cancelP);
+  if (rc != 0) return rc;
+  rc = ReadServerFacts(cancelP);
+  if (rc != 0) return rc;
+  rc = ReadCollation(cancelP);
+  if (rc != 0) return rc;
+  return ReadInstanceFacts(cancelP, instancesP);
 }
 
 int CSqlApi::ReadServerFacts(uint32_t* cancelP) {
@@ -136,29 +145,30 @@ int CSqlApi::ReadCollation(uint32_t* cancelP) {
   if (FAILED(hr))
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.GetConfiguration()");
-  int rc = 0;
-  BOOL remembered = FALSE;
-  bool switched = false;
-  if (!sqlIsCanceled(cancelP)) {
-    hr = SQLAPI_CALL(configP->GetShowAdvancedOptions(&remembered));
-    if (FAILED(hr)) {
-      rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
-                      "Configuration.GetShowAdvancedOptions(%s)", remembered ? "true" : "false");
-    }
-  }
-  if (rc == 0 && remembered != TRUE && !sqlIsCanceled(cancelP)) {
-    hr = SQLAPI_CALL(configP->SetShowAdvancedOptions(TRUE));
-    if (FAILED(hr)) {
-      rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
-                      "Configuration.SetShowAdvancedOptions()");
-    } else {
-      switched = true;
-    }
-  }
-  if (rc == 0) rc = ReadConfigValues(configP, cancelP);
-  if (switched) rc = RestoreAdvancedOptions(configP, remembered, rc);
+  int rc = ReadAdvancedConfig(configP, cancelP);
   ReleaseTimed(configP);
   return rc;
+}
+
+// Reads the values with "show advanced options" on: switched on first when it is off, and
+// back off afterwards whatever the outcome of the reads.
+int CSqlApi::ReadAdvancedConfig(ISQLDMOConfiguration* configP, uint32_t* cancelP) {
+  if (sqlIsCanceled(cancelP)) return 0;
+  BOOL remembered = FALSE;
+  HRESULT hr = SQLAPI_CALL(configP->GetShowAdvancedOptions(&remembered));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Configuration.GetShowAdvancedOptions(%s)", remembered ? "true" : "false");
+  }
+  if (remembered == TRUE) return ReadConfigValues(configP, cancelP);
+  if (sqlIsCanceled(cancelP)) return 0;
+  hr = SQLAPI_CALL(configP->SetShowAdvancedOptions(TRUE));
+  if (FAILED(hr)) {
+    return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                      "Configuration.SetShowAdvancedOptions()");
+  }
+  int rc = ReadConfigValues(configP, cancelP);
+  return RestoreAdvancedOptions(configP, remembered, rc);
 }
 
 // Sets the remembered value back. A failure here is the operation's failure only when nothing
@@ -231,27 +241,36 @@ int CSqlApi::ListInstances(uint32_t* cancelP, CLinkedList<SqlInstanceElement>* i
   if (FAILED(hr))
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.ListInstalledInstances()");
+  int rc = AppendInstances(namesP, cancelP, instancesP);
+  ReleaseTimed(namesP);
+  return rc;
+}
+
+int CSqlApi::AppendInstances(ISQLDMONameList* namesP, uint32_t* cancelP,
+                             CLinkedList<SqlInstanceElement>* instancesP) {
   int rc = 0;
   LONG count = 0;
   if (!sqlIsCanceled(cancelP)) {
-    hr = SQLAPI_CALL(namesP->GetCount(&count));
-    if (FAILED(hr))
-      rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
-                      "ServerNames.GetCount()");
-  }
-  SQLAPI_TRACE("SQLAPI-%s lNumServers:%i\n", kOp, count);
-  for (LONG i = 0; rc == 0 && i < count && !sqlIsCanceled(cancelP); ++i) {
-    BSTR name = nullptr;
-    hr = SQLAPI_CALL(namesP->GetItemByOrd(i, &name));
+    HRESULT hr = SQLAPI_CALL(namesP->GetCount(&count));
     if (FAILED(hr)) {
       rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
-                      "ServerNames.GetItemByOrd(%i)", i);
-      break;
+                      "ServerNames.GetCount()");
+    }
+  }
+  SQLAPI_TRACE("SQLAPI-%s lNumServers:%i\n", kOp, count);
+  if (rc != 0) return rc;
+  for (LONG i = 0; i < count && !sqlIsCanceled(cancelP); ++i) {
+    BSTR name = nullptr;
+    HRESULT hr = SQLAPI_CALL(namesP->GetItemByOrd(i, &name));
+    if (FAILED(hr)) {
+      return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+                        "ServerNames.GetItemByOrd(%i)", i);
     }
     SqlInstanceElement element = {};
     rc = CopyBToNAndFree(name, element.szServerName, sizeof element.szServerName);
-    if (rc == 0) rc = instancesP->addTail(&element);
+    if (rc != 0) return rc;
+    rc = instancesP->addTail(&element);
+    if (rc != 0) return rc;
   }
-  ReleaseTimed(namesP);
-  return rc;
+  return 0;
 }

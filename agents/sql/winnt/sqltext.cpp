@@ -207,6 +207,85 @@ void traceErrorText(const char* whatP, HRESULT hr, BSTR text, IErrorInfo* infoP,
   SysFreeString(text);
 }
 
+// Traces the error's GUID; a failure to read it is traced and ignored.
+void traceErrorGuid(IErrorInfo* infoP) {
+  GUID guid;
+  HRESULT hr = infoP->GetGUID(&guid);
+  if (FAILED(hr)) {
+    SQLAPI_TRACE("errorInfoP->GetGUID(%#x) failed, hResult = %#x\n%s",
+                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(infoP)),
+                 static_cast<unsigned>(hr), kIgnored);
+    return;
+  }
+  WCHAR guidText[50];
+  char narrow[64];
+  if (StringFromGUID2(guid, guidText, 50) == 0) guidText[0] = 0;
+  SQLAPI_TRACE("GUID of the last OLE error: %s\n", sqlWideToText(guidText, narrow, sizeof narrow));
+}
+
+// Traces the error's help context id; a failure to read it is traced and ignored.
+void traceErrorHelpContext(IErrorInfo* infoP) {
+  DWORD context = 0;
+  HRESULT hr = infoP->GetHelpContext(&context);
+  if (FAILED(hr)) {
+    SQLAPI_TRACE("errorInfoP->GetHelpContext(%#x) failed, hResult = %#x\n%s",
+                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(infoP)),
+                 static_cast<unsigned>(hr), kIgnored);
+    return;
+  }
+  SQLAPI_TRACE("Help context id of the last OLE error: %d (%#x)\n", static_cast<int>(context),
+               static_cast<unsigned>(context));
+}
+
+// The error's description into errorMsgP (when toCaller), cut to the room with a new line.
+// 0, or RC_SQL_NO_ERROR_INFO when the error has no description.
+int readErrorDescription(IErrorInfo* infoP, char* errorMsgP, uint16_t errorMsgLen, bool toCaller) {
+  BSTR description = nullptr;
+  HRESULT hr = infoP->GetDescription(&description);
+  if (FAILED(hr) || description == nullptr) {
+    traceErrorText("GetDescription", hr, description, infoP, "Description of");
+    return RC_SQL_NO_ERROR_INFO;
+  }
+  char narrow[1024];
+  sqlWideToText(description, narrow, sizeof narrow);
+  SQLAPI_TRACE("Description of the last OLE error: %s\n", narrow);
+  if (toCaller) {
+    snprintf(errorMsgP, errorMsgLen, "%.*s\n", errorMsgLen >= 2 ? errorMsgLen - 2 : 0, narrow);
+  }
+  SysFreeString(description);
+  return 0;
+}
+
+// Traces what the error object tells and reads its description. 0, or RC_SQL_NO_ERROR_INFO.
+int readErrorInfo(IErrorInfo* infoP, char* errorMsgP, uint16_t errorMsgLen, bool toCaller) {
+  BSTR text = nullptr;
+  HRESULT hr = infoP->GetSource(&text);
+  traceErrorText("GetSource", hr, text, infoP, "Source of");
+  traceErrorGuid(infoP);
+  text = nullptr;
+  hr = infoP->GetHelpFile(&text);
+  traceErrorText("GetHelpFile", hr, text, infoP, "Help file for");
+  traceErrorHelpContext(infoP);
+  return readErrorDescription(infoP, errorMsgP, errorMsgLen, toCaller);
+}
+
+// The thread's last error object: 0 with the object in *infoPP, or RC_SQL_NO_ERROR_INFO.
+int fetchOleErrorInfo(IErrorInfo** infoPP) {
+  HRESULT hr = GetErrorInfo(0, infoPP);
+  if (FAILED(hr)) {
+    SQLAPI_TRACE("GetErrorInfo(0, %#x) failed, hResult = %#x\n",
+                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(infoPP)),
+                 static_cast<unsigned>(hr));
+    return RC_SQL_NO_ERROR_INFO;
+  }
+  if (*infoPP == nullptr) {
+    SQLAPI_TRACE("GetErrorInfo(0, %#x) returned a NULL pointer.\n",
+                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(infoPP)));
+    return RC_SQL_NO_ERROR_INFO;
+  }
+  return 0;
+}
+
 }  // namespace
 
 void CSqlApi::getLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
@@ -216,61 +295,10 @@ void CSqlApi::getLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
                static_cast<unsigned>(reinterpret_cast<uintptr_t>(errorMsgP)),
                static_cast<unsigned>(errorMsgLen));
   if (toCaller) errorMsgP[0] = 0;
-  int rc = 0;
   IErrorInfo* infoP = nullptr;
-  HRESULT hr = GetErrorInfo(0, &infoP);
-  if (FAILED(hr)) {
-    SQLAPI_TRACE("GetErrorInfo(0, %#x) failed, hResult = %#x\n",
-                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(&infoP)),
-                 static_cast<unsigned>(hr));
-    rc = RC_SQL_NO_ERROR_INFO;
-  } else if (infoP == nullptr) {
-    SQLAPI_TRACE("GetErrorInfo(0, %#x) returned a NULL pointer.\n",
-                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(&infoP)));
-    rc = RC_SQL_NO_ERROR_INFO;
-  } else {
-    BSTR text = nullptr;
-    hr = infoP->GetSource(&text);
-    traceErrorText("GetSource", hr, text, infoP, "Source of");
-    GUID guid;
-    hr = infoP->GetGUID(&guid);
-    if (FAILED(hr)) {
-      SQLAPI_TRACE("errorInfoP->GetGUID(%#x) failed, hResult = %#x\n%s",
-                   static_cast<unsigned>(reinterpret_cast<uintptr_t>(infoP)),
-                   static_cast<unsigned>(hr), kIgnored);
-    } else {
-      WCHAR guidText[50];
-      char narrow[64];
-      if (StringFromGUID2(guid, guidText, 50) == 0) guidText[0] = 0;
-      SQLAPI_TRACE("GUID of the last OLE error: %s\n",
-                   sqlWideToText(guidText, narrow, sizeof narrow));
-    }
-    text = nullptr;
-    hr = infoP->GetHelpFile(&text);
-    traceErrorText("GetHelpFile", hr, text, infoP, "Help file for");
-    DWORD context = 0;
-    hr = infoP->GetHelpContext(&context);
-    if (FAILED(hr)) {
-      SQLAPI_TRACE("errorInfoP->GetHelpContext(%#x) failed, hResult = %#x\n%s",
-                   static_cast<unsigned>(reinterpret_cast<uintptr_t>(infoP)),
-                   static_cast<unsigned>(hr), kIgnored);
-    } else {
-      SQLAPI_TRACE("Help context id of the last OLE error: %d (%#x)\n", static_cast<int>(context),
-                   static_cast<unsigned>(context));
-    }
-    BSTR description = nullptr;
-    hr = infoP->GetDescription(&description);
-    if (FAILED(hr) || description == nullptr) {
-      rc = RC_SQL_NO_ERROR_INFO;
-      traceErrorText("GetDescription", hr, description, infoP, "Description of");
-    } else {
-      char narrow[1024];
-      sqlWideToText(description, narrow, sizeof narrow);
-      SQLAPI_TRACE("Description of the last OLE error: %s\n", narrow);
-      if (toCaller)
-        snprintf(errorMsgP, errorMsgLen, "%.*s\n", errorMsgLen >= 2 ? errorMsgLen - 2 : 0, narrow);
-      SysFreeString(description);
-    }
+  int rc = fetchOleErrorInfo(&infoP);
+  if (rc == 0) {
+    rc = readErrorInfo(infoP, errorMsgP, errorMsgLen, toCaller);
     ReleaseTimed(infoP);
   }
   if (rc == RC_SQL_NO_ERROR_INFO && toCaller) {
