@@ -1,29 +1,30 @@
 // The keywords of the TRACEFLags option, one per category; capital letters mark the shortest
-// accepted abbreviation. Categories 21 to 24 have none.
+// accepted abbreviation. The option takes the first keyword a word abbreviates, in this order.
+// Categories 21 to 24 have none.
 #include "agttrc.h"
 
 const TraceKeyword gTraceKeywords[] = {
-    {"SORTLINKedlist", TRC_SORTLINKEDLIST},
-    {"PERFormance", TRC_PERFORMANCE},
-    {"LINKedlist", TRC_LINKEDLIST},
-    {"BUFFring", TRC_BUFFRING},
-    {"FILEOPs", TRC_FILEOPS},
-    {"GENeral", TRC_GENERAL},
-    {"CONFIG", TRC_CONFIG},
-    {"THRead", TRC_THREAD},
-    {"EVENT", TRC_EVENT},
-    {"MUTEX", TRC_MUTEX},
-    {"PARSE", TRC_PARSE},
     {"ALL", TRC_ALL},
-    {"DETailed", TRC_DETAILED},
     {"API", TRC_API},
+    {"BUFFring", TRC_BUFFRING},
     {"CMD", TRC_CMD},
+    {"CONFIG", TRC_CONFIG},
+    {"DETailed", TRC_DETAILED},
     {"ENGine", TRC_ENGINE},
     {"ERI", TRC_ERI},
+    {"EVENT", TRC_EVENT},
+    {"FILEOPs", TRC_FILEOPS},
+    {"GENeral", TRC_GENERAL},
     {"GUI", TRC_GUI},
+    {"LINKedlist", TRC_LINKEDLIST},
     {"MEMory", TRC_MEMORY},
+    {"MUTEX", TRC_MUTEX},
     {"NLS", TRC_NLS},
+    {"PARSE", TRC_PARSE},
     {"PCM", TRC_PCM},
+    {"PERFormance", TRC_PERFORMANCE},
+    {"SORTLINKedlist", TRC_SORTLINKEDLIST},
     {"SQLAPI", TRC_SQLAPI},
+    {"THRead", TRC_THREAD},
 };
 const int gTraceKeywordCount = sizeof(gTraceKeywords) / sizeof(gTraceKeywords[0]);

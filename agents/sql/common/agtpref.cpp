@@ -35,7 +35,7 @@ CPreferences::~CPreferences() {
   delete m_pBaseData;
 }
 
-int CPreferences::getPreferences(int id, char* valueP, size_t valueSize, optionsInfo* optionsP,
+int CPreferences::getPreferences(int id, char* valueP, size_t valueSize, OptionsInfo* optionsP,
                                  int useDefault) {
   if (id < 0 || id >= PREF_NUM_KEYWORDS || m_pBaseData == nullptr || valueSize == 0) {
     return RC_INTERNAL_ERROR;
@@ -45,23 +45,24 @@ int CPreferences::getPreferences(int id, char* valueP, size_t valueSize, options
   return processPref(id, valueP, valueSize, optionsP, useDefault);
 }
 
-int CPreferences::getAllPreferences(optionsInfo* optionsP, int useDefault) {
+int CPreferences::getAllPreferences(OptionsInfo* optionsP, int useDefault) {
   char value[PREF_VALUE_SIZE];
   for (int id = 0; id < PREF_NUM_KEYWORDS; id++) {
     int rc = getPreferences(id, value, sizeof value, optionsP, useDefault);
     if (rc != RC_OK) return rc;
   }
   if (optionsP == nullptr) return RC_OK;
-  if (optionsP->fromSqlServerGiven == 0) {
-    snprintf(optionsP->fromSqlServer, sizeof optionsP->fromSqlServer, "%s", optionsP->sqlServer);
-    nlsActiveFuncTable()->m_StrUpr(optionsP->fromSqlServer);
+  if (optionsP->bFromSqlServer == 0) {
+    snprintf(optionsP->szFromSqlServer, sizeof optionsP->szFromSqlServer, "%s",
+             optionsP->szSqlServer);
+    nlsActiveFuncTable()->m_StrUpr(optionsP->szFromSqlServer);
   } else {
-    optionsP->fromSqlServerGiven = 0;  // named by the file, not by the command line
+    optionsP->bFromSqlServer = 0;  // named by the file, not by the command line
   }
   return RC_OK;
 }
 
-int CPreferences::setPreferences(int id, const char* valueP, optionsInfo* optionsP) {
+int CPreferences::setPreferences(int id, const char* valueP, OptionsInfo* optionsP) {
   if (id < 0 || id >= PREF_NUM_KEYWORDS) {
     TRACE_LINE(TRC_CONFIG, "Bad keyword passed in to setPreferences().\n");
     return RC_INTERNAL_ERROR;

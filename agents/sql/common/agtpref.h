@@ -54,16 +54,16 @@ class CPreferences {
 
   // Reads the keyword's value (empty when absent) into valueP and checks it with processPref.
   // 0, 420, or 419 for an unknown id or no store.
-  int getPreferences(int id, char* valueP, size_t valueSize, optionsInfo* optionsP, int useDefault);
+  int getPreferences(int id, char* valueP, size_t valueSize, OptionsInfo* optionsP, int useDefault);
   // Every keyword in id order, stopping at the first failure; then the source server becomes
   // the SQL server in upper case unless the file named one (whose "given" flag is cleared).
-  int getAllPreferences(optionsInfo* optionsP, int useDefault);
+  int getAllPreferences(OptionsInfo* optionsP, int useDefault);
   // Checks the value (defaults not applied), stores it and writes the file back. 0, 410 (not
   // stored), 419, 420, or the file's write code (406, 411).
-  int setPreferences(int id, const char* valueP, optionsInfo* optionsP);
+  int setPreferences(int id, const char* valueP, OptionsInfo* optionsP);
   // Checks and converts one value in place (valueSize bytes), storing it in the options record
   // when one is given. With useDefault, a bad value becomes the default. 0, 420 or 419.
-  static int processPref(int id, char* valueP, size_t valueSize, optionsInfo* optionsP,
+  static int processPref(int id, char* valueP, size_t valueSize, OptionsInfo* optionsP,
                          int useDefault);
 
  private:

@@ -40,13 +40,11 @@ class Preferences : public ::testing::Test {
   void writeConfig(const std::string& content) { writeFileText(m_Config, content); }
   std::string config() const { return fileText(m_Config); }
   // The options after reading the file as at start-up, with defaults applied.
-  optionsInfo startUp(const std::string& content, int* rcP = nullptr) {
+  void startUp(OptionsInfo* optionsP, const std::string& content, int* rcP = nullptr) {
     writeConfig(content);
     CPreferences prefs(m_Config.c_str());
-    optionsInfo options{};
-    int rc = prefs.getAllPreferences(&options, 1);
+    int rc = prefs.getAllPreferences(optionsP, 1);
     if (rcP != nullptr) *rcP = rc;
-    return options;
   }
 
   zkroot::ScopedRoot m_Root;
@@ -57,66 +55,67 @@ class Preferences : public ::testing::Test {
 
 TEST_F(Preferences, DefaultsWithoutAConfigurationFile) {
   CPreferences prefs(m_Config.c_str());
-  optionsInfo options{};
+  OptionsInfo options;
   ASSERT_EQ(prefs.getAllPreferences(&options, 1), RC_OK);
-  EXPECT_EQ(options.numBuffers, 3);
-  EXPECT_EQ(options.bufferSizeKB, 1024);
-  EXPECT_EQ(options.dateFormat, 1);
-  EXPECT_EQ(options.diffEstimatePercent, 20);
-  EXPECT_STREQ(options.fromSqlServer, m_Host.c_str());
-  EXPECT_EQ(options.fromSqlServerGiven, 0);
-  EXPECT_STREQ(options.language, "AMENG");
-  EXPECT_STREQ(options.lastPruneDate, "00/00/0000 00:00:00");
-  EXPECT_EQ(options.logFile, m_Dir + "zarnaksql.log");
-  EXPECT_FALSE(fs::exists(options.logFile));  // the check leaves no empty log behind
-  EXPECT_EQ(options.logPruneDays, 60);
-  EXPECT_EQ(options.logPruneOff, 0);
-  EXPECT_EQ(options.mountWait, 1);
-  EXPECT_EQ(options.numberFormat, 1);
-  EXPECT_EQ(options.sqlAuth, OPT_SQLAUTH_INTEGRATED);
-  EXPECT_EQ(options.sqlBuffers, 0);
-  EXPECT_EQ(options.sqlBufferSizeKB, 1024);
-  EXPECT_STREQ(options.sqlServer, m_Host.c_str());
-  EXPECT_EQ(options.stripes, 1);
-  EXPECT_EQ(options.stripesGiven, 0);
-  EXPECT_EQ(options.timeFormat, 1);
+  EXPECT_EQ(options.nBuffers, 3);
+  EXPECT_EQ(options.nBufferSize, 1024);
+  EXPECT_EQ(options.nDateFormat, 1);
+  EXPECT_EQ(options.nDiffEstimate, 20);
+  EXPECT_STREQ(options.szFromSqlServer, m_Host.c_str());
+  EXPECT_EQ(options.bFromSqlServer, 0);
+  EXPECT_STREQ(options.szLanguage, "AMENG");
+  EXPECT_STREQ(options.szLastPruneDate, "00/00/0000 00:00:00");
+  EXPECT_EQ(options.szLogFile, m_Dir + "zarnaksql.log");
+  EXPECT_FALSE(fs::exists(options.szLogFile));  // the check leaves no empty log behind
+  EXPECT_EQ(options.nLogPrune, 60);
+  EXPECT_EQ(options.bLogPruneSpecified, 0);
+  EXPECT_EQ(options.bMountWait, 1);
+  EXPECT_EQ(options.nNumberFormat, 1);
+  EXPECT_EQ(options.enumSqlAuth, OPT_SQLAUTH_INTEGRATED);
+  EXPECT_EQ(options.nSqlBuffers, 0);
+  EXPECT_EQ(options.nSqlBufferSize, 1024);
+  EXPECT_STREQ(options.szSqlServer, m_Host.c_str());
+  EXPECT_EQ(options.nStripes, 1);
+  EXPECT_EQ(options.bStripes, 0);
+  EXPECT_EQ(options.nTimeFormat, 1);
   EXPECT_FALSE(fs::exists(m_Config));  // reading writes nothing
 }
 
 TEST_F(Preferences, FileValuesLastLineWinsAndBadOnesFallBack) {
-  optionsInfo options = startUp(
-      "buffers 4\n"
-      "BUFFERSIze 2048\n"
-      "BUFFERS=6\n"
-      "STRIPes = 4\n"
-      "DIFFESTimate 100\n"
-      "SQLBUFFers abc\n"
-      "SQLBUFFERSIze 4096\n"
-      "DATEformat 6\n"
-      "TIMEformat 4\n"
-      "NUMBERformat  -1\n"
-      "LOGPrune no\n"
-      "MOUNTWaitfordata n\n"
-      "SQLAUTHentication sql\n"
-      "LANGuage ameng\n"
-      "LastPruneDate 12/31/2025 10:00:00\n");
-  EXPECT_EQ(options.numBuffers, 6);
-  EXPECT_EQ(options.bufferSizeKB, 2048);
-  EXPECT_EQ(options.stripes, 4);
-  EXPECT_EQ(options.stripesGiven, 1);
-  EXPECT_EQ(options.diffEstimatePercent, 20);
-  EXPECT_EQ(options.sqlBuffers, 0);
-  EXPECT_EQ(options.sqlBufferSizeKB, 4096);
-  EXPECT_EQ(options.dateFormat, 1);
-  EXPECT_EQ(options.timeFormat, 4);
-  EXPECT_EQ(options.numberFormat, 1);
-  EXPECT_EQ(options.logPruneDays, -1);
-  EXPECT_EQ(options.logPruneOff, 1);
-  EXPECT_EQ(options.mountWait, 0);
-  EXPECT_EQ(options.sqlAuth, OPT_SQLAUTH_SQLUSERID);
-  EXPECT_EQ(options.sqlAuthGiven, 1);
-  EXPECT_STREQ(options.language, "AMENG");
-  EXPECT_STREQ(options.lastPruneDate, "12/31/2025 10:00:00");
+  OptionsInfo options;
+  startUp(&options,
+          "buffers 4\n"
+          "BUFFERSIze 2048\n"
+          "BUFFERS=6\n"
+          "STRIPes = 4\n"
+          "DIFFESTimate 100\n"
+          "SQLBUFFers abc\n"
+          "SQLBUFFERSIze 4096\n"
+          "DATEformat 6\n"
+          "TIMEformat 4\n"
+          "NUMBERformat  -1\n"
+          "LOGPrune no\n"
+          "MOUNTWaitfordata n\n"
+          "SQLAUTHentication sql\n"
+          "LANGuage ameng\n"
+          "LastPruneDate 12/31/2025 10:00:00\n");
+  EXPECT_EQ(options.nBuffers, 6);
+  EXPECT_EQ(options.nBufferSize, 2048);
+  EXPECT_EQ(options.nStripes, 4);
+  EXPECT_EQ(options.bStripes, 1);
+  EXPECT_EQ(options.nDiffEstimate, 20);
+  EXPECT_EQ(options.nSqlBuffers, 0);
+  EXPECT_EQ(options.nSqlBufferSize, 4096);
+  EXPECT_EQ(options.nDateFormat, 1);
+  EXPECT_EQ(options.nTimeFormat, 4);
+  EXPECT_EQ(options.nNumberFormat, 1);
+  EXPECT_EQ(options.nLogPrune, -1);
+  EXPECT_EQ(options.bLogPruneSpecified, 1);
+  EXPECT_EQ(options.bMountWait, 0);
+  EXPECT_EQ(options.enumSqlAuth, OPT_SQLAUTH_SQLUSERID);
+  EXPECT_EQ(options.bSqlAuthentication, 1);
+  EXPECT_STREQ(options.szLanguage, "AMENG");
+  EXPECT_STREQ(options.szLastPruneDate, "12/31/2025 10:00:00");
 }
 
 // One value through processPref: its result, the value text afterwards and, for numbers, what
@@ -176,7 +175,7 @@ TEST_F(Preferences, EveryKeywordAgainstItsLimits) {
   for (const auto& c : cases) {
     char value[PREF_VALUE_SIZE];
     strcpy(value, c.value);
-    optionsInfo options{};
+    OptionsInfo options;
     EXPECT_EQ(CPreferences::processPref(c.id, value, sizeof value, &options, c.useDefault), c.rc)
         << prefKeyword(c.id) << " \"" << c.value << "\"";
     EXPECT_STREQ(value, c.after) << prefKeyword(c.id) << " \"" << c.value << "\"";
@@ -210,38 +209,40 @@ TEST_F(Preferences, ServerNames) {
   for (const auto& c : cases) {
     char value[PREF_VALUE_SIZE];
     strcpy(value, c.value.c_str());
-    optionsInfo options{};
+    OptionsInfo options;
     EXPECT_EQ(
         CPreferences::processPref(PREF_SQLSERVER, value, sizeof value, &options, c.useDefault),
         c.rc)
         << c.value;
     EXPECT_EQ(value, c.after) << c.value;
     if (c.rc == 0) {
-      EXPECT_EQ(options.sqlServer, c.after) << c.value;
+      EXPECT_EQ(options.szSqlServer, c.after) << c.value;
     }
   }
 }
 
 TEST_F(Preferences, SourceServerFollowsTheSqlServerUnlessTheFileNamesOne) {
-  optionsInfo options = startUp("SQLSERVer prod\\inst\n");
-  EXPECT_STREQ(options.sqlServer, "prod\\inst");
-  EXPECT_STREQ(options.fromSqlServer, "PROD\\INST");
-  EXPECT_EQ(options.fromSqlServerGiven, 0);
-  options = startUp("SQLSERVer prod\nFROMSQLserver old\n");
-  EXPECT_STREQ(options.sqlServer, "prod");
-  EXPECT_STREQ(options.fromSqlServer, "old");
-  EXPECT_EQ(options.fromSqlServerGiven, 0);  // named by the file, not by the command line
+  OptionsInfo options;
+  startUp(&options, "SQLSERVer prod\\inst\n");
+  EXPECT_STREQ(options.szSqlServer, "prod\\inst");
+  EXPECT_STREQ(options.szFromSqlServer, "PROD\\INST");
+  EXPECT_EQ(options.bFromSqlServer, 0);
+  startUp(&options, "SQLSERVer prod\nFROMSQLserver old\n");
+  EXPECT_STREQ(options.szSqlServer, "prod");
+  EXPECT_STREQ(options.szFromSqlServer, "old");
+  EXPECT_EQ(options.bFromSqlServer, 0);  // named by the file, not by the command line
 }
 
 TEST_F(Preferences, LogFileNames) {
-  optionsInfo options = startUp("LOGFile agent.log\n");
-  EXPECT_EQ(options.logFile, m_Dir + "agent.log");
+  OptionsInfo options;
+  startUp(&options, "LOGFile agent.log\n");
+  EXPECT_EQ(options.szLogFile, m_Dir + "agent.log");
   EXPECT_FALSE(fs::exists(m_Dir + "agent.log"));
   std::string elsewhere = m_Dir + "logs/";
   fs::create_directory(elsewhere);
   std::ofstream(elsewhere + "kept.log") << "an earlier run\n";
-  options = startUp("LOGFile " + elsewhere + "kept.log\n");
-  EXPECT_EQ(options.logFile, elsewhere + "kept.log");
+  startUp(&options, "LOGFile " + elsewhere + "kept.log\n");
+  EXPECT_EQ(options.szLogFile, elsewhere + "kept.log");
   EXPECT_TRUE(fs::exists(elsewhere + "kept.log"));  // a log with content stays
 
   // A name too long, with or without the agent directory in front.
@@ -256,29 +257,31 @@ TEST_F(Preferences, LogFileNames) {
             std::string::npos);
   EXPECT_EQ(CPreferences::processPref(PREF_LOGFILE, value, sizeof value, &options, 1), RC_OK);
   EXPECT_STREQ(value, "zarnaksql.log");
-  EXPECT_EQ(options.logFile, m_Dir + "zarnaksql.log");
+  EXPECT_EQ(options.szLogFile, m_Dir + "zarnaksql.log");
 
   // A log that cannot be written fails even with defaults applied.
   int rc = 0;
-  startUp("LOGFile " + m_Dir + "missing/agent.log\n", &rc);
+  OptionsInfo missing;
+  startUp(&missing, "LOGFile " + m_Dir + "missing/agent.log\n", &rc);
   EXPECT_EQ(rc, RC_PREF_BAD_VALUE);
 }
 
 TEST_F(Preferences, AnOverlongValueInTheFileIsStillTooLong) {
-  optionsInfo options =
-      startUp("LOGFile /" + std::string(3000, 'l') + "\nSTRIPes " + std::string(2000, '1') + "\n");
-  EXPECT_EQ(options.logFile, m_Dir + "zarnaksql.log");
-  EXPECT_EQ(options.stripes, 1);
+  OptionsInfo options;
+  startUp(&options,
+          "LOGFile /" + std::string(3000, 'l') + "\nSTRIPes " + std::string(2000, '1') + "\n");
+  EXPECT_EQ(options.szLogFile, m_Dir + "zarnaksql.log");
+  EXPECT_EQ(options.nStripes, 1);
 }
 
 TEST_F(Preferences, SetWritesBackThroughTheSameChecks) {
   writeConfig("# kept as it is\nbuffers 4\n");
   CPreferences prefs(m_Config.c_str());
-  optionsInfo options{};
+  OptionsInfo options;
   EXPECT_EQ(prefs.setPreferences(PREF_BUFFERS, "12", &options), RC_PREF_BAD_VALUE);
   EXPECT_EQ(config(), "# kept as it is\nbuffers 4\n");
   EXPECT_EQ(prefs.setPreferences(PREF_BUFFERS, "5", &options), RC_OK);
-  EXPECT_EQ(options.numBuffers, 5);
+  EXPECT_EQ(options.nBuffers, 5);
   EXPECT_EQ(prefs.setPreferences(PREF_STRIPES, "2", &options), RC_OK);
   EXPECT_EQ(prefs.setPreferences(PREF_LOGPRUNE, "n", nullptr), RC_OK);
   EXPECT_EQ(prefs.setPreferences(PREF_STRIPES, "3", &options), RC_OK);
@@ -292,16 +295,17 @@ TEST_F(Preferences, SetWritesBackThroughTheSameChecks) {
   longName += "agent.log";
   EXPECT_EQ(prefs.setPreferences(PREF_LOGFILE, longName.c_str(), &options), RC_PREF_NOT_STORED);
   EXPECT_EQ(config(), "# kept as it is\nBUFFers      5\nSTRIPes      3\nLOGPrune      No\n");
-  optionsInfo again = startUp(config());
-  EXPECT_EQ(again.numBuffers, 5);
-  EXPECT_EQ(again.stripes, 3);
-  EXPECT_EQ(again.logPruneOff, 1);
+  OptionsInfo again;
+  startUp(&again, config());
+  EXPECT_EQ(again.nBuffers, 5);
+  EXPECT_EQ(again.nStripes, 3);
+  EXPECT_EQ(again.bLogPruneSpecified, 1);
 }
 
 TEST_F(Preferences, SetReportsAFileThatCannotBeWritten) {
   std::string configFile = m_Dir + "missing/zarnaksql.cfg";
   CPreferences prefs(configFile.c_str());
-  optionsInfo options{};
+  OptionsInfo options;
   EXPECT_EQ(prefs.setPreferences(PREF_BUFFERS, "5", &options), RC_FILE_OPEN_FAILED);
 }
 

@@ -9,6 +9,7 @@
 #include "agtpref.h"
 #include "agtrc.h"
 #include "agttrc.h"
+#include "cmdparse.h"
 #include "nlstable.h"
 #include "pkfile.h"
 #include "psutil.h"
@@ -40,7 +41,7 @@ struct PrefRule {
   const char* defaultP;  // the default's text; null: the computer's name
   uint32_t minimum;
   uint32_t maximum;
-  int32_t optionsInfo::*fieldP;  // where a number lands
+  int32_t OptionsInfo::*fieldP;  // where a number lands
   const char* messageP;
 };
 
@@ -53,13 +54,13 @@ const char* const kAuthKeywords[] = {"INTegrated", "SQLuserid", nullptr};
 const char* const kNoKeyword[] = {"No", nullptr};
 
 const PrefRule kRules[PREF_NUM_KEYWORDS] = {
-    {"BUFFers", KIND_NUMBER, "3", 2, 8, &optionsInfo::numBuffers,
+    {"BUFFers", KIND_NUMBER, "3", 2, 8, &OptionsInfo::nBuffers,
      "Configuration number of buffers out of range."},
-    {"BUFFERSIze", KIND_NUMBER, "1024", 64, 8192, &optionsInfo::bufferSizeKB,
+    {"BUFFERSIze", KIND_NUMBER, "1024", 64, 8192, &OptionsInfo::nBufferSize,
      "Configuration buffer size out of range."},
-    {"DATEformat", KIND_NUMBER, "1", 1, 5, &optionsInfo::dateFormat,
+    {"DATEformat", KIND_NUMBER, "1", 1, 5, &OptionsInfo::nDateFormat,
      "Configuration dateFormat value invalid."},
-    {"DIFFESTimate", KIND_NUMBER, "20", 1, 99, &optionsInfo::diffEstimatePercent,
+    {"DIFFESTimate", KIND_NUMBER, "20", 1, 99, &OptionsInfo::nDiffEstimate,
      "Configuration diffestimate size out of range."},
     {"FROMSQLserver", KIND_SERVER, nullptr, 0, 0, nullptr,
      "Configuration fromsqlserver name too long."},
@@ -68,22 +69,22 @@ const PrefRule kRules[PREF_NUM_KEYWORDS] = {
      "Configuration lastPruneDate value invalid."},
     {"LOGFile", KIND_LOG_FILE, "zarnaksql.log", 0, 0, nullptr,
      "Configuration log file name too long."},
-    {"LOGPrune", KIND_LOG_PRUNE, "60", 0, 9999, &optionsInfo::logPruneDays,
+    {"LOGPrune", KIND_LOG_PRUNE, "60", 0, 9999, &OptionsInfo::nLogPrune,
      "Configuration log retention days out of range."},
-    {"MOUNTWaitfordata", KIND_YES_NO, "Yes", 0, 0, &optionsInfo::mountWait,
+    {"MOUNTWaitfordata", KIND_YES_NO, "Yes", 0, 0, nullptr,
      "Configuration waitForTape value invalid."},
-    {"NUMBERformat", KIND_NUMBER, "1", 1, 6, &optionsInfo::numberFormat,
+    {"NUMBERformat", KIND_NUMBER, "1", 1, 6, &OptionsInfo::nNumberFormat,
      "Configuration numberFormat value invalid."},
-    {"SQLAUTHentication", KIND_SQL_AUTH, "INTegrated", 0, 0, &optionsInfo::sqlAuth,
+    {"SQLAUTHentication", KIND_SQL_AUTH, "INTegrated", 0, 0, nullptr,
      "Invalid value for sqlauthentication option."},
-    {"SQLBUFFers", KIND_NUMBER, "0", 0, 999, &optionsInfo::sqlBuffers,
+    {"SQLBUFFers", KIND_NUMBER, "0", 0, 999, &OptionsInfo::nSqlBuffers,
      "Configuration number of sqlbuffers out of range."},
-    {"SQLBUFFERSIze", KIND_NUMBER, "1024", 64, 4096, &optionsInfo::sqlBufferSizeKB,
+    {"SQLBUFFERSIze", KIND_NUMBER, "1024", 64, 4096, &OptionsInfo::nSqlBufferSize,
      "Configuration sqlbuffersize out of range."},
     {"SQLSERVer", KIND_SERVER, nullptr, 0, 0, nullptr, "Configuration sqlserver name too long."},
-    {"STRIPes", KIND_NUMBER, "1", 1, 64, &optionsInfo::stripes,
+    {"STRIPes", KIND_NUMBER, "1", 1, 64, &OptionsInfo::nStripes,
      "Configuration number of stripes out of range."},
-    {"TIMEformat", KIND_NUMBER, "1", 1, 4, &optionsInfo::timeFormat,
+    {"TIMEformat", KIND_NUMBER, "1", 1, 4, &OptionsInfo::nTimeFormat,
      "Configuration timeFormat value invalid."},
 };
 
@@ -122,7 +123,7 @@ bool startsWithNoCase(const std::string& text, const char* prefixP) {
   return strncasecmp(text.c_str(), prefixP, strlen(prefixP)) == 0;
 }
 
-PrefVerdict checkNumber(const PrefRule& rule, std::string& value, optionsInfo* optionsP) {
+PrefVerdict checkNumber(const PrefRule& rule, std::string& value, OptionsInfo* optionsP) {
   uint32_t number = 0;
   if (!readUnsigned(value, &number) || number < rule.minimum || number > rule.maximum) {
     return VERDICT_REJECTED;
@@ -131,49 +132,47 @@ PrefVerdict checkNumber(const PrefRule& rule, std::string& value, optionsInfo* o
   return VERDICT_ACCEPTED;
 }
 
-PrefVerdict checkLogPrune(const PrefRule& rule, std::string& value, optionsInfo* optionsP) {
+PrefVerdict checkLogPrune(const PrefRule& rule, std::string& value, OptionsInfo* optionsP) {
   int position = 0;
   if (isAbbreviation(value.c_str(), kNoKeyword, &position) == 1) {
     value = "No";
     if (optionsP != nullptr) {
-      optionsP->logPruneDays = -1;
-      optionsP->logPruneOff = 1;
+      optionsP->nLogPrune = -1;
+      optionsP->bLogPruneSpecified = 1;
     }
     return VERDICT_ACCEPTED;
   }
-  PrefVerdict verdict = checkNumber(rule, value, optionsP);
-  if (verdict == VERDICT_ACCEPTED && optionsP != nullptr) optionsP->logPruneOff = 0;
-  return verdict;
+  return checkNumber(rule, value, optionsP);
 }
 
-PrefVerdict checkYesNo(std::string& value, optionsInfo* optionsP) {
-  int answer = parseYesNoArgument(value.c_str());
-  if (answer == OPT_YES_NO_INVALID) return VERDICT_REJECTED;
-  value = answer == OPT_YES ? "Yes" : "No";
-  if (optionsP != nullptr) optionsP->mountWait = answer;
+PrefVerdict checkYesNo(std::string& value, OptionsInfo* optionsP) {
+  uint32_t answer = 0;
+  if (parseYesNoArgument(value.c_str(), &answer, nullptr) != RC_OK) return VERDICT_REJECTED;
+  value = answer == 1 ? "Yes" : "No";
+  if (optionsP != nullptr) optionsP->bMountWait = answer;
   return VERDICT_ACCEPTED;
 }
 
-PrefVerdict checkSqlAuth(std::string& value, optionsInfo* optionsP) {
+PrefVerdict checkSqlAuth(std::string& value, OptionsInfo* optionsP) {
   int position = 0;
   if (isAbbreviation(value.c_str(), kAuthKeywords, &position) == 0) return VERDICT_REJECTED;
   value = kAuthKeywords[position];
-  if (optionsP != nullptr) optionsP->sqlAuth = position;
+  if (optionsP != nullptr) optionsP->enumSqlAuth = position;
   return VERDICT_ACCEPTED;
 }
 
-PrefVerdict checkLanguage(std::string& value, optionsInfo* optionsP) {
+PrefVerdict checkLanguage(std::string& value, OptionsInfo* optionsP) {
   for (char& ch : value) ch = nlsActiveFuncTable()->m_ToUpper(ch);
   if (value != "AMENG") return VERDICT_REJECTED;
-  if (optionsP != nullptr) setField(optionsP->language, value);
+  if (optionsP != nullptr) setField(optionsP->szLanguage, value);
   return VERDICT_ACCEPTED;
 }
 
-PrefVerdict checkPruneDate(std::string& value, optionsInfo* optionsP) {
+PrefVerdict checkPruneDate(std::string& value, OptionsInfo* optionsP) {
   agentDateTime date;
   if (value.size() >= DATE_TIME_TEXT_SIZE) return VERDICT_REJECTED;
   if (value != kNeverPruned && dateParse(value.c_str(), &date) != 0) return VERDICT_REJECTED;
-  if (optionsP != nullptr) setField(optionsP->lastPruneDate, value);
+  if (optionsP != nullptr) setField(optionsP->szLastPruneDate, value);
   return VERDICT_ACCEPTED;
 }
 
@@ -194,7 +193,7 @@ bool logFileWritable(const std::string& fullName) {
   return true;
 }
 
-PrefVerdict checkLogFile(std::string& value, optionsInfo* optionsP) {
+PrefVerdict checkLogFile(std::string& value, OptionsInfo* optionsP) {
   if (value.size() > kLogFileMax) return VERDICT_REJECTED;
   std::string fullName = value;
   if (value.find('/') == std::string::npos) {
@@ -204,23 +203,23 @@ PrefVerdict checkLogFile(std::string& value, optionsInfo* optionsP) {
   }
   if (fullName.size() > kLogFileMax) return VERDICT_REJECTED_WITH_PATH;
   if (!logFileWritable(fullName)) return VERDICT_FAILED;
-  if (optionsP != nullptr) setField(optionsP->logFile, fullName);
+  if (optionsP != nullptr) setField(optionsP->szLogFile, fullName);
   return VERDICT_ACCEPTED;
 }
 
 // With defaults applied, "." and "(LOCAL)" name this computer, keeping an instance name.
-PrefVerdict checkServer(int id, std::string& value, optionsInfo* optionsP, bool useDefault) {
+PrefVerdict checkServer(int id, std::string& value, OptionsInfo* optionsP, bool useDefault) {
   if (useDefault && (startsWithNoCase(value, ".") || startsWithNoCase(value, "(LOCAL)"))) {
     size_t backslash = value.find('\\');
     value = computerName() + (backslash == std::string::npos ? "" : value.substr(backslash));
   }
   if (value.size() > kServerNameMax) return VERDICT_REJECTED;
   if (optionsP == nullptr) return VERDICT_ACCEPTED;
-  setField(id == PREF_SQLSERVER ? optionsP->sqlServer : optionsP->fromSqlServer, value);
+  setField(id == PREF_SQLSERVER ? optionsP->szSqlServer : optionsP->szFromSqlServer, value);
   return VERDICT_ACCEPTED;
 }
 
-PrefVerdict check(int id, std::string& value, optionsInfo* optionsP, bool useDefault) {
+PrefVerdict check(int id, std::string& value, OptionsInfo* optionsP, bool useDefault) {
   const PrefRule& rule = kRules[id];
   switch (rule.kind) {
     case KIND_NUMBER:
@@ -245,7 +244,7 @@ PrefVerdict check(int id, std::string& value, optionsInfo* optionsP, bool useDef
 
 // An empty value takes the default (a server name only when defaults apply); a rejected one
 // takes it too when defaults apply, and is reported otherwise.
-int applyRule(int id, std::string& value, optionsInfo* optionsP, bool useDefault) {
+int applyRule(int id, std::string& value, OptionsInfo* optionsP, bool useDefault) {
   const PrefRule& rule = kRules[id];
   if (value.empty() && (useDefault || rule.kind != KIND_SERVER)) value = defaultOf(rule);
   PrefVerdict verdict = check(id, value, optionsP, useDefault);
@@ -261,10 +260,10 @@ int applyRule(int id, std::string& value, optionsInfo* optionsP, bool useDefault
 }
 
 // The flags that a value was named, for the keywords that have one.
-void markGiven(int id, optionsInfo* optionsP) {
-  if (id == PREF_STRIPES) optionsP->stripesGiven = 1;
-  if (id == PREF_SQLAUTH) optionsP->sqlAuthGiven = 1;
-  if (id == PREF_FROMSQLSERVER) optionsP->fromSqlServerGiven = 1;
+void markGiven(int id, OptionsInfo* optionsP) {
+  if (id == PREF_STRIPES) optionsP->bStripes = 1;
+  if (id == PREF_SQLAUTH) optionsP->bSqlAuthentication = 1;
+  if (id == PREF_FROMSQLSERVER) optionsP->bFromSqlServer = 1;
 }
 
 }  // namespace
@@ -274,7 +273,7 @@ const char* prefKeyword(int id) {
   return kRules[id].keywordP;
 }
 
-int CPreferences::processPref(int id, char* valueP, size_t valueSize, optionsInfo* optionsP,
+int CPreferences::processPref(int id, char* valueP, size_t valueSize, OptionsInfo* optionsP,
                               int useDefault) {
   if (id < 0 || id >= PREF_NUM_KEYWORDS || valueP == nullptr || valueSize == 0) {
     TRACE_LINE(TRC_CONFIG, "Bad keyword passed in to processPref().\n");
