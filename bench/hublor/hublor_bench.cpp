@@ -1,239 +1,125 @@
-// Sending and fetching one 1 GiB object through libhublorapi.so, measured against writing and
-// reading the same bytes with plain file I/O on the same disk in the same run.
-//   hublor_bench [--benchmark_...]     HUBLOR_BENCH_DIR: where the store goes (default /tmp)
-// Each iteration times both, in alternating order; the counters take the best time of each, and
-// "ratio" is plain time / library time (1.0: as fast as plain I/O). A durable write syncs its
-// data in both cases.
-#include <benchmark/benchmark.h>
+// Sending and fetching one object through libhublorapi.so against writing and reading the same
+// bytes with plain file I/O on the same disk, paired in one run. A durable write syncs its data
+// in both cases; before every timed run the machine's dirty data is written out.
+//   hublor_bench [--mb N] [--repeats N] [--header]
+//   HUBLOR_BENCH_DIR: where the store and the plain file go (default /tmp)
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "admin.h"
-#include "hublorapi.h"
-#include "store.h"
+#include "benchstore.h"
+#include "pairbench.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint64_t kObjectSize = 1ull << 30;
-constexpr char kFs[] = "BENCH\\data\\0001";
-
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// One store with one node and filespace, set up once for the whole run.
-class Bench {
+class HublorBench {
  public:
-  Bench() {
+  HublorBench(uint64_t objectBytes, size_t blockBytes)
+      : m_objectBytes(objectBytes), m_block(blockBytes) {
     const char* base = std::getenv("HUBLOR_BENCH_DIR");
     m_dir =
         fs::path(base != nullptr ? base : "/tmp") / ("hublor-bench-" + std::to_string(getpid()));
     fs::create_directories(m_dir);
-    std::string option = (m_dir / "pelk.opt").string();
-    FILE* file = std::fopen(option.c_str(), "w");
-    std::fprintf(file, "NODENAME BENCH\nSTORE %s\n", (m_dir / "store").c_str());
-    std::fclose(file);
-    {
-      auto store = hublor::Store::open(m_dir / "store");
-      hublor::addNode(*store->connect(), "BENCH", "secret", {});
-    }
-    PelkEnvSetUp env{};
-    env.stVersion = PELK_ENVSETUP_VERSION;
-    std::snprintf(env.pelkiConfig, sizeof env.pelkiConfig, "%s", option.c_str());
-    pelkSetUp(1, &env);
-    pelkApiVersion version{3, 7, 2};
-    char password[] = "secret";
-    pelkInit(&m_handle, &version, nullptr, nullptr, password, nullptr, nullptr, nullptr);
-    regFSData reg{};
-    reg.stVersion = PELK_REGFSDATA_VERSION;
-    char name[] = "BENCH\\data\\0001", type[] = "SqlData";
-    reg.fsName = name;
-    reg.fsType = type;
-    pelkRegisterFS(m_handle, &reg);
+    for (size_t i = 0; i < m_block.size(); ++i)
+      m_block[i] = static_cast<char>(i * 2654435761u >> 13);
+    m_store = std::make_unique<BenchStore>(m_dir);
+    m_session = m_store->openSession();
   }
-  ~Bench() {
-    pelkTerminate(m_handle);
-    pelkCleanUp(1);
+  ~HublorBench() {
+    if (m_id != 0) benchRemoveVersion(m_session, m_id);
+    m_store->closeSession(m_session);
+    m_store.reset();
     fs::remove_all(m_dir);
   }
-  uint32_t handle() const { return m_handle; }
-  fs::path plainFile() const { return m_dir / "plain.dat"; }
+
+  // A new file each time, as the library writes one per version.
+  double plainWrite() {
+    fs::path file = m_dir / "plain.dat";
+    ::unlink(file.c_str());
+    ::sync();
+    double start = benchNow();
+    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    bool ok = fd >= 0;
+    for (uint64_t done = 0; ok && done < m_objectBytes; done += m_block.size())
+      ok = ::write(fd, m_block.data(), m_block.size()) == static_cast<ssize_t>(m_block.size());
+    ok = ok && fdatasync(fd) == 0;
+    if (fd >= 0) ::close(fd);
+    return ok ? benchNow() - start : -1;
+  }
+
+  // One object in one transaction; the version before is removed first, so the store keeps
+  // one version as the plain file is one file.
+  double send() {
+    if (m_id != 0) benchRemoveVersion(m_session, m_id);
+    m_id = 0;
+    ::sync();
+    double start = benchNow();
+    BenchSend object(m_session, "\\full");
+    for (uint64_t done = 0; done < m_objectBytes; done += m_block.size())
+      object.data(m_block.data(), static_cast<uint32_t>(m_block.size()));
+    m_id = object.commit();
+    return benchNow() - start;
+  }
+
+  double plainRead() {
+    double start = benchNow();
+    int fd = ::open((m_dir / "plain.dat").c_str(), O_RDONLY | O_CLOEXEC);
+    uint64_t total = 0;
+    ssize_t got = 0;
+    while (fd >= 0 && (got = ::read(fd, m_block.data(), m_block.size())) > 0)
+      total += static_cast<uint64_t>(got);
+    if (fd >= 0) ::close(fd);
+    return total == m_objectBytes ? benchNow() - start : -1;
+  }
+
+  double fetch() {
+    double start = benchNow();
+    uint64_t total = 0;
+    {
+      BenchFetch object(m_session, m_id);
+      uint32_t got = 0;
+      while ((got = object.read(m_block.data(), static_cast<uint32_t>(m_block.size()))) > 0)
+        total += got;
+    }
+    return total == m_objectBytes ? benchNow() - start : -1;
+  }
 
  private:
+  uint64_t m_objectBytes;
+  std::vector<char> m_block;
   fs::path m_dir;
-  uint32_t m_handle = 0;
+  std::unique_ptr<BenchStore> m_store;
+  uint32_t m_session = 0;
+  uint64_t m_id = 0;  // the object's current version
 };
-
-Bench& bench() {
-  static Bench instance;
-  return instance;
-}
-
-std::vector<char> buffer(size_t size) {
-  std::vector<char> data(size);
-  for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i * 2654435761u >> 13);
-  return data;
-}
-
-// A new file each time, as the library writes one per version.
-double plainWrite(const fs::path& file, std::vector<char>& block) {
-  ::unlink(file.c_str());
-  auto start = Clock::now();
-  int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  for (uint64_t done = 0; done < kObjectSize; done += block.size()) {
-    if (::write(fd, block.data(), block.size()) != static_cast<ssize_t>(block.size())) std::abort();
-  }
-  fdatasync(fd);
-  ::close(fd);
-  return seconds(start);
-}
-
-double librarySend(uint32_t h, std::vector<char>& block, uint64_t& id) {
-  pelkObjName name{};
-  std::snprintf(name.fs, sizeof name.fs, "%s", kFs);
-  std::snprintf(name.hl, sizeof name.hl, "\\db");
-  std::snprintf(name.ll, sizeof name.ll, "\\full");
-  name.objType = PELK_OBJ_FILE;
-  ObjAttr attr{};
-  attr.stVersion = PELK_OBJATTR_VERSION;
-  uint16_t reason = 0;
-  auto start = Clock::now();
-  int rc = pelkBeginTxn(h) | pelkSendObj(h, PELK_SEND_BACKUP, nullptr, &name, &attr, nullptr);
-  for (uint64_t done = 0; done < kObjectSize && rc == 0; done += block.size()) {
-    DataBlk blk{PELK_DATABLK_VERSION, static_cast<uint32_t>(block.size()), 0, block.data()};
-    rc = pelkSendData(h, &blk);
-  }
-  rc |= pelkEndSendObj(h) | pelkEndTxn(h, PELK_VOTE_COMMIT, &reason);
-  double elapsed = seconds(start);
-  if (rc != 0) std::abort();
-  qryActiveBackupData query{PELK_QRYACTIVEBACKUP_VERSION, &name};
-  qryRespBackupData resp{};
-  DataBlk blk{PELK_DATABLK_VERSION, sizeof resp, 0, reinterpret_cast<char*>(&resp)};
-  pelkBeginQuery(h, PELK_QRY_ACTIVE_BACKUP, &query);
-  if (pelkGetNextQObj(h, &blk) != PELK_RC_MORE_DATA) std::abort();
-  pelkEndQuery(h);
-  id = (uint64_t{resp.objId.hi} << 32) | resp.objId.lo;
-  return elapsed;
-}
-
-double plainRead(const fs::path& file, std::vector<char>& block) {
-  auto start = Clock::now();
-  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  uint64_t total = 0;
-  ssize_t got = 0;
-  while ((got = ::read(fd, block.data(), block.size())) > 0) total += static_cast<uint64_t>(got);
-  ::close(fd);
-  if (total != kObjectSize) std::abort();
-  return seconds(start);
-}
-
-double libraryGet(uint32_t h, std::vector<char>& block, uint64_t id) {
-  pelkUint64_t objId{static_cast<uint32_t>(id >> 32), static_cast<uint32_t>(id)};
-  pelkGetList list{PELK_GETLIST_VERSION, 1, &objId, nullptr};
-  auto start = Clock::now();
-  pelkBeginGetData(h, 0, PELK_GET_BACKUP, &list);
-  DataBlk blk{PELK_DATABLK_VERSION, static_cast<uint32_t>(block.size()), 0, block.data()};
-  uint64_t total = 0;
-  int rc = pelkGetObj(h, &objId, &blk);
-  while (rc == PELK_RC_MORE_DATA || rc == PELK_RC_FINISHED) {
-    total += blk.numBytes;
-    if (rc == PELK_RC_FINISHED) break;
-    rc = pelkGetData(h, &blk);
-  }
-  pelkEndGetObj(h);
-  pelkEndGetData(h);
-  double elapsed = seconds(start);
-  if (total != kObjectSize) std::abort();
-  return elapsed;
-}
-
-struct Best {
-  double plain = 1e300, library = 1e300;
-  void add(double p, double l) {
-    plain = std::min(plain, p);
-    library = std::min(library, l);
-  }
-};
-
-// Keeps the store at one version, as the plain file is rewritten in place.
-void removeVersion(uint32_t h, uint64_t id) {
-  pelkDelInfo info{};
-  info.backIDInfo = delBackID{PELK_DELBACKID_VERSION,
-                              {static_cast<uint32_t>(id >> 32), static_cast<uint32_t>(id)}};
-  uint16_t reason = 0;
-  if ((pelkBeginTxn(h) | pelkDeleteObj(h, PELK_BACKUP_ID_DELETE, info) |
-       pelkEndTxn(h, PELK_VOTE_COMMIT, &reason)) != 0) {
-    std::abort();
-  }
-}
-
-void report(benchmark::State& state, double plain, double library) {
-  double mib = static_cast<double>(kObjectSize) / (1 << 20);
-  state.counters["plain_MiBps"] = benchmark::Counter(mib / plain);
-  state.counters["hublor_MiBps"] = benchmark::Counter(mib / library);
-  state.counters["ratio"] = benchmark::Counter(plain / library);
-}
-
-void BM_Send1GiB(benchmark::State& state) {
-  std::vector<char> block = buffer(static_cast<size_t>(state.range(0)));
-  Best best;
-  bool plainFirst = true;
-  for (auto _ : state) {
-    uint64_t id = 0;
-    double plain = plainFirst ? plainWrite(bench().plainFile(), block) : 0;
-    double library = librarySend(bench().handle(), block, id);
-    if (!plainFirst) plain = plainWrite(bench().plainFile(), block);
-    plainFirst = !plainFirst;
-    best.add(plain, library);
-    state.SetIterationTime(library);
-    removeVersion(bench().handle(), id);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kObjectSize));
-  report(state, best.plain, best.library);
-}
-
-void BM_Get1GiB(benchmark::State& state) {
-  std::vector<char> block = buffer(static_cast<size_t>(state.range(0)));
-  uint64_t id = 0;
-  plainWrite(bench().plainFile(), block);
-  librarySend(bench().handle(), block, id);
-  Best best;
-  for (auto _ : state) {
-    double plain = plainRead(bench().plainFile(), block);
-    double library = libraryGet(bench().handle(), block, id);
-    best.add(plain, library);
-    state.SetIterationTime(library);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kObjectSize));
-  report(state, best.plain, best.library);
-  removeVersion(bench().handle(), id);
-}
-
-BENCHMARK(BM_Send1GiB)
-    ->Arg(256 << 10)
-    ->Arg(4 << 20)
-    ->Iterations(6)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Get1GiB)
-    ->Arg(256 << 10)
-    ->Arg(4 << 20)
-    ->Iterations(6)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  BenchOptions options = benchParseOptions(
+      argc, argv,
+      "usage: hublor_bench [--mb N]\n  Storage send and fetch against a durable plain write and "
+      "a plain read.\n  --mb N        object size in MiB (default 1024)",
+      1024);
+  benchRefuseRest(options, argv[0]);
+  uint64_t mb = static_cast<uint64_t>(options.mb);
+  if (options.header) benchPrintHeader();
+  for (size_t blockKb : {256, 4096}) {
+    HublorBench bench(mb << 20, blockKb << 10);
+    std::string what = std::to_string(mb) + " MiB object in " + std::to_string(blockKb) + " KiB";
+    benchPrintRow(benchPairRun(
+        "storage send, " + what + " vs durable write", ">= 0.9", options.repeats,
+        [&] { return bench.send(); }, [&] { return bench.plainWrite(); }));
+    benchPrintRow(benchPairRun(
+        "storage fetch, " + what + " vs plain read", ">= 0.9", options.repeats,
+        [&] { return bench.fetch(); }, [&] { return bench.plainRead(); }));
+  }
+  return 0;
+}

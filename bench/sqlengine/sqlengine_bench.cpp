@@ -1,13 +1,19 @@
-// Throughput of the engine's page storage as a backup reads it and a restore writes it: whole
-// pages in blocks of the given size through Instance::readPages and writePages, each call
-// taking the instance lock and finding the file in the catalogue. The storage must never be the
+// Throughput of the engine's page storage API: whole pages in blocks of the given size through
+// Instance::readPages and writePages, each call taking the instance lock and finding the file
+// in the catalogue (and a write reading the pages it replaces), against pread and pwrite of
+// the same blocks on the same file, paired in one run. The storage must never be the
 // bottleneck: the per-call cost should vanish beside the copy at blocks of 1 MiB and more.
-#include <benchmark/benchmark.h>
+//   sqlengine_bench [--repeats N] [--header]
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "instance.h"
+#include "pairbench.h"
 #include "root.h"
 
 namespace {
@@ -37,30 +43,59 @@ Fixture& fixture() {
   return f;
 }
 
-void transfer(benchmark::State& state, bool write) {
+double throughInstance(bool write, std::uint64_t blockBytes) {
   Instance& instance = *fixture().instance;
-  const std::uint64_t blockPages = static_cast<std::uint64_t>(state.range(0)) / kPageSize;
+  const std::uint64_t blockPages = blockBytes / kPageSize;
   const std::uint64_t filePages = kFileKb / 8;
   std::vector<std::byte> block(blockPages * kPageSize);
-  instance.readPages("big", "big_data", 0, blockPages, block.data());
-  for (auto _ : state) {
-    for (std::uint64_t at = 0; at + blockPages <= filePages; at += blockPages) {
-      SqlError e = write ? instance.writePages("big", "big_data", at, blockPages, block.data())
-                         : instance.readPages("big", "big_data", at, blockPages, block.data());
-      if (!e.ok()) state.SkipWithError(e.text.c_str());
-    }
+  if (!instance.readPages("big", "big_data", 0, blockPages, block.data()).ok()) return -1;
+  double start = benchNow();
+  for (std::uint64_t at = 0; at + blockPages <= filePages; at += blockPages) {
+    SqlError e = write ? instance.writePages("big", "big_data", at, blockPages, block.data())
+                       : instance.readPages("big", "big_data", at, blockPages, block.data());
+    if (!e.ok()) return -1;
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kFileKb * 1024);
+  return benchNow() - start;
 }
 
-void BM_ReadPages(benchmark::State& state) {
-  transfer(state, false);
+// The same blocks with plain positioned reads or writes on the file itself.
+double plainFile(bool write, std::uint64_t blockBytes) {
+  Instance& instance = *fixture().instance;
+  Database db;
+  if (!instance.database("big", db).ok()) return -1;
+  std::filesystem::path path = instance.filePath(db.groups[0].files[0]);
+  std::vector<std::byte> block(blockBytes);
+  const std::uint64_t fileBytes = static_cast<std::uint64_t>(kFileKb) * 1024;
+  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0 || ::pread(fd, block.data(), blockBytes, 0) < 0) return -1;
+  double start = benchNow();
+  bool ok = true;
+  for (std::uint64_t at = 0; ok && at + blockBytes <= fileBytes; at += blockBytes) {
+    ssize_t n = write ? ::pwrite(fd, block.data(), blockBytes, static_cast<off_t>(at))
+                      : ::pread(fd, block.data(), blockBytes, static_cast<off_t>(at));
+    ok = n == static_cast<ssize_t>(blockBytes);
+  }
+  double seconds = benchNow() - start;
+  ::close(fd);
+  return ok ? seconds : -1;
 }
-void BM_WritePages(benchmark::State& state) {
-  transfer(state, true);
-}
-
-BENCHMARK(BM_ReadPages)->Arg(64 << 10)->Arg(1 << 20)->Arg(4 << 20)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WritePages)->Arg(64 << 10)->Arg(1 << 20)->Arg(4 << 20)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  BenchOptions options = benchParseOptions(
+      argc, argv, "usage: sqlengine_bench\n  The engine's page storage against plain file I/O.");
+  benchRefuseRest(options, argv[0]);
+  if (options.header) benchPrintHeader();
+  for (bool write : {false, true}) {
+    for (std::uint64_t kb : {64, 1024, 4096}) {
+      std::string name = std::string(write ? "engine writePages" : "engine readPages") +
+                         ", 64 MiB in " + std::to_string(kb) + " KiB vs " +
+                         (write ? "pwrite" : "pread");
+      benchPrintRow(benchPairRun(
+          name, "", options.repeats, [&] { return throughInstance(write, kb << 10); },
+          [&] { return plainFile(write, kb << 10); }));
+    }
+  }
+  return 0;
+}

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -105,34 +106,42 @@ class AgentSet {
   Outcome m_outcome;  // the statement's part written by its thread, read after the join
 };
 
-// BACKUP with one stripe per file: each stripe's transfer writes its device's stream into its
-// file; the pending Flushes are completed once every stripe has finished.
-inline Outcome backupToFiles(sqlengine::Instance& instance, const std::string& database,
-                             const std::vector<std::filesystem::path>& files,
-                             const std::string& with = "") {
-  std::string set = "zkb" + std::to_string(files.size());
-  std::string statement = "BACKUP DATABASE [" + database + "] TO " + deviceList(set, files.size());
+// The shape of each stripe's transfer: its ring's buffers.
+struct RingShape {
+  uint32_t buffers = 8;
+  uint32_t bufferKb = 256;
+};
+
+// BACKUP with one stripe per sink: stripe i's transfer hands its device's stream to
+// makeSink(i), and stripeDone(i), when given, runs on the stripe's thread after a successful
+// transfer (where a stripe commits its object); the pending Flushes are completed once every
+// stripe has finished.
+inline Outcome backupToSinks(sqlengine::Instance& instance, const std::string& database,
+                             std::size_t stripes,
+                             const std::function<CVdevTestTransfer::Sink(std::size_t)>& makeSink,
+                             const std::string& with = "", RingShape ring = {},
+                             const std::function<void(std::size_t)>& stripeDone = nullptr) {
+  std::string set = "zkb" + std::to_string(stripes);
+  std::string statement = "BACKUP DATABASE [" + database + "] TO " + deviceList(set, stripes);
   if (!with.empty()) statement += " WITH " + with;
-  AgentSet agent(instance, set, files.size(), 0, statement);
+  AgentSet agent(instance, set, stripes, 0, statement);
   if (!agent.ready()) return agent.abortAndFinish();
   std::vector<std::unique_ptr<CVdevTestTransfer>> transfers;
   std::vector<std::thread> threads;
-  std::vector<int> rcs(files.size(), -1);
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    auto transfer = std::make_unique<CVdevTestTransfer>(CVdevTestTransfer::backupFromVdi,
-                                                        agent.device(i), 8, 256);
-    std::shared_ptr<FILE> out(std::fopen(files[i].c_str(), "wb"), [](FILE* f) {
-      if (f) std::fclose(f);
+  std::vector<int> rcs(stripes, -1);
+  for (std::size_t i = 0; i < stripes; ++i) {
+    auto transfer = std::make_unique<CVdevTestTransfer>(
+        CVdevTestTransfer::backupFromVdi, agent.device(i), ring.buffers, ring.bufferKb);
+    transfer->sink = makeSink(i);
+    threads.emplace_back([&rcs, &stripeDone, i, t = transfer.get()] {
+      rcs[i] = t->runOnce();
+      if (rcs[i] == 0 && stripeDone) stripeDone(i);
     });
-    transfer->sink = [out](const uint8_t* dataP, uint32_t size) {
-      return out && std::fwrite(dataP, 1, size, out.get()) == size ? 0 : RC_FILE_OPEN_FAILED;
-    };
-    threads.emplace_back([&rcs, i, t = transfer.get()] { rcs[i] = t->runOnce(); });
     transfers.push_back(std::move(transfer));
   }
   for (std::thread& t : threads) t.join();
   DPelkApiStatus status;
-  for (std::size_t i = 0; i < files.size(); ++i) {
+  for (std::size_t i = 0; i < stripes; ++i) {
     VDC_Command* flushP = transfers[i]->command;
     if (rcs[i] == 0 && flushP != nullptr)
       vdev_CompleteCommand(&status, agent.device(i), flushP, ERROR_SUCCESS, 0, 0);
@@ -141,36 +150,49 @@ inline Outcome backupToFiles(sqlengine::Instance& instance, const std::string& d
   return agent.finish();
 }
 
-// RESTORE with fewer devices than files: device i reads perDevice[i] in turn, switching at each
-// Load as a restore stripe does; a device with no file left answers the next read with the end.
-inline Outcome restoreFromFiles(sqlengine::Instance& instance, const std::string& what,
-                                const std::vector<std::vector<std::filesystem::path>>& perDevice,
-                                const std::string& with = "") {
-  std::string set = "zkr" + std::to_string(perDevice.size());
-  std::string statement = "RESTORE " + what + " FROM " + deviceList(set, perDevice.size());
+// BACKUP with one stripe per file.
+inline Outcome backupToFiles(sqlengine::Instance& instance, const std::string& database,
+                             const std::vector<std::filesystem::path>& files,
+                             const std::string& with = "") {
+  return backupToSinks(
+      instance, database, files.size(),
+      [&files](std::size_t i) -> CVdevTestTransfer::Sink {
+        std::shared_ptr<FILE> out(std::fopen(files[i].c_str(), "wb"), [](FILE* f) {
+          if (f) std::fclose(f);
+        });
+        return [out](const uint8_t* dataP, uint32_t size) {
+          return out && std::fwrite(dataP, 1, size, out.get()) == size ? 0 : RC_FILE_OPEN_FAILED;
+        };
+      },
+      with);
+}
+
+// RESTORE through `devices` devices: device i reads its media in turn, makeSource(i, k) giving
+// its k-th (null when it has none left), switching at each Load as a restore stripe does; a
+// device with no medium left answers the next read with the end.
+inline Outcome restoreFromSources(
+    sqlengine::Instance& instance, const std::string& what, std::size_t devices,
+    const std::function<CVdevTestTransfer::Source(std::size_t, std::size_t)>& makeSource,
+    const std::string& with = "", RingShape ring = {}) {
+  std::string set = "zkr" + std::to_string(devices);
+  std::string statement = "RESTORE " + what + " FROM " + deviceList(set, devices);
   if (!with.empty()) statement += " WITH " + with;
-  AgentSet agent(instance, set, perDevice.size(), VDF_Removable, statement);
+  AgentSet agent(instance, set, devices, VDF_Removable, statement);
   if (!agent.ready()) return agent.abortAndFinish();
-  std::vector<std::vector<int>> rcs(perDevice.size());
+  std::vector<std::vector<int>> rcs(devices);
   std::vector<std::thread> threads;
-  for (std::size_t i = 0; i < perDevice.size(); ++i) {
+  for (std::size_t i = 0; i < devices; ++i) {
     threads.emplace_back([&, i] {
       IClientVirtualDevice* vdevP = agent.device(i);
-      CVdevTestTransfer transfer(CVdevTestTransfer::restoreToVdi, vdevP, 8, 256);
+      CVdevTestTransfer transfer(CVdevTestTransfer::restoreToVdi, vdevP, ring.buffers,
+                                 ring.bufferKb);
       DPelkApiStatus status;
-      for (std::size_t k = 0; k <= perDevice[i].size(); ++k) {
-        std::shared_ptr<FILE> in;
-        if (k < perDevice[i].size()) {
-          in.reset(std::fopen(perDevice[i][k].c_str(), "rb"), [](FILE* f) {
-            if (f) std::fclose(f);
-          });
-        }
-        transfer.source = [in](uint8_t* dataP, uint32_t size) {
-          return in ? static_cast<uint32_t>(std::fread(dataP, 1, size, in.get())) : 0u;
-        };
+      for (std::size_t k = 0;; ++k) {
+        CVdevTestTransfer::Source source = makeSource(i, k);
+        transfer.source = source ? source : [](uint8_t*, uint32_t) { return 0u; };
         rcs[i].push_back(transfer.runOnce());
         VDC_Command* loadP = transfer.command;
-        if (loadP == nullptr || loadP->commandCode != VDC_Load) break;  // the device is done
+        if (!source || loadP == nullptr || loadP->commandCode != VDC_Load) break;
         transfer.command = nullptr;
         vdev_CompleteCommand(&status, vdevP, loadP, ERROR_SUCCESS, 0, 0);
       }
@@ -181,6 +203,24 @@ inline Outcome restoreFromFiles(sqlengine::Instance& instance, const std::string
     agent.outcome().transferRcs.insert(agent.outcome().transferRcs.end(), device.begin(),
                                        device.end());
   return agent.finish();
+}
+
+// RESTORE with fewer devices than files: device i reads perDevice[i] in turn.
+inline Outcome restoreFromFiles(sqlengine::Instance& instance, const std::string& what,
+                                const std::vector<std::vector<std::filesystem::path>>& perDevice,
+                                const std::string& with = "") {
+  return restoreFromSources(
+      instance, what, perDevice.size(),
+      [&perDevice](std::size_t i, std::size_t k) -> CVdevTestTransfer::Source {
+        if (k >= perDevice[i].size()) return nullptr;
+        std::shared_ptr<FILE> in(std::fopen(perDevice[i][k].c_str(), "rb"), [](FILE* f) {
+          if (f) std::fclose(f);
+        });
+        return [in](uint8_t* dataP, uint32_t size) {
+          return in ? static_cast<uint32_t>(std::fread(dataP, 1, size, in.get())) : 0u;
+        };
+      },
+      with);
 }
 
 // A database of about dataMb megabytes in three data files (two groups), every page written,

@@ -1,6 +1,7 @@
 // A database backed up by the agent's transfers through four virtual devices into files and
 // restored from those files through two devices and through one, under other names and paths:
-// every file comes back byte for byte. The benchmark in bench/vdi does the same with 200 MB.
+// every file comes back byte for byte. bench/stripes measures the same path against a durable
+// copy of the database files.
 #include "vdi_stripes.h"
 
 #include <gtest/gtest.h>

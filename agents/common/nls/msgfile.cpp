@@ -2,6 +2,7 @@
 #include "msgfile.h"
 
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -35,7 +36,13 @@ int optGetMessageFile(const char* languageP, char* pathP, size_t pathSize, char*
     dirP[dirLen++] = '/';
     dirP[dirLen] = '\0';
   }
-  int len = std::snprintf(pathP, pathSize, "%ssql%s.txt", dirP, languageP ? languageP : "");
+  // The build writes the repository with the language code in capitals ("sqlAMENG.txt"); file
+  // names are case-sensitive here, so the code is upper-cased whatever case the caller gives.
+  char code[32] = {};
+  for (size_t i = 0; languageP != nullptr && languageP[i] != '\0' && i + 1 < sizeof code; i++) {
+    code[i] = char(toupper((unsigned char)languageP[i]));
+  }
+  int len = std::snprintf(pathP, pathSize, "%ssql%s.txt", dirP, code);
   if (len < 0 || static_cast<size_t>(len) >= pathSize) {
     if (pathSize > 0) pathP[0] = '\0';
     dirP[0] = '\0';

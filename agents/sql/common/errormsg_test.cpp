@@ -46,6 +46,7 @@ const Row kRows[] = {
     {426, 5061},
     {427, 5406},
     {428, 5407},
+    {430, 5093},
     {501, 300},
     {502, 301},
     {503, 5455},
@@ -60,8 +61,8 @@ const Row kRows[] = {
     {1202, 101},
     {1203, 105},
     {1204, 102},
-    {1205, 5050},
-    {1206, 5051},
+    {1205, 111},
+    {1206, 112},
     {1207, 104},
     {1208, 106},
     {1209, 107},
@@ -113,7 +114,7 @@ TEST(AgentRcMessage, TheTableHasOneRowPerCode) {
   std::set<int> codes;
   for (int i = 0; i < gAgentRcMessageCount; i++) codes.insert(gAgentRcMessages[i].rc);
   EXPECT_EQ(codes.size(), static_cast<size_t>(gAgentRcMessageCount));
-  EXPECT_EQ(gAgentRcMessageCount, 77);
+  EXPECT_EQ(gAgentRcMessageCount, 78);
 }
 
 TEST(AgentRcMessage, TracesTheLookupAndAnUnknownCode) {

@@ -103,6 +103,15 @@ class BackupRestoreTest : public ::testing::Test {
     for (const auto& f : files) out.push_back(f.checksum);
     return out;
   }
+  // The catalogue's count of used pages of each data file.
+  std::vector<std::int64_t> usedPages(const std::string& db) {
+    Database d;
+    EXPECT_TRUE(m_instance->database(db, d).ok());
+    std::vector<std::int64_t> out;
+    for (const FileGroup& g : d.groups)
+      for (const DbFile& f : g.files) out.push_back(f.usedPages);
+    return out;
+  }
   std::vector<std::int64_t> logTimes(const std::string& db) {
     std::vector<LogRecord> log;
     EXPECT_TRUE(m_instance->readLog(db, log).ok());
@@ -142,11 +151,13 @@ TEST_F(BackupRestoreTest, FamiliesCarryHeadersAndRestoreInAnyOrderOnFewerDevices
       restore("DATABASE [two]", {{media[2], media[0]}, {media[3], media[1]}}, moves("two"));
   ASSERT_TRUE(e.ok()) << e.text;
   EXPECT_EQ(sums("two"), source);
+  EXPECT_EQ(usedPages("two"), usedPages("sales"));
   EXPECT_EQ(status("two"), kStatusNormal);
 
   e = restore("DATABASE [one]", {{media[1], media[3], media[0], media[2]}}, moves("one"));
   ASSERT_TRUE(e.ok()) << e.text;
   EXPECT_EQ(sums("one"), source);
+  EXPECT_EQ(usedPages("one"), usedPages("sales"));
 
   // Over the source itself: only with REPLACE once it is online... unless it is the same
   // database on a server before 2005, which takes it back.
@@ -189,6 +200,7 @@ TEST_F(BackupRestoreTest, FamiliesMissingTwiceOrFromAnotherSetFailTheRestore) {
 TEST_F(BackupRestoreTest, ChainRestoresToAPointInTimeAndRefusesTheNextLog) {
   std::vector<Medium> full = backup("DATABASE", 1);
   writePages("sales_g2", 50, 5, 9);
+  writePages("sales_data", 90, 20, 10);  // ten pages used before, ten new
   std::vector<Medium> diff = backup("DATABASE", 2, "DIFFERENTIAL");
   appendLog({3000, 3100, 3200}, "");
   std::vector<Medium> log1 = backup("LOG", 1);
@@ -225,6 +237,7 @@ TEST_F(BackupRestoreTest, ChainRestoresToAPointInTimeAndRefusesTheNextLog) {
   source.pop_back();  // the logs differ: the source's was truncated by its log backups
   chain.pop_back();
   EXPECT_EQ(chain, source);
+  EXPECT_EQ(usedPages("chain"), usedPages("sales"));
 
   // A differential on a database that is not waiting for it.
   EXPECT_EQ(restore("DATABASE [chain]", {diff}, "NORECOVERY").number, kMsgDiffWithoutBase);
@@ -319,6 +332,46 @@ TEST_F(BackupRestoreTest, EveryDeviceIsFlushedBeforeAnyFlushIsAwaited) {
   client.join();
   EXPECT_TRUE(e.ok()) << e.text;
   EXPECT_TRUE(firstWaitedForSecond);
+}
+
+// The client holds the first writes of each device unanswered: BUFFERCOUNT of them arrive (2
+// without it), and no more until one is answered.
+TEST_F(BackupRestoreTest, EachDeviceHasBufferCountWritesInFlight) {
+  const struct {
+    const char* with;
+    std::size_t inFlight;
+  } rows[] = {{"BUFFERCOUNT=3, MAXTRANSFERSIZE=65536", 3}, {"MAXTRANSFERSIZE=65536", 2}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.with);
+    std::u16string set = u"depth" + std::u16string(1, char16_t(u'a' + m_sets++));
+    MediaClient client(set, 2, 0);
+    std::mutex mutex;
+    std::vector<std::size_t> held(2, 0);  // guarded by mutex
+    std::vector<bool> gathered(2, false);
+    client.onCommand = [&](std::size_t device, VDC_Command* c) {
+      if (c->commandCode != VDC_Write || gathered[device]) return true;
+      gathered[device] = true;
+      std::vector<VDC_Command*> commands{c};
+      VDC_Command* next = nullptr;
+      while (commands.size() < row.inFlight &&
+             client.device(device)->GetCommand(20000, &next) == S_OK)
+        commands.push_back(next);
+      if (client.device(device)->GetCommand(200, &next) == S_OK) commands.push_back(next);
+      {
+        std::lock_guard lock(mutex);
+        held[device] = commands.size();
+      }
+      for (VDC_Command* command : commands)
+        client.device(device)->CompleteCommand(command, ERROR_SUCCESS, command->size, 0);
+      return false;
+    };
+    client.start();
+    SqlError e =
+        run(*m_instance, "BACKUP DATABASE [sales] TO " + devicesOf(set, 2) + " WITH " + row.with);
+    client.join();
+    EXPECT_TRUE(e.ok()) << e.text;
+    EXPECT_EQ(held, std::vector<std::size_t>(2, row.inFlight));
+  }
 }
 
 TEST_F(BackupRestoreTest, ARefusedWriteOrAnAbortFailsTheStatementAndAbortsTheSet) {

@@ -96,6 +96,9 @@ class Instance {
                      std::uint64_t count, std::byte* out);
   SqlError writePages(const std::string& db, const std::string& logicalFile, std::uint64_t first,
                       std::uint64_t count, const std::byte* in);
+  // Adds delta to the catalogue's count of used pages of a data file (a restore that wrote the
+  // file's pages itself).
+  SqlError addUsedPages(const std::string& db, const std::string& logicalFile, std::int64_t delta);
   // Hands out the next log sequence number of the database.
   SqlError nextLsn(const std::string& db, std::uint64_t& lsn);
 

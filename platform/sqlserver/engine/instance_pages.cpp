@@ -106,6 +106,16 @@ SqlError Instance::writePages(const std::string& dbName, const std::string& logi
   return {};
 }
 
+SqlError Instance::addUsedPages(const std::string& dbName, const std::string& logicalFile,
+                                std::int64_t delta) {
+  ZK_HOLD(true);
+  Database db;
+  DbFile file;
+  if (SqlError e = findFile(dbName, logicalFile, db, file); !e.ok()) return e;
+  ZK_RUN("UPDATE file SET used_pages = used_pages + ? WHERE id = ?", {delta, file.id});
+  return {};
+}
+
 // ---- checksums and properties ----
 
 SqlError Instance::checksums(const std::string& dbName, std::vector<FileChecksum>& out) {

@@ -36,18 +36,7 @@ SqlError transfer(const std::filesystem::path& file, bool write, std::uint64_t o
                   std::size_t size, std::byte* data) {
   Fd fd(file, write ? O_WRONLY : O_RDONLY);
   if (fd.get() < 0) return ioError(write ? "write" : "read", file);
-  std::size_t done = 0;
-  while (done < size) {
-    ssize_t n = write ? ::pwrite(fd.get(), data + done, size - done, offset + done)
-                      : ::pread(fd.get(), data + done, size - done, offset + done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;  // read past the end: the file is shorter than its catalogue size
-      return ioError(write ? "write" : "read", file);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return {};
+  return transferAt(fd.get(), file, write, offset, size, data);
 }
 
 std::uint64_t splitmix(std::uint64_t& state) {
@@ -58,6 +47,22 @@ std::uint64_t splitmix(std::uint64_t& state) {
 }
 
 }  // namespace
+
+SqlError transferAt(int fd, const std::filesystem::path& file, bool write, std::uint64_t offset,
+                    std::size_t size, std::byte* data) {
+  std::size_t done = 0;
+  while (done < size) {
+    ssize_t n = write ? ::pwrite(fd, data + done, size - done, offset + done)
+                      : ::pread(fd, data + done, size - done, offset + done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;  // read past the end: the file is shorter than its catalogue size
+      return ioError(write ? "write" : "read", file);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return {};
+}
 
 void putLe(std::byte* at, std::uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) at[i] = static_cast<std::byte>(value >> (8 * i));

@@ -25,6 +25,11 @@ SqlError readBytes(const std::filesystem::path& file, std::uint64_t offset, std:
 SqlError writeBytes(const std::filesystem::path& file, std::uint64_t offset, std::size_t size,
                     const std::byte* in);
 
+// size bytes at an offset of an open descriptor of file (named in the message of a failure);
+// safe on one descriptor from several threads.
+SqlError transferAt(int fd, const std::filesystem::path& file, bool write, std::uint64_t offset,
+                    std::size_t size, std::byte* data);
+
 // What to write into the data part of a page: a pattern repeated, or bytes from a seed that
 // depend on the page number, so that the same call always gives the same pages.
 struct PageFill {

@@ -1,15 +1,21 @@
 // RESTORE through virtual devices: the families of a set in any order on as few as one device
-// (the next medium asked for with Load), each read exactly to its end and applied as it comes;
-// then the log, the stop point and the database's state.
+// (the next medium asked for with Load), each device read by a thread of its own with up to
+// BUFFERCOUNT reads in flight, each family read exactly to its end and applied as it comes,
+// pages written straight from the device's buffers; then the files made durable, the log, the
+// stop point and the database's state.
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <optional>
 
 #include "backup_restore.h"
 #include "media.h"
 #include "pagefile.h"
 #include "sqltime.h"
+#include "statement_files.h"
 #include "vdevices.h"
 
 namespace sqlengine {
@@ -17,15 +23,26 @@ namespace sqlengine {
 namespace {
 
 // What one restore knows of the set and the target database.
+// The device threads share it: mutex guards set, claimed, complete and log and is held while
+// the first header prepares the database (which fixes selected, fresh and files); each device
+// thread adds to its own usedDelta entry only.
 struct RestoreRun {
+  RestoreRun(Instance& i, const RestoreStatement& statement, StatementDevices& devices)
+      : instance(i), s(statement), d(devices) {}
+
   Instance& instance;
   const RestoreStatement& s;
   StatementDevices& d;
+  std::mutex mutex;
   std::optional<MediaHeader> set;  // the first header read
   std::vector<bool> claimed;       // a family's header was read
   std::vector<bool> complete;      // a family was read to its end
   std::vector<bool> selected;      // the files whose pages this restore applies
+  bool fresh = false;              // the database was made by this restore: no page was used
+  StatementFiles files;            // the selected files, opened for writing
   std::vector<LogRecord> log;      // the set's log records
+  // Per device: the change of each file's count of used pages (by index in the set).
+  std::vector<std::map<std::uint32_t, std::int64_t>> usedDelta;
 
   const std::string& target() const { return s.database; }
   bool allClaimed() const {
@@ -108,6 +125,7 @@ SqlError createFromSet(RestoreRun& run, int serverVersion) {
     group->files.push_back(file);
   }
   if (SqlError e = instance.createDatabase(definition); !e.ok()) return e;
+  run.fresh = true;
   if (SqlError e = instance.setStatus(definition.name, kStatusLoading); !e.ok()) return e;
   return instance.setProperty(definition.name, kPropRestoreFullLsn, std::to_string(h.lastLsn));
 }
@@ -152,51 +170,142 @@ SqlError prepareDatabase(RestoreRun& run, int serverVersion) {
 
 // ---- Reading the families ----
 
-// One device's progress through its media.
-struct DeviceReader {
-  enum Phase { kHeader, kPayload, kLoad, kDone } phase = kHeader;
-  std::shared_ptr<BYTE> buffer;
-  std::vector<std::byte> header;  // the header read so far
-  MediaHeader family;
-  std::uint64_t payloadLeft = 0;
-  std::vector<std::byte> pending;  // bytes of a record not yet whole
-  bool ended = false;              // the family's end record was read
-};
-
-SqlError applyRecords(RestoreRun& run, DeviceReader& r, std::size_t device) {
-  const MediaHeader& h = *run.set;
-  std::size_t at = 0;
-  while (!r.ended && r.pending.size() - at >= kRecordHeadSize) {
-    RecordHead head;
-    if (!decodeRecordHead(r.pending.data() + at, head) ||
-        (head.kind == kRecordPages && head.fileIndex >= h.files.size()))
-      return sqlMessage(kMsgFamilyMalformed, {run.d.names[device]});
-    std::uint64_t size = kRecordHeadSize + head.dataBytes();
-    if (r.pending.size() - at < size) break;
-    const std::byte* data = r.pending.data() + at + kRecordHeadSize;
-    if (head.kind == kRecordEnd) r.ended = true;
-    if (head.kind == kRecordLog) {
-      for (std::uint64_t i = 0; i < head.count; ++i) {
-        if (!decodeLogSlot(data + i * kLogSlotSize, run.log.emplace_back()))
-          return sqlMessage(kMsgFamilyMalformed, {run.d.names[device]});
-      }
-    }
-    if (head.kind == kRecordPages && run.selected[head.fileIndex]) {
-      SqlError e = run.instance.writePages(run.target(), h.files[head.fileIndex].logicalName,
-                                           head.firstPage, head.count, data);
-      if (!e.ok()) return e;
-    }
-    at += size;
+// The catalogue counts the pages the restore made used (or unused) in each file.
+SqlError countRestoredPages(RestoreRun& run) {
+  std::map<std::uint32_t, std::int64_t> total;
+  for (const auto& device : run.usedDelta)
+    for (const auto& [file, delta] : device) total[file] += delta;
+  for (const auto& [file, delta] : total) {
+    if (delta == 0) continue;
+    SqlError e = run.instance.addUsedPages(run.target(), run.set->files[file].logicalName, delta);
+    if (!e.ok()) return e;
   }
-  r.pending.erase(r.pending.begin(), r.pending.begin() + static_cast<std::ptrdiff_t>(at));
   return {};
 }
 
-// A family's header: the first one fixes the set and prepares the database; every family
-// belongs to that set and arrives once.
-SqlError takeHeader(RestoreRun& run, DeviceReader& r, std::size_t device, int serverVersion) {
-  MediaHeader& f = r.family;
-  if (!decodeMediaHeader(r.header.data(), r.header.size(), f))
+// The records of one family as its bytes arrive, applied at once: pages go from the device's
+// buffer straight to their file, log records are gathered. A record may be cut anywhere by the
+// transfers; only a record head or a log record is put together in memory.
+class FamilyApplier {
+ public:
+  FamilyApplier(RestoreRun& run, std::size_t device) : m_run(run), m_device(device) {}
+
+  bool ended() const { return m_ended; }
+  // Takes the next size bytes of the family's payload; the bytes after the end record are its
+  // padding and are ignored.
+  SqlError take(const std::byte* data, std::size_t size) {
+    while (size > 0 && !m_ended) {
+      std::size_t n = m_dataLeft == 0 ? takeHead(data, size) : takeData(data, size);
+      if (!m_error.ok()) return m_error;
+      data += n;
+      size -= n;
+    }
+    return {};
+  }
+
+ private:
+  std::size_t takeHead(const std::byte* data, std::size_t size) {
+    std::size_t n = std::min(size, kRecordHeadSize - m_headHave);
+    std::memcpy(m_head + m_headHave, data, n);
+    m_headHave += n;
+    if (m_headHave == kRecordHeadSize) startRecord();
+    return n;
+  }
+
+  void startRecord() {
+    m_headHave = 0;
+    const MediaHeader& h = *m_run.set;
+    bool pages = false;
+    if (!decodeRecordHead(m_head, m_record) ||
+        ((pages = m_record.kind == kRecordPages) && m_record.fileIndex >= h.files.size())) {
+      m_error = malformed();
+      return;
+    }
+    m_ended = m_record.kind == kRecordEnd;
+    m_dataLeft = m_record.dataBytes();
+    m_dataDone = 0;
+    m_writing = pages && m_run.selected[m_record.fileIndex];
+    if (!m_writing) return;
+    m_error = m_run.files.checkPages(m_record.fileIndex, m_record.firstPage, m_record.count);
+    if (m_error.ok() && !m_run.fresh) m_error = countUsedBefore();
+  }
+
+  std::size_t takeData(const std::byte* data, std::size_t size) {
+    std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, m_dataLeft));
+    if (m_record.kind == kRecordLog) m_log.insert(m_log.end(), data, data + n);
+    if (m_writing) {
+      m_error = m_run.files.write(m_record.fileIndex, m_record.firstPage * kPageSize + m_dataDone,
+                                  n, data);
+      countUsed(data, n);
+    }
+    m_dataDone += n;
+    m_dataLeft -= n;
+    if (m_dataLeft == 0 && m_record.kind == kRecordLog && m_error.ok()) m_error = endLogRecord();
+    return n;
+  }
+
+  // A page is used when its sequence number (its first 8 bytes) is not 0; those bytes may
+  // arrive in two transfers.
+  void countUsed(const std::byte* data, std::size_t size) {
+    std::uint64_t from = m_dataDone;
+    for (std::uint64_t page = from / kPageSize * kPageSize; page < from + size; page += kPageSize) {
+      std::uint64_t begin = std::max(page, from);
+      std::uint64_t end = std::min(page + 8, from + size);
+      for (std::uint64_t at = begin; at < end; ++at) {
+        m_lsnNonZero = m_lsnNonZero || data[at - from] != std::byte{0};
+        if (at - page == 7) {
+          if (m_lsnNonZero) ++m_run.usedDelta[m_device][m_record.fileIndex];
+          m_lsnNonZero = false;
+        }
+      }
+    }
+  }
+
+  // Over an existing database the pages replaced may have been used: their sequence numbers
+  // are read before the record's pages are written.
+  SqlError countUsedBefore() {
+    for (std::uint64_t i = 0; i < m_record.count; ++i) {
+      std::byte lsn[8];
+      std::uint64_t offset = (m_record.firstPage + i) * kPageSize;
+      if (SqlError e = m_run.files.read(m_record.fileIndex, offset, sizeof lsn, lsn); !e.ok())
+        return e;
+      if (pageLsn(lsn) != 0) --m_run.usedDelta[m_device][m_record.fileIndex];
+    }
+    return {};
+  }
+
+  SqlError endLogRecord() {
+    std::vector<LogRecord> records(m_record.count);
+    for (std::uint64_t i = 0; i < m_record.count; ++i) {
+      if (!decodeLogSlot(m_log.data() + i * kLogSlotSize, records[i])) return malformed();
+    }
+    m_log.clear();
+    std::lock_guard lock(m_run.mutex);
+    m_run.log.insert(m_run.log.end(), records.begin(), records.end());
+    return {};
+  }
+
+  SqlError malformed() const { return sqlMessage(kMsgFamilyMalformed, {m_run.d.names[m_device]}); }
+
+  RestoreRun& m_run;
+  std::size_t m_device;
+  std::byte m_head[kRecordHeadSize] = {};
+  std::size_t m_headHave = 0;
+  RecordHead m_record;
+  std::uint64_t m_dataLeft = 0;  // bytes of the current record's data still to come
+  std::uint64_t m_dataDone = 0;  // bytes of it already taken
+  bool m_writing = false;        // its pages go to a file
+  bool m_lsnNonZero = false;     // of the page whose sequence number is being read
+  std::vector<std::byte> m_log;  // the current log record's slots
+  bool m_ended = false;
+  SqlError m_error;
+};
+
+// A family's header: the first one fixes the set, prepares the database and opens its files;
+// every family belongs to that set and arrives once. Called with the run's mutex held.
+SqlError takeHeader(RestoreRun& run, const std::vector<std::byte>& header, std::size_t device,
+                    MediaHeader& f, int serverVersion) {
+  if (!decodeMediaHeader(header.data(), header.size(), f))
     return sqlMessage(kMsgFamilyMalformed, {run.d.names[device]});
   if (run.set && (f.setId != run.set->setId || f.familyCount != run.set->familyCount))
     return sqlMessage(kMsgFamilyMalformed, {run.d.names[device]});
@@ -205,99 +314,133 @@ SqlError takeHeader(RestoreRun& run, DeviceReader& r, std::size_t device, int se
     run.claimed.assign(f.familyCount, false);
     run.complete.assign(f.familyCount, false);
     if (SqlError e = prepareDatabase(run, serverVersion); !e.ok()) return e;
+    if (SqlError e = run.files.open(run.instance, run.target(), f.files, run.selected, true);
+        !e.ok())
+      return e;
   }
   if (run.claimed[f.family - 1])
     return sqlMessage(kMsgDuplicateFamily, {run.d.names[device], std::to_string(f.family)});
   run.claimed[f.family - 1] = true;
-  r.payloadLeft = f.familyBytes - kMediaHeaderSize;
-  r.phase = DeviceReader::kPayload;
   return {};
 }
 
-// Sends device i's next command; false when it has nothing more to do.
-SqlError sendNext(RestoreRun& run, DeviceReader& r, std::size_t i, bool& sent) {
-  sent = false;
-  DWORD max = run.d.config.maxTransferSize;
-  DWORD size = 0;
-  if (r.phase == DeviceReader::kHeader)
-    size = static_cast<DWORD>(std::min<std::size_t>(max, kMediaHeaderSize - r.header.size()));
-  if (r.phase == DeviceReader::kPayload)
-    size = static_cast<DWORD>(std::min<std::uint64_t>(max, r.payloadLeft));
-  if (r.phase == DeviceReader::kDone) return {};
-  HRESULT hr = r.phase == DeviceReader::kLoad
-                   ? run.d.device(i).SendCommand(VDC_Load)
-                   : run.d.device(i).SendCommand(VDC_Read, r.buffer, size);
-  if (FAILED(hr)) return run.d.deviceFault(i, false, hresultText(hr));
-  sent = true;
-  return {};
-}
+// One device's media, read with up to `depth` reads in flight: each family's header, then its
+// payload to the family's length, applied as it comes; then, while families of the set are
+// still unread and the device takes other media, a Load and the next medium's family.
+class DeviceReader {
+ public:
+  DeviceReader(RestoreRun& run, std::size_t device, std::uint32_t depth, int serverVersion)
+      : m_run(run),
+        m_device(device),
+        m_pipe(run.d, device, false, depth),
+        m_serverVersion(serverVersion) {}
 
-// A family read to its end: the next medium when families remain unread, else the end.
-SqlError familyDone(RestoreRun& run, DeviceReader& r, std::size_t i) {
-  if (!r.ended || !r.pending.empty()) return sqlMessage(kMsgFamilyMalformed, {run.d.names[i]});
-  run.complete[r.family.family - 1] = true;
-  r.header.clear();
-  r.ended = false;
-  bool more = !run.allClaimed() && run.d.removable();
-  r.phase = more ? DeviceReader::kLoad : DeviceReader::kDone;
-  return {};
-}
+  SqlError run() {
+    for (;;) {
+      bool more = false;
+      if (SqlError e = readHeader(more); !e.ok() || !more) return e;
+      if (SqlError e = readPayload(); !e.ok()) return e;
+      if (SqlError e = familyDone(more); !e.ok() || !more) return e;
+      if (SqlError e = m_pipe.send(VDC_Load); !e.ok()) return e;
+      vdi::VDServerCompletion done{};
+      if (SqlError e = m_pipe.awaitOldest(done); !e.ok()) return e;
+    }
+  }
 
-SqlError takeCompletion(RestoreRun& run, DeviceReader& r, std::size_t i, int serverVersion) {
-  vdi::VDServerCompletion done{};
-  if (SqlError e = awaitCompletion(run.d, i, false, &done); !e.ok()) return e;
-  if (r.phase == DeviceReader::kLoad) {
-    r.phase = DeviceReader::kHeader;
+ private:
+  // more: false when the device has no medium left.
+  SqlError readHeader(bool& more) {
+    std::vector<std::byte> header;
+    while (header.size() < kMediaHeaderSize) {
+      DWORD size = static_cast<DWORD>(
+          std::min<std::size_t>(m_run.d.config.maxTransferSize, kMediaHeaderSize - header.size()));
+      const std::byte* data = nullptr;
+      std::uint32_t n = 0;
+      bool atEnd = false;
+      if (SqlError e = readOne(size, data, n, atEnd); !e.ok()) return e;
+      if (atEnd && n == 0 && header.empty()) {
+        more = false;  // no medium left on this device
+        return {};
+      }
+      header.insert(header.end(), data, data + n);
+      if (atEnd && header.size() < kMediaHeaderSize) return malformed();
+    }
+    std::lock_guard lock(m_run.mutex);
+    more = true;
+    return takeHeader(m_run, header, m_device, m_family, m_serverVersion);
+  }
+
+  SqlError readOne(DWORD size, const std::byte*& data, std::uint32_t& n, bool& atEnd) {
+    if (SqlError e = m_pipe.send(VDC_Read, size); !e.ok()) return e;
+    return awaitRead(data, n, atEnd);
+  }
+
+  SqlError awaitRead(const std::byte*& data, std::uint32_t& n, bool& atEnd) {
+    vdi::VDServerCompletion done{};
+    const BYTE* buffer = nullptr;
+    if (SqlError e = m_pipe.awaitOldest(done, &buffer); !e.ok()) return e;
+    data = reinterpret_cast<const std::byte*>(buffer);
+    n = done.bytesTransferred;
+    atEnd = done.completionCode == ERROR_HANDLE_EOF || n < done.command.size;
     return {};
   }
-  const std::byte* data = reinterpret_cast<const std::byte*>(r.buffer.get());
-  std::uint32_t n = done.bytesTransferred;
-  bool atEnd = done.completionCode == ERROR_HANDLE_EOF || n < done.command.size;
-  if (r.phase == DeviceReader::kHeader) {
-    if (atEnd && n == 0 && r.header.empty()) {
-      r.phase = DeviceReader::kDone;  // no medium left on this device
-      return {};
-    }
-    r.header.insert(r.header.end(), data, data + n);
-    if (r.header.size() < kMediaHeaderSize) {
-      return atEnd ? sqlMessage(kMsgFamilyMalformed, {run.d.names[i]}) : SqlError{};
-    }
-    return takeHeader(run, r, i, serverVersion);
-  }
-  r.pending.insert(r.pending.end(), data, data + n);
-  r.payloadLeft -= n;
-  if (SqlError e = applyRecords(run, r, i); !e.ok()) return e;
-  if (r.payloadLeft == 0) {
-    r.pending.clear();  // the padding after the end record
-    r.pending.shrink_to_fit();
-    return familyDone(run, r, i);
-  }
-  return atEnd ? sqlMessage(kMsgFamilyMalformed, {run.d.names[i]}) : SqlError{};
-}
 
-SqlError readFamilies(RestoreRun& run, int serverVersion) {
-  std::vector<DeviceReader> readers(run.d.names.size());
-  for (DeviceReader& r : readers)
-    r.buffer.reset(new BYTE[run.d.config.maxTransferSize], std::default_delete<BYTE[]>());
-  for (;;) {
-    std::vector<std::size_t> sent;
-    for (std::size_t i = 0; i < readers.size(); ++i) {
-      bool wasSent = false;
-      if (SqlError e = sendNext(run, readers[i], i, wasSent); !e.ok()) return e;
-      if (wasSent) sent.push_back(i);
+  // Keeps the pipe full while payload remains to be asked for, and applies each read in turn.
+  SqlError readPayload() {
+    FamilyApplier applier(m_run, m_device);
+    std::uint64_t left = m_family.familyBytes - kMediaHeaderSize;  // not yet read
+    std::uint64_t unasked = left;
+    while (left > 0) {
+      while (unasked > 0 && !m_pipe.full()) {
+        DWORD size =
+            static_cast<DWORD>(std::min<std::uint64_t>(m_run.d.config.maxTransferSize, unasked));
+        if (SqlError e = m_pipe.send(VDC_Read, size); !e.ok()) return e;
+        unasked -= size;
+      }
+      const std::byte* data = nullptr;
+      std::uint32_t n = 0;
+      bool atEnd = false;
+      if (SqlError e = awaitRead(data, n, atEnd); !e.ok()) return e;
+      if (SqlError e = applier.take(data, n); !e.ok()) return e;
+      left -= n;
+      if (atEnd && left > 0) return malformed();
     }
-    if (sent.empty()) break;
-    for (std::size_t i : sent) {
-      if (SqlError e = takeCompletion(run, readers[i], i, serverVersion); !e.ok()) return e;
-    }
+    return applier.ended() ? SqlError{} : malformed();
   }
+
+  // more: whether the device asks for its next medium.
+  SqlError familyDone(bool& more) {
+    std::lock_guard lock(m_run.mutex);
+    m_run.complete[m_family.family - 1] = true;
+    more = !m_run.allClaimed() && m_run.d.removable();
+    return {};
+  }
+
+  SqlError malformed() const { return sqlMessage(kMsgFamilyMalformed, {m_run.d.names[m_device]}); }
+
+  RestoreRun& m_run;
+  std::size_t m_device;
+  DevicePipe m_pipe;
+  int m_serverVersion;
+  MediaHeader m_family;
+};
+
+// Every device read on a thread of its own; then the pages restored are made durable and
+// counted in the catalogue.
+SqlError readFamilies(RestoreRun& run, int serverVersion) {
+  std::uint32_t depth = buffersPerDevice(run.s.transfer);
+  run.usedDelta.assign(run.d.names.size(), std::map<std::uint32_t, std::int64_t>{});
+  SqlError read = runPerDevice(
+      run.d, [&](std::size_t i) { return DeviceReader(run, i, depth, serverVersion).run(); });
+  if (!read.ok()) return read;
   std::size_t got = std::count(run.complete.begin(), run.complete.end(), true);
   if (!run.set || got != run.complete.size()) {
     std::string name = run.set ? run.set->database : run.target();
     std::string count = run.set ? std::to_string(run.set->familyCount) : "1";
     return sqlMessage(kMsgFamilyMissing, {name, count, std::to_string(got)});
   }
-  return {};
+  if (SqlError e = run.files.sync(); !e.ok()) return e;
+  return countRestoredPages(run);
 }
 
 // ---- The log and the database's state ----
@@ -386,7 +529,7 @@ SqlError runRestore(Instance& instance, const RestoreStatement& s) {
   StatementDevices d;
   if (SqlError e = openStatementDevices(instance, s.devices, s.transfer, statementName, d); !e.ok())
     return e;
-  RestoreRun run{instance, s, d, std::nullopt, {}, {}, {}, {}};
+  RestoreRun run{instance, s, d};
   if (SqlError e = readFamilies(run, facts.versionMajor); !e.ok()) return d.fail(e);
   d.set->Close();
   if (SqlError e = applyLog(run); !e.ok()) return d.fail(e);

@@ -1,7 +1,11 @@
 #include "vdevices.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 
+#include "backup_restore.h"
 #include "bstr.h"
 
 namespace sqlengine {
@@ -52,6 +56,81 @@ SqlError openStatementDevices(Instance& instance, const std::vector<BackupDevice
   }
   out.config = out.set->configuration();
   return {};
+}
+
+DevicePipe::DevicePipe(StatementDevices& devices, std::size_t device, bool write,
+                       std::uint32_t depth)
+    : m_devices(devices), m_device(device), m_write(write), m_depth(std::max(depth, 1u)) {}
+
+BYTE* DevicePipe::nextBuffer() {
+  if (m_free.empty()) {
+    m_free.push_back(m_buffers.size());
+    m_buffers.emplace_back(new BYTE[m_devices.config.maxTransferSize],
+                           std::default_delete<BYTE[]>());
+  }
+  return m_buffers[m_free.back()].get();
+}
+
+SqlError DevicePipe::send(DWORD commandCode, DWORD size) {
+  bool data = commandCode == VDC_Read || commandCode == VDC_Write;
+  std::size_t slot = kNoBuffer;
+  if (data) {
+    nextBuffer();
+    slot = m_free.back();
+  }
+  HRESULT hr = data ? m_devices.device(m_device).SendCommand(commandCode, m_buffers[slot], size)
+                    : m_devices.device(m_device).SendCommand(commandCode);
+  if (FAILED(hr)) return m_devices.deviceFault(m_device, m_write, hresultText(hr));
+  if (data) m_free.pop_back();
+  m_inFlight.push_back(slot);
+  return {};
+}
+
+SqlError DevicePipe::awaitOldest(vdi::VDServerCompletion& done, const BYTE** dataP) {
+  if (SqlError e = awaitCompletion(m_devices, m_device, m_write, &done); !e.ok()) return e;
+  std::size_t slot = m_inFlight.front();
+  const BYTE* expected = slot == kNoBuffer ? nullptr : m_buffers[slot].get();
+  if (done.command.buffer != expected)
+    return m_devices.deviceFault(m_device, m_write, "a command came back out of order");
+  m_inFlight.pop_front();
+  if (slot != kNoBuffer) m_free.push_back(slot);
+  if (dataP != nullptr) *dataP = expected;
+  return {};
+}
+
+SqlError DevicePipe::drain() {
+  while (!idle()) {
+    vdi::VDServerCompletion done{};
+    if (SqlError e = awaitOldest(done); !e.ok()) return e;
+  }
+  return {};
+}
+
+SqlError runPerDevice(StatementDevices& devices, const std::function<SqlError(std::size_t)>& body) {
+  std::size_t count = devices.names.size();
+  if (count == 1) return body(0);
+  std::mutex mutex;
+  SqlError first;  // guarded by mutex
+  bool failed = false;
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < count; ++i) {
+    threads.emplace_back([&, i] {
+      SqlError e = body(i);
+      if (e.ok()) return;
+      std::lock_guard lock(mutex);
+      if (failed) return;
+      failed = true;
+      first = e;
+      devices.set->SignalAbort();
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  return first;
+}
+
+std::uint32_t buffersPerDevice(const TransferOptions& transfer) {
+  std::uint32_t count = transfer.bufferCount.value_or(kDefaultBufferCount);
+  return std::clamp(count, 1u, kMaxBuffersPerDevice);
 }
 
 }  // namespace sqlengine

@@ -3,6 +3,8 @@
 // gives when a device fails.
 #pragma once
 
+#include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,9 +16,12 @@
 
 namespace sqlengine {
 
-// Block size and largest transfer when the statement names none.
+// Block size, largest transfer and buffers per device when the statement names none.
 inline constexpr std::uint32_t kDefaultBlockSize = 512;
 inline constexpr std::uint32_t kDefaultMaxTransfer = 1024 * 1024;
+inline constexpr std::uint32_t kDefaultBufferCount = 2;
+// BUFFERCOUNT beyond this many commands in flight per device gains nothing.
+inline constexpr std::uint32_t kMaxBuffersPerDevice = 64;
 
 struct StatementDevices {
   std::string statementName;  // "BACKUP DATABASE", "RESTORE LOG", ...
@@ -34,6 +39,46 @@ struct StatementDevices {
   // 3203 (read) say it.
   SqlError deviceFault(std::size_t i, bool write, const std::string& what);
 };
+
+// Commands in flight on one device: up to `depth` at once, each Read or Write with a buffer of
+// its own of the set's largest transfer, made when first needed and reused as commands come
+// back. The client moves the data straight into or out of these buffers. Used by one thread.
+class DevicePipe {
+ public:
+  DevicePipe(StatementDevices& devices, std::size_t device, bool write, std::uint32_t depth);
+
+  bool full() const { return m_inFlight.size() >= m_depth; }
+  bool idle() const { return m_inFlight.empty(); }
+  // The buffer the next Read or Write carries.
+  BYTE* nextBuffer();
+  // Sends a command; Read and Write carry nextBuffer() with size bytes.
+  SqlError send(DWORD commandCode, DWORD size = 0);
+  // Waits for the oldest command in flight and checks it (awaitCompletion's rules); a command
+  // coming back out of order is the device's fault. A read's data stay in the returned buffer
+  // until the next call of nextBuffer.
+  SqlError awaitOldest(vdi::VDServerCompletion& done, const BYTE** dataP = nullptr);
+  // Waits for every command in flight.
+  SqlError drain();
+
+ private:
+  static constexpr std::size_t kNoBuffer = static_cast<std::size_t>(-1);
+
+  StatementDevices& m_devices;
+  std::size_t m_device;
+  bool m_write;
+  std::uint32_t m_depth;
+  std::vector<std::shared_ptr<BYTE>> m_buffers;
+  std::vector<std::size_t> m_free;     // buffers no command holds
+  std::deque<std::size_t> m_inFlight;  // the buffer of each command in flight, oldest first
+};
+
+// Runs body(i) for every device of the set, each on a thread of its own (one device: on the
+// calling thread). The first failure aborts the set, so that every other device's wait ends,
+// and is the result; failures that follow from that abort are dropped.
+SqlError runPerDevice(StatementDevices& devices, const std::function<SqlError(std::size_t)>& body);
+
+// Commands in flight per device for the statement's BUFFERCOUNT.
+std::uint32_t buffersPerDevice(const TransferOptions& transfer);
 
 // Opens the set for the statement. Every device must be a virtual device.
 SqlError openStatementDevices(Instance& instance, const std::vector<BackupDevice>& devices,

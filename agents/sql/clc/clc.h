@@ -1,0 +1,102 @@
+// The command-line program zarnaksqlc: one command per run. The run brings up the process-wide
+// services in a fixed order, reads the preferences, parses the command line twice (once to
+// find the configuration file, once over the preferences), opens the trace and the activity
+// log, prunes the log, runs the command through its dispatch slot, prints the outcome and
+// ends with the first failing agent return code.
+//
+// Everything the program prints is a numbered message. Concurrency: one thread; the process-wide
+// objects are created and freed by that thread only.
+#pragma once
+
+#include <cstddef>
+
+#include "ffrc.h"
+#include "optinfo.h"
+
+class CPreferences;
+class CLog;
+
+constexpr int CLC_MSG_BUFFER_LEN = 3584;  // the message buffer every request receives
+constexpr int CLC_AGENT_DIR_SIZE = 1024;
+constexpr int CLC_LOG_DIR_SIZE = 1025;
+
+// Messages of the program.
+enum ClcMessage {
+  CLC_MSG_TEXT = 1,        // a text without line end
+  CLC_MSG_LINE = 2,        // a text as a line
+  CLC_MSG_NEW_LINE = 131,  // ends a line
+  CLC_MSG_NO_TRACE = 132,  // after the trace could not be opened
+  CLC_MSG_NO_AGENT_DIR = 133,
+  CLC_MSG_NO_LOG_DIR = 134,
+  CLC_MSG_BANNER = 5000,
+  CLC_MSG_HELP_PROMPT = 5048,
+  CLC_MSG_HELP_BLANK = 5049,
+  CLC_MSG_CONFIG_CREATED = 5050,
+  CLC_MSG_CONFIG_MISSING = 5051,
+  CLC_MSG_PREF_STORED = 5054,
+  CLC_MSG_COMPLETED = 5055,
+  CLC_MSG_PRUNE_FAILED = 5056,
+  CLC_MSG_PRUNED = 5057,
+  CLC_MSG_LOG_NAME_TOO_LONG = 5058,
+  CLC_MSG_LOG_NOT_OPENED = 5059,
+  CLC_MSG_PREFERENCES = 5062,
+  CLC_MSG_ENDED_WITH = 5092,
+};
+
+// A command that this build of the program cannot run (its engine requests are not part of
+// it); reported with the command's words.
+constexpr int RC_CLC_NOT_AVAILABLE = 430;
+
+// What the run keeps from start to end (the locals of the main routine).
+struct ClcRun {
+  int argc = 0;
+  char** argv = nullptr;
+  Ffrc startRc;           // until the preferences are read
+  Ffrc runRc;             // the exit code
+  OptionsInfo firstPass;  // only to learn the configuration file name
+  OptionsInfo options;    // what every later step reads
+  char agentDir[CLC_AGENT_DIR_SIZE] = {};
+  char configFile[OPT_PATH_SIZE] = {};
+  char logDir[CLC_LOG_DIR_SIZE] = {};
+  char configuredLogFile[OPT_PATH_SIZE] = {};  // before the log directory was put in front
+  char msgBuffer[CLC_MSG_BUFFER_LEN + 1] = {};
+  int agentDirRc = 0;
+  int traceRc = 0;
+  int logDirRc = 0;
+  int logNameTooLong = 0;
+  int setLogNameRc = 0;
+  int configMissing = 0;    // non-zero: the configuration file did not exist at start
+  int firstPassFailed = 0;  // the parse error to report is the first pass's
+};
+
+// The process-wide preferences object (the log is gLogP of the activity log).
+extern CPreferences* gPreferencesP;
+
+// Runs the command line; returns the first failing agent return code (0 on success).
+int clcRun(int argc, char* argv[]);
+// The process exit status of a return code: its low 8 bits, or 255 where those would be 0 for
+// a failure.
+int clcExitStatus(int rc);
+// Frees the process-wide objects, clearing each pointer, so it may run twice. Returns 0.
+int CleanUp(int cleanUpReason);
+
+// Start-up steps (clcstart.cpp).
+void clcFirstPass(ClcRun* runP);
+void clcSecondPass(ClcRun* runP);
+void clcReportStartUp(ClcRun* runP);
+void clcPruneLog(ClcRun* runP);
+
+// Dispatch (clcdispatch.cpp): runs the command of the run record; its rc goes to the run
+// holder (419 for a command id without a handler).
+void clcDispatch(ClcRun* runP);
+
+// The handlers.
+int clcHelp(ClcRun* runP);
+int clcQueryZarnak(ClcRun* runP);
+int clcSet(ClcRun* runP);
+// Prints the messages (a list ended by -1) with paging: on a terminal the output pauses when a page
+// is full and goes on at Enter; never when standard output is redirected.
+int displayHelp(const int* msgNumsP);
+
+// Prints the message of a return code with one text insert.
+void clcPrintRcMessage(int rc, const char* insertP);

@@ -1,0 +1,91 @@
+// One run of the command-line program, from the process services to the clean-up.
+#include <cstdio>
+#include <cstring>
+
+#include "agtlog.h"
+#include "agtpref.h"
+#include "agtrc.h"
+#include "agttrc.h"
+#include "clc.h"
+#include "errormsg.h"
+#include "msgfile.h"
+#include "msgout.h"
+#include "msgrepo.h"
+#include "nlsglob.h"
+#include "psutil.h"
+
+CPreferences* gPreferencesP = nullptr;
+
+namespace {
+
+constexpr int RC_NO_REPOSITORY = 400;  // the message repository could not be opened
+
+void startProcessServices(ClcRun* runP) {
+  nlsSetup(nullptr);
+  optSetAgentDirRtn(psGetAgentDir);  // the message repository lives in the agent directory
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  gTraceEchoP = traceEcho;
+  runP->agentDirRc = psGetAgentDir(runP->agentDir, sizeof runP->agentDir);
+}
+
+// The outcome of a dispatched command: the request's text, or the message of its code; a
+// success has a completion message of its own.
+void reportCommand(ClcRun* runP) {
+  int rc = runP->runRc;
+  if (rc == RC_OK) {
+    nlprintf(CLC_MSG_COMPLETED);
+    return;
+  }
+  if (runP->msgBuffer[0] != '\0') {
+    nlprintf(CLC_MSG_LINE, runP->msgBuffer);
+  } else {
+    clcPrintRcMessage(rc, "");
+  }
+}
+
+}  // namespace
+
+void clcPrintRcMessage(int rc, const char* insertP) {
+  char text[CLC_MSG_BUFFER_LEN + 1];
+  nlsprintf(text, sizeof text, agentRcMessage(rc), insertP);
+  nlprintf(CLC_MSG_LINE, text);
+}
+
+int clcExitStatus(int rc) {
+  int status = rc & 0xFF;
+  return rc != 0 && status == 0 ? 255 : status;
+}
+
+int CleanUp(int cleanUpReason) {
+  TRACE_LINE(TRC_CMD, "CleanUp(%d)\n", cleanUpReason);
+  delete gPreferencesP;
+  gPreferencesP = nullptr;
+  CLog* logP = gLogP;
+  gLogP = nullptr;
+  delete logP;
+  NLTerm();
+  nlsCleanup();
+  return RC_OK;
+}
+
+int clcRun(int argc, char* argv[]) {
+  ClcRun* runP = new ClcRun();
+  runP->argc = argc;
+  runP->argv = argv;
+  startProcessServices(runP);
+  clcFirstPass(runP);
+  if (runP->runRc == RC_OK) clcSecondPass(runP);
+  bool repository = runP->runRc != RC_NO_REPOSITORY;
+  if (repository) clcReportStartUp(runP);
+  bool startedUp = runP->runRc == RC_OK;
+  if (startedUp) clcPruneLog(runP);
+  if (startedUp) clcDispatch(runP);
+  if (startedUp) reportCommand(runP);
+  if (repository && runP->runRc != RC_OK) nlprintf(CLC_MSG_ENDED_WITH, int(runP->runRc));
+  if (repository) nlprintf(CLC_MSG_NEW_LINE);
+  gTrace.close();
+  runP->runRc = CleanUp(0);
+  int rc = runP->runRc;
+  delete runP;
+  return rc;
+}

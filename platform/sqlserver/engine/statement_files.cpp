@@ -1,0 +1,105 @@
+#include "statement_files.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "backup_restore.h"
+#include "instance_internal.h"
+
+namespace sqlengine {
+
+namespace {
+
+SqlError ioError(const char* operation, const std::filesystem::path& file) {
+  return sqlMessage(kMsgIoError, {std::strerror(errno), operation, file.string()});
+}
+
+SqlError notOpened() {
+  return sqlMessage(kMsgEngineFailure, {"a data file the statement has not opened"});
+}
+
+const DbFile* findDataFile(const Database& db, const std::string& logicalName) {
+  for (const FileGroup& g : db.groups) {
+    for (const DbFile& f : g.files) {
+      if (sameName(f.logicalName, logicalName)) return &f;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+StatementFiles::~StatementFiles() {
+  for (const OpenFile& f : m_files) {
+    if (f.fd >= 0) ::close(f.fd);
+  }
+}
+
+SqlError StatementFiles::open(Instance& instance, const std::string& dbName,
+                              const std::vector<MediaFile>& files, const std::vector<bool>& wanted,
+                              bool write) {
+  Database db;
+  if (SqlError e = instance.database(dbName, db); !e.ok()) return e;
+  m_write = write;
+  m_files.assign(files.size(), OpenFile{});
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (!wanted[i] || files[i].log) continue;
+    const DbFile* file = findDataFile(db, files[i].logicalName);
+    if (file == nullptr) {
+      return sqlMessage(kMsgEngineFailure, {"'" + files[i].logicalName +
+                                            "' is not a file of database '" + dbName + "'."});
+    }
+    OpenFile& open = m_files[i];
+    open.path = instance.filePath(*file);
+    open.logicalName = file->logicalName;
+    open.pages = pagesOf(file->sizeKb);
+    open.fd = ::open(open.path.c_str(), (write ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (open.fd < 0) return ioError(write ? "write" : "read", open.path);
+  }
+  return {};
+}
+
+const StatementFiles::OpenFile* StatementFiles::opened(std::uint32_t file) const {
+  return file < m_files.size() && m_files[file].fd >= 0 ? &m_files[file] : nullptr;
+}
+
+std::uint64_t StatementFiles::pages(std::uint32_t file) const {
+  const OpenFile* f = opened(file);
+  return f != nullptr ? f->pages : 0;
+}
+
+SqlError StatementFiles::checkPages(std::uint32_t file, std::uint64_t first,
+                                    std::uint64_t count) const {
+  const OpenFile* f = opened(file);
+  if (f == nullptr) return notOpened();
+  if (count > f->pages || first > f->pages - count)  // written so that nothing overflows
+    return sqlMessage(kMsgEngineFailure, {"pages outside the data file", f->logicalName});
+  return {};
+}
+
+SqlError StatementFiles::read(std::uint32_t file, std::uint64_t offset, std::size_t size,
+                              std::byte* out) const {
+  const OpenFile* f = opened(file);
+  if (f == nullptr) return notOpened();
+  return transferAt(f->fd, f->path, false, offset, size, out);
+}
+
+SqlError StatementFiles::write(std::uint32_t file, std::uint64_t offset, std::size_t size,
+                               const std::byte* in) const {
+  const OpenFile* f = opened(file);
+  if (f == nullptr || !m_write) return notOpened();
+  return transferAt(f->fd, f->path, true, offset, size, const_cast<std::byte*>(in));
+}
+
+SqlError StatementFiles::sync() const {
+  if (!m_write) return {};
+  for (const OpenFile& f : m_files) {
+    if (f.fd >= 0 && ::fdatasync(f.fd) != 0) return ioError("write", f.path);
+  }
+  return {};
+}
+
+}  // namespace sqlengine
