@@ -5,6 +5,7 @@
 
 #include "regcustom.h"
 #include "reglang.h"
+#include "reglocale.h"
 #include "regres.h"
 
 namespace {
@@ -87,6 +88,56 @@ constexpr DSwissPhone kSwissPhones[] = {
     {kLanguageFrench, "0800 55 72 02", 2},  {kLanguageItalian, "0800 55 72 03", 2},
 };
 
+// Belgium's registration numbers by language (deployment data), as Switzerland's.
+constexpr DSwissPhone kBelgianPhones[] = {
+    {kLanguageFrench, "0800 7 33 81", 1},
+    {13, "0800 7 33 82", 1},
+    {kLanguageFrench, "0800 7 33 91", 2},
+    {13, "0800 7 33 92", 2},
+};
+
+template <std::size_t N>
+std::string numberByLanguage(const DSwissPhone (&rows)[N], int languageIndex, int kind) {
+  for (const DSwissPhone& row : rows) {
+    if (row.languageIndex == languageIndex && row.kind == kind) return row.number;
+  }
+  return " ";
+}
+
+int productKind() {
+  return CProductCustomization::instance().hasOwnPhoneNumbers() ? 2 : 1;
+}
+
+constexpr DStateRow kBrazilStates[] = {
+    {"AC", 2550}, {"AL", 2551}, {"AM", 2552}, {"AP", 2553}, {"BA", 2554}, {"CE", 2555},
+    {"DF", 2556}, {"ES", 2557}, {"GO", 2558}, {"MA", 2559}, {"MT", 2560}, {"MS", 2561},
+    {"MG", 2562}, {"PA", 2563}, {"PB", 2564}, {"PR", 2565}, {"PE", 2566}, {"PI", 2567},
+    {"RJ", 2568}, {"RN", 2569}, {"RS", 2570}, {"RO", 2571}, {"RR", 2572}, {"SC", 2573},
+    {"SP", 2574}, {"SE", 2575}, {"TO", 2576},
+};
+
+constexpr DStateRow kCanadaProvinces[] = {
+    {"AB", 552}, {"BC", 555}, {"MB", 572}, {"NB", 582}, {"NF", 587}, {"NT", 590},
+    {"NS", 591}, {"ON", 594}, {"PE", 597}, {"QC", 598}, {"SK", 600}, {"YT", 612},
+};
+
+constexpr DStateRow kUsStates[] = {
+    {"AL", 550}, {"AK", 551}, {"AZ", 553}, {"AR", 554}, {"CA", 556}, {"CO", 557}, {"CT", 558},
+    {"DE", 559}, {"DC", 560}, {"FL", 561}, {"GA", 562}, {"HI", 563}, {"ID", 564}, {"IL", 565},
+    {"IN", 566}, {"IA", 567}, {"KS", 568}, {"KY", 569}, {"LA", 570}, {"ME", 571}, {"MD", 573},
+    {"MA", 574}, {"MI", 575}, {"MN", 576}, {"MS", 577}, {"MO", 578}, {"MT", 579}, {"NE", 580},
+    {"NV", 581}, {"NH", 583}, {"NJ", 584}, {"NM", 585}, {"NY", 586}, {"NC", 588}, {"ND", 589},
+    {"OH", 592}, {"OK", 593}, {"OR", 595}, {"PA", 596}, {"RI", 599}, {"SC", 601}, {"SD", 602},
+    {"TN", 603}, {"TX", 604}, {"UT", 605}, {"VT", 606}, {"VA", 607}, {"WA", 608}, {"WV", 609},
+    {"WI", 610}, {"WY", 611},
+};
+
+// The countries whose first number is the product's own when it has numbers: AT, DK, FI, FR,
+// DE, IE, IT, NO, PT, ES, SE, GB.
+constexpr int kOwnNumberCountries[] = {7, 41, 50, 56, 72, 74, 112, 121, 137, 142, 157};
+
+constexpr int kCountryNameBase = 1200;
+
 // Prefecture codes of Japan, in the order of their names (strings 1900 to 1946).
 constexpr int kPrefectureNameBase = 1900;
 
@@ -121,16 +172,32 @@ std::string CAddressRules::stateCode(int /*i*/) const {
 }
 
 std::string CSwissAddressRules::numberFor(int languageIndex, int kind) {
-  for (const DSwissPhone& row : kSwissPhones) {
-    if (row.languageIndex == languageIndex && row.kind == kind) return row.number;
-  }
-  return " ";
+  return numberByLanguage(kSwissPhones, languageIndex, kind);
 }
 
 std::string CSwissAddressRules::phoneNumber1() const {
-  int kind = CProductCustomization::instance().hasOwnPhoneNumbers() ? 2 : 1;
-  return numberFor(CLanguageRules::instance().index(), kind);
+  return numberFor(CLanguageRules::instance().index(), productKind());
 }
+
+std::string CBelgianAddressRules::phoneNumber1() const {
+  return numberByLanguage(kBelgianPhones, CLanguageRules::instance().index(), productKind());
+}
+
+std::string COwnNumberAddressRules::phoneNumber1() const {
+  const CProductCustomization& product = CProductCustomization::instance();
+  if (product.hasOwnPhoneNumbers()) return product.phoneNumberFor(countryIndex());
+  return CAddressRules::phoneNumber1();
+}
+
+std::string CStateListAddressRules::stateName(int i) const {
+  return i >= 0 && i < m_Count ? regLoadString(m_States[i].nameId) : "";
+}
+
+std::string CStateListAddressRules::stateCode(int i) const {
+  return i >= 0 && i < m_Count ? m_States[i].code : "XX";
+}
+
+CUsAddressRules::CUsAddressRules() : CStateListAddressRules(kCountryUnitedStates, kUsStates) {}
 
 std::string CJapanAddressRules::stateName(int i) const {
   return i >= 0 && i < stateCount() ? regLoadString(kPrefectureNameBase + i) : "";
@@ -144,13 +211,43 @@ std::string CJapanAddressRules::stateCode(int i) const {
 
 std::unique_ptr<CAddressRules> regCountryRules(int countryIndex) {
   switch (countryIndex) {
+    case 14:
+      return std::make_unique<CBelgianAddressRules>();
+    case kCountryBrazil:
+      return std::make_unique<CStateListAddressRules>(kCountryBrazil, kBrazilStates);
+    case kCountryCanada:
+      return std::make_unique<CStateListAddressRules>(kCountryCanada, kCanadaProvinces);
+    case 33:
+      return std::make_unique<CChinaAddressRules>();
     case kCountryFrance:
       return std::make_unique<CFranceAddressRules>();
     case kCountryJapan:
       return std::make_unique<CJapanAddressRules>();
     case kCountrySwitzerland:
       return std::make_unique<CSwissAddressRules>();
+    case kCountryUnitedStates:
+      return std::make_unique<CUsAddressRules>();
     default:
-      return std::make_unique<CAddressRules>(countryIndex);
+      break;
   }
+  for (int own : kOwnNumberCountries) {
+    if (own == countryIndex) return std::make_unique<COwnNumberAddressRules>(countryIndex);
+  }
+  return std::make_unique<CAddressRules>(countryIndex);
+}
+
+CAddressRules& regRulesForCountry(int countryIndex) {
+  static std::unique_ptr<CAddressRules> kept;
+  if (kept == nullptr || kept->countryIndex() != countryIndex) kept = regCountryRules(countryIndex);
+  return *kept;
+}
+
+CAddressRules& regCountryOfTheLocale() {
+  static std::unique_ptr<CAddressRules> rules =
+      regCountryRules(regCountryOfLocale(regLocaleName()));
+  return *rules;
+}
+
+std::string regCountryName(int countryIndex) {
+  return regLoadString(kCountryNameBase + countryIndex);
 }

@@ -92,7 +92,10 @@ TEST(RegException, EachIdIsShownItsWay) {
        "yesno:Veltrona Product Registration:Your phone number does not contain the minimum "
        "number of required digits.  Would you like to change it?",
        kRegIdNo},
-      {224, "yesno:Veltrona Product Registration:", kRegIdNo},
+      {224,
+       "yesno:Veltrona Product Registration:Your zip code does not contain five digits before "
+       "the hyphen ( - ).   Would you like to change it?",
+       kRegIdNo},
       {219, "connection-failure", 11},
       {234, "phone", 12},
       {2243, "exit", 2328},

@@ -196,8 +196,9 @@ void clearFaultRules(const Store& store) {
 }
 
 void loseObject(Store& store, Catalog& catalog, int64_t id) {
-  if (!versionById(catalog, id)) throw AdminError("no object version " + std::to_string(id));
-  ::unlink(store.dataPath(id).c_str());
+  std::optional<Version> version = versionById(catalog, id);
+  if (!version) throw AdminError("no object version " + std::to_string(id));
+  ::unlink(store.dataPath(version->id, version->file).c_str());
 }
 
 }  // namespace hublor

@@ -8,7 +8,7 @@ namespace {
 
 constexpr const char* kVersionColumns =
     "id, node, fs, hl, ll, type, owner, state, mc, dest, copy_group, ins_time, deact_time, "
-    "active_seq, inactive_seq, size, size_estimate, compressed, info";
+    "active_seq, inactive_seq, size, size_estimate, compressed, info, file";
 
 Version readVersion(const Stmt& stmt) {
   Version v;
@@ -31,6 +31,7 @@ Version readVersion(const Stmt& stmt) {
   v.sizeEstimate = stmt.integer(16);
   v.compressed = stmt.integer(17) != 0;
   v.info = stmt.blob(18);
+  v.file = stmt.text(19);
   return v;
 }
 

@@ -59,6 +59,7 @@ struct Version {
   int64_t size = 0, sizeEstimate = 0;
   bool compressed = false;
   std::string info;
+  std::string file;  // its data file below data/; empty in stores that place data by id
 };
 
 struct VersionFilter {

@@ -284,7 +284,7 @@ int Session::sendObj(uint8_t sendType, const pelkObjName& name, const ObjAttr& a
   op.compressed = attr.objCompressed != 0;
   op.info.assign(attr.objInfo == nullptr ? "" : attr.objInfo, attr.objInfoLength);
   try {
-    op.file = std::make_unique<StagedFile>(m_store->newStagingPath());
+    op.file = std::make_unique<StagedFile>(*m_store, m_store->newDataName());
   } catch (const StoreError&) {
     return serverAbort(PELK_RS_ABORT_SYSTEM_ERROR);
   }
@@ -489,7 +489,7 @@ int Session::getObj(uint64_t id, DataBlk& block, bool lose) {
   m_getNext = index + 1;
   auto version = versionById(*m_catalog, static_cast<int64_t>(id));
   if (!version || version->node != m_node) return PELK_RC_NO_MATCH;
-  std::filesystem::path path = m_store->dataPath(version->id);
+  std::filesystem::path path = m_store->dataPath(version->id, version->file);
   if (lose) ::unlink(path.c_str());
   m_objectFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (m_objectFd < 0) return PELK_RC_OBJ_UNAVAILABLE;

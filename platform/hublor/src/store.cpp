@@ -69,6 +69,7 @@ Store::Store(fs::path dir) : m_dir(std::move(dir)) {
 Store::~Store() {
   std::error_code ec;
   fs::remove_all(m_staging, ec);
+  fs::remove(m_dir / "data" / m_owner, ec);  // only when no data was written
   if (m_lockFd >= 0) ::close(m_lockFd);
 }
 
@@ -76,14 +77,24 @@ std::unique_ptr<Catalog> Store::connect() const {
   return std::make_unique<Catalog>(m_dir / "catalog.db");
 }
 
+// The lock folder, then the data folder, whose entry in data/ is made durable once here.
 void Store::claimStagingArea() {
-  m_staging = m_dir / "staging" / ownerName();
+  m_owner = ownerName();
+  m_staging = m_dir / "staging" / m_owner;
   std::error_code ec;
   fs::create_directories(m_staging, ec);
   m_lockFd = ::open((m_staging / "lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (ec || m_lockFd < 0 || flock(m_lockFd, LOCK_EX) != 0) {
     throw StoreError("cannot claim a staging folder in " + m_dir.string());
   }
+  fs::create_directories(m_dir / "data" / m_owner, ec);
+  if (ec || !syncFolder(m_dir / "data")) {
+    throw StoreError("cannot make a data folder in " + m_dir.string());
+  }
+}
+
+bool Store::ownerRuns(const std::string& owner) const {
+  return owner == m_owner || !ownerIsGone(m_dir / "staging" / owner);
 }
 
 void Store::removeDeadStagingAreas() {
@@ -94,35 +105,39 @@ void Store::removeDeadStagingAreas() {
   }
 }
 
+// A data file stays when a version names it (or, in an older store, has its id as name), or
+// while the process writing it runs.
 void Store::removeOrphanDataFiles() {
   auto catalog = connect();
   WriteTxn lock(*catalog);
-  std::unordered_set<int64_t> ids;
-  Stmt stmt = catalog->prepare("SELECT id FROM versions");
-  while (stmt.step()) ids.insert(stmt.integer(0));
+  std::unordered_set<std::string> named;
+  Stmt stmt = catalog->prepare("SELECT id, file FROM versions");
+  while (stmt.step()) named.insert(dataPath(stmt.integer(0), stmt.text(1)).string());
   std::error_code ec;
-  for (const auto& entry : fs::recursive_directory_iterator(m_dir / "data", ec)) {
+  fs::path data = m_dir / "data";
+  for (const auto& entry : fs::recursive_directory_iterator(data, ec)) {
     if (!entry.is_regular_file()) continue;
     const fs::path& path = entry.path();
-    char* end = nullptr;
-    std::string stem = path.stem().string();
-    long long id = std::strtoll(stem.c_str(), &end, 10);
-    if (path.extension() == ".dat" && end != nullptr && *end == '\0' && ids.count(id) != 0) {
-      continue;
-    }
+    std::string owner = path.lexically_relative(data).begin()->string();
+    if (named.count(path.string()) != 0 || ownerRuns(owner)) continue;
     fs::remove(path, ec);
+  }
+  for (const auto& entry : fs::directory_iterator(data, ec)) {
+    if (entry.is_directory() && !ownerRuns(entry.path().filename().string()))
+      fs::remove(entry.path(), ec);  // only when empty
   }
 }
 
-fs::path Store::dataPath(int64_t id) const {
+fs::path Store::dataPath(int64_t id, const std::string& file) const {
+  if (!file.empty()) return m_dir / "data" / file;
   char bucket[8];
   std::snprintf(bucket, sizeof bucket, "%02x", static_cast<unsigned>(id & 0xff));
   return m_dir / "data" / bucket / (std::to_string(id) + ".dat");
 }
 
-fs::path Store::newStagingPath() {
+std::string Store::newDataName() {
   std::lock_guard lock(m_mutex);
-  return m_staging / (std::to_string(++m_nextStaged) + ".part");
+  return m_owner + "/" + std::to_string(++m_nextData) + ".dat";
 }
 
 std::optional<std::string> Store::keptPassword(const std::string& node) const {
@@ -142,14 +157,15 @@ void Store::keepPassword(const std::string& node, const std::string& password) c
   if (!written) throw StoreError("cannot write " + file.string());
 }
 
-StagedFile::StagedFile(fs::path path) : m_path(std::move(path)) {
+StagedFile::StagedFile(const Store& store, std::string name)
+    : m_name(std::move(name)), m_path(store.dataPath(0, m_name)) {
   m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (m_fd < 0) throw StoreError("cannot create " + m_path.string());
 }
 
 StagedFile::~StagedFile() {
   if (m_fd >= 0) ::close(m_fd);
-  if (!m_published) ::unlink(m_path.c_str());
+  if (!m_kept) ::unlink(m_path.c_str());
 }
 
 bool StagedFile::write(const char* data, size_t size) {
@@ -166,15 +182,6 @@ bool StagedFile::write(const char* data, size_t size) {
 
 bool StagedFile::sync() {
   return fdatasync(m_fd) == 0;
-}
-
-bool StagedFile::publish(const fs::path& target) {
-  std::error_code ec;
-  fs::create_directories(target.parent_path(), ec);
-  if (::rename(m_path.c_str(), target.c_str()) != 0) return false;
-  m_path = target;
-  m_published = true;
-  return true;
 }
 
 }  // namespace hublor

@@ -1,17 +1,21 @@
-// A store directory: the catalogue, one data file per committed version, and the staging area
-// where data waits for its commit.
+// A store directory: the catalogue, one data file per committed version, and the lock folders
+// that tell the processes using the store apart.
 //
-//   <store>/catalog.db          SQLite catalogue (WAL)
-//   <store>/data/XX/<id>.dat    data of version <id>; XX = the id's low byte in hex
-//   <store>/staging/<owner>/    files of the open transactions of one process; <owner>/lock is
-//                               held (flock) for the life of the process
-//   <store>/faults              fault rules armed with hublorsim
-//   <store>/client/<NODE>.pwd   passwords the client keeps (PASSWORDACCESS GENERATE)
+//   <store>/catalog.db           SQLite catalogue (WAL)
+//   <store>/data/<owner>/<n>.dat data written by process <owner>; the catalogue's row of a
+//                                version names its file
+//   <store>/data/XX/<id>.dat     data of version <id> in stores written before files were named
+//                                in the catalogue; XX = the id's low byte in hex
+//   <store>/staging/<owner>/     <owner>/lock is held (flock) for the life of the process
+//   <store>/faults               fault rules armed with hublorsim
+//   <store>/client/<NODE>.pwd    passwords the client keeps (PASSWORDACCESS GENERATE)
 //
-// Crash safety: staged files are synced, then renamed into data/ while the catalogue's write
-// lock is held, then the catalogue commits. Files left by a dead process (staging) or by a
-// commit that never happened (data/ without a catalogue row) are removed when a process opens
-// the store, under the same write lock.
+// Crash safety: an object's data is written in place, in its process's data folder (made and
+// synced into data/ once per process), and synced with one flush, which also makes a new
+// file's directory entry durable on Linux's journalling file systems, as for any durable file
+// write; then the catalogue commits the transaction's rows in one commit. No rename is needed,
+// so no folder is synced per object. Files that no catalogue row names are removed when a
+// process opens the store, under the catalogue's write lock, unless their process still runs.
 #pragma once
 
 #include <cstdint>
@@ -33,8 +37,10 @@ class Store {
 
   const std::filesystem::path& dir() const { return m_dir; }
   std::unique_ptr<Catalog> connect() const;
-  std::filesystem::path dataPath(int64_t id) const;
-  std::filesystem::path newStagingPath();
+  // The data of a version: its file named in the catalogue, or the place by id when none is.
+  std::filesystem::path dataPath(int64_t id, const std::string& file = "") const;
+  // A new data file's name below data/, in this process's folder.
+  std::string newDataName();
   std::filesystem::path faultFile() const { return m_dir / "faults"; }
   // The password the client keeps for a node (PASSWORDACCESS GENERATE), readable by its owner
   // only.
@@ -46,32 +52,38 @@ class Store {
   void claimStagingArea();
   void removeDeadStagingAreas();
   void removeOrphanDataFiles();
+  bool ownerRuns(const std::string& owner) const;
 
   std::filesystem::path m_dir;
-  std::filesystem::path m_staging;  // this process's staging folder
+  std::string m_owner;              // this process's name in staging/ and data/
+  std::filesystem::path m_staging;  // this process's lock folder
   int m_lockFd = -1;
-  std::mutex m_mutex;  // guards m_nextStaged
-  uint64_t m_nextStaged = 0;
+  std::mutex m_mutex;  // guards m_nextData
+  uint64_t m_nextData = 0;
 };
 
-// One file being written: data goes straight from the caller's buffer to the file.
+// One data file being written in its place: data goes straight from the caller's buffer to the
+// file. Until its transaction commits it belongs to no version.
 class StagedFile {
  public:
-  explicit StagedFile(std::filesystem::path path);  // creates it; throws StoreError
-  ~StagedFile();                                    // removes it unless published
+  // Creates data/<name> in the store; throws StoreError.
+  StagedFile(const Store& store, std::string name);
+  ~StagedFile();  // removes it unless kept
   StagedFile(const StagedFile&) = delete;
   StagedFile& operator=(const StagedFile&) = delete;
 
   bool write(const char* data, size_t size);  // false on an I/O failure (disk full, ...)
   bool sync();
-  bool publish(const std::filesystem::path& target);  // rename; the caller holds the write lock
+  void keep() { m_kept = true; }  // its version was committed
+  const std::string& name() const { return m_name; }
   uint64_t size() const { return m_size; }
 
  private:
+  std::string m_name;
   std::filesystem::path m_path;
   int m_fd = -1;
   uint64_t m_size = 0;
-  bool m_published = false;
+  bool m_kept = false;
 };
 
 // Syncs a folder so that renames into it survive a crash.

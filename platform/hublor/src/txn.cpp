@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <set>
-
 #include "clock.h"
 #include "hublorapi.h"
 
@@ -18,8 +16,7 @@ struct CommitContext {
   const std::string& node;
   int64_t seq;
   int64_t now;
-  std::vector<fs::path> published;  // undone when the commit fails
-  std::vector<fs::path> toRemove;   // removed after the commit
+  std::vector<fs::path> toRemove;  // removed after the commit
 };
 
 void inactivate(CommitContext& ctx, int64_t id) {
@@ -59,18 +56,16 @@ int applySend(CommitContext& ctx, SendOp& op) {
       .run();
   Stmt insert = ctx.catalog.prepare(
       "INSERT INTO versions(node, fs, hl, ll, type, owner, state, mc, dest, copy_group, "
-      "ins_time, active_seq, size, size_estimate, compressed, info) "
-      "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+      "ins_time, active_seq, size, size_estimate, compressed, info, file) "
+      "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
   insert.bind(1, ctx.node).bind(2, op.key.fs).bind(3, op.key.hl).bind(4, op.key.ll);
   insert.bind(5, op.key.type).bind(6, op.owner).bind(7, PELK_ACTIVE).bind(8, op.binding.mc);
   insert.bind(9, op.binding.dest).bind(10, op.binding.copyGroup).bind(11, ctx.now);
   insert.bind(12, ctx.seq).bind(13, static_cast<int64_t>(op.file->size()));
   insert.bind(14, op.sizeEstimate).bind(15, op.compressed ? 1 : 0);
   insert.bindBlob(16, op.info.data(), op.info.size());
+  insert.bind(17, op.file->name());
   insert.run();
-  fs::path target = ctx.store.dataPath(ctx.catalog.lastInsertId());
-  if (!op.file->publish(target)) return PELK_RS_ABORT_SYSTEM_ERROR;
-  ctx.published.push_back(target);
   return 0;
 }
 
@@ -101,8 +96,10 @@ int applyRename(CommitContext& ctx, const RenameOp& op) {
 }
 
 void applyRemove(CommitContext& ctx, const RemoveOp& op) {
+  std::optional<Version> version = versionById(ctx.catalog, op.versionId);
+  if (!version) return;
   ctx.catalog.prepare("DELETE FROM versions WHERE id = ?").bind(1, op.versionId).run();
-  if (ctx.catalog.changes() > 0) ctx.toRemove.push_back(ctx.store.dataPath(op.versionId));
+  ctx.toRemove.push_back(ctx.store.dataPath(version->id, version->file));
 }
 
 int applyOp(CommitContext& ctx, TxnOp& op) {
@@ -121,8 +118,11 @@ bool syncStagedFiles(Txn& txn) {
   return true;
 }
 
-void undoPublished(const std::vector<fs::path>& published) {
-  for (const fs::path& path : published) ::unlink(path.c_str());
+// The committed versions own their files from now on.
+void keepStagedFiles(Txn& txn) {
+  for (TxnOp& op : txn.ops) {
+    if (auto* send = std::get_if<SendOp>(&op)) send->file->keep();
+  }
 }
 
 }  // namespace
@@ -141,28 +141,20 @@ int checkRename(Catalog& catalog, const std::string& node, const RenameOp& op) {
 
 int commitTxn(Store& store, Catalog& catalog, const std::string& node, Txn& txn) {
   if (!syncStagedFiles(txn)) return PELK_RS_ABORT_SYSTEM_ERROR;
-  CommitContext ctx{store, catalog, node, 0, nowSeconds(), {}, {}};
+  CommitContext ctx{store, catalog, node, 0, nowSeconds(), {}};
   try {
     WriteTxn lock(catalog);
     ctx.seq = commitSeq(catalog) + 1;
     for (TxnOp& op : txn.ops) {
       int reason = applyOp(ctx, op);
-      if (reason != 0) {
-        undoPublished(ctx.published);
-        return reason;
-      }
+      if (reason != 0) return reason;
     }
     catalog.setSetting("commit_seq", std::to_string(ctx.seq));
-    std::set<fs::path> folders;
-    for (const fs::path& path : ctx.published) folders.insert(path.parent_path());
-    for (const fs::path& folder : folders) {
-      if (!syncFolder(folder)) throw StoreError("cannot sync " + folder.string());
-    }
     lock.commit();
   } catch (const StoreError&) {
-    undoPublished(ctx.published);
     return PELK_RS_ABORT_SYSTEM_ERROR;
   }
+  keepStagedFiles(txn);
   for (const fs::path& path : ctx.toRemove) ::unlink(path.c_str());
   return 0;
 }

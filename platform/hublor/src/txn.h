@@ -1,6 +1,6 @@
 // One storage transaction of a session: the operations it collects and their commit.
-// Nothing reaches the catalogue or data/ before commit; a rolled-back transaction only drops its
-// staged files.
+// Nothing reaches the catalogue before commit; the data files of its objects are written in
+// place and belong to no version until then; a rolled-back transaction only drops them.
 #pragma once
 
 #include <cstdint>

@@ -33,6 +33,14 @@ pelkObjName objName(const std::string& fs, const std::string& hl, const std::str
   return name;
 }
 
+size_t filesBelow(const std::filesystem::path& dir) {
+  size_t count = 0;
+  for (auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+    count += entry.is_regular_file();
+  }
+  return count;
+}
+
 std::string pattern(size_t size, unsigned seed) {
   std::string data(size, '\0');
   std::mt19937 random(seed);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ pelkUint64_t pelk64(uint64_t value);
 pelkObjName objName(const std::string& fs, const std::string& hl, const std::string& ll,
                     uint8_t type = PELK_OBJ_FILE);
 std::string pattern(size_t size, unsigned seed);  // reproducible bytes
+// Regular files in a folder and all its subfolders.
+size_t filesBelow(const std::filesystem::path& dir);
 
 class HublorTest : public ::testing::Test {
  protected:

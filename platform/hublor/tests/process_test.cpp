@@ -96,6 +96,7 @@ TEST_F(ProcessTest, KilledProcessLeavesNothingBehind) {
   ASSERT_EQ(read(out[0], ready, 5), 5);  // the child holds an open transaction with data
   EXPECT_STREQ(ready, "ready");
   EXPECT_EQ(stagingFolders(), 2u);
+  EXPECT_EQ(filesBelow(m_root.path() / "hublor/data"), 1u);  // the child's object, in its place
   kill(pid, SIGKILL);
   int status = 0;
   waitpid(pid, &status, 0);
@@ -105,6 +106,7 @@ TEST_F(ProcessTest, KilledProcessLeavesNothingBehind) {
   EXPECT_EQ(rc, PELK_RC_NO_MATCH);
   EXPECT_EQ(runSim({"node", "list"}).status, 0);  // a new process cleans the dead one's files
   EXPECT_EQ(stagingFolders(), 1u);
+  EXPECT_EQ(filesBelow(m_root.path() / "hublor/data"), 0u);
   EXPECT_EQ(sendObject(h, objName(kFs, "\\after", "\\full"), "x"), PELK_RC_OK);
 }
 

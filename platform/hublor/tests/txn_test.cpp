@@ -39,14 +39,8 @@ class TxnTest : public FilespaceTest {
     pelkRenameOut out{};
     return a().pelkRenameObj(&in, &out);
   }
-  size_t stagedFiles() {
-    size_t count = 0;
-    for (auto& entry :
-         std::filesystem::recursive_directory_iterator(m_root.path() / "hublor/staging")) {
-      count += entry.path().extension() == ".part";
-    }
-    return count;
-  }
+  // Data files in the store, committed or not.
+  size_t dataFiles() { return filesBelow(m_root.path() / "hublor/data"); }
 };
 
 TEST_F(TxnTest, DataBecomesVisibleOnlyAtCommit) {
@@ -54,12 +48,12 @@ TEST_F(TxnTest, DataBecomesVisibleOnlyAtCommit) {
   pelkObjName name = objName(kFs, "\\db", "\\full");
   ASSERT_EQ(a().pelkBeginTxn(h), PELK_RC_OK);
   ASSERT_EQ(sendInTxn(h, name, pattern(100000, 1)), PELK_RC_OK);
-  EXPECT_EQ(stagedFiles(), 1u);
+  EXPECT_EQ(dataFiles(), 1u);  // written in its place, named by no version yet
   int rc = 0;
   EXPECT_TRUE(query(other, name, PELK_ANYMATCH, &rc).empty());
   EXPECT_EQ(rc, PELK_RC_NO_MATCH);
   ASSERT_EQ(endTxn(h, PELK_VOTE_COMMIT), PELK_RC_OK);
-  EXPECT_EQ(stagedFiles(), 0u);
+  EXPECT_EQ(dataFiles(), 1u);  // the same file is the version's data
   EXPECT_EQ(fetch(other, {id64(only(name).objId)}, 1 << 20)[0].data, pattern(100000, 1));
 }
 
@@ -70,7 +64,7 @@ TEST_F(TxnTest, AbortVoteLeavesNothing) {
   uint16_t reason = 0;
   EXPECT_EQ(endTxn(h, PELK_VOTE_ABORT, &reason), PELK_RC_CHECK_REASON);
   EXPECT_EQ(reason, PELK_RS_ABORT_BY_CLIENT);
-  EXPECT_EQ(stagedFiles(), 0u);
+  EXPECT_EQ(dataFiles(), 0u);
   EXPECT_TRUE(query(h, name).empty());
 }
 

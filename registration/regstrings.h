@@ -1,0 +1,7 @@
+// The program's own string table.
+#pragma once
+
+#include <map>
+#include <string>
+
+const std::map<int, std::string>& regOwnStrings();
