@@ -61,8 +61,9 @@ DBaseApi::~DBaseApi() {
 }
 
 void DBaseApi::StartApiCall(DPelkApiStatus* statusP) {
-  // The timer first: a monitor that sees the flag reads this call's start stamp.
+  // The stamp first: a monitor that sees the flag reads this call's start stamp.
   statusP->timer.start();
+  statusP->callStart = statusP->timer.m_StartCount;
   statusP->inApiCall = 1;
 }
 

@@ -5,11 +5,12 @@
 // storage-manager interface wrapper; its StartApiCall and EndApiCall bracket each call and
 // nothing else counts as part of it.
 //
-// Threads: only the calling thread starts and ends calls on its record. A transfer's monitor
-// reads inApiCall, apiNameP and the timer's start stamp of its producer's and consumer's
-// records while they run; it measures on a copy of the timer and never writes the record. So
-// that what it reads is consistent, a call is started by starting the timer and then setting
-// inApiCall, and ended by clearing inApiCall first.
+// Threads: only the calling thread starts and ends calls on its record and touches its timer.
+// A transfer's monitor reads inApiCall, callStart and apiNameP of its producer's and consumer's
+// records while they run, and never the timer, which the calling thread writes at any moment.
+// A call is started by starting the timer, publishing its start stamp in callStart and then
+// setting inApiCall, and ended by clearing inApiCall first; so a monitor that sees inApiCall
+// set reads the start stamp of that call or of a later one.
 #pragma once
 
 #include <atomic>
@@ -23,8 +24,9 @@ struct DPelkApiStatus {
   double totalApiSeconds = 0;       // seconds spent in all calls timed on this record; only grows
   const char* apiNameP = nullptr;   // the interface family, set by the owner; not owned
   std::atomic<uint32_t> inApiCall;  // 1 from the start of a call until its end, else 0
+  std::atomic<int64_t> callStart;   // the timer's start stamp of the current or last call
 
-  DPelkApiStatus() : inApiCall(0) {}
+  DPelkApiStatus() : inApiCall(0), callStart(0) {}
 };
 
 constexpr int API_NAME_SIZE = 24;  // a family name of at most 23 characters

@@ -8,6 +8,7 @@
 #include "agtmem.h"
 #include "agtrc.h"
 #include "nlstable.h"
+#include "pkfile.h"
 #include "textline.h"
 
 namespace {
@@ -169,6 +170,24 @@ int BaseDataClass::remove(const char* keyP) {
     m_Modified = 1;
   }
   return 1;
+}
+
+void BaseDataClass::reload() {
+  delete m_pTextLines;
+  m_pTextLines = new (std::nothrow) CTextLineList(m_pFileName);
+  m_Loaded = m_pTextLines != nullptr && m_pTextLines->getCount() > 0 ? 1 : 0;
+  m_Modified = 0;
+}
+
+int BaseDataClass::storeValue(const char* keyP, const char* textP) {
+  if (m_pFileName == nullptr) return RC_FILE_OPEN_FAILED;
+  std::string lockName = std::string(m_pFileName) + ".lock";
+  int lockFd = pkLockFile(lockName.c_str());
+  if (lockFd < 0) return RC_FILE_OPEN_FAILED;
+  reload();
+  int rc = setValue(keyP, textP) == 0 ? RC_PREF_NOT_STORED : flush();
+  pkUnlockFile(lockFd);
+  return rc;
 }
 
 int BaseDataClass::flush() {

@@ -7,7 +7,8 @@
 //
 // Keys are passed as the keyword followed by one blank. Every operation that takes a key
 // returns 0 at once when the key is null. Ownership: the store owns its lines and its copy of
-// the file name. Concurrency: none; one thread at a time.
+// the file name. Concurrency: one thread at a time per store; storeValue is the one operation
+// that is safe against other stores and processes writing the same file.
 #pragma once
 
 #include <cstddef>
@@ -47,6 +48,12 @@ class BaseDataClass {
   // Deletes every line of the key, so that it is absent afterwards. 1.
   int remove(const char* keyP);
 
+  // Sets the value in the file as it is now: under an exclusive lock on the file's lock file
+  // (the name and ".lock"), re-reads the file, sets the value and writes the file back, so that
+  // a value another process or store set meanwhile is kept. 0, 410 (key and value too long:
+  // nothing changes), 406 (no name, or the lock cannot be taken) or the store's write code.
+  int storeValue(const char* keyP, const char* textP);
+
   // Writes the lines back to the file when modified and a name is known: the store's result
   // (0, 406 or 411); 0 when there is nothing to write.
   int flush();
@@ -58,6 +65,7 @@ class BaseDataClass {
 
  private:
   int findLast(const char* keyP, const char** valuePP);
+  void reload();
   void putLine(const char* keyP, const char* textP);
 
   CTextLineList* m_pTextLines;

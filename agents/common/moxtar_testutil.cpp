@@ -94,12 +94,15 @@ void MoxtarFixture::addFilespace(const std::string& fs, const char* typeP) {
 }
 
 void MoxtarFixture::storeObject(const std::string& fs, const std::string& hl, const std::string& ll,
-                                const std::string& data) {
+                                const std::string& data, const std::string& objInfo) {
   pelkObjName name = objNameOf(fs, hl, ll);
   ObjAttr attr;
   std::memset(&attr, 0, sizeof attr);
   attr.stVersion = PELK_OBJATTR_VERSION;
   attr.sizeEstimate.lo = static_cast<pelkUint32_t>(data.size());
+  std::string info = objInfo;
+  attr.objInfoLength = static_cast<pelkUint16_t>(info.size());
+  attr.objInfo = info.empty() ? nullptr : info.data();
   std::string bytes = data;
   DataBlk block{PELK_DATABLK_VERSION, static_cast<pelkUint32_t>(bytes.size()), 0, bytes.data()};
   DPelkApi* apiP = m_Api.get();

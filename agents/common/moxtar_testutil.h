@@ -19,7 +19,7 @@ class MoxtarFixture : public StorageFixture {
   void addFilespace(const std::string& fs, const char* typeP = "SqlData");
   // Stores one object (a new version when it exists) in a transaction of its own.
   void storeObject(const std::string& fs, const std::string& hl, const std::string& ll,
-                   const std::string& data = "data");
+                   const std::string& data = "data", const std::string& objInfo = "");
   // hublorsim's standard output; fails the test when it fails.
   std::string simOutput(const std::vector<std::string>& words);
   // Arms a fault rule (hublorctl.h) in the loaded interface library of this process; fails the

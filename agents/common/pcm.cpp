@@ -285,7 +285,9 @@ bool CPcm::reportDelay(const DPelkApiStatus& apiStatus, StatusInfo* statusP, boo
   if (apiStatus.inApiCall != 1) {
     return false;
   }
-  psTimer sinceStart = apiStatus.timer;  // the calling thread owns the record's own timer
+  // The calling thread owns the record's timer: the monitor measures from the published stamp.
+  psTimer sinceStart;
+  sinceStart.m_StartCount = apiStatus.callStart;
   sinceStart.stop();
   double seconds = sinceStart.elapsedSeconds();
   if (seconds <= kPcmApiDelaySeconds) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "pcm_testutil.h"
@@ -387,6 +388,32 @@ TEST(PcmTest, TheMonitorsWaitEndsWhenTheTransferEnds) {
   EXPECT_FALSE(transfer.realWaitForEnd(1));
 }
 
+// The monitor looks at the interface calls of the producer and the consumer while their
+// threads start and end them; ThreadSanitizer checks that nothing it reads is being written.
+TEST(PcmTest, TheMonitorWatchesCallsWhileTheirThreadsStartAndEndThem) {
+  CWatchedTransfer transfer;
+  transfer.arm(1000, nullptr, 1, 0);
+  std::atomic<int> running{2};
+  auto caller = [&](bool producer) {
+    DPelkApiStatus& api = transfer.apiStatus(producer);
+    for (int call = 0; call < 20000; ++call) {
+      DBaseApi::StartApiCall(&api);
+      DBaseApi::EndApiCall(&api, api.apiNameP);
+    }
+    --running;
+  };
+  std::thread producer(caller, true);
+  std::thread consumer(caller, false);
+  int reports = 0;
+  while (running > 0 || reports == 0) {
+    transfer.giveProgressStatus(StatusInfo{});
+    ++reports;
+  }
+  producer.join();
+  consumer.join();
+  EXPECT_EQ(transfer.apiStatus(true).inApiCall, 0u);
+}
+
 TEST_F(PcmMonitorTest, AProgressReportCarriesTheCountersAndKeepsTheCommand) {
   CWatchedTransfer transfer;
   transfer.arm(1000, recordReport, 1, 0);
@@ -429,9 +456,8 @@ TEST_F(PcmMonitorTest, ACallOfMoreThanSevenSecondsTurnsProgressIntoWaitReports) 
     CWatchedTransfer transfer;
     transfer.arm(1000, recordReport, 1, 0);
     for (bool producer : {true, false}) {
-      DPelkApiStatus& api = transfer.apiStatus(producer);
-      api.timer.start();
-      api.inApiCall = (producer ? row.producerInCall : row.consumerInCall) ? 1 : 0;
+      if (producer ? row.producerInCall : row.consumerInCall)
+        DBaseApi::StartApiCall(&transfer.apiStatus(producer));
     }
     FakeClock::now += row.callMs * 1000;
     transfer.giveProgressStatus(StatusInfo{});
@@ -448,11 +474,7 @@ TEST_F(PcmMonitorTest, WithoutACallbackOnlyTheTraceShowsProgressAndDelays) {
   CWatchedTransfer transfer;
   transfer.arm(1000, nullptr, 1, 0);
   transfer.setCounters(2048, 4096, 0);
-  for (bool producer : {true, false}) {
-    DPelkApiStatus& api = transfer.apiStatus(producer);
-    api.timer.start();
-    api.inApiCall = 1;
-  }
+  for (bool producer : {true, false}) DBaseApi::StartApiCall(&transfer.apiStatus(producer));
   FakeClock::now += 8000 * 1000;
   transfer.giveProgressStatus(StatusInfo{});
   EXPECT_TRUE(gReports.empty());

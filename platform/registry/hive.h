@@ -15,6 +15,8 @@ namespace zkreg {
 // The longest key name; longer ones are refused like the platform refuses them.
 inline constexpr std::size_t kMaxKeyNameLength = 255;
 inline constexpr std::size_t kMaxValueNameLength = 16383;
+// The most bytes one value holds; a longer value is refused when set and marks a hive damaged.
+inline constexpr std::size_t kMaxValueDataLength = 1 << 20;
 
 using Bytes = std::vector<std::uint8_t>;
 // A key path split at its backslashes, one name per level.

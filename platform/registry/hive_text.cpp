@@ -10,6 +10,7 @@ namespace zkreg {
 namespace {
 
 constexpr std::string_view kHeader = "ZARNAK REGISTRY 1";
+constexpr std::string_view kTrailer = "END";
 constexpr char kHexDigits[] = "0123456789abcdef";
 
 bool isControl(unsigned char c) {
@@ -141,7 +142,9 @@ bool parseSectionLine(std::string_view line, Section& section) {
     std::size_t end = levels.find('\\');
     std::string name;
     if (!unescapeKeyName(levels.substr(0, end), name)) return false;
+    // A name holding a backslash could not be written back as one level.
     if (name.empty() || name.size() > kMaxKeyNameLength) return false;
+    if (name.find('\\') != std::string::npos) return false;
     section.path.push_back(std::move(name));
     if (end == std::string_view::npos) break;
     levels.remove_prefix(end + 1);
@@ -159,7 +162,7 @@ bool parseString(LineReader& reader, Bytes& data) {
   std::string text;
   if (!reader.quoted(text) || !reader.atEnd()) return false;
   if (!sized) length = text.size() + 1;
-  if (length < text.size()) return false;
+  if (length < text.size() || length > kMaxValueDataLength) return false;
   data.assign(text.begin(), text.end());
   data.resize(length, 0);
   return true;
@@ -195,7 +198,19 @@ bool parseValueLine(std::string_view line, Value& value) {
     }
     value.type = static_cast<std::uint32_t>(number);
   }
-  return parseHex(reader.rest(), value.data);
+  return parseHex(reader.rest(), value.data) && value.data.size() <= kMaxValueDataLength;
+}
+
+// One line of the body: a section, a value of the last section or the end line.
+bool parseBodyLine(std::string_view line, std::vector<Section>& sections, bool& ended) {
+  if (line == kTrailer) return ended = true;
+  if (line[0] == '[') {
+    sections.emplace_back();
+    return parseSectionLine(line, sections.back());
+  }
+  if (sections.empty()) return false;
+  sections.back().values.emplace_back();
+  return parseValueLine(line, sections.back().values.back());
 }
 
 }  // namespace
@@ -221,6 +236,10 @@ std::string formatKeyPath(const Path& levels) {
 
 std::string textHeader() {
   return std::string(kHeader) + "\n";
+}
+
+std::string textTrailer() {
+  return std::string(kTrailer) + "\n";
 }
 
 std::string quoteText(std::string_view text) {
@@ -291,6 +310,7 @@ void formatTree(const Key& key, Path& levels, std::string& out) {
 bool parseText(std::string_view text, std::vector<Section>& sections, std::string& error) {
   sections.clear();
   bool sawHeader = false;
+  bool ended = false;
   std::size_t lineNumber = 0;
   while (!text.empty()) {
     std::size_t end = text.find('\n');
@@ -302,19 +322,18 @@ bool parseText(std::string_view text, std::vector<Section>& sections, std::strin
     bool ok = false;
     if (!sawHeader) {
       ok = sawHeader = line == kHeader;
-    } else if (line[0] == '[') {
-      sections.emplace_back();
-      ok = parseSectionLine(line, sections.back());
-    } else if (!sections.empty()) {
-      sections.back().values.emplace_back();
-      ok = parseValueLine(line, sections.back().values.back());
+    } else if (!ended) {
+      ok = parseBodyLine(line, sections, ended);
     }
     if (!ok) {
       error = "line " + std::to_string(lineNumber) + ": cannot read \"" + std::string(line) + "\"";
       return false;
     }
   }
-  return true;
+  if (ended) return true;
+  error = "line " + std::to_string(lineNumber + 1) + ": the end line \"" + std::string(kTrailer) +
+          "\" is missing: the text is cut short";
+  return false;
 }
 
 }  // namespace zkreg

@@ -15,7 +15,7 @@ std::string format(const Key& top) {
   std::string text = textHeader();
   Path levels{"HKEY_LOCAL_MACHINE"};
   formatTree(top, levels, text);
-  return text;
+  return text + textTrailer();
 }
 
 TEST(HiveText, EveryValueShapeAndOddNameComesBackByteForByte) {
@@ -70,7 +70,8 @@ TEST(HiveText, ReadableShapes) {
             "\"Path\" = REG_SZ \"/opt/\"\n"
             "\"Count\" = REG_SZ(4) \"12\"\n"
             "\"SQL_E\" = REG_DWORD 0x80000001\n"
-            "\"SQL_P\" = REG_BINARY 0aff\n");
+            "\"SQL_P\" = REG_BINARY 0aff\n"
+            "END\n");
 }
 
 TEST(HiveText, HandWrittenFileWithCommentsAndDecimalNumbers) {
@@ -78,7 +79,7 @@ TEST(HiveText, HandWrittenFileWithCommentsAndDecimalNumbers) {
   std::string error;
   ASSERT_TRUE(
       parseText("# set up by hand\n\nZARNAK REGISTRY 1\r\n"
-                "[HKLM\\A\\B]\n  \"N\"=REG_DWORD 7\n\"T\" = REG_SZ \"x\"  \n",
+                "[HKLM\\A\\B]\n  \"N\"=REG_DWORD 7\n\"T\" = REG_SZ \"x\"  \nEND\n\n# done\n",
                 sections, error))
       << error;
   ASSERT_EQ(sections.size(), 1u);
@@ -89,34 +90,65 @@ TEST(HiveText, HandWrittenFileWithCommentsAndDecimalNumbers) {
 }
 
 TEST(HiveText, DamagedTextIsRefusedWithItsLine) {
-  const char* cases[] = {
-      "[HKLM\\A]\n",                                            // no header
-      "ZARNAK REGISTRY 2\n",                                    // unknown version
-      "ZARNAK REGISTRY 1\n\"v\" = REG_SZ \"x\"\n",              // value before any key
-      "ZARNAK REGISTRY 1\n[HKLM\\A\n",                          // unclosed section
-      "ZARNAK REGISTRY 1\n[HKLM\\\\A]\n",                       // empty level
-      "ZARNAK REGISTRY 1\n[HKLM\\%zz]\n",                       // bad escape in a name
-      "ZARNAK REGISTRY 1\n[HKLM\\A] klass \"x\"\n",             // unknown attribute
-      "ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_SZ \"x\n",        // unclosed text
-      "ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_SZ \"\\q\"\n",    // unknown escape
-      "ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_SZ(1) \"ab\"\n",  // length below the text
-      "ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_DWORD 0x100000000\n",
-      "ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_BINARY 0a0\n",
-      "ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_MULTI_SZ 00\n",
-      "ZARNAK REGISTRY 1\n[HKLM]\n\"v\" REG_SZ \"x\"\n",
+  const std::string big = std::to_string(kMaxValueDataLength + 1);
+  const std::string tooLong(2 * (kMaxValueDataLength + 1), 'a');
+  const struct {
+    std::string text;
+    int line;
+  } cases[] = {
+      {"[HKLM\\A]\nEND\n", 1},                                            // no header
+      {"ZARNAK REGISTRY 2\nEND\n", 1},                                    // unknown version
+      {"ZARNAK REGISTRY 1\n\"v\" = REG_SZ \"x\"\nEND\n", 2},              // value before any key
+      {"ZARNAK REGISTRY 1\n[HKLM\\A\nEND\n", 2},                          // unclosed section
+      {"ZARNAK REGISTRY 1\n[HKLM\\\\A]\nEND\n", 2},                       // empty level
+      {"ZARNAK REGISTRY 1\n[HKLM\\%zz]\nEND\n", 2},                       // bad escape in a name
+      {"ZARNAK REGISTRY 1\n[HKLM\\a%5cb]\nEND\n", 2},                     // backslash in a name
+      {"ZARNAK REGISTRY 1\n[HKLM\\A] klass \"x\"\nEND\n", 2},             // unknown attribute
+      {"ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_SZ \"x\nEND\n", 3},        // unclosed text
+      {"ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_SZ \"\\q\"\nEND\n", 3},    // unknown escape
+      {"ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_SZ(1) \"ab\"\nEND\n", 3},  // length below the text
+      {"ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_SZ(" + big + ") \"\"\nEND\n", 3},
+      {"ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_SZ(4294967295) \"\"\nEND\n", 3},
+      {"ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_BINARY " + tooLong + "\nEND\n", 3},
+      {"ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_DWORD 0x100000000\nEND\n", 3},
+      {"ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_BINARY 0a0\nEND\n", 3},
+      {"ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_MULTI_SZ 00\nEND\n", 3},
+      {"ZARNAK REGISTRY 1\n[HKLM]\n\"v\" REG_SZ \"x\"\nEND\n", 3},
+      // Cut short: at a line boundary, before the end line, or nothing at all.
+      {"ZARNAK REGISTRY 1\n[HKLM]\n\"v\" = REG_SZ \"x\"\n", 4},
+      {"ZARNAK REGISTRY 1\n[HKLM]\n", 3},
+      {"ZARNAK REGISTRY 1\n", 2},
+      {"", 1},
+      // Nothing but blank lines and comments may follow the end line.
+      {"ZARNAK REGISTRY 1\n[HKLM]\nEND\n[HKLM\\B]\n", 4},
   };
-  for (const char* text : cases) {
+  for (const auto& c : cases) {
     std::vector<Section> sections;
     std::string error;
-    EXPECT_FALSE(parseText(text, sections, error)) << text;
-    EXPECT_NE(error.find("line "), std::string::npos) << text;
+    std::string shown = c.text.substr(0, 80);
+    EXPECT_FALSE(parseText(c.text, sections, error)) << shown;
+    EXPECT_EQ(error.rfind("line " + std::to_string(c.line) + ":", 0), 0u) << shown << "\n" << error;
   }
+}
+
+TEST(HiveText, LongestValueAndKeyNamesThatCanBeWrittenCanBeRead) {
+  Key top;
+  bool created = false;
+  Key& key = createKey(top, {std::string(kMaxKeyNameLength, 'k')}, "", created);
+  setValue(key, {"sz", 1, Bytes(kMaxValueDataLength, 0)});
+  setValue(key, {"bin", 3, Bytes(kMaxValueDataLength, 0x5a)});
+  std::vector<Section> sections;
+  std::string error;
+  ASSERT_TRUE(parseText(format(top), sections, error)) << error;
+  Key back;
+  ASSERT_EQ(mergeSections(Root::LocalMachine, sections, back), 0);
+  EXPECT_EQ(format(back), format(top));
 }
 
 TEST(HiveText, SectionOfAnotherRootIsRefused) {
   std::vector<Section> sections;
   std::string error;
-  ASSERT_TRUE(parseText("ZARNAK REGISTRY 1\n[HKEY_CURRENT_USER\\A]\n", sections, error));
+  ASSERT_TRUE(parseText("ZARNAK REGISTRY 1\n[HKEY_CURRENT_USER\\A]\nEND\n", sections, error));
   Key top;
   EXPECT_NE(mergeSections(Root::LocalMachine, sections, top), 0);
 }

@@ -1,6 +1,8 @@
 // regtool: sets up and shows the registry of the simulated machine ($ZARNAK_ROOT/registry).
 // It works on the hives directly, under their locks, so armed faults of the registry calls do
-// not touch it. Exit code 0 on success, 1 when the registry refuses, 2 for a wrong command.
+// not touch it. Exit code 0 on success (also for --help, which prints the usage on standard
+// output), 1 when the registry refuses, 2 for a wrong command line, whose message names the
+// argument at fault.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -24,7 +26,8 @@ constexpr char kUsage[] =
     "  query KEY [NAME]          the key's values and subkeys, or one value\n"
     "  set KEY NAME TYPE DATA [LENGTH]\n"
     "                            REG_SZ text (LENGTH: exactly that many bytes, zero-padded or\n"
-    "                            cut), REG_DWORD number (decimal or 0x...), REG_BINARY hex, or\n"
+    "                            cut, at most 1048576), REG_DWORD number (decimal or 0x...), "
+    "REG_BINARY hex, or\n"
     "                            a type number with hex data; creates missing keys\n"
     "  create KEY [CLASS]        the key with every missing parent\n"
     "  delete KEY [NAME]         one value, or the key with everything below it\n"
@@ -46,6 +49,17 @@ struct KeyName {
 int usage() {
   std::cerr << kUsage;
   return 2;
+}
+
+// A wrong command line: names the argument at fault and why.
+int wrong(const std::string& argument, const std::string& why) {
+  std::cerr << "regtool: " << why << ": \"" << argument << "\"\n"
+            << "run \"regtool --help\" for the usage\n";
+  return 2;
+}
+
+int wrongKey(const std::string& argument) {
+  return wrong(argument, "not a key (ROOT\\path)");
 }
 
 int refused(const std::string& what, long code) {
@@ -82,7 +96,8 @@ bool parseDword(const std::string& text, Bytes& data) {
   return true;
 }
 
-bool parseValue(const Args& args, Value& value) {
+// 0, or the exit code of a wrong argument.
+int parseValue(const Args& args, Value& value) {
   const std::string& type = args[2];
   const std::string& data = args[3];
   value.name = args[1];
@@ -91,29 +106,32 @@ bool parseValue(const Args& args, Value& value) {
     value.type = REG_SZ;
     value.data.assign(data.begin(), data.end());
     value.data.push_back(0);
-    if (args.size() < 5) return true;
-    if (!parseNumber(args[4], number) || number > 0xffffffffu) return false;
+    if (args.size() < 5) return 0;
+    if (!parseNumber(args[4], number) || number > kMaxValueDataLength)
+      return wrong(args[4], "not a length from 0 to " + std::to_string(kMaxValueDataLength));
     value.data.resize(number, 0);
-    return true;
+    return 0;
   }
-  if (args.size() > 4) return false;
+  if (args.size() > 4) return wrong(args[4], "a length is given only with REG_SZ");
   if (type == "REG_DWORD") {
     value.type = REG_DWORD;
-    return parseDword(data, value.data);
+    return parseDword(data, value.data) ? 0 : wrong(data, "not a 32-bit number");
   }
   if (type == "REG_BINARY") {
     value.type = REG_BINARY;
   } else if (parseNumber(type, number) && number <= 0xffffffffu) {
     value.type = static_cast<std::uint32_t>(number);
   } else {
-    return false;
+    return wrong(type, "not a value type");
   }
-  return parseHex(data, value.data);
+  if (!parseHex(data, value.data)) return wrong(data, "not hex bytes");
+  if (value.data.size() > kMaxValueDataLength) return wrong(data, "longer than a value holds");
+  return 0;
 }
 
 int query(const Args& args) {
   KeyName name;
-  if (!parseKeyName(args[0], name)) return usage();
+  if (!parseKeyName(args[0], name)) return wrongKey(args[0]);
   Key top;
   Key* key = nullptr;
   Path levels;
@@ -138,7 +156,8 @@ int query(const Args& args) {
 int set(const Args& args) {
   KeyName name;
   Value value;
-  if (!parseKeyName(args[0], name) || !parseValue(args, value)) return usage();
+  if (!parseKeyName(args[0], name)) return wrongKey(args[0]);
+  if (int rc = parseValue(args, value)) return rc;
   long rc = updateHive(name.root, [&](Key& top, bool& changed) {
     bool created = false;
     setValue(createKey(top, name.path, "", created), value);
@@ -150,7 +169,7 @@ int set(const Args& args) {
 
 int create(const Args& args) {
   KeyName name;
-  if (!parseKeyName(args[0], name)) return usage();
+  if (!parseKeyName(args[0], name)) return wrongKey(args[0]);
   std::string className = args.size() > 1 ? args[1] : "";
   long rc = updateHive(name.root, [&](Key& top, bool& changed) {
     createKey(top, name.path, className, changed);
@@ -161,7 +180,7 @@ int create(const Args& args) {
 
 int remove(const Args& args) {
   KeyName name;
-  if (!parseKeyName(args[0], name)) return usage();
+  if (!parseKeyName(args[0], name)) return wrongKey(args[0]);
   if (args.size() == 1 && name.path.empty()) return refused(fullName(name), ERROR_ACCESS_DENIED);
   long rc = updateHive(name.root, [&](Key& top, bool& changed) {
     Key* key = findKey(top, name.path);
@@ -184,7 +203,7 @@ int exportHives(const Args& args) {
       names.push_back({root, {}});
   } else {
     names.emplace_back();
-    if (!parseKeyName(args[0], names.back())) return usage();
+    if (!parseKeyName(args[0], names.back())) return wrongKey(args[0]);
   }
   std::string text = textHeader();
   for (const KeyName& name : names) {
@@ -195,7 +214,7 @@ int exportHives(const Args& args) {
     if (rc != ERROR_SUCCESS) return refused(fullName(name), rc);
     formatTree(*key, levels, text);
   }
-  std::cout << text;
+  std::cout << text << textTrailer();
   return 0;
 }
 
@@ -242,10 +261,11 @@ int fault(const Args& args) {
   if (args[0] == "clear" && args.size() == 1) return clearFaults() ? 0 : 1;
   std::uint64_t code = 0;
   std::uint64_t times = 0;
-  if (args.size() < 2 || !isFaultableCall(args[0]) || !parseNumber(args[1], code) ||
-      (args.size() > 2 && !parseNumber(args[2], times))) {
-    return usage();
-  }
+  if (!isFaultableCall(args[0])) return wrong(args[0], "not a registry call that can be failed");
+  if (args.size() < 2) return wrong(args[0], "a fault needs a code");
+  if (!parseNumber(args[1], code) || code > 0x7fffffffu) return wrong(args[1], "not a code");
+  if (args.size() > 2 && (!parseNumber(args[2], times) || times > 0xffffffffu))
+    return wrong(args[2], "not a count");
   if (armFault(args[0], static_cast<long>(code), static_cast<unsigned>(times))) return 0;
   std::cerr << "regtool: cannot arm the fault\n";
   return 1;
@@ -269,11 +289,17 @@ constexpr Command kCommands[] = {
 
 int main(int argc, char** argv) {
   if (argc < 2) return usage();
+  std::string name = argv[1];
+  if (name == "--help" || name == "-h") {
+    std::cout << kUsage;
+    return 0;
+  }
   Args args(argv + 2, argv + argc);
   for (const Command& command : kCommands) {
-    if (command.name != std::string(argv[1])) continue;
-    if (args.size() < command.minArgs || args.size() > command.maxArgs) return usage();
+    if (command.name != name) continue;
+    if (args.size() < command.minArgs || args.size() > command.maxArgs)
+      return wrong(name, "wrong number of arguments for the command");
     return command.run(args);
   }
-  return usage();
+  return wrong(name, "unknown command");
 }

@@ -79,7 +79,7 @@ TEST_F(Regtool, ExportThenImportRebuildsTheSameRegistry) {
   EXPECT_EQ(regtool({"import", "-"}, file).exitCode, 0);
   EXPECT_EQ(regtool({"export"}).out, exported.out);
   EXPECT_EQ(regtool({"export", "HKCR\\.HTM"}).out,
-            "ZARNAK REGISTRY 1\n[HKEY_CLASSES_ROOT\\.htm]\n\"\" = REG_SZ \"htmlfile\"\n");
+            "ZARNAK REGISTRY 1\n[HKEY_CLASSES_ROOT\\.htm]\n\"\" = REG_SZ \"htmlfile\"\nEND\n");
 }
 
 TEST_F(Regtool, DeletesValuesAndWholeTrees) {
@@ -107,24 +107,58 @@ TEST_F(Regtool, ArmsFaultsForOtherProcesses) {
   EXPECT_EQ(regtool({"fault", "list"}).out, "");
 }
 
-TEST_F(Regtool, WrongCommandsAreRefusedWithUsage) {
-  const std::vector<std::vector<std::string>> wrong = {
-      {},
-      {"frobnicate"},
-      {"query"},
-      {"query", "HKEY_NOWHERE\\A"},
-      {"query", "HKLM\\\\A"},
-      {"set", "HKLM\\A", "v", "REG_DWORD", "0x100000000"},
-      {"set", "HKLM\\A", "v", "REG_BINARY", "abc"},
-      {"set", "HKLM\\A", "v", "REG_DWORD", "1", "4"},
-      {"set", "HKLM\\A", "v", "REG_SZ_LIKE", "x"},
-      {"fault", "RegFlushKey", "5"},
+TEST_F(Regtool, ImportRefusesWhatTheHiveCannotHoldAndLeavesTheRegistryWorking) {
+  ASSERT_EQ(regtool({"set", "HKLM\\Kept", "v", "REG_DWORD", "1"}).exitCode, 0);
+  const std::string file = (m_root.path() / "import.reg").string();
+  const std::string refused[] = {
+      "ZARNAK REGISTRY 1\n[HKLM\\a%5cb]\nEND\n",  // a key name holding the level separator
+      "ZARNAK REGISTRY 1\n[HKLM\\A]\n\"v\" = REG_SZ(4294967295) \"\"\nEND\n",
+      "ZARNAK REGISTRY 1\n[HKLM\\A]\n",  // cut short
   };
-  for (const std::vector<std::string>& args : wrong) {
-    EXPECT_EQ(regtool(args).exitCode, 2) << (args.empty() ? "" : args[0]);
+  for (const std::string& text : refused) {
+    std::ofstream(file, std::ios::trunc) << text;
+    ToolRun run = regtool({"import", file});
+    EXPECT_EQ(run.exitCode, 1) << text;
+    EXPECT_NE(run.err.find("line "), std::string::npos) << run.err;
   }
+  EXPECT_EQ(regtool({"query", "HKLM\\Kept", "v"}).out, "REG_DWORD 0x00000001\n");
+  EXPECT_EQ(regtool({"query", "HKLM\\A"}).exitCode, 1);
+}
+
+TEST_F(Regtool, HelpGoesToStandardOutput) {
+  ToolRun help = regtool({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.out.rfind("usage: regtool", 0), 0u) << help.out;
+  EXPECT_EQ(help.err, "");
+}
+
+TEST_F(Regtool, WrongCommandsAreRefusedNamingTheArgument) {
+  const struct {
+    std::vector<std::string> args;
+    std::string named;  // the argument the message names
+  } wrong[] = {
+      {{"frobnicate"}, "frobnicate"},
+      {{"query"}, "query"},
+      {{"query", "HKEY_NOWHERE\\A"}, "HKEY_NOWHERE\\A"},
+      {{"query", "HKLM\\\\A"}, "HKLM\\\\A"},
+      {{"set", "HKLM\\A", "v", "REG_DWORD", "0x100000000"}, "0x100000000"},
+      {{"set", "HKLM\\A", "v", "REG_BINARY", "abc"}, "abc"},
+      {{"set", "HKLM\\A", "v", "REG_DWORD", "1", "4"}, "4"},
+      {{"set", "HKLM\\A", "v", "REG_SZ_LIKE", "x"}, "REG_SZ_LIKE"},
+      {{"set", "HKLM\\A", "v", "REG_SZ", "x", "4294967295"}, "4294967295"},
+      {{"set", "HKLM\\A", "v", "REG_SZ", "x", "1048577"}, "1048577"},
+      {{"fault", "RegFlushKey", "5"}, "RegFlushKey"},
+      {{"fault", "RegOpenKeyEx", "five"}, "five"},
+  };
+  for (const auto& c : wrong) {
+    ToolRun run = regtool(c.args);
+    EXPECT_EQ(run.exitCode, 2) << c.named;
+    EXPECT_NE(run.err.find("\"" + c.named + "\""), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(regtool({}).exitCode, 2);
   EXPECT_EQ(regtool({"query", "HKLM\\Missing"}).exitCode, 1);
   EXPECT_EQ(regtool({"import", (m_root.path() / "none").string()}).exitCode, 1);
+  EXPECT_EQ(regtool({"set", "HKLM\\A", "v", "REG_SZ", "x", "1048576"}).exitCode, 0);
 }
 
 }  // namespace

@@ -106,6 +106,7 @@ long updateHive(Root root, const HiveChange& change) {
   std::string text = textHeader();
   Path levels{rootName(root)};
   formatTree(top, levels, text);
+  text += textTrailer();
   if (!replaceFile(hiveFile(root, dir), text)) return ERROR_CANTWRITE;
   return ERROR_SUCCESS;
 }

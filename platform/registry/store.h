@@ -19,7 +19,8 @@ const char* rootName(Root root);
 // The full names and the short ones (HKLM, HKCU, HKCR), without regard to case.
 bool rootFromName(std::string_view name, Root& root);
 
-// The whole hive as it is on disk; a missing hive file is an empty hive.
+// The whole hive as it is on disk; a missing hive file is an empty hive, and one that is not
+// whole (an empty file among them, as the store never writes one) is ERROR_BADDB.
 long readHive(Root root, Key& top);
 
 // Reads the hive under the exclusive lock and runs change on it; when change returns

@@ -164,7 +164,8 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
 LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
                     DWORD cbData) {
   if (LONG fault = takeFault("RegSetValueEx")) return fault;
-  if ((lpData == nullptr && cbData > 0) || !validValueName(lpValueName)) {
+  if ((lpData == nullptr && cbData > 0) || !validValueName(lpValueName) ||
+      cbData > kMaxValueDataLength) {
     return ERROR_INVALID_PARAMETER;
   }
   Value value{valueName(lpValueName), dwType, Bytes(lpData, lpData + cbData)};

@@ -121,7 +121,8 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
                       LPBYTE lpData, LPDWORD lpcbData);
 
 /* Stores exactly cbData bytes as the value, replacing any value of that name. REG_DWORD takes
- * its number least significant byte first. Needs KEY_SET_VALUE. */
+ * its number least significant byte first; more than 1 MiB is ERROR_INVALID_PARAMETER. Needs
+ * KEY_SET_VALUE. */
 LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
                     DWORD cbData);
 

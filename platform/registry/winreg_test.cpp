@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "faults.h"
+#include "hive.h"
 #include "root.h"
 
 namespace {
@@ -292,12 +294,33 @@ TEST_F(Registry, RootsAreSeparateHivesKeptAsReadableText) {
 
 TEST_F(Registry, DamagedHiveIsReportedNotGuessed) {
   HKEY key = create("Kept");
-  std::ofstream(m_root.path() / "registry" / "HKEY_LOCAL_MACHINE.hive")
-      << "ZARNAK REGISTRY 1\n[HKLM\\A\n";
+  ASSERT_EQ(setText(key, "v", "x"), ERROR_SUCCESS);
+  const std::filesystem::path hive = m_root.path() / "registry" / "HKEY_LOCAL_MACHINE.hive";
+  std::stringstream whole;
+  whole << std::ifstream(hive).rdbuf();
+  std::string written = whole.str();
+  const std::string damaged[] = {
+      "ZARNAK REGISTRY 1\n[HKLM\\A\nEND\n",
+      written.substr(0, written.rfind("END\n")),  // cut at a line boundary
+      "",                                         // the store never writes an empty hive
+  };
+  for (const std::string& text : damaged) {
+    std::ofstream(hive, std::ios::trunc) << text;
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, nullptr, &size), ERROR_BADDB) << text;
+    EXPECT_EQ(setText(key, "v", "x"), ERROR_BADDB) << text;
+    open("Kept", KEY_READ, ERROR_BADDB);
+  }
+}
+
+TEST_F(Registry, ValuesLongerThanTheRegistryHoldsAreRefused) {
+  HKEY key = create("Long");
+  std::string longest(zkreg::kMaxValueDataLength, 'x');
+  EXPECT_EQ(setText(key, "v", longest), ERROR_SUCCESS);
+  EXPECT_EQ(setText(key, "w", longest + "x"), ERROR_INVALID_PARAMETER);
   DWORD size = 0;
-  EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, nullptr, &size), ERROR_BADDB);
-  EXPECT_EQ(setText(key, "v", "x"), ERROR_BADDB);
-  open("Kept", KEY_READ, ERROR_BADDB);
+  EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, longest.size());
 }
 
 TEST_F(Registry, ArmedFaultsFailTheNamedCallTheGivenNumberOfTimes) {

@@ -5,9 +5,34 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 extern char** environ;
 
 namespace zkrun {
+
+namespace {
+
+// An unnamed file for the child's standard error: read after the child ended, it cannot fill
+// up while standard output is being read.
+int openErrorFile() {
+  const char* dir = getenv("TMPDIR");
+  std::string pattern =
+      std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/zkrun.XXXXXX";
+  int fd = mkstemp(pattern.data());
+  if (fd >= 0) unlink(pattern.c_str());
+  return fd;
+}
+
+std::string readFrom(int fd) {
+  std::string text;
+  char buffer[4096];
+  ssize_t got = 0;
+  while ((got = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(got));
+  return text;
+}
+
+}  // namespace
 
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
                       const std::string& inputFile) {
@@ -18,10 +43,16 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
   argv.push_back(nullptr);
   ProgramRun run;
   int pipeFds[2];
-  if (pipe(pipeFds) != 0) return run;
+  int errFd = openErrorFile();
+  if (errFd < 0) return run;
+  if (pipe(pipeFds) != 0) {
+    close(errFd);
+    return run;
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, errFd, 2);
   posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
   if (!inputFile.empty())
     posix_spawn_file_actions_addopen(&actions, 0, inputFile.c_str(), O_RDONLY, 0);
@@ -30,14 +61,13 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
   posix_spawn_file_actions_destroy(&actions);
   // The parent's copy of the write end goes first, so that reading ends when the child exits.
   close(pipeFds[1]);
-  char buffer[4096];
-  ssize_t got = 0;
-  while ((got = read(pipeFds[0], buffer, sizeof buffer)) > 0)
-    run.out.append(buffer, static_cast<size_t>(got));
+  run.out = readFrom(pipeFds[0]);
   close(pipeFds[0]);
   int status = 0;
   if (spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
     run.exitCode = WEXITSTATUS(status);
+  if (lseek(errFd, 0, SEEK_SET) == 0) run.err = readFrom(errFd);
+  close(errFd);
   return run;
 }
 

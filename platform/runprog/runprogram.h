@@ -1,5 +1,5 @@
 // Test support: runs a program as a separate process, the way a user starts it, and collects
-// what it writes to its standard output.
+// what it writes to its standard output and standard error.
 #pragma once
 
 #include <string>
@@ -10,6 +10,7 @@ namespace zkrun {
 struct ProgramRun {
   int exitCode = -1;  // -1 when the program could not be started or did not exit normally
   std::string out;    // its standard output
+  std::string err;    // its standard error
 };
 
 // Runs program with args after its own name, in this process's environment, and waits for it.

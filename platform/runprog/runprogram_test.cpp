@@ -12,9 +12,10 @@ TEST(RunProgram, PassesArgumentsAndInputAndCollectsOutputAndExitCode) {
   zkroot::ScopedRoot root;
   std::string input = (root.path() / "input.txt").string();
   std::ofstream(input) << "from the file\n";
-  zkrun::ProgramRun run =
-      zkrun::runProgram("/bin/sh", {"-c", "echo \"$0\"; cat; exit 3", "word"}, input);
+  zkrun::ProgramRun run = zkrun::runProgram(
+      "/bin/sh", {"-c", "echo \"$0\"; cat; echo oops >&2; exit 3", "word"}, input);
   EXPECT_EQ(run.out, "word\nfrom the file\n");
+  EXPECT_EQ(run.err, "oops\n");
   EXPECT_EQ(run.exitCode, 3);
 }
 

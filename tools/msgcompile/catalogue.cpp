@@ -140,8 +140,7 @@ bool scanConversions(const std::string& text, std::vector<Conversion>* convsP,
 }
 
 std::string typeList(const std::vector<NlsArgType>& types) {
-  std::string s;
-  for (NlsArgType t : types) s += (s.empty() ? "" : ",") + std::string(nlsArgTypeName(t));
+  std::string s = insertTypeNames(types);
   return s.empty() ? "-" : s;
 }
 
@@ -246,6 +245,12 @@ std::string encodeRecord(const Message& msg, const std::string& text) {
 
 }  // namespace
 
+std::string insertTypeNames(const std::vector<NlsArgType>& types) {
+  std::string s;
+  for (NlsArgType t : types) s += (s.empty() ? "" : ",") + std::string(nlsArgTypeName(t));
+  return s;
+}
+
 bool parseCatalogue(std::istream& in, const std::string& name, std::vector<Message>* messagesP,
                     std::vector<std::string>* errorsP) {
   std::map<unsigned, int> seen;
@@ -315,6 +320,22 @@ bool buildRepository(const std::vector<Message>& messages, std::string* bytesP,
   }
   *bytesP = file;
   return true;
+}
+
+std::string insertTableSource(const std::vector<Message>& messages) {
+  std::string source =
+      "// Made by msgcompile from the message catalogue: the inserts the callers of each message\n"
+      "// pass, so that a text in the repository that does not take them is never expanded.\n"
+      "#include <cstddef>\n\n#include \"msgformat.h\"\n\n"
+      "extern const NlsInsertDecl nlsAgentInserts[];\n"
+      "extern const size_t nlsAgentInsertCount;\n\n"
+      "const NlsInsertDecl nlsAgentInserts[] = {\n";
+  for (const Message& msg : messages) {
+    source +=
+        "    {" + std::to_string(msg.number) + ", \"" + insertTypeNames(msg.inserts) + "\"},\n";
+  }
+  source += "};\nconst size_t nlsAgentInsertCount = " + std::to_string(messages.size()) + ";\n";
+  return source;
 }
 
 }  // namespace msgc

@@ -46,4 +46,11 @@ bool encodeText(const Message& msg, std::string* encodedP, std::string* errorP);
 bool buildRepository(const std::vector<Message>& messages, std::string* bytesP,
                      std::string* errorP);
 
+// The inserts as NlsInsertDecl names them: type names joined by commas, "" for none.
+std::string insertTypeNames(const std::vector<NlsArgType>& types);
+
+// A C++ source that defines the agent's table of what each message's callers pass:
+// `const NlsInsertDecl nlsAgentInserts[]` in number order and `nlsAgentInsertCount`.
+std::string insertTableSource(const std::vector<Message>& messages);
+
 }  // namespace msgc

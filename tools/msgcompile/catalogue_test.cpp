@@ -68,7 +68,11 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{R"(38 I - - x)", "double quotes"}, LineCase{R"(39 I - - "x)", "no closing quote"},
         LineCase{R"(40 I - - "x" y)", "after the closing quote"},
         LineCase{R"(41 I - - "a\qb")", "unknown escape"},
-        LineCase{R"(42 I - - "a\x00b")", "bad \\x escape"}),
+        LineCase{R"(42 I - - "a\x00b")", "bad \\x escape"},
+        LineCase{R"(43 I - int "[%3584d]")", nullptr},
+        LineCase{R"(44 I - int "[%3585d]")", "larger than a message"},
+        LineCase{R"(45 I - double "%.4294967297f")", "larger than a message"},
+        LineCase{R"(46 I - str "%1$99999999s")", "larger than a message"}),
     [](const testing::TestParamInfo<LineCase>& info) {
       return "Line" + std::to_string(info.index);
     });
@@ -121,6 +125,22 @@ TEST(Catalogue, RefusesATextLongerThanAMessageMayBe) {
   EXPECT_FALSE(encodeText(m, &enc, &error));
   m.severity = 1;  // T: no prefix
   EXPECT_TRUE(encodeText(m, &enc, &error)) << error;
+}
+
+TEST(Catalogue, DeclaresEveryMessagesInsertsForTheAgent) {
+  std::vector<Message> msgs;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(parse("13 Z - int,ullong \"%*llu B\"\n3 E - - \"x\"\n20 W - str,int \"%2$d %1$s\"\n",
+                    &msgs, &errors));
+  std::string source = insertTableSource(msgs);
+  EXPECT_NE(source.find("const NlsInsertDecl nlsAgentInserts[] = {\n"
+                        "    {3, \"\"},\n"
+                        "    {13, \"int,ullong\"},\n"
+                        "    {20, \"str,int\"},\n"
+                        "};\n"),
+            std::string::npos)
+      << source;
+  EXPECT_NE(source.find("const size_t nlsAgentInsertCount = 3;"), std::string::npos) << source;
 }
 
 uint16_t u16At(const std::string& b, size_t at) {

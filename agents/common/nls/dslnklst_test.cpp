@@ -31,7 +31,8 @@ class DsListTest : public ::testing::Test {
   }
 
   dsList* m_ListP = nullptr;
-  char m_A[2] = "a", m_B[2] = "b", m_C[2] = "c";
+  // The records live as long as the fixture: TearDown's destroy routine still reads them.
+  char m_A[2] = "a", m_B[2] = "b", m_C[2] = "c", m_OtherB[2] = "b";
 };
 
 TEST_F(DsListTest, AnEmptyListWalksToNothing) {
@@ -56,10 +57,9 @@ TEST_F(DsListTest, HeadAndTailAdditionsWalkInOrderAndByPosition) {
 }
 
 TEST_F(DsListTest, FindStopsAtTheFirstMatch) {
-  char other[2] = "b";
   m_ListP->addTail(m_ListP, m_A);
   dsListNode* firstB = m_ListP->addTail(m_ListP, m_B);
-  m_ListP->addTail(m_ListP, other);
+  m_ListP->addTail(m_ListP, m_OtherB);
   EXPECT_EQ(m_ListP->find(m_ListP, "b", dsListCompareString), firstB);
   EXPECT_EQ(m_ListP->find(m_ListP, "z", dsListCompareString), nullptr);
 }

@@ -71,6 +71,15 @@ TEST_F(Messages, EveryMessageTheFoundationNamesIsInTheRepository) {
   for (unsigned n : named) EXPECT_NE(nlsFindMsg(n), nullptr) << "message " << n;
 }
 
+// The agent is built with the inserts of its own catalogue, so each of its messages is expanded.
+TEST_F(Messages, EveryMessageTakesTheInsertsItsCallersAreBuiltWith) {
+  for (const auto& [n, message] : catalogue()) {
+    const nlsMsgEntry* entryP = nlsFindMsg(n);
+    ASSERT_NE(entryP, nullptr) << "message " << n;
+    EXPECT_TRUE(entryP->m_TakesInserts) << "message " << n;
+  }
+}
+
 // A caller reports any code by formatting its message with one text (a file name or a failed
 // call's error text, empty when it has none): so no code's message may want anything else.
 TEST_F(Messages, EveryReturnCodeHasAMessageThatTakesAtMostOneText) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "msgformat.h"
 #include "msgrepo.h"
@@ -208,6 +209,38 @@ int expandReordered(nlsRepository* repoP, const char* textP, size_t length, char
   return static_cast<int>(out);
 }
 
+void appendType(std::string* typesP, NlsArgType type, unsigned widths) {
+  for (unsigned w = 0; w <= widths; ++w) {
+    if (!typesP->empty()) *typesP += ',';
+    *typesP += nlsArgTypeName(w < widths ? NLS_ARG_INT : type);
+  }
+}
+
+// The types a plain printf format takes, in order; false for a conversion printf must not see.
+bool plainTypes(const char* textP, std::string* typesP) {
+  for (const char* p = std::strchr(textP, '%'); p != nullptr; p = std::strchr(p, '%')) {
+    NlsConversion conv;
+    const char* why = nullptr;
+    if (nlsParseConversion(p, &conv, &why) != 0 || conv.position != 0 || conv.starNumbered)
+      return false;
+    if (conv.type != NLS_ARG_NONE) appendType(typesP, conv.type, conv.starWidths);
+    p += conv.length;
+  }
+  return true;
+}
+
+// The types the reordering form takes, in argument order.
+bool reorderedTypes(const char* textP, size_t length, std::string* typesP) {
+  static thread_local Reordered r;
+  r = Reordered{};
+  if (!parseReordered(textP, length, &r)) return false;
+  for (unsigned a = 0; a < r.n; ++a) {
+    unsigned k = r.orderP[a];
+    appendType(typesP, conversionType(r.formatP[k]), r.widths[k]);
+  }
+  return true;
+}
+
 // Copies as much of the entry's prefix as fits with a terminator; returns the bytes copied.
 size_t copyPrefix(const nlsMsgEntry* entryP, char* destP, size_t size) {
   size_t prefix = std::min<size_t>(entryP->m_HasPrefix ? NLS_PREFIX_LEN : 0, size - 1);
@@ -231,8 +264,17 @@ int nlsCheckMsgText(const char* textP, size_t length) {
   return parseReordered(textP, length, &r) ? 1 : 0;
 }
 
+int nlsTextTakesInserts(const char* textP, size_t length, const char* typesP) {
+  std::string types;
+  bool read = length > 0 && textP[0] == '\0' ? reorderedTypes(textP, length, &types)
+                                             : plainTypes(textP, &types);
+  if (!read) return 0;
+  return types.empty() || (typesP != nullptr && types == typesP) ? 1 : 0;
+}
+
 int nlsExpandMsg(nlsRepository* repoP, const nlsMsgEntry* entryP, char* destP, size_t size,
                  va_list args) {
+  if (!entryP->m_TakesInserts) return nlsCopyMsgText(entryP, destP, size);
   size_t prefix = copyPrefix(entryP, destP, size);
   size_t length = 0;
   const char* textP = nlsMsgBody(entryP, &length);

@@ -15,13 +15,19 @@ struct nlsRepository;
 // when the form is sound, else 0. A plain text (first byte not 0) is always sound.
 int nlsCheckMsgText(const char* textP, size_t length);
 
+// 1 when the text (either form) takes exactly the inserts typesP declares (type names joined
+// by commas, as NlsInsertDecl holds them) in the order a caller passes them, or takes none;
+// else 0, also for a null typesP.
+int nlsTextTakesInserts(const char* textP, size_t length, const char* typesP);
+
 // The entry's text behind its prefix; *lengthP gets its length (the reordering form holds
 // zeros, so the length is not that of a string).
 const char* nlsMsgBody(const nlsMsgEntry* entryP, size_t* lengthP);
 
 // Formats the entry with its inserts into destP (size bytes, at least 1): the prefix is copied,
-// the rest formatted behind it. Uses the repository's insert area. Returns the length of the
-// result without the prefix.
+// the rest formatted behind it. Uses the repository's insert area. An entry whose text does not
+// take its callers' inserts is copied as nlsCopyMsgText does, never formatted with them.
+// Returns the length of the result without the prefix.
 int nlsExpandMsg(nlsRepository* repoP, const nlsMsgEntry* entryP, char* destP, size_t size,
                  va_list args);
 

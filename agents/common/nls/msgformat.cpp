@@ -51,15 +51,21 @@ unsigned readPosition(const char*& p) {
   return n;
 }
 
-// A width or precision: digits, or "*" (optionally "*N$"), which takes an argument.
-void readWidth(const char*& p, NlsConversion* convP) {
+// A width or precision: digits, or "*" (optionally "*N$"), which takes an argument. False
+// when the digits name more than NLS_WIDTH_MAX.
+bool readWidth(const char*& p, NlsConversion* convP) {
   if (*p != '*') {
-    while (isDigit(*p)) ++p;
-    return;
+    unsigned n = 0;
+    while (isDigit(*p)) {
+      n = n > NLS_WIDTH_MAX ? n : n * 10 + static_cast<unsigned>(*p - '0');
+      ++p;
+    }
+    return n <= NLS_WIDTH_MAX;
   }
   ++p;
   ++convP->starWidths;
   if (readPosition(p) != 0) convP->starNumbered = true;
+  return true;
 }
 
 enum Length { LEN_NONE, LEN_HH, LEN_H, LEN_L, LEN_LL, LEN_Z, LEN_OTHER };
@@ -157,8 +163,12 @@ int nlsParseConversion(const char* textP, NlsConversion* convP, const char** err
   }
   convP->position = readPosition(p);
   while (*p && std::strchr("-+ #0'", *p)) ++p;
-  readWidth(p, convP);
-  if (*p == '.') readWidth(++p, convP);
+  bool bounded = readWidth(p, convP);
+  if (*p == '.') bounded = readWidth(++p, convP) && bounded;
+  if (!bounded) {
+    *errorP = "a width or precision is larger than a message";
+    return -1;
+  }
   Length len = readLength(p);
   if (*p == '\0') {
     *errorP = "the conversion is not finished";

@@ -28,6 +28,9 @@ constexpr unsigned NLS_SEVERITY_PREFIX = 3;
 constexpr unsigned NLS_SEVERITY_LOGGED = 5;
 constexpr const char NLS_SEVERITY_LETTERS[] = "ZTRKIWESL";
 constexpr const char NLS_MSG_PREFIX[] = "ZUD";
+// The largest width or precision a conversion may name in digits: no insert is wider than a
+// message.
+constexpr unsigned NLS_WIDTH_MAX = NLS_MSG_MAX;
 // Inserts of one message in the reordering form (a byte counts them).
 constexpr unsigned NLS_INSERTS_MAX = 255;
 
@@ -72,6 +75,13 @@ enum NlsArgType {
 
 // Name of a type as the catalogue writes it ("int", "str", ...); null for NLS_ARG_NONE.
 const char* nlsArgTypeName(NlsArgType type);
+// The inserts the callers of a message pass, as the catalogue declares them: the type names
+// joined by commas ("int,uint"), "" for none. Tables of these are sorted by number.
+struct NlsInsertDecl {
+  uint16_t number;
+  const char* types;
+};
+
 // Type of a catalogue name; NLS_ARG_NONE when the name is unknown.
 NlsArgType nlsArgTypeOf(const char* name, size_t len);
 
@@ -85,5 +95,6 @@ struct NlsConversion {
 };
 
 // Parses the conversion at textP (which points at a '%'). Returns 0 and fills convP, or -1
-// with errorP naming the fault (an unknown or unsafe conversion such as "%n").
+// with errorP naming the fault (an unknown or unsafe conversion such as "%n", or a width or
+// precision above NLS_WIDTH_MAX).
 int nlsParseConversion(const char* textP, NlsConversion* convP, const char** errorP);

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -175,6 +176,45 @@ TEST_F(MsgOut, MessageTextWithoutInsertsShowsTheirConversions) {
   EXPECT_STREQ(buf, "%s and %s, 50%%");
   EXPECT_EQ(nlsGetMsgFormat(7, buf, sizeof(buf)), -1);  // the reordering form is no format
   EXPECT_EQ(nlsGetMsgFormat(10, buf, 5), -1);
+}
+
+TEST_F(MsgOut, ATextThatDoesNotTakeTheCallersInsertsIsShownWithoutThem) {
+  // One changed byte each in the repository file, as damage or another build would leave it.
+  const struct {
+    std::string from, to;
+    int msgNum;
+    std::string shown;
+  } damaged[] = {
+      {"error %d", "error %s", 4, "ZUD0004E error %s"},  // an int read as a text pointer
+      {"info %s", "info %n", 2, "ZUD0002I info %n"},     // a write through the caller's text
+      {"[%s]", "[%d]", 9, "[%d]"},
+      {std::string("\0\0%d\0", 5), std::string("\0\0%s\0", 5), 7, "%s copies of %s, 100%"},
+  };
+  for (const auto& d : damaged) {
+    nlstest::writeRepository(repositoryPath(), kCatalogue);
+    std::string bytes;
+    {
+      std::ifstream in(repositoryPath(), std::ios::binary);
+      bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    size_t at = bytes.find(d.from);
+    ASSERT_NE(at, std::string::npos) << d.shown;
+    bytes.replace(at, d.to.size(), d.to);
+    std::ofstream(repositoryPath(), std::ios::binary | std::ios::trunc) << bytes;
+    ASSERT_EQ(NLInit(nlstest::kLanguage, 10, 0, 1, 1, 1), 0);
+    takeCaught();
+    // Each caller passes what the catalogue declares.
+    std::string shown = d.msgNum == 4   ? format(4, 7)
+                        : d.msgNum == 7 ? format(7, "disks", 3)
+                                        : format(d.msgNum, "text");
+    EXPECT_EQ(shown, d.shown);
+    auto texts = takeCaught();
+    ASSERT_EQ(texts.size(), 1u) << d.shown;
+    EXPECT_EQ(texts[0].first, 6);
+    EXPECT_NE(texts[0].second.find("Message " + std::to_string(d.msgNum) + " of repository"),
+              std::string::npos)
+        << texts[0].second;
+  }
 }
 
 TEST_F(MsgOut, LogMsgAndMsgTextLogWarningsAndMarkMissingMessages) {

@@ -7,6 +7,7 @@
 #include "agttrc.h"
 #include "msgexpand.h"
 #include "msgfile.h"
+#include "msginserts.h"
 #include "nlscodepage.h"
 #include "nlsglob.h"
 #include "nlstable.h"
@@ -149,6 +150,14 @@ nlsMsgEntry* readMsg(nlsRepository* repoP, unsigned msgNum, unsigned index) {
   }
   std::memcpy(entryP->m_TextP + prefix, repoP->m_WorkBuffer + NLS_PREFIX_LEN, raw.textLen + 1);
   if (nlsGlobals()->m_ConvertOemToAnsi == 1) nlsConvertOemToAnsi(entryP->m_TextP + prefix);
+  entryP->m_TakesInserts =
+      nlsTextTakesInserts(entryP->m_TextP + prefix, raw.textLen, nlsCallerInserts(msgNum)) != 0;
+  if (!entryP->m_TakesInserts) {
+    internalError(repoP,
+                  "%s0120E ReadMsg: Message %u of repository '%s' does not take the inserts its "
+                  "callers pass; it is shown without them.\n",
+                  msgNum, repoP->m_RepositoryPath);
+  }
   return entryP;
 }
 

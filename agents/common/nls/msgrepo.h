@@ -28,7 +28,8 @@ struct nlsMsgEntry {
   char m_Response[NLS_RESPONSE_MAX + 1];
   uint16_t m_TextLen;  // bytes of m_TextP, prefix included; the reordering form holds zeros
   bool m_HasPrefix;
-  char* m_TextP;  // the prefix, then the text, then a terminator; inside this block
+  bool m_TakesInserts;  // the text takes exactly what its callers pass (msginserts.h)
+  char* m_TextP;        // the prefix, then the text, then a terminator; inside this block
 };
 
 struct nlsRepository {

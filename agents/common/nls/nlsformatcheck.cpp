@@ -5,15 +5,19 @@
 #include <cstring>
 #include <string>
 
+#include "msgformat.h"
+
 namespace {
 
 bool isDigit(char ch) {
   return ch >= '0' && ch <= '9';
 }
 
+// Moves past a width or precision; null when it is larger than a message.
 const char* skipDigits(const char* p) {
-  while (isDigit(*p)) ++p;
-  return p;
+  unsigned n = 0;
+  for (; isDigit(*p); ++p) n = n > NLS_WIDTH_MAX ? n : n * 10 + static_cast<unsigned>(*p - '0');
+  return n <= NLS_WIDTH_MAX ? p : nullptr;
 }
 
 // Reads a length modifier; returns its code (see nlsFormatCheck::m_Length) and moves past it.
@@ -40,14 +44,14 @@ bool readConversion(const char** pP, std::string* kindsP, nlsFormatCheck* checkP
     kindsP->push_back('*');
     checkP->m_HasWidth = true;
     ++p;
-  } else {
-    p = skipDigits(p);
+  } else if ((p = skipDigits(p)) == nullptr) {
+    return false;
   }
   if (*p == '.') {
     if (*++p == '*') {
       return false;
     }
-    p = skipDigits(p);
+    if ((p = skipDigits(p)) == nullptr) return false;
   }
   char length = readLength(&p);
   char conversion = *p;

@@ -15,8 +15,8 @@ struct nlsFormatCheck {
 
 // True when the conversions of the format are exactly argsP: '*' a field width, 'u' or 'd' one
 // integer conversion (either letter matches any integer conversion), 'f' one double conversion.
-// "%%" is no conversion; a '*' precision, positional arguments and every other conversion are
-// refused.
+// "%%" is no conversion; a '*' precision, positional arguments, a width or precision above
+// NLS_WIDTH_MAX and every other conversion are refused.
 bool nlsCheckFormat(const char* formatP, const char* argsP, nlsFormatCheck* checkP);
 
 // snprintf of a checked integer format with the value passed as the type its length names.

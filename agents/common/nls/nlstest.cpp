@@ -5,12 +5,27 @@
 
 #include "catalogue.h"
 #include "msgfile.h"
+#include "msginserts.h"
 #include "msgrepo.h"
 
 namespace nlstest {
 namespace {
 
 std::string gAgentDir;
+
+// The inserts of the catalogue written last: the calls of the tests follow it.
+std::vector<std::string> gInsertTypes;
+std::vector<NlsInsertDecl> gInserts;
+
+void declareInserts(const std::vector<msgc::Message>& messages) {
+  gInsertTypes.clear();
+  gInserts.clear();
+  for (const msgc::Message& msg : messages)
+    gInsertTypes.push_back(msgc::insertTypeNames(msg.inserts));
+  for (size_t i = 0; i < messages.size(); ++i)
+    gInserts.push_back({static_cast<uint16_t>(messages[i].number), gInsertTypes[i].c_str()});
+  nlsSetCallerInserts(gInserts.data(), gInserts.size());
+}
 
 int testAgentDir(char* bufP, size_t size) {
   std::snprintf(bufP, size, "%s", gAgentDir.c_str());
@@ -37,6 +52,7 @@ void writeRepository(const std::string& path, const std::string& catalogue) {
   ASSERT_TRUE(msgc::parseCatalogue(in, "test", &messages, &errors)) << errors[0];
   std::string bytes, error;
   ASSERT_TRUE(msgc::buildRepository(messages, &bytes, &error)) << error;
+  declareInserts(messages);
   std::ofstream(path, std::ios::binary)
       .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
@@ -54,6 +70,7 @@ void NlsFixture::SetUp() {
 
 void NlsFixture::TearDown() {
   NLTerm();
+  nlsSetCallerInserts(nullptr, 0);
   nlsCleanup();
   optSetAgentDirRtn(nullptr);
   m_Root.reset();

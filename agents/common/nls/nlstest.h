@@ -14,7 +14,8 @@
 
 namespace nlstest {
 
-// Compiles catalogue lines into a repository file; fails the test on a catalogue fault.
+// Compiles catalogue lines into a repository file and declares their inserts as the ones the
+// callers pass (msginserts.h); fails the test on a catalogue fault.
 void writeRepository(const std::string& path, const std::string& catalogue);
 
 // The language code of the repositories the fixture writes.

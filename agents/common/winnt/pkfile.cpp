@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cinttypes>
 
 #include "agtrc.h"
@@ -42,6 +43,22 @@ int pkFSize(const char* fileNameP, pkInt64* sizeP) {
   TRACE_LINE(TRC_FILEOPS, "_stati64( %s ) was successful.\n", fileNameP);
   TRACE_LINE(TRC_FILEOPS, "fileSize64: %" PRId64 "\n", static_cast<int64_t>(status.st_size));
   TRACE_RETURN(0);
+}
+
+int pkLockFile(const char* lockFileNameP) {
+  int fd = open(lockFileNameP, O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  if (fd < 0) return -1;
+  int rc;
+  do {
+    rc = flock(fd, LOCK_EX);
+  } while (rc != 0 && errno == EINTR);
+  if (rc == 0) return fd;
+  close(fd);
+  return -1;
+}
+
+void pkUnlockFile(int fd) {
+  if (fd >= 0) close(fd);  // closing the descriptor releases its lock
 }
 
 int pkOpenAndLock(const char* fileNameP, int openFlags) {

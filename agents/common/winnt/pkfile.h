@@ -19,6 +19,12 @@ int pkOpenAndLock(const char* fileNameP, int openFlags);
 int pkOpenAndLockRetry(const char* fileNameP, int openFlags, unsigned attempts,
                        unsigned sleepMilliseconds);
 
+// Takes an exclusive lock on the lock file (created when missing), waiting while another
+// process or thread holds it; the lock lasts until pkUnlockFile. Returns the descriptor to hand
+// to pkUnlockFile, or -1 when the file cannot be opened or locked.
+int pkLockFile(const char* lockFileNameP);
+void pkUnlockFile(int fd);
+
 // The C stream calls, with their arguments and results.
 inline FILE* pkFopen(const char* fileNameP, const char* modeP) {
   return fopen(fileNameP, modeP);

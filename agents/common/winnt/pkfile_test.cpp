@@ -5,9 +5,11 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 
+#include "psthread.h"
 #include "root.h"
 #include "trcfile_testutil.h"
 
@@ -93,6 +95,24 @@ TEST_F(PkFile, OpenAndLockWaitsForTheHolder) {
   EXPECT_NE(0, flock(other, LOCK_EX | LOCK_NB));
   close(other);
   close(waiter);
+}
+
+TEST_F(PkFile, LockFileWaitsUntilTheHolderUnlocks) {
+  std::string name = path("store.lock");
+  int holder = pkLockFile(name.c_str());
+  ASSERT_GE(holder, 0);
+  std::atomic<bool> locked{false};
+  std::thread thread([&] {
+    int fd = pkLockFile(name.c_str());
+    locked = fd >= 0;
+    pkUnlockFile(fd);
+  });
+  psSleep(100);
+  EXPECT_FALSE(locked);  // still waiting for the holder
+  pkUnlockFile(holder);
+  thread.join();
+  EXPECT_TRUE(locked);
+  EXPECT_EQ(pkLockFile(path("missing/store.lock").c_str()), -1);
 }
 
 TEST_F(PkFile, StreamHelpersAreTheCStreamCalls) {

@@ -86,9 +86,9 @@ int CPreferences::setPreferences(int id, const char* valueP, OptionsInfo* option
     TRACE_LINE(TRC_CONFIG, "BaseDataP is NULL.\n");
     return RC_INTERNAL_ERROR;
   }
-  if (m_pBaseData->setValue(keyOf(id).c_str(), value) == 0) {
-    TRACE_LINE(TRC_CONFIG, "Error setting preference.\n");
-    return RC_PREF_NOT_STORED;
-  }
-  return m_pBaseData->flush();
+  // Another program may have set a preference since this object read the file: the value is
+  // set in the file as it is now, under its lock.
+  rc = m_pBaseData->storeValue(keyOf(id).c_str(), value);
+  if (rc != RC_OK) TRACE_LINE(TRC_CONFIG, "Error setting preference, rc = %d.\n", rc);
+  return rc;
 }

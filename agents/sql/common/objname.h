@@ -85,3 +85,15 @@ const char* getFsTypeForRegistration();
 int compareZarnakObjIds(zarnakObjId a, zarnakObjId b);
 // The filespace attribute record given at registration (503 bytes): 'Z', then zeros. Always 0.
 int buildFsAttr(char* fsAttrP);
+
+// The picked mark of a query-backup list entry: the backups a user picked for a restore or an
+// inactivation. Entry is the list's element type, whose 32-bit bIsPicked sits in the part of its
+// object information that the stored record leaves 0, so that only the mark changes.
+template <class Entry>
+uint32_t getIsPicked(const Entry* entryP) {
+  return entryP->bIsPicked;
+}
+template <class Entry>
+void setIsPicked(Entry* entryP, uint32_t value) {
+  entryP->bIsPicked = value;
+}

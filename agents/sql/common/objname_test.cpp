@@ -196,4 +196,21 @@ TEST(ObjectNaming, IdentitiesAndFixedValues) {
   EXPECT_EQ(attr[FS_ATTR_LENGTH], 0x55);  // nothing beyond the record
 }
 
+TEST(ObjectNaming, PickedMarkChangesOnlyTheMarkOfOneEntry) {
+  // The neighbours of the mark in a query-backup entry's object information.
+  struct Entry {
+    zarnakObjId id;
+    uint32_t bIsPicked;
+    uint32_t nActionRc;
+  } entries[] = {{{1, {}}, 0, 112}, {{2, {}}, 0, 0}};
+  setIsPicked(&entries[1], 1);
+  EXPECT_EQ(getIsPicked(&entries[0]), 0u);
+  EXPECT_EQ(getIsPicked(&entries[1]), 1u);
+  EXPECT_EQ(entries[1].nActionRc, 0u);
+  EXPECT_EQ(entries[1].id.processId, 2u);
+  setIsPicked(&entries[1], 0);
+  EXPECT_EQ(getIsPicked(&entries[1]), 0u);
+  EXPECT_EQ(entries[0].nActionRc, 112u);
+}
+
 }  // namespace

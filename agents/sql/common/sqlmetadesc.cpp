@@ -80,7 +80,8 @@ class CWalk {
 
  private:
   bool cancelled() const {
-    return m_CancelledP != nullptr && std::atomic_ref<const uint32_t>(*m_CancelledP).load() != 0;
+    return m_CancelledP != nullptr &&
+           std::atomic_ref<uint32_t>(*const_cast<uint32_t*>(m_CancelledP)).load() != 0;
   }
   int putGroup(const SqlMetaGroupInfo& record) {
     return cancelled() ? RC_RING_CANCELLED : m_Sink.group(record);

@@ -68,8 +68,7 @@ int CSqlApi::AdjustCommandSize(uint32_t required) {
 
 int CSqlApi::ReadMaxCommandSize(DPelkApiStatus& apiStatus) {
   LONG packetSize = 0;
-  apiStatus.timer.start();
-  apiStatus.inApiCall = 1;
+  DBaseApi::StartApiCall(&apiStatus);
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetNetPacketSize(&packetSize));
   apiStatus.inApiCall = 0;
   if (FAILED(hr))
@@ -80,10 +79,9 @@ int CSqlApi::ReadMaxCommandSize(DPelkApiStatus& apiStatus) {
 }
 
 int CSqlApi::ExecuteBackup(DPelkApiStatus& apiStatus) {
-  // The transfer's monitor measures a running call on the record's timer: start it first, so
+  // The transfer's monitor measures a running call from its start stamp: start it first, so
   // that a long backup is not reported against a stale stamp. The record's total stays as it is.
-  apiStatus.timer.start();
-  apiStatus.inApiCall = 1;
+  DBaseApi::StartApiCall(&apiStatus);
   HRESULT hr = SQLAPI_CALL(
       mpDmoServer->ExecuteImmediate(mCommand.text(), SQLDMOExec_Default, LONG(mCommand.length())));
   apiStatus.inApiCall = 0;

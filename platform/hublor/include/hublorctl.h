@@ -4,14 +4,16 @@
  *
  * Fault rules use one syntax everywhere (this API, the option file's FAULT lines, hublorsim):
  *   CALL [nth=N] [node=NAME] [code=C] [reason=R] [abort[=R]] [delay=MS] [lose]
- * CALL is an entry point name such as pelkSendData, or "*" for every call. nth=N fires on the
+ * CALL is the name of an exported pelk entry point such as pelkSendData (another name is
+ * refused), or "*" for every call. nth=N fires on the
  * N-th matching call counted in this process since the rule was armed; without nth (or nth=0)
  * the rule fires on every matching call. code=C answers C without doing the call (C a number or
  * a code name such as PELK_RC_WILL_ABORT; on pelkEndTxn the transaction is rolled back and
  * reason=R is handed out). abort makes the server abort the open transaction: the call answers
  * PELK_RC_WILL_ABORT and pelkEndTxn answers PELK_RC_CHECK_REASON with R (default
- * PELK_RS_ABORT_SYSTEM_ERROR). delay=MS holds the call for MS milliseconds before it runs.
- * lose (on pelkGetObj) removes the requested version's data from the store first.
+ * PELK_RS_ABORT_SYSTEM_ERROR). delay=MS holds the call for MS milliseconds (at most 3600000) before
+ * it runs; the delays of every rule that fires add up. lose (on pelkGetObj) removes the requested
+ * version's data from the store first.
  */
 #ifndef HUBLORCTL_H
 #define HUBLORCTL_H

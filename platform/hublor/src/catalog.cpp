@@ -1,5 +1,9 @@
 #include "catalog.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+
 namespace hublor {
 namespace {
 
@@ -127,22 +131,46 @@ bool Stmt::isNull(int column) const {
   return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
 }
 
-Catalog::Catalog(const std::filesystem::path& file) {
-  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-  if (sqlite3_open_v2(file.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
+Catalog::Catalog(const std::filesystem::path& file, int flags) {
+  if (sqlite3_open_v2(file.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
     std::string message = m_db != nullptr ? sqlite3_errmsg(m_db) : "out of memory";
     sqlite3_close(m_db);
     throw StoreError("open " + file.string() + ": " + message);
   }
   sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+}
+
+// Once the delegated constructor has run, the destructor closes the connection on a throw.
+Catalog::Catalog(const std::filesystem::path& file) : Catalog(file, SQLITE_OPEN_READWRITE) {
+  if (!hasSchema()) throw StoreError("the catalogue " + file.string() + " is damaged: no schema");
+  exec("PRAGMA journal_mode=WAL");
+  exec("PRAGMA synchronous=FULL");
+  createSchema();  // adds what an older store lacks
+}
+
+void Catalog::create(const std::filesystem::path& file) {
+  std::error_code ec;
+  if (std::filesystem::exists(file, ec)) return;
+  std::filesystem::path fresh = file;
+  fresh += ".new-" + std::to_string(getpid());
+  std::filesystem::remove(fresh, ec);
   try {
-    exec("PRAGMA journal_mode=WAL");
-    exec("PRAGMA synchronous=FULL");
-    createSchema();
+    Catalog catalog(fresh, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    catalog.exec("PRAGMA journal_mode=WAL");
+    catalog.createSchema();
   } catch (...) {
-    sqlite3_close(m_db);
+    std::filesystem::remove(fresh, ec);
     throw;
-  }
+  }  // closing the only connection has written the log back into the file
+  bool linked = ::link(fresh.c_str(), file.c_str()) == 0 || errno == EEXIST;
+  std::filesystem::remove(fresh, ec);
+  if (!linked) throw StoreError("cannot create the catalogue " + file.string());
+}
+
+bool Catalog::hasSchema() {
+  Stmt stmt =
+      prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'versions'");
+  return stmt.step() && stmt.integer(0) == 1;
 }
 
 Catalog::~Catalog() {

@@ -45,7 +45,12 @@ class Stmt {
 
 class Catalog {
  public:
-  explicit Catalog(const std::filesystem::path& file);  // opens and creates the schema
+  // Opens the catalogue file, which must hold the schema: a file without it (an empty one among
+  // them) is damaged and throws StoreError, never taken for a new store.
+  explicit Catalog(const std::filesystem::path& file);
+  // Makes file a new catalogue unless one is there: the schema is written to a file of its own
+  // and linked into place whole, so no process ever sees a half-made catalogue.
+  static void create(const std::filesystem::path& file);
   ~Catalog();
   Catalog(const Catalog&) = delete;
   Catalog& operator=(const Catalog&) = delete;
@@ -59,7 +64,9 @@ class Catalog {
   void setSetting(std::string_view key, std::string_view value);
 
  private:
+  Catalog(const std::filesystem::path& file, int flags);
   void createSchema();
+  bool hasSchema();
   sqlite3* m_db = nullptr;
 };
 

@@ -11,6 +11,22 @@
 namespace hublor {
 namespace {
 
+// Every exported entry point; each one looks at the rules on every call.
+constexpr std::string_view kEntryPoints[] = {
+    "pelkBeginGetData",    "pelkBeginQuery",    "pelkBeginTxn",
+    "pelkBindMC",          "pelkChangePW",      "pelkCleanUp",
+    "pelkDeleteAccess",    "pelkDeleteFS",      "pelkDeleteObj",
+    "pelkEndGetData",      "pelkEndGetObj",     "pelkEndQuery",
+    "pelkEndSendObj",      "pelkEndTxn",        "pelkGetData",
+    "pelkGetNextQObj",     "pelkGetObj",        "pelkInit",
+    "pelkLogEventEx",      "pelkQueryAccess",   "pelkQueryApiVersion",
+    "pelkQueryCliOptions", "pelkQuerySessInfo", "pelkQuerySessOptions",
+    "pelkRegisterFS",      "pelkRenameObj",     "pelkRCMsg",
+    "pelkSetAccess",       "pelkSendData",      "pelkSendObj",
+    "pelkSetUp",           "pelkTerminate",     "pelkUpdateFS",
+    "pelkUpdateObj",
+};
+
 std::vector<std::string_view> splitWords(std::string_view text) {
   std::vector<std::string_view> words;
   size_t i = 0;
@@ -53,8 +69,10 @@ bool applyWord(FaultRule& rule, std::string_view word, std::string* error) {
   if (key == "nth")
     return parseNumber(value, rule.nth) || fail(error, "bad nth: " + std::string(value));
   if (key == "delay") {
-    return (parseNumber(value, rule.delayMs) && rule.delayMs >= 0) ||
-           fail(error, "bad delay: " + std::string(value));
+    return (parseNumber(value, rule.delayMs) && rule.delayMs >= 0 &&
+            rule.delayMs <= kMaxFaultDelayMs) ||
+           fail(error, "bad delay (0 to " + std::to_string(kMaxFaultDelayMs) +
+                           " ms): " + std::string(value));
   }
   if (key == "node") {
     rule.node.clear();
@@ -74,6 +92,13 @@ bool applyWord(FaultRule& rule, std::string_view word, std::string* error) {
 
 }  // namespace
 
+bool isFaultableCall(std::string_view call) {
+  for (std::string_view name : kEntryPoints) {
+    if (name == call) return true;
+  }
+  return false;
+}
+
 std::optional<FaultRule> parseFaultRule(std::string_view text, std::string* error) {
   std::vector<std::string_view> words = splitWords(text);
   if (words.empty()) {
@@ -82,7 +107,7 @@ std::optional<FaultRule> parseFaultRule(std::string_view text, std::string* erro
   }
   FaultRule rule;
   rule.call = std::string(words[0]);
-  if (rule.call != "*" && rule.call.rfind("pelk", 0) != 0) {
+  if (rule.call != "*" && !isFaultableCall(rule.call)) {
     fail(error, "not an entry point: " + rule.call);
     return std::nullopt;
   }

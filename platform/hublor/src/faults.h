@@ -19,6 +19,9 @@
 
 namespace hublor {
 
+// The longest delay one rule holds a call.
+inline constexpr int kMaxFaultDelayMs = 3600000;
+
 struct FaultRule {
   std::string call;  // entry point name, or "*"
   std::string node;  // empty: every node
@@ -36,10 +39,12 @@ struct FaultAction {
   std::optional<int> code;
   int reason = 0;
   std::optional<int> abortReason;
-  int delayMs = 0;
+  int64_t delayMs = 0;  // the sum of the rules that fired
   bool lose = false;
 };
 
+// True for the name of an entry point whose calls the rules can fail.
+bool isFaultableCall(std::string_view call);
 std::optional<FaultRule> parseFaultRule(std::string_view text, std::string* error);
 std::string formatFaultRule(const FaultRule& rule);
 // Rules of a fault file: one a line; blank lines and lines starting with '#' are skipped.

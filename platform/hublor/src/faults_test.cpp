@@ -21,6 +21,10 @@ TEST(FaultRules, ParseAndFormat) {
       {"pelkSendObj abort=3", nullptr},  // 3 is the client's reason
       {"pelkSendObj", nullptr},
       {"sendData code=1", nullptr},
+      {"pelkSendDat code=1", nullptr},  // no such entry point: the rule would never fire
+      {"pelkUpdateObj delay=3600000", "pelkUpdateObj delay=3600000"},
+      {"pelkSendObj delay=3600001", nullptr},
+      {"pelkSendObj delay=4294967296", nullptr},
       {"pelkSendObj code=NOPE", nullptr},
       {"pelkSendObj nth=x code=1", nullptr},
       {"pelkSendObj delay=-5", nullptr},
@@ -50,6 +54,15 @@ TEST(FaultRules, NthCallCountsPerRule) {
   EXPECT_EQ(second.code, PELK_RC_WILL_ABORT);
   EXPECT_EQ(second.delayMs, 5);
   EXPECT_FALSE(faults.check("pelkSendData", "A").code);
+  faults.clear(hublor::FaultSource::kApi);
+}
+
+TEST(FaultRules, DelaysOfEveryFiringRuleAddUpWithoutOverflow) {
+  hublor::Faults& faults = hublor::Faults::instance();
+  const std::string longest = "pelkBeginTxn delay=" + std::to_string(hublor::kMaxFaultDelayMs);
+  for (int i = 0; i < 1000; ++i)
+    faults.arm(*hublor::parseFaultRule(longest, nullptr), hublor::FaultSource::kApi);
+  EXPECT_EQ(faults.check("pelkBeginTxn", "A").delayMs, int64_t{1000} * hublor::kMaxFaultDelayMs);
   faults.clear(hublor::FaultSource::kApi);
 }
 

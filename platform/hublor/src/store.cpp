@@ -26,6 +26,24 @@ std::string ownerName() {
   return name;
 }
 
+// flock on <store>/staging.lock for the object's life. Claiming a staging folder and removing
+// dead ones both hold it, so a folder is never seen between its creation and its owner's lock.
+class ClaimLock {
+ public:
+  explicit ClaimLock(const fs::path& store) {
+    m_fd = ::open((store / "staging.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (m_fd >= 0 && flock(m_fd, LOCK_EX) == 0) return;
+    if (m_fd >= 0) ::close(m_fd);
+    throw StoreError("cannot lock the staging folders of " + store.string());
+  }
+  ~ClaimLock() { ::close(m_fd); }
+  ClaimLock(const ClaimLock&) = delete;
+  ClaimLock& operator=(const ClaimLock&) = delete;
+
+ private:
+  int m_fd = -1;
+};
+
 // True when nobody holds the lock of a staging folder: its process has ended.
 bool ownerIsGone(const fs::path& area) {
   int fd = ::open((area / "lock").c_str(), O_RDWR | O_CLOEXEC);
@@ -60,7 +78,8 @@ Store::Store(fs::path dir) : m_dir(std::move(dir)) {
   fs::create_directories(m_dir / "staging", ec);
   fs::create_directories(m_dir / "client", ec);
   if (ec) throw StoreError("cannot create store " + m_dir.string() + ": " + ec.message());
-  connect();  // creates the catalogue
+  Catalog::create(m_dir / "catalog.db");
+  connect();  // refuses a damaged catalogue before anything is cleaned
   claimStagingArea();
   removeDeadStagingAreas();
   removeOrphanDataFiles();
@@ -79,6 +98,7 @@ std::unique_ptr<Catalog> Store::connect() const {
 
 // The lock folder, then the data folder, whose entry in data/ is made durable once here.
 void Store::claimStagingArea() {
+  ClaimLock claim(m_dir);
   m_owner = ownerName();
   m_staging = m_dir / "staging" / m_owner;
   std::error_code ec;
@@ -98,6 +118,7 @@ bool Store::ownerRuns(const std::string& owner) const {
 }
 
 void Store::removeDeadStagingAreas() {
+  ClaimLock claim(m_dir);
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(m_dir / "staging", ec)) {
     if (entry.path() == m_staging || !ownerIsGone(entry.path())) continue;

@@ -7,6 +7,8 @@
 //   <store>/data/XX/<id>.dat     data of version <id> in stores written before files were named
 //                                in the catalogue; XX = the id's low byte in hex
 //   <store>/staging/<owner>/     <owner>/lock is held (flock) for the life of the process
+//   <store>/staging.lock         held (flock) while a process claims its staging folder and
+//                                while one removes the folders of dead processes
 //   <store>/faults               fault rules armed with hublorsim
 //   <store>/client/<NODE>.pwd    passwords the client keeps (PASSWORDACCESS GENERATE)
 //
@@ -16,6 +18,8 @@
 // write; then the catalogue commits the transaction's rows in one commit. No rename is needed,
 // so no folder is synced per object. Files that no catalogue row names are removed when a
 // process opens the store, under the catalogue's write lock, unless their process still runs.
+// A catalogue that lacks its schema (an empty file) is damaged: the store is refused, and
+// nothing is removed.
 #pragma once
 
 #include <cstdint>

@@ -8,7 +8,7 @@
 
 SimResult runProgram(const std::string& program, const std::vector<std::string>& words) {
   zkrun::ProgramRun run = zkrun::runProgram(program, words);
-  return {run.exitCode, run.out};
+  return {run.exitCode, run.out, run.err};
 }
 
 SimResult runSim(const std::vector<std::string>& words) {

@@ -15,11 +15,12 @@
 struct SimResult {
   int status = -1;
   std::string output;
+  std::string error;  // standard error
 };
 
 // Runs hublorsim with the given words (the current $ZARNAK_ROOT applies).
 SimResult runSim(const std::vector<std::string>& words);
-// Runs a helper program and returns its exit status and standard output.
+// Runs a helper program and returns its exit status, standard output and standard error.
 SimResult runProgram(const std::string& program, const std::vector<std::string>& words);
 
 uint64_t id64(const pelkUint64_t& value);

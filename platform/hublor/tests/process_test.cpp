@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -19,6 +20,12 @@ constexpr const char* kFs = "SRV\\data\\0001";
 class ProcessTest : public FilespaceTest {
  protected:
   ProcessTest() : FilespaceTest(kFs) {}
+  size_t dataFiles() {
+    size_t count = 0;
+    for (auto& entry : std::filesystem::recursive_directory_iterator(m_root.path() / "hublor/data"))
+      count += entry.is_regular_file();
+    return count;
+  }
   size_t stagingFolders() {
     size_t count = 0;
     for (auto& entry : std::filesystem::directory_iterator(m_root.path() / "hublor/staging")) {
@@ -108,6 +115,45 @@ TEST_F(ProcessTest, KilledProcessLeavesNothingBehind) {
   EXPECT_EQ(stagingFolders(), 1u);
   EXPECT_EQ(filesBelow(m_root.path() / "hublor/data"), 0u);
   EXPECT_EQ(sendObject(h, objName(kFs, "\\after", "\\full"), "x"), PELK_RC_OK);
+}
+
+TEST_F(ProcessTest, ClientsStartingTogetherKeepTheirStagingFolders) {
+  // A starting process removes the staging folders of dead ones; it must never take the folder
+  // another starting process has just made for dead.
+  constexpr int kRounds = 4, kClients = 24;
+  std::atomic<int> failures{0};
+  for (int round = 0; round < kRounds; ++round) {
+    std::vector<std::thread> clients;
+    for (int c = 0; c < kClients; ++c) {
+      std::string prefix = "\\r" + std::to_string(round) + "c" + std::to_string(c) + "-";
+      clients.emplace_back([&failures, prefix] {
+        SimResult result =
+            runProgram(TESTCLIENT_PATH, {"send", "NODE1", "secret", kFs, prefix, "1", "100"});
+        failures += result.status != 0;
+      });
+    }
+    for (auto& client : clients) client.join();
+  }
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(query(h, objName(kFs, "\\r*", "*"), PELK_ACTIVE).size(), size_t{kRounds * kClients});
+}
+
+TEST_F(ProcessTest, EmptyCatalogueIsDamagedNotANewStore) {
+  ASSERT_EQ(sendObject(h, objName(kFs, "\\kept", "\\full"), pattern(5000, 1)), PELK_RC_OK);
+  a().pelkTerminate(h);
+  a().pelkCleanUp(1);  // the last connection writes the log back into the catalogue
+  const std::filesystem::path catalogue = m_root.path() / "hublor/catalog.db";
+  ASSERT_FALSE(std::filesystem::exists(catalogue.string() + "-wal"));
+  std::filesystem::resize_file(catalogue, 0);
+  size_t kept = dataFiles();
+  ASSERT_EQ(kept, 1u);
+
+  SimResult listed = runSim({"node", "list"});
+  EXPECT_EQ(listed.status, 1);
+  EXPECT_NE(listed.error.find("damaged"), std::string::npos) << listed.error;
+  EXPECT_EQ(setUpWith(optionFile()), PELK_RC_STORE_ERROR);
+  EXPECT_EQ(dataFiles(), kept);
+  EXPECT_EQ(std::filesystem::file_size(catalogue), 0u);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // hublorsim: sets up and inspects the store of the Hublor stand-in.
 //   hublorsim [--store DIR] COMMAND ...      (default store: $ZARNAK_ROOT/hublor)
-// Run without arguments for the list of commands.
+// --help prints the list of commands on standard output. Exit code 0 on success, 1 when the
+// store refuses, 2 for a wrong command line, whose message names the argument at fault.
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -22,6 +23,7 @@ using namespace hublor;
 namespace {
 
 constexpr const char* kUsage = R"(usage: hublorsim [--store DIR] COMMAND ...
+  --help                                            this text
   node add NAME PASSWORD [--expired] [--no-delete] [--max-txn N]
   node set NAME [--password PW] [--expired yes|no] [--delete yes|no] [--max-txn N]
   node list
@@ -43,6 +45,15 @@ constexpr const char* kUsage = R"(usage: hublorsim [--store DIR] COMMAND ...
 )";
 
 using Args = std::vector<std::string>;
+
+// A wrong command line rather than a refusal of the store.
+struct UsageError : AdminError {
+  using AdminError::AdminError;
+};
+
+std::string inQuotes(const std::string& word) {
+  return "\"" + word + "\"";
+}
 
 struct Context {
   std::shared_ptr<Store> store;
@@ -70,7 +81,9 @@ struct Flags {
   }
 };
 
-Flags parseFlags(const Args& args, size_t from, const std::vector<std::string>& switches) {
+// switches take no value, options one; any other --word is refused.
+Flags parseFlags(const Args& args, size_t from, const std::vector<std::string>& switches,
+                 const std::vector<std::string>& options) {
   Flags flags;
   for (size_t i = from; i < args.size(); ++i) {
     const std::string& word = args[i];
@@ -80,12 +93,15 @@ Flags parseFlags(const Args& args, size_t from, const std::vector<std::string>& 
     }
     std::string name = word.substr(2);
     bool isSwitch = std::find(switches.begin(), switches.end(), name) != switches.end();
+    bool isOption = std::find(options.begin(), options.end(), name) != options.end();
     if (isSwitch) {
       flags.values[name] = "yes";
+    } else if (!isOption) {
+      throw UsageError("unknown option " + inQuotes(word));
     } else if (i + 1 < args.size()) {
       flags.values[name] = args[++i];
     } else {
-      throw AdminError("--" + name + " needs a value");
+      throw UsageError(inQuotes(word) + " needs a value");
     }
   }
   return flags;
@@ -94,7 +110,7 @@ Flags parseFlags(const Args& args, size_t from, const std::vector<std::string>& 
 bool yesNo(const std::string& text) {
   if (text == "yes") return true;
   if (text == "no") return false;
-  throw AdminError("expected yes or no, not " + text);
+  throw UsageError("expected yes or no: " + inQuotes(text));
 }
 
 int number(const std::string& text) {
@@ -104,11 +120,26 @@ int number(const std::string& text) {
     if (used == text.size()) return value;
   } catch (const std::exception&) {
   }
-  throw AdminError("not a number: " + text);
+  throw UsageError("not a number: " + inQuotes(text));
 }
 
 void need(const Flags& flags, size_t count, const char* what) {
-  if (flags.positional.size() != count) throw AdminError(std::string("usage: ") + what);
+  if (flags.positional.size() > count) {
+    throw UsageError("unexpected argument " + inQuotes(flags.positional[count]) +
+                     "; usage: " + what);
+  }
+  if (flags.positional.size() < count) throw UsageError(std::string("usage: ") + what);
+}
+
+// The verb after a command word, refused naming it unless it is one of verbs.
+std::string verbOf(const Args& args, const char* usage) {
+  std::string verb = args.size() > 1 ? args[1] : "";
+  if (verb.empty()) throw UsageError(std::string("usage: ") + usage);
+  return verb;
+}
+
+[[noreturn]] void unknownVerb(const Args& args, const char* usage) {
+  throw UsageError("unknown " + args[0] + " command " + inQuotes(args[1]) + ": " + usage);
 }
 
 NodeChange nodeChange(const Flags& flags) {
@@ -122,10 +153,12 @@ NodeChange nodeChange(const Flags& flags) {
 }
 
 void nodeCommand(Context& ctx, const Args& args) {
-  std::string verb = args.size() > 1 ? args[1] : "";
-  Flags flags = parseFlags(args, 2,
-                           verb == "add" ? std::vector<std::string>{"no-delete", "expired"}
-                                         : std::vector<std::string>{});
+  constexpr const char* kVerbs = "node add|set|list";
+  std::string verb = verbOf(args, kVerbs);
+  Flags flags = verb == "add" ? parseFlags(args, 2, {"no-delete", "expired"}, {"max-txn"})
+                : verb == "set"
+                    ? parseFlags(args, 2, {}, {"password", "expired", "delete", "max-txn"})
+                    : parseFlags(args, 2, {}, {});
   if (verb == "add") {
     need(flags, 2, "node add NAME PASSWORD [...]");
     NodeChange change = nodeChange(flags);
@@ -134,19 +167,22 @@ void nodeCommand(Context& ctx, const Args& args) {
     need(flags, 1, "node set NAME [...]");
     changeNode(*ctx.catalog, flags.positional[0], nodeChange(flags));
   } else if (verb == "list") {
+    need(flags, 0, "node list");
     std::printf("%-20s %-8s %-7s %s\n", "NODE", "EXPIRED", "DELETE", "MAXTXN");
     for (const Node& n : listNodes(*ctx.catalog)) {
       std::printf("%-20s %-8s %-7s %d\n", n.name.c_str(), n.expired ? "yes" : "no",
                   n.mayDelete ? "yes" : "no", n.maxTxn);
     }
   } else {
-    throw AdminError("node add|set|list");
+    unknownVerb(args, kVerbs);
   }
 }
 
 void classCommand(Context& ctx, const Args& args) {
-  std::string verb = args.size() > 1 ? args[1] : "";
-  Flags flags = parseFlags(args, 2, {"no-backup-cg"});
+  constexpr const char* kVerbs = "class add|default|list";
+  std::string verb = verbOf(args, kVerbs);
+  Flags flags =
+      verb == "add" ? parseFlags(args, 2, {"no-backup-cg"}, {"dest"}) : parseFlags(args, 2, {}, {});
   if (verb == "add") {
     need(flags, 1, "class add NAME [--dest DEST] [--no-backup-cg]");
     defineClass(*ctx.catalog, {flags.positional[0], !flags.has("no-backup-cg"),
@@ -155,6 +191,7 @@ void classCommand(Context& ctx, const Args& args) {
     need(flags, 1, "class default NAME");
     setDefaultClass(*ctx.catalog, flags.positional[0]);
   } else if (verb == "list") {
+    need(flags, 0, "class list");
     std::string dflt = ctx.catalog->setting("default_class");
     std::printf("%-31s %-9s %-31s %s\n", "CLASS", "BACKUPCG", "DEST", "DEFAULT");
     for (const ManagementClass& mc : listClasses(*ctx.catalog)) {
@@ -162,41 +199,51 @@ void classCommand(Context& ctx, const Args& args) {
                   mc.dest.c_str(), mc.name == dflt ? "yes" : "");
     }
   } else {
-    throw AdminError("class add|default|list");
+    unknownVerb(args, kVerbs);
   }
 }
 
 void ruleCommand(Context& ctx, const Args& args) {
-  std::string verb = args.size() > 1 ? args[1] : "";
-  Flags flags = parseFlags(args, 2, {"exclude"});
+  constexpr const char* kVerbs = "rule add|list|clear";
+  std::string verb = verbOf(args, kVerbs);
+  Flags flags = parseFlags(
+      args, 2, verb == "add" ? std::vector<std::string>{"exclude"} : std::vector<std::string>{},
+      {});
   if (verb == "add") {
     bool exclude = flags.has("exclude");
     need(flags, exclude ? 3 : 4, "rule add FS HL LL (CLASS | --exclude)");
     const Args& p = flags.positional;
     addRule(*ctx.catalog, {0, p[0], p[1], p[2], exclude ? "" : p[3], exclude});
   } else if (verb == "list") {
+    need(flags, 0, "rule list");
     for (const BindRule& r : listRules(*ctx.catalog)) {
       std::printf("%lld\t%s\t%s\t%s\t%s\n", static_cast<long long>(r.seq), r.fs.c_str(),
                   r.hl.c_str(), r.ll.c_str(), r.exclude ? "--exclude" : r.mc.c_str());
     }
   } else if (verb == "clear") {
+    need(flags, 0, "rule clear");
     clearRules(*ctx.catalog);
   } else {
-    throw AdminError("rule add|list|clear");
+    unknownVerb(args, kVerbs);
   }
 }
 
 void serverCommand(Context& ctx, const Args& args) {
-  std::string verb = args.size() > 1 ? args[1] : "";
-  if (verb == "set" && args.size() == 4) return setServerFact(*ctx.catalog, args[2], args[3]);
-  if (verb != "show") throw AdminError("server show|set KEY VALUE");
+  constexpr const char* kVerbs = "server show|set KEY VALUE";
+  std::string verb = verbOf(args, kVerbs);
+  if (verb != "set" && verb != "show") unknownVerb(args, kVerbs);
+  need(parseFlags(args, 2, {}, {}), verb == "set" ? 2 : 0, kVerbs);
+  if (verb == "set") return setServerFact(*ctx.catalog, args[2], args[3]);
   for (const auto& [key, value] : serverFacts(*ctx.catalog)) {
     std::printf("%-12s %s\n", key.c_str(), value.c_str());
   }
 }
 
 void fsCommand(Context& ctx, const Args& args) {
-  if (args.size() < 2 || args[1] != "list" || args.size() > 3) throw AdminError("fs list [NODE]");
+  constexpr const char* kVerbs = "fs list [NODE]";
+  if (verbOf(args, kVerbs) != "list") unknownVerb(args, kVerbs);
+  if (args.size() > 3)
+    throw UsageError("unexpected argument " + inQuotes(args[3]) + "; usage: " + kVerbs);
   std::string node = args.size() == 3 ? upperCase(args[2]) : "";
   std::printf("%-16s %-32s %-16s %-19s %-19s %-19s\n", "NODE", "FILESPACE", "TYPE", "REGISTERED",
               "BACKUP START", "BACKUP END");
@@ -208,15 +255,15 @@ void fsCommand(Context& ctx, const Args& args) {
 }
 
 void objectsCommand(Context& ctx, const Args& args) {
-  Flags flags = parseFlags(args, 1, {});
-  if (!flags.positional.empty()) throw AdminError("objects [--node N] [--fs P] [--hl P] [...]");
+  Flags flags = parseFlags(args, 1, {}, {"node", "fs", "hl", "ll", "state"});
+  need(flags, 0, "objects [--node N] [--fs P] [--hl P] [...]");
   VersionFilter filter;
   filter.node = upperCase(flags.get("node").value_or(""));
   filter.hlPattern = flags.get("hl").value_or("*");
   filter.llPattern = flags.get("ll").value_or("*");
   std::string state = flags.get("state").value_or("any");
   if (state != "any" && state != "active" && state != "inactive") {
-    throw AdminError("--state active|inactive|any");
+    throw UsageError("--state active|inactive|any, not " + inQuotes(state));
   }
   filter.state = state == "active" ? PELK_ACTIVE : state == "inactive" ? PELK_INACTIVE : 0xFF;
   std::string fsPattern = flags.get("fs").value_or("*");
@@ -234,7 +281,8 @@ void objectsCommand(Context& ctx, const Args& args) {
 }
 
 void eventsCommand(Context& ctx, const Args& args) {
-  Flags flags = parseFlags(args, 1, {});
+  Flags flags = parseFlags(args, 1, {}, {"node"});
+  need(flags, 0, "events [--node N]");
   static const char* kSeverity[] = {"info", "warning", "error", "severe"};
   for (const Event& e : listEvents(*ctx.catalog, upperCase(flags.get("node").value_or("")))) {
     std::printf("%s  %-12s %-7s %-8s %s\n", formatTime(e.time).c_str(), e.node.c_str(),
@@ -243,7 +291,11 @@ void eventsCommand(Context& ctx, const Args& args) {
 }
 
 void faultCommand(Context& ctx, const Args& args) {
-  std::string verb = args.size() > 1 ? args[1] : "";
+  constexpr const char* kVerbs = "fault add RULE | fault list | fault clear";
+  std::string verb = verbOf(args, kVerbs);
+  if (verb != "add" && args.size() > 2) {
+    throw UsageError("unexpected argument " + inQuotes(args[2]) + "; usage: " + kVerbs);
+  }
   if (verb == "add" && args.size() > 2) {
     std::string rule;
     for (size_t i = 2; i < args.size(); ++i) rule += (i > 2 ? " " : "") + args[i];
@@ -252,16 +304,18 @@ void faultCommand(Context& ctx, const Args& args) {
     for (const std::string& rule : listFaultRules(*ctx.store)) std::printf("%s\n", rule.c_str());
   } else if (verb == "clear") {
     clearFaultRules(*ctx.store);
+  } else if (verb == "add") {
+    throw UsageError(std::string("usage: ") + kVerbs);
   } else {
-    throw AdminError("fault add RULE | fault list | fault clear");
+    unknownVerb(args, kVerbs);
   }
 }
 
 void loseCommand(Context& ctx, const Args& args) {
-  if (args.size() != 2) throw AdminError("lose ID");
+  need(parseFlags(args, 1, {}, {}), 1, "lose ID");
   char* end = nullptr;
   long long id = std::strtoll(args[1].c_str(), &end, 10);
-  if (args[1].empty() || *end != '\0') throw AdminError("not an object id: " + args[1]);
+  if (args[1].empty() || *end != '\0') throw UsageError("not an object id: " + inQuotes(args[1]));
   loseObject(*ctx.store, *ctx.catalog, id);
 }
 
@@ -275,20 +329,36 @@ const std::map<std::string, std::function<void(Context&, const Args&)>> kCommand
 
 int main(int argc, char** argv) {
   Args args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   std::filesystem::path storeDir = defaultStore();
-  if (args.size() >= 2 && args[0] == "--store") {
+  if (!args.empty() && args[0] == "--store") {
+    if (args.size() < 2) {
+      std::fputs("hublorsim: \"--store\" needs a folder\n", stderr);
+      return 2;
+    }
     storeDir = args[1];
     args.erase(args.begin(), args.begin() + 2);
   }
-  auto command = args.empty() ? kCommands.end() : kCommands.find(args[0]);
-  if (command == kCommands.end()) {
+  if (args.empty()) {
     std::fputs(kUsage, stderr);
+    return 2;
+  }
+  auto command = kCommands.find(args[0]);
+  if (command == kCommands.end()) {
+    std::fprintf(stderr, "hublorsim: unknown command \"%s\"; hublorsim --help lists them\n",
+                 args[0].c_str());
     return 2;
   }
   try {
     Context ctx{Store::open(storeDir), nullptr};
     ctx.catalog = ctx.store->connect();
     command->second(ctx, args);
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "hublorsim: %s\n", e.what());
+    return 2;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "hublorsim: %s\n", e.what());
     return 1;

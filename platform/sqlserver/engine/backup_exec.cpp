@@ -310,6 +310,9 @@ SqlError runBackup(Instance& instance, const BackupStatement& s) {
   StatementDevices d;
   d.statementName = statementName;
   if (db.status == kStatusLoading) return d.fail(sqlMessage(kMsgDatabaseInRestore, {db.name}));
+  if (db.status == kStatusOffline) return d.fail(sqlMessage(kMsgDatabaseOffline, {db.name}));
+  if (s.log && db.options.truncateLogOnCheckpoint)
+    return d.fail(sqlMessage(kMsgLogBackupWhileTruncating));
   MediaHeader h;
   StatementFiles files;
   std::vector<PageRun> runs;

@@ -68,7 +68,9 @@ class BackupRestoreTest : public ::testing::Test {
     std::u16string set = u"bk" + std::u16string(1, char16_t(u'a' + m_sets++));
     MediaClient client(set, count, 0);
     client.start();
-    std::string text = "BACKUP " + kind + " [sales] TO " + devicesOf(set, count);
+    // kind is DATABASE or LOG, or the whole target with its files.
+    std::string target = kind.find('[') == std::string::npos ? kind + " [sales]" : kind;
+    std::string text = "BACKUP " + target + " TO " + devicesOf(set, count);
     if (!with.empty()) text += " WITH " + with;
     SqlError e = run(*m_instance, text);
     EXPECT_TRUE(e.ok()) << text << ": " << e.text;
@@ -267,6 +269,90 @@ TEST_F(BackupRestoreTest, MarksStopAtOrBeforeTheMarkedRecord) {
     ASSERT_TRUE(e.ok()) << c.stop << ": " << e.text;
     EXPECT_EQ(logTimes(name), c.times) << c.stop;
   }
+}
+
+TEST_F(BackupRestoreTest, AStopPointPastALogsEndWaitsForTheNextLog) {
+  std::vector<Medium> full = backup("DATABASE", 1);
+  appendLog({3000, 3100}, "");
+  std::vector<Medium> log1 = backup("LOG", 1);
+  appendLog({4000, 4100}, "m1");
+  appendLog({4200}, "");
+  std::vector<Medium> log2 = backup("LOG", 1);
+  const struct {
+    std::string stop;
+    std::vector<std::int64_t> times;
+  } cases[] = {
+      {"STOPAT = N'" + timeText(4050) + "'", {1000, 2000, 3000, 3100, 4000}},
+      {"STOPATMARK = N'm1'", {1000, 2000, 3000, 3100, 4000, 4100}},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    std::string name = "pit" + std::to_string(n++);
+    ASSERT_TRUE(restore("DATABASE [" + name + "]", {full}, "NORECOVERY, " + moves(name)).ok());
+    SqlError e = restore("LOG [" + name + "]", {log1}, "RECOVERY, " + c.stop);
+    ASSERT_TRUE(e.ok()) << c.stop << ": " << e.text;
+    EXPECT_EQ(status(name), kStatusLoading) << c.stop;  // the point lies in the next log
+    e = restore("LOG [" + name + "]", {log2}, "RECOVERY, " + c.stop);
+    ASSERT_TRUE(e.ok()) << c.stop << ": " << e.text;
+    EXPECT_EQ(status(name), kStatusNormal) << c.stop;
+    EXPECT_EQ(logTimes(name), c.times) << c.stop;
+  }
+}
+
+TEST_F(BackupRestoreTest, UnreadableStopTimesAreRefusedAndChangeNothing) {
+  std::vector<Medium> full = backup("DATABASE", 1);
+  ASSERT_TRUE(restore("DATABASE [copy]", {full}, "NORECOVERY, " + moves("copy")).ok());
+  const std::string withs[] = {"STOPAT = N'tomorrow'", "STOPATMARK = N'm1' AFTER N'2001-13-40'"};
+  for (const std::string& with : withs) {
+    SqlError e = run(*m_instance, "RESTORE LOG [copy] FROM VIRTUAL_DEVICE=N'x' WITH " + with);
+    EXPECT_EQ(e.number, kMsgBadDateTime) << with << ": " << e.text;
+    EXPECT_EQ(status("copy"), kStatusLoading);
+  }
+}
+
+TEST_F(BackupRestoreTest, ARefusedReplaceLeavesTheDatabaseItWouldReplace) {
+  std::vector<Medium> full = backup("DATABASE", 1);
+  Database other;
+  other.name = "other";
+  other.groups = {{kPrimaryGroup, {{0, "other_data", "", 64}}}};
+  other.logFiles = {{0, "other_log", "", 64}};
+  ASSERT_TRUE(m_instance->createDatabase(other).ok());
+  std::vector<std::uint64_t> before = sums("sales");
+  std::string inUse = m_instance->filePath(other.groups[0].files[0]).string();
+  SqlError e =
+      restore("DATABASE [sales]", {full}, "REPLACE, MOVE N'sales_data' TO N'" + inUse + "'");
+  EXPECT_EQ(e.number, kMsgFileInUse) << e.text;
+  EXPECT_EQ(sums("sales"), before);
+  EXPECT_EQ(status("sales"), kStatusNormal);
+  EXPECT_EQ(restore("DATABASE [fresh]", {full}, "MOVE N'sales_data' TO N'" + inUse + "'").number,
+            kMsgFileInUse);
+}
+
+TEST_F(BackupRestoreTest, LogBackupsTakenAfterAFileBackupApplyToItsRestore) {
+  backup("DATABASE", 1);
+  for (const char* item : {"FILEGROUP = N'G2'", "FILE = N'sales_data2'"}) {
+    std::vector<Medium> files = backup(std::string("DATABASE [sales] ") + item, 1);
+    appendLog({6000}, "");
+    std::vector<Medium> log = backup("LOG", 1);
+    ASSERT_TRUE(restore(std::string("DATABASE [sales] ") + item, {files}, "NORECOVERY").ok());
+    EXPECT_EQ(status("sales"), kStatusLoading);
+    SqlError e = restore("LOG [sales]", {log}, "RECOVERY");
+    ASSERT_TRUE(e.ok()) << item << ": " << e.text;
+    EXPECT_EQ(status("sales"), kStatusNormal);
+  }
+}
+
+TEST_F(BackupRestoreTest, LogBackupWhileTruncatingAndBackupOfAnOfflineDatabaseAreRefused) {
+  backup("DATABASE", 1);
+  Database db;
+  ASSERT_TRUE(m_instance->database("sales", db).ok());
+  db.options.truncateLogOnCheckpoint = true;
+  ASSERT_TRUE(m_instance->setOptions("sales", db.options).ok());
+  SqlError e = run(*m_instance, "BACKUP LOG [sales] TO VIRTUAL_DEVICE=N'x'");
+  EXPECT_EQ(e.number, kMsgLogBackupWhileTruncating) << e.text;
+  ASSERT_TRUE(m_instance->setStatus("sales", kStatusOffline).ok());
+  e = run(*m_instance, "BACKUP DATABASE [sales] TO VIRTUAL_DEVICE=N'x'");
+  EXPECT_EQ(e.number, kMsgDatabaseOffline) << e.text;
 }
 
 TEST_F(BackupRestoreTest, BackupsNeedTheirBase) {

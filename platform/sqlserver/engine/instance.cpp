@@ -354,10 +354,24 @@ std::filesystem::path Instance::filePath(const DbFile& file) const {
   return p.is_absolute() ? p : m_dir / p;
 }
 
+namespace {
+
+// A name as one folder or file name: no separator, and never "." or "..", so that a default
+// file stays inside the instance's folder whatever the database or logical file is called.
+std::string folderName(std::string name) {
+  for (char& c : name) {
+    if (c == '/' || c == '\\') c = '_';
+  }
+  return name.find_first_not_of('.') == std::string::npos ? "_" + name : name;
+}
+
+}  // namespace
+
 SqlError Instance::createDatabase(Database& definition) {
   ZK_HOLD(true);
-  if (definition.name.empty() || definition.name.size() > 128)
-    return sqlMessage(kMsgIdentifierTooLong, {definition.name.substr(0, 128)});
+  if (definition.name.empty() || characterCount(definition.name) > kMaxNameCharacters)
+    return sqlMessage(kMsgIdentifierTooLong,
+                      {firstCharacters(definition.name, kMaxNameCharacters)});
   if (definition.groups.empty() || definition.groups[0].name != kPrimaryGroup ||
       definition.groups[0].files.empty() || definition.logFiles.empty())
     return sqlMessage(kMsgEngineFailure,
@@ -375,8 +389,11 @@ SqlError Instance::createDatabase(Database& definition) {
     if (f.logicalName.empty() || !logical.insert(canonicalName(f.logicalName)).second)
       return sqlMessage(1828,
                         {"The logical file name \"" + f.logicalName + "\" is already in use."});
-    if (f.physicalName.empty())
-      f.physicalName = (m_dir / "data" / definition.name / (f.logicalName + extension)).string();
+    if (f.physicalName.empty()) {
+      f.physicalName =
+          (m_dir / "data" / folderName(definition.name) / folderName(f.logicalName + extension))
+              .string();
+    }
     if (std::filesystem::exists(filePath(f)))
       return sqlMessage(5170,
                         {"Cannot create file '" + f.physicalName + "' because it already exists."});

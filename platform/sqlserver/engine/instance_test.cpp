@@ -78,6 +78,39 @@ TEST_F(InstanceTest, DatabaseKeepsGroupsFilesAndOrder) {
   EXPECT_FALSE(std::filesystem::exists(m_instance->filePath(definition.groups[0].files[0])));
 }
 
+TEST_F(InstanceTest, DefaultFilesStayInsideTheInstanceWhateverTheNames) {
+  const std::filesystem::path inside =
+      std::filesystem::weakly_canonical(m_root.path() / "sqlserver");
+  for (const char* name : {"../../x", "..", "a/b\\..\\c"}) {
+    Database db;
+    db.name = name;
+    db.groups = {{kPrimaryGroup, {{0, "..", "", 64}}}};
+    db.logFiles = {{0, "../../../log", "", 64}};
+    ASSERT_TRUE(m_instance->createDatabase(db).ok()) << name;
+    for (const DbFile& f : {db.groups[0].files[0], db.logFiles[0]}) {
+      std::filesystem::path path = std::filesystem::weakly_canonical(m_instance->filePath(f));
+      EXPECT_EQ(path.string().rfind(inside.string() + "/", 0), 0u) << name << ": " << path;
+      EXPECT_TRUE(std::filesystem::is_regular_file(path)) << path;
+    }
+  }
+}
+
+TEST_F(InstanceTest, NamesCountCharacters) {
+  auto repeated = [](int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) text += "\xc3\xa9";  // two bytes each
+    return text;
+  };
+  Database db = salesSpec();
+  db.name = repeated(100);  // 200 bytes
+  EXPECT_TRUE(m_instance->createDatabase(db).ok());
+  Database longer = salesSpec();
+  longer.name = repeated(129);
+  SqlError e = m_instance->createDatabase(longer);
+  EXPECT_EQ(e.number, kMsgIdentifierTooLong);
+  EXPECT_NE(e.text.find("'" + repeated(128) + "'"), std::string::npos) << e.text;
+}
+
 TEST_F(InstanceTest, PagesCarryTheirSequenceNumberAndChecksumsFollowContent) {
   Database definition = salesSpec();
   ASSERT_TRUE(m_instance->createDatabase(definition).ok());

@@ -86,6 +86,11 @@ constexpr MessageRow kMessages[] = {
     {kMsgLoginNotTrusted, 14,
      "Login failed for user '%s'. Reason: Not associated with a trusted SQL Server connection."},
     {kMsgLoginFailed, 14, "Login failed for user '%s'."},
+    {kMsgBadDateTime, 16, "Syntax error converting datetime from character string."},
+    {kMsgFileInUse, 16, "The file '%s' cannot be overwritten.  It is being used by database '%s'."},
+    {kMsgLogBackupWhileTruncating, 16,
+     "The statement BACKUP LOG is not allowed while the trunc. log on chkpt. option is enabled. "
+     "Use BACKUP DATABASE or disable the option using sp_dboption."},
 };
 
 std::string fill(const char* format, std::initializer_list<std::string> args) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sqlengine {
@@ -102,6 +103,23 @@ struct LogRecord {
   std::int64_t timeMs = 0;  // wall-clock time of the server, ms since 1970-01-01 00:00
   std::string mark;         // empty: no mark
 };
+
+// Names (databases, files, groups, marks) hold at most 128 characters; a UTF-8 name is counted
+// in characters, not bytes.
+inline constexpr std::size_t kMaxNameCharacters = 128;
+inline std::size_t characterCount(std::string_view text) {
+  std::size_t n = 0;
+  for (char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+// The first n characters of text, never cut inside a character.
+inline std::string firstCharacters(std::string_view text, std::size_t n) {
+  std::size_t at = 0;
+  for (std::size_t seen = 0; at < text.size(); ++at) {
+    if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && seen++ == n) break;
+  }
+  return std::string(text.substr(0, at));
+}
 
 inline constexpr std::uint32_t kLogSlotSize = 512;
 inline constexpr std::size_t kMaxMarkBytes = 480;

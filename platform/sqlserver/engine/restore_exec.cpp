@@ -43,6 +43,7 @@ struct RestoreRun {
   std::vector<LogRecord> log;      // the set's log records
   // Per device: the change of each file's count of used pages (by index in the set).
   std::vector<std::map<std::uint32_t, std::int64_t>> usedDelta;
+  bool stopPending = false;  // a stop point was named and this log did not reach it
 
   const std::string& target() const { return s.database; }
   bool allClaimed() const {
@@ -93,6 +94,28 @@ SqlError checkMoves(const RestoreRun& run) {
   return {};
 }
 
+// Every file the restore creates is free or the replaced database's own: checked before the
+// replaced database goes, so that a refused statement changes nothing.
+SqlError checkTargets(RestoreRun& run, const Database* replacedP) {
+  std::vector<Database> all;
+  if (SqlError e = run.instance.databases(all); !e.ok()) return e;
+  for (const MediaFile& f : run.set->files) {
+    DbFile target;
+    target.physicalName = physicalFor(run.s, f);
+    if (target.physicalName.empty()) continue;  // a default place under the new database
+    std::filesystem::path path = run.instance.filePath(target);
+    for (const Database& db : all) {
+      if (replacedP != nullptr && sameName(db.name, replacedP->name)) continue;
+      auto uses = [&](const DbFile& file) { return run.instance.filePath(file) == path; };
+      bool used = std::any_of(db.logFiles.begin(), db.logFiles.end(), uses);
+      for (const FileGroup& g : db.groups)
+        used = used || std::any_of(g.files.begin(), g.files.end(), uses);
+      if (used) return sqlMessage(kMsgFileInUse, {target.physicalName, db.name});
+    }
+  }
+  return {};
+}
+
 // A full restore makes the database anew, from the set's file list, at the MOVE targets.
 SqlError createFromSet(RestoreRun& run, int serverVersion) {
   Instance& instance = run.instance;
@@ -105,7 +128,10 @@ SqlError createFromSet(RestoreRun& run, int serverVersion) {
         return sqlMessage(kMsgOtherDatabase, {existing.name});
       if (serverVersion >= 9) return sqlMessage(kMsgTailNotBackedUp, {existing.name});
     }
+    if (SqlError e = checkTargets(run, &existing); !e.ok()) return e;
     if (SqlError e = instance.removeDatabase(existing.name); !e.ok()) return e;
+  } else if (SqlError e = checkTargets(run, nullptr); !e.ok()) {
+    return e;
   }
   Database definition;
   definition.name = run.target();
@@ -479,7 +505,12 @@ SqlError applyLog(RestoreRun& run) {
   const std::string& db = run.target();
   std::sort(run.log.begin(), run.log.end(),
             [](const LogRecord& a, const LogRecord& b) { return a.lsn < b.lsn; });
-  if (h.kind == BackupKind::kFiles || !run.s.items.empty()) return {};
+  if (h.kind == BackupKind::kFiles || !run.s.items.empty()) {
+    // The restored files stand at the end of their backup: log backups roll them forward
+    // from there, as on the server.
+    if (SqlError e = instance.setProperty(db, kPropStopReached, ""); !e.ok()) return e;
+    return instance.setProperty(db, kPropRestoreLsn, std::to_string(h.lastLsn));
+  }
   if (h.kind != BackupKind::kLog) {
     if (SqlError e = instance.replaceLog(db, run.log, h.lastLsn); !e.ok()) return e;
     return instance.setProperty(db, kPropRestoreLsn, std::to_string(h.lastLsn));
@@ -492,6 +523,8 @@ SqlError applyLog(RestoreRun& run) {
   if (SqlError e = instance.readLog(db, log); !e.ok()) return e;
   log.insert(log.end(), added.begin(), added.end());
   std::uint64_t next = stopped ? (added.empty() ? at : added.back().lsn + 1) : h.lastLsn;
+  // A stop point past this backup's end: the database waits for the next log backup.
+  run.stopPending = !stopped && (run.s.stopAt || run.s.stopMark != RestoreStatement::kNoMark);
   if (SqlError e = instance.replaceLog(db, log, next); !e.ok()) return e;
   if (SqlError e = instance.setProperty(db, kPropRestoreLsn, std::to_string(next)); !e.ok())
     return e;
@@ -501,8 +534,10 @@ SqlError applyLog(RestoreRun& run) {
 SqlError finishState(RestoreRun& run) {
   Instance& instance = run.instance;
   const std::string& db = run.target();
-  if (run.s.recovery == RestoreStatement::kNoRecovery)
-    return instance.setStatus(db, kStatusLoading);
+  if (run.s.recovery == RestoreStatement::kNoRecovery || run.stopPending)
+    return instance.setStatus(db, run.s.recovery == RestoreStatement::kStandby && run.stopPending
+                                      ? kStatusStandby
+                                      : kStatusLoading);
   if (run.s.recovery == RestoreStatement::kStandby) {
     std::ofstream undo(run.s.standbyFile, std::ios::binary | std::ios::trunc);
     if (!undo) return sqlMessage(kMsgIoError, {"cannot create", "write", run.s.standbyFile});
@@ -522,7 +557,20 @@ SqlError finishState(RestoreRun& run) {
 
 }  // namespace
 
+namespace {
+
+// A stop time that cannot be read is refused before anything is read or changed.
+SqlError checkStopTimes(const RestoreStatement& s) {
+  for (const std::optional<std::string>* timeP : {&s.stopAt, &s.after}) {
+    if (*timeP && !parseSqlTime(**timeP)) return sqlMessage(kMsgBadDateTime);
+  }
+  return {};
+}
+
+}  // namespace
+
 SqlError runRestore(Instance& instance, const RestoreStatement& s) {
+  if (SqlError e = checkStopTimes(s); !e.ok()) return e;
   ServerFacts facts;
   if (SqlError e = instance.facts(facts); !e.ok()) return e;
   const char* statementName = s.log ? "RESTORE LOG" : "RESTORE DATABASE";

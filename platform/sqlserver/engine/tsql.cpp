@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bstr.h"
+#include "model.h"
 
 namespace sqlengine {
 
@@ -65,7 +66,8 @@ SqlError tokenize(const std::string& in, std::vector<Token>& tokens) {
     } else if (c == '[') {
       t.kind = Token::kBracketed;
       if (!readQuoted(in, pos, ']', t.text)) return sqlMessage(kMsgUnclosedQuote, {t.text});
-      if (t.text.size() > 128) return sqlMessage(kMsgIdentifierTooLong, {t.text.substr(0, 128)});
+      if (characterCount(t.text) > kMaxNameCharacters)
+        return sqlMessage(kMsgIdentifierTooLong, {firstCharacters(t.text, kMaxNameCharacters)});
     } else if (std::isdigit(static_cast<unsigned char>(c))) {
       t.kind = Token::kNumber;
       while (pos < in.size() && isWordChar(in[pos])) t.text += in[pos++];
@@ -155,8 +157,9 @@ class Parser {
     const Token& t = peek();
     bool plain = t.kind == Token::kWord && t.text[0] != '@' && kReserved.count(t.upper) == 0;
     if (!plain && t.kind != Token::kBracketed) return syntaxError();
-    if (t.text.size() > 128)
-      return raise(sqlMessage(kMsgIdentifierTooLong, {t.text.substr(0, 128)}));
+    if (characterCount(t.text) > kMaxNameCharacters)
+      return raise(
+          sqlMessage(kMsgIdentifierTooLong, {firstCharacters(t.text, kMaxNameCharacters)}));
     out = t.text;
     ++m_pos;
     return true;

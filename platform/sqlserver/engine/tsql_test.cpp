@@ -140,4 +140,17 @@ TEST(Tsql, IdentifierLongerThan128IsRefused) {
   EXPECT_EQ(r.error.number, 103);
 }
 
+TEST(Tsql, NamesCountCharactersAndTheMessageNeverCutsOne) {
+  const std::string character = "\xe5\x90\x8d";  // three bytes in UTF-8
+  std::string longest;
+  for (int i = 0; i < 128; ++i) longest += character;
+  for (const std::string& form : {"[" + longest + "]", longest}) {
+    ParseResult ok = parse("BACKUP DATABASE " + form + " TO VIRTUAL_DEVICE=N'd'");
+    EXPECT_EQ(ok.error.number, 0) << ok.error.text;
+  }
+  ParseResult r = parse("BACKUP DATABASE [" + longest + character + "] TO VIRTUAL_DEVICE=N'd'");
+  EXPECT_EQ(r.error.number, 103);
+  EXPECT_NE(r.error.text.find("'" + longest + "'"), std::string::npos) << r.error.text;
+}
+
 }  // namespace

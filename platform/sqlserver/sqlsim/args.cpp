@@ -18,22 +18,29 @@ std::vector<std::string> Args::all(const std::string& name) const {
   return values;
 }
 
-bool parseArgs(int argc, char** argv, int first, const std::vector<std::string>& flags, Args& out,
+bool parseArgs(int argc, char** argv, int first, const ArgRules& rules, Args& out,
                std::string& error) {
+  auto has = [](const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+  };
   for (int i = first; i < argc; ++i) {
     std::string word = argv[i];
     if (word.rfind("--", 0) == 0) {
       std::string name = word.substr(2);
-      if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
+      if (has(rules.flags, name)) {
         out.options.emplace(name, "");
         continue;
+      }
+      if (!has(rules.options, name)) {
+        error = "unknown option '" + word + "'";
+        return false;
       }
       if (i + 1 >= argc) {
         error = "option " + word + " needs a value";
         return false;
       }
       out.options.emplace(name, argv[++i]);
-    } else if (auto eq = word.find('='); eq != std::string::npos && eq > 0) {
+    } else if (auto eq = word.find('='); rules.settings && eq != std::string::npos && eq > 0) {
       out.settings.emplace_back(word.substr(0, eq), word.substr(eq + 1));
     } else {
       out.words.push_back(word);

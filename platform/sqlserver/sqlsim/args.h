@@ -19,8 +19,15 @@ struct Args {
   bool flag(const std::string& name) const { return options.count(name) != 0; }
 };
 
-// flags: the option names that take no value. False with a message on a malformed line.
-bool parseArgs(int argc, char** argv, int first, const std::vector<std::string>& flags, Args& out,
+// What a command takes besides its positional words.
+struct ArgRules {
+  std::vector<std::string> flags;    // --name without a value
+  std::vector<std::string> options;  // --name value
+  bool settings = false;             // key=value words; otherwise such a word is positional
+};
+
+// False with a message naming the argument on a malformed line or an option the rules lack.
+bool parseArgs(int argc, char** argv, int first, const ArgRules& rules, Args& out,
                std::string& error);
 
 // Whole numbers, with a 0x prefix for hexadecimal.

@@ -124,11 +124,15 @@ int cmdDatabase(const Args& args) {
   if (!instance) return 1;
   ServerFacts facts;
   if (SqlError e = instance->facts(facts); !e.ok()) return report(e);
-  auto compatibility =
-      toNumber(args.option("compatibility").value_or(std::to_string(facts.versionMajor * 10)));
-  auto version = toNumber(
-      args.option("version").value_or(std::to_string(databaseVersionFor(facts.versionMajor))));
-  if (!compatibility || !version) return usage("--compatibility and --version take numbers");
+  std::string compatibilityText =
+      args.option("compatibility").value_or(std::to_string(facts.versionMajor * 10));
+  std::string versionText =
+      args.option("version").value_or(std::to_string(databaseVersionFor(facts.versionMajor)));
+  auto compatibility = toNumber(compatibilityText);
+  auto version = toNumber(versionText);
+  if (!compatibility)
+    return usage("--compatibility takes a number, not '" + compatibilityText + "'");
+  if (!version) return usage("--version takes a number, not '" + versionText + "'");
   db.compatibilityLevel = static_cast<int>(*compatibility);
   db.version = static_cast<int>(*version);
   db.system = args.flag("system");
@@ -147,15 +151,18 @@ int cmdDrop(const Args& args) {
 int cmdPages(const Args& args) {
   auto first = toNumber(args.words[3]);
   auto count = toNumber(args.words[4]);
-  if (!first || !count || *first < 0 || *count <= 0) return usage("FIRST and COUNT are numbers");
+  if (!first || *first < 0) return usage("FIRST is a page number, not '" + args.words[3] + "'");
+  if (!count || *count <= 0)
+    return usage("COUNT is a positive number, not '" + args.words[4] + "'");
   PageFill fill;
   if (auto pattern = args.option("pattern")) {
     if (pattern->empty()) return usage("--pattern needs at least one character");
     fill.random = false;
     fill.pattern = *pattern;
   } else {
-    auto seed = toNumber(args.option("seed").value_or("1"));
-    if (!seed) return usage("--seed takes a number");
+    std::string text = args.option("seed").value_or("1");
+    auto seed = toNumber(text);
+    if (!seed) return usage("--seed takes a number, not '" + text + "'");
     fill.seed = static_cast<std::uint64_t>(*seed);
   }
   auto instance = openInstance(args);
@@ -167,8 +174,10 @@ int cmdPages(const Args& args) {
 }
 
 int cmdLog(const Args& args) {
-  auto count = toNumber(args.option("count").value_or("1"));
-  if (!count || *count <= 0) return usage("--count takes a positive number");
+  std::string countText = args.option("count").value_or("1");
+  auto count = toNumber(countText);
+  if (!count || *count <= 0)
+    return usage("--count takes a positive number, not '" + countText + "'");
   std::int64_t time = sqlTimeNow();
   if (auto text = args.option("time")) {
     auto parsed = parseSqlTime(*text);
@@ -190,14 +199,14 @@ int cmdLog(const Args& args) {
 
 int cmdOption(const Args& args) {
   auto on = toOnOff(args.words[3]);
-  if (!on) return usage("an option is set on or off");
+  if (!on) return usage("an option is set on or off, not '" + args.words[3] + "'");
   const OptionName* option = nullptr;
   for (const OptionName& o : kOptionNames)
     if (args.words[2] == o.name) option = &o;
   if (option == nullptr) {
     std::string names;
     for (const OptionName& o : kOptionNames) names += std::string(" ") + o.name;
-    return usage("options are:" + names);
+    return usage("unknown option '" + args.words[2] + "'; options are:" + names);
   }
   auto instance = openInstance(args);
   if (!instance) return 1;
@@ -214,7 +223,9 @@ int cmdStatus(const Args& args) {
   if (!status) {
     auto n = toNumber(args.words[2]);
     if (!n)
-      return usage("a status is a name (online, restoring, standby, offline, ...) or a number");
+      return usage(
+          "a status is a name (online, restoring, standby, offline, ...) or a number, not '" +
+          args.words[2] + "'");
     status = static_cast<int>(*n);
   }
   auto instance = openInstance(args);

@@ -51,8 +51,10 @@ int cmdMachine(const Args& args) {
 }
 
 int cmdCreate(const Args& args) {
-  auto version = toNumber(args.option("version").value_or("8"));
-  if (!version || *version < 6 || *version > 9) return usage("--version must be 6 to 9");
+  std::string text = args.option("version").value_or("8");
+  auto version = toNumber(text);
+  if (!version || *version < 6 || *version > 9)
+    return usage("--version must be 6 to 9, not '" + text + "'");
   if (SqlError e = Instance::create(args.words[0], static_cast<int>(*version)); !e.ok())
     return report(e);
   std::printf("created %s\n", serverNameOf(args.words[0]).c_str());
@@ -107,7 +109,7 @@ int cmdLogin(const Args& args) {
        {std::pair{"sysadmin", &Login::sysadmin}, {"refused", &Login::refused}}) {
     if (auto v = args.option(name)) {
       auto on = toOnOff(*v);
-      if (!on) return usage(std::string("--") + name + " takes yes or no");
+      if (!on) return usage(std::string("--") + name + " takes yes or no, not '" + *v + "'");
       login.*field = *on;
     }
   }
@@ -126,7 +128,7 @@ int cmdFault(const Args& args) {
   Fault fault;
   fault.kind = args.words[1];
   if (fault.kind != "connect" && fault.kind != "call" && fault.kind != "statement")
-    return usage("a fault is connect, call or statement");
+    return usage("a fault is connect, call or statement, not '" + fault.kind + "'");
   fault.target = args.words.size() > 2 ? args.words[2] : "";
   if (fault.kind == "call" && fault.target.empty())
     return usage("a call fault names the call, for example Server.Connect");
@@ -142,7 +144,8 @@ int cmdFault(const Args& args) {
     auto text = args.option(o.name);
     if (!text) continue;
     auto n = toNumber(*text);
-    if (!n || *n < 0) return usage(std::string("--") + o.name + " takes a number");
+    if (!n || *n < 0)
+      return usage(std::string("--") + o.name + " takes a number, not '" + *text + "'");
     *o.value = *n;
   }
   if (fault.kind == "statement" && message == 0)
@@ -163,7 +166,8 @@ int cmdFaults(const Args& args) {
   auto instance = openInstance(args);
   if (!instance) return 1;
   if (args.words.size() > 1) {
-    if (args.words[1] != "clear") return usage("faults INSTANCE [clear]");
+    if (args.words[1] != "clear")
+      return usage("unexpected argument '" + args.words[1] + "'\nusage: faults INSTANCE [clear]");
     if (SqlError e = instance->clearFaults(); !e.ok()) return report(e);
     return 0;
   }

@@ -6,6 +6,7 @@
 
 #include "instance.h"
 #include "root.h"
+#include "runprogram.h"
 
 namespace {
 
@@ -116,26 +117,44 @@ TEST_F(SqlsimTest, RefusesBadCommandsWithTheirReason) {
   struct Case {
     const char* args;
     int code;
-    const char* says;
+    const char* says;  // for a wrong command line: the argument at fault
   } cases[] = {
       {"pages inst1 nosuch f 0 1", 1, "Msg 911"},
       {"show nosuch", 1, "Msg 17"},
       {"create inst1", 1, "exists"},
       {"database inst1 master", 1, "Msg 1801"},
-      {"database inst1 x --file PRIMARY:f", 2, "--file takes"},
+      {"database inst1 x --file PRIMARY:f", 2, "'PRIMARY:f'"},
+      {"database inst1 x --compatibility high", 2, "'high'"},
+      {"database inst1 x --fiel PRIMARY:f:1", 2, "'--fiel'"},
       {"pages inst1 master master 0", 2, "usage"},
-      {"option inst1 master fast on", 2, "options are"},
-      {"status inst1 master sleepy", 2, "a status is"},
-      {"log inst1 master --time tomorrow", 2, "--time takes"},
+      {"pages inst1 master master 0 many", 2, "'many'"},
+      {"pages inst1 master master -1 1", 2, "'-1'"},
+      {"option inst1 master fast on", 2, "'fast'"},
+      {"option inst1 master trunc maybe", 2, "'maybe'"},
+      {"status inst1 master sleepy", 2, "'sleepy'"},
+      {"log inst1 master --time tomorrow", 2, "'tomorrow'"},
+      {"log inst1 master --count none", 2, "'none'"},
       {"fault inst1 statement", 2, "--message"},
-      {"server inst1 colour=blue", 2, "unknown or malformed"},
-      {"frobnicate", 2, "unknown command"},
+      {"fault inst1 crash", 2, "'crash'"},
+      {"server inst1 colour=blue", 2, "'colour=blue'"},
+      {"create inst2 --version 12", 2, "'12'"},
+      {"checksum inst1 master extra", 2, "'extra'"},
+      {"drop inst1 master x=y", 2, "'x=y'"},
+      {"frobnicate", 2, "'frobnicate'"},
   };
   for (const Case& c : cases) {
     ToolRun r = sqlsim(c.args);
     EXPECT_EQ(r.code, c.code) << c.args << "\n" << r.out;
     EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << "\n" << r.out;
   }
+  EXPECT_EQ(sqlsim("").code, 2);
+}
+
+TEST_F(SqlsimTest, HelpGoesToStandardOutput) {
+  zkrun::ProgramRun help = zkrun::runProgram(SQLSIM_PATH, {"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.out.rfind("usage: sqlsim", 0), 0u) << help.out;
+  EXPECT_EQ(help.err, "");
 }
 
 TEST_F(SqlsimTest, RemovesAnInstanceWithItsFiles) {
