@@ -35,6 +35,21 @@ esac
 cmake -S . -B "$dir" -G Ninja "${flags[@]}" -DZARNAK_WERROR=$werror >/dev/null
 cmake --build "$dir" -j "$jobs" "${targets[@]}"
 
+# Window tests need a display: without one, this run starts its own Xvfb on a free display.
+xvfb_pid=""
+stop_xvfb() { if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi; }
+if [ -z "${DISPLAY:-}" ]; then
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  trap stop_xvfb EXIT
+  for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+  if [ -s "$display_file" ]; then export DISPLAY=":$(head -n1 "$display_file")"; fi
+  rm -f "$display_file"
+fi
+
+# The GUI toolkit keeps caches for the life of the process; the leak check leaves them out.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/platform/ui/lsan-gui.supp}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=0:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}

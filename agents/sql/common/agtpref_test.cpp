@@ -306,14 +306,14 @@ TEST_F(Preferences, SetKeepsWhatAnotherProgramSetMeanwhile) {
   writeConfig("buffers 4\n");
   CPreferences first(m_Config.c_str());
   CPreferences second(m_Config.c_str());  // both have read the file before either sets
-  optionsInfo options{};
+  OptionsInfo options;
   ASSERT_EQ(first.setPreferences(PREF_STRIPES, "2", &options), RC_OK);
   ASSERT_EQ(second.setPreferences(PREF_BUFFERS, "5", &options), RC_OK);
   ASSERT_EQ(first.setPreferences(PREF_LOGPRUNE, "n", nullptr), RC_OK);
   EXPECT_EQ(config(), "BUFFers      5\nSTRIPes      2\nLOGPrune      No\n");
   char value[PREF_VALUE_SIZE];
   ASSERT_EQ(first.getPreferences(PREF_BUFFERS, value, sizeof value, &options, 0), RC_OK);
-  EXPECT_EQ(options.numBuffers, 5);  // the object reads the file it has just written
+  EXPECT_EQ(options.nBuffers, 5);  // the object reads the file it has just written
 }
 
 TEST_F(Preferences, SetReportsAFileThatCannotBeWritten) {

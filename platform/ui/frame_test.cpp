@@ -1,0 +1,164 @@
+#include "frame.h"
+
+#include <wx/frame.h>
+#include <wx/panel.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "menus.h"
+#include "print.h"
+#include "tabstrip.h"
+#include "uidriver.h"
+#include "uitestutil.h"
+
+namespace zkui {
+namespace {
+
+class FrameParts : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    if (IsSkipped()) return;
+    m_frame = new wxFrame(nullptr, wxID_ANY, "main", wxPoint(30, 40), wxSize(400, 300));
+    m_frame->Show();
+    drive::pumpUntil([this] { return m_frame->IsShownOnScreen(); });
+  }
+  void TearDown() override {
+    if (m_frame) m_frame->Destroy();
+    drive::pump(20);
+  }
+  wxFrame* m_frame = nullptr;
+};
+
+TEST_F(FrameParts, CardStackShowsOneCardAtATime) {
+  auto* stack = new CardStack(m_frame);
+  std::vector<wxWindow*> activated;
+  stack->onActivated = [&](wxWindow* c) { activated.push_back(c); };
+  wxPanel* cards[3];
+  for (auto& c : cards) {
+    c = new wxPanel(stack);
+    stack->addCard(c);
+  }
+  EXPECT_EQ(cards[2], stack->active());
+  EXPECT_TRUE(stack->activate(cards[0]));
+  drive::pump(20);
+  EXPECT_TRUE(cards[0]->IsShown());
+  EXPECT_FALSE(cards[1]->IsShown());
+  EXPECT_FALSE(cards[2]->IsShown());
+  EXPECT_TRUE(stack->removeCard(cards[0]));  // the next one comes forward
+  EXPECT_EQ(cards[1], stack->active());
+  EXPECT_FALSE(stack->activate(cards[0]));  // no longer a card
+  EXPECT_EQ(2, stack->count());
+  EXPECT_EQ((std::vector<wxWindow*>{cards[0], cards[1], cards[2], cards[0], cards[1]}), activated);
+}
+
+TEST_F(FrameParts, PlacementKeepsTheLastNormalRectangle) {
+  PlacementTracker tracker(m_frame);
+  m_frame->SetSize(50, 60, 420, 310);
+  drive::pump(50);
+  WindowPlacement p = tracker.placement();
+  EXPECT_EQ((Rect{50, 60, 420, 310}), p.normal);
+  EXPECT_FALSE(p.iconized);
+  EXPECT_FALSE(p.maximized);
+  p.normal = Rect{10, 20, 300, 200};
+  tracker.apply(p);
+  drive::pump(50);
+  EXPECT_EQ(wxRect(10, 20, 300, 200), m_frame->GetRect());
+  EXPECT_EQ(p.normal, tracker.placement().normal);
+}
+
+TEST_F(FrameParts, VetoedTabChangeCanBecomeACommand) {
+  auto* tabs = new TabStrip(m_frame, 2014, wxPoint(0, 0), wxSize(300, 200));
+  tabs->insertItem(0, "Backup");
+  tabs->insertItem(1, "Restore");
+  tabs->insertItem(2, "Inactivate");
+  std::vector<std::string> seen;
+  tabs->onSelChanging = [&](int from, int to) {
+    seen.push_back("changing " + std::to_string(from) + "->" + std::to_string(to));
+    return to == 2;  // this tab opens a window of its own instead
+  };
+  tabs->onSelChanged = [&](int to) { seen.push_back("changed " + std::to_string(to)); };
+  EXPECT_FALSE(tabs->clickTab(2));
+  EXPECT_EQ(0, tabs->selection());
+  EXPECT_TRUE(tabs->clickTab(1));
+  EXPECT_FALSE(tabs->clickTab(1));  // already selected: no notification
+  EXPECT_EQ((std::vector<std::string>{"changing 0->2", "changing 0->1", "changed 1"}), seen);
+  EXPECT_TRUE(tabs->deleteItem(0));
+  EXPECT_EQ(0, tabs->selection());  // "Restore" moved down to index 0
+  EXPECT_EQ("Restore", tabs->itemText(0));
+}
+
+TEST_F(FrameParts, MenusAndToolBarComeFromTheBundleAndSendTheirIds) {
+  wxImage strip(32, 16);
+  strip.SetRGB(wxRect(0, 0, 32, 16), 255, 0, 255);
+  TempBundle bundle(R"(image 130 "tools.png"
+menu 128
+  popup "&File"
+    item 101 "&Open"
+    separator
+    item 102 "E&xit" disabled
+  end
+  popup "&View"
+    item 103 "&Status bar" checked
+  end
+end
+toolbar 129 130 16
+  button 101
+  separator
+  button 103
+end
+)",
+                    {{"tools.png", strip}});
+  wxMenuBar* bar = makeMenuBar(*bundle.bundle(), 128);
+  ASSERT_NE(nullptr, bar);
+  m_frame->SetMenuBar(bar);
+  EXPECT_EQ(2u, bar->GetMenuCount());
+  EXPECT_EQ("&View", bar->GetMenuLabel(1).utf8_string());
+  EXPECT_FALSE(bar->IsEnabled(102));
+  EXPECT_TRUE(bar->IsChecked(103));
+  wxToolBar* tools = makeToolBar(m_frame, *bundle.bundle(), 129);
+  ASSERT_NE(nullptr, tools);
+  EXPECT_EQ(3, tools->GetToolsCount());
+  std::unique_ptr<wxMenu> popup(makePopupMenu(*bundle.bundle(), 128));
+  EXPECT_EQ(3u, popup->GetMenuItemCount());  // the first popup's items
+  EXPECT_EQ(nullptr, makeMenuBar(*bundle.bundle(), 999));
+
+  std::vector<int> commands;
+  m_frame->Bind(wxEVT_MENU, [&](wxCommandEvent& e) { commands.push_back(e.GetId()); });
+  wxCommandEvent choose(wxEVT_MENU, 101);
+  m_frame->GetEventHandler()->ProcessEvent(choose);
+  EXPECT_EQ(std::vector<int>{101}, commands);
+}
+
+TEST_F(FrameParts, PrintsPagesIntoAPostScriptFileWithLetterMetrics) {
+  std::string path = testing::TempDir() + "zkui_print.ps";
+  std::remove(path.c_str());
+  {
+    std::unique_ptr<PrintAdapter> printer = makePostScriptPrinter(path);
+    PrintMetrics m = printer->metrics();
+    ASSERT_GT(m.dpiX, 0);
+    EXPECT_NEAR(8.5 * m.dpiX, m.pageWidth, m.dpiX);  // letter paper
+    EXPECT_NEAR(11 * m.dpiY, m.pageHeight, m.dpiY);
+    EXPECT_GT(m.lineHeight, 0);
+    EXPECT_GT(printer->textWidth("Registration"), printer->textWidth("Reg"));
+    ASSERT_TRUE(printer->startDoc("Registration"));
+    for (int page = 0; page < 2; ++page) {
+      ASSERT_TRUE(printer->startPage());
+      printer->text(600, 600, "Name: Jane Roe");
+      printer->line(600, 700, 3000, 700);
+      ASSERT_TRUE(printer->endPage());
+    }
+    ASSERT_TRUE(printer->endDoc());
+  }
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(0u, text.str().rfind("%!PS", 0));
+  EXPECT_NE(std::string::npos, text.str().find("%%Page: 2"));
+  EXPECT_EQ(std::string::npos, text.str().find("%%Page: 3"));
+  EXPECT_NE(std::string::npos, text.str().find("Jane Roe"));
+}
+
+}  // namespace
+}  // namespace zkui

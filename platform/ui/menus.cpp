@@ -1,0 +1,73 @@
+#include "menus.h"
+
+#include "uiimage.h"
+
+namespace zkui {
+
+namespace {
+
+void addItems(wxMenu* menuP, const std::vector<MenuItem>& items);
+
+wxMenu* makeMenu(const std::vector<MenuItem>& items) {
+  auto* menuP = new wxMenu();
+  addItems(menuP, items);
+  return menuP;
+}
+
+void addItems(wxMenu* menuP, const std::vector<MenuItem>& items) {
+  for (const MenuItem& item : items) {
+    wxString text = wxString::FromUTF8(item.text);
+    if (item.kind == MenuItem::Kind::Separator) {
+      menuP->AppendSeparator();
+    } else if (item.kind == MenuItem::Kind::Popup) {
+      menuP->AppendSubMenu(makeMenu(item.children), text);
+    } else {
+      wxMenuItem* made =
+          menuP->Append(item.id, text, wxString(), item.checked ? wxITEM_CHECK : wxITEM_NORMAL);
+      if (item.checked) made->Check(true);
+      if (item.disabled) made->Enable(false);
+    }
+  }
+}
+
+}  // namespace
+
+wxMenuBar* makeMenuBar(const ResourceBundle& bundle, int menuId) {
+  const MenuTemplate* t = bundle.menu(menuId);
+  if (!t) return nullptr;
+  auto* barP = new wxMenuBar();
+  for (const MenuItem& item : t->items) {
+    barP->Append(makeMenu(item.children), wxString::FromUTF8(item.text));
+  }
+  return barP;
+}
+
+wxMenu* makePopupMenu(const ResourceBundle& bundle, int menuId) {
+  const MenuTemplate* t = bundle.menu(menuId);
+  if (!t) return nullptr;
+  bool onlyPopups = !t->items.empty();
+  for (const MenuItem& item : t->items) onlyPopups &= item.kind == MenuItem::Kind::Popup;
+  return makeMenu(onlyPopups ? t->items[0].children : t->items);
+}
+
+wxToolBar* makeToolBar(wxFrame* frameP, const ResourceBundle& bundle, int toolbarId) {
+  const ToolbarTemplate* t = bundle.toolbar(toolbarId);
+  if (!t) return nullptr;
+  wxToolBar* barP = frameP->CreateToolBar();
+  wxBitmap strip = bundleBitmap(bundle, t->imageId, true);
+  int picture = 0;
+  for (int id : t->buttons) {
+    if (id == 0) {
+      barP->AddSeparator();
+      continue;
+    }
+    wxRect cut(picture++ * t->buttonWidth, 0, t->buttonWidth, strip.IsOk() ? strip.GetHeight() : 0);
+    bool fits = strip.IsOk() && cut.GetRight() < strip.GetWidth();
+    wxBitmap face = fits ? strip.GetSubBitmap(cut) : wxBitmap(t->buttonWidth, t->buttonWidth);
+    barP->AddTool(id, wxString(), face);
+  }
+  barP->Realize();
+  return barP;
+}
+
+}  // namespace zkui

@@ -1,0 +1,24 @@
+// Menu bars, pop-up menus and tool bars made from a bundle's templates. Command ids are the
+// template's ids; a menu or tool choice reaches the frame as a wxEVT_MENU / wxEVT_TOOL event
+// with that id. User-interface thread only; the caller owns what it gets until it hands it to a
+// frame (SetMenuBar, SetToolBar), which then owns it.
+#pragma once
+
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/toolbar.h>
+
+#include "resbundle.h"
+
+namespace zkui {
+
+// The template's top-level popups become the bar's menus (a top-level item becomes a menu
+// without entries, named by its text). Null when there is no such template.
+wxMenuBar* makeMenuBar(const ResourceBundle& bundle, int menuId);
+// The items of the template (its first popup when it has only popups), for a context menu.
+wxMenu* makePopupMenu(const ResourceBundle& bundle, int menuId);
+// The frame's tool bar: one button per command id, its picture cut from the strip image
+// (buttonWidth pixels each, magenta transparent) in order of the non-separator buttons.
+wxToolBar* makeToolBar(wxFrame* frameP, const ResourceBundle& bundle, int toolbarId);
+
+}  // namespace zkui
