@@ -10,6 +10,7 @@
 #include "msgout.h"
 #include "objinfo.h"
 #include "pstime.h"
+#include "qrydataobj.h"
 
 namespace {
 
