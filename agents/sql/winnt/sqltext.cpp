@@ -1,9 +1,12 @@
 // CSqlApi: narrow and wide text with strict size limits, and the texts of failed COM and
 // system calls. Sizes are bytes of the destination, terminator included; lengths count what
 // the destination holds (wide characters, or bytes of narrow text).
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "agtlog.h"
 #include "errormsg.h"
 #include "msgout.h"
 #include "nlsglob.h"
@@ -16,6 +19,7 @@ namespace {
 constexpr int kShownChars = 24;     // characters of a too long source shown in its text
 constexpr size_t kWholeShown = 27;  // a source this long is shown whole in a failed call
 constexpr size_t kUpperCaseLimit = 262;
+constexpr int MSG_NAME_DOES_NOT_FIT = 5430;  // "SQL Server gave a name the agent cannot hold..."
 
 size_t narrowLength(const char* textP) {
   const nlsFuncTable* tableP = nlsGlobals()->m_FuncTableP;
@@ -30,6 +34,24 @@ const char* wideHead(const WCHAR* srcP, size_t chars, char (&textP)[128]) {
   for (; n < chars && n < kWholeShown && srcP[n] != 0; ++n) head[n] = srcP[n];
   head[n] = 0;
   return sqlWideToText(head, textP, sizeof textP);
+}
+
+// Characters (code points) of a wide text: a surrogate pair is one.
+size_t characterCount(const WCHAR* srcP) {
+  size_t count = 0;
+  for (size_t i = 0; srcP[i] != 0; ++i) count += srcP[i] < 0xDC00 || srcP[i] > 0xDFFF ? 1 : 0;
+  return count;
+}
+
+// A name from SQL Server that its field cannot hold is refused, never shortened; the activity
+// log tells the user which name, counted in characters.
+void logNameDoesNotFit(const WCHAR* srcP, size_t bytes, size_t maxBytes) {
+  if (gLogP == nullptr) return;
+  char head[128];
+  std::string shown = wideHead(srcP, kShownChars, head);
+  if (sqlWideLen(srcP) > static_cast<size_t>(kShownChars)) shown += "...";
+  gLogP->LogActivityLog(MSG_NAME_DOES_NOT_FIT, shown.c_str(), characterCount(srcP), bytes,
+                        maxBytes);
 }
 
 }  // namespace
@@ -52,8 +74,9 @@ int CSqlApi::CopyNToU(const char* srcP, WCHAR* destP, size_t destBytes) {
   long needed = sqlWideLengthOf(srcP);
   size_t length = needed >= 0 ? static_cast<size_t>(needed) : narrowLength(srcP);
   if (length > maxChars) {
+    int shown = static_cast<int>(sqlNarrowHeadBytes(srcP, kShownChars, SIZE_MAX));
     snprintf(mszErrorText, sizeof mszErrorText, "%s:%i:%i strlen(%.*s...):%i > %i", kOp, mlApiLine,
-             RC_SQL_STRING_TOO_LONG, kShownChars, srcP, static_cast<int>(length),
+             RC_SQL_STRING_TOO_LONG, shown, srcP, static_cast<int>(length),
              static_cast<int>(maxChars));
     snprintf(mszRcName, sizeof mszRcName, "%s", sqlRcName(RC_SQL_STRING_TOO_LONG));
     SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, mszErrorText);
@@ -63,7 +86,8 @@ int CSqlApi::CopyNToU(const char* srcP, WCHAR* destP, size_t destBytes) {
   size_t srcLength = narrowLength(srcP);
   if (srcLength > kWholeShown) {
     snprintf(mszFailedCall, sizeof mszFailedCall, "%s:%i:%i MultiByteToWideChar(%.*s...)", kOp,
-             mlApiLine, RC_SQL_API_FAILURE, kShownChars, srcP);
+             mlApiLine, RC_SQL_API_FAILURE,
+             static_cast<int>(sqlNarrowHeadBytes(srcP, kShownChars, SIZE_MAX)), srcP);
   } else {
     snprintf(mszFailedCall, sizeof mszFailedCall, "%s:%i:%i MultiByteToWideChar(%s)", kOp,
              mlApiLine, RC_SQL_API_FAILURE, srcP);
@@ -87,6 +111,7 @@ int CSqlApi::CopyWideToNarrow(const char* opP, const char* tooLongFormatP, const
              static_cast<int>(maxBytes));
     snprintf(mszRcName, sizeof mszRcName, "%s", "RC_SQL_STRING_TOO_LONG");
     SQLAPI_TRACE("SQLAPI-%s %s\n", opP, mszErrorText);
+    logNameDoesNotFit(srcP, length, maxBytes);
     return RC_SQL_STRING_TOO_LONG;
   }
   if (sqlWideToNarrow(srcP, destP, destBytes) != 0) return 0;
@@ -237,7 +262,8 @@ void traceErrorHelpContext(IErrorInfo* infoP) {
                static_cast<unsigned>(context));
 }
 
-// The error's description into errorMsgP (when toCaller), cut to the room with a new line.
+// The error's description into errorMsgP (when toCaller), cut to the room with a new line
+// between two characters.
 // 0, or RC_SQL_NO_ERROR_INFO when the error has no description.
 int readErrorDescription(IErrorInfo* infoP, char* errorMsgP, uint16_t errorMsgLen, bool toCaller) {
   BSTR description = nullptr;
@@ -250,7 +276,9 @@ int readErrorDescription(IErrorInfo* infoP, char* errorMsgP, uint16_t errorMsgLe
   sqlWideToText(description, narrow, sizeof narrow);
   SQLAPI_TRACE("Description of the last OLE error: %s\n", narrow);
   if (toCaller) {
-    snprintf(errorMsgP, errorMsgLen, "%.*s\n", errorMsgLen >= 2 ? errorMsgLen - 2 : 0, narrow);
+    size_t room = errorMsgLen >= 2 ? errorMsgLen - 2 : 0;
+    snprintf(errorMsgP, errorMsgLen, "%.*s\n",
+             static_cast<int>(sqlNarrowHeadBytes(narrow, SIZE_MAX, room)), narrow);
   }
   SysFreeString(description);
   return 0;
@@ -288,6 +316,15 @@ int fetchOleErrorInfo(IErrorInfo** infoPP) {
 
 }  // namespace
 
+int CSqlApi::ReadLastOleError(char* errorMsgP, uint16_t errorMsgLen, bool toCaller) {
+  IErrorInfo* infoP = nullptr;
+  int rc = fetchOleErrorInfo(&infoP);
+  if (rc != 0) return rc;
+  rc = readErrorInfo(infoP, errorMsgP, errorMsgLen, toCaller);
+  ReleaseTimed(infoP);
+  return rc;
+}
+
 void CSqlApi::getLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
   static const char* const kOp = "CSqlApi::getLastOleErrorMsg()";
   bool toCaller = errorMsgP != nullptr && errorMsgLen > 0;
@@ -295,12 +332,7 @@ void CSqlApi::getLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
                static_cast<unsigned>(reinterpret_cast<uintptr_t>(errorMsgP)),
                static_cast<unsigned>(errorMsgLen));
   if (toCaller) errorMsgP[0] = 0;
-  IErrorInfo* infoP = nullptr;
-  int rc = fetchOleErrorInfo(&infoP);
-  if (rc == 0) {
-    rc = readErrorInfo(infoP, errorMsgP, errorMsgLen, toCaller);
-    ReleaseTimed(infoP);
-  }
+  int rc = ReadLastOleError(errorMsgP, errorMsgLen, toCaller);
   if (rc == RC_SQL_NO_ERROR_INFO && toCaller) {
     nlsprintf(errorMsgP, errorMsgLen, agentRcMessage(RC_SQL_NO_ERROR_INFO), "");
   }
