@@ -326,16 +326,20 @@ int CSqlApi::ReadLastOleError(char* errorMsgP, uint16_t errorMsgLen, bool toCall
 }
 
 void CSqlApi::getLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
-  static const char* const kOp = "CSqlApi::getLastOleErrorMsg()";
+  FillLastOleErrorMsg(errorMsgP, errorMsgLen);
+  SQLAPI_TRACE("  errorMsgP: %s\n", errorMsgP != nullptr ? errorMsgP : "(null)");
+}
+
+int CSqlApi::FillLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
+  TRACE_ENTRY_ARGS(TRC_SQLAPI, "CSqlApi::getLastOleErrorMsg()",
+                   "\n  errorMsgP  : %#x\n  errorMsgLen: %u\n",
+                   static_cast<unsigned>(reinterpret_cast<uintptr_t>(errorMsgP)),
+                   static_cast<unsigned>(errorMsgLen));
   bool toCaller = errorMsgP != nullptr && errorMsgLen > 0;
-  SQLAPI_TRACE("Enter %s\n  errorMsgP  : %#x\n  errorMsgLen: %u\n", kOp,
-               static_cast<unsigned>(reinterpret_cast<uintptr_t>(errorMsgP)),
-               static_cast<unsigned>(errorMsgLen));
   if (toCaller) errorMsgP[0] = 0;
   int rc = ReadLastOleError(errorMsgP, errorMsgLen, toCaller);
   if (rc == RC_SQL_NO_ERROR_INFO && toCaller) {
     nlsprintf(errorMsgP, errorMsgLen, agentRcMessage(RC_SQL_NO_ERROR_INFO), "");
   }
-  SQLAPI_TRACE("Exit %s, rc (not returned to caller) = %d\n", kOp, rc);
-  SQLAPI_TRACE("  errorMsgP: %s\n", errorMsgP != nullptr ? errorMsgP : "(null)");
+  TRACE_RETURN_AS("rc (not returned to caller)", rc);
 }
