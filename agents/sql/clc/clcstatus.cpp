@@ -155,10 +155,16 @@ int CStatus::showFinish(const StatusInfo& status, uint32_t cmd) {
       printAsLine(MSG_INACTIVATE_STATS, f.selected, f.expected, f.done, f.skipped,
                   f.elapsedSeconds);
       return RC_OK;
-    case GROUP_RESTORE:
-      nlprintf(MSG_RESTORE_STATS, f.selected, f.expected, f.done, f.skipped, rate, bytes,
-               f.elapsedSeconds);
+    case GROUP_RESTORE: {
+      // The restore request logs the same message, with its numbers as texts.
+      char rateText[32];
+      char secondsText[32];
+      std::snprintf(rateText, sizeof rateText, "%.2f", rate);
+      std::snprintf(secondsText, sizeof secondsText, "%.2f", f.elapsedSeconds);
+      printAsLine(MSG_RESTORE_STATS, f.selected, f.expected, f.done, f.skipped, rateText, bytes,
+                  secondsText);
       return RC_OK;
+    }
     default:
       return unknownCommand(cmd);
   }
@@ -227,7 +233,7 @@ int CStatus::showEnd(const StatusInfo& status, uint32_t cmd) {
   } else if (group == GROUP_INACTIVATE) {
     printAsLine(MSG_INACTIVATE_FAILED, static_cast<int>(e.rc), nameP);
   } else {
-    nlprintf(MSG_RESTORE_FAILED, nameP);
+    printAsLine(MSG_RESTORE_FAILED, nameP);
   }
   if (e.textP == nullptr || e.textP[0] == '\0') {
     clcPrintRcMessage(static_cast<int>(e.rc), "");

@@ -123,7 +123,8 @@ TEST_F(ConsoleStatus, EachKindAndCommandItsLines) {
        "Sales skipped:\nThe backup is not older than 4 days and stays active.\n"},
       {end(3, 1318, "too young"), 0, "The full backup of Sales was skipped:\ntoo young\n"},
       {end(74, 415, nullptr), 0,
-       "Restore of Sales failed.\nZUD0150W The operation was cancelled by the user.\n"},
+       "ZUD5110E The restore of backup Sales failed.\nZUD0150W The operation was cancelled by the "
+       "user.\n"},
       {end(60, 0, nullptr), 419, ""},
   };
   for (const auto& c : cases) {

@@ -14,6 +14,7 @@
 
 #include "eriqryparms.h"
 #include "pelkapi.h"
+#include "pelkqueryeri.h"
 
 // The exit callback of the command-line program: frees the process-wide objects; its argument
 // says why (1: a cancel while no request ran).
