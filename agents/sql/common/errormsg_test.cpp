@@ -73,6 +73,7 @@ const Row kRows[] = {
     {1305, 217},
     {1315, 212},
     {1316, 210},
+    {1318, 5121},
     {1320, 214},
     {1900, 5424},
     {1901, 5429},
@@ -114,7 +115,7 @@ TEST(AgentRcMessage, TheTableHasOneRowPerCode) {
   std::set<int> codes;
   for (int i = 0; i < gAgentRcMessageCount; i++) codes.insert(gAgentRcMessages[i].rc);
   EXPECT_EQ(codes.size(), static_cast<size_t>(gAgentRcMessageCount));
-  EXPECT_EQ(gAgentRcMessageCount, 78);
+  EXPECT_EQ(gAgentRcMessageCount, 79);
 }
 
 TEST(AgentRcMessage, TracesTheLookupAndAnUnknownCode) {
