@@ -275,12 +275,20 @@ CTraceFunction::CTraceFunction(int category, const char* nameP, const char* file
 
 void CTraceFunction::enter(const char* argsTextP) {
   gTrace.header(m_FileP, m_Line);
+  if (m_FrameP != nullptr) {
+    m_FrameP->enterRtn(m_NameP, m_ContextP);
+    return;
+  }
   gTrace.printf("Enter %s%s", m_NameP, argsTextP);
 }
 
 void CTraceFunction::leave() {
   if (m_Form == TraceExitForm::kSuccessOnly && m_HasRc && m_Rc != 0) return;
   gTrace.header(m_FileP, m_Line);
+  if (m_FrameP != nullptr) {
+    m_FrameP->exitRtn(m_NameP, m_HasRc ? m_Rc : 0, m_ContextP);
+    return;
+  }
   if (m_HasRc && m_Form == TraceExitForm::kCode) {
     gTrace.printf("Exit %s, %s = %d\n", m_NameP, m_LabelP, m_Rc);
   } else {

@@ -45,7 +45,8 @@ enum TraceCategory {
   TRC_NLS = 19,
   TRC_PCM = 20,
   TRC_SQLAPI = 25,
-  TRC_NUM_CATEGORIES = 26
+  TRC_NUM_CATEGORIES = 26,
+  TRC_OFF = -1  // never on: a site that must not trace (the trace's own mutexes)
 };
 
 // One keyword of the TRACEFLags option; its capital letters are the shortest abbreviation.
@@ -87,7 +88,7 @@ class CTrace {
   int setFlag(int index, int value);
   bool isOn(int category) const {
     const std::atomic<int32_t>* flagsP = m_FlagsP;
-    return flagsP != nullptr && m_Active.load(std::memory_order_relaxed) != 0 &&
+    return category >= 0 && flagsP != nullptr && m_Active.load(std::memory_order_relaxed) != 0 &&
            flagsP[category].load(std::memory_order_relaxed) != 0;
   }
   // First half of a line: the caller's source path and line.
@@ -131,8 +132,17 @@ enum class TraceExitForm : uint8_t {
   kSuccessOnly,  // "Exit %s" unless a traced return gave a failure (not 0): then no exit line
 };
 
+// The entry and exit lines of a module that words them its own way; the guard writes each line's
+// header, then calls the routine for its text. The exit routine gets the returned code (0 when
+// the function returned none through the guard) and the context the guard was given.
+struct TraceFrame {
+  void (*enterRtn)(const char* nameP, const void* contextP);
+  void (*exitRtn)(const char* nameP, int rc, const void* contextP);
+};
+
 // The guard of a traced function: writes "Enter %s\n" on construction (or "Enter %s" and the
 // arguments' text) and the exit line on destruction, each only while the category is on.
+// A module's own frame (TraceFrame) replaces both lines.
 class CTraceFunction {
  public:
   CTraceFunction(int category, const char* nameP, const char* fileP, int line,
@@ -144,6 +154,18 @@ class CTraceFunction {
   // from the name and ends with "\n".
   CTraceFunction(int category, const char* nameP, const char* fileP, int line,
                  const char* argsFormatP, ...) __attribute__((format(printf, 6, 7)));
+  // The entry and exit lines in the words of `frame`, which is handed `contextP`.
+  CTraceFunction(int category, const char* nameP, const char* fileP, int line,
+                 const TraceFrame& frame, const void* contextP)
+      : m_Category(category),
+        m_NameP(nameP),
+        m_FileP(fileP),
+        m_Line(line),
+        m_Form(TraceExitForm::kCode),
+        m_FrameP(&frame),
+        m_ContextP(contextP) {
+    if (gTrace.isOn(category)) enter("\n");
+  }
   ~CTraceFunction() {
     if (gTrace.isOn(m_Category)) leave();
   }
@@ -172,6 +194,8 @@ class CTraceFunction {
   const char* m_LabelP = "rc";
   int m_Rc = 0;
   bool m_HasRc = false;
+  const TraceFrame* m_FrameP = nullptr;
+  const void* m_ContextP = nullptr;
 };
 
 // One trace line: header and text, only while the category is on.
@@ -191,6 +215,9 @@ class CTraceFunction {
 // The same with the arguments' text after the name in the entry line (a format and its values).
 #define TRACE_ENTRY_ARGS(category, name, ...) \
   CTraceFunction trcFunction_(category, name, __FILE__, __LINE__, __VA_ARGS__)
+// The same with the entry and exit lines worded by a TraceFrame, which is handed `context`.
+#define TRACE_ENTRY_FRAME(category, name, frame, context) \
+  CTraceFunction trcFunction_(category, name, __FILE__, __LINE__, frame, context)
 // Returns `rc` from a function that began with TRACE_ENTRY; its exit line shows the code.
 #define TRACE_RETURN(rc) return trcFunction_.exit((rc), __LINE__)
 // Returns `value` from a function that began with TRACE_ENTRY; its exit line shows the value

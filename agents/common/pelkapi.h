@@ -237,6 +237,11 @@ class DPelkApi : public DBaseApi {
                       LogonValues* valuesP, pelkUint32_t* handleP);
   int16_t renewPassword(DPelkApiStatus* statusP, const pelkApiLogonInfo* logonInfoP,
                         LogonValues* valuesP, pelkUint32_t handle, int16_t initRc);
+  int16_t completeLogon(DPelkApiStatus* statusP, pelkSessInfo* sessInfoP,
+                        const pelkApiLogonInfo* logonInfoP, LogonValues* valuesP,
+                        pelkUint32_t handle, int16_t openRc);
+  void loadLogonValues(DPelkApiStatus* statusP, const pelkApiLogonInfo* logonInfoP,
+                       LogonValues* valuesP);
   void keepLogonValues(const pelkApiLogonInfo* logonInfoP, const char* passwordP);
   void traceApiError(DPelkApiStatus* statusP, pelkUint32_t handle, int16_t code,
                      const char* callNameP);

@@ -30,6 +30,17 @@ bool logonTextsFit(const pelkApiLogonInfo* infoP) {
          fitsField(infoP->optFileP, PELK_OPTFILE_SIZE);
 }
 
+// Empties what the logon hands back, so that a failure leaves no stale session or facts.
+void clearLogonOutputs(pelkSessInfo* sessInfoP, pelkUint32_t* handleP) {
+  if (sessInfoP != nullptr) {
+    std::memset(sessInfoP, 0, sizeof *sessInfoP);
+    sessInfoP->stVersion = PELK_SESSINFO_VERSION;
+  }
+  if (handleP != nullptr) {
+    *handleP = 0;
+  }
+}
+
 }  // namespace
 
 // The logon's own copies: what the callback sees and fills.
@@ -44,49 +55,19 @@ struct DPelkApi::LogonValues {
 int16_t DPelkApi::Logon(DPelkApiStatus* statusP, pelkSessInfo* sessInfoP, pelkUint32_t* handleP,
                         const pelkApiLogonInfo* logonInfoP) {
   TRACE_ENTRY(TRC_API, "DPelkApi::Logon");
-  if (sessInfoP != nullptr) {
-    std::memset(sessInfoP, 0, sizeof *sessInfoP);
-    sessInfoP->stVersion = PELK_SESSINFO_VERSION;
-  }
-  if (handleP != nullptr) {
-    *handleP = 0;
-  }
+  clearLogonOutputs(sessInfoP, handleP);
   if (!logonTextsFit(logonInfoP)) {
     TRACE_LINE(TRC_API, "A node name, password or option file of the logon is too long.\n");
     TRACE_RETURN(PELK_RC_NAME_TOO_LONG);
   }
   LogonValues values;
-  std::memset(&values, 0, sizeof values);
-  {
-    CPsMutexHold hold(m_FieldsMutex, 0);
-    pelkCopyText(values.storedPassword, sizeof values.storedPassword, m_Password);
-  }
-  optStruct options;
-  std::memset(&options, 0, sizeof options);
-  dpelkQueryCliOptions(this, statusP, &options);  // a failed query leaves "prompt"
-  values.passwordAccess = options.passwordAccess;
-  if (given(logonInfoP->nodeNameP)) {
-    pelkCopyText(values.nodeName, sizeof values.nodeName, logonInfoP->nodeNameP);
-  }
-  if (given(logonInfoP->passwordP)) {
-    pelkCopyText(values.password, sizeof values.password, logonInfoP->passwordP);
-  }
-
+  loadLogonValues(statusP, logonInfoP, &values);
   pelkUint32_t handle = 0;
   int16_t rc = openSession(statusP, logonInfoP, &values, handleP != nullptr ? &handle : nullptr);
   if (rc != 0 && rc != PELK_RC_PASSWORD_EXPIRED) {
     TRACE_RETURN(rc);
   }
-  if (rc == PELK_RC_PASSWORD_EXPIRED || given(logonInfoP->newPasswordP)) {
-    rc = renewPassword(statusP, logonInfoP, &values, handle, rc);
-  }
-  if (rc == 0) {
-    keepLogonValues(logonInfoP, values.password);
-    if (sessInfoP != nullptr) {
-      rc = dpelkQuerySessInfo(this, statusP, handle, sessInfoP);
-      traceApiError(statusP, handle, rc, "pelkQuerySessInfo");
-    }
-  }
+  rc = completeLogon(statusP, sessInfoP, logonInfoP, &values, handle, rc);
   if (rc != 0) {
     if (handle != 0) {
       dpelkTerminate(this, statusP, handle);
@@ -97,6 +78,48 @@ int16_t DPelkApi::Logon(DPelkApiStatus* statusP, pelkSessInfo* sessInfoP, pelkUi
     *handleP = handle;
   }
   TRACE_RETURN(0);
+}
+
+// The logon's copies: the stored password, the client's password access and the given node
+// name and password.
+void DPelkApi::loadLogonValues(DPelkApiStatus* statusP, const pelkApiLogonInfo* logonInfoP,
+                               LogonValues* valuesP) {
+  std::memset(valuesP, 0, sizeof *valuesP);
+  {
+    CPsMutexHold hold(m_FieldsMutex, 0);
+    pelkCopyText(valuesP->storedPassword, sizeof valuesP->storedPassword, m_Password);
+  }
+  optStruct options;
+  std::memset(&options, 0, sizeof options);
+  dpelkQueryCliOptions(this, statusP, &options);  // a failed query leaves "prompt"
+  valuesP->passwordAccess = options.passwordAccess;
+  if (given(logonInfoP->nodeNameP)) {
+    pelkCopyText(valuesP->nodeName, sizeof valuesP->nodeName, logonInfoP->nodeNameP);
+  }
+  if (given(logonInfoP->passwordP)) {
+    pelkCopyText(valuesP->password, sizeof valuesP->password, logonInfoP->passwordP);
+  }
+}
+
+// On the open session (openRc 0, or 52 when the password expired): the password change when
+// one is due or asked for, then the logon's values kept and the session's facts queried. 0 or
+// the code that ends the logon.
+int16_t DPelkApi::completeLogon(DPelkApiStatus* statusP, pelkSessInfo* sessInfoP,
+                                const pelkApiLogonInfo* logonInfoP, LogonValues* valuesP,
+                                pelkUint32_t handle, int16_t openRc) {
+  if (openRc == PELK_RC_PASSWORD_EXPIRED || given(logonInfoP->newPasswordP)) {
+    int16_t rc = renewPassword(statusP, logonInfoP, valuesP, handle, openRc);
+    if (rc != 0) {
+      return rc;
+    }
+  }
+  keepLogonValues(logonInfoP, valuesP->password);
+  if (sessInfoP == nullptr) {
+    return 0;
+  }
+  int16_t rc = dpelkQuerySessInfo(this, statusP, handle, sessInfoP);
+  traceApiError(statusP, handle, rc, "pelkQuerySessInfo");
+  return rc;
 }
 
 int16_t DPelkApi::Logon(DPelkApiStatus* statusP, pelkSessInfo* sessInfoP, pelkUint32_t* handleP) {

@@ -31,10 +31,6 @@ const PsOpTexts kWaitTexts = {
     PS_FAULT_EVENT_WAIT, "psEventWait()", "Waiting for event signal: %" PRIxPTR "\n",
     "Event signal received: %" PRIxPTR "\n", "WaitForSingleObject() failed, rc = %d\n"};
 
-bool eventTraceOn() {
-  return gTrace.isOn(TRC_EVENT);
-}
-
 int createEvent(psEvent* eventP) {
   *eventP = new (std::nothrow) psEventObj;
   return *eventP != nullptr ? 0 : ENOMEM;
@@ -68,21 +64,21 @@ int waitEvent(psEvent event) {
 }  // namespace
 
 int psEventInit(psEvent* eventP) {
-  return psTracedCreate(eventTraceOn(), true, kInitTexts, eventP, createEvent);
+  return psTracedCreate(TRC_EVENT, true, kInitTexts, eventP, createEvent);
 }
 
 int psEventDestroy(psEvent* eventP) {
-  return psTracedClose(eventTraceOn(), true, kDestroyTexts, eventP, destroyEvent);
+  return psTracedClose(TRC_EVENT, true, kDestroyTexts, eventP, destroyEvent);
 }
 
 int psEventReset(psEvent event) {
-  return psTracedCall(eventTraceOn(), true, kResetTexts, event, resetEvent);
+  return psTracedCall(TRC_EVENT, true, kResetTexts, event, resetEvent);
 }
 
 int psEventSignal(psEvent event) {
-  return psTracedCall(eventTraceOn(), true, kSignalTexts, event, signalEvent);
+  return psTracedCall(TRC_EVENT, true, kSignalTexts, event, signalEvent);
 }
 
 int psEventWait(psEvent event) {
-  return psTracedCall(eventTraceOn(), true, kWaitTexts, event, waitEvent);
+  return psTracedCall(TRC_EVENT, true, kWaitTexts, event, waitEvent);
 }

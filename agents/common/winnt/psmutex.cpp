@@ -31,8 +31,9 @@ const PsOpTexts kDestroyTexts = {PS_FAULT_MUTEX_DESTROY, "psMutexDestroy()", nul
                                  "Mutex destroyed: %" PRIxPTR "\n",
                                  "CloseHandle() failed, mutex = %" PRIxPTR ", rc = %d\n"};
 
-bool mutexTraceOn(int trace) {
-  return trace != 0 && gTrace.isOn(TRC_MUTEX);
+// The trace's own mutexes are made and used without a trace.
+int mutexCategory(int trace) {
+  return trace != 0 ? TRC_MUTEX : TRC_OFF;
 }
 
 int initPthreadMutex(pthread_mutex_t* mutexP) {
@@ -84,17 +85,17 @@ int destroyMutex(psMutex mutex) {
 }  // namespace
 
 int psMutexInit(psMutex* mutexP, int trace) {
-  return psTracedCreate(mutexTraceOn(trace), trace != 0, kInitTexts, mutexP, createMutex);
+  return psTracedCreate(mutexCategory(trace), trace != 0, kInitTexts, mutexP, createMutex);
 }
 
 int psMutexLock(psMutex mutex, int trace) {
-  return psTracedCall(mutexTraceOn(trace), trace != 0, kLockTexts, mutex, lockMutex);
+  return psTracedCall(mutexCategory(trace), trace != 0, kLockTexts, mutex, lockMutex);
 }
 
 int psMutexUnlock(psMutex mutex, int trace) {
-  return psTracedCall(mutexTraceOn(trace), trace != 0, kUnlockTexts, mutex, unlockMutex);
+  return psTracedCall(mutexCategory(trace), trace != 0, kUnlockTexts, mutex, unlockMutex);
 }
 
 int psMutexDestroy(psMutex* mutexP, int trace) {
-  return psTracedClose(mutexTraceOn(trace), trace != 0, kDestroyTexts, mutexP, destroyMutex);
+  return psTracedClose(mutexCategory(trace), trace != 0, kDestroyTexts, mutexP, destroyMutex);
 }

@@ -142,45 +142,45 @@ int closeThread(psThread thread) {
 }  // namespace
 
 int psThreadCreate(psThread* threadP, psThreadStartRtn startRtn, void* argP) {
-  PsTrace t(gTrace.isOn(TRC_THREAD), "psThreadCreate()");
+  TRACE_ENTRY(TRC_THREAD, "psThreadCreate()");
   psThreadObj* objP = nullptr;
   int error = psFaultCheck(PS_FAULT_THREAD_CREATE);
   if (error == 0) error = newThread(&objP, startRtn, argP);
   if (error != 0) {
-    PS_TRACE(t, "_beginthreadex() failed, rc = %d\n", error);
+    TRACE_LINE(TRC_THREAD, "_beginthreadex() failed, rc = %d\n", error);
   } else {
-    PS_TRACE(t, "Thread created: handle = %" PRIxPTR ", identifier = %x\n", psHandleWord(objP),
-             objP->stateP->id);
+    TRACE_LINE(TRC_THREAD, "Thread created: handle = %" PRIxPTR ", identifier = %x\n",
+               psHandleWord(objP), objP->stateP->id);
   }
   *threadP = objP;
-  return t.exit(error);
+  TRACE_RETURN(psRcOf(error));
 }
 
 int psThreadWaitForThreads(const psThread* threadsP, uint32_t count) {
-  PsTrace t(gTrace.isOn(TRC_THREAD), "psThreadWaitForThreads()");
-  PS_TRACE(t, "Waiting for %u thread(s).\n", count);
+  TRACE_ENTRY(TRC_THREAD, "psThreadWaitForThreads()");
+  TRACE_LINE(TRC_THREAD, "Waiting for %u thread(s).\n", count);
   int error = validWait(threadsP, count) ? psFaultCheck(PS_FAULT_THREAD_WAIT_ALL) : EINVAL;
   if (error != 0) {
-    PS_TRACE(t, "WaitForMultipleObjects()failed, rc = %u\n", error);
-    return t.exit(error);
+    TRACE_LINE(TRC_THREAD, "WaitForMultipleObjects()failed, rc = %u\n", error);
+    TRACE_RETURN(psRcOf(error));
   }
   ThreadEnds& ends = threadEnds();
   {
     std::unique_lock<std::mutex> lock(ends.mutex);
     ends.changed.wait(lock, [threadsP, count] { return allEnded(threadsP, count); });
   }
-  PS_TRACE(t, "Wait complete, all %u thread(s) have completed.\n", count);
-  return t.exit(0);
+  TRACE_LINE(TRC_THREAD, "Wait complete, all %u thread(s) have completed.\n", count);
+  TRACE_RETURN(RC_OK);
 }
 
 int psThreadWaitForAnyThread(const psThread* threadsP, uint32_t* indexP, uint32_t count) {
-  PsTrace t(gTrace.isOn(TRC_THREAD), "psThreadWaitForAnyThread()");
-  PS_TRACE(t, "Waiting for any of %u thread(s).\n", count);
+  TRACE_ENTRY(TRC_THREAD, "psThreadWaitForAnyThread()");
+  TRACE_LINE(TRC_THREAD, "Waiting for any of %u thread(s).\n", count);
   bool valid = validWait(threadsP, count) && indexP != nullptr;
   int error = valid ? psFaultCheck(PS_FAULT_THREAD_WAIT_ANY) : EINVAL;
   if (error != 0) {
-    PS_TRACE(t, "WaitForMultipleObjects()failed, rc = %u\n", error);
-    return t.exit(error);
+    TRACE_LINE(TRC_THREAD, "WaitForMultipleObjects()failed, rc = %u\n", error);
+    TRACE_RETURN(psRcOf(error));
   }
   ThreadEnds& ends = threadEnds();
   uint32_t index = count;
@@ -189,30 +189,31 @@ int psThreadWaitForAnyThread(const psThread* threadsP, uint32_t* indexP, uint32_
     ends.changed.wait(lock, [&] { return (index = firstEnded(threadsP, count)) < count; });
   }
   *indexP = index;
-  PS_TRACE(t, "Wait complete, for thread %u of %u thread(s) has completed.\n", index, count);
-  return t.exit(0);
+  TRACE_LINE(TRC_THREAD, "Wait complete, for thread %u of %u thread(s) has completed.\n", index,
+             count);
+  TRACE_RETURN(RC_OK);
 }
 
 int psThreadGetExitCode(psThread thread, uint32_t* exitCodeP) {
-  PsTrace t(gTrace.isOn(TRC_THREAD), "psThreadGetExitCode()");
+  TRACE_ENTRY(TRC_THREAD, "psThreadGetExitCode()");
   int error = thread != nullptr ? psFaultCheck(PS_FAULT_THREAD_EXIT_CODE) : EINVAL;
   if (error != 0) {
     *exitCodeP = RC_INTERNAL_ERROR;
-    PS_TRACE(t, "GetExitCodeThread() failed, thread = %" PRIxPTR ", rc = %d\n",
-             psHandleWord(thread), error);
-    return t.exit(error);
+    TRACE_LINE(TRC_THREAD, "GetExitCodeThread() failed, thread = %" PRIxPTR ", rc = %d\n",
+               psHandleWord(thread), error);
+    TRACE_RETURN(psRcOf(error));
   }
   {
     std::lock_guard<std::mutex> lock(threadEnds().mutex);
     *exitCodeP = thread->stateP->exitCode;
   }
-  PS_TRACE(t, "Thread exit code obtained, thread = %" PRIxPTR ", exitRc = %d\n",
-           psHandleWord(thread), static_cast<int>(*exitCodeP));
-  return t.exit(0);
+  TRACE_LINE(TRC_THREAD, "Thread exit code obtained, thread = %" PRIxPTR ", exitRc = %d\n",
+             psHandleWord(thread), static_cast<int>(*exitCodeP));
+  TRACE_RETURN(RC_OK);
 }
 
 int psThreadRelease(psThread* threadP) {
-  return psTracedClose(gTrace.isOn(TRC_THREAD), true, kReleaseTexts, threadP, closeThread);
+  return psTracedClose(TRC_THREAD, true, kReleaseTexts, threadP, closeThread);
 }
 
 int psThreadIdEqual(psThreadId first, psThreadId second) {

@@ -72,18 +72,26 @@ const char* sqlTimeOfDay(char (&textP)[20]) {
   return textP;
 }
 
-CSqlApiOp::CSqlApiOp(CSqlApi& api, const char* nameP, const int& rc)
-    : m_Api(api), m_NameP(nameP), m_Rc(rc) {
-  copyText(api.mszErrorText, sizeof api.mszErrorText, "\n");
-  copyText(api.mszRcName, sizeof api.mszRcName, SQLAPI_RC_OK);
+namespace {
+
+void sqlTraceEnter(const char* nameP, const void*) {
   char timeText[20];
-  SQLAPI_TRACE("SQLAPI-%s >>>>> enter %s\n", m_NameP, sqlTimeOfDay(timeText));
+  gTrace.printf("SQLAPI-%s >>>>> enter %s\n", nameP, sqlTimeOfDay(timeText));
 }
 
-CSqlApiOp::~CSqlApiOp() {
+void sqlTraceExit(const char* nameP, int rc, const void* rcNameP) {
   char timeText[20];
-  SQLAPI_TRACE("SQLAPI-%s <<<<< exit rc(%i):%s %s\n", m_NameP, m_Rc, m_Api.mszRcName,
-               sqlTimeOfDay(timeText));
+  gTrace.printf("SQLAPI-%s <<<<< exit rc(%i):%s %s\n", nameP, rc, static_cast<const char*>(rcNameP),
+                sqlTimeOfDay(timeText));
+}
+
+}  // namespace
+
+const TraceFrame gSqlApiTraceFrame = {sqlTraceEnter, sqlTraceExit};
+
+void CSqlApi::BeginOperation() {
+  copyText(mszErrorText, sizeof mszErrorText, "\n");
+  copyText(mszRcName, sizeof mszRcName, SQLAPI_RC_OK);
 }
 
 CSqlErrorKeep::CSqlErrorKeep(CSqlApi& api) : m_Api(api), m_Hr(api.mhrLast) {
@@ -215,26 +223,29 @@ CSqlApi::CSqlApi(const SqlLogonInfo* logonP, int* rcP, char* msgBufP)
       mlApiLine(0),
       mhrLast(S_OK),
       muiMaxCommandSize(0) {
-  static const char* const kOp = "CSqlApi::CSqlApi";
   memset(&meLogon, 0, sizeof meLogon);
   memset(&meServer, 0, sizeof meServer);
   mszFailedCall[0] = 0;
-  int rc = 0;
-  {
-    CSqlApiOp op(*this, kOp, rc);
-    TraceLogonInfo(kOp, logonP);
-    ResetLogonInfo();
-    ResetServerInfo();
-    if (logonP != nullptr) setVirtualServerName(logonP->szSqlServer);
-    rc = StartApplication();
-    if (rc == 0) {
-      SQLAPI_TRACE("SQLAPI-%s mlDmoVersion:%i\n", kOp, mlDmoVersion);
-      CopyLogonInfo(logonP);
-    } else {
-      ReportStartFailure(rc, msgBufP);
-    }
-  }
+  int rc = Start(logonP, msgBufP);
   if (rcP != nullptr) *rcP = rc;
+}
+
+int CSqlApi::Start(const SqlLogonInfo* logonP, char* msgBufP) {
+  static const char* const kOp = "CSqlApi::CSqlApi";
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, kOp, gSqlApiTraceFrame, mszRcName);
+  TraceLogonInfo(kOp, logonP);
+  ResetLogonInfo();
+  ResetServerInfo();
+  if (logonP != nullptr) setVirtualServerName(logonP->szSqlServer);
+  int rc = StartApplication();
+  if (rc != 0) {
+    ReportStartFailure(rc, msgBufP);
+    TRACE_RETURN(rc);
+  }
+  SQLAPI_TRACE("SQLAPI-%s mlDmoVersion:%i\n", kOp, mlDmoVersion);
+  CopyLogonInfo(logonP);
+  TRACE_RETURN(0);
 }
 
 int CSqlApi::StartApplication() {
@@ -280,8 +291,8 @@ void CSqlApi::ReportStartFailure(int rc, char* msgBufP) {
 
 CSqlApi::~CSqlApi() {
   static const char* const kOp = "CSqlApi::~CSqlApi";
-  int rc = 0;
-  CSqlApiOp op(*this, kOp, rc);
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, kOp, gSqlApiTraceFrame, mszRcName);
   SQLAPI_TRACE("SQLAPI-%s _VIRTUAL_SERVER_NAME_:%s\n", kOp, envText(kEnvVirtualServer));
   ReleaseServer();
   ResetLogonInfo();
@@ -324,8 +335,8 @@ void CSqlApi::CopyLogonInfo(const SqlLogonInfo* logonP) {
 }
 
 void CSqlApi::ResetLogonInfo() {
-  int rc = 0;
-  CSqlApiOp op(*this, "CSqlApi::ResetLogonInfo", rc);
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, "CSqlApi::ResetLogonInfo", gSqlApiTraceFrame, mszRcName);
   meLogon.szSqlPassword[0] = 0;
   meLogon.szSqlServer[0] = 0;
   meLogon.szSqlUser[0] = 0;
@@ -333,8 +344,8 @@ void CSqlApi::ResetLogonInfo() {
 }
 
 void CSqlApi::ResetServerInfo() {
-  int rc = 0;
-  CSqlApiOp op(*this, "CSqlApi::ResetServerInfo", rc);
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, "CSqlApi::ResetServerInfo", gSqlApiTraceFrame, mszRcName);
   int32_t reserved = meServer.lReserved;
   memset(&meServer, 0, sizeof meServer);
   meServer.lReserved = reserved;
@@ -343,26 +354,24 @@ void CSqlApi::ResetServerInfo() {
 
 int CSqlApi::ChangeSqlServer(const SqlLogonInfo* logonP) {
   static const char* const kOp = "CSqlApi::ChangeSqlServer";
-  int rc = 0;
-  CSqlApiOp op(*this, kOp, rc);
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, kOp, gSqlApiTraceFrame, mszRcName);
   TraceLogonInfo(kOp, logonP);
   ReleaseServer();
   CopyLogonInfo(logonP);
-  return rc;
+  TRACE_RETURN(0);
 }
 
 int CSqlApi::LogonSqlServer(void*, uint32_t*& cancelP, char*& msgBufP) {
   static const char* const kOp = "CSqlApi::LogonSqlServer";
-  int rc = 0;
-  CSqlApiOp op(*this, kOp, rc);
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, kOp, gSqlApiTraceFrame, mszRcName);
   if (!sqlIsCanceled(cancelP)) {
-    rc = LogonServer(cancelP);
-    if (rc != 0 && !sqlIsCanceled(cancelP)) return rc;
+    int rc = LogonServer(cancelP);
+    if (!sqlIsCanceled(cancelP)) TRACE_RETURN(rc);
   }
-  if (sqlIsCanceled(cancelP)) {
-    rc = Canceled(kOp);
-    copyText(mszErrorText, sizeof mszErrorText, "");
-    FormatRcMessage(msgBufP, rc);
-  }
-  return rc;
+  int rc = Canceled(kOp);
+  copyText(mszErrorText, sizeof mszErrorText, "");
+  FormatRcMessage(msgBufP, rc);
+  TRACE_RETURN(rc);
 }

@@ -52,7 +52,9 @@ class CSqlApi {
   int LogonServer(uint32_t*& cancelP);
   int ObtainServer(uint32_t*& cancelP);
   void ReleaseServer();
-  void LogoffServer();
+  // Unadvises the event sink and disconnects; the server is logged off whatever the result.
+  // 0, or the code of the last step that failed.
+  int LogoffServer();
 
   // The connected server's facts into *serverP (may be the object's own record), and the
   // installed instances into **instancesPP when that list pointer is set.
@@ -136,17 +138,20 @@ class CSqlApi {
   const SqlLogonInfo& LogonInfo() const { return meLogon; }
 
  private:
-  friend class CSqlApiOp;
   friend class CSqlErrorKeep;
 
   // The server object as created from SQL-DMO 8 on (never for SQL-DMO 7).
   ISQLDMOServer2* Server2() { return static_cast<ISQLDMOServer2*>(mpDmoServer); }
+  // The start of every operation: the detail text and the code's name reset.
+  void BeginOperation();
   void ResetLogonInfo();
   void ResetServerInfo();
   void TraceLogonInfo(const char* opP, const SqlLogonInfo* logonP);
   void CopyLogonInfo(const SqlLogonInfo* logonP);
-  // The construction's steps: initialises COM and creates the SQL-DMO application object
-  // (returns the agent code), and reports a failure of that into the caller's buffer.
+  // The construction's steps: the traced start (returns the code for *rcP), which initialises
+  // COM and creates the SQL-DMO application object (returns the agent code), and reports a
+  // failure of that into the caller's buffer.
+  int Start(const SqlLogonInfo* logonP, char* msgBufP);
   int StartApplication();
   void ReportStartFailure(int rc, char* msgBufP);
 
@@ -205,12 +210,17 @@ class CSqlApi {
   int ExecuteRestore(CSqlCommand& command, CSqlRestorePlan& plan, const SqlRestoreParameters& parms,
                      DPelkApiStatus* apiStatusP, char* msgBufP, uint16_t msgBufLen);
 
+  // The thread's error object traced and its description read (getLastOleErrorMsg's step).
+  // 0, or RC_SQL_NO_ERROR_INFO.
+  int ReadLastOleError(char* errorMsgP, uint16_t errorMsgLen, bool toCaller);
   // CopyUToN and CopyBToN after their own checks.
   int CopyWideToNarrow(const char* opP, const char* tooLongFormatP, const WCHAR* srcP, char* destP,
                        size_t destBytes);
 
   // Steps of ObtainServer and LogonServer (sqllogon.cpp).
   int CreateAndAdvise(uint32_t* cancelP);
+  int UnadviseSink();
+  int Disconnect();
   int CreateServer(uint32_t* cancelP);
   int AdviseSink(uint32_t* cancelP);
   void FreeUnadvisedSink();

@@ -1,4 +1,4 @@
-// Inside CSqlApi: the entry and exit convention of its operations, the timed-call macros, the
+// Inside CSqlApi: the words of its operations' entry and exit lines, the timed-call macros, the
 // cancel check and the cluster key, shared by the files that implement the operations.
 #pragma once
 
@@ -31,20 +31,13 @@ inline bool sqlIsCanceled(const uint32_t* cancelP) {
 // The time of day as "hh:mm:ss" for the enter and exit lines.
 const char* sqlTimeOfDay(char (&textP)[20]);
 
-// The entry and exit convention of every operation: resets the detail text and the code's
-// name, writes the enter line now and the exit line (with *rcP) when the scope ends.
-class CSqlApiOp {
- public:
-  CSqlApiOp(CSqlApi& api, const char* nameP, const int& rc);
-  ~CSqlApiOp();
-  CSqlApiOp(const CSqlApiOp&) = delete;
-  CSqlApiOp& operator=(const CSqlApiOp&) = delete;
-
- private:
-  CSqlApi& m_Api;
-  const char* m_NameP;
-  const int& m_Rc;
-};
+// The words of every operation's enter and exit lines ("SQLAPI-%s >>>>> enter %s" and
+// "SQLAPI-%s <<<<< exit rc(%i):%s %s"); the context is the CSqlApi's code name (mszRcName) as
+// it stands when the exit line is written. An operation begins with
+//   BeginOperation();
+//   TRACE_ENTRY_FRAME(TRC_SQLAPI, kOp, gSqlApiTraceFrame, mszRcName);
+// and returns through TRACE_RETURN.
+extern const TraceFrame gSqlApiTraceFrame;
 
 // Keeps the failure's detail text, code name and pending HRESULT across a clean-up operation
 // (which resets them at its start) and puts them back at the end of the scope.

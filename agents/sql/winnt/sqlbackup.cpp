@@ -126,15 +126,14 @@ int CSqlApi::BuildAndRunBackup(const SqlBackupParameters& parms, SqlDbInfo* dbIn
 int CSqlApi::BackupToDevices(const SqlBackupParameters& parms, SqlDbInfo* dbInfoP,
                              CLinkedList<SqlStmtItem>& devices, uint32_t backupType,
                              DPelkApiStatus& apiStatus, uint32_t*& cancelP, char*& msgBufP) {
-  int rc = 0;
-  CSqlApiOp op(*this, kOp, rc);
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, kOp, gSqlApiTraceFrame, mszRcName);
   SQLAPI_TRACE("SQLAPI-%s backup type:%s database:%s stripes:%u\n", kOp,
                sqlBackupTypeName(backupType), dbInfoP->sqlDatabaseElementP->szSqlDatabaseName,
                devices.getCount());
   apiStatus.apiNameP = "SQL-DMO";
   mCommand.clear();
-  rc = BuildAndRunBackup(parms, dbInfoP, devices, backupType, apiStatus, cancelP);
+  int rc = BuildAndRunBackup(parms, dbInfoP, devices, backupType, apiStatus, cancelP);
   mCommand.clear();
-  rc = EndWithMessage(kOp, rc, cancelP, msgBufP);
-  return rc;
+  TRACE_RETURN(EndWithMessage(kOp, rc, cancelP, msgBufP));
 }

@@ -51,25 +51,25 @@ const OptionRead kOptionReads[] = {
 }  // namespace
 
 int CSqlApi::GetSqlDatabaseInfo(SqlDatabaseElement** databasePP, uint32_t** cancelPP) {
-  int rc = 0;
-  CSqlApiOp op(*this, kOp, rc);
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, kOp, gSqlApiTraceFrame, mszRcName);
   mhrLast = S_OK;
   SqlDatabaseElement* dbP = databasePP != nullptr ? *databasePP : nullptr;
-  if (dbP == nullptr) return rc = RC_INTERNAL_ERROR;
+  if (dbP == nullptr) TRACE_RETURN(RC_INTERNAL_ERROR);
   uint32_t* cancelP = cancelPP != nullptr ? *cancelPP : nullptr;
   dbP->lSqlReturnCode = 0;
   dbP->bDbInfoIsLoaded = 0;
   dbP->u64DbDataFileSize = pkInt64FromNative(0);
   dbP->u64DbDataSpaceUsed = pkInt64FromNative(0);
-  rc = ReadDatabaseInfo(dbP, cancelP);
+  int rc = ReadDatabaseInfo(dbP, cancelP);
   ReleaseTimed(mpDmoDatabase);
   rc = EndOperation(kOp, rc, cancelP);
   if (rc != 0) {
     KeepDatabaseFailure(dbP, rc);
-    return rc;
+    TRACE_RETURN(rc);
   }
   dbP->bDbInfoIsLoaded = 1;
-  return rc;
+  TRACE_RETURN(0);
 }
 
 // The failure's message goes into the database's message list, where the front ends show it.

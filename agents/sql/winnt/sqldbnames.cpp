@@ -36,11 +36,11 @@ void setOptionErrorState(SqlDatabaseElement* dbP, const char* formatP, HRESULT h
 
 int CSqlApi::GetSqlDatabaseNames(CLinkedList<SqlDatabaseElement>*& listP, void*, uint32_t*& cancelP,
                                  char*& msgBufP) {
-  int rc = 0;
-  CSqlApiOp op(*this, kOp, rc);
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, kOp, gSqlApiTraceFrame, mszRcName);
   mhrLast = S_OK;
-  rc = ListDatabaseNames(listP, cancelP);
-  return rc = EndWithMessage(kOp, rc, cancelP, msgBufP);
+  int rc = ListDatabaseNames(listP, cancelP);
+  TRACE_RETURN(EndWithMessage(kOp, rc, cancelP, msgBufP));
 }
 
 // Every database but tempdb, in the server's order, appended to the list.

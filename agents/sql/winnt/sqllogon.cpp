@@ -21,13 +21,14 @@ const char* boolText(bool value) {
 
 int CSqlApi::ObtainServer(uint32_t*& cancelP) {
   static const char* const kOp = "CSqlApi::ObtainServer";
-  int rc = 0;
-  CSqlApiOp op(*this, kOp, rc);
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, kOp, gSqlApiTraceFrame, mszRcName);
   mhrLast = S_OK;
+  int rc = 0;
   if (!mbServerObtained && !sqlIsCanceled(cancelP)) rc = CreateAndAdvise(cancelP);
   if (sqlIsCanceled(cancelP)) {
     ReleaseServer();
-    return rc = Canceled(kOp);
+    TRACE_RETURN(Canceled(kOp));
   }
   if (rc != 0) {
     {
@@ -37,7 +38,7 @@ int CSqlApi::ObtainServer(uint32_t*& cancelP) {
     FetchComErrorText();
     SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, mszErrorText);
   }
-  return rc;
+  TRACE_RETURN(rc);
 }
 
 // Creates the server object; with the SQLAPI trace on, advises the event sink on it.
@@ -137,39 +138,49 @@ void CSqlApi::FreeUnadvisedSink() {
 
 // ---- LogoffServer and ReleaseServer ----
 
-void CSqlApi::LogoffServer() {
+int CSqlApi::LogoffServer() {
   static const char* const kOp = "CSqlApi::LogoffServer";
-  int rc = 0;
-  CSqlApiOp op(*this, kOp, rc);
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, kOp, gSqlApiTraceFrame, mszRcName);
   mbLoggedOn = false;
   mbSinkAdvised = false;
-  if (mdwSinkCookie != 0 && mpServerCP != nullptr) {
-    HRESULT hr = SQLAPI_CALL(mpServerCP->Unadvise(mdwSinkCookie));
-    if (FAILED(hr)) {
-      rc = CallFailed(RC_SQL_COM_SETUP_FAILED, sqlRcName(RC_SQL_COM_SETUP_FAILED), hr, kOp,
-                      "pServeCP->Unadvise()");
-      FetchComErrorText();
-      SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, mszErrorText);
-    }
-    mdwSinkCookie = 0;
-    mpServerSink = nullptr;  // the advice held its only reference
-  }
+  int unadviseRc = UnadviseSink();
   ReleaseTimed(mpServerCP);
-  if (mbConnected) {
-    HRESULT hr = SQLAPI_CALL(mpDmoServer->DisConnect());
-    if (FAILED(hr)) {
-      rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
+  int disconnectRc = Disconnect();
+  TRACE_RETURN(disconnectRc != 0 ? disconnectRc : unadviseRc);
+}
+
+// Steps of LogoffServer: each clears its state whether or not the call succeeds.
+int CSqlApi::UnadviseSink() {
+  static const char* const kOp = "CSqlApi::LogoffServer";
+  if (mdwSinkCookie == 0 || mpServerCP == nullptr) return 0;
+  HRESULT hr = SQLAPI_CALL(mpServerCP->Unadvise(mdwSinkCookie));
+  mdwSinkCookie = 0;
+  mpServerSink = nullptr;  // the advice held its only reference
+  if (SUCCEEDED(hr)) return 0;
+  int rc = CallFailed(RC_SQL_COM_SETUP_FAILED, sqlRcName(RC_SQL_COM_SETUP_FAILED), hr, kOp,
+                      "pServeCP->Unadvise()");
+  FetchComErrorText();
+  SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, mszErrorText);
+  return rc;
+}
+
+int CSqlApi::Disconnect() {
+  static const char* const kOp = "CSqlApi::LogoffServer";
+  if (!mbConnected) return 0;
+  HRESULT hr = SQLAPI_CALL(mpDmoServer->DisConnect());
+  mbConnected = false;
+  if (SUCCEEDED(hr)) return 0;
+  int rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "mpDmoServer->DisConnect()");
-      FetchComErrorText();
-      SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, mszErrorText);
-    }
-    mbConnected = false;
-  }
+  FetchComErrorText();
+  SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, mszErrorText);
+  return rc;
 }
 
 void CSqlApi::ReleaseServer() {
-  int rc = 0;
-  CSqlApiOp op(*this, "CSqlApi::ReleaseServer", rc);
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, "CSqlApi::ReleaseServer", gSqlApiTraceFrame, mszRcName);
   LogoffServer();
   mbServerObtained = false;
   ResetServerInfo();
@@ -181,14 +192,15 @@ void CSqlApi::ReleaseServer() {
 
 int CSqlApi::LogonServer(uint32_t*& cancelP) {
   static const char* const kOp = "CSqlApi::LogonServer";
-  int rc = 0;
-  CSqlApiOp op(*this, kOp, rc);
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, kOp, gSqlApiTraceFrame, mszRcName);
   mhrLast = S_OK;
+  int rc = 0;
   if (!mbLoggedOn) rc = LogonSteps(cancelP);
   if (sqlIsCanceled(cancelP) ||
       (rc == RC_CANCELED_BY_USER && meLogon.pfnLogonCallback != nullptr)) {
     LogoffServer();
-    return rc = Canceled(kOp);
+    TRACE_RETURN(Canceled(kOp));
   }
   if (rc != 0) {
     {
@@ -198,7 +210,7 @@ int CSqlApi::LogonServer(uint32_t*& cancelP) {
     FetchComErrorText();
     SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, mszErrorText);
   }
-  return rc;
+  TRACE_RETURN(rc);
 }
 
 int CSqlApi::LogonSteps(uint32_t*& cancelP) {

@@ -39,8 +39,8 @@ bool isRefusedStop(HRESULT hr, const CSqlRestorePlan& plan, const SqlRestorePara
 int CSqlApi::RestoreFromPlan(CSqlRestorePlan& plan, const SqlRestoreParameters& parms,
                              DPelkApiStatus* apiStatusP, uint32_t* cancelP, char* msgBufP,
                              uint16_t msgBufLen) {
-  int rc = 0;
-  CSqlApiOp op(*this, kOp, rc);
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, kOp, gSqlApiTraceFrame, mszRcName);
   traceParameters(parms);
   char internalMessage[kInternalMessageSize];
   if (msgBufP == nullptr || msgBufLen == 0) {
@@ -48,14 +48,13 @@ int CSqlApi::RestoreFromPlan(CSqlRestorePlan& plan, const SqlRestoreParameters& 
     msgBufLen = uint16_t(sizeof internalMessage);
   }
   CSqlCommand command;
-  rc = PrepareRestore(command, plan, cancelP, msgBufP, msgBufLen);
+  int rc = PrepareRestore(command, plan, cancelP, msgBufP, msgBufLen);
   // A cancel during the logon or the build is no failure: it ends as a cancelled transfer below.
-  if (rc == RC_CANCELED_BY_USER) rc = RC_OK;
-  if (rc != RC_OK) return rc;
-  if (!sqlIsCanceled(cancelP))
-    rc = ExecuteRestore(command, plan, parms, apiStatusP, msgBufP, msgBufLen);
+  if (rc != RC_OK && rc != RC_CANCELED_BY_USER) TRACE_RETURN(rc);
+  if (sqlIsCanceled(cancelP)) TRACE_RETURN(RC_RING_CANCELLED);
+  rc = ExecuteRestore(command, plan, parms, apiStatusP, msgBufP, msgBufLen);
   if (rc == RC_OK && sqlIsCanceled(cancelP)) rc = RC_RING_CANCELLED;
-  return rc;
+  TRACE_RETURN(rc);
 }
 
 // Logs on and builds the statement. A failed logon puts its message into the caller's buffer.

@@ -53,8 +53,8 @@ bool findBuild(BSTR version, size_t* startP, size_t* lengthP) {
 
 int CSqlApi::GetSqlServerInfo(SqlServerElement* serverP, uint32_t** cancelPP, char** msgBufPP,
                               CLinkedList<SqlInstanceElement>** instancesPP) {
-  int rc = 0;
-  CSqlApiOp op(*this, kOp, rc);
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, kOp, gSqlApiTraceFrame, mszRcName);
   mhrLast = S_OK;
   uint32_t* cancelP = cancelPP != nullptr ? *cancelPP : nullptr;
   char* msgBufP = msgBufPP != nullptr ? *msgBufPP : nullptr;
@@ -62,11 +62,11 @@ int CSqlApi::GetSqlServerInfo(SqlServerElement* serverP, uint32_t** cancelPP, ch
   ResetServerInfo();
   copyServer(serverP, meServer);
   if (instancesP != nullptr) instancesP->freeAll();
-  rc = ReadServerInfo(cancelP, instancesP);
+  int rc = ReadServerInfo(cancelP, instancesP);
   rc = EndWithMessage(kOp, rc, cancelP, msgBufP);
-  if (rc != 0) return rc;
+  if (rc != 0) TRACE_RETURN(rc);
   copyServer(serverP, meServer);
-  return rc;
+  TRACE_RETURN(0);
 }
 
 int CSqlApi::ReadServerInfo(uint32_t*& cancelP, CLinkedList<SqlInstanceElement>* instancesP) {

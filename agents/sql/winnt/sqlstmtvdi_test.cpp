@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "filetext_testutil.h"
+#include "root.h"
 #include "sqlapi_testenv.h"
 #include "sqlqbentry.h"
 #include "sqlstmt.h"
@@ -155,6 +157,40 @@ TEST_F(SqlStmtVdiTest, BackupTakenThroughAVirtualDeviceRestoresByteIdentical) {
   parms.bRecovery = 1;
   parms.bReplace = 1;
   ASSERT_EQ(restore("\\full", parms, image), 0) << m_Msg;
+  auto after = checksums();
+  ASSERT_EQ(after.size(), before.size());
+  for (size_t i = 0; i < before.size(); i++) EXPECT_EQ(after[i].checksum, before[i].checksum) << i;
+}
+
+// The debug path: each stripe goes to a disk file of the device's name instead of its virtual
+// device; the file holds the same backup, which restores through a virtual device.
+TEST_F(SqlStmtVdiTest, TheDebugPathWritesAFilePerStripeThatRestores) {
+  sqlengine::PageFill fill;
+  fill.seed = 5;
+  ASSERT_TRUE(instance().writeTestPages("sales", "sales_data", 0, 30, fill).ok());
+  auto before = checksums();
+  std::filesystem::path dir = zkroot::stateDir("debug");
+  snprintf(m_BackupParms.szDebugBackupPath, sizeof m_BackupParms.szDebugBackupPath, "%s",
+           dir.c_str());
+  strcpy(m_Db.szSqlDatabaseName, "sales");
+  SqlDbInfo whole = {&m_Db, nullptr, nullptr, 0};
+  uint32_t stripes = 1;
+  uint32_t type = BACKUP_TYPE_FULL;
+  uint32_t* cancelP = nullptr;
+  char* msgP = m_Msg;
+  ASSERT_EQ(m_Api->BackupSqlDatabase(m_BackupParms, &whole, m_Stripes, stripes, type, m_Status,
+                                     cancelP, msgP),
+            0)
+      << m_Msg;
+  std::string bytes = fileText((dir / (std::string(kDevice) + ".DebugBackup")).string());
+  ASSERT_GT(bytes.size(), size_t(30) * 8192);
+
+  fill.seed = 6;
+  ASSERT_TRUE(instance().writeTestPages("sales", "sales_data", 0, 30, fill).ok());
+  SqlRestoreParameters parms{};
+  parms.bRecovery = 1;
+  parms.bReplace = 1;
+  ASSERT_EQ(restore("\\full", parms, std::vector<uint8_t>(bytes.begin(), bytes.end())), 0) << m_Msg;
   auto after = checksums();
   ASSERT_EQ(after.size(), before.size());
   for (size_t i = 0; i < before.size(); i++) EXPECT_EQ(after[i].checksum, before[i].checksum) << i;

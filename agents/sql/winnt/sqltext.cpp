@@ -1,6 +1,7 @@
 // CSqlApi: narrow and wide text with strict size limits, and the texts of failed COM and
 // system calls. Sizes are bytes of the destination, terminator included; lengths count what
 // the destination holds (wide characters, or bytes of narrow text).
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -52,8 +53,9 @@ int CSqlApi::CopyNToU(const char* srcP, WCHAR* destP, size_t destBytes) {
   long needed = sqlWideLengthOf(srcP);
   size_t length = needed >= 0 ? static_cast<size_t>(needed) : narrowLength(srcP);
   if (length > maxChars) {
+    int shown = static_cast<int>(sqlNarrowHeadBytes(srcP, kShownChars, SIZE_MAX));
     snprintf(mszErrorText, sizeof mszErrorText, "%s:%i:%i strlen(%.*s...):%i > %i", kOp, mlApiLine,
-             RC_SQL_STRING_TOO_LONG, kShownChars, srcP, static_cast<int>(length),
+             RC_SQL_STRING_TOO_LONG, shown, srcP, static_cast<int>(length),
              static_cast<int>(maxChars));
     snprintf(mszRcName, sizeof mszRcName, "%s", sqlRcName(RC_SQL_STRING_TOO_LONG));
     SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, mszErrorText);
@@ -63,7 +65,8 @@ int CSqlApi::CopyNToU(const char* srcP, WCHAR* destP, size_t destBytes) {
   size_t srcLength = narrowLength(srcP);
   if (srcLength > kWholeShown) {
     snprintf(mszFailedCall, sizeof mszFailedCall, "%s:%i:%i MultiByteToWideChar(%.*s...)", kOp,
-             mlApiLine, RC_SQL_API_FAILURE, kShownChars, srcP);
+             mlApiLine, RC_SQL_API_FAILURE,
+             static_cast<int>(sqlNarrowHeadBytes(srcP, kShownChars, SIZE_MAX)), srcP);
   } else {
     snprintf(mszFailedCall, sizeof mszFailedCall, "%s:%i:%i MultiByteToWideChar(%s)", kOp,
              mlApiLine, RC_SQL_API_FAILURE, srcP);
@@ -237,7 +240,8 @@ void traceErrorHelpContext(IErrorInfo* infoP) {
                static_cast<unsigned>(context));
 }
 
-// The error's description into errorMsgP (when toCaller), cut to the room with a new line.
+// The error's description into errorMsgP (when toCaller), cut to the room with a new line
+// between two characters.
 // 0, or RC_SQL_NO_ERROR_INFO when the error has no description.
 int readErrorDescription(IErrorInfo* infoP, char* errorMsgP, uint16_t errorMsgLen, bool toCaller) {
   BSTR description = nullptr;
@@ -250,7 +254,9 @@ int readErrorDescription(IErrorInfo* infoP, char* errorMsgP, uint16_t errorMsgLe
   sqlWideToText(description, narrow, sizeof narrow);
   SQLAPI_TRACE("Description of the last OLE error: %s\n", narrow);
   if (toCaller) {
-    snprintf(errorMsgP, errorMsgLen, "%.*s\n", errorMsgLen >= 2 ? errorMsgLen - 2 : 0, narrow);
+    size_t room = errorMsgLen >= 2 ? errorMsgLen - 2 : 0;
+    snprintf(errorMsgP, errorMsgLen, "%.*s\n",
+             static_cast<int>(sqlNarrowHeadBytes(narrow, SIZE_MAX, room)), narrow);
   }
   SysFreeString(description);
   return 0;
@@ -288,6 +294,15 @@ int fetchOleErrorInfo(IErrorInfo** infoPP) {
 
 }  // namespace
 
+int CSqlApi::ReadLastOleError(char* errorMsgP, uint16_t errorMsgLen, bool toCaller) {
+  IErrorInfo* infoP = nullptr;
+  int rc = fetchOleErrorInfo(&infoP);
+  if (rc != 0) return rc;
+  rc = readErrorInfo(infoP, errorMsgP, errorMsgLen, toCaller);
+  ReleaseTimed(infoP);
+  return rc;
+}
+
 void CSqlApi::getLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
   static const char* const kOp = "CSqlApi::getLastOleErrorMsg()";
   bool toCaller = errorMsgP != nullptr && errorMsgLen > 0;
@@ -295,12 +310,7 @@ void CSqlApi::getLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
                static_cast<unsigned>(reinterpret_cast<uintptr_t>(errorMsgP)),
                static_cast<unsigned>(errorMsgLen));
   if (toCaller) errorMsgP[0] = 0;
-  IErrorInfo* infoP = nullptr;
-  int rc = fetchOleErrorInfo(&infoP);
-  if (rc == 0) {
-    rc = readErrorInfo(infoP, errorMsgP, errorMsgLen, toCaller);
-    ReleaseTimed(infoP);
-  }
+  int rc = ReadLastOleError(errorMsgP, errorMsgLen, toCaller);
   if (rc == RC_SQL_NO_ERROR_INFO && toCaller) {
     nlsprintf(errorMsgP, errorMsgLen, agentRcMessage(RC_SQL_NO_ERROR_INFO), "");
   }

@@ -26,6 +26,12 @@ TEST_F(SqlTextTest, NarrowToWideLimits) {
   // A character outside the basic plane takes two wide characters.
   EXPECT_EQ(m_Api->CopyNToU("a\xF0\x9F\x98\x80", wide, 8), 0);
   EXPECT_EQ(m_Api->CopyNToU("ab\xF0\x9F\x98\x80", wide, 8), RC_SQL_STRING_TOO_LONG);
+  // The text shows the source's first 24 characters, not 24 bytes of them.
+  std::string accented;
+  for (int i = 0; i < 30; i++) accented += "\u00e9";
+  EXPECT_EQ(m_Api->CopyNToU(accented.c_str(), wide, 8), RC_SQL_STRING_TOO_LONG);
+  EXPECT_NE(errorText().find("strlen(" + accented.substr(0, 48) + "...):30 > 3"), std::string::npos)
+      << errorText();
 }
 
 TEST_F(SqlTextTest, WideToNarrowLimits) {
@@ -118,6 +124,11 @@ TEST_F(SqlTextTest, LastOleErrorForACallersBuffer) {
   com::fail(E_FAIL, "Source", "Statement failed.");
   m_Api->getLastOleErrorMsg(small, sizeof small);
   EXPECT_STREQ(small, "Statem\n");
+  // ... and never inside a character.
+  char odd[7];
+  com::fail(E_FAIL, "Source", "\u00e9\u00e9\u00e9\u00e9");
+  m_Api->getLastOleErrorMsg(odd, sizeof odd);
+  EXPECT_STREQ(odd, "\u00e9\u00e9\n");
   // No error object: the message of 1910.
   m_Api->getLastOleErrorMsg(buffer, sizeof buffer);
   EXPECT_EQ(std::string(buffer).rfind("ZUD5457E", 0), 0u) << buffer;

@@ -85,6 +85,18 @@ long sqlNarrowLengthOf(const char16_t* srcP) {
   return bytes;
 }
 
+size_t sqlNarrowHeadBytes(const char* srcP, size_t maxChars, size_t maxBytes) {
+  size_t bytes = 0;
+  auto start = reinterpret_cast<const unsigned char*>(srcP);
+  for (size_t chars = 0; chars < maxChars && start[bytes] != 0; ++chars) {
+    const unsigned char* p = start + bytes;
+    size_t length = decodeUtf8(p) < 0 ? 1 : static_cast<size_t>(p - (start + bytes));
+    if (bytes + length > maxBytes) break;
+    bytes += length;
+  }
+  return bytes;
+}
+
 size_t sqlWideLen(const char16_t* srcP) {
   size_t n = 0;
   while (srcP != nullptr && srcP[n] != 0) ++n;

@@ -23,6 +23,9 @@ long sqlWideLengthOf(const char* srcP);
 long sqlNarrowLengthOf(const char16_t* srcP);
 // Wide characters before the terminator.
 size_t sqlWideLen(const char16_t* srcP);
+// Bytes of the longest head of the narrow text with at most maxChars characters in at most
+// maxBytes bytes; a character is never split (a malformed byte counts as one character).
+size_t sqlNarrowHeadBytes(const char* srcP, size_t maxChars, size_t maxBytes);
 
 // For traces and texts: the wide text as narrow text cut to the buffer, malformed characters
 // shown as '?'. A null text gives an empty one. Returns the buffer.

@@ -19,6 +19,19 @@ TEST(SqlWideTest, RoundTripKeepsEveryCharacter) {
   EXPECT_EQ(sqlWideLengthOf(text), 5);
 }
 
+TEST(SqlWideTest, NarrowHeadsNeverSplitACharacter) {
+  const char* text = "a\u00e9\u6f22\U0001F600z";  // 1, 2, 3, 4 and 1 bytes
+  struct Case {
+    size_t maxChars, maxBytes, bytes;
+  } cases[] = {{0, 99, 0}, {2, 99, 3}, {4, 99, 10}, {99, 99, 11},
+               {99, 2, 1}, {99, 5, 3}, {99, 6, 6},  {99, 9, 6}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(sqlNarrowHeadBytes(text, c.maxChars, c.maxBytes), c.bytes)
+        << c.maxChars << " " << c.maxBytes;
+  }
+  EXPECT_EQ(sqlNarrowHeadBytes("\xFF\xFEx", 2, 99), 2u);  // malformed bytes count one each
+}
+
 TEST(SqlWideTest, MalformedOrTooLongTextFailsWithItsReason) {
   char16_t wide[8];
   for (const char* bad :

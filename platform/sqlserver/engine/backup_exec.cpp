@@ -318,7 +318,8 @@ SqlError runBackup(Instance& instance, const BackupStatement& s) {
   std::vector<PageRun> runs;
   std::vector<LogRecord> log;
   if (SqlError e = planBackup(instance, s, db, files, h, runs, log); !e.ok()) return d.fail(e);
-  if (SqlError e = openStatementDevices(instance, s.devices, s.transfer, statementName, d); !e.ok())
+  if (SqlError e = openStatementDevices(instance, s.devices, s.transfer, statementName, true, d);
+      !e.ok())
     return e;
   std::uint32_t count = static_cast<std::uint32_t>(d.names.size());
   std::vector<std::vector<PageRun>> perFamily(count);

@@ -498,6 +498,50 @@ TEST_F(BackupRestoreTest, SecondSetWithTheSameNameFails) {
   EXPECT_EQ(second.createHr(), VD_E_BUSY);
 }
 
+TEST_F(BackupRestoreTest, DiskDevicesWriteAFileEachAndRestoreFromThemInAnyOrder) {
+  std::filesystem::path dir = zkroot::rootDir() / "disks";
+  std::filesystem::create_directories(dir);
+  // A backslash separates folders as on the server; a relative path lies in the instance folder.
+  std::string a = dir.string() + "\\a.bak";
+  std::string b = (dir / "b.bak").string();
+  SqlError e = run(*m_instance, "BACKUP DATABASE [sales] TO DISK='" + a + "', DISK=N'" + b +
+                                    "', DISK='c.bak' WITH BUFFERCOUNT=3, MAXTRANSFERSIZE=65536");
+  ASSERT_TRUE(e.ok()) << e.text;
+  std::filesystem::path c = m_instance->dir() / "c.bak";
+  for (const std::filesystem::path& file : {dir / "a.bak", dir / "b.bak", c})
+    EXPECT_GT(std::filesystem::file_size(file), kMediaHeaderSize) << file;
+  e = run(*m_instance, "RESTORE DATABASE [copy] FROM DISK='c.bak', DISK='" + b + "', DISK='" + a +
+                           "' WITH " + moves("copy"));
+  ASSERT_TRUE(e.ok()) << e.text;
+  EXPECT_EQ(sums("copy"), sums("sales"));
+  EXPECT_EQ(status("copy"), kStatusNormal);
+  // A backup writes its file anew.
+  ASSERT_TRUE(run(*m_instance, "BACKUP DATABASE [sales] TO DISK='" + b + "'").ok());
+  ASSERT_TRUE(run(*m_instance,
+                  "RESTORE DATABASE [copy] FROM DISK='" + b + "' WITH REPLACE, " + moves("copy"))
+                  .ok());
+}
+
+TEST_F(BackupRestoreTest, DiskDevicesThatCannotBeOpenedOrMixedKindsFailTheStatement) {
+  std::string missing = (zkroot::rootDir() / "no-such-folder" / "x.bak").string();
+  struct Case {
+    std::string text;
+    int number;
+  } cases[] = {
+      {"BACKUP DATABASE [sales] TO DISK='" + missing + "'", kMsgCannotOpenDevice},
+      {"RESTORE DATABASE [copy] FROM DISK='" + missing + "'", kMsgCannotOpenDevice},
+      {"BACKUP DATABASE [sales] TO DISK='d.bak', VIRTUAL_DEVICE=N'v'", kMsgEngineFailure},
+  };
+  for (const Case& c : cases) {
+    SqlError e = run(*m_instance, c.text);
+    EXPECT_EQ(e.number, c.number) << c.text << ": " << e.text;
+    EXPECT_NE(e.text.find("terminating abnormally"), std::string::npos) << e.text;
+  }
+  EXPECT_FALSE(std::filesystem::exists(m_instance->dir() / "d.bak"));
+  Database copy;
+  EXPECT_FALSE(m_instance->database("copy", copy).ok());
+}
+
 class BackupRestoreSevenTest : public BackupRestoreTest {
  protected:
   int serverVersion() const override { return 7; }

@@ -575,7 +575,8 @@ SqlError runRestore(Instance& instance, const RestoreStatement& s) {
   if (SqlError e = instance.facts(facts); !e.ok()) return e;
   const char* statementName = s.log ? "RESTORE LOG" : "RESTORE DATABASE";
   StatementDevices d;
-  if (SqlError e = openStatementDevices(instance, s.devices, s.transfer, statementName, d); !e.ok())
+  if (SqlError e = openStatementDevices(instance, s.devices, s.transfer, statementName, false, d);
+      !e.ok())
     return e;
   RestoreRun run{instance, s, d};
   if (SqlError e = readFamilies(run, facts.versionMajor); !e.ok()) return d.fail(e);

@@ -30,20 +30,38 @@ SqlError StatementDevices::deviceFault(std::size_t i, bool write, const std::str
   return sqlMessage(write ? kMsgWriteFailed : kMsgReadFailed, {names.at(i), what});
 }
 
+namespace {
+
+// The names of the set the statement opens: the virtual devices' own, or those of the set the
+// engine serves over the DISK devices' files.
+SqlError setDeviceNames(Instance& instance, const std::vector<BackupDevice>& devices, bool write,
+                        StatementDevices& out, std::vector<std::string>& setNames) {
+  auto isDisk = [](const BackupDevice& d) { return d.kind == BackupDevice::kDisk; };
+  std::size_t disks = std::count_if(devices.begin(), devices.end(), isDisk);
+  for (const BackupDevice& d : devices) out.names.push_back(d.name);
+  if (disks == 0) {
+    setNames = out.names;
+    return {};
+  }
+  if (disks != devices.size()) {
+    return sqlMessage(kMsgEngineFailure,
+                      {"The devices of one statement must be all DISK or all VIRTUAL_DEVICE."});
+  }
+  out.disks = std::make_unique<DiskDevices>();
+  return out.disks->open(instance, devices, write, setNames);
+}
+
+}  // namespace
+
 SqlError openStatementDevices(Instance& instance, const std::vector<BackupDevice>& devices,
                               const TransferOptions& transfer, const std::string& statementName,
-                              StatementDevices& out) {
+                              bool write, StatementDevices& out) {
   out.statementName = statementName;
+  std::vector<std::string> setNames;
+  if (SqlError e = setDeviceNames(instance, devices, write, out, setNames); !e.ok())
+    return out.fail(e);
   std::vector<std::u16string> names;
-  for (const BackupDevice& d : devices) {
-    if (d.kind != BackupDevice::kVirtualDevice) {
-      return out.fail(sqlMessage(kMsgEngineFailure,
-                                 {"Backup devices other than virtual devices are not supported "
-                                  "by this server."}));
-    }
-    out.names.push_back(d.name);
-    names.push_back(com::toUtf16(d.name));
-  }
+  for (const std::string& name : setNames) names.push_back(com::toUtf16(name));
   vdi::ServerOptions options{transfer.blockSize.value_or(kDefaultBlockSize),
                              transfer.maxTransferSize.value_or(kDefaultMaxTransfer)};
   std::u16string instanceName =

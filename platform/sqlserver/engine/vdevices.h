@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "disk_devices.h"
 #include "instance.h"
 #include "sqlerror.h"
 #include "statement.h"
@@ -24,8 +25,9 @@ inline constexpr std::uint32_t kDefaultBufferCount = 2;
 inline constexpr std::uint32_t kMaxBuffersPerDevice = 64;
 
 struct StatementDevices {
-  std::string statementName;  // "BACKUP DATABASE", "RESTORE LOG", ...
-  std::vector<std::string> names;
+  std::string statementName;           // "BACKUP DATABASE", "RESTORE LOG", ...
+  std::vector<std::string> names;      // as the statement names the devices
+  std::unique_ptr<DiskDevices> disks;  // the files of DISK devices, served as the set
   std::unique_ptr<vdi::ServerSet> set;
   VDConfig config{};
 
@@ -80,10 +82,11 @@ SqlError runPerDevice(StatementDevices& devices, const std::function<SqlError(st
 // Commands in flight per device for the statement's BUFFERCOUNT.
 std::uint32_t buffersPerDevice(const TransferOptions& transfer);
 
-// Opens the set for the statement. Every device must be a virtual device.
+// Opens the set for the statement (write: a backup). The devices are all virtual devices, or
+// all DISK devices (a file each, disk_devices.h); a statement that mixes them is refused.
 SqlError openStatementDevices(Instance& instance, const std::vector<BackupDevice>& devices,
                               const TransferOptions& transfer, const std::string& statementName,
-                              StatementDevices& out);
+                              bool write, StatementDevices& out);
 
 // The text of an interface result for a message: "0x80770004".
 std::string hresultText(HRESULT hr);
