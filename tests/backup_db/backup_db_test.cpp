@@ -3,8 +3,13 @@
 // the active backup; failures, cancels, merge repairs and left-overs of failed backups.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <functional>
+#include <random>
+#include <set>
+#include <thread>
 
 #include "backup_db_env.h"
 #include "vdi_fault.h"
@@ -206,6 +211,126 @@ TEST_F(BackupDbTest, ACompletionThatFailsOnEverySessionRemovesTheBackupsObjects)
     EXPECT_NE(logText().find("Stripe " + std::to_string(k) + " of the backup ended"),
               std::string::npos);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The previous backup's versions are bound to another management class than the one that
+// binds now: the rename answers the merge error, the repair rebinds them, and the completion
+// then makes the new backup the active one.
+TEST_F(BackupDbTest, ARenameMergeErrorIsRepairedAndTheBackupCompletes) {
+  sim({"class", "add", "OLDCLASS"});
+  sim({"rule", "add", "*", "*", "*", "OLDCLASS"});
+  ASSERT_EQ(backup(BACKUP_TYPE_FULL, 4), 0) << m_Backup->consumerText();
+  sim({"rule", "clear"});
+  size_t logged = logText().size();
+  ASSERT_EQ(backup(BACKUP_TYPE_FULL, 2), 0) << m_Backup->consumerText();
+  EXPECT_NE(logText().find("ended with return code 1301", logged), std::string::npos);
+  zarnakObjId id = m_Backup->backupId();
+  for (uint32_t i = 0; i <= 2; i++) {
+    std::vector<qryRespBackupData> active = stored(i, PELK_ACTIVE);
+    ASSERT_EQ(active.size(), 1u) << i;
+    size_t length = i == 0 ? OBJINFO_META_SIZE : OBJINFO_DATA_SIZE;
+    EXPECT_EQ(compareZarnakObjIds(infoOf(active[0], length).id, id), 0) << i;
+    uint32_t size = active[0].objSize.lo;  // the backup's object, not a placeholder
+    EXPECT_GT(size, 0u) << i;
+  }
+  for (uint32_t i = 3; i <= 4; i++) EXPECT_TRUE(stored(i, PELK_ACTIVE).empty()) << i;
+  EXPECT_EQ(temporaryObjects(), 0);
+  expectRestoresIdentical("copy");
+}
+
+// A node that may not delete backup objects gets no repair: the merge error fails every
+// session and the backup's objects are removed again.
+TEST_F(BackupDbTest, NoRepairWhenTheNodeMayNotDelete) {
+  sim({"class", "add", "OLDCLASS"});
+  sim({"rule", "add", "*", "*", "*", "OLDCLASS"});
+  ASSERT_EQ(backup(BACKUP_TYPE_FULL, 2), 0);
+  sim({"rule", "clear"});
+  for (HublorSessionInfo* p = m_Sessions.getFirst(); p != nullptr; p = m_Sessions.getNext(p)) {
+    p->apiSessInfo.backDel = PELK_DELETE_NOT_ALLOWED;
+  }
+  EXPECT_EQ(backup(BACKUP_TYPE_FULL, 2), 1301);
+  EXPECT_EQ(stored(0, PELK_ACTIVE).size(), 1u);
+  EXPECT_EQ(temporaryObjects(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Cancels at random moments of backups (a reproducible sequence): every backup the cancel
+// reached ends with 415, nothing stays open and no temporary object stays behind.
+TEST_F(BackupDbTest, ACancelAtAnyMomentEndsWith415AndLeavesNoTemporaryObject) {
+  auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(backup(BACKUP_TYPE_FULL, 4), 0);
+  auto span = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - started)
+                  .count();
+  std::mt19937 random(20261210);
+  std::uniform_int_distribution<int> delays(0, static_cast<int>(span / 2));
+  int cancelled = 0;
+  for (int n = 0; n < 20; n++) {
+    int delay = delays(random);
+    SCOPED_TRACE("cancel after " + std::to_string(delay) + " ms");
+    uint32_t cancel = 0;
+    std::atomic<bool> done{false};
+    std::thread canceller([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+      if (!done) std::atomic_ref<uint32_t>(cancel).store(1);
+    });
+    int rc = backup(BACKUP_TYPE_FULL, 4, &cancel);
+    done = true;
+    canceller.join();
+    if (rc == 415) cancelled++;
+    EXPECT_TRUE(rc == 0 || rc == 415) << rc << " " << m_Backup->consumerText();
+    EXPECT_EQ(temporaryObjects(), 0);
+    EXPECT_LE(stored(0, PELK_ACTIVE).size(), 1u);
+  }
+  EXPECT_GE(cancelled, 10);
+  ASSERT_EQ(backup(BACKUP_TYPE_FULL, 4), 0) << m_Backup->consumerText();
+}
+
+// Left-overs of failed backups: a backup removes those at least a week old (the default age)
+// in the data filespaces it uses, keeps younger ones and any from the future; with an age of 0
+// it removes every one but its own.
+TEST_F(BackupDbTest, LeftoversOfFailedBackupsGoOnceOldEnough) {
+  auto leftover = [&](uint32_t index, int32_t days, uint32_t pid) {
+    agentDateTime now;
+    dateGetNow(&now);
+    objInfo info = objInfoEmpty();
+    info.id.processId = pid;
+    dateAddDays(&now, days, &info.id.backupTime);
+    uint8_t bytes[OBJINFO_DATA_SIZE];
+    objInfoToBytes(info, bytes, OBJINFO_DATA_SIZE);
+    const agentDateTime& t = info.id.backupTime;
+    char ll[64];
+    snprintf(ll, sizeof ll, "\\full.%04u%02u%02u%02u%02u%02u%08X", unsigned(dateYear(&t)), t.month,
+             t.day, t.hour, t.minute, t.second, pid);
+    storeObject(fsName(index), "\\sales", ll, "left over",
+                std::string(reinterpret_cast<char*>(bytes), sizeof bytes));
+    return std::string(ll);
+  };
+  auto names = [&](uint32_t index) {
+    std::set<std::string> all;
+    for (const qryRespBackupData& o : stored(index)) all.insert(o.objName.ll);
+    return all;
+  };
+  std::string old = leftover(1, -8, 0x111);
+  std::string young = leftover(2, -3, 0x222);
+  std::string future = leftover(1, 1, 0x333);
+  std::string unused = leftover(3, -30, 0x444);  // a stripe the next backups do not use
+  ASSERT_EQ(backup(BACKUP_TYPE_FULL, 2), 0);
+  EXPECT_EQ(names(1), (std::set<std::string>{"\\full", future}));
+  EXPECT_EQ(names(2), (std::set<std::string>{"\\full", young}));
+  EXPECT_EQ(names(3), std::set<std::string>{unused});
+
+  m_OlderThan = 0;
+  ASSERT_EQ(backup(BACKUP_TYPE_FULL, 2), 0);
+  EXPECT_EQ(names(2), std::set<std::string>{"\\full"});
+  EXPECT_EQ(names(3), std::set<std::string>{unused});
 }
 
 }  // namespace

@@ -310,6 +310,10 @@ int CBackupDb::run(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
 int CBackupDb::producer() {
   TRACE_ENTRY(TRC_ENGINE, "CBackupDb::producer()");
   int rc = m_CtorRc;
+  if (rc == RC_OK && gSqlApiP == nullptr) {
+    TRACE_LINE(TRC_ENGINE, "No SQL Server access object was given.\n");
+    rc = RC_INTERNAL_ERROR;
+  }
   if (rc == RC_OK && !transferCancelled()) {
     uint32_t numStripes = m_NumStripes;
     uint32_t backupType = uint32_t(m_BackupType);
@@ -466,6 +470,10 @@ void CBackupDb::noteStripeEnd(StripeData* stripeP, uint32_t exitCode, int* rcP) 
     TRACE_LINE(TRC_ENGINE, "PCM[ %u ] completed successfully.\n", n);
     return;
   }
+  // Once the stripes are cancelled, SQL Server may end the conversation before a stripe sees
+  // its cancel: that end is the cancel's, not a failure.
+  bool sqlEnd = code == RC_CANCELLED_BY_SQL || code == RC_VDI_ABORTED;
+  if (sqlEnd && std::atomic_ref<uint32_t>(m_StripesCancelled).load() != 0) code = RC_RING_CANCELLED;
   if (code == RC_CANCELED_BY_USER || code == RC_RING_CANCELLED) {
     TRACE_LINE(TRC_ENGINE, "PCM[ %u ] %s\n", n,
                code == RC_CANCELED_BY_USER ? "was cancelled" : "was internally cancelled");
