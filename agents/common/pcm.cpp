@@ -112,6 +112,12 @@ int CPcm::RUN() {
   if (rc != 0) {
     TRACE_RETURN(rc);
   }
+  {
+    // A transfer may run several times after one initializeRun (a restore stripe runs once
+    // per data object): each run's monitor waits for that run's end.
+    std::lock_guard<std::mutex> lock(m_DoneMutex);
+    m_Done = false;
+  }
   psThread threads[kPcmThreads] = {};
   uint32_t count = 0;
   rc = startThreads(threads, &count);

@@ -248,6 +248,22 @@ TEST(PcmTest, ACancelAtARandomInstantEndsTheRunWith415AndTheRingIsReused) {
   }
 }
 
+// A transfer run again without a new set-up (a restore stripe runs once per data object) has a
+// monitor of its own in the second run, which sees the request's cancel.
+TEST(PcmTest, ASecondRunWithoutANewSetUpStillSeesTheCancel) {
+  CStreamTransfer transfer(2, 4, kMiB);
+  uint32_t cancelled = 0;
+  ASSERT_EQ(transfer.runStream(kQuickStatusMs, nullptr, &cancelled), 0);
+  transfer.setTotal(64 * kMiB);  // some seconds at one buffer a millisecond
+  transfer.consumerSide.sleepEvery = 1;
+  std::thread canceller([&] {
+    psSleep(20);
+    setCancel(&cancelled);
+  });
+  EXPECT_EQ(transfer.RUN(), RC_CANCELED_BY_USER);
+  canceller.join();
+}
+
 // A counter that the monitor's waits move: 1000 counts per millisecond.
 struct FakeClock {
   static inline int64_t now = 0;

@@ -165,7 +165,7 @@ TEST_F(BackupDbTest, AFailingStripeFailsTheBackupAndLeavesNothingBehind) {
     EXPECT_TRUE(stored(0).empty());
     EXPECT_EQ(temporaryObjects(), 0);
     if (c.rc != 1914) {
-      EXPECT_NE(logText().find("of the backup ended with return code"), std::string::npos);
+      EXPECT_NE(logText().find("failed with return code"), std::string::npos);
     }
   }
   // Nothing stays open: the next backup goes through.
@@ -194,8 +194,7 @@ TEST_F(BackupDbTest, ACompletionThatFailsIsDoneOnTheNextSession) {
     }
     for (uint32_t i = 3; i <= 4; i++) EXPECT_TRUE(stored(i, PELK_ACTIVE).empty()) << i;
     EXPECT_EQ(temporaryObjects(), 0);
-    EXPECT_NE(logText().find("Stripe 1 of the backup ended with return code", logged),
-              std::string::npos);
+    EXPECT_NE(logText().find("Stripe 1 failed with return code", logged), std::string::npos);
     ASSERT_EQ(backup(BACKUP_TYPE_FULL, 4), 0);  // the next case finds 4 stripes again
   }
 }
@@ -227,7 +226,7 @@ TEST_F(BackupDbTest, ARenameMergeErrorIsRepairedAndTheBackupCompletes) {
   sim({"rule", "clear"});
   size_t logged = logText().size();
   ASSERT_EQ(backup(BACKUP_TYPE_FULL, 2), 0) << m_Backup->consumerText();
-  EXPECT_NE(logText().find("ended with return code 1301", logged), std::string::npos);
+  EXPECT_NE(logText().find("failed with return code 1301", logged), std::string::npos);
   zarnakObjId id = m_Backup->backupId();
   for (uint32_t i = 0; i <= 2; i++) {
     std::vector<qryRespBackupData> active = stored(i, PELK_ACTIVE);

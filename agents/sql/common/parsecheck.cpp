@@ -222,11 +222,14 @@ int initializeParse() {
   TRACE_ENTRY(TRC_PARSE, "initializeParse()");
   memset(optionAllowed, 0, sizeof optionAllowed);
   int rc = allow(kEveryCommand, 0, PARSE_NUM_COMMANDS - 1);
+  if (rc != RC_OK) TRACE_RETURN(rc);
   for (const AllowedRow& row : kAllowed) {
-    if (rc == RC_OK) rc = allow(row.sharedP, row.first, row.last);
-    if (rc == RC_OK) rc = allow(row.ownP, row.first, row.last);
+    rc = allow(row.sharedP, row.first, row.last);
+    if (rc != RC_OK) TRACE_RETURN(rc);
+    rc = allow(row.ownP, row.first, row.last);
+    if (rc != RC_OK) TRACE_RETURN(rc);
   }
-  TRACE_RETURN(rc);
+  TRACE_RETURN(RC_OK);
 }
 
 int parseCheckOptions(OptionsInfo* o) {
@@ -236,7 +239,8 @@ int parseCheckOptions(OptionsInfo* o) {
   if (o->command == CMD_RESTORE_SET) rc = checkRestoreSet(o);
   if (o->command == CMD_RESTORE_LOG) rc = checkRestoreLog(o);
   if (o->command == CMD_RESTORE_FULL) rc = checkRestoreFull(o);
-  if (rc == RC_OK) rc = checkStandbyDatabase(o);
+  if (rc != RC_OK) TRACE_RETURN(rc);
+  rc = checkStandbyDatabase(o);
   if (rc != RC_OK || !isRestore(o->command)) TRACE_RETURN(rc);
   TRACE_RETURN(checkRestore(o));
 }

@@ -319,7 +319,8 @@ class CRecordWriter : public CRecordSink {
     if (m_BufferP == nullptr) return RC_INTERNAL_ERROR;
     if (m_Ring.bufferSize() - m_BufferP->ulCount < size) {
       int rc = finish();
-      if (rc == RC_OK) rc = take();
+      if (rc != RC_OK) return rc;
+      rc = take();
       if (rc != RC_OK) return rc;
     }
     memcpy(m_BufferP->bufferP + m_BufferP->ulCount, bytesP, size);
@@ -341,10 +342,10 @@ int produceFromSqlDbInfo(CPcm* pcmP, const uint32_t* backupTypeP, const SqlDbInf
   int rc = writer.start();
   if (rc != RC_OK) TRACE_RETURN(rc);
   rc = CWalk(*dbInfoP, writer, nullptr).run(*backupTypeP);
-  int finishRc = writer.finish();
-  if (rc == RC_OK) rc = finishRc;
-  if (rc == RC_OK && CPcmEnd::cancelled(pcmP)) rc = RC_RING_CANCELLED;
-  TRACE_RETURN(rc);
+  int finishRc = writer.finish();  // also after a failed walk: the buffer goes back
+  if (rc != RC_OK) TRACE_RETURN(rc);
+  if (finishRc != RC_OK) TRACE_RETURN(finishRc);
+  TRACE_RETURN(CPcmEnd::cancelled(pcmP) ? RC_RING_CANCELLED : RC_OK);
 }
 
 // ---- Reading: records out of the ring, joined across buffers ----
@@ -392,8 +393,10 @@ int readGroups(CRecordReader& reader, uint64_t count, CLinkedList<SqlMetaGroupIn
     uint8_t bytes[SQL_META_GROUP_RECORD_SIZE];
     SqlMetaGroupInfo group;
     int rc = reader.read(bytes, sizeof bytes);
-    if (rc == RC_OK) rc = sqlMetaGroupFromBytes(bytes, &group);
-    if (rc == RC_OK) rc = listP->addTail(&group);
+    if (rc != RC_OK) return rc;
+    rc = sqlMetaGroupFromBytes(bytes, &group);
+    if (rc != RC_OK) return rc;
+    rc = listP->addTail(&group);
     if (rc != RC_OK) return rc;
   }
   return RC_OK;
@@ -404,8 +407,10 @@ int readFiles(CRecordReader& reader, uint64_t count, CLinkedList<SqlMetaFileInfo
     uint8_t bytes[SQL_META_FILE_RECORD_SIZE];
     SqlMetaFileInfo file;
     int rc = reader.read(bytes, sizeof bytes);
-    if (rc == RC_OK) rc = sqlMetaFileFromBytes(bytes, &file);
-    if (rc == RC_OK) rc = listP->addTail(&file);
+    if (rc != RC_OK) return rc;
+    rc = sqlMetaFileFromBytes(bytes, &file);
+    if (rc != RC_OK) return rc;
+    rc = listP->addTail(&file);
     if (rc != RC_OK) return rc;
   }
   return RC_OK;
@@ -451,8 +456,10 @@ int consumeToSqlDbInfo(CPcm* pcmP, MoxtarMetaInfo* entryP) {
   SqlMetaFileInfo* lastFileP = dbP->pFileList->getLast();
   CRecordReader reader(pcmP);
   int rc = readGroups(reader, groups, dbP->pGroupList);
-  if (rc == RC_OK) rc = readFiles(reader, files, dbP->pFileList);
-  if (rc == RC_OK) rc = reader.atEnd();
-  if (rc == RC_OK) rc = linkFiles(dbP, lastGroupP, lastFileP);
-  TRACE_RETURN(rc);
+  if (rc != RC_OK) TRACE_RETURN(rc);
+  rc = readFiles(reader, files, dbP->pFileList);
+  if (rc != RC_OK) TRACE_RETURN(rc);
+  rc = reader.atEnd();
+  if (rc != RC_OK) TRACE_RETURN(rc);
+  TRACE_RETURN(linkFiles(dbP, lastGroupP, lastFileP));
 }

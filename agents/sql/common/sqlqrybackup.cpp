@@ -198,20 +198,22 @@ uint32_t DSqlQueryBackupEri::buildObjectNames() {
   TRACE_ENTRY(TRC_ERI, "DSqlQueryBackupEri::buildObjectNames()");
   EriNameList* dbNamesP = m_QueryParmsP->dbNameListP;
   bool withSecondParts = m_BackupType != BACKUP_TYPE_FULL && m_BackupType != BACKUP_TYPE_DIFFFULL;
-  uint32_t rc = RC_OK;
-  for (EriNameEntry* dbP = dbNamesP->getFirst(); rc == RC_OK && dbP != nullptr;
-       dbP = dbNamesP->getNext(dbP)) {
-    EriNameEntry* secondP = m_SecondNamesP->getFirst();
-    for (; rc == RC_OK && secondP != nullptr; secondP = m_SecondNamesP->getNext(secondP)) {
-      rc = addObjectName(dbP->szName, secondP->szName);
+  for (EriNameEntry* dbP = dbNamesP->getFirst(); dbP != nullptr; dbP = dbNamesP->getNext(dbP)) {
+    for (EriNameEntry* secondP = m_SecondNamesP->getFirst(); secondP != nullptr;
+         secondP = m_SecondNamesP->getNext(secondP)) {
+      uint32_t rc = addObjectName(dbP->szName, secondP->szName);
+      if (rc != RC_OK) TRACE_RETURN(rc);
     }
     if (m_SecondNamesP->getCount() != 0) continue;
-    if (rc == RC_OK) rc = addObjectName(dbP->szName, nullptr);
+    uint32_t rc = addObjectName(dbP->szName, nullptr);
+    if (rc != RC_OK) TRACE_RETURN(rc);
     size_t length = std::strlen(dbP->szName);
     bool endsInStar = length > 0 && dbP->szName[length - 1] == '*';
-    if (rc == RC_OK && withSecondParts && !endsInStar) rc = addObjectName(dbP->szName, "*");
+    if (!withSecondParts || endsInStar) continue;
+    rc = addObjectName(dbP->szName, "*");
+    if (rc != RC_OK) TRACE_RETURN(rc);
   }
-  TRACE_RETURN(rc);
+  TRACE_RETURN(RC_OK);
 }
 
 uint32_t DSqlQueryBackupEri::takeAnswers() {

@@ -10,7 +10,7 @@ namespace {
 
 void storeWithInfo(DPelkApiStatus* statusP, pelkUint32_t handle, const std::string& fs,
                    const std::string& hl, const std::string& ll, const objInfo& info,
-                   size_t infoLength) {
+                   size_t infoLength, const std::string& data = "data") {
   pelkObjName name = objNameOf(fs, hl, ll);
   uint8_t bytes[OBJINFO_META_SIZE] = {};
   ASSERT_EQ(objInfoToBytes(info, bytes, infoLength), 0);
@@ -19,9 +19,10 @@ void storeWithInfo(DPelkApiStatus* statusP, pelkUint32_t handle, const std::stri
   attr.stVersion = PELK_OBJATTR_VERSION;
   attr.objInfoLength = static_cast<pelkUint16_t>(infoLength);
   attr.objInfo = reinterpret_cast<char*>(bytes);
-  std::string data = "data";
+  attr.sizeEstimate.hi = static_cast<pelkUint32_t>(uint64_t(data.size()) >> 32);
   attr.sizeEstimate.lo = static_cast<pelkUint32_t>(data.size());
-  DataBlk block{PELK_DATABLK_VERSION, static_cast<pelkUint32_t>(data.size()), 0, data.data()};
+  DataBlk block{PELK_DATABLK_VERSION, static_cast<pelkUint32_t>(data.size()), 0,
+                const_cast<char*>(data.data())};
   DPelkApi* apiP = gPelkApiObjP;
   ASSERT_EQ(DPelkApi::dpelkBeginTxn(apiP, statusP, handle), 0);
   ASSERT_EQ(DPelkApi::dpelkSendObj(apiP, statusP, handle, PELK_SEND_BACKUP, nullptr, &name, &attr,
@@ -63,14 +64,16 @@ void StoredBackupFixture::storeBackup(const StoredBackup& backup) {
   objInfo info = objInfoEmpty();
   info.id = idOf(backup);
   info.numStripes = backup.stripes;
-  info.sqlServerVersionMajor = 8;
+  info.sqlServerVersionMajor = backup.sqlVersionMajor;
+  info.backupSize64 = pkInt64FromNative(backup.backupSize);
   addFilespace(fsOf(backup.server, 0));
   storeWithInfo(&m_Status, m_Handle, fsOf(backup.server, 0), hl, ll, info, OBJINFO_META_SIZE);
   for (uint32_t stripe = 1; stripe <= backup.stripes; stripe++) {
     if (stripe == backup.missingStripe) continue;
     addFilespace(fsOf(backup.server, stripe));
-    storeWithInfo(&m_Status, m_Handle, fsOf(backup.server, stripe), hl, ll, info,
-                  OBJINFO_DATA_SIZE);
+    std::string data = stripe <= backup.data.size() ? backup.data[stripe - 1] : "data";
+    storeWithInfo(&m_Status, m_Handle, fsOf(backup.server, stripe), hl, ll, info, OBJINFO_DATA_SIZE,
+                  data);
   }
 }
 

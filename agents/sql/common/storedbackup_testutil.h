@@ -17,7 +17,10 @@ struct StoredBackup {
   agentNativeDateTime time{2001, 4, 5, 11, 41, 2};
   uint32_t pid = 0x4D2;
   uint32_t stripes = 1;
-  uint32_t missingStripe = 0;  // a stripe (from 1) whose data object is not stored
+  uint32_t missingStripe = 0;     // a stripe (from 1) whose data object is not stored
+  std::vector<std::string> data;  // each stripe's data, in stripe order; "data" when not given
+  uint64_t backupSize = 0;        // the backup size the meta-data object carries
+  uint32_t sqlVersionMajor = 8;
 };
 
 class StoredBackupFixture : public MoxtarFixture {

@@ -210,6 +210,9 @@ class CSqlApi {
   int ExecuteRestore(CSqlCommand& command, CSqlRestorePlan& plan, const SqlRestoreParameters& parms,
                      DPelkApiStatus* apiStatusP, char* msgBufP, uint16_t msgBufLen);
 
+  // getLastOleErrorMsg before its last trace line: the traced function, returning the code its
+  // caller never sees.
+  int FillLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen);
   // The thread's error object traced and its description read (getLastOleErrorMsg's step).
   // 0, or RC_SQL_NO_ERROR_INFO.
   int ReadLastOleError(char* errorMsgP, uint16_t errorMsgLen, bool toCaller);

@@ -75,13 +75,17 @@ void SqlApiFixture::setDmoVersion(int major) {
 
 void SqlApiFixture::createServer(int versionMajor) {
   m_Instance.reset();
-  if (sqlengine::instanceExists(sqlengine::kDefaultInstance)) {
-    ASSERT_TRUE(sqlengine::Instance::remove(sqlengine::kDefaultInstance).ok());
-  }
-  ASSERT_TRUE(sqlengine::Instance::create(sqlengine::kDefaultInstance, versionMajor).ok());
-  sqlengine::SqlError e;
-  m_Instance = sqlengine::Instance::open(sqlengine::kDefaultInstance, e);
+  m_Instance = recreateDefaultInstance(versionMajor);
   ASSERT_TRUE(m_Instance);
+}
+
+std::unique_ptr<sqlengine::Instance> recreateDefaultInstance(int versionMajor) {
+  if (sqlengine::instanceExists(sqlengine::kDefaultInstance)) {
+    EXPECT_TRUE(sqlengine::Instance::remove(sqlengine::kDefaultInstance).ok());
+  }
+  EXPECT_TRUE(sqlengine::Instance::create(sqlengine::kDefaultInstance, versionMajor).ok());
+  sqlengine::SqlError e;
+  return sqlengine::Instance::open(sqlengine::kDefaultInstance, e);
 }
 
 void SqlApiFixture::setFacts(void (*change)(sqlengine::ServerFacts&)) {

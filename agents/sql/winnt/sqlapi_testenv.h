@@ -71,6 +71,10 @@ class TraceCapture {
   TraceEchoRtn m_Saved;
 };
 
+// Removes the default instance when it exists and creates it anew for a server of this major
+// version; fails the test and returns null when it cannot.
+std::unique_ptr<sqlengine::Instance> recreateDefaultInstance(int versionMajor);
+
 // The message catalogue text the agent ships.
 std::string catalogueText();
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "agtlog.h"
+#include "filetext_testutil.h"
 #include "sqlapi_testenv.h"
 
 namespace {
@@ -75,6 +77,41 @@ TEST_F(SqlDbNamesTest, UnreadableDatabasesAreListedWithAnErrorState) {
   EXPECT_EQ(find("? 3 ?")->bDbIsUnreadable, 1);
   EXPECT_EQ(find("msdb")->bDbIsUnreadable, 0);
   EXPECT_STREQ(m_Api->RcName(), "RC_OK");
+}
+
+// Names count characters, the agent's field bytes: 128 letters or 42 three-byte characters fit
+// its 128 bytes; 43 of them (129 bytes) or 50 do not. Such a name is refused, never shortened,
+// and the activity log names it with its length in characters.
+TEST_F(SqlDbNamesTest, ANameTheAgentCannotHoldIsRefusedAndLoggedNeverShortened) {
+  auto wide = [](int count) {
+    std::string name;
+    for (int i = 0; i < count; i++) name += "\u6f22";
+    return name;
+  };
+  const std::string letters(128, 'a');
+  createDatabase(letters, "PRIMARY:f1:64");
+  createDatabase(wide(42), "PRIMARY:f2:64");
+  createDatabase(wide(43), "PRIMARY:f3:64");
+  createDatabase(wide(50), "PRIMARY:f4:64");
+  CLog log;
+  ASSERT_EQ(log.SetLogName((dir() + "zarnaksql.log").c_str()), 0);
+  gLogP = &log;
+  int rc = names();
+  gLogP = nullptr;
+  ASSERT_EQ(rc, 0) << m_Msg;
+  EXPECT_NE(find(letters.c_str()), nullptr);
+  EXPECT_NE(find(wide(42).c_str()), nullptr);
+  std::vector<std::string> refused;
+  for (auto* e = m_List.getFirst(); e != nullptr; e = m_List.getNext(e)) {
+    if (e->bDbIsUnreadable != 0) refused.push_back(e->szSqlDatabaseStatus);
+  }
+  EXPECT_EQ(refused, (std::vector<std::string>{"NameMoveError1908", "NameMoveError1908"}));
+  std::string logged = fileText(dir() + "zarnaksql.log");
+  EXPECT_NE(logged.find(wide(24) + "... has 43 characters in 129 bytes, and the agent's field "
+                                   "takes 128 bytes."),
+            std::string::npos)
+      << logged;
+  EXPECT_NE(logged.find(" has 50 characters in 150 bytes"), std::string::npos) << logged;
 }
 
 TEST_F(SqlDbNamesTest, OptionFailuresAreStatesToo) {

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "agtlog.h"
 #include "errormsg.h"
 #include "msgout.h"
 #include "nlsglob.h"
@@ -17,6 +19,7 @@ namespace {
 constexpr int kShownChars = 24;     // characters of a too long source shown in its text
 constexpr size_t kWholeShown = 27;  // a source this long is shown whole in a failed call
 constexpr size_t kUpperCaseLimit = 262;
+constexpr int MSG_NAME_DOES_NOT_FIT = 5430;  // "SQL Server gave a name the agent cannot hold..."
 
 size_t narrowLength(const char* textP) {
   const nlsFuncTable* tableP = nlsGlobals()->m_FuncTableP;
@@ -31,6 +34,24 @@ const char* wideHead(const WCHAR* srcP, size_t chars, char (&textP)[128]) {
   for (; n < chars && n < kWholeShown && srcP[n] != 0; ++n) head[n] = srcP[n];
   head[n] = 0;
   return sqlWideToText(head, textP, sizeof textP);
+}
+
+// Characters (code points) of a wide text: a surrogate pair is one.
+size_t characterCount(const WCHAR* srcP) {
+  size_t count = 0;
+  for (size_t i = 0; srcP[i] != 0; ++i) count += srcP[i] < 0xDC00 || srcP[i] > 0xDFFF ? 1 : 0;
+  return count;
+}
+
+// A name from SQL Server that its field cannot hold is refused, never shortened; the activity
+// log tells the user which name, counted in characters.
+void logNameDoesNotFit(const WCHAR* srcP, size_t bytes, size_t maxBytes) {
+  if (gLogP == nullptr) return;
+  char head[128];
+  std::string shown = wideHead(srcP, kShownChars, head);
+  if (sqlWideLen(srcP) > static_cast<size_t>(kShownChars)) shown += "...";
+  gLogP->LogActivityLog(MSG_NAME_DOES_NOT_FIT, shown.c_str(), characterCount(srcP), bytes,
+                        maxBytes);
 }
 
 }  // namespace
@@ -90,6 +111,7 @@ int CSqlApi::CopyWideToNarrow(const char* opP, const char* tooLongFormatP, const
              static_cast<int>(maxBytes));
     snprintf(mszRcName, sizeof mszRcName, "%s", "RC_SQL_STRING_TOO_LONG");
     SQLAPI_TRACE("SQLAPI-%s %s\n", opP, mszErrorText);
+    logNameDoesNotFit(srcP, length, maxBytes);
     return RC_SQL_STRING_TOO_LONG;
   }
   if (sqlWideToNarrow(srcP, destP, destBytes) != 0) return 0;
@@ -304,16 +326,20 @@ int CSqlApi::ReadLastOleError(char* errorMsgP, uint16_t errorMsgLen, bool toCall
 }
 
 void CSqlApi::getLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
-  static const char* const kOp = "CSqlApi::getLastOleErrorMsg()";
+  FillLastOleErrorMsg(errorMsgP, errorMsgLen);
+  SQLAPI_TRACE("  errorMsgP: %s\n", errorMsgP != nullptr ? errorMsgP : "(null)");
+}
+
+int CSqlApi::FillLastOleErrorMsg(char* errorMsgP, uint16_t errorMsgLen) {
+  TRACE_ENTRY_ARGS(TRC_SQLAPI, "CSqlApi::getLastOleErrorMsg()",
+                   "\n  errorMsgP  : %#x\n  errorMsgLen: %u\n",
+                   static_cast<unsigned>(reinterpret_cast<uintptr_t>(errorMsgP)),
+                   static_cast<unsigned>(errorMsgLen));
   bool toCaller = errorMsgP != nullptr && errorMsgLen > 0;
-  SQLAPI_TRACE("Enter %s\n  errorMsgP  : %#x\n  errorMsgLen: %u\n", kOp,
-               static_cast<unsigned>(reinterpret_cast<uintptr_t>(errorMsgP)),
-               static_cast<unsigned>(errorMsgLen));
   if (toCaller) errorMsgP[0] = 0;
   int rc = ReadLastOleError(errorMsgP, errorMsgLen, toCaller);
   if (rc == RC_SQL_NO_ERROR_INFO && toCaller) {
     nlsprintf(errorMsgP, errorMsgLen, agentRcMessage(RC_SQL_NO_ERROR_INFO), "");
   }
-  SQLAPI_TRACE("Exit %s, rc (not returned to caller) = %d\n", kOp, rc);
-  SQLAPI_TRACE("  errorMsgP: %s\n", errorMsgP != nullptr ? errorMsgP : "(null)");
+  TRACE_RETURN_AS("rc (not returned to caller)", rc);
 }

@@ -531,6 +531,8 @@ TEST_F(BackupRestoreTest, DiskDevicesThatCannotBeOpenedOrMixedKindsFailTheStatem
       {"BACKUP DATABASE [sales] TO DISK='" + missing + "'", kMsgCannotOpenDevice},
       {"RESTORE DATABASE [copy] FROM DISK='" + missing + "'", kMsgCannotOpenDevice},
       {"BACKUP DATABASE [sales] TO DISK='d.bak', VIRTUAL_DEVICE=N'v'", kMsgEngineFailure},
+      {"BACKUP DATABASE [sales] TO DISK='d.bak', DISK='" + m_instance->dir().string() + "/d.bak'",
+       kMsgEngineFailure},
   };
   for (const Case& c : cases) {
     SqlError e = run(*m_instance, c.text);

@@ -52,9 +52,17 @@ SqlError DiskDevices::open(const Instance& instance, const std::vector<BackupDev
   static std::atomic<std::uint32_t> sets{0};
   std::uint32_t set = ++sets;
   int flags = write ? O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC : O_RDONLY | O_CLOEXEC;
+  std::vector<std::string> files;
+  for (const BackupDevice& d : devices) {
+    files.push_back(filePath(instance, d.name));
+    if (std::count(files.begin(), files.end(), files.back()) > 1) {
+      return sqlMessage(kMsgEngineFailure,
+                        {"The file '" + d.name + "' is named by more than one device."});
+    }
+  }
   for (std::size_t i = 0; i < devices.size(); ++i) {
     m_paths.push_back(devices[i].name);
-    int fd = ::open(filePath(instance, devices[i].name).c_str(), flags, 0644);
+    int fd = ::open(files[i].c_str(), flags, 0644);
     if (fd < 0) return sqlMessage(kMsgCannotOpenDevice, {devices[i].name, systemError(errno)});
     m_files.push_back(fd);
     m_names.push_back(setDeviceName(set, i));

@@ -28,8 +28,8 @@ class DiskDevices {
 
   // Opens every device's file (for writing: created or emptied), creates the set and starts the
   // thread that serves each device. `virtualNames` receives the set's device names, in order.
-  // 3201 with the system's error when a file cannot be opened; 50000 when the set cannot be
-  // created.
+  // 3201 with the system's error when a file cannot be opened; 50000 when two devices name one
+  // file or the set cannot be created.
   SqlError open(const Instance& instance, const std::vector<BackupDevice>& devices, bool write,
                 std::vector<std::string>& virtualNames);
   // The files' paths as the statement named them, for messages.
