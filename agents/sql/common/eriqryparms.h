@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
 
 #include "eriparms.h"
 #include "objinfo.h"
@@ -98,8 +99,21 @@ enum : uint32_t {
 // The pick callback of a restore: marks bIsPicked in the backups the user chose; 0 or a code.
 typedef uint32_t (*EriPickCallback)(MoxtarMetaList* listP, uint32_t reserved1, uint32_t reserved2);
 
-// A restore of stored backups. The elements of the physical names and of the destination and
-// relocation records are the restore request's own.
+// A new physical file name of a relocation.
+struct EriPhysicalNameEntry {
+  char szName[SQL_PHYSICAL_NAME_SIZE];
+};
+typedef CLinkedList<EriPhysicalNameEntry> EriPhysicalNameList;
+
+// The relocations of one database element: the list its RESTORE statement reads
+// (pRelocateList). The caller keeps the lists; the restore request adds them.
+struct EriRelocation {
+  SqlHublorDbElement* dbElemP = nullptr;
+  CLinkedList<SqlRelocatePair> pairs;
+};
+typedef std::list<EriRelocation> EriRelocationList;
+
+// A restore of stored backups.
 struct CRestoreBackupsParms : DSqlQueryBackupParms {
   SqlRestoreParameters sqlRestoreParms{};
   EriPickCallback pickCallbackP = nullptr;
@@ -107,12 +121,12 @@ struct CRestoreBackupsParms : DSqlQueryBackupParms {
   int32_t nStripes = 0;
   uint32_t command = 0;  // ERI_CMD_RESTORE_*
   uint32_t bPick = 0;
-  EriNameList* groupNameListP = nullptr;     // group name patterns to restore
-  EriNameList* fileNameListP = nullptr;      // file name patterns to restore
-  EriNameList* relocateFromListP = nullptr;  // logical file name patterns, pairwise with
-  void* relocateToListP = nullptr;           // the new physical names
-  EriNameList* intoNameListP = nullptr;      // the destination database name
-  void* destinationListP = nullptr;          // receives the destination records
-  void* relocationListP = nullptr;           // receives the relocation records
+  EriNameList* groupNameListP = nullptr;           // group name patterns to restore
+  EriNameList* fileNameListP = nullptr;            // file name patterns to restore
+  EriNameList* relocateFromListP = nullptr;        // logical file name patterns, pairwise with
+  EriPhysicalNameList* relocateToListP = nullptr;  // the new physical names
+  EriNameList* intoNameListP = nullptr;            // the destination database name
+  EriNameList* destinationListP = nullptr;         // receives each backup's destination
+  EriRelocationList* relocationListP = nullptr;    // receives the relocations
   uint32_t reserved = 0;
 };

@@ -77,6 +77,7 @@ const Row kRows[] = {
     {1305, 217},
     {1315, 212},
     {1316, 210},
+    {1318, 5121},
     {1320, 214},
     {1900, 5424},
     {1901, 5429},
@@ -118,7 +119,7 @@ TEST(AgentRcMessage, TheTableHasOneRowPerCode) {
   std::set<int> codes;
   for (int i = 0; i < gAgentRcMessageCount; i++) codes.insert(gAgentRcMessages[i].rc);
   EXPECT_EQ(codes.size(), static_cast<size_t>(gAgentRcMessageCount));
-  EXPECT_EQ(gAgentRcMessageCount, 82);
+  EXPECT_EQ(gAgentRcMessageCount, 83);
 }
 
 TEST(AgentRcMessage, TracesTheLookupAndAnUnknownCode) {

@@ -175,7 +175,7 @@ std::vector<std::string> RestoreFixture::takeBackup(const std::string& db, uint3
 }
 
 StoredBackup RestoreFixture::storeTaken(const std::string& db, uint32_t type, uint32_t stripes,
-                                        uint32_t pid) {
+                                        uint32_t pid, uint32_t missingStripe) {
   StoredBackup backup;
   backup.server = m_Server.szSqlServerName;
   backup.db = db;
@@ -185,6 +185,7 @@ StoredBackup RestoreFixture::storeTaken(const std::string& db, uint32_t type, ui
   backup.time.second = static_cast<uint8_t>(backup.pid % 60);
   backup.time.minute = static_cast<uint8_t>(backup.pid / 60 % 60);
   backup.sqlVersionMajor = static_cast<uint32_t>(m_Server.lSqlVersionMajor);
+  backup.missingStripe = missingStripe;
   backup.data = takeBackup(db, type, stripes);
   for (const std::string& data : backup.data) backup.backupSize += data.size();
   storeBackup(backup);
@@ -215,4 +216,28 @@ void RestoreFixture::openSessions(uint32_t count) {
     session.connected = 1;
     m_Sessions.addTail(&session);
   }
+}
+
+void RestoreFixture::appendEntries(CLinkedList<MoxtarMetaInfo>& list,
+                                   const std::vector<StoredBackup>& backups) {
+  for (const StoredBackup& backup : backups) {
+    MoxtarMetaInfo entry = metaEntry(backup);
+    list.addTail(&entry);
+  }
+}
+
+void RestoreFixture::work(const std::string& db, const std::vector<int64_t>& times) {
+  std::vector<sqlengine::LogRecord> records;
+  for (int64_t t : times) records.push_back({0, kLogBase + t, ""});
+  ASSERT_TRUE(m_Instance->appendLog(db, records).ok());
+}
+
+std::vector<int64_t> RestoreFixture::logTimes(const std::string& db) {
+  std::vector<sqlengine::LogRecord> log;
+  EXPECT_TRUE(m_Instance->readLog(db, log).ok());
+  std::vector<int64_t> out;
+  for (const auto& record : log) {
+    if (record.timeMs >= kLogBase) out.push_back(record.timeMs - kLogBase);
+  }
+  return out;
 }

@@ -25,10 +25,18 @@ class RestoreFixture : public StoredBackupFixture {
   // BACKUP of database db through `stripes` virtual devices; each device's bytes.
   std::vector<std::string> takeBackup(const std::string& db, uint32_t type, uint32_t stripes);
   // Takes the backup and stores it as the agent does; the stored backup's description.
-  StoredBackup storeTaken(const std::string& db, uint32_t type, uint32_t stripes,
-                          uint32_t pid = 0x4D2);
+  // A pid of 0 takes the next of m_Pid; missingStripe (from 1) is not stored.
+  StoredBackup storeTaken(const std::string& db, uint32_t type, uint32_t stripes, uint32_t pid = 0,
+                          uint32_t missingStripe = 0);
   // The query entry of a stored backup's meta-data object.
   MoxtarMetaInfo metaEntry(const StoredBackup& backup);
+  // Appends the meta-data entries of the backups to the list, in order.
+  void appendEntries(CLinkedList<MoxtarMetaInfo>& list, const std::vector<StoredBackup>& backups);
+  // Work in the log of database db: one record per time, ms after kLogBase.
+  void work(const std::string& db, const std::vector<int64_t>& times);
+  // The times of the database's log records from kLogBase on, less kLogBase.
+  std::vector<int64_t> logTimes(const std::string& db);
+  static constexpr int64_t kLogBase = 1700000000000;
   // Logs on sessions until the list holds `count`; the fixture logs them off.
   void openSessions(uint32_t count);
   // Writes pages of a data file with the seed (the database changes).

@@ -1,0 +1,399 @@
+#include "restoreeri.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+#include "agtlog.h"
+#include "agtrc.h"
+#include "agttrc.h"
+#include "errormsg.h"
+#include "msgout.h"
+#include "restorelist.h"
+#include "sqlapi.h"
+
+namespace {
+
+constexpr int kMsgQuerying = 158;
+constexpr int kMsgRestoreStarted = 5228;
+constexpr int kMsgServerLogStarted = 3010;
+constexpr int kMsgServerLogEnded = 3011;
+constexpr int kMsgRestoreEnded = 5118;
+constexpr uint32_t kMaxStripesVersion7 = 32;
+constexpr int16_t kLogonCancelled = 101;
+
+void sendStatus(StatusFunction statusFunctionP, StatusInfo status) {
+  if (statusFunctionP != nullptr) statusFunctionP(status);
+}
+
+// The texts of the summary: throughput in KB per second, bytes, seconds.
+struct CSummaryTexts {
+  CSummaryTexts(double seconds, uint64_t bytes) {
+    double rate = seconds > 0.0 ? static_cast<double>(bytes) / 1024.0 / seconds : 0.0;
+    snprintf(throughput, sizeof throughput, "%.2f", rate);
+    snprintf(totalBytes, sizeof totalBytes, "%" PRIu64, bytes);
+    snprintf(totalSeconds, sizeof totalSeconds, "%.2f", seconds);
+  }
+  char throughput[32];
+  char totalBytes[32];
+  char totalSeconds[32];
+};
+
+uint32_t stripesOf(const MoxtarMetaInfo& entry) {
+  objInfo info;
+  return objInfoFromResp(entry, OBJINFO_META_SIZE, &info) == RC_OK ? info.numStripes : 0;
+}
+
+}  // namespace
+
+CRestoreBackupsEri::CRestoreBackupsEri(CRestoreBackupsParms* parmsP)
+    : DSqlQueryBackupEri(parmsP), m_ParmsP(parmsP) {
+  TRACE_ENTRY(TRC_ERI, "CRestoreBackupsEri::CRestoreBackupsEri()");
+}
+
+CRestoreBackupsEri::~CRestoreBackupsEri() {
+  TRACE_ENTRY(TRC_ERI, "CRestoreBackupsEri::~CRestoreBackupsEri()");
+}
+
+bool CRestoreBackupsEri::running(uint32_t rc) {
+  return rc == RC_OK && !eriIsCancelled(m_CancelP);
+}
+
+uint32_t CRestoreBackupsEri::capStripes() {
+  CRestoreBackupsParms* p = m_ParmsP;
+  if (m_Server.lSqlVersionMajor == 7 && p->nStripes > static_cast<int32_t>(kMaxStripesVersion7)) {
+    TRACE_LINE(TRC_ERI,
+               "Value for stripes (%d) is greater than the maximum \nallowed for a SQL 7 Server. "
+               "The stripes value is being changed to %d.\n",
+               p->nStripes, static_cast<int>(kMaxStripesVersion7));
+    p->nStripes = static_cast<int32_t>(kMaxStripesVersion7);
+  }
+  uint32_t sqlBuffers = p->sqlRestoreParms.ulNumSqlBuffers;
+  if (sqlBuffers > 0 && p->nStripes > static_cast<int32_t>(sqlBuffers)) {
+    TRACE_LINE(TRC_ERI,
+               "The value for stripes (%d) is greater than the number of sqlbuffers (%d). The "
+               "stripes value is being changed to %d.",
+               p->nStripes, static_cast<int>(sqlBuffers), static_cast<int>(sqlBuffers));
+    p->nStripes = static_cast<int32_t>(sqlBuffers);
+  }
+  return RC_OK;
+}
+
+uint32_t CRestoreBackupsEri::queryBackups() {
+  if (m_ParmsP->qryBuListP->getCount() != 0) return RC_OK;
+  if (m_ParmsP->statusFunctionP != nullptr) {
+    char text[ERI_MESSAGE_SIZE];
+    nlsprintf(text, sizeof text, kMsgQuerying);
+    StatusInfo status{};
+    status.kind = msgoutStatus;
+    status.msgout.textP = text;
+    m_ParmsP->statusFunctionP(status);
+  }
+  return DSqlQueryBackupEri::ProcessRequestDetails();
+}
+
+void CRestoreBackupsEri::removeEntry(MoxtarMetaInfo* entryP) {
+  m_ParmsP->qryBuListP->remove(entryP);
+}
+
+// Marks the groups and files of one database that the patterns name; true when the backup
+// stays.
+bool CRestoreBackupsEri::selectInDatabase(SqlHublorDbElement* dbP) {
+  EriNameList* groupsP = m_ParmsP->groupNameListP;
+  EriNameList* filesP = m_ParmsP->fileNameListP;
+  bool groupMatched = false;
+  bool fileMatched = false;
+  for (SqlMetaGroupInfo* groupP = dbP->pGroupList != nullptr ? dbP->pGroupList->getFirst()
+                                                             : nullptr;
+       groupP != nullptr; groupP = dbP->pGroupList->getNext(groupP)) {
+    for (EriNameEntry* patternP = groupsP->getFirst(); patternP != nullptr;
+         patternP = groupsP->getNext(patternP)) {
+      if (isMatch(groupP->szGroupName, patternP->szName) == 0) continue;
+      groupP->bGroupIsSelected = 1;
+      dbP->bDbGroupIsSelected = 1;
+      groupMatched = true;
+      break;
+    }
+  }
+  bool anyFiles = filesP != nullptr && filesP->getCount() != 0;
+  for (SqlMetaFileInfo* fileP = anyFiles && dbP->pFileList != nullptr ? dbP->pFileList->getFirst()
+                                                                      : nullptr;
+       fileP != nullptr; fileP = dbP->pFileList->getNext(fileP)) {
+    for (EriNameEntry* patternP = filesP->getFirst(); patternP != nullptr;
+         patternP = filesP->getNext(patternP)) {
+      if (isMatch(fileP->szFileLogicalName, patternP->szName) == 0) continue;
+      fileP->bFileIsSelected = 1;
+      if (fileP->peFileGroup != nullptr) fileP->peFileGroup->bGroupFileIsSelected = 1;
+      dbP->bDbFileIsSelected = 1;
+      fileMatched = true;
+      break;
+    }
+  }
+  bool anyGroups = groupsP->getCount() != 0;
+  return (anyGroups && groupMatched) || (anyFiles && fileMatched) || (!anyGroups && !anyFiles);
+}
+
+void CRestoreBackupsEri::selectGroupsAndFiles() {
+  MoxtarMetaList* listP = m_ParmsP->qryBuListP;
+  if (m_ParmsP->bFileInfo == 0 || m_ParmsP->groupNameListP == nullptr) return;
+  MoxtarMetaInfo* entryP = listP->getFirst();
+  while (entryP != nullptr) {
+    SqlHublorDbElement* dbP = entryP->hublorDbElemP;
+    if (dbP != nullptr && selectInDatabase(dbP)) {
+      entryP = listP->getNext(entryP);
+      continue;
+    }
+    TRACE_LINE(TRC_ERI, "Dropping backup %s%s: no group or file selected.\n", entryP->objName.hl,
+               entryP->objName.ll);
+    entryP = listP->remove(entryP);
+  }
+}
+
+// Each file of a backup takes the first relocation pair whose pattern matches its logical name;
+// the pairs go into the database element's own list of the caller's relocation lists.
+uint32_t CRestoreBackupsEri::addRelocations() {
+  CRestoreBackupsParms* p = m_ParmsP;
+  if (p->sqlRestoreParms.bRelocate == 0 || p->relocateFromListP == nullptr ||
+      p->relocateToListP == nullptr || p->relocationListP == nullptr) {
+    return RC_OK;
+  }
+  for (MoxtarMetaInfo* entryP = p->qryBuListP->getFirst(); entryP != nullptr;
+       entryP = p->qryBuListP->getNext(entryP)) {
+    SqlHublorDbElement* dbP = entryP->hublorDbElemP;
+    if (dbP == nullptr || dbP->pFileList == nullptr) continue;
+    CLinkedList<SqlRelocatePair>* pairsP = nullptr;
+    for (SqlMetaFileInfo* fileP = dbP->pFileList->getFirst(); fileP != nullptr;
+         fileP = dbP->pFileList->getNext(fileP)) {
+      EriNameEntry* fromP = p->relocateFromListP->getFirst();
+      EriPhysicalNameEntry* toP = p->relocateToListP->getFirst();
+      for (; fromP != nullptr && toP != nullptr;
+           fromP = p->relocateFromListP->getNext(fromP), toP = p->relocateToListP->getNext(toP)) {
+        if (isMatch(fileP->szFileLogicalName, fromP->szName) != 0) break;
+      }
+      if (fromP == nullptr || toP == nullptr) continue;
+      if (pairsP == nullptr) {
+        p->relocationListP->emplace_back();
+        p->relocationListP->back().dbElemP = dbP;
+        pairsP = &p->relocationListP->back().pairs;
+      }
+      SqlRelocatePair pair{};
+      snprintf(pair.szLogicalName, sizeof pair.szLogicalName, "%s", fileP->szFileLogicalName);
+      snprintf(pair.szPhysicalName, sizeof pair.szPhysicalName, "%s", toP->szName);
+      if (pairsP->addTail(&pair) != RC_OK) return putRcMessage(RC_NO_MEMORY);
+    }
+    if (pairsP != nullptr && dbP->pRelocateList == nullptr) dbP->pRelocateList = pairsP;
+  }
+  return RC_OK;
+}
+
+// Every backup of the list goes into the one destination named.
+uint32_t CRestoreBackupsEri::addDestinations() {
+  CRestoreBackupsParms* p = m_ParmsP;
+  if (p->sqlRestoreParms.bInto == 0 || p->destinationListP == nullptr) return RC_OK;
+  if (p->intoNameListP == nullptr || p->intoNameListP->getFirst() == nullptr) {
+    TRACE_LINE(TRC_ERI, "The into option was specified but intoNameListP is NULL.\n");
+    return putRcMessage(RC_INTERNAL_ERROR);
+  }
+  const char* intoP = p->intoNameListP->getFirst()->szName;
+  if (strnlen(intoP, SQL_NAME_SIZE) >= SQL_NAME_SIZE) {
+    nlsprintf(m_ErrorTextP, ERI_MESSAGE_SIZE, agentRcMessage(RC_SQL_STRING_TOO_LONG), intoP);
+    return RC_SQL_STRING_TOO_LONG;
+  }
+  for (MoxtarMetaInfo* entryP = p->qryBuListP->getFirst(); entryP != nullptr;
+       entryP = p->qryBuListP->getNext(entryP)) {
+    if (entryP->hublorDbElemP == nullptr) continue;
+    snprintf(entryP->hublorDbElemP->szIntoDbName, sizeof entryP->hublorDbElemP->szIntoDbName,
+             "%.*s", static_cast<int>(SQL_NAME_SIZE - 1), intoP);
+    EriNameEntry destination{};
+    snprintf(destination.szName, sizeof destination.szName, "%s", intoP);
+    if (p->destinationListP->addTail(&destination) != RC_OK) return putRcMessage(RC_NO_MEMORY);
+  }
+  return RC_OK;
+}
+
+void CRestoreBackupsEri::pick() {
+  CRestoreBackupsParms* p = m_ParmsP;
+  if (p->bPick != 1 || p->pickCallbackP == nullptr) return;
+  TRACE_LINE(TRC_ERI, "Calling the PICK processor...\n");
+  uint32_t pickRc = p->pickCallbackP(p->qryBuListP, 0, 0);
+  if (pickRc != 0) TRACE_LINE(TRC_ERI, "PICK processing failed, rc = %u\n", pickRc);
+  MoxtarMetaInfo* entryP = p->qryBuListP->getFirst();
+  while (entryP != nullptr) {
+    entryP =
+        entryP->bIsPicked == 1 ? p->qryBuListP->getNext(entryP) : p->qryBuListP->remove(entryP);
+  }
+  traceList("Restore-AFTER Pick");
+}
+
+void CRestoreBackupsEri::traceList(const char* descriptionP) {
+  if (!gTrace.isOn(TRC_ERI)) return;
+  MoxtarMetaList* listP = m_ParmsP->qryBuListP;
+  TRACE_LINE(TRC_ERI, "CRestoreBackupsEri: %s, %u entries\n", descriptionP, listP->getCount());
+  for (MoxtarMetaInfo* entryP = listP->getFirst(); entryP != nullptr;
+       entryP = listP->getNext(entryP)) {
+    char name[ERI_OBJECT_NAME_SIZE];
+    TRACE_LINE(TRC_ERI, "  %s%s %s\n", entryP->objName.hl, entryP->objName.ll,
+               eriTimeProcessName(*entryP, name));
+  }
+}
+
+uint32_t CRestoreBackupsEri::logonSession() {
+  HublorSessionInfo session{};
+  int16_t code =
+      gPelkApiObjP->Logon(m_pelkApiStatusObjP, &session.apiSessInfo, &session.pelkHandle);
+  if (code == kLogonCancelled) return RC_CANCELED_BY_USER;
+  if (code != PELK_RC_OK) return putApiFailure(code, "Logon");
+  session.connected = 1;
+  if (m_Sessions.addTail(&session) == RC_OK) return RC_OK;
+  gPelkApiObjP->Logoff(m_pelkApiStatusObjP, session.pelkHandle);
+  return putRcMessage(RC_NO_MEMORY);
+}
+
+// The request's own session is the first; one more per stripe used.
+uint32_t CRestoreBackupsEri::openSessions(uint32_t* stripesUsedP) {
+  HublorSessionInfo first{};
+  first.apiSessInfo.stVersion = PELK_SESSINFO_VERSION;
+  int16_t code = DPelkApi::dpelkQuerySessInfo(gPelkApiObjP, m_pelkApiStatusObjP, m_pelkHandle,
+                                              &first.apiSessInfo);
+  if (code != PELK_RC_OK) return putApiFailure(code, "dpelkQuerySessInfo");
+  TRACE_LINE(TRC_ERI, "maxObjPerTxn = %u\n", first.apiSessInfo.maxObjPerTxn);
+  uint32_t needed = 0;
+  for (MoxtarMetaInfo* entryP = m_ParmsP->qryBuListP->getFirst(); entryP != nullptr;
+       entryP = m_ParmsP->qryBuListP->getNext(entryP)) {
+    needed = std::max(needed, stripesOf(*entryP));
+  }
+  uint32_t used = needed;
+  if (m_Server.lSqlVersionMajor != 7 && m_ParmsP->bStripes != 0 && m_ParmsP->nStripes > 0) {
+    used = std::min(needed, static_cast<uint32_t>(m_ParmsP->nStripes));
+  }
+  used = std::max(used, 1u);
+  TRACE_LINE(TRC_ERI, "Stripes needed = %u, stripes used = %u\n", needed, used);
+  *stripesUsedP = used;
+  first.connected = 1;
+  first.pelkHandle = m_pelkHandle;
+  if (m_Sessions.addTail(&first) != RC_OK) return putRcMessage(RC_NO_MEMORY);
+  m_pelkHandle = 0;  // the session list ends it now
+  uint32_t rc = RC_OK;
+  while (running(rc) && m_Sessions.getCount() < used) rc = logonSession();
+  return rc;
+}
+
+void CRestoreBackupsEri::writeSummary(uint32_t found, uint32_t toRestore, uint32_t restored,
+                                      uint32_t skipped, double seconds, uint64_t bytes) {
+  CSummaryTexts texts(seconds, bytes);
+  const char* requestServerP = m_ParmsP->sqlServerNameP != nullptr ? m_ParmsP->sqlServerNameP : "";
+  int rc = RC_INTERNAL_ERROR;
+  for (HublorSessionInfo* sessionP = m_Sessions.getFirst(); sessionP != nullptr && rc != RC_OK;
+       sessionP = m_Sessions.getNext(sessionP)) {
+    if (sessionP->connected != 1) continue;
+    char errorText[PELK_RCMSG_SIZE] = "";
+    rc = writeMoxtarServerLog(m_pelkApiStatusObjP, errorText, sessionP->pelkHandle, nullptr,
+                              kMsgServerLogEnded, requestServerP, m_Server.szSqlServerName, found,
+                              toRestore, restored, skipped, texts.throughput, texts.totalBytes,
+                              texts.totalSeconds);
+  }
+}
+
+uint32_t CRestoreBackupsEri::logoffSessions(uint32_t rc) {
+  for (HublorSessionInfo* sessionP = m_Sessions.getFirst(); sessionP != nullptr;
+       sessionP = m_Sessions.getNext(sessionP)) {
+    if (sessionP->connected != 1) continue;
+    int16_t code = gPelkApiObjP->Logoff(m_pelkApiStatusObjP, sessionP->pelkHandle);
+    sessionP->connected = 0;
+    if (code == PELK_RC_OK) continue;
+    if (rc == RC_OK) {
+      rc = putApiFailure(code, "Logoff");
+      continue;
+    }
+    char text[ERI_MESSAGE_SIZE] = "";
+    size_t length = 0;
+    gPelkApiObjP->AgtPelkRCMsg(m_pelkApiStatusObjP, sessionP->pelkHandle, code, text, sizeof text,
+                               &length);
+    if (gLogP == nullptr) continue;
+    gLogP->LogActivityLog(agentRcMessage(RC_API_CALL_FAILED), text);
+  }
+  return rc;
+}
+
+uint32_t CRestoreBackupsEri::ProcessRequestDetails() {
+  TRACE_ENTRY(TRC_ERI, "CRestoreBackupsEri::ProcessRequestDetails()");
+  CRestoreBackupsParms* p = m_ParmsP;
+  TRACE_LINE(TRC_ERI,
+             "nStatusMilliSeconds: %u\nnBufferSize: %u\nbMountWait: %u\nnBuffers: %u\n"
+             "bStripes: %u\nnStripes: %d\ncommand: %u\nbPick: %u\n",
+             p->nStatusMilliSeconds, p->nBufferSize, p->bMountWait, p->nBuffers, p->bStripes,
+             p->nStripes, p->command, p->bPick);
+  psTimer runTimer;
+  runTimer.start();
+  StatusInfo start{};
+  start.kind = startStatus;
+  sendStatus(p->statusFunctionP, start);
+  if (p->qryBuListP == nullptr) {
+    TRACE_LINE(TRC_ERI, "A required %s parameter was not passed.\n", "qryBuListP");
+    TRACE_RETURN(putRcMessage(RC_INTERNAL_ERROR));
+  }
+  uint32_t rc = RC_OK;
+  if (running(rc)) {
+    uint32_t* cancelP = m_CancelP;
+    char* msgP = m_ErrorTextP;
+    rc = static_cast<uint32_t>(gSqlApiP->GetSqlServerInfo(&m_Server, &cancelP, &msgP, nullptr));
+  }
+  if (running(rc)) rc = capStripes();
+  uint32_t found = 0;
+  if (running(rc)) {
+    if (gLogP != nullptr) gLogP->LogActivityLog(kMsgRestoreStarted, m_Server.szSqlServerName);
+    rc = queryBackups();
+    found = p->qryBuListP->getCount();
+    traceList("Restore-AFTER Query");
+  }
+  if (running(rc)) selectGroupsAndFiles();
+  if (running(rc)) rc = addRelocations();
+  if (running(rc)) rc = addDestinations();
+  if (running(rc)) pick();
+  uint32_t stripesUsed = 0;
+  bool any = p->qryBuListP->getCount() != 0;
+  if (running(rc) && any) rc = openSessions(&stripesUsed);
+  uint32_t toRestore = 0;
+  uint32_t restored = 0;
+  uint32_t skipped = 0;
+  double seconds = 0;
+  uint64_t bytes = 0;
+  bool restoring = running(rc) && any;
+  if (restoring) {
+    toRestore = p->qryBuListP->getCount();
+    char errorText[PELK_RCMSG_SIZE] = "";
+    writeMoxtarServerLog(m_pelkApiStatusObjP, errorText, m_Sessions.getLast()->pelkHandle, nullptr,
+                         kMsgServerLogStarted, m_Server.szSqlServerName);
+    rc = static_cast<uint32_t>(restoreDbList(
+        p->nStatusMilliSeconds, p->statusFunctionP, p->sqlRestoreParms, &m_Server, &m_Sessions,
+        p->qryBuListP, &restored, &skipped, p->bMountWait, p->nBufferSize, p->nBuffers, stripesUsed,
+        m_CancelP, &seconds, &bytes, m_ErrorTextP));
+    writeSummary(found, toRestore, restored, skipped, seconds, bytes);
+  }
+  rc = logoffSessions(rc);
+  m_Sessions.freeAll();
+  runTimer.stop();
+  // A request cancelled before its restore began was cancelled, not empty-handed.
+  if (!restoring && eriIsCancelled(m_CancelP)) rc = RC_CANCELED_BY_USER;
+  if (!restoring && rc == RC_OK && m_ErrorTextP[0] == '\0') rc = nothingFound();
+  if (restoring) {
+    StatusInfo finish{};
+    finish.kind = finishStatus;
+    finish.finish = {found, toRestore, restored, skipped, 0, bytes, seconds, rc};
+    sendStatus(p->statusFunctionP, finish);
+    CSummaryTexts texts(seconds, bytes);
+    if (gLogP != nullptr) {
+      gLogP->LogActivityLog(kMsgRestoreEnded, found, toRestore, restored, skipped, texts.throughput,
+                            texts.totalBytes, texts.totalSeconds);
+    }
+  }
+  if (rc != RC_OK && gLogP != nullptr) {
+    if (m_ErrorTextP[0] != '\0') {
+      gLogP->LogActivityLog(m_ErrorTextP);
+    } else {
+      gLogP->LogActivityLog(agentRcMessage(static_cast<int>(rc)), "");
+    }
+  }
+  TRACE_RETURN(rc);
+}
