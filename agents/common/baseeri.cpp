@@ -3,6 +3,7 @@
 #include "baseeri.h"
 
 #include <atomic>
+#include <mutex>
 
 #include "agtlog.h"
 #include "agttrc.h"
@@ -13,8 +14,11 @@ namespace {
 
 constexpr int MSG_ELAPSED = 153;
 
-// Written by request threads, read by the cancel path on another thread.
+// Written by request threads, read by the cancel path on another thread. s_CurrentMutex is
+// held around every change of the pointer and around the cancel's read-and-set, so a request
+// is never cancelled through the pointer once its entry has cleared it (and may destroy it).
 std::atomic<DBaseEri*> s_CurrentRequestP{nullptr};
+std::mutex s_CurrentMutex;
 
 }  // namespace
 
@@ -89,7 +93,16 @@ char* DBaseEri::GetMessageBuffer() {
 }
 
 void setCurrentRequest(DBaseEri* requestP) {
+  std::lock_guard<std::mutex> hold(s_CurrentMutex);
   s_CurrentRequestP.store(requestP);
+}
+
+uint32_t eriCancelCurrentRequest() {
+  std::lock_guard<std::mutex> hold(s_CurrentMutex);
+  DBaseEri* requestP = s_CurrentRequestP.load();
+  if (requestP == nullptr) return 0;
+  requestP->SetCancel();
+  return 1;
 }
 
 DBaseEri* getCurrentRequest() {

@@ -77,6 +77,9 @@ uint32_t GetIgnoreCase();
 // The running request, read by the cancel path; null when none runs.
 void setCurrentRequest(DBaseEri* requestP);
 DBaseEri* getCurrentRequest();
+// Sets the cancel flag of the running request: 1, or 0 when none runs. Safe from any thread:
+// the request cannot be cleared (and destroyed by its entry) while its flag is being set.
+uint32_t eriCancelCurrentRequest();
 
 // The run of an entry function: sets the request as the current request, runs ProcessRequest,
 // clears the current request and returns the request's code. With the PERFormance trace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -81,6 +83,32 @@ TEST(RequestBase, TheCurrentRequestIsWhatWasLastStored) {
   EXPECT_EQ(getCurrentRequest(), &request);
   setCurrentRequest(nullptr);
   EXPECT_EQ(getCurrentRequest(), nullptr);
+}
+
+TEST(RequestBase, ACancelReachesOnlyTheCurrentRequest) {
+  StepRequest request(0, 0, 0);
+  EXPECT_EQ(eriCancelCurrentRequest(), 0u);
+  EXPECT_EQ(request.GetCancelStatus(), 0u);
+  setCurrentRequest(&request);
+  EXPECT_EQ(eriCancelCurrentRequest(), 1u);
+  setCurrentRequest(nullptr);
+  EXPECT_EQ(request.GetCancelStatus(), 1u);
+}
+
+// Requests come and go on one thread while another cancels: a cancel lands on a request still
+// alive (under the sanitizers a late one would touch a destroyed request).
+TEST(RequestBase, CancelsRacingTheEndOfRequestsTouchOnlyLiveRequests) {
+  std::atomic<bool> done{false};
+  std::thread canceller([&done] {
+    while (!done.load()) eriCancelCurrentRequest();
+  });
+  for (int i = 0; i < 2000; i++) {
+    auto requestP = std::make_unique<StepRequest>(0, 0, 0);
+    setCurrentRequest(requestP.get());
+    setCurrentRequest(nullptr);
+  }
+  done = true;
+  canceller.join();
 }
 
 class Matchers : public testing::Test {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <thread>
 
 TerminalRun runOnTerminal(const std::string& program, const std::vector<std::string>& args,
                           int rows, const std::string& prompt) {
@@ -37,6 +38,9 @@ TerminalRun runOnTerminal(const std::string& program, const std::vector<std::str
     size_t at = run.screen.rfind(prompt);
     if (at != std::string::npos && at + prompt.size() == run.screen.size() && at >= answered) {
       answered = run.screen.size();
+      // The program prints its prompt before it switches the terminal to raw keys; a key that
+      // came earlier would be echoed as a line end of its own.
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
       if (write(master, "\r", 1) != 1) break;
     }
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "filetext_testutil.h"
+#include "outputcheck.h"
 #include "registry.h"
 #include "root.h"
 #include "runprogram.h"
@@ -46,21 +47,6 @@ class Zarnaksqlc : public ::testing::Test {
   fs::path m_AgentDir;
   fs::path m_Cwd;
 };
-
-bool has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-// The position of each text in the output, in the order given; fails when one is missing or out
-// of order.
-void expectInOrder(const std::string& out, const std::vector<std::string>& texts) {
-  size_t at = 0;
-  for (const std::string& text : texts) {
-    size_t found = out.find(text, at);
-    ASSERT_NE(found, std::string::npos) << "missing after position " << at << ": " << text;
-    at = found + text.size();
-  }
-}
 
 TEST_F(Zarnaksqlc, WithoutWordsShowsTheBannerAndTheWholeHelp) {
   zkrun::ProgramRun result = run({});

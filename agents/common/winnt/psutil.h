@@ -65,6 +65,22 @@ int psWaitForEnterKey();
 // Clears the terminal with the shell command "clear"; the command's result.
 int psClearScreen();
 
+// Console control events, with the numbers the agent knows them by.
+constexpr uint32_t PS_CTRL_C_EVENT = 0;         // SIGINT
+constexpr uint32_t PS_CTRL_BREAK_EVENT = 1;     // SIGQUIT
+constexpr uint32_t PS_CTRL_CLOSE_EVENT = 2;     // SIGHUP: the terminal went away
+constexpr uint32_t PS_CTRL_LOGOFF_EVENT = 5;    // never raised here
+constexpr uint32_t PS_CTRL_SHUTDOWN_EVENT = 6;  // SIGTERM
+// A console control handler: non-zero when it handled the event.
+typedef int (*psConsoleCtrlHandler)(uint32_t event);
+// Hands SIGINT, SIGQUIT, SIGHUP and SIGTERM to the handler as console control events, on a
+// thread of their own that waits for them (sigwait). Call it before the process starts any
+// other thread: the signals are blocked in the calling thread, and threads started later
+// inherit that. An event the handler does not handle (0) ends the process as the signal's
+// default action does. One handler per process; a second call replaces the handler. 0, or 419
+// when the thread cannot be started.
+int psSetConsoleCtrlHandler(psConsoleCtrlHandler handlerP);
+
 // *isFileP becomes 1 for an existing entry that is not a directory, else 0. 0, or 419 when
 // the entry cannot be looked up for another reason than its absence.
 int psIsAFile(const char* fileNameP, int* isFileP);

@@ -12,6 +12,8 @@
 
 #include "ffrc.h"
 #include "optinfo.h"
+#include "pelkapi.h"
+#include "statusinfo.h"
 
 class CPreferences;
 class CLog;
@@ -65,8 +67,13 @@ struct ClcRun {
   int logDirRc = 0;
   int logNameTooLong = 0;
   int setLogNameRc = 0;
-  int configMissing = 0;    // non-zero: the configuration file did not exist at start
-  int firstPassFailed = 0;  // the parse error to report is the first pass's
+  int configMissing = 0;             // non-zero: the configuration file did not exist at start
+  int firstPassFailed = 0;           // the parse error to report is the first pass's
+  StatusFunction statusP = nullptr;  // clcStatusCallback unless Quiet
+  pelkApiLogonInfo logon{};          // the storage logon of the storage-side requests
+  PelkSetupData apiSetup{};          // the storage interface's set-up data, alive for the run
+  DPelkApiStatus apiStatus;          // times the set-up calls
+  char apiErrorText[1024] = {};      // the library's text of a failed set-up
 };
 
 // The process-wide preferences object (the log is gLogP of the activity log).
@@ -77,7 +84,9 @@ int clcRun(int argc, char* argv[]);
 // The process exit status of a return code: its low 8 bits, or 255 where those would be 0 for
 // a failure.
 int clcExitStatus(int rc);
-// Frees the process-wide objects, clearing each pointer, so it may run twice. Returns 0.
+// Frees the process-wide objects, clearing each pointer, so it may run twice, also from the
+// console control thread (one call at a time). Returns 0, or the storage interface's code of
+// its clean-up.
 int CleanUp(int cleanUpReason);
 
 // Start-up steps (clcstart.cpp).
@@ -85,6 +94,20 @@ void clcFirstPass(ClcRun* runP);
 void clcSecondPass(ClcRun* runP);
 void clcReportStartUp(ClcRun* runP);
 void clcPruneLog(ClcRun* runP);
+
+// The services of the command (clcstorage.cpp): the storage-manager interface for the
+// storage-side commands, reported where it fails; the status display's command; the storage
+// logon record. Its rc goes to the run holder.
+void clcStartCommandServices(ClcRun* runP);
+// Ends and frees the storage-manager interface; its clean-up's code.
+int clcStopStorage();
+// The password callback of the storage logon: prompts on the console and reads a hidden entry
+// (a plain line when standard input is not a terminal). Returns 0 always.
+int clcPasswordPrompt(int promptKind, int flag, const char* currentP, const char* nodeNameP,
+                      char* outP, int outSize, const char* storedP);
+// Turns Ctrl-C, Ctrl-Break, closing the terminal and shutdown (SIGINT, SIGQUIT, SIGHUP,
+// SIGTERM) into a cancel of the running request (clcintr.cpp); before any thread starts.
+int InitInterruptHandler(int (*exitCallbackP)(int));
 
 // Dispatch (clcdispatch.cpp): runs the command of the run record; its rc goes to the run
 // holder (419 for a command id without a handler).
@@ -94,6 +117,10 @@ void clcDispatch(ClcRun* runP);
 int clcHelp(ClcRun* runP);
 int clcQueryZarnak(ClcRun* runP);
 int clcSet(ClcRun* runP);
+int clcQueryHublor(ClcRun* runP);   // the storage server (62)
+int clcQueryBackups(ClcRun* runP);  // stored backups and their types (63-70)
+int clcInactivate(ClcRun* runP);
+int clcChangePassword(ClcRun* runP);
 // Prints the messages (a list ended by -1) with paging: on a terminal the output pauses when a page
 // is full and goes on at Enter; never when standard output is redirected.
 int displayHelp(const int* msgNumsP);

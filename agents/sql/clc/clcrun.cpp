@@ -1,6 +1,7 @@
 // One run of the command-line program, from the process services to the clean-up.
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "agtlog.h"
 #include "agtpref.h"
@@ -20,10 +21,15 @@ namespace {
 
 constexpr int RC_NO_REPOSITORY = 400;  // the message repository could not be opened
 
+// CleanUp runs on the main thread and, after a cancel while no request runs, on the console
+// control thread: one at a time.
+std::mutex s_CleanUpMutex;
+
 void startProcessServices(ClcRun* runP) {
   nlsSetup(nullptr);
   optSetAgentDirRtn(psGetAgentDir);  // the message repository lives in the agent directory
   setvbuf(stdout, nullptr, _IONBF, 0);
+  InitInterruptHandler(CleanUp);
   gTraceEchoP = traceEcho;
   runP->agentDirRc = psGetAgentDir(runP->agentDir, sizeof runP->agentDir);
 }
@@ -57,7 +63,9 @@ int clcExitStatus(int rc) {
 }
 
 int CleanUp(int cleanUpReason) {
+  std::lock_guard<std::mutex> hold(s_CleanUpMutex);
   TRACE_LINE(TRC_CMD, "CleanUp(%d)\n", cleanUpReason);
+  int rc = clcStopStorage();
   delete gPreferencesP;
   gPreferencesP = nullptr;
   CLog* logP = gLogP;
@@ -65,7 +73,7 @@ int CleanUp(int cleanUpReason) {
   delete logP;
   NLTerm();
   nlsCleanup();
-  return RC_OK;
+  return rc;
 }
 
 int clcRun(int argc, char* argv[]) {
@@ -79,8 +87,10 @@ int clcRun(int argc, char* argv[]) {
   if (repository) clcReportStartUp(runP);
   bool startedUp = runP->runRc == RC_OK;
   if (startedUp) clcPruneLog(runP);
-  if (startedUp) clcDispatch(runP);
-  if (startedUp) reportCommand(runP);
+  if (startedUp) clcStartCommandServices(runP);
+  bool dispatched = runP->runRc == RC_OK;
+  if (dispatched) clcDispatch(runP);
+  if (dispatched) reportCommand(runP);
   if (repository && runP->runRc != RC_OK) nlprintf(CLC_MSG_ENDED_WITH, int(runP->runRc));
   if (repository) nlprintf(CLC_MSG_NEW_LINE);
   gTrace.close();

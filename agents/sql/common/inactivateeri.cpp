@@ -217,8 +217,8 @@ uint32_t CInactivateBackupsEri::ProcessRequestDetails() {
   finish.finish.rc = rc;
   sendStatus(run.statusP, finish);
   if (gLogP != nullptr) {
-    gLogP->LogActivityLog(MSG_INACTIVATE_ENDED, run.listed, m_ParmsP->nInactivated, run.skipped,
-                          seconds);
+    gLogP->LogActivityLog(MSG_INACTIVATE_ENDED, run.listed, run.listed - run.skipped,
+                          m_ParmsP->nInactivated, run.skipped, seconds);
   }
   writeMoxtarServerLog(m_pelkApiStatusObjP, run.serverText, run.handle, nullptr,
                        MSG_SERVER_INACTIVATE_ENDED, run.listed, m_ParmsP->nInactivated, run.skipped,

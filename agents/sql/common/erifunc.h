@@ -1,0 +1,42 @@
+// The entry functions of the storage-side requests, as both front ends call them: each writes
+// its start line to the activity log, empties the caller's message buffer, runs its request on
+// the caller's thread as the current request (eriRunRequest) and leaves the request's error text
+// in the caller's buffer on failure. eriCancelRequest cancels whatever request is running.
+//
+// Codes: 0, 415 cancelled by the user, 419 internal error (also for an unknown command), or the
+// code of the request. Message buffers hold ERI_MESSAGE_SIZE bytes.
+//
+// Threads: a request runs on its caller's thread; eriCancelRequest comes from another (a
+// console control event, a Stop button).
+#pragma once
+
+#include <cstdint>
+
+#include "eriqryparms.h"
+#include "pelkapi.h"
+#include "pelkqueryeri.h"
+
+// The exit callback of the command-line program: frees the process-wide objects; its argument
+// says why (1: a cancel while no request ran).
+typedef int (*EriExitCallback)(int reason);
+
+// Logs message 5300; cancels the running request (0). With none running and a callback, calls
+// the callback with 1 and ends the process with exit status 415 (its low byte, see
+// clcExitStatus); with neither, returns 0.
+uint32_t eriCancelRequest(EriExitCallback exitP);
+
+// Changes the node's password. A password not given is asked for through the logon record's
+// callback (106 the current, 105 the new one); an answer left empty ends the call with 0 and
+// nothing done. On success the buffer holds message 260.
+uint32_t eriChangeMoxtarPassword(const pelkApiLogonInfo* logonInfoP, char* msgBufferP);
+
+// The facts of a session opened with the logon record; apiVersionP (may be null) receives the
+// library's version.
+uint32_t eriQueryMoxtarServer(pelkSessInfo* sessInfoP, pelkApiVersion* apiVersionP,
+                              const pelkApiLogonInfo* logonInfoP, char* msgBufferP);
+
+// The query of stored backups of the record (DSqlQueryBackupEri).
+uint32_t eriHublorQuerySqlBackups(DSqlQueryBackupParms* parmsP);
+
+// The inactivation of stored backups of the record (CInactivateBackupsEri); commands 47 to 53.
+uint32_t eriInactivateBackups(CInactivateBackupsParms* parmsP);

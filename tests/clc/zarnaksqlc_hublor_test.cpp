@@ -1,0 +1,287 @@
+// zarnaksqlc's storage-side commands against the storage stand-in: Query HUBLOR, INACTIVate,
+// CHANGEHUBLORPassword, the password prompts of the logon, the loading of the client library and
+// the console control events. The stored backups are written as the agent stores them.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "filetext_testutil.h"
+#include "outputcheck.h"
+#include "runprogram.h"
+#include "storedbackup_testutil.h"
+
+namespace fs = std::filesystem;
+extern char** environ;
+
+namespace {
+
+// The program started in the background with a pipe for its standard input and a file for its
+// standard output.
+class Background {
+ public:
+  Background(const std::vector<std::string>& args, const fs::path& outFile) : m_Out(outFile) {
+    std::vector<std::string> words = {ZARNAKSQLC_PATH};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    int in[2];
+    EXPECT_EQ(pipe(in), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+    posix_spawn_file_actions_addclose(&actions, in[1]);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    EXPECT_EQ(posix_spawn(&m_Pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(in[0]);
+    m_Input = in[1];
+  }
+  ~Background() {
+    if (m_Input >= 0) close(m_Input);
+    if (m_Pid > 0) {
+      kill(m_Pid, SIGKILL);
+      waitpid(m_Pid, nullptr, 0);
+    }
+  }
+  // Waits until the file holds the text; false after 20 seconds.
+  static bool waitFor(const fs::path& file, const std::string& text) {
+    for (int i = 0; i < 400; i++) {
+      if (fs::exists(file) && has(fileText(file.string()), text)) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+  void signal(int signo) { kill(m_Pid, signo); }
+  int exitCode() {
+    int status = 0;
+    waitpid(m_Pid, &status, 0);
+    m_Pid = 0;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string out() const { return fileText(m_Out.string()); }
+
+ private:
+  fs::path m_Out;
+  pid_t m_Pid = 0;
+  int m_Input = -1;
+};
+
+// The machine of the storage fixture (node NODE1 with password "secret", its option file in
+// the agent directory) with the program's message repository beside it.
+class ZarnaksqlcHublor : public StoredBackupFixture {
+ protected:
+  void SetUp() override {
+    StoredBackupFixture::SetUp();
+    fs::copy_file(ZK_MESSAGE_REPOSITORY, agentDir() + "sqlAMENG.txt",
+                  fs::copy_options::overwrite_existing);
+  }
+  void TearDown() override {
+    unsetenv("HUBLOR_API_VERSION");
+    StoredBackupFixture::TearDown();
+  }
+  zkrun::ProgramRun run(std::vector<std::string> args, const std::string& input = "") {
+    args.push_back("/hublorpassword=secret");
+    return runAsIs(args, input);
+  }
+  zkrun::ProgramRun runAsIs(const std::vector<std::string>& args, const std::string& input = "") {
+    std::string inputFile;
+    if (!input.empty()) {
+      inputFile = (m_Root.path() / "input.txt").string();
+      std::ofstream(inputFile) << input;
+    }
+    return zkrun::runProgram(ZARNAKSQLC_PATH, args, inputFile);
+  }
+  std::string activityLog() { return fileText(agentDir() + "zarnaksql.log"); }
+  // A full and a log backup of Sales and a differential one of Payroll, made on the given day
+  // of April 2001; backups made later make the full and differential ones inactive.
+  void storeSampleBackups(uint8_t day = 5) {
+    StoredBackup full;
+    full.time.day = day;
+    storeBackup(full);
+    StoredBackup log = full;
+    log.type = BACKUP_TYPE_LOG;
+    log.time.hour = 12;
+    storeBackup(log);
+    StoredBackup other = full;
+    other.db = "Payroll";
+    other.type = BACKUP_TYPE_DIFFFULL;
+    other.stripes = 2;
+    storeBackup(other);
+  }
+  // The exit status of a return code.
+  static int status(int rc) { return rc & 0xFF; }
+};
+
+TEST_F(ZarnaksqlcHublor, QueryHublorShowsTheStorageServer) {
+  zkrun::ProgramRun result = run({"q", "hublor"});
+  EXPECT_EQ(result.exitCode, 0) << result.out;
+  expectInOrder(result.out, {"Storage server:", "Node                NODE1",
+                             "Server name         HUBLOR1", "completed successfully"});
+}
+
+TEST_F(ZarnaksqlcHublor, QueryHublorListsTheStoredBackups) {
+  storeSampleBackups();
+  zkrun::ProgramRun all = run({"q", "hublor", "*", "/fromsqlserver=SRV1"});
+  EXPECT_EQ(all.exitCode, 0) << all.out;
+  expectInOrder(
+      all.out,
+      {"Stored backups:", "Database            Payroll", "Backup type         DiffFull",
+       "Active, made", "object 20010405114102\\000004D2, 2 stripes", "Database            Sales",
+       "Backup type         Full", "Database            Sales", "Backup type         Log"});
+  EXPECT_FALSE(has(all.out, "SQL Server version"));
+
+  zkrun::ProgramRun compat =
+      run({"q", "hublor", "Sales", "full", "/fromsqlserver=SRV1", "/compat"});
+  EXPECT_EQ(compat.exitCode, 0) << compat.out;
+  expectInOrder(compat.out,
+                {"Database            Sales", "Backup type         Full", "SQL Server version  8.0",
+                 "Clustered           No", "Made by agent       2.2.0 (form 2, sublevel 1)",
+                 "Options             \n"});
+  EXPECT_FALSE(has(compat.out, "Log      "));
+}
+
+TEST_F(ZarnaksqlcHublor, TypesPerDatabaseWithAndWithoutAll) {
+  storeSampleBackups(5);
+  storeSampleBackups(6);  // the full and differential backups of the 5th become inactive
+  zkrun::ProgramRun active = run({"q", "hublor", "*", "types", "/fromsqlserver=SRV1"});
+  EXPECT_EQ(active.exitCode, 0) << active.out;
+  expectInOrder(active.out,
+                {"Database            Payroll", "SQL Server          SRV1", "DiffFull  1 active",
+                 "Database            Sales", "Full      1 active", "Log       2 active"});
+  EXPECT_FALSE(has(active.out, "inactive"));
+  zkrun::ProgramRun any = run({"q", "hublor", "*", "types", "/all", "/fromsqlserver=SRV1"});
+  EXPECT_EQ(any.exitCode, 0) << any.out;
+  expectInOrder(any.out, {"Payroll", "DiffFull  1 active", "DiffFull  1 inactive", "Sales",
+                          "Full      1 active", "Full      1 inactive", "Log       2 active"});
+}
+
+TEST_F(ZarnaksqlcHublor, NothingFoundEndsWith114) {
+  storeSampleBackups();
+  zkrun::ProgramRun result = run({"q", "hublor", "nosuch", "/fromsqlserver=SRV1"});
+  EXPECT_EQ(result.exitCode, status(114));
+  EXPECT_TRUE(has(result.out, "No stored backup of SQL Server SRV1 matches the query."))
+      << result.out;
+}
+
+TEST_F(ZarnaksqlcHublor, InactivateShowsProgressUnlessQuiet) {
+  storeSampleBackups();
+  zkrun::ProgramRun result =
+      run({"inactiv", "Sales", "full", "/olderthan=30", "/fromsqlserver=SRV1"});
+  EXPECT_EQ(result.exitCode, 0) << result.out;
+  expectInOrder(result.out,
+                {"Inactivation started.", "Querying the storage server for the stored backups.",
+                 "Inactivating the full backup of Sales.",
+                 "Inactivation ended: 1 backups listed, 1 old enough, 1 inactivated, 0 skipped",
+                 "completed successfully"});
+  EXPECT_EQ(objects("SRV1\\meta\\0000", PELK_ACTIVE).size(), 2u);
+  EXPECT_TRUE(has(activityLog(), "Inactivation of FULL backups started: databases Sales"));
+
+  zkrun::ProgramRun quiet = run({"inactiv", "*", "*", "/quiet", "/fromsqlserver=SRV1"});
+  EXPECT_EQ(quiet.exitCode, 0) << quiet.out;
+  EXPECT_FALSE(has(quiet.out, "Inactivation started.")) << quiet.out;
+  EXPECT_FALSE(has(quiet.out, "Inactivating")) << quiet.out;
+  EXPECT_EQ(objects("SRV1\\meta\\0000", PELK_ACTIVE).size(), 0u);
+}
+
+TEST_F(ZarnaksqlcHublor, ChangePasswordVerifiesTheNewPassword) {
+  const struct {
+    std::string answer;
+    int exitCode;
+    std::string shown;
+  } cases[] = {
+      {"\n", 423, "No password was entered."},
+      {"other\n", 422, "do not match"},
+      {"fresh\n", 0, "The storage-server password has been changed."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    zkrun::ProgramRun result = runAsIs({"changehublorpassword", "secret", "fresh"}, c.answer);
+    EXPECT_EQ(result.exitCode, status(c.exitCode)) << result.out;
+    expectInOrder(result.out, {"Enter the new password again to verify it:", c.shown});
+  }
+  EXPECT_EQ(runAsIs({"q", "hublor", "/hublorpassword=fresh"}).exitCode, 0);
+}
+
+TEST_F(ZarnaksqlcHublor, TheLogonAsksForWhatTheServerWants) {
+  zkrun::ProgramRun asked = runAsIs({"q", "hublor"}, "secret\n");
+  EXPECT_EQ(asked.exitCode, 0) << asked.out;
+  expectInOrder(asked.out, {"Enter the password for node", "Storage server:"});
+
+  sim({"node", "set", "NODE1", "--expired", "yes"});
+  zkrun::ProgramRun mismatch = run({"q", "hublor"}, "n1\nn2\n");
+  EXPECT_NE(mismatch.exitCode, 0);
+  expectInOrder(mismatch.out, {"The password has expired.", "Enter a new password for node",
+                               "Enter the new password again", "do not match"});
+  zkrun::ProgramRun renewed = run({"q", "hublor"}, "n1\nn1\n");
+  EXPECT_EQ(renewed.exitCode, 0) << renewed.out;
+  EXPECT_EQ(runAsIs({"q", "hublor", "/hublorpassword=n1"}).exitCode, 0);
+
+  writeOptionFile("PASSWORDACCESS GENERATE\n");
+  zkrun::ProgramRun generated = runAsIs({"q", "hublor"});
+  EXPECT_NE(generated.exitCode, 0);
+  EXPECT_TRUE(has(generated.out, "generated by the storage server")) << generated.out;
+}
+
+TEST_F(ZarnaksqlcHublor, TheClientLibraryMissingTooOldOrFailing) {
+  setenv("HUBLOR_API_VERSION", "3.6.9", 1);
+  zkrun::ProgramRun older = run({"q", "hublor"});
+  EXPECT_EQ(older.exitCode, status(107));
+  EXPECT_TRUE(has(older.out, "Install version 3.7.2 or later")) << older.out;
+  setenv("HUBLOR_API_VERSION", "2.1.0", 1);
+  EXPECT_EQ(run({"q", "hublor"}).exitCode, status(108));
+  unsetenv("HUBLOR_API_VERSION");
+
+  // The library cannot read the option file it is given: its own text is shown.
+  std::string missingOptions = (m_Root.path() / "missing.opt").string();
+  zkrun::ProgramRun failing = run({"q", "hublor", "/hubloroptfile=" + missingOptions});
+  EXPECT_EQ(failing.exitCode, status(418)) << failing.out;
+  EXPECT_TRUE(has(failing.out, "HUB")) << failing.out;
+  EXPECT_FALSE(has(failing.out, "A call to the storage-manager interface failed")) << failing.out;
+
+  fs::create_directories(m_Root.path() / "nolib");
+  setInterfaceDir((m_Root.path() / "nolib").string());
+  zkrun::ProgramRun missing = run({"q", "hublor"});
+  EXPECT_EQ(missing.exitCode, status(104));
+  EXPECT_TRUE(has(missing.out, "cannot be found")) << missing.out;
+  // Commands that never talk to the storage server do not need the library.
+  EXPECT_EQ(run({"q", "zarnak"}).exitCode, 0);
+}
+
+TEST_F(ZarnaksqlcHublor, ConsoleEventsCancelARunningInactivation) {
+  for (int signo : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    SCOPED_TRACE(signo);
+    storeSampleBackups();
+    sim({"fault", "add", "pelkDeleteObj", "delay=1500"});
+    fs::path out = m_Root.path() / "out.txt";
+    Background program({"inactiv", "*", "*", "/fromsqlserver=SRV1", "/hublorpassword=secret"}, out);
+    ASSERT_TRUE(Background::waitFor(out, "Inactivating the")) << program.out();
+    program.signal(signo);
+    EXPECT_EQ(program.exitCode(), status(415)) << program.out();
+    EXPECT_TRUE(has(program.out(), "return code 415")) << program.out();
+    EXPECT_TRUE(has(activityLog(), "A cancel of the running command was received."));
+    sim({"fault", "clear"});
+  }
+}
+
+TEST_F(ZarnaksqlcHublor, AConsoleEventWithNoRequestRunningEndsTheProgram) {
+  fs::path out = m_Root.path() / "out.txt";
+  Background program({"changehublorpassword", "secret", "fresh"}, out);
+  ASSERT_TRUE(Background::waitFor(out, "verify it:")) << program.out();
+  program.signal(SIGINT);
+  EXPECT_EQ(program.exitCode(), status(415)) << program.out();
+  EXPECT_TRUE(has(activityLog(), "A cancel of the running command was received."));
+}
+
+}  // namespace
