@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "msgbox.h"
 #include "regcustom.h"
 #include "regexcept.h"
 #include "reglang.h"
@@ -234,6 +235,29 @@ TEST_F(WindowResources, TheLanguageLibraryServesStringsAndTemplates) {
   EXPECT_EQ("own", zkui::currentResources()->dialog(2402)->caption);
   fs::remove(m_dir / kOwnBundleName);
   EXPECT_FALSE(regUseWindowResources());
+}
+
+TEST(WindowPresenter, ExceptionsBecomeWarningBoxesOrTheirSequences) {
+  std::vector<zkui::MessageBoxRequest> boxes;
+  zkui::MessageBoxHook previous = zkui::setMessageBoxHook([&](const zkui::MessageBoxRequest& r) {
+    boxes.push_back(r);
+    return zkui::kIdNo;
+  });
+  regSetPresenter(&regWindowPresenter());
+  EXPECT_EQ(zkui::kIdNo, reportRegException(CRegException(201, 0)));
+  EXPECT_EQ(zkui::kIdNo, reportRegException(CRegException(213, 0)));
+  EXPECT_EQ(0, reportRegException(CRegException(214, 0)));                // shows nothing
+  EXPECT_EQ(0, reportRegException(CRegException(kExitConfirmation, 0)));  // no page set
+  regWindowPresenter().m_exitConfirmation = [] { return kExitConfirmedYes; };
+  EXPECT_EQ(kExitConfirmedYes, reportRegException(CRegException(kExitConfirmation, 0)));
+  regWindowPresenter().m_exitConfirmation = nullptr;
+  regSetPresenter(nullptr);
+  zkui::setMessageBoxHook(previous);
+  ASSERT_EQ(2u, boxes.size());
+  EXPECT_EQ("First Name is a required field.", boxes[0].text);
+  EXPECT_EQ("Veltrona Product Registration", boxes[0].caption);
+  EXPECT_EQ(zkui::kMbOk | zkui::kMbIconExclamation, boxes[0].style);
+  EXPECT_EQ(zkui::kMbYesNo | zkui::kMbIconExclamation, boxes[1].style);
 }
 
 }  // namespace
