@@ -17,6 +17,7 @@ constexpr SettingRow kSettings[] = {
     {RegSetting::ServerAddress, "TAMREL_SERVER_ADDRESS", regconst::kServerAddress},
     {RegSetting::ProductSection, "TAMREL_PRODUCT_SECTION", "ZARNAKSQL"},
     {RegSetting::Variant, "TAMREL_VARIANT", "orbenix"},
+    {RegSetting::WebAddress, "TAMREL_WEB_ADDRESS", ""},
 };
 
 }  // namespace

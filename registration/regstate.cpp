@@ -137,15 +137,21 @@ void regWriteInt(const std::string& section, const std::string& name, int value)
 }
 
 std::string regReadString(const std::string& section, const std::string& name) {
-  return readString(HKEY_CURRENT_USER, sectionKey(section), name);
+  return regQueryString(HKEY_CURRENT_USER, sectionKey(section), name);
 }
 
 int regReadInt(const std::string& section, const std::string& name) {
+  return regQueryInt(HKEY_CURRENT_USER, sectionKey(section), name);
+}
+
+std::string regQueryString(HKEY root, const std::string& path, const std::string& name) {
+  return readString(root, path, name);
+}
+
+int regQueryInt(HKEY root, const std::string& path, const std::string& name) {
   DWORD type = 0;
   std::vector<BYTE> data;
-  if (!readValue(HKEY_CURRENT_USER, sectionKey(section), name, kIntReadLimit, type, data)) {
-    return -1;
-  }
+  if (!readValue(root, path, name, kIntReadLimit, type, data)) return -1;
   if (type == REG_SZ) return static_cast<int>(std::strtol(textOf(data).c_str(), nullptr, 10));
   if (type != REG_DWORD && type != REG_BINARY) return -1;
   data.resize(4, 0);

@@ -28,6 +28,10 @@ std::string regReadString(const std::string& section, const std::string& name);
 // bytes, least significant first; anything else or unreadable: -1. At most 256 bytes.
 int regReadInt(const std::string& section, const std::string& name);
 
+// The same reads from any key of any root (the browser's settings, the HTML class).
+std::string regQueryString(HKEY root, const std::string& path, const std::string& name);
+int regQueryInt(HKEY root, const std::string& path, const std::string& name);
+
 // Creates Orbenix, Product Registration, General and section under HKEY_CURRENT_USER\Software;
 // the result of the last creation.
 LONG createRegistrationKeys(const std::string& section);

@@ -3,6 +3,8 @@
 #include <iostream>
 
 #include "regapp.h"
+#include "reglang.h"
+#include "regwinapp.h"
 
 namespace {
 
@@ -18,7 +20,8 @@ constexpr char kUsage[] =
     "  regressionTest=yes   fixed texts for the system facts and the registrant id\n"
     "  cleanRegistry=retry  remove the re-prompt entries and end\n"
     "  debug=...            accepted, no effect\n"
-    "PRODUCT: product identifiers to register (for a product suite).\n";
+    "PRODUCT: product identifiers to register (for a product suite).\n"
+    "The wizard's windows need a display (DISPLAY); cleanRegistry=retry needs none.\n";
 
 }  // namespace
 
@@ -28,8 +31,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   CRegApp& app = CRegApp::instance();
+  regSetLibraryLoader(regLoadLanguageBundle);
+  int windowsRc = 0;
+  app.setSplashRunner([&] { windowsRc = regRunSplash(argc, argv); });
   app.InitInstance(argc, argv);
   int rc = app.ExitInstance();
   regEndOfProcess();
-  return rc;
+  return windowsRc != 0 ? windowsRc : rc;
 }

@@ -106,8 +106,10 @@ int Dialog::doModal() {
   m_endCode = dlg->ShowModal();
   m_modal = false;
   if (m_windowP) {
-    m_windowP = nullptr;
-    delete dlg;  // a dialog may be deleted at once; its destroy event closes the call target
+    // Gone for the object first: its call target closes, so a worker that waits to reach the
+    // dialog returns at once, and the destroy event finds nothing left to do.
+    windowGone();
+    delete dlg;  // a dialog may be deleted at once
   }
   return m_endCode;
 }

@@ -205,6 +205,15 @@ TEST_F(DialogWindow, WorkerUpdatesALabelAndACallToAClosedDialogReturnsAtOnce) {
   late.join();  // nobody serves calls here: only the closed target lets it return
   EXPECT_EQ(kCallTargetGone, rc.load());
   EXPECT_FALSE(ran);
+
+  // Likewise when a modal run has ended: a worker's late call does not wait for it.
+  Settings modal;
+  drive::whenModal([](wxDialog& d) { drive::click(kIdCancel, &d); });
+  EXPECT_EQ(kIdCancel, modal.doModal());
+  std::thread afterModal([&] { rc = callOnUiThread(modal.callTarget(), [&] { ran = true; }); });
+  afterModal.join();
+  EXPECT_EQ(kCallTargetGone, rc.load());
+  EXPECT_FALSE(ran);
 }
 
 TEST_F(DialogWindow, MessageBoxKindsShowTheirButtonsAndReturnTheChoice) {

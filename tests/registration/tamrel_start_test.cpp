@@ -1,7 +1,10 @@
 // tamrel's start: every start removes the re-prompt entries that name it, and
-// /cleanRegistry=Retry ends right after that, without a window.
+// /cleanRegistry=Retry ends right after that, without a window; any other start shows the
+// splash, which needs a display.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <string>
 
 #include "root.h"
@@ -53,6 +56,28 @@ TEST(TamrelStart, HelpDescribesTheSwitches) {
   zkrun::ProgramRun help = zkrun::runProgram(TAMREL_PATH, {"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("cleanRegistry=retry"), std::string::npos);
+}
+
+// Without pages to follow, the wizard is its splash: shown, then over.
+TEST(TamrelStart, TheSplashRunsAndTheWizardEnds) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";
+  zkroot::ScopedRoot root;
+  auto start = std::chrono::steady_clock::now();
+  zkrun::ProgramRun run = zkrun::runProgram(TAMREL_PATH, {"/splashdelay=1"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+}
+
+TEST(TamrelStart, WithoutADisplayItSaysSo) {
+  zkroot::ScopedRoot root;
+  const char* display = std::getenv("DISPLAY");
+  std::string saved = display != nullptr ? display : "";
+  setenv("DISPLAY", ":999", 1);
+  zkrun::ProgramRun run = zkrun::runProgram(TAMREL_PATH, {"/splashdelay=0"});
+  if (display != nullptr) setenv("DISPLAY", saved.c_str(), 1);
+  if (display == nullptr) unsetenv("DISPLAY");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("tamrel: no display"), std::string::npos) << run.err;
 }
 
 }  // namespace

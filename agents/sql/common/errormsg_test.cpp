@@ -70,6 +70,10 @@ const Row kRows[] = {
     {1211, 109},
     {1212, 110},
     {1213, 5065},
+    {1301, 303},
+    {1302, 304},
+    {1303, 305},
+    {1304, 306},
     {1305, 217},
     {1315, 212},
     {1316, 210},
@@ -115,7 +119,7 @@ TEST(AgentRcMessage, TheTableHasOneRowPerCode) {
   std::set<int> codes;
   for (int i = 0; i < gAgentRcMessageCount; i++) codes.insert(gAgentRcMessages[i].rc);
   EXPECT_EQ(codes.size(), static_cast<size_t>(gAgentRcMessageCount));
-  EXPECT_EQ(gAgentRcMessageCount, 79);
+  EXPECT_EQ(gAgentRcMessageCount, 83);
 }
 
 TEST(AgentRcMessage, TracesTheLookupAndAnUnknownCode) {

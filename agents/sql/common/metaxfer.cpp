@@ -79,12 +79,12 @@ int CBackupMetaData::storageFailure(int16_t code) {
   return code == PELK_RC_WILL_ABORT ? RC_SERVER_WILL_ABORT : RC_API_CALL_FAILED;
 }
 
-int CBackupMetaData::bind(uint8_t sendType, mcBindKey* bindKeyP) {
+int metaBindClass(DPelkApiStatus* statusP, pelkUint32_t handle, pelkObjName* objNameP,
+                  uint8_t sendType, mcBindKey* bindKeyP, int16_t* codeP) {
   memset(bindKeyP, 0, sizeof *bindKeyP);
   bindKeyP->stVersion = PELK_MCBINDKEY_VERSION;
-  int16_t code = DPelkApi::dpelkBindMC(gPelkApiObjP, &m_ConsumerApiStatus, m_PelkHandle, m_ObjNameP,
-                                       sendType, bindKeyP);
-  if (code != PELK_RC_OK) return storageFailure(code);
+  *codeP = DPelkApi::dpelkBindMC(gPelkApiObjP, statusP, handle, objNameP, sendType, bindKeyP);
+  if (*codeP != PELK_RC_OK) return RC_API_CALL_FAILED;
   if (bindKeyP->backup_cg_exists == 1) return RC_OK;
   TRACE_LINE(TRC_ENGINE,
              "A copy group definition, for the data object, was not obtained from the hublor "
@@ -92,14 +92,14 @@ int CBackupMetaData::bind(uint8_t sendType, mcBindKey* bindKeyP) {
   return RC_NO_BACKUP_COPY_GROUP;
 }
 
+int CBackupMetaData::bind(uint8_t sendType, mcBindKey* bindKeyP) {
+  int16_t code = PELK_RC_OK;
+  int rc = metaBindClass(&m_ConsumerApiStatus, m_PelkHandle, m_ObjNameP, sendType, bindKeyP, &code);
+  return code != PELK_RC_OK ? storageFailure(code) : rc;
+}
+
 void CBackupMetaData::buildObjInfo(const pelkApiVersion& version, uint8_t* bytesP) const {
-  objInfo info = objInfoEmpty();
-  info.moxtarApiVersion[0] = version.version;
-  info.moxtarApiVersion[1] = version.release;
-  info.moxtarApiVersion[2] = version.level;
-  info.sqlServerVersionMajor = static_cast<uint32_t>(m_SqlServerElementP->lSqlVersionMajor);
-  info.sqlServerVersionMinor = static_cast<uint32_t>(m_SqlServerElementP->lSqlVersionMinor);
-  info.id = *m_ZarnakObjIdP;
+  objInfo info = objInfoOfBackup(version, *m_SqlServerElementP, *m_ZarnakObjIdP);
   info.numStripes = m_NumStripes;
   info.backupSize64 = m_BackupSize64;
   info.sqlMeta = *m_SqlMetaDataInfoP;

@@ -34,6 +34,11 @@ constexpr int RC_SERVER_WILL_ABORT = 1304;
 constexpr int RC_NO_BACKUP_COPY_GROUP = 1320;
 constexpr int RC_NOT_ALL_DONE = 402;
 
+// Binds the object's management class with the send type: 0; 1320 when the class has no
+// backup copy group; 418 when the interface failed, with its code in *codeP (0 otherwise).
+int metaBindClass(DPelkApiStatus* statusP, pelkUint32_t handle, pelkObjName* objNameP,
+                  uint8_t sendType, mcBindKey* bindKeyP, int16_t* codeP);
+
 class CBackupMetaData : public CPcm {
  public:
   CBackupMetaData(const SqlServerElement* serverP, uint32_t numBuffers, uint32_t bufferSizeKb);

@@ -5,6 +5,7 @@
 
 #include "agtrc.h"
 #include "bytefield.h"
+#include "sqltypes.h"
 
 namespace {
 
@@ -55,6 +56,18 @@ objInfo objInfoEmpty() {
   objInfo info{};
   memcpy(info.agentVersion, OBJINFO_AGENT_VERSION, sizeof info.agentVersion);
   info.sqlMeta = sqlMetaEmpty();
+  return info;
+}
+
+objInfo objInfoOfBackup(const pelkApiVersion& version, const SqlServerElement& server,
+                        const zarnakObjId& id) {
+  objInfo info = objInfoEmpty();
+  info.moxtarApiVersion[0] = version.version;
+  info.moxtarApiVersion[1] = version.release;
+  info.moxtarApiVersion[2] = version.level;
+  info.sqlServerVersionMajor = static_cast<uint32_t>(server.lSqlVersionMajor);
+  info.sqlServerVersionMinor = static_cast<uint32_t>(server.lSqlVersionMinor);
+  info.id = id;
   return info;
 }
 

@@ -45,6 +45,12 @@ struct objInfo {
 // A record with the agent's version, an empty description of the current version and zeros.
 objInfo objInfoEmpty();
 
+struct SqlServerElement;
+// The record every object of a backup starts from: objInfoEmpty with the storage client
+// library's version, the SQL Server's version and the backup's identity.
+objInfo objInfoOfBackup(const pelkApiVersion& version, const SqlServerElement& server,
+                        const zarnakObjId& id);
+
 void zarnakObjIdToBytes(const zarnakObjId& id, uint8_t* bytesP);
 void zarnakObjIdFromBytes(const uint8_t* bytesP, zarnakObjId* idP);
 
