@@ -19,18 +19,24 @@ class RestoreDbEndToEnd : public BackupDbFixture {
  protected:
   // The restore request over every active backup of "sales", in the order the query sorts
   // them; each backup's outcome in m_ActionCodes.
-  uint32_t restoreAll(uint32_t stripes, const SqlRestoreParameters& sqlParms) {
-    CRestoreBackupsParms parms;
-    EriNameList dbNames;
-    EriNameEntry name{};
-    snprintf(name.szName, sizeof name.szName, "sales");
-    dbNames.addTail(&name);
-    char msg[ERI_MSG_BUFFER_LEN + 1] = "";
+  // The request's record for the backups of "sales" of this server.
+  void prepare(CRestoreBackupsParms& parms) {
+    m_DbNames.freeAll();
+    add(m_DbNames, "sales");
     parms.sqlServerNameP = m_Server.szSqlServerName;
-    parms.dbNameListP = &dbNames;
-    parms.msgBufferP = msg;
+    parms.dbNameListP = &m_DbNames;
+    parms.msgBufferP = m_Msg;
     parms.nBuffers = 3;
     parms.nBufferSize = 64;
+  }
+  static void add(EriNameList& list, const char* nameP) {
+    EriNameEntry entry{};
+    snprintf(entry.szName, sizeof entry.szName, "%s", nameP);
+    list.addTail(&entry);
+  }
+  uint32_t restoreAll(uint32_t stripes, const SqlRestoreParameters& sqlParms) {
+    CRestoreBackupsParms parms;
+    prepare(parms);
     parms.bStripes = 1;
     parms.nStripes = static_cast<int32_t>(stripes);
     parms.sqlRestoreParms = sqlParms;
@@ -69,6 +75,8 @@ class RestoreDbEndToEnd : public BackupDbFixture {
   }
   std::string m_Text;
   std::vector<uint32_t> m_ActionCodes;
+  EriNameList m_DbNames;
+  char m_Msg[ERI_MSG_BUFFER_LEN + 1] = "";
 };
 
 TEST_F(RestoreDbEndToEnd, AFourStripeBackupComesBackIdenticalOverFourTwoAndOneSessions) {
@@ -133,18 +141,13 @@ TEST_F(RestoreDbEndToEnd, IntoAnotherDatabaseWithEveryFileMovedFromTheStoredFile
   std::vector<uint64_t> source = dataSums("sales");
 
   CRestoreBackupsParms parms;
-  EriNameList dbNames, from, into, destinations;
+  EriNameList from, into, destinations;
   EriPhysicalNameList to;
   EriRelocationList relocations;
   CLinkedList<SqlHublorDbElement> elements;
   CLinkedList<SqlMetaGroupInfo> groups;
   CLinkedList<SqlMetaFileInfo> files;
-  auto add = [](EriNameList& list, const char* nameP) {
-    EriNameEntry entry{};
-    snprintf(entry.szName, sizeof entry.szName, "%s", nameP);
-    list.addTail(&entry);
-  };
-  add(dbNames, "sales");
+  prepare(parms);
   add(into, "copy");
   for (const char* logical : {"sales_data", "sales_data2", "sales_g2", "sales_log"}) {
     add(from, logical);
@@ -152,12 +155,6 @@ TEST_F(RestoreDbEndToEnd, IntoAnotherDatabaseWithEveryFileMovedFromTheStoredFile
     snprintf(path.szName, sizeof path.szName, "%s/copy/%s.dat", m_Root.path().c_str(), logical);
     to.addTail(&path);
   }
-  char msg[ERI_MSG_BUFFER_LEN + 1] = "";
-  parms.sqlServerNameP = m_Server.szSqlServerName;
-  parms.dbNameListP = &dbNames;
-  parms.msgBufferP = msg;
-  parms.nBuffers = 3;
-  parms.nBufferSize = 64;
   parms.bFileInfo = 1;
   parms.bFillDbElems = 1;
   parms.dbElemListP = &elements;
