@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -28,7 +29,7 @@ int gCancelCountdown = 0;
 
 void cancelEcho(const char* textP) {
   if (gCancelWordP == nullptr || std::strstr(textP, gCancelCall.c_str()) == nullptr) return;
-  if (--gCancelCountdown == 0) *gCancelWordP = 1;
+  if (--gCancelCountdown == 0) std::atomic_ref<uint32_t>(*gCancelWordP).store(1);
 }
 
 }  // namespace

@@ -152,6 +152,59 @@ TEST_F(ZarnaksqlcHublor, QueryHublorListsTheStoredBackups) {
   EXPECT_FALSE(has(compat.out, "Log      "));
 }
 
+// A full backup of Sales whose meta-data object carries two groups (PRIMARY with two files, the
+// log's pseudo-group with one) and of Payroll with one.
+TEST_F(ZarnaksqlcHublor, FileInformationWithAndWithoutCompatibility) {
+  auto group = [](const char* nameP, uint32_t files, uint32_t log) {
+    SqlMetaGroupInfo g;
+    std::snprintf(g.szGroupName, sizeof g.szGroupName, "%s", nameP);
+    g.lGroupNumFiles = files;
+    g.bGroupIsLog = log;
+    g.u64GroupFileSize = pkInt64FromNative(3072);
+    g.u64GroupSpaceUsed = pkInt64FromNative(1536);
+    return g;
+  };
+  auto file = [](const char* nameP, const char* pathP, int64_t size, uint32_t log) {
+    SqlMetaFileInfo f;
+    std::snprintf(f.szFileLogicalName, sizeof f.szFileLogicalName, "%s", nameP);
+    std::snprintf(f.szFilePhysicalName, sizeof f.szFilePhysicalName, "%s", pathP);
+    f.u64FileSize = pkInt64FromNative(size);
+    f.u64FileSpaceUsed = pkInt64FromNative(size / 2);
+    f.bFileIsLog = log;
+    return f;
+  };
+  StoredBackup sales;
+  sales.groups = {group("PRIMARY", 2, 0), group("", 1, 1)};
+  sales.files = {file("sales_data", "C:\\data\\sales.mdf", 2048, 0),
+                 file("sales_more", "C:\\data\\more.ndf", 1024, 0),
+                 file("sales_log", "C:\\data\\sales.ldf", 4096, 1)};
+  storeBackup(sales);
+  StoredBackup payroll = sales;
+  payroll.db = "Payroll";
+  payroll.groups = {group("PAY", 1, 0)};
+  payroll.files = {file("pay_data", "D:\\pay.mdf", 8192, 0)};
+  storeBackup(payroll);
+
+  zkrun::ProgramRun fileInfo =
+      run({"q", "hublor", "Sales", "full", "/filei", "/fromsqlserver=SRV1"});
+  EXPECT_EQ(fileInfo.exitCode, 0) << fileInfo.out;
+  expectInOrder(
+      fileInfo.out,
+      {"Database            Sales", "Group               PRIMARY", "  Group size 3,072, used 1,536",
+       "  File sales_data, C:\\data\\sales.mdf, size 2,048", "    used 1,024",
+       "  File sales_more, C:\\data\\more.ndf, size 1,024", "    used 512",
+       "  File sales_log, C:\\data\\sales.ldf, size 4,096\n\n"});
+  EXPECT_FALSE(has(fileInfo.out, "SQL Server version")) << fileInfo.out;
+  EXPECT_FALSE(has(fileInfo.out, "pay_data")) << fileInfo.out;
+
+  zkrun::ProgramRun both =
+      run({"q", "hublor", "Payroll", "full", "/filei", "/compat", "/fromsqlserver=SRV1"});
+  EXPECT_EQ(both.exitCode, 0) << both.out;
+  expectInOrder(both.out, {"Database            Payroll", "SQL Server version  8.0",
+                           "Group               PAY", "  File pay_data, D:\\pay.mdf, size 8,192"});
+  EXPECT_FALSE(has(both.out, "sales_data")) << both.out;
+}
+
 TEST_F(ZarnaksqlcHublor, TypesPerDatabaseWithAndWithoutAll) {
   storeSampleBackups(5);
   storeSampleBackups(6);  // the full and differential backups of the 5th become inactive

@@ -157,9 +157,8 @@ void printFileInfo(const MoxtarMetaInfo& entry) {
     nlprintf(MSG_GROUP, groupP->szGroupName);
     nlprintf(MSG_GROUP_SIZES, size64(groupP->u64GroupFileSize, a),
              size64(groupP->u64GroupSpaceUsed, b));
-    for (SqlMetaFileInfo* fileP = filesP != nullptr ? filesP->getFirst() : nullptr;
-         fileP != nullptr; fileP = filesP->getNext(fileP)) {
-      if (fileP->peFileGroup != groupP) continue;
+    SqlMetaFileInfo* fileP = filesP != nullptr ? groupP->peGroupFirstFile : nullptr;
+    for (; fileP != nullptr && fileP->peFileGroup == groupP; fileP = filesP->getNext(fileP)) {
       nlprintf(MSG_FILE_LINE, fileP->szFileLogicalName, fileP->szFilePhysicalName,
                size64(fileP->u64FileSize, a));
       if (fileP->bFileIsLog == 0) nlprintf(MSG_FILE_USED, size64(fileP->u64FileSpaceUsed, b));
@@ -251,6 +250,40 @@ int clcQueryHublor(ClcRun* runP) {
   return RC_OK;
 }
 
+namespace {
+
+// The file information of each backup found, read by a query of its own over that one backup:
+// its database element gets group and file lists of its own, so that every group listed under
+// a backup is that backup's (one query over every backup would put all their groups into the
+// shared lists, with nothing to tell whose they are).
+int readFileInfo(DSqlQueryBackupParms* foundP, ClcQueryLists* listsP) {
+  MoxtarMetaList* listP = foundP->qryBuListP;
+  for (MoxtarMetaInfo* entryP = listP->getFirst(); entryP != nullptr;
+       entryP = listP->getNext(entryP)) {
+    SqlHublorDbElement* dbP = entryP->hublorDbElemP;
+    if (dbP == nullptr) continue;
+    dbP->pGroupList = &listsP->ownGroups.emplace_back();
+    dbP->pFileList = &listsP->ownFiles.emplace_back();
+    DSqlQueryBackupParms one;
+    one.sqlServerNameP = foundP->sqlServerNameP;
+    one.dbNameListP = foundP->dbNameListP;
+    one.bFileInfo = 1;
+    one.bMetaMountWait = foundP->bMetaMountWait;
+    one.statusFunctionP = foundP->statusFunctionP;
+    one.nBuffers = foundP->nBuffers;
+    one.nBufferSize = foundP->nBufferSize;
+    one.nStatusMilliSeconds = foundP->nStatusMilliSeconds;
+    one.qryCommand = foundP->qryCommand;
+    one.msgBufferP = foundP->msgBufferP;
+    int rc = one.qryBuListP->addTail(entryP);
+    if (rc == RC_OK) rc = static_cast<int>(eriHublorQuerySqlBackups(&one));
+    if (rc != RC_OK) return rc;
+  }
+  return RC_OK;
+}
+
+}  // namespace
+
 int clcQueryBackups(ClcRun* runP) {
   OptionsInfo& o = runP->options;
   DSqlQueryBackupParms parms;
@@ -259,10 +292,10 @@ int clcQueryBackups(ClcRun* runP) {
   if (rc != RC_OK) return rc;
   // The file information needs the database elements, which come with the compatibility
   // information; only what was asked for is printed.
-  uint32_t compatibility = o.bCompatibilityInfo;
   if (o.bFileInfo != 0) parms.bFillDbElems = 1;
+  parms.bFileInfo = 0;
   rc = static_cast<int>(eriHublorQuerySqlBackups(&parms));
-  o.bCompatibilityInfo = compatibility;
+  if (rc == RC_OK && o.bFileInfo != 0) rc = readFileInfo(&parms, &lists);
   if (rc != RC_OK) return rc;
   if (o.command == CMD_QUERY_HUBLOR_TYPES) {
     printQueryBackupTypes(&parms, o);

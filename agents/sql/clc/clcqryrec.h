@@ -2,6 +2,8 @@
 // object type, INACTIVate) fill it from the options record, with the name lists it points to.
 #pragma once
 
+#include <list>
+
 #include "clc.h"
 #include "eriqryparms.h"
 
@@ -15,6 +17,9 @@ struct ClcQueryLists {
   CLinkedList<SqlHublorDbElement> dbElems;
   CLinkedList<SqlMetaGroupInfo> groups;
   CLinkedList<SqlMetaFileInfo> files;
+  // The group and file lists of each backup whose file information is read on its own.
+  std::list<CLinkedList<SqlMetaGroupInfo>> ownGroups;
+  std::list<CLinkedList<SqlMetaFileInfo>> ownFiles;
 };
 
 // Fills the query record for the run's command (Query HUBLOR 63-70 or INACTIVate 47-53). The

@@ -90,6 +90,9 @@ class CBackupDb : public CPcm {
   const zarnakObjId& backupId() const { return m_ZarnakObjId; }
   const pelkObjName& metaDataObjName() const { return m_MetaDataObjName; }
   uint64_t sizeEstimate() const { return m_BackupDataSizeEst64; }
+  // The bytes sent to the storage server by the last run, and its elapsed seconds.
+  uint64_t bytesConsumed() const { return m_BytesConsumed.load(); }
+  double elapsedSeconds() { return m_ElapsedTimer.elapsedSeconds(); }
   CLinkedList<StripeData>& stripeDataList() { return m_StripeDataList; }
   const char* consumerText() const { return m_ConsumerErrorMsg; }
   const char* producerText() const { return m_ProducerErrorMsg; }

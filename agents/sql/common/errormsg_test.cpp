@@ -75,6 +75,7 @@ const Row kRows[] = {
     {1303, 305},
     {1304, 306},
     {1305, 217},
+    {1317, 307},
     {1315, 212},
     {1316, 210},
     {1318, 5121},
@@ -119,7 +120,7 @@ TEST(AgentRcMessage, TheTableHasOneRowPerCode) {
   std::set<int> codes;
   for (int i = 0; i < gAgentRcMessageCount; i++) codes.insert(gAgentRcMessages[i].rc);
   EXPECT_EQ(codes.size(), static_cast<size_t>(gAgentRcMessageCount));
-  EXPECT_EQ(gAgentRcMessageCount, 83);
+  EXPECT_EQ(gAgentRcMessageCount, 84);
 }
 
 TEST(AgentRcMessage, TracesTheLookupAndAnUnknownCode) {

@@ -7,6 +7,7 @@
 #include "agtrc.h"
 #include "agttrc.h"
 #include "errormsg.h"
+#include "metaxfer.h"
 #include "msgout.h"
 #include "nlstable.h"
 
@@ -15,6 +16,7 @@ namespace {
 constexpr uint8_t kStateActive = PELK_ACTIVE;
 constexpr uint8_t kStateAny = PELK_ANYMATCH;
 constexpr int RC_NOTHING_FOUND = 114;
+constexpr int MSG_MOUNT_WAIT = 5119;
 
 struct QueryType {
   uint32_t qryCommand;
@@ -316,14 +318,33 @@ uint32_t DSqlQueryBackupEri::nothingFound() {
   return RC_NOTHING_FOUND;
 }
 
+// The file information of every backup of the list: its meta-data object read into the group
+// and file lists of its database element (restoreMetaList, which first puts the list into
+// restore order).
+uint32_t DSqlQueryBackupEri::readFileInfo() {
+  TRACE_ENTRY(TRC_ERI, "DSqlQueryBackupEri::readFileInfo()");
+  DSqlQueryBackupParms* p = m_QueryParmsP;
+  if (p->bMetaMountWait != 0) {
+    nlsprintf(m_ErrorTextP, ERI_MESSAGE_SIZE, MSG_MOUNT_WAIT);
+    StatusInfo status{};
+    status.kind = msgoutStatus;
+    status.msgout.textP = m_ErrorTextP;
+    if (p->statusFunctionP != nullptr) p->statusFunctionP(status);
+  }
+  uint32_t read = 0;
+  double seconds = 0;
+  uint64_t bytes = 0;
+  TRACE_RETURN(restoreMetaList(p->nStatusMilliSeconds, p->statusFunctionP, p->qryBuListP, &read,
+                               p->bMetaMountWait, p->nBufferSize, p->nBuffers, GetCancelPtr(),
+                               sessionHandle(), &seconds, &bytes, m_ErrorTextP));
+}
+
 uint32_t DSqlQueryBackupEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "DSqlQueryBackupEri::ProcessRequestDetails()");
   uint32_t rc = PreConditionCheck();
   if (rc != RC_OK) TRACE_RETURN(rc);
-  if (m_QueryParmsP->bFileInfo != 0) {
-    // The meta-data objects are not read back here yet: no list without its file information.
-    TRACE_LINE(TRC_ERI, "Reading the file information of stored backups is not available.\n");
-    TRACE_RETURN(putRcMessage(RC_INTERNAL_ERROR));
+  if (m_QueryParmsP->bFillDbElems == 0 && m_QueryParmsP->bFileInfo != 0) {
+    TRACE_RETURN(readFileInfo());
   }
   rc = buildObjectNames();
   if (rc != RC_OK) TRACE_RETURN(putRcMessage(rc));
@@ -337,5 +358,10 @@ uint32_t DSqlQueryBackupEri::ProcessRequestDetails() {
   removeDuplicates();
   if (m_QueryParmsP->bFillDbElems != 0) rc = addDatabaseElements();
   if (rc != RC_OK) TRACE_RETURN(rc);
+  if (m_QueryParmsP->bFileInfo == 0) TRACE_RETURN(summarise());
+  // The reading puts the list into restore order: sorted again after it.
+  rc = readFileInfo();
+  if (rc != RC_OK) TRACE_RETURN(rc);
+  sortAdded();
   TRACE_RETURN(summarise());
 }

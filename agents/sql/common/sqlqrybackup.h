@@ -30,9 +30,11 @@ class DSqlQueryBackupEri : public DPelkQueryBackupEri {
   // or, when only file information is asked for, when the list is empty or an entry has no
   // database element.
   uint32_t PreConditionCheck();
-  // Queries, filters, sorts and summarises; 0, 114 when nothing was found (its message in the
-  // request's message buffer), 1316, 419 (also when bFileInfo asks for the file information,
-  // which is not read yet), or the storage server's code.
+  // Queries, filters, sorts and summarises; with bFileInfo reads the file information of the
+  // backups into the lists of their database elements (with bFileInfo alone, only that, for the
+  // backups already in qryBuListP). 0, 114 when nothing was found (its message in the request's
+  // message buffer), 1316, 419, the code of the file information's reading (402 when some
+  // backup's could not be read, 415, 418), or the storage server's code.
   uint32_t ProcessRequestDetails() override;
   // ERI_KEEP_ENTRY when the answer's time-and-process name matches a pattern of
   // objectPatternListP (or there is none), else 0.
@@ -50,6 +52,7 @@ class DSqlQueryBackupEri : public DPelkQueryBackupEri {
   uint32_t addDatabaseElements();
   uint32_t summarise();
   uint32_t nothingFound();
+  uint32_t readFileInfo();
 
   DSqlQueryBackupParms* m_QueryParmsP;
   char m_ServerName[ERI_SQL_SERVER_NAME_SIZE];

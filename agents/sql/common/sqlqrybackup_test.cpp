@@ -205,6 +205,54 @@ TEST_F(BackupQuery, DatabaseElementsAreBuiltAndLinked) {
   EXPECT_EQ(elements.getFirst()->lSqlVersionMajor, 8u);
 }
 
+// Two backups of Sales a day apart, the later one's meta-data object carrying two groups and
+// three files: the query reads them into the shared lists and keeps its own order; the reading
+// alone fills the lists of the backups handed in.
+TEST_F(BackupQuery, FileInformationIsReadIntoTheDatabaseElements) {
+  StoredBackup older;
+  older.groups.resize(1);
+  older.groups[0].lGroupNumFiles = 1;
+  older.files.resize(1);
+  storeBackup(older);
+  StoredBackup later = older;
+  later.time.day = 6;
+  later.groups.resize(2);
+  later.groups[1].lGroupNumFiles = 2;
+  later.files.resize(3);
+  storeBackup(later);
+  CLinkedList<SqlHublorDbElement> elements;
+  CLinkedList<SqlMetaGroupInfo> groups;
+  CLinkedList<SqlMetaFileInfo> files;
+  m_Parms.bAll = 1;
+  m_Parms.bFillDbElems = 1;
+  m_Parms.bFileInfo = 1;
+  m_Parms.nBuffers = 2;
+  m_Parms.nBufferSize = 64;
+  m_Parms.dbElemListP = &elements;
+  m_Parms.dbElemGroupListP = &groups;
+  m_Parms.dbElemFileListP = &files;
+  ASSERT_EQ(run(), 0u) << m_Text;
+  EXPECT_EQ(groups.getCount(), 3u);
+  EXPECT_EQ(files.getCount(), 4u);
+  MoxtarMetaInfo* firstP = m_Parms.qryBuListP->getFirst();
+  EXPECT_EQ(eriAnswerObjId(*firstP).backupTime.day, 5);  // oldest first, as without the reading
+
+  groups.freeAll();
+  files.freeAll();
+  CLinkedList<SqlMetaGroupInfo> ownGroups;
+  CLinkedList<SqlMetaFileInfo> ownFiles;
+  MoxtarMetaInfo* laterP = m_Parms.qryBuListP->getNext(firstP);
+  laterP->hublorDbElemP->pGroupList = &ownGroups;
+  laterP->hublorDbElemP->pFileList = &ownFiles;
+  m_Parms.qryBuListP->remove(firstP);
+  m_Parms.bFillDbElems = 0;
+  ASSERT_EQ(run(), 0u) << m_Text;
+  EXPECT_EQ(m_Parms.qryBuListP->getCount(), 1u);
+  EXPECT_EQ(ownGroups.getCount(), 2u);
+  EXPECT_EQ(ownFiles.getCount(), 3u);
+  EXPECT_EQ(ownGroups.getLast()->peGroupFirstFile, ownFiles.getNext(ownFiles.getFirst()));
+}
+
 TEST_F(BackupQuery, MissingParametersGive419) {
   m_Parms.dbNameListP = nullptr;
   EXPECT_EQ(run(), 419u);

@@ -33,6 +33,26 @@ void storeWithInfo(DPelkApiStatus* statusP, pelkUint32_t handle, const std::stri
   ASSERT_EQ(DPelkApi::dpelkEndTxn(apiP, statusP, handle, PELK_VOTE_COMMIT, &reason), 0);
 }
 
+// The meta-data object's data: the backup's group and file records, with their counts in the
+// description.
+std::string metaData(const StoredBackup& backup, objInfo* infoP) {
+  if (backup.groups.empty()) return "data";
+  std::string bytes;
+  for (const SqlMetaGroupInfo& group : backup.groups) {
+    uint8_t record[SQL_META_GROUP_RECORD_SIZE];
+    sqlMetaGroupToBytes(group, record);
+    bytes.append(reinterpret_cast<const char*>(record), sizeof record);
+    if (group.bGroupIsLog == 0) infoP->sqlMeta.lDbNumDataGroups++;
+  }
+  for (const SqlMetaFileInfo& file : backup.files) {
+    uint8_t record[SQL_META_FILE_RECORD_SIZE];
+    sqlMetaFileToBytes(file, record);
+    bytes.append(reinterpret_cast<const char*>(record), sizeof record);
+    (file.bFileIsLog != 0 ? infoP->sqlMeta.lDbNumLogFiles : infoP->sqlMeta.lDbNumDataFiles)++;
+  }
+  return bytes;
+}
+
 std::string fsOf(const std::string& server, uint32_t index) {
   char fs[OBJ_NAME_MAX_FS_LENGTH + 1];
   EXPECT_EQ(buildFsName(fs, server.c_str(), index), 0);
@@ -66,8 +86,9 @@ void StoredBackupFixture::storeBackup(const StoredBackup& backup) {
   info.numStripes = backup.stripes;
   info.sqlServerVersionMajor = backup.sqlVersionMajor;
   info.backupSize64 = pkInt64FromNative(backup.backupSize);
+  std::string meta = metaData(backup, &info);
   addFilespace(fsOf(backup.server, 0));
-  storeWithInfo(&m_Status, m_Handle, fsOf(backup.server, 0), hl, ll, info, OBJINFO_META_SIZE);
+  storeWithInfo(&m_Status, m_Handle, fsOf(backup.server, 0), hl, ll, info, OBJINFO_META_SIZE, meta);
   for (uint32_t stripe = 1; stripe <= backup.stripes; stripe++) {
     if (stripe == backup.missingStripe) continue;
     addFilespace(fsOf(backup.server, stripe));

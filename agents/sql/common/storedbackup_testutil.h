@@ -21,6 +21,10 @@ struct StoredBackup {
   std::vector<std::string> data;  // each stripe's data, in stripe order; "data" when not given
   uint64_t backupSize = 0;        // the backup size the meta-data object carries
   uint32_t sqlVersionMajor = 8;
+  // The file information the meta-data object carries: its group records, then its file
+  // records (the log files' pseudo-group among the groups). None: the text "data".
+  std::vector<SqlMetaGroupInfo> groups;
+  std::vector<SqlMetaFileInfo> files;
 };
 
 class StoredBackupFixture : public MoxtarFixture {
