@@ -265,6 +265,17 @@ TEST_F(ZarnaksqlcHublor, ChangePasswordVerifiesTheNewPassword) {
     expectInOrder(result.out, {"Enter the new password again to verify it:", c.shown});
   }
   EXPECT_EQ(runAsIs({"q", "hublor", "/hublorpassword=fresh"}).exitCode, 0);
+
+  // Without passwords on the command line the current one and the new one twice are asked for.
+  zkrun::ProgramRun asked = runAsIs({"changehublorpassword"}, "fresh\nnewer\nnewer\n");
+  EXPECT_EQ(asked.exitCode, 0) << asked.out;
+  expectInOrder(asked.out, {"Enter the current password:", "Enter the new password:",
+                            "Enter the new password again to verify it:",
+                            "The storage-server password has been changed."});
+  zkrun::ProgramRun differing = runAsIs({"changehublorpassword"}, "newer\nn1\nn2\n");
+  EXPECT_EQ(differing.exitCode, 0) << differing.out;  // nothing to change: nothing done
+  EXPECT_TRUE(has(differing.out, "The two passwords do not match.")) << differing.out;
+  EXPECT_EQ(runAsIs({"q", "hublor", "/hublorpassword=newer"}).exitCode, 0);
 }
 
 TEST_F(ZarnaksqlcHublor, TheLogonAsksForWhatTheServerWants) {
