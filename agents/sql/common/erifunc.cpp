@@ -13,15 +13,20 @@
 #include "inactivateeri.h"
 #include "msgout.h"
 #include "pelkchangepw.h"
+#include "restoreeri.h"
 #include "sqlqrybackup.h"
+#include "sqlqryfs.h"
 
 namespace {
 
 constexpr int MSG_PASSWORD_CHANGED = 260;
 constexpr int MSG_QUERY_SERVER_STARTED = 5210;
 constexpr int MSG_CHANGE_PASSWORD_STARTED = 5211;
+constexpr int MSG_QUERY_SERVERS_STARTED = 5212;
 constexpr int MSG_INACTIVATE_STARTED = 5224;
 constexpr int MSG_INACTIVATE_NAMED_STARTED = 5225;
+constexpr int MSG_RESTORE_STARTED = 5226;
+constexpr int MSG_RESTORE_STARTED_MORE = 5227;
 constexpr int MSG_CANCEL_RECEIVED = 5300;
 constexpr int RC_EXIT_CANCELLED = 415;
 
@@ -46,12 +51,13 @@ const char* apiNode() {
   return gPelkApiObjP != nullptr ? orDash(gPelkApiObjP->getHublorNode()) : "-";
 }
 
-// The request's error text into the caller's buffer after a failure, when it has one.
+// The request's error text into the caller's buffer after a failure, when it has one; at most
+// ERI_MSG_BUFFER_LEN characters, which is what both front ends give.
 void copyErrorText(uint32_t rc, DBaseEri& request, char* msgBufferP) {
   if (rc == RC_OK || msgBufferP == nullptr) return;
   const char* textP = request.GetMessageBuffer();
   if (textP == nullptr || textP[0] == '\0') return;
-  std::snprintf(msgBufferP, ERI_MESSAGE_SIZE, "%s", textP);
+  std::snprintf(msgBufferP, ERI_MSG_BUFFER_LEN + 1, "%s", textP);
 }
 
 void clearBuffer(char* msgBufferP) {
@@ -116,6 +122,59 @@ void logInactivateStart(const CInactivateBackupsParms& parms) {
   secondNamesText(parms, secondNames);
   logLine(MSG_INACTIVATE_NAMED_STARTED, upper, dbNames, typeP, secondNames, patterns, olderThan,
           serverP, apiOptFile(), apiNode());
+}
+
+// The type text of each restore command, 71 to 77; the windowed program's 71 has none.
+const char* const kRestoreTypes[] = {"", "DIFF", "FILE", "FULL", "GROUP", "LOG", "SET"};
+
+// The restore's two start lines. The six further lists are those that narrow or redirect the
+// restore: log or set names, groups, files, relocations (from, to) and the destination.
+void logRestoreStart(const CRestoreBackupsParms& parms) {
+  const SqlRestoreParameters& sql = parms.sqlRestoreParms;
+  const char* typeP = kRestoreTypes[parms.command - ERI_CMD_RESTORE_ANY];
+  const char* partialP = "-";
+  if (parms.command == ERI_CMD_RESTORE_FULL) partialP = sql.bPartial != 0 ? "Yes" : "No";
+  char lists[8][ERI_NAME_TEXT_SIZE];
+  eriNameListText(parms.dbNameListP, lists[0]);
+  eriNameListText(parms.objectPatternListP, lists[1]);
+  eriNameListText(parms.objectNameListP, lists[2]);
+  eriNameListText(parms.groupNameListP, lists[3]);
+  eriNameListText(parms.fileNameListP, lists[4]);
+  eriNameListText(parms.relocateFromListP, lists[5]);
+  eriNameListText(parms.relocateToListP, lists[6]);
+  eriNameListText(parms.intoNameListP, lists[7]);
+  char reserved[sizeof sql.reserved + 1];
+  std::memcpy(reserved, sql.reserved, sizeof sql.reserved);
+  reserved[sizeof sql.reserved] = '\0';
+  char stripes[16];
+  std::snprintf(stripes, sizeof stripes, "%d", parms.nStripes);
+  logLine(MSG_RESTORE_STARTED, typeP, lists[0], lists[1], lists[2], lists[3], lists[4], lists[5],
+          lists[6], lists[7], orDash(reserved), yesNo(parms.bAll != 0), parms.nBuffers,
+          parms.nBufferSize, sql.ulNumSqlBuffers, sql.ulSqlBufferSize, stripes,
+          yesNo(parms.bMountWait != 0), orDash(sql.szDateTime), orDash(sql.szMarkName),
+          orDash(sql.szAfter), yesNo(sql.bRecovery != 0), yesNo(sql.bReplace != 0));
+  logLine(MSG_RESTORE_STARTED_MORE, yesNo(sql.bRestrictedUserOnly != 0), partialP, apiOptFile(),
+          apiNode(), orDash(parms.sqlServerNameP));
+}
+
+// The frame of the inactivation and the restore: the request is built first; a command outside
+// first..last is traced and ends with 419, unlogged and unrun. The elapsed time goes to the
+// trace only.
+template <class Request, class Parms>
+uint32_t runCommandRequest(Parms* parmsP, uint32_t first, uint32_t last,
+                           void (*logStartP)(const Parms&), const char* labelP) {
+  if (parmsP == nullptr) return RC_INTERNAL_ERROR;
+  Request request(parmsP);
+  if (parmsP->command < first || parmsP->command > last) {
+    TRACE_LINE(TRC_ERI, "An unknown command was detected, optionsInfo.command:%u\n",
+               parmsP->command);
+    return RC_INTERNAL_ERROR;
+  }
+  logStartP(*parmsP);
+  clearBuffer(parmsP->msgBufferP);
+  uint32_t rc = eriRunRequest(&request, labelP, 0);
+  copyErrorText(rc, request, parmsP->msgBufferP);
+  return rc;
 }
 
 // Asks the callback for a password the caller did not give; true when there is one.
@@ -197,16 +256,27 @@ uint32_t eriHublorQuerySqlBackups(DSqlQueryBackupParms* parmsP) {
 
 uint32_t eriInactivateBackups(CInactivateBackupsParms* parmsP) {
   TRACE_ENTRY(TRC_ERI, "eriInactivateBackups()");
+  TRACE_RETURN((runCommandRequest<CInactivateBackupsEri>(
+      parmsP, ERI_CMD_INACTIVATE_ALL, ERI_CMD_INACTIVATE_SET, logInactivateStart,
+      "cInactivateBackupsEriObj.ProcessRequest()")));
+}
+
+uint32_t eriRestoreBackups(CRestoreBackupsParms* parmsP) {
+  TRACE_ENTRY(TRC_ERI, "eriRestoreBackups()");
+  TRACE_RETURN((runCommandRequest<CRestoreBackupsEri>(parmsP, ERI_CMD_RESTORE_ANY,
+                                                      ERI_CMD_RESTORE_SET, logRestoreStart,
+                                                      "cRestoreBackupsEriObj.ProcessRequest()")));
+}
+
+uint32_t eriHublorQuerySqlServers(DSqlQueryFilespaceParms* parmsP) {
+  TRACE_ENTRY(TRC_ERI, "eriHublorQuerySqlServers()");
   if (parmsP == nullptr) TRACE_RETURN(RC_INTERNAL_ERROR);
-  CInactivateBackupsEri request(parmsP);
-  if (parmsP->command < ERI_CMD_INACTIVATE_ALL || parmsP->command > ERI_CMD_INACTIVATE_SET) {
-    TRACE_LINE(TRC_ERI, "An unknown command was detected, optionsInfo.command:%u\n",
-               parmsP->command);
-    TRACE_RETURN(RC_INTERNAL_ERROR);
-  }
-  logInactivateStart(*parmsP);
+  char server[ERI_SQL_SERVER_NAME_SIZE];
+  std::snprintf(server, sizeof server, "%.*s", ERI_SQL_SERVER_NAME_SIZE - 1, parmsP->sqlServerName);
+  logLine(MSG_QUERY_SERVERS_STARTED, orDash(server), apiOptFile());
   clearBuffer(parmsP->msgBufferP);
-  uint32_t rc = eriRunRequest(&request, "cInactivateBackupsEriObj.ProcessRequest()", 0);
+  DSqlQueryFilespaceEri request(parmsP);
+  uint32_t rc = eriRunRequest(&request, "dSqlQueryFilespaceEriObj.ProcessRequest()", 1);
   copyErrorText(rc, request, parmsP->msgBufferP);
   TRACE_RETURN(rc);
 }

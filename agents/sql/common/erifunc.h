@@ -40,3 +40,11 @@ uint32_t eriHublorQuerySqlBackups(DSqlQueryBackupParms* parmsP);
 
 // The inactivation of stored backups of the record (CInactivateBackupsEri); commands 47 to 53.
 uint32_t eriInactivateBackups(CInactivateBackupsParms* parmsP);
+
+// The restore of stored backups of the record (CRestoreBackupsEri); commands 71 to 77. The
+// elapsed time goes to the trace only; an error text is cut to ERI_MSG_BUFFER_LEN characters.
+uint32_t eriRestoreBackups(CRestoreBackupsParms* parmsP);
+
+// The filespaces of the record's SQL Server (DSqlQueryFilespaceEri), for the windowed program;
+// the error text goes into the record's message buffer.
+uint32_t eriHublorQuerySqlServers(DSqlQueryFilespaceParms* parmsP);
