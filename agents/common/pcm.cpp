@@ -81,6 +81,16 @@ int CPcm::passRUNParameters(uint32_t statusMilliSeconds, StatusFunction statusFu
   TRACE_RETURN(0);
 }
 
+void CPcm::setEnds(const char* producerApiP, char* producerMsgP, uint16_t producerMsgLen,
+                   const char* consumerApiP, char* consumerMsgP, uint16_t consumerMsgLen) {
+  m_ProducerApiStatus.apiNameP = producerApiP;
+  m_ConsumerApiStatus.apiNameP = consumerApiP;
+  m_ProducerErrorMsgP = producerMsgP;
+  m_ConsumerErrorMsgP = consumerMsgP;
+  m_ProducerErrorMsgLen = producerMsgLen;
+  m_ConsumerErrorMsgLen = consumerMsgLen;
+}
+
 int CPcm::run(uint32_t statusMilliSeconds, StatusFunction statusFunctionP, uint32_t* cancelledP) {
   TRACE_ENTRY(TRC_PCM, "CPcm::run()");
   int rc = initializeRun();

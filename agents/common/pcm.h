@@ -5,7 +5,7 @@
 // flag into a cancel of the ring.
 //
 // A subclass supplies the producer and consumer bodies. In its constructor it names both
-// interfaces (apiNameP of both timing records) and sets both message buffers and their lengths;
+// interfaces and hands over both message buffers with setEnds;
 // per run it calls `run` (or initializeRun, passRUNParameters and RUN) with a cancel flag,
 // starts m_ElapsedTimer, sets m_ObjectSize when known and hands the bodies what they need.
 // A body that fails calls cancel(), so the other side stops waiting and ends with 200.
@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "agtrc.h"
 #include "baseapi.h"
 #include "bufring.h"
 #include "psthread.h"
@@ -101,6 +102,27 @@ class CPcm {
   // Every other transfer end reaches the transfer through CPcmEnd (pcmend.h).
   friend class CPcmEnd;
 
+  // Names the producer's and the consumer's interface (apiNameP of both timing records) and
+  // hands over the subclass's message buffer of each side with its capacity.
+  void setEnds(const char* producerApiP, char* producerMsgP, uint16_t producerMsgLen,
+               const char* consumerApiP, char* consumerMsgP, uint16_t consumerMsgLen);
+  template <size_t ProducerSize, size_t ConsumerSize>
+  void setEnds(const char* producerApiP, char (&producerMsg)[ProducerSize],
+               const char* consumerApiP, char (&consumerMsg)[ConsumerSize]) {
+    static_assert(ProducerSize <= UINT16_MAX && ConsumerSize <= UINT16_MAX);
+    setEnds(producerApiP, producerMsg, ProducerSize, consumerApiP, consumerMsg, ConsumerSize);
+  }
+  // The frame of a producer body: RC_RING_CANCELLED when stopped() holds before or after
+  // produce(), else produce()'s failure, else the code of marking the end of data. Cancels the
+  // transfer on any failure.
+  template <typename Stopped, typename Produce>
+  int produceToEnd(Stopped stopped, Produce produce) {
+    int rc = stopped() ? RC_RING_CANCELLED : produce();
+    if (rc == RC_OK && stopped()) rc = RC_RING_CANCELLED;
+    if (rc == RC_OK) rc = m_Ring.completeDataTransfer();
+    if (rc != RC_OK) cancel();
+    return rc;
+  }
   // When a call timed on apiStatus has run longer than kPcmApiDelaySeconds: traces it and, when
   // mayReport and a callback is set, sends *statusP as a wait report naming the interface.
   // True when a report was sent.

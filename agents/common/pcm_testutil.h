@@ -111,12 +111,7 @@ class CStreamTransfer : public CPcm {
  public:
   CStreamTransfer(uint32_t numBuffers, uint32_t bufferSizeKb, uint64_t totalBytes)
       : CPcm(numBuffers, bufferSizeKb), m_TotalBytes(totalBytes) {
-    m_ProducerApiStatus.apiNameP = "Sql";
-    m_ConsumerApiStatus.apiNameP = "HUBLOR";
-    m_ProducerErrorMsgP = m_ProducerText;
-    m_ConsumerErrorMsgP = m_ConsumerText;
-    m_ProducerErrorMsgLen = sizeof m_ProducerText;
-    m_ConsumerErrorMsgLen = sizeof m_ConsumerText;
+    setEnds("Sql", m_ProducerText, "HUBLOR", m_ConsumerText);
   }
 
   StreamSide producerSide;

@@ -19,12 +19,7 @@ class CFnTransfer : public CPcm {
       : CPcm(numBuffers, bufferSizeKb),
         m_ProducerBody(std::move(producerBody)),
         m_ConsumerBody(std::move(consumerBody)) {
-    m_ProducerApiStatus.apiNameP = "HUBLOR";
-    m_ConsumerApiStatus.apiNameP = "ZARNAK";
-    m_ProducerErrorMsgP = m_ProducerText;
-    m_ConsumerErrorMsgP = m_ConsumerText;
-    m_ProducerErrorMsgLen = sizeof m_ProducerText;
-    m_ConsumerErrorMsgLen = sizeof m_ConsumerText;
+    setEnds("HUBLOR", m_ProducerText, "ZARNAK", m_ConsumerText);
   }
 
   int producer() override {

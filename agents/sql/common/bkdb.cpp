@@ -79,12 +79,8 @@ CBackupDb::CBackupDb(const SqlBackupParameters* sqlBackupParametersP,
       m_NumBuffers(numBuffers),
       m_OlderThan(olderThan) {
   TRACE_ENTRY(TRC_ENGINE, "CBackupDb::CBackupDb()");
-  m_ConsumerApiStatus.apiNameP = "Sql";
-  m_ProducerApiStatus.apiNameP = "SQL-DMO";
-  m_ConsumerErrorMsgP = m_ConsumerErrorMsg;
-  m_ProducerErrorMsgP = m_ProducerErrorMsg;
-  m_ConsumerErrorMsgLen = BACKUP_CONSUMER_MSG_SIZE;
-  m_ProducerErrorMsgLen = sizeof m_ProducerErrorMsg - 1;
+  setEnds("SQL-DMO", m_ProducerErrorMsg, sizeof m_ProducerErrorMsg - 1, "Sql", m_ConsumerErrorMsg,
+          BACKUP_CONSUMER_MSG_SIZE);
   memset(&m_MetaDataObjName, 0, sizeof m_MetaDataObjName);
   m_SqlMetaDataInfo = sqlMetaEmpty();
   m_ZarnakObjId = {static_cast<uint32_t>(getpid()), {}};

@@ -12,12 +12,7 @@ CBackupStripe::CBackupStripe(const SqlServerElement* serverP, uint32_t numBuffer
                              uint32_t bufferSizeKb)
     : CPcm(numBuffers, bufferSizeKb), m_SqlServerElementP(serverP), m_PendingRc(m_Ring.ringRc()) {
   TRACE_ENTRY(TRC_ENGINE, "CBackupStripe::CBackupStripe()");
-  m_ConsumerApiStatus.apiNameP = "HUBLOR";
-  m_ProducerApiStatus.apiNameP = "Sql";
-  m_ProducerErrorMsgP = m_ProducerText;
-  m_ConsumerErrorMsgP = m_ConsumerText;
-  m_ProducerErrorMsgLen = sizeof m_ProducerText;
-  m_ConsumerErrorMsgLen = sizeof m_ConsumerText;
+  setEnds("Sql", m_ProducerText, "HUBLOR", m_ConsumerText);
 }
 
 int CBackupStripe::initializeRun() {
@@ -68,8 +63,7 @@ int CBackupStripe::checkRunSetup() {
 int CBackupStripe::RUN() {
   TRACE_ENTRY(TRC_ENGINE, "CBackupStripe::RUN()");
   m_RunTimer.start();
-  int rc = m_PendingRc;
-  if (rc == RC_OK) rc = checkRunSetup();
+  int rc = m_PendingRc != RC_OK ? m_PendingRc : checkRunSetup();
   if (rc == RC_OK) {
     m_ElapsedTimer.start();
     rc = CPcm::RUN();
@@ -82,12 +76,9 @@ int CBackupStripe::RUN() {
 int CBackupStripe::producer() {
   TRACE_ENTRY(TRC_ENGINE, "CBackupStripe::producer()");
   if (m_PendingRc != RC_OK) TRACE_RETURN(m_PendingRc);
-  int rc = stopped() ? RC_RING_CANCELLED : RC_OK;
-  if (rc == RC_OK) rc = produceFromVdi(this, m_StripeDataP->vdevP, &m_StripeDataP->vdevCommandP);
-  if (rc == RC_OK && stopped()) rc = RC_RING_CANCELLED;
-  if (rc == RC_OK) rc = m_Ring.completeDataTransfer();
-  if (rc != RC_OK) cancel();
-  TRACE_RETURN(rc);
+  TRACE_RETURN(produceToEnd(
+      [this] { return stopped(); },
+      [this] { return produceFromVdi(this, m_StripeDataP->vdevP, &m_StripeDataP->vdevCommandP); }));
 }
 
 int bkStorageFailure(DPelkApiStatus* statusP, pelkUint32_t handle, int16_t code, int rc,

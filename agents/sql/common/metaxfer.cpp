@@ -20,12 +20,7 @@ int missing(const char* whatP) {
 CBackupMetaData::CBackupMetaData(const SqlServerElement* serverP, uint32_t numBuffers,
                                  uint32_t bufferSizeKb)
     : CPcm(numBuffers, bufferSizeKb), m_SqlServerElementP(serverP), m_PendingRc(m_Ring.ringRc()) {
-  m_ProducerApiStatus.apiNameP = "ZARNAK";
-  m_ConsumerApiStatus.apiNameP = "HUBLOR";
-  m_ProducerErrorMsgP = m_ProducerText;
-  m_ConsumerErrorMsgP = m_ConsumerText;
-  m_ProducerErrorMsgLen = sizeof m_ProducerText;
-  m_ConsumerErrorMsgLen = sizeof m_ConsumerText;
+  setEnds("ZARNAK", m_ProducerText, "HUBLOR", m_ConsumerText);
 }
 
 int CBackupMetaData::run(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
@@ -36,12 +31,7 @@ int CBackupMetaData::run(uint32_t statusMilliSeconds, StatusFunction statusFunct
                          pelkObjName* objNameP) {
   TRACE_ENTRY(TRC_ENGINE, "CBackupMetaData::run()");
   m_RunTimer.start();
-  int rc = m_PendingRc;
-  if (rc == RC_OK) rc = initializeRun();
-  if (rc == RC_OK && sqlMetaDataInfoP == nullptr) rc = missing("sqlMetaDataInfo");
-  if (rc == RC_OK && zarnakObjIdP == nullptr) rc = missing("zarnakObjId");
-  if (rc == RC_OK && (objNameP == nullptr || sqlDbInfoP == nullptr)) rc = missing("objName");
-  if (rc == RC_OK && m_SqlServerElementP == nullptr) rc = missing("SqlServerElement");
+  int rc = prepareRun(sqlMetaDataInfoP, zarnakObjIdP, objNameP, sqlDbInfoP);
   if (rc == RC_OK) {
     m_SqlMetaDataInfoP = sqlMetaDataInfoP;
     m_MetaDataSize64 = metaDataSize64;
@@ -60,15 +50,25 @@ int CBackupMetaData::run(uint32_t statusMilliSeconds, StatusFunction statusFunct
   TRACE_RETURN(rc);
 }
 
+int CBackupMetaData::prepareRun(const sqlMetaDataInfo* sqlMetaDataInfoP,
+                                const zarnakObjId* zarnakObjIdP, const pelkObjName* objNameP,
+                                const SqlDbInfo* sqlDbInfoP) {
+  if (m_PendingRc != RC_OK) return m_PendingRc;
+  int rc = initializeRun();
+  if (rc != RC_OK) return rc;
+  if (sqlMetaDataInfoP == nullptr) return missing("sqlMetaDataInfo");
+  if (zarnakObjIdP == nullptr) return missing("zarnakObjId");
+  if (objNameP == nullptr || sqlDbInfoP == nullptr) return missing("objName");
+  if (m_SqlServerElementP == nullptr) return missing("SqlServerElement");
+  return RC_OK;
+}
+
 int CBackupMetaData::producer() {
   TRACE_ENTRY(TRC_ENGINE, "CBackupMetaData::producer()");
   if (m_PendingRc != RC_OK) TRACE_RETURN(m_PendingRc);
-  int rc = cancelRequested() ? RC_RING_CANCELLED : RC_OK;
-  if (rc == RC_OK) rc = produceFromSqlDbInfo(this, &m_BackupType, m_SqlDbInfoP);
-  if (rc == RC_OK && cancelRequested()) rc = RC_RING_CANCELLED;
-  if (rc == RC_OK) rc = m_Ring.completeDataTransfer();
-  if (rc != RC_OK) cancel();
-  TRACE_RETURN(rc);
+  TRACE_RETURN(
+      produceToEnd([this] { return cancelRequested(); },
+                   [this] { return produceFromSqlDbInfo(this, &m_BackupType, m_SqlDbInfoP); }));
 }
 
 int CBackupMetaData::storageFailure(int16_t code) {
@@ -147,12 +147,7 @@ int CBackupMetaData::consumer() {
 
 CRestoreMeta::CRestoreMeta(uint32_t numBuffers, uint32_t bufferSizeKb)
     : CPcm(numBuffers, bufferSizeKb), m_PendingRc(m_Ring.ringRc()) {
-  m_ProducerApiStatus.apiNameP = "HUBLOR";
-  m_ConsumerApiStatus.apiNameP = "ZARNAK";
-  m_ProducerErrorMsgP = m_ProducerText;
-  m_ConsumerErrorMsgP = m_ConsumerText;
-  m_ProducerErrorMsgLen = sizeof m_ProducerText;
-  m_ConsumerErrorMsgLen = sizeof m_ConsumerText;
+  setEnds("HUBLOR", m_ProducerText, "ZARNAK", m_ConsumerText);
 }
 
 int CRestoreMeta::run(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
@@ -160,8 +155,7 @@ int CRestoreMeta::run(uint32_t statusMilliSeconds, StatusFunction statusFunction
                       pelkUint32_t pelkHandle) {
   TRACE_ENTRY(TRC_ENGINE, "CRestoreMeta::run()");
   m_RunTimer.start();
-  int rc = m_PendingRc;
-  if (rc == RC_OK) rc = initializeRun();
+  int rc = m_PendingRc != RC_OK ? m_PendingRc : initializeRun();
   if (rc == RC_OK && moxtarMetaInfoP == nullptr) rc = missing("MoxtarMetaInfo");
   if (rc == RC_OK) {
     m_MoxtarMetaInfoP = moxtarMetaInfoP;
@@ -176,12 +170,9 @@ int CRestoreMeta::run(uint32_t statusMilliSeconds, StatusFunction statusFunction
 int CRestoreMeta::producer() {
   TRACE_ENTRY(TRC_ENGINE, "CRestoreMeta::producer()");
   if (m_PendingRc != RC_OK) TRACE_RETURN(m_PendingRc);
-  int rc = cancelRequested() ? RC_RING_CANCELLED : RC_OK;
-  if (rc == RC_OK) rc = produceFromMoxtar(this, m_PelkHandle, m_MoxtarMetaInfoP->objId);
-  if (rc == RC_OK && cancelRequested()) rc = RC_RING_CANCELLED;
-  if (rc == RC_OK) rc = m_Ring.completeDataTransfer();
-  if (rc != RC_OK) cancel();
-  TRACE_RETURN(rc);
+  TRACE_RETURN(produceToEnd(
+      [this] { return cancelRequested(); },
+      [this] { return produceFromMoxtar(this, m_PelkHandle, m_MoxtarMetaInfoP->objId); }));
 }
 
 int CRestoreMeta::consumer() {

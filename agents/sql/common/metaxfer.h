@@ -57,6 +57,10 @@ class CBackupMetaData : public CPcm {
   int storageFailure(int16_t code);
   void buildObjInfo(const pelkApiVersion& version, uint8_t* bytesP) const;
 
+  // The pending code, initializeRun's, or RC_INTERNAL_ERROR for the first missing parameter.
+  int prepareRun(const sqlMetaDataInfo* sqlMetaDataInfoP, const zarnakObjId* zarnakObjIdP,
+                 const pelkObjName* objNameP, const SqlDbInfo* sqlDbInfoP);
+
   const SqlServerElement* m_SqlServerElementP;
   const sqlMetaDataInfo* m_SqlMetaDataInfoP = nullptr;
   pkInt64 m_MetaDataSize64 = {0, 0};

@@ -44,12 +44,7 @@ CRestoreDb::CRestoreDb(SqlRestoreParameters* sqlRestoreParametersP,
       m_BufferSize(bufferSize),
       m_NumBuffers(numBuffers) {
   TRACE_ENTRY(TRC_ENGINE, "CRestoreDb::CRestoreDb()");
-  m_ConsumerApiStatus.apiNameP = "SQL-DMO";
-  m_ProducerApiStatus.apiNameP = kVdiApiName;
-  m_ProducerErrorMsgP = m_ProducerText;
-  m_ConsumerErrorMsgP = m_ConsumerText;
-  m_ProducerErrorMsgLen = sizeof m_ProducerText;
-  m_ConsumerErrorMsgLen = sizeof m_ConsumerText;
+  setEnds(kVdiApiName, m_ProducerText, "SQL-DMO", m_ConsumerText);
   m_CtorRc = m_Vdi.constructionRc();
   if (m_CtorRc != RC_OK || sqlServerElementP == nullptr) return;
   const char* instanceP = sqlServerElementP->szSqlInstanceName;

@@ -32,12 +32,7 @@ int waitFailureRc(HRESULT hr) {
 CRestoreStripe::CRestoreStripe(uint32_t numBuffers, uint32_t bufferSize)
     : CPcm(numBuffers, bufferSize) {
   TRACE_ENTRY(TRC_ENGINE, "CRestoreStripe::CRestoreStripe()");
-  m_ConsumerApiStatus.apiNameP = "Sql";
-  m_ProducerApiStatus.apiNameP = "HUBLOR";
-  m_ProducerErrorMsgP = m_ProducerText;
-  m_ConsumerErrorMsgP = m_ConsumerText;
-  m_ProducerErrorMsgLen = sizeof m_ProducerText;
-  m_ConsumerErrorMsgLen = sizeof m_ConsumerText;
+  setEnds("HUBLOR", m_ProducerText, "Sql", m_ConsumerText);
 }
 
 CRestoreStripe::~CRestoreStripe() {

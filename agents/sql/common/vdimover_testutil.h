@@ -21,12 +21,8 @@ class CVdevTestTransfer : public CPcm {
   CVdevTestTransfer(Direction direction, IClientVirtualDevice* vdevP, uint32_t numBuffers = 3,
                     uint32_t bufferSizeKb = 4)
       : CPcm(numBuffers, bufferSizeKb), m_Direction(direction), m_VdevP(vdevP) {
-    m_ProducerApiStatus.apiNameP = direction == backupFromVdi ? "Sql" : "ZARNAK";
-    m_ConsumerApiStatus.apiNameP = direction == backupFromVdi ? "ZARNAK" : "Sql";
-    m_ProducerErrorMsgP = m_ProducerText;
-    m_ConsumerErrorMsgP = m_ConsumerText;
-    m_ProducerErrorMsgLen = sizeof m_ProducerText;
-    m_ConsumerErrorMsgLen = sizeof m_ConsumerText;
+    setEnds(direction == backupFromVdi ? "Sql" : "ZARNAK", m_ProducerText,
+            direction == backupFromVdi ? "ZARNAK" : "Sql", m_ConsumerText);
   }
 
   Sink sink = [](const uint8_t*, uint32_t) { return 0; };
