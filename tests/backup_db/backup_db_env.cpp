@@ -7,6 +7,7 @@
 #include "model.h"
 #include "objname.h"
 #include "pelkapi.h"
+#include "sqlapi_testenv.h"
 #include "vdi_stripes.h"
 
 void BackupDbFixture::SetUp() {
@@ -22,19 +23,11 @@ void BackupDbFixture::SetUp() {
   e = stripes::makeDatabase(*m_Instance, "sales", 4);
   ASSERT_TRUE(e.ok()) << e.text;
 
-  SqlLogonInfo logon{};
-  snprintf(logon.szSqlServer, sizeof logon.szSqlServer, "TESTHOST");
-  snprintf(logon.szSqlUser, sizeof logon.szSqlUser, "sa");
-  logon.enumSqlAuth = SqlUserid;
-  int rc = -1;
+  CLinkedList<SqlInstanceElement>* instancesP = nullptr;
+  ASSERT_NO_FATAL_FAILURE(sqlapitest::connectSa(&m_Sql, &m_Server, &instancesP));
   char msg[NLS_MSG_MAX] = "";
-  m_Sql = std::make_unique<CSqlApi>(&logon, &rc, msg);
-  ASSERT_EQ(rc, 0) << msg;
-  gSqlApiP = m_Sql.get();
   uint32_t* cancelP = nullptr;
   char* msgP = msg;
-  CLinkedList<SqlInstanceElement>* instancesP = nullptr;
-  ASSERT_EQ(m_Sql->GetSqlServerInfo(&m_Server, &cancelP, &msgP, &instancesP), 0) << msg;
   CLinkedList<SqlDatabaseElement>* listP = &m_Databases;
   ASSERT_EQ(m_Sql->GetSqlDatabaseNames(listP, nullptr, cancelP, msgP), 0) << msg;
   SqlDatabaseElement* dbP = m_Databases.getFirst();

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr char kMachine[] = "TESTHOST";
-
 struct DeviceStripe {
   char vdevName[26];
   char16_t vdevNameW[26];
@@ -42,7 +40,7 @@ void serveBackupDevice(IClientVirtualDevice* vdevP, std::string* imageP) {
 void RestoreFixture::SetUp() {
   StoredBackupFixture::SetUp();
   sqlengine::MachineSettings machine;
-  machine.machineName = kMachine;
+  machine.machineName = sqlapitest::kMachine;
   machine.dmoVersionMajor = 8;
   ASSERT_TRUE(sqlengine::saveMachineSettings(machine).ok());
   createServer(8);
@@ -78,18 +76,7 @@ void RestoreFixture::createServer(int versionMajor) {
   changeData("sales", "sales_data", 1);
   changeData("sales", "g2_a", 2);
 
-  SqlLogonInfo logon{};
-  snprintf(logon.szSqlServer, sizeof logon.szSqlServer, "%s", kMachine);
-  snprintf(logon.szSqlUser, sizeof logon.szSqlUser, "sa");
-  logon.enumSqlAuth = SqlUserid;
-  int rc = -1;
-  char msg[NLS_MSG_MAX] = "";
-  m_SqlApi = std::make_unique<CSqlApi>(&logon, &rc, msg);
-  ASSERT_EQ(rc, 0) << msg;
-  gSqlApiP = m_SqlApi.get();
-  uint32_t* cancelP = nullptr;
-  char* msgP = msg;
-  ASSERT_EQ(m_SqlApi->GetSqlServerInfo(&m_Server, &cancelP, &msgP, nullptr), 0) << msg;
+  ASSERT_NO_FATAL_FAILURE(sqlapitest::connectSa(&m_SqlApi, &m_Server));
 }
 
 void RestoreFixture::changeData(const std::string& db, const std::string& file, uint64_t seed) {

@@ -40,14 +40,33 @@ bool TraceCapture::contains(const std::string& text) const {
   return false;
 }
 
+SqlLogonInfo saLogon() {
+  SqlLogonInfo logon{};
+  snprintf(logon.szSqlServer, sizeof logon.szSqlServer, "%s", kMachine);
+  snprintf(logon.szSqlUser, sizeof logon.szSqlUser, "sa");
+  logon.enumSqlAuth = SqlUserid;
+  return logon;
+}
+
+void connectSa(std::unique_ptr<CSqlApi>* apiP, SqlServerElement* serverP,
+               CLinkedList<SqlInstanceElement>** instancesPP) {
+  SqlLogonInfo logon = saLogon();
+  int rc = -1;
+  char msg[NLS_MSG_MAX] = "";
+  *apiP = std::make_unique<CSqlApi>(&logon, &rc, msg);
+  ASSERT_EQ(rc, 0) << msg;
+  gSqlApiP = apiP->get();
+  uint32_t* cancelP = nullptr;
+  char* msgP = msg;
+  ASSERT_EQ((*apiP)->GetSqlServerInfo(serverP, &cancelP, &msgP, instancesPP), 0) << msg;
+}
+
 void SqlApiFixture::SetUp() {
   NlsFixture::SetUp();
   ASSERT_EQ(initRepository(fileText(ZK_MESSAGE_CATALOGUE)), 0);
   setDmoVersion(8);
   createServer(8);
-  snprintf(m_Logon.szSqlServer, sizeof m_Logon.szSqlServer, "%s", kMachine);
-  snprintf(m_Logon.szSqlUser, sizeof m_Logon.szSqlUser, "sa");
-  m_Logon.enumSqlAuth = SqlUserid;
+  m_Logon = saLogon();
 }
 
 void SqlApiFixture::TearDown() {

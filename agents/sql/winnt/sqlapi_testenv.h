@@ -75,6 +75,15 @@ class TraceCapture {
 // version; fails the test and returns null when it cannot.
 std::unique_ptr<sqlengine::Instance> recreateDefaultInstance(int versionMajor);
 
+// A logon record for the "sa" login of kMachine.
+SqlLogonInfo saLogon();
+
+// Constructs a CSqlApi over saLogon() into *apiP, makes it gSqlApiP and reads the server's
+// description into *serverP (and the instance list into *instancesPP when given). Fails the
+// test fatally when a step fails.
+void connectSa(std::unique_ptr<CSqlApi>* apiP, SqlServerElement* serverP,
+               CLinkedList<SqlInstanceElement>** instancesPP = nullptr);
+
 // The message catalogue text the agent ships.
 std::string catalogueText();
 
