@@ -9,6 +9,7 @@
 #include "agtlog.h"
 #include "agtrc.h"
 #include "agttrc.h"
+#include "erientry.h"
 #include "errormsg.h"
 #include "inactivateeri.h"
 #include "msgout.h"
@@ -33,23 +34,6 @@ constexpr int RC_EXIT_CANCELLED = 415;
 // What the password callback is asked for.
 constexpr int PW_ASK_NEW = 105;
 constexpr int PW_ASK_CURRENT = 106;
-
-template <class... Inserts>
-void logLine(int msgNum, Inserts... inserts) {
-  if (gLogP != nullptr) gLogP->LogActivityLog(msgNum, inserts...);
-}
-
-const char* orDash(const char* textP) {
-  return textP != nullptr && textP[0] != '\0' ? textP : "-";
-}
-
-// The option file and node of the process's storage-server interface, "-" for what it lacks.
-const char* apiOptFile() {
-  return gPelkApiObjP != nullptr ? orDash(gPelkApiObjP->getHublorOptFile()) : "-";
-}
-const char* apiNode() {
-  return gPelkApiObjP != nullptr ? orDash(gPelkApiObjP->getHublorNode()) : "-";
-}
 
 // The request's error text into the caller's buffer after a failure, when it has one; at most
 // ERI_MSG_BUFFER_LEN characters, which is what both front ends give.
@@ -106,13 +90,13 @@ void logInactivateStart(const CInactivateBackupsParms& parms) {
   char patterns[ERI_NAME_TEXT_SIZE];
   eriNameListText(parms.dbNameListP, dbNames);
   eriNameListText(parms.objectPatternListP, patterns);
-  const char* serverP = orDash(parms.sqlServerNameP);
+  const char* serverP = eriOrDash(parms.sqlServerNameP);
   bool named = parms.command == ERI_CMD_INACTIVATE_FILE ||
                parms.command == ERI_CMD_INACTIVATE_GROUP ||
                parms.command == ERI_CMD_INACTIVATE_LOG || parms.command == ERI_CMD_INACTIVATE_SET;
   if (!named) {
-    logLine(MSG_INACTIVATE_STARTED, typeP, dbNames, patterns, olderThan, serverP, apiOptFile(),
-            apiNode());
+    eriLogLine(MSG_INACTIVATE_STARTED, typeP, dbNames, patterns, olderThan, serverP,
+               eriApiOptFile(), eriApiNode());
     return;
   }
   char upper[8];
@@ -120,8 +104,8 @@ void logInactivateStart(const CInactivateBackupsParms& parms) {
   for (char* cP = upper; *cP != '\0'; cP++) *cP = static_cast<char>(std::toupper(*cP));
   char secondNames[ERI_NAME_TEXT_SIZE];
   secondNamesText(parms, secondNames);
-  logLine(MSG_INACTIVATE_NAMED_STARTED, upper, dbNames, typeP, secondNames, patterns, olderThan,
-          serverP, apiOptFile(), apiNode());
+  eriLogLine(MSG_INACTIVATE_NAMED_STARTED, upper, dbNames, typeP, secondNames, patterns, olderThan,
+             serverP, eriApiOptFile(), eriApiNode());
 }
 
 // The type text of each restore command, 71 to 77; the windowed program's 71 has none.
@@ -148,13 +132,13 @@ void logRestoreStart(const CRestoreBackupsParms& parms) {
   reserved[sizeof sql.reserved] = '\0';
   char stripes[16];
   std::snprintf(stripes, sizeof stripes, "%d", parms.nStripes);
-  logLine(MSG_RESTORE_STARTED, typeP, lists[0], lists[1], lists[2], lists[3], lists[4], lists[5],
-          lists[6], lists[7], orDash(reserved), yesNo(parms.bAll != 0), parms.nBuffers,
-          parms.nBufferSize, sql.ulNumSqlBuffers, sql.ulSqlBufferSize, stripes,
-          yesNo(parms.bMountWait != 0), orDash(sql.szDateTime), orDash(sql.szMarkName),
-          orDash(sql.szAfter), yesNo(sql.bRecovery != 0), yesNo(sql.bReplace != 0));
-  logLine(MSG_RESTORE_STARTED_MORE, yesNo(sql.bRestrictedUserOnly != 0), partialP, apiOptFile(),
-          apiNode(), orDash(parms.sqlServerNameP));
+  eriLogLine(MSG_RESTORE_STARTED, typeP, lists[0], lists[1], lists[2], lists[3], lists[4], lists[5],
+             lists[6], lists[7], eriOrDash(reserved), yesNo(parms.bAll != 0), parms.nBuffers,
+             parms.nBufferSize, sql.ulNumSqlBuffers, sql.ulSqlBufferSize, stripes,
+             yesNo(parms.bMountWait != 0), eriOrDash(sql.szDateTime), eriOrDash(sql.szMarkName),
+             eriOrDash(sql.szAfter), yesNo(sql.bRecovery != 0), yesNo(sql.bReplace != 0));
+  eriLogLine(MSG_RESTORE_STARTED_MORE, yesNo(sql.bRestrictedUserOnly != 0), partialP,
+             eriApiOptFile(), eriApiNode(), eriOrDash(parms.sqlServerNameP));
 }
 
 // The frame of the inactivation and the restore: the request is built first; a command outside
@@ -187,9 +171,21 @@ bool askPassword(const pelkApiLogonInfo& logon, int kind, char* passwordP, char*
 
 }  // namespace
 
+const char* eriOrDash(const char* textP) {
+  return textP != nullptr && textP[0] != '\0' ? textP : "-";
+}
+
+const char* eriApiOptFile() {
+  return gPelkApiObjP != nullptr ? eriOrDash(gPelkApiObjP->getHublorOptFile()) : "-";
+}
+
+const char* eriApiNode() {
+  return gPelkApiObjP != nullptr ? eriOrDash(gPelkApiObjP->getHublorNode()) : "-";
+}
+
 uint32_t eriCancelRequest(EriExitCallback exitP) {
   TRACE_ENTRY(TRC_ERI, "eriCancelRequest()");
-  logLine(MSG_CANCEL_RECEIVED);
+  eriLogLine(MSG_CANCEL_RECEIVED);
   if (eriCancelCurrentRequest() != 0) TRACE_RETURN(RC_OK);
   if (exitP == nullptr) TRACE_RETURN(RC_OK);
   exitP(1);
@@ -201,7 +197,8 @@ uint32_t eriCancelRequest(EriExitCallback exitP) {
 uint32_t eriChangeMoxtarPassword(const pelkApiLogonInfo* logonInfoP, char* msgBufferP) {
   TRACE_ENTRY(TRC_ERI, "eriChangeMoxtarPassword()");
   if (logonInfoP == nullptr) TRACE_RETURN(RC_INTERNAL_ERROR);
-  logLine(MSG_CHANGE_PASSWORD_STARTED, orDash(logonInfoP->optFileP), orDash(logonInfoP->nodeNameP));
+  eriLogLine(MSG_CHANGE_PASSWORD_STARTED, eriOrDash(logonInfoP->optFileP),
+             eriOrDash(logonInfoP->nodeNameP));
   clearBuffer(msgBufferP);
   char password[PELK_PASSWORD_SIZE] = "";
   char newPassword[PELK_PASSWORD_SIZE] = "";
@@ -230,7 +227,7 @@ uint32_t eriQueryMoxtarServer(pelkSessInfo* sessInfoP, pelkApiVersion* apiVersio
   TRACE_ENTRY(TRC_ERI, "eriQueryMoxtarServer()");
   const char* optFileP = logonInfoP != nullptr ? logonInfoP->optFileP : nullptr;
   const char* nodeP = logonInfoP != nullptr ? logonInfoP->nodeNameP : nullptr;
-  logLine(MSG_QUERY_SERVER_STARTED, orDash(optFileP), orDash(nodeP));
+  eriLogLine(MSG_QUERY_SERVER_STARTED, eriOrDash(optFileP), eriOrDash(nodeP));
   clearBuffer(msgBufferP);
   DPelkQueryServerEri request(logonInfoP, sessInfoP, apiVersionP);
   uint32_t rc = eriRunRequest(&request, "dPelkQueryServerEriObj.ProcessRequest()", 1);
@@ -243,10 +240,10 @@ uint32_t eriHublorQuerySqlBackups(DSqlQueryBackupParms* parmsP) {
   if (parmsP == nullptr) TRACE_RETURN(RC_INTERNAL_ERROR);
   char dbNames[ERI_NAME_TEXT_SIZE];
   char secondNames[ERI_NAME_TEXT_SIZE];
-  logLine(queryStartMessage(parmsP->qryCommand), orDash(parmsP->sqlServerNameP),
-          eriNameListText(parmsP->dbNameListP, dbNames), secondNamesText(*parmsP, secondNames),
-          yesNo(parmsP->bAll), yesNo(parmsP->bFillDbElems), yesNo(parmsP->bFileInfo),
-          yesNo(parmsP->bMetaMountWait));
+  eriLogLine(queryStartMessage(parmsP->qryCommand), eriOrDash(parmsP->sqlServerNameP),
+             eriNameListText(parmsP->dbNameListP, dbNames), secondNamesText(*parmsP, secondNames),
+             yesNo(parmsP->bAll), yesNo(parmsP->bFillDbElems), yesNo(parmsP->bFileInfo),
+             yesNo(parmsP->bMetaMountWait));
   clearBuffer(parmsP->msgBufferP);
   DSqlQueryBackupEri request(parmsP);
   uint32_t rc = eriRunRequest(&request, "dSqlQueryBackupEriObj.ProcessRequest()", 1);
@@ -273,7 +270,7 @@ uint32_t eriHublorQuerySqlServers(DSqlQueryFilespaceParms* parmsP) {
   if (parmsP == nullptr) TRACE_RETURN(RC_INTERNAL_ERROR);
   char server[ERI_SQL_SERVER_NAME_SIZE];
   std::snprintf(server, sizeof server, "%.*s", ERI_SQL_SERVER_NAME_SIZE - 1, parmsP->sqlServerName);
-  logLine(MSG_QUERY_SERVERS_STARTED, orDash(server), apiOptFile());
+  eriLogLine(MSG_QUERY_SERVERS_STARTED, eriOrDash(server), eriApiOptFile());
   clearBuffer(parmsP->msgBufferP);
   DSqlQueryFilespaceEri request(parmsP);
   uint32_t rc = eriRunRequest(&request, "dSqlQueryFilespaceEriObj.ProcessRequest()", 1);

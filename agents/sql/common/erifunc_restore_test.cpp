@@ -17,36 +17,15 @@
 #include <thread>
 #include <vector>
 
-#include "activitylog_testutil.h"
 #include "erifunc.h"
+#include "erifunc_testutil.h"
 #include "psutil.h"
 #include "restore_testutil.h"
 
 namespace {
 
-// The console events reach the cancel entry as in the command-line program, but with no exit
-// callback: a stray event with no request running must not end the test.
-int cancelOnEvent(uint32_t) {
-  eriCancelRequest(nullptr);
-  return 1;
-}
-
-// Installed before any test starts a thread, so that every thread of the process blocks the
-// console signals and only the signal thread takes them.
-class ConsoleSignals : public testing::Environment {
- public:
-  void SetUp() override { ASSERT_EQ(psSetConsoleCtrlHandler(cancelOnEvent), 0); }
-};
-testing::Environment* const kConsoleSignals = testing::AddGlobalTestEnvironment(new ConsoleSignals);
-
-// The threads of this process.
-int threadCount() {
-  int n = 0;
-  for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-    n++;
-  }
-  return n;
-}
+testing::Environment* const kConsoleSignals =
+    testing::AddGlobalTestEnvironment(new ConsoleSignalsForTest);
 
 // Raises SIGINT at the first progress report of a transfer, once per arming.
 std::atomic<bool> g_InterruptArmed{false};
@@ -147,11 +126,6 @@ TEST_F(RestoreEntry, AnInterruptDuringTheRestoreCancelsIt) {
   EXPECT_EQ(threadCount(), threadsBefore);
 }
 
-uint32_t envNumber(const char* nameP, uint32_t fallback) {
-  const char* valueP = std::getenv(nameP);
-  return valueP != nullptr && valueP[0] != '\0' ? std::strtoul(valueP, nullptr, 10) : fallback;
-}
-
 // Restores cancelled at random instants from another thread: each ends with 0 or 415 and
 // leaves no current request, no session and no thread of its own; the database can be
 // restored afterwards.
@@ -159,34 +133,14 @@ TEST_F(RestoreEntry, RestoresCancelledAtRandomInstantsLeaveNothingBehind) {
   storeTaken("sales", BACKUP_TYPE_FULL, 2);
   std::vector<uint64_t> before = checksums("sales");
   m_Parms.nStripes = 2;
-  uint32_t runs = envNumber("ZARNAK_CANCEL_RUNS", 24);
-  uint32_t seed = envNumber("ZARNAK_CANCEL_SEED", 20261210);
-  SCOPED_TRACE("seed " + std::to_string(seed));
-  std::mt19937 random(seed);
   uint32_t sessionsBefore = loggedOnSessions();
   int threadsBefore = threadCount();
-
-  auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(restore(), 0u) << m_Msg;
-  auto span = std::chrono::duration_cast<std::chrono::microseconds>(
-      std::chrono::steady_clock::now() - start);
-  std::uniform_int_distribution<int64_t> instant(0, span.count() + span.count() / 4);
-  uint32_t cancelled = 0;
-  for (uint32_t run = 0; run < runs; run++) {
-    std::chrono::microseconds delay(instant(random));
-    std::thread canceller([delay] {
-      std::this_thread::sleep_for(delay);
-      eriCancelRequest(nullptr);
-    });
-    uint32_t rc = restore();
-    canceller.join();
-    ASSERT_TRUE(rc == 0 || rc == 415) << "run " << run << ": " << rc << " " << m_Msg;
-    cancelled += rc == 415 ? 1 : 0;
-    ASSERT_EQ(getCurrentRequest(), nullptr) << "run " << run;
-    ASSERT_EQ(loggedOnSessions(), sessionsBefore) << "run " << run;
-    ASSERT_EQ(threadCount(), threadsBefore) << "run " << run;
-  }
-  std::printf("%u of %u restores cancelled (seed %u)\n", cancelled, runs, seed);
+  int cancelled = runCancelSeries([this] { return restore(); },
+                                  [&](uint32_t run, uint32_t) {
+                                    EXPECT_EQ(loggedOnSessions(), sessionsBefore) << "run " << run;
+                                    EXPECT_EQ(threadCount(), threadsBefore) << "run " << run;
+                                  });
+  EXPECT_GT(cancelled, 0);
   changeData("sales", "sales_data", 5);
   ASSERT_EQ(restore(), 0u) << m_Msg;
   EXPECT_EQ(checksums("sales")[0], before[0]);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "activitylog_testutil.h"
+#include "erifunc_testutil.h"
 #include "errormsg.h"
 #include "storedbackup_testutil.h"
 #include "trcfile_testutil.h"
