@@ -84,7 +84,7 @@ int BackupDbFixture::backup(uint32_t type, uint32_t stripes, uint32_t* cancelP) 
   static uint32_t notCancelled = 0;
   m_Backup = std::make_unique<CBackupDb>(&m_Parms, &m_Server, m_OlderThan, 3, 64);
   EXPECT_EQ(m_Backup->constructionRc(), 0);
-  return m_Backup->run(1000, nullptr, &m_Sessions, 50, type, &m_DbInfo,
+  return m_Backup->run(1000, nullptr, &m_Sessions, m_EstimatePct, type, &m_DbInfo,
                        cancelP != nullptr ? cancelP : &notCancelled, m_MountWait, stripes);
 }
 

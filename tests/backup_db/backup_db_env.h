@@ -47,4 +47,5 @@ class BackupDbFixture : public MoxtarFixture {
   std::unique_ptr<CLog> m_Log;
   int32_t m_OlderThan = -1;
   uint32_t m_MountWait = 0;
+  uint32_t m_EstimatePct = 50;  // the size estimate percentage of differential and log backups
 };

@@ -333,3 +333,35 @@ TEST_F(BackupDbTest, LeftoversOfFailedBackupsGoOnceOldEnough) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BackupDbTest, AClassWithoutABackupCopyGroupFailsTheStripes) {
+  sim({"class", "add", "NOCOPY", "--no-backup-cg"});
+  sim({"rule", "add", "*", "*", "*", "NOCOPY"});
+  EXPECT_EQ(backup(BACKUP_TYPE_FULL, 2), 1320);
+  EXPECT_TRUE(stored(0).empty());
+  EXPECT_EQ(temporaryObjects(), 0);
+}
+
+// The size estimate handed to the storage server: each stripe gets its share plus one MiB and
+// one byte, and no adjustment takes the estimate below one byte.
+TEST_F(BackupDbTest, TheSizeEstimateNeverFallsBelowOneBytePerBackup) {
+  constexpr uint64_t kExtra = 0x100001;
+  ASSERT_EQ(backup(BACKUP_TYPE_FULL, 2), 0);
+  uint64_t full = m_Backup->sizeEstimate();
+  EXPECT_GT(full, 2 * kExtra);
+  m_EstimatePct = 0;
+  ASSERT_EQ(backup(BACKUP_TYPE_DIFFFULL, 2), 0);
+  EXPECT_EQ(m_Backup->sizeEstimate(), 2 * kExtra);
+  m_EstimatePct = 50;
+  m_Parms.lEstimateAdjustPct = -200;
+  ASSERT_EQ(backup(BACKUP_TYPE_FULL, 2), 0);
+  EXPECT_EQ(m_Backup->sizeEstimate(), 2 * kExtra);  // (1 byte / 2) + the extra per stripe
+  m_Parms.lEstimateAdjustPct = 0;
+  m_Parms.lEstimateAdjustKb = 1024;
+  ASSERT_EQ(backup(BACKUP_TYPE_FULL, 2), 0);
+  EXPECT_EQ(m_Backup->sizeEstimate(), full + 1024 * 1024);
+}
+
+}  // namespace

@@ -11,6 +11,7 @@
 #include "bkeri.h"
 #include "bklist.h"
 #include "pelkapi.h"
+#include "trcfile_testutil.h"
 #include "vdi_stripes.h"
 
 namespace {
@@ -292,8 +293,10 @@ TEST_F(BackupRequestTest, ANewFullBackupInactivatesOlderDifferentialAndLogBackup
 
 TEST_F(BackupRequestTest, ALogonFailureOnTheThirdSessionFailsWithTheServersText) {
   armFault("pelkInit nth=3 code=2007");
+  TraceFileForTest trace({TRC_API});
   EXPECT_EQ(run({"sales"}), 418u);
   EXPECT_STRNE(m_Message, "");
+  EXPECT_EQ(countOf(trace.text(), "Enter dpelkTerminate"), 2);  // sessions 1 and 2 logged off
   EXPECT_TRUE(stored(0).empty());
 }
 

@@ -19,18 +19,24 @@ class RestoreDbEndToEnd : public BackupDbFixture {
  protected:
   // The restore request over every active backup of "sales", in the order the query sorts
   // them; each backup's outcome in m_ActionCodes.
-  uint32_t restoreAll(uint32_t stripes, const SqlRestoreParameters& sqlParms) {
-    CRestoreBackupsParms parms;
-    EriNameList dbNames;
-    EriNameEntry name{};
-    snprintf(name.szName, sizeof name.szName, "sales");
-    dbNames.addTail(&name);
-    char msg[ERI_MSG_BUFFER_LEN + 1] = "";
+  // The request's record for the backups of "sales" of this server.
+  void prepare(CRestoreBackupsParms& parms) {
+    m_DbNames.freeAll();
+    add(m_DbNames, "sales");
     parms.sqlServerNameP = m_Server.szSqlServerName;
-    parms.dbNameListP = &dbNames;
-    parms.msgBufferP = msg;
+    parms.dbNameListP = &m_DbNames;
+    parms.msgBufferP = m_Msg;
     parms.nBuffers = 3;
     parms.nBufferSize = 64;
+  }
+  static void add(EriNameList& list, const char* nameP) {
+    EriNameEntry entry{};
+    snprintf(entry.szName, sizeof entry.szName, "%s", nameP);
+    list.addTail(&entry);
+  }
+  uint32_t restoreAll(uint32_t stripes, const SqlRestoreParameters& sqlParms) {
+    CRestoreBackupsParms parms;
+    prepare(parms);
     parms.bStripes = 1;
     parms.nStripes = static_cast<int32_t>(stripes);
     parms.sqlRestoreParms = sqlParms;
@@ -45,9 +51,9 @@ class RestoreDbEndToEnd : public BackupDbFixture {
     parms.qryBuListP->freeAll();
     return rc;
   }
-  std::vector<uint64_t> dataSums() {
+  std::vector<uint64_t> dataSums(const char* dbP = "sales") {
     std::vector<sqlengine::Instance::FileChecksum> files;
-    EXPECT_TRUE(m_Instance->checksums("sales", files).ok());
+    EXPECT_TRUE(m_Instance->checksums(dbP, files).ok());
     std::vector<uint64_t> sums;
     for (const auto& f : files) {
       if (f.file.logicalName != "sales_log") sums.push_back(f.checksum);
@@ -69,6 +75,8 @@ class RestoreDbEndToEnd : public BackupDbFixture {
   }
   std::string m_Text;
   std::vector<uint32_t> m_ActionCodes;
+  EriNameList m_DbNames;
+  char m_Msg[ERI_MSG_BUFFER_LEN + 1] = "";
 };
 
 TEST_F(RestoreDbEndToEnd, AFourStripeBackupComesBackIdenticalOverFourTwoAndOneSessions) {
@@ -121,6 +129,52 @@ TEST_F(RestoreDbEndToEnd, AChainRestoresWholeAndToAPointInTime) {
     if (r.timeMs >= kLogBase) times.push_back(r.timeMs - kLogBase);
   }
   EXPECT_EQ(times, (std::vector<int64_t>{1000, 2000, 3000}));
+}
+
+// The request reads each backup's file information itself and restores a full and a log
+// backup into another database with every file moved; each backup moves its own files once.
+TEST_F(RestoreDbEndToEnd, IntoAnotherDatabaseWithEveryFileMovedFromTheStoredFileInformation) {
+  m_Parms.bTruncate = 1;
+  ASSERT_EQ(backup(BACKUP_TYPE_FULL, 2), 0) << m_Backup->consumerText();
+  work(1000);
+  ASSERT_EQ(backupInItsOwnSecond(BACKUP_TYPE_LOG, 1), 0) << m_Backup->consumerText();
+  std::vector<uint64_t> source = dataSums("sales");
+
+  CRestoreBackupsParms parms;
+  EriNameList from, into, destinations;
+  EriPhysicalNameList to;
+  EriRelocationList relocations;
+  CLinkedList<SqlHublorDbElement> elements;
+  CLinkedList<SqlMetaGroupInfo> groups;
+  CLinkedList<SqlMetaFileInfo> files;
+  prepare(parms);
+  add(into, "copy");
+  for (const char* logical : {"sales_data", "sales_data2", "sales_g2", "sales_log"}) {
+    add(from, logical);
+    EriPhysicalNameEntry path{};
+    snprintf(path.szName, sizeof path.szName, "%s/copy/%s.dat", m_Root.path().c_str(), logical);
+    to.addTail(&path);
+  }
+  parms.bFileInfo = 1;
+  parms.bFillDbElems = 1;
+  parms.dbElemListP = &elements;
+  parms.dbElemGroupListP = &groups;
+  parms.dbElemFileListP = &files;
+  parms.relocateFromListP = &from;
+  parms.relocateToListP = &to;
+  parms.relocationListP = &relocations;
+  parms.intoNameListP = &into;
+  parms.destinationListP = &destinations;
+  parms.sqlRestoreParms.bRecovery = 1;
+  parms.sqlRestoreParms.bRelocate = 1;
+  parms.sqlRestoreParms.bInto = 1;
+  CRestoreBackupsEri request(&parms);
+  EXPECT_EQ(request.ProcessRequest(), 0u) << request.GetMessageBuffer();
+  EXPECT_EQ(dataSums("copy"), source);
+  ASSERT_EQ(relocations.size(), 2u);
+  EXPECT_EQ(relocations.front().pairs.getCount(), 4u);
+  EXPECT_EQ(elements.getFirst()->pGroupList, &groups);  // the shared lists are given back
+  parms.qryBuListP->freeAll();
 }
 
 }  // namespace

@@ -65,6 +65,17 @@ TEST_F(RestoreDbTest, AFourStripeBackupRestoresOverAnyNumberOfDevices) {
   }
 }
 
+// SQL Server 7 has the version-1 device set without removable media: one device per stripe.
+TEST_F(RestoreDbTest, OnSqlServer7EveryStripeHasItsDevice) {
+  createServer(7);
+  StoredBackup backup = storeTaken("sales", BACKUP_TYPE_FULL, 2);
+  std::vector<uint64_t> before = checksums("sales");
+  changeData("sales", "sales_data", 5);
+  CRestoreDb db(&m_Parms, &m_Server, 2, 64);
+  ASSERT_EQ(restore(db, backup, 2), 0) << m_Text;
+  EXPECT_EQ(checksums("sales"), before);
+}
+
 // More devices than data objects: the device that finds no object answers SQL Server's first
 // read with the end of its media.
 TEST_F(RestoreDbTest, ADeviceWithoutADataObjectEndsItsMedia) {

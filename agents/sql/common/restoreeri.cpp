@@ -134,6 +134,69 @@ bool CRestoreBackupsEri::selectInDatabase(SqlHublorDbElement* dbP) {
   return (anyGroups && groupMatched) || (anyFiles && fileMatched) || (!anyGroups && !anyFiles);
 }
 
+// The query reads every backup's groups and files into the two lists that all its database
+// elements share, one backup after another in restore order. The selection, the relocations and
+// the RESTORE statement each work on one backup's records: every element gets its own copies
+// for the request's run (restoreLists gives the elements their shared lists back).
+void CRestoreBackupsEri::separateLists() {
+  std::vector<MoxtarMetaInfo*> order;
+  MoxtarMetaList* listP = m_ParmsP->qryBuListP;
+  for (MoxtarMetaInfo* entryP = listP->getFirst(); entryP != nullptr;
+       entryP = listP->getNext(entryP)) {
+    SqlHublorDbElement* dbP = entryP->hublorDbElemP;
+    if (dbP == nullptr || dbP->pGroupList == nullptr || dbP->pFileList == nullptr) return;
+    if (!order.empty() && dbP->pGroupList != order[0]->hublorDbElemP->pGroupList) return;
+    order.push_back(entryP);
+  }
+  if (order.size() < 2) return;
+  std::stable_sort(order.begin(), order.end(), [](MoxtarMetaInfo* aP, MoxtarMetaInfo* bP) {
+    return compareRestoreOrder(aP, bP) < 0;
+  });
+  CLinkedList<SqlMetaGroupInfo>* groupsP = order[0]->hublorDbElemP->pGroupList;
+  CLinkedList<SqlMetaFileInfo>* filesP = order[0]->hublorDbElemP->pFileList;
+  SqlMetaGroupInfo* groupP = groupsP->getFirst();
+  SqlMetaFileInfo* fileP = filesP->getFirst();
+  for (MoxtarMetaInfo* entryP : order) {
+    SqlHublorDbElement* dbP = entryP->hublorDbElemP;
+    m_OwnLists.emplace_back();
+    COwnLists& own = m_OwnLists.back();
+    own.dbP = dbP;
+    own.sharedGroupsP = groupsP;
+    own.sharedFilesP = filesP;
+    uint32_t groups = dbP->lDbNumDataGroups + (dbP->lDbNumLogFiles > 0 ? 1 : 0);
+    std::vector<std::pair<SqlMetaGroupInfo*, SqlMetaGroupInfo*>> copies;
+    for (uint32_t k = 0; k < groups && groupP != nullptr; k++, groupP = groupsP->getNext(groupP)) {
+      SqlMetaGroupInfo copy = *groupP;
+      copy.peGroupFirstFile = nullptr;
+      own.groups.addTail(&copy);
+      copies.push_back({groupP, own.groups.getLast()});
+    }
+    uint32_t files = dbP->lDbNumDataFiles + dbP->lDbNumLogFiles;
+    for (uint32_t k = 0; k < files && fileP != nullptr; k++, fileP = filesP->getNext(fileP)) {
+      SqlMetaFileInfo copy = *fileP;
+      copy.peFileGroup = nullptr;
+      for (const auto& [sharedP, ownP] : copies) {
+        if (sharedP == fileP->peFileGroup) copy.peFileGroup = ownP;
+      }
+      own.files.addTail(&copy);
+      SqlMetaGroupInfo* ownGroupP = copy.peFileGroup;
+      if (ownGroupP != nullptr && ownGroupP->peGroupFirstFile == nullptr) {
+        ownGroupP->peGroupFirstFile = own.files.getLast();
+      }
+    }
+    dbP->pGroupList = &own.groups;
+    dbP->pFileList = &own.files;
+  }
+}
+
+void CRestoreBackupsEri::restoreLists() {
+  for (COwnLists& own : m_OwnLists) {
+    own.dbP->pGroupList = own.sharedGroupsP;
+    own.dbP->pFileList = own.sharedFilesP;
+  }
+  m_OwnLists.clear();
+}
+
 void CRestoreBackupsEri::selectGroupsAndFiles() {
   MoxtarMetaList* listP = m_ParmsP->qryBuListP;
   if (m_ParmsP->bFileInfo == 0 || m_ParmsP->groupNameListP == nullptr) return;
@@ -347,6 +410,7 @@ uint32_t CRestoreBackupsEri::ProcessRequestDetails() {
     found = p->qryBuListP->getCount();
     traceList("Restore-AFTER Query");
   }
+  if (running(rc)) separateLists();
   if (running(rc)) selectGroupsAndFiles();
   if (running(rc)) rc = addRelocations();
   if (running(rc)) rc = addDestinations();
@@ -373,6 +437,7 @@ uint32_t CRestoreBackupsEri::ProcessRequestDetails() {
   }
   rc = logoffSessions(rc);
   m_Sessions.freeAll();
+  restoreLists();
   runTimer.stop();
   // A request cancelled before its restore began was cancelled, not empty-handed.
   if (!restoring && eriIsCancelled(m_CancelP)) rc = RC_CANCELED_BY_USER;

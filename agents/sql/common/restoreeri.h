@@ -16,6 +16,8 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
+#include <vector>
 
 #include "eriqryparms.h"
 #include "sqlqrybackup.h"
@@ -32,6 +34,8 @@ class CRestoreBackupsEri : public DSqlQueryBackupEri {
   bool running(uint32_t rc);
   uint32_t capStripes();
   uint32_t queryBackups();
+  void separateLists();
+  void restoreLists();
   void selectGroupsAndFiles();
   bool selectInDatabase(SqlHublorDbElement* dbP);
   uint32_t addRelocations();
@@ -48,6 +52,16 @@ class CRestoreBackupsEri : public DSqlQueryBackupEri {
   CRestoreBackupsParms* m_ParmsP;
   SqlServerElement m_Server{};
   CLinkedList<HublorSessionInfo> m_Sessions;
+  // One backup's own groups and files, carved out of the lists the query's database elements
+  // share; the elements point at them while the request runs.
+  struct COwnLists {
+    SqlHublorDbElement* dbP;
+    CLinkedList<SqlMetaGroupInfo>* sharedGroupsP;
+    CLinkedList<SqlMetaFileInfo>* sharedFilesP;
+    CLinkedList<SqlMetaGroupInfo> groups;
+    CLinkedList<SqlMetaFileInfo> files;
+  };
+  std::list<COwnLists> m_OwnLists;
 };
 
 // The restore of stored backups of the record; commands 71 to 77 (419 for any other, unrun).
