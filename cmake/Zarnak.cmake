@@ -2,7 +2,7 @@
 # A GoogleTest executable whose cases CTest runs one by one. THREADED marks tests that start
 # threads, so that `scripts/test.sh --tsan` runs them under ThreadSanitizer.
 function(zarnak_test name)
-  cmake_parse_arguments(T "THREADED" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "THREADED;DISPLAY" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   # One label: the test discovery splits a list of labels into separate properties. `ctest -L`
@@ -12,7 +12,13 @@ function(zarnak_test name)
     set(label unit-threaded)
     set_property(GLOBAL APPEND PROPERTY ZARNAK_THREADED_TESTS ${name})
   endif()
-  gtest_discover_tests(${name} PROPERTIES LABELS ${label} TIMEOUT 300 DISCOVERY_TIMEOUT 120)
+  # Tests of real windows share one display: run one at a time, so that no window of another
+  # test covers the one a screenshot reads or takes its keyboard focus.
+  set(lock "")
+  if(T_DISPLAY)
+    set(lock RESOURCE_LOCK display)
+  endif()
+  gtest_discover_tests(${name} PROPERTIES LABELS ${label} TIMEOUT 300 ${lock} DISCOVERY_TIMEOUT 120)
 endfunction()
 
 # Adds every direct subfolder of the current folder that has a CMakeLists.txt, in name order,

@@ -175,3 +175,10 @@ void MoxtarFixture::clearFaults() {
   ASSERT_NE(clearP, nullptr);
   clearP();
 }
+
+uint32_t MoxtarFixture::loggedOnSessions() {
+  auto countP = reinterpret_cast<decltype(&hublorCtlOpenSessions)>(
+      dlsym(PeekApiDL::module(), "hublorCtlOpenSessions"));
+  EXPECT_NE(countP, nullptr);
+  return countP != nullptr ? countP() : 0;
+}

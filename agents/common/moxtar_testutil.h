@@ -26,6 +26,9 @@ class MoxtarFixture : public StorageFixture {
   // test when the rule is refused. clearFaults removes every rule armed so.
   void armFault(const std::string& rule);
   void clearFaults();
+  // The sessions this process has logged on to the stand-in and not yet off (this fixture's
+  // own among them).
+  uint32_t loggedOnSessions();
   // The backup objects of the filespace, in the server's order.
   std::vector<qryRespBackupData> objects(const std::string& fs, uint8_t state = PELK_ANYMATCH);
 

@@ -72,13 +72,3 @@ class DSqlBackupDatabaseEri : public DBaseQueryEri {
   EriNameList* fileListP;
   DSqlBackupDatabaseParms* m_ParmsP;
 };
-
-// The backup's entry function: writes the start line (5223, or 5230 when an estimate adjustment
-// is given), empties the message buffer and runs the request on the caller's thread as the
-// current request. The database name list serves the log line only. 419 for a command outside
-// 1 to 6, with no line and no request.
-uint32_t eriBackupSqlDatabase(DSqlBackupDatabaseParms* parmsP,
-                              CLinkedList<SqlDatabaseElement>* querySqlServerDbInfoP,
-                              EriNameList* dbNameListP, CLinkedList<SqlGroupElement>* sqlGroupListP,
-                              EriNameList* groupListP, CLinkedList<SqlFileElement>* sqlFileListP,
-                              EriNameList* fileListP);

@@ -1,52 +1,55 @@
-// The backup's entry function: its start line, then the backup request as the current request.
+// The entry function of the backup request.
 #include <cstdio>
 
-#include "agtlog.h"
 #include "agtrc.h"
 #include "agttrc.h"
 #include "bkeri.h"
-#include "pelkapi.h"
+#include "erientry.h"
+#include "erifunc.h"
 
 namespace {
 
 constexpr int MSG_BACKUP_STARTED = 5223;
-constexpr int MSG_BACKUP_STARTED_ADJUSTED = 5230;
+constexpr int MSG_BACKUP_ADJUSTED_STARTED = 5230;
 
 // The type text of each backup command, 1 to 6.
 const char* const kBackupTypes[] = {"DIFF", "FILE", "FULL", "GROUP", "LOG", "SET"};
 
-const char* orDash(const char* textP) {
-  return textP != nullptr && textP[0] != '\0' ? textP : "-";
-}
-
-void logBackupStart(const DSqlBackupDatabaseParms& parms, EriNameList* dbNamesP,
-                    EriNameList* groupsP, EriNameList* filesP) {
-  const SqlBackupParameters& sql = parms.sqlParms;
-  const char* typeP = kBackupTypes[parms.command - ERI_CMD_BACKUP_DIFF];
-  bool estimated = parms.command == ERI_CMD_BACKUP_DIFF || parms.command == ERI_CMD_BACKUP_LOG;
+// The texts of the start line that depend on the command.
+struct BackupStartTexts {
+  explicit BackupStartTexts(const DSqlBackupDatabaseParms& parms) {
+    typeP = kBackupTypes[parms.command - ERI_CMD_BACKUP_DIFF];
+    bool estimated = parms.command == ERI_CMD_BACKUP_DIFF || parms.command == ERI_CMD_BACKUP_LOG;
+    if (estimated) std::snprintf(estimate, sizeof estimate, "%d", parms.nEstimate);
+    if (parms.command == ERI_CMD_BACKUP_LOG)
+      truncateP = parms.sqlParms.bTruncate != 0 ? "Yes" : "No";
+  }
+  const char* typeP;
   char estimate[16] = "-";
-  if (estimated) std::snprintf(estimate, sizeof estimate, "%d", parms.nEstimate);
   const char* truncateP = "-";
-  if (parms.command == ERI_CMD_BACKUP_LOG) truncateP = sql.bTruncate != 0 ? "Yes" : "No";
-  char lists[3][ERI_NAME_TEXT_SIZE];
-  eriNameListText(dbNamesP, lists[0]);
-  eriNameListText(groupsP, lists[1]);
-  eriNameListText(filesP, lists[2]);
-  const char* optFileP = gPelkApiObjP != nullptr ? orDash(gPelkApiObjP->getHublorOptFile()) : "-";
-  const char* nodeP = gPelkApiObjP != nullptr ? orDash(gPelkApiObjP->getHublorNode()) : "-";
+};
+
+void logBackupStart(const DSqlBackupDatabaseParms& parms, EriNameList* dbNameListP,
+                    EriNameList* groupListP, EriNameList* fileListP) {
+  BackupStartTexts texts(parms);
+  char dbNames[ERI_NAME_TEXT_SIZE];
+  char groups[ERI_NAME_TEXT_SIZE];
+  char files[ERI_NAME_TEXT_SIZE];
+  eriNameListText(dbNameListP, dbNames);
+  eriNameListText(groupListP, groups);
+  eriNameListText(fileListP, files);
+  const SqlBackupParameters& sql = parms.sqlParms;
   const char* mountWaitP = parms.bMountWait != 0 ? "Yes" : "No";
-  if (gLogP == nullptr) return;
-  bool adjusted = sql.lEstimateAdjustKb != 0 || sql.lEstimateAdjustPct != 0;
-  if (!adjusted) {
-    gLogP->LogActivityLog(MSG_BACKUP_STARTED, typeP, lists[0], lists[1], lists[2], parms.nBuffers,
-                          parms.nBufferSize, sql.ulNumSqlBuffers, sql.ulSqlBufferSize,
-                          parms.nStripes, estimate, truncateP, mountWaitP, optFileP, nodeP);
+  if (sql.lEstimateAdjustKb == 0 && sql.lEstimateAdjustPct == 0) {
+    eriLogLine(MSG_BACKUP_STARTED, texts.typeP, dbNames, groups, files, parms.nBuffers,
+               parms.nBufferSize, sql.ulNumSqlBuffers, sql.ulSqlBufferSize, parms.nStripes,
+               texts.estimate, texts.truncateP, mountWaitP, eriApiOptFile(), eriApiNode());
     return;
   }
-  gLogP->LogActivityLog(MSG_BACKUP_STARTED_ADJUSTED, typeP, lists[0], lists[1], lists[2],
-                        parms.nBuffers, parms.nBufferSize, sql.ulNumSqlBuffers, sql.ulSqlBufferSize,
-                        parms.nStripes, estimate, truncateP, mountWaitP, optFileP, nodeP,
-                        sql.lEstimateAdjustKb, sql.lEstimateAdjustPct);
+  eriLogLine(MSG_BACKUP_ADJUSTED_STARTED, texts.typeP, dbNames, groups, files, parms.nBuffers,
+             parms.nBufferSize, sql.ulNumSqlBuffers, sql.ulSqlBufferSize, parms.nStripes,
+             texts.estimate, texts.truncateP, mountWaitP, eriApiOptFile(), eriApiNode(),
+             sql.lEstimateAdjustKb, sql.lEstimateAdjustPct);
 }
 
 }  // namespace

@@ -9,19 +9,25 @@
 #include "agtlog.h"
 #include "agtrc.h"
 #include "agttrc.h"
+#include "erientry.h"
 #include "errormsg.h"
 #include "inactivateeri.h"
 #include "msgout.h"
 #include "pelkchangepw.h"
+#include "restoreeri.h"
 #include "sqlqrybackup.h"
+#include "sqlqryfs.h"
 
 namespace {
 
 constexpr int MSG_PASSWORD_CHANGED = 260;
 constexpr int MSG_QUERY_SERVER_STARTED = 5210;
 constexpr int MSG_CHANGE_PASSWORD_STARTED = 5211;
+constexpr int MSG_QUERY_SERVERS_STARTED = 5212;
 constexpr int MSG_INACTIVATE_STARTED = 5224;
 constexpr int MSG_INACTIVATE_NAMED_STARTED = 5225;
+constexpr int MSG_RESTORE_STARTED = 5226;
+constexpr int MSG_RESTORE_STARTED_MORE = 5227;
 constexpr int MSG_CANCEL_RECEIVED = 5300;
 constexpr int RC_EXIT_CANCELLED = 415;
 
@@ -29,29 +35,13 @@ constexpr int RC_EXIT_CANCELLED = 415;
 constexpr int PW_ASK_NEW = 105;
 constexpr int PW_ASK_CURRENT = 106;
 
-template <class... Inserts>
-void logLine(int msgNum, Inserts... inserts) {
-  if (gLogP != nullptr) gLogP->LogActivityLog(msgNum, inserts...);
-}
-
-const char* orDash(const char* textP) {
-  return textP != nullptr && textP[0] != '\0' ? textP : "-";
-}
-
-// The option file and node of the process's storage-server interface, "-" for what it lacks.
-const char* apiOptFile() {
-  return gPelkApiObjP != nullptr ? orDash(gPelkApiObjP->getHublorOptFile()) : "-";
-}
-const char* apiNode() {
-  return gPelkApiObjP != nullptr ? orDash(gPelkApiObjP->getHublorNode()) : "-";
-}
-
-// The request's error text into the caller's buffer after a failure, when it has one.
+// The request's error text into the caller's buffer after a failure, when it has one; at most
+// ERI_MSG_BUFFER_LEN characters, which is what both front ends give.
 void copyErrorText(uint32_t rc, DBaseEri& request, char* msgBufferP) {
   if (rc == RC_OK || msgBufferP == nullptr) return;
   const char* textP = request.GetMessageBuffer();
   if (textP == nullptr || textP[0] == '\0') return;
-  std::snprintf(msgBufferP, ERI_MESSAGE_SIZE, "%s", textP);
+  std::snprintf(msgBufferP, ERI_MSG_BUFFER_LEN + 1, "%s", textP);
 }
 
 void clearBuffer(char* msgBufferP) {
@@ -100,13 +90,13 @@ void logInactivateStart(const CInactivateBackupsParms& parms) {
   char patterns[ERI_NAME_TEXT_SIZE];
   eriNameListText(parms.dbNameListP, dbNames);
   eriNameListText(parms.objectPatternListP, patterns);
-  const char* serverP = orDash(parms.sqlServerNameP);
+  const char* serverP = eriOrDash(parms.sqlServerNameP);
   bool named = parms.command == ERI_CMD_INACTIVATE_FILE ||
                parms.command == ERI_CMD_INACTIVATE_GROUP ||
                parms.command == ERI_CMD_INACTIVATE_LOG || parms.command == ERI_CMD_INACTIVATE_SET;
   if (!named) {
-    logLine(MSG_INACTIVATE_STARTED, typeP, dbNames, patterns, olderThan, serverP, apiOptFile(),
-            apiNode());
+    eriLogLine(MSG_INACTIVATE_STARTED, typeP, dbNames, patterns, olderThan, serverP,
+               eriApiOptFile(), eriApiNode());
     return;
   }
   char upper[8];
@@ -114,8 +104,61 @@ void logInactivateStart(const CInactivateBackupsParms& parms) {
   for (char* cP = upper; *cP != '\0'; cP++) *cP = static_cast<char>(std::toupper(*cP));
   char secondNames[ERI_NAME_TEXT_SIZE];
   secondNamesText(parms, secondNames);
-  logLine(MSG_INACTIVATE_NAMED_STARTED, upper, dbNames, typeP, secondNames, patterns, olderThan,
-          serverP, apiOptFile(), apiNode());
+  eriLogLine(MSG_INACTIVATE_NAMED_STARTED, upper, dbNames, typeP, secondNames, patterns, olderThan,
+             serverP, eriApiOptFile(), eriApiNode());
+}
+
+// The type text of each restore command, 71 to 77; the windowed program's 71 has none.
+const char* const kRestoreTypes[] = {"", "DIFF", "FILE", "FULL", "GROUP", "LOG", "SET"};
+
+// The restore's two start lines. The six further lists are those that narrow or redirect the
+// restore: log or set names, groups, files, relocations (from, to) and the destination.
+void logRestoreStart(const CRestoreBackupsParms& parms) {
+  const SqlRestoreParameters& sql = parms.sqlRestoreParms;
+  const char* typeP = kRestoreTypes[parms.command - ERI_CMD_RESTORE_ANY];
+  const char* partialP = "-";
+  if (parms.command == ERI_CMD_RESTORE_FULL) partialP = sql.bPartial != 0 ? "Yes" : "No";
+  char lists[8][ERI_NAME_TEXT_SIZE];
+  eriNameListText(parms.dbNameListP, lists[0]);
+  eriNameListText(parms.objectPatternListP, lists[1]);
+  eriNameListText(parms.objectNameListP, lists[2]);
+  eriNameListText(parms.groupNameListP, lists[3]);
+  eriNameListText(parms.fileNameListP, lists[4]);
+  eriNameListText(parms.relocateFromListP, lists[5]);
+  eriNameListText(parms.relocateToListP, lists[6]);
+  eriNameListText(parms.intoNameListP, lists[7]);
+  char reserved[sizeof sql.reserved + 1];
+  std::memcpy(reserved, sql.reserved, sizeof sql.reserved);
+  reserved[sizeof sql.reserved] = '\0';
+  char stripes[16];
+  std::snprintf(stripes, sizeof stripes, "%d", parms.nStripes);
+  eriLogLine(MSG_RESTORE_STARTED, typeP, lists[0], lists[1], lists[2], lists[3], lists[4], lists[5],
+             lists[6], lists[7], eriOrDash(reserved), yesNo(parms.bAll != 0), parms.nBuffers,
+             parms.nBufferSize, sql.ulNumSqlBuffers, sql.ulSqlBufferSize, stripes,
+             yesNo(parms.bMountWait != 0), eriOrDash(sql.szDateTime), eriOrDash(sql.szMarkName),
+             eriOrDash(sql.szAfter), yesNo(sql.bRecovery != 0), yesNo(sql.bReplace != 0));
+  eriLogLine(MSG_RESTORE_STARTED_MORE, yesNo(sql.bRestrictedUserOnly != 0), partialP,
+             eriApiOptFile(), eriApiNode(), eriOrDash(parms.sqlServerNameP));
+}
+
+// The frame of the inactivation and the restore: the request is built first; a command outside
+// first..last is traced and ends with 419, unlogged and unrun. The elapsed time goes to the
+// trace only.
+template <class Request, class Parms>
+uint32_t runCommandRequest(Parms* parmsP, uint32_t first, uint32_t last,
+                           void (*logStartP)(const Parms&), const char* labelP) {
+  if (parmsP == nullptr) return RC_INTERNAL_ERROR;
+  Request request(parmsP);
+  if (parmsP->command < first || parmsP->command > last) {
+    TRACE_LINE(TRC_ERI, "An unknown command was detected, optionsInfo.command:%u\n",
+               parmsP->command);
+    return RC_INTERNAL_ERROR;
+  }
+  logStartP(*parmsP);
+  clearBuffer(parmsP->msgBufferP);
+  uint32_t rc = eriRunRequest(&request, labelP, 0);
+  copyErrorText(rc, request, parmsP->msgBufferP);
+  return rc;
 }
 
 // Asks the callback for a password the caller did not give; true when there is one.
@@ -128,9 +171,21 @@ bool askPassword(const pelkApiLogonInfo& logon, int kind, char* passwordP, char*
 
 }  // namespace
 
+const char* eriOrDash(const char* textP) {
+  return textP != nullptr && textP[0] != '\0' ? textP : "-";
+}
+
+const char* eriApiOptFile() {
+  return gPelkApiObjP != nullptr ? eriOrDash(gPelkApiObjP->getHublorOptFile()) : "-";
+}
+
+const char* eriApiNode() {
+  return gPelkApiObjP != nullptr ? eriOrDash(gPelkApiObjP->getHublorNode()) : "-";
+}
+
 uint32_t eriCancelRequest(EriExitCallback exitP) {
   TRACE_ENTRY(TRC_ERI, "eriCancelRequest()");
-  logLine(MSG_CANCEL_RECEIVED);
+  eriLogLine(MSG_CANCEL_RECEIVED);
   if (eriCancelCurrentRequest() != 0) TRACE_RETURN(RC_OK);
   if (exitP == nullptr) TRACE_RETURN(RC_OK);
   exitP(1);
@@ -142,7 +197,8 @@ uint32_t eriCancelRequest(EriExitCallback exitP) {
 uint32_t eriChangeMoxtarPassword(const pelkApiLogonInfo* logonInfoP, char* msgBufferP) {
   TRACE_ENTRY(TRC_ERI, "eriChangeMoxtarPassword()");
   if (logonInfoP == nullptr) TRACE_RETURN(RC_INTERNAL_ERROR);
-  logLine(MSG_CHANGE_PASSWORD_STARTED, orDash(logonInfoP->optFileP), orDash(logonInfoP->nodeNameP));
+  eriLogLine(MSG_CHANGE_PASSWORD_STARTED, eriOrDash(logonInfoP->optFileP),
+             eriOrDash(logonInfoP->nodeNameP));
   clearBuffer(msgBufferP);
   char password[PELK_PASSWORD_SIZE] = "";
   char newPassword[PELK_PASSWORD_SIZE] = "";
@@ -171,7 +227,7 @@ uint32_t eriQueryMoxtarServer(pelkSessInfo* sessInfoP, pelkApiVersion* apiVersio
   TRACE_ENTRY(TRC_ERI, "eriQueryMoxtarServer()");
   const char* optFileP = logonInfoP != nullptr ? logonInfoP->optFileP : nullptr;
   const char* nodeP = logonInfoP != nullptr ? logonInfoP->nodeNameP : nullptr;
-  logLine(MSG_QUERY_SERVER_STARTED, orDash(optFileP), orDash(nodeP));
+  eriLogLine(MSG_QUERY_SERVER_STARTED, eriOrDash(optFileP), eriOrDash(nodeP));
   clearBuffer(msgBufferP);
   DPelkQueryServerEri request(logonInfoP, sessInfoP, apiVersionP);
   uint32_t rc = eriRunRequest(&request, "dPelkQueryServerEriObj.ProcessRequest()", 1);
@@ -184,10 +240,10 @@ uint32_t eriHublorQuerySqlBackups(DSqlQueryBackupParms* parmsP) {
   if (parmsP == nullptr) TRACE_RETURN(RC_INTERNAL_ERROR);
   char dbNames[ERI_NAME_TEXT_SIZE];
   char secondNames[ERI_NAME_TEXT_SIZE];
-  logLine(queryStartMessage(parmsP->qryCommand), orDash(parmsP->sqlServerNameP),
-          eriNameListText(parmsP->dbNameListP, dbNames), secondNamesText(*parmsP, secondNames),
-          yesNo(parmsP->bAll), yesNo(parmsP->bFillDbElems), yesNo(parmsP->bFileInfo),
-          yesNo(parmsP->bMetaMountWait));
+  eriLogLine(queryStartMessage(parmsP->qryCommand), eriOrDash(parmsP->sqlServerNameP),
+             eriNameListText(parmsP->dbNameListP, dbNames), secondNamesText(*parmsP, secondNames),
+             yesNo(parmsP->bAll), yesNo(parmsP->bFillDbElems), yesNo(parmsP->bFileInfo),
+             yesNo(parmsP->bMetaMountWait));
   clearBuffer(parmsP->msgBufferP);
   DSqlQueryBackupEri request(parmsP);
   uint32_t rc = eriRunRequest(&request, "dSqlQueryBackupEriObj.ProcessRequest()", 1);
@@ -197,16 +253,27 @@ uint32_t eriHublorQuerySqlBackups(DSqlQueryBackupParms* parmsP) {
 
 uint32_t eriInactivateBackups(CInactivateBackupsParms* parmsP) {
   TRACE_ENTRY(TRC_ERI, "eriInactivateBackups()");
+  TRACE_RETURN((runCommandRequest<CInactivateBackupsEri>(
+      parmsP, ERI_CMD_INACTIVATE_ALL, ERI_CMD_INACTIVATE_SET, logInactivateStart,
+      "cInactivateBackupsEriObj.ProcessRequest()")));
+}
+
+uint32_t eriRestoreBackups(CRestoreBackupsParms* parmsP) {
+  TRACE_ENTRY(TRC_ERI, "eriRestoreBackups()");
+  TRACE_RETURN((runCommandRequest<CRestoreBackupsEri>(parmsP, ERI_CMD_RESTORE_ANY,
+                                                      ERI_CMD_RESTORE_SET, logRestoreStart,
+                                                      "cRestoreBackupsEriObj.ProcessRequest()")));
+}
+
+uint32_t eriHublorQuerySqlServers(DSqlQueryFilespaceParms* parmsP) {
+  TRACE_ENTRY(TRC_ERI, "eriHublorQuerySqlServers()");
   if (parmsP == nullptr) TRACE_RETURN(RC_INTERNAL_ERROR);
-  CInactivateBackupsEri request(parmsP);
-  if (parmsP->command < ERI_CMD_INACTIVATE_ALL || parmsP->command > ERI_CMD_INACTIVATE_SET) {
-    TRACE_LINE(TRC_ERI, "An unknown command was detected, optionsInfo.command:%u\n",
-               parmsP->command);
-    TRACE_RETURN(RC_INTERNAL_ERROR);
-  }
-  logInactivateStart(*parmsP);
+  char server[ERI_SQL_SERVER_NAME_SIZE];
+  std::snprintf(server, sizeof server, "%.*s", ERI_SQL_SERVER_NAME_SIZE - 1, parmsP->sqlServerName);
+  eriLogLine(MSG_QUERY_SERVERS_STARTED, eriOrDash(server), eriApiOptFile());
   clearBuffer(parmsP->msgBufferP);
-  uint32_t rc = eriRunRequest(&request, "cInactivateBackupsEriObj.ProcessRequest()", 0);
+  DSqlQueryFilespaceEri request(parmsP);
+  uint32_t rc = eriRunRequest(&request, "dSqlQueryFilespaceEriObj.ProcessRequest()", 1);
   copyErrorText(rc, request, parmsP->msgBufferP);
   TRACE_RETURN(rc);
 }

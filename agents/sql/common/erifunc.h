@@ -15,6 +15,7 @@
 #include "eriqryparms.h"
 #include "pelkapi.h"
 #include "pelkqueryeri.h"
+#include "sqltypes.h"
 
 // The exit callback of the command-line program: frees the process-wide objects; its argument
 // says why (1: a cancel while no request ran).
@@ -40,3 +41,20 @@ uint32_t eriHublorQuerySqlBackups(DSqlQueryBackupParms* parmsP);
 
 // The inactivation of stored backups of the record (CInactivateBackupsEri); commands 47 to 53.
 uint32_t eriInactivateBackups(CInactivateBackupsParms* parmsP);
+
+// The backup of the selected databases (DSqlBackupDatabaseEri); commands 1 to 6. The database
+// name list serves the start line only; the request writes its text into the record's message
+// buffer itself. Another command: 419, with nothing logged or run.
+uint32_t eriBackupSqlDatabase(DSqlBackupDatabaseParms* parmsP,
+                              CLinkedList<SqlDatabaseElement>* querySqlServerDbInfoP,
+                              EriNameList* dbNameListP, CLinkedList<SqlGroupElement>* sqlGroupListP,
+                              EriNameList* groupListP, CLinkedList<SqlFileElement>* sqlFileListP,
+                              EriNameList* fileListP);
+
+// The restore of stored backups of the record (CRestoreBackupsEri); commands 71 to 77. The
+// elapsed time goes to the trace only; an error text is cut to ERI_MSG_BUFFER_LEN characters.
+uint32_t eriRestoreBackups(CRestoreBackupsParms* parmsP);
+
+// The filespaces of the record's SQL Server (DSqlQueryFilespaceEri), for the windowed program;
+// the error text goes into the record's message buffer.
+uint32_t eriHublorQuerySqlServers(DSqlQueryFilespaceParms* parmsP);

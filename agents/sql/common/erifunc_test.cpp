@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "erifunc_testutil.h"
+#include "errormsg.h"
 #include "storedbackup_testutil.h"
+#include "trcfile_testutil.h"
 
 namespace {
 
@@ -41,7 +44,15 @@ class EntryFunctions : public StoredBackupFixture {
     return rc;
   }
 
+  // A record for every database of the server, with the test's message buffer.
+  void everyDatabaseOf(const char* serverP, DSqlQueryBackupParms& parms) {
+    parms.sqlServerNameP = serverP;
+    parms.dbNameListP = names(m_EveryDb, {"*"});
+    parms.msgBufferP = m_Message;
+  }
+
   pelkApiLogonInfo m_Logon{};
+  EriNameList m_EveryDb;
   char m_Message[ERI_MESSAGE_SIZE] = "stale";
 };
 
@@ -80,15 +91,13 @@ TEST_F(EntryFunctions, QueriesLeaveTheirTextInTheCallersBuffer) {
   EXPECT_STREQ(m_Message, "");
 
   DSqlQueryBackupParms parms;
-  EriNameList dbNames;
-  parms.sqlServerNameP = "SRV1";
-  parms.dbNameListP = names(dbNames, {"*"});
-  parms.msgBufferP = m_Message;
+  everyDatabaseOf("SRV1", parms);
   EXPECT_EQ(eriHublorQuerySqlBackups(&parms), 114u);
   EXPECT_NE(std::string(m_Message).find("SRV1"), std::string::npos) << m_Message;
 }
 
 TEST_F(EntryFunctions, InactivationTakesOnlyItsOwnCommands) {
+  ActivityLogForTest log(m_Root.path());
   StoredBackup b;
   storeBackup(b);
   CInactivateBackupsParms parms;
@@ -99,10 +108,132 @@ TEST_F(EntryFunctions, InactivationTakesOnlyItsOwnCommands) {
   parms.command = 3;
   EXPECT_EQ(eriInactivateBackups(&parms), 419u);
   EXPECT_EQ(objects("SRV1\\meta\\0000", PELK_ACTIVE).size(), 1u);
+  EXPECT_EQ(log.lines(), 0) << log.text();
   parms.command = ERI_CMD_INACTIVATE_FULL;
   EXPECT_EQ(eriInactivateBackups(&parms), 0u) << m_Message;
   EXPECT_EQ(parms.nInactivated, 1u);
   EXPECT_EQ(objects("SRV1\\meta\\0000", PELK_ACTIVE).size(), 0u);
+}
+
+// Unknown restore commands run nothing and log nothing; the request is not even set up.
+TEST_F(EntryFunctions, RestoreTakesOnlyItsOwnCommands) {
+  ActivityLogForTest log(m_Root.path());
+  CRestoreBackupsParms parms;
+  EriNameList dbNames;
+  parms.sqlServerNameP = "SRV1";
+  parms.dbNameListP = names(dbNames, {"*"});
+  parms.msgBufferP = m_Message;
+  for (uint32_t command : {0u, 70u, 78u, 3u}) {
+    parms.command = command;
+    EXPECT_EQ(eriRestoreBackups(&parms), 419u) << command;
+  }
+  EXPECT_STREQ(m_Message, "stale");
+  EXPECT_EQ(log.lines(), 0) << log.text();
+}
+
+// The start line of each storage-side entry, with its inserts in order.
+TEST_F(EntryFunctions, EachEntryLogsItsStartLineWithItsInserts) {
+  ActivityLogForTest log(m_Root.path());
+  StoredBackup b;
+  storeBackup(b);
+  pelkSessInfo session{};
+  m_Logon.passwordP = "secret";
+  std::string optFile = optionFilePath();
+  m_Logon.optFileP = optFile.c_str();
+  EXPECT_EQ(eriQueryMoxtarServer(&session, nullptr, &m_Logon, m_Message), 0u) << m_Message;
+  EXPECT_EQ(log.count(5210, optFile.c_str(), "NODE1"), 1) << log.text();
+  m_Logon.newPasswordP = "secret2";
+  EXPECT_EQ(eriChangeMoxtarPassword(&m_Logon, m_Message), 0u) << m_Message;
+  EXPECT_EQ(log.count(5211, optFile.c_str(), "NODE1"), 1) << log.text();
+
+  struct QueryCase {
+    uint32_t qryCommand;
+    int msgNum;
+    std::vector<std::string> second;  // object names; none: no name list
+    const char* secondText;
+  };
+  const QueryCase queries[] = {
+      {63, 5213, {}, "-"},
+      {ERI_QRY_FULL, 5215, {}, "-"},
+      {ERI_QRY_LOG, 5217, {"20010405114102\\*", "2*"}, "20010405114102\\*,2*"},
+      {70, 5214, {}, "-"},
+      {99, 0, {}, ""},  // an unknown type: the internal-error message, and the query runs
+  };
+  for (const QueryCase& c : queries) {
+    SCOPED_TRACE(c.qryCommand);
+    DSqlQueryBackupParms parms;
+    EriNameList dbNames;
+    EriObjectNameList second;
+    parms.sqlServerNameP = "SRV1";
+    parms.dbNameListP = names(dbNames, {"Sales", "Pay*"});
+    if (!c.second.empty()) parms.objectNameListP = objectNames(second, c.second);
+    parms.qryCommand = c.qryCommand;
+    parms.bAll = 1;
+    parms.msgBufferP = m_Message;
+    eriHublorQuerySqlBackups(&parms);
+    parms.qryBuListP->freeAll();
+    if (c.msgNum == 0) {
+      EXPECT_EQ(log.count(agentRcMessage(419), ""), 1) << log.text();
+      continue;
+    }
+    EXPECT_EQ(log.count(c.msgNum, "SRV1", "Sales,Pay*", c.secondText, "Yes", "No", "No", "No"), 1)
+        << log.text();
+  }
+
+  CInactivateBackupsParms inact;
+  EriNameList dbNames;
+  EriNameList groups;
+  inact.sqlServerNameP = "SRV1";
+  inact.dbNameListP = names(dbNames, {"Sales"});
+  inact.groupFileListP = names(groups, {"G1", "G2"});
+  inact.nOlderthan = -1;
+  inact.msgBufferP = m_Message;
+  inact.command = ERI_CMD_INACTIVATE_GROUP;
+  eriInactivateBackups(&inact);
+  EXPECT_EQ(log.count(5225, "GROUP", "Sales", "Group", "G1,G2", "-", "-", "SRV1", optFile.c_str(),
+                      "NODE1"),
+            1)
+      << log.text();
+  inact.command = ERI_CMD_INACTIVATE_ALL;
+  inact.nOlderthan = 30;
+  eriInactivateBackups(&inact);
+  EXPECT_EQ(log.count(5224, "ALL", "Sales", "-", "30", "SRV1", optFile.c_str(), "NODE1"), 1)
+      << log.text();
+}
+
+// With the PERFormance trace on, the queries write their elapsed time to the activity log; the
+// inactivation writes it to the trace only.
+TEST_F(EntryFunctions, ElapsedTimeLinesGoWhereTheEntrySays) {
+  ActivityLogForTest log(m_Root.path());
+  TraceFileForTest trace({TRC_PERFORMANCE});
+  DSqlQueryBackupParms parms;
+  everyDatabaseOf("SRV1", parms);
+  EXPECT_EQ(eriHublorQuerySqlBackups(&parms), 114u);
+  CInactivateBackupsParms inact;
+  everyDatabaseOf("SRV1", inact);
+  inact.command = ERI_CMD_INACTIVATE_ALL;
+  EXPECT_EQ(eriInactivateBackups(&inact), 114u);
+  EXPECT_NE(log.text().find("dSqlQueryBackupEriObj.ProcessRequest()"), std::string::npos);
+  EXPECT_EQ(log.text().find("cInactivateBackupsEriObj.ProcessRequest()"), std::string::npos);
+  EXPECT_NE(trace.text().find("cInactivateBackupsEriObj.ProcessRequest()"), std::string::npos);
+}
+
+// The servers query: its start line names the server and the option file, its result lands in
+// the caller's list, and its failure text in the caller's buffer.
+TEST_F(EntryFunctions, TheServersQueryFillsTheCallersListOrBuffer) {
+  ActivityLogForTest log(m_Root.path());
+  StoredBackup b;
+  storeBackup(b);
+  MoxtarFilespaceList found;
+  DSqlQueryFilespaceParms parms{"SRV1", &found, m_Message};
+  EXPECT_EQ(eriHublorQuerySqlServers(&parms), 0u) << m_Message;
+  EXPECT_EQ(found.getCount(), 1u);
+  EXPECT_STREQ(m_Message, "");
+  EXPECT_EQ(log.count(5212, "SRV1", apiOptFileText()), 1) << log.text();
+  found.freeAll();
+  DSqlQueryFilespaceParms none{"NOSUCH", &found, m_Message};
+  EXPECT_NE(eriHublorQuerySqlServers(&none), 0u);
+  EXPECT_NE(std::string(m_Message), "");
 }
 
 // A request that marks itself current and asks the cancel entry to cancel it.
@@ -117,10 +248,24 @@ class SelfCancelling : public DBaseEri {
 };
 
 TEST_F(EntryFunctions, CancelReachesTheRunningRequestOnly) {
+  ActivityLogForTest log(m_Root.path());
   EXPECT_EQ(eriCancelRequest(nullptr), 0u);  // none runs, no callback: nothing happens
   SelfCancelling request;
   EXPECT_EQ(eriRunRequest(&request, "test", 0), 415u);
   EXPECT_EQ(getCurrentRequest(), nullptr);
+  EXPECT_EQ(log.count(5300), 2) << log.text();
+}
+
+int sayWhy(int reason) {
+  std::fprintf(stderr, "exit callback %d\n", reason);
+  return 0;
+}
+
+// With no request running, a cancel with an exit callback ends the process with 415 (its low
+// byte) after the callback has run.
+TEST(CancelEntry, WithNoRequestAndAnExitCallbackTheProcessEndsWith415) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(eriCancelRequest(sayWhy), testing::ExitedWithCode(415 & 0xFF), "exit callback 1");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "eriqryparms.h"
+
 namespace {
 
 void appendName(const char* nameP, size_t nameSize, char* textP) {
@@ -30,3 +32,4 @@ char* eriNameListText(CLinkedList<Entry>* listP, char* textP) {
 
 template char* eriNameListText(EriNameList* listP, char* textP);
 template char* eriNameListText(EriObjectNameList* listP, char* textP);
+template char* eriNameListText(EriPhysicalNameList* listP, char* textP);

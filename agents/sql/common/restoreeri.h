@@ -63,8 +63,3 @@ class CRestoreBackupsEri : public DSqlQueryBackupEri {
   };
   std::list<COwnLists> m_OwnLists;
 };
-
-// The restore of stored backups of the record; commands 71 to 77 (419 for any other, unrun).
-// The request's error text goes into the record's message buffer, at most ERI_MSG_BUFFER_LEN
-// characters.
-uint32_t eriRestoreBackups(CRestoreBackupsParms* parmsP);

@@ -32,6 +32,8 @@ PELK_EXPORT void hublorCtlClearFaults(void);
    default. The environment variable HUBLOR_API_VERSION=V.R.L does the same for a process. */
 PELK_EXPORT void hublorCtlSetApiVersion(pelkUint16_t version, pelkUint16_t release,
                                         pelkUint16_t level);
+/* The sessions of this process that are logged on (pelkInit without pelkTerminate yet). */
+PELK_EXPORT pelkUint32_t hublorCtlOpenSessions(void);
 /* Fixes the server's clock at the given seconds since 1970 (UTC); 0 returns to the real clock. */
 PELK_EXPORT void hublorCtlSetClock(int64_t secondsSinceEpoch);
 

@@ -24,6 +24,10 @@ void hublorCtlSetApiVersion(pelkUint16_t version, pelkUint16_t release, pelkUint
   hublor::Library::instance().setApiVersion(chosen);
 }
 
+pelkUint32_t hublorCtlOpenSessions(void) {
+  return static_cast<pelkUint32_t>(hublor::Library::instance().sessionCount());
+}
+
 void hublorCtlSetClock(int64_t secondsSinceEpoch) {
   hublor::fixClock(secondsSinceEpoch);
 }

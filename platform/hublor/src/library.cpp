@@ -134,6 +134,11 @@ int Library::terminate(uint32_t handle) {
   return PELK_RC_OK;
 }
 
+size_t Library::sessionCount() {
+  std::lock_guard lock(m_mutex);
+  return m_sessions.size();
+}
+
 std::shared_ptr<Session> Library::find(uint32_t handle) {
   std::lock_guard lock(m_mutex);
   auto found = m_sessions.find(handle);

@@ -26,6 +26,7 @@ class Library {
            const char* password, const char* configFile);
   int terminate(uint32_t handle);
   std::shared_ptr<Session> find(uint32_t handle);
+  size_t sessionCount();
   int queryCliOptions(optStruct& options);
 
   pelkApiVersion apiVersion();

@@ -43,7 +43,8 @@
 // clang-format on
 
 #define HUBLOR_CONTROLS(X) \
-  X(hublorCtlArmFault) X(hublorCtlClearFaults) X(hublorCtlSetApiVersion) X(hublorCtlSetClock)
+  X(hublorCtlArmFault)     \
+  X(hublorCtlClearFaults) X(hublorCtlSetApiVersion) X(hublorCtlSetClock) X(hublorCtlOpenSessions)
 
 struct Api {
 #define HUBLOR_SLOT(name) decltype(&::name) name = nullptr;

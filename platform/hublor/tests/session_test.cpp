@@ -39,12 +39,15 @@ TEST_F(SessionTest, SetUpIsNeededOncePerProcess) {
 }
 
 TEST_F(SessionTest, CleanUpEndsOpenSessionsAndTheirTransactions) {
+  uint32_t before = a().hublorCtlOpenSessions();
   uint32_t h = session();
+  EXPECT_EQ(a().hublorCtlOpenSessions(), before + 1);
   ASSERT_EQ(registerFs(h, "FS"), PELK_RC_OK);
   ASSERT_EQ(a().pelkBeginTxn(h), PELK_RC_OK);
   ASSERT_EQ(sendInTxn(h, objName("FS", "\\db", "\\full"), "data"), PELK_RC_OK);
   ASSERT_EQ(a().pelkCleanUp(1), PELK_RC_OK);
   EXPECT_EQ(a().pelkBeginTxn(h), PELK_RC_INVALID_HANDLE);
+  EXPECT_EQ(a().hublorCtlOpenSessions(), 0u);
   ASSERT_EQ(setUpWith(optionFile()), PELK_RC_OK);
   int rc = 0;
   EXPECT_TRUE(query(session(), objName("FS", "*", "*"), PELK_ANYMATCH, &rc).empty());

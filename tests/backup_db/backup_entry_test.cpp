@@ -1,0 +1,155 @@
+// The backup entry function end to end: its start line by command, a console interrupt during
+// a backup, and backups cancelled at random instants, which must leave no session, thread,
+// temporary object or current request behind.
+//
+// The series takes its length and seed from ZARNAK_CANCEL_RUNS and ZARNAK_CANCEL_SEED (a short
+// series by default; scripts/cancel-soak.sh runs the long one under the sanitizers).
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "backup_db_env.h"
+#include "erifunc.h"
+#include "erifunc_testutil.h"
+
+namespace {
+
+testing::Environment* const kConsoleSignals =
+    testing::AddGlobalTestEnvironment(new ConsoleSignalsForTest);
+
+class BackupEntry : public BackupDbFixture {
+ protected:
+  void SetUp() override {
+    BackupDbFixture::SetUp();
+    m_Parms.nStatusMilliSeconds = 10;
+    m_Parms.msgBufferLen = ERI_MSG_BUFFER_LEN;
+    m_Parms.nBufferSize = 64;
+    m_Parms.msgBufferP = m_Message;
+    m_Parms.nCleanupOlderThan = -1;
+    m_Parms.nEstimate = 50;
+    m_Parms.nBuffers = 3;
+    m_Parms.nStripes = 2;
+    m_Parms.command = ERI_CMD_BACKUP_FULL;
+    EriNameEntry sales{"sales"};
+    m_DbNames.addTail(&sales);
+  }
+  void TearDown() override {
+    m_Selection.freeAll();
+    m_DbNames.freeAll();
+    BackupDbFixture::TearDown();
+  }
+
+  // The backup of "sales" through the entry function.
+  uint32_t run() {
+    m_Selection.freeAll();
+    m_SelGroups.freeAll();
+    m_SelFiles.freeAll();
+    CLinkedList<SqlDatabaseElement>* listP = &m_Selection;
+    uint32_t* cancelP = nullptr;
+    char* msgP = m_Message;
+    EXPECT_EQ(m_Sql->GetSqlDatabaseNames(listP, nullptr, cancelP, msgP), 0);
+    for (SqlDatabaseElement* p = m_Selection.getFirst(); p != nullptr; p = m_Selection.getNext(p)) {
+      p->bSqlDbIsSelected = std::strcmp(p->szSqlDatabaseName, "sales") == 0 ? 1 : 0;
+    }
+    return eriBackupSqlDatabase(&m_Parms, &m_Selection, &m_DbNames, &m_SelGroups, nullptr,
+                                &m_SelFiles, nullptr);
+  }
+
+  DSqlBackupDatabaseParms m_Parms{};
+  char m_Message[ERI_MSG_BUFFER_LEN + 1] = "";
+  EriNameList m_DbNames;
+  CLinkedList<SqlDatabaseElement> m_Selection;
+  CLinkedList<SqlGroupElement> m_SelGroups;
+  CLinkedList<SqlFileElement> m_SelFiles;
+};
+
+TEST_F(BackupEntry, EachCommandLogsItsStartLineAndAnUnknownOneNone) {
+  m_Parms.command = 7;
+  EXPECT_EQ(run(), 419u);
+  EXPECT_EQ(logText(), "");
+
+  struct Case {
+    uint32_t command;
+    uint32_t bTruncate;
+    int32_t adjustKb;
+    int32_t adjustPct;
+    int msgNum;
+    const char* type;
+    const char* estimate;
+    const char* truncate;
+  };
+  const Case cases[] = {
+      {ERI_CMD_BACKUP_FULL, 1, 0, 0, 5223, "FULL", "-", "-"},
+      {ERI_CMD_BACKUP_LOG, 0, 0, 0, 5223, "LOG", "50", "No"},
+      {ERI_CMD_BACKUP_LOG, 1, 0, 0, 5223, "LOG", "50", "Yes"},
+      {ERI_CMD_BACKUP_DIFF, 0, 16, 5, 5230, "DIFF", "50", "-"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    m_Parms.command = c.command;
+    m_Parms.sqlParms.bTruncate = c.bTruncate;
+    m_Parms.sqlParms.lEstimateAdjustKb = c.adjustKb;
+    m_Parms.sqlParms.lEstimateAdjustPct = c.adjustPct;
+    EXPECT_EQ(run(), 0u) << m_Message;
+    std::string log = logText();
+    if (c.msgNum == 5223) {
+      EXPECT_EQ(countLines(log, 5223, c.type, "sales", "-", "-", 3, 64u, 0u, 0u, 2, c.estimate,
+                           c.truncate, "No", apiOptFileText(), "NODE1"),
+                1)
+          << log;
+      continue;
+    }
+    EXPECT_EQ(countLines(log, 5230, c.type, "sales", "-", "-", 3, 64u, 0u, 0u, 2, c.estimate,
+                         c.truncate, "No", apiOptFileText(), "NODE1", 16, 5),
+              1)
+        << log;
+  }
+  EXPECT_EQ(getCurrentRequest(), nullptr);
+}
+
+// Raises SIGINT at the first progress report of a transfer, once per arming.
+std::atomic<bool> g_InterruptArmed{false};
+int interruptAtProgress(StatusInfo status) {
+  if (status.kind == progressStatus && g_InterruptArmed.exchange(false)) kill(getpid(), SIGINT);
+  return 0;
+}
+
+// Ctrl-C while the stripes run: the cancel is logged, the backup ends as cancelled, every
+// session it opened is logged off (so no transaction stays open) and no temporary object stays.
+TEST_F(BackupEntry, AnInterruptDuringTheBackupCancelsIt) {
+  uint32_t sessionsBefore = loggedOnSessions();
+  int threadsBefore = threadCount();
+  armFault("pelkSendData delay=20");
+  m_Parms.statusFunctionP = interruptAtProgress;
+  g_InterruptArmed = true;
+  EXPECT_EQ(run(), 415u) << m_Message;
+  EXPECT_FALSE(g_InterruptArmed);
+  EXPECT_EQ(countLines(logText(), 5300), 1) << logText();
+  EXPECT_EQ(getCurrentRequest(), nullptr);
+  EXPECT_EQ(loggedOnSessions(), sessionsBefore);
+  EXPECT_EQ(threadCount(), threadsBefore);
+  EXPECT_EQ(temporaryObjects(), 0);
+}
+
+// Backups cancelled at random instants from another thread: each ends with 0 or 415 and leaves
+// no current request, session, thread or temporary object of its own.
+TEST_F(BackupEntry, BackupsCancelledAtRandomInstantsLeaveNothingBehind) {
+  uint32_t sessionsBefore = loggedOnSessions();
+  int threadsBefore = threadCount();
+  int cancelled = runCancelSeries([this] { return run(); },
+                                  [&](uint32_t run, uint32_t) {
+                                    EXPECT_EQ(loggedOnSessions(), sessionsBefore) << "run " << run;
+                                    EXPECT_EQ(threadCount(), threadsBefore) << "run " << run;
+                                    EXPECT_EQ(temporaryObjects(), 0) << "run " << run;
+                                  });
+  EXPECT_GT(cancelled, 0);
+}
+
+}  // namespace
