@@ -101,6 +101,13 @@ void clcPruneLog(ClcRun* runP);
 void clcStartCommandServices(ClcRun* runP);
 // Ends and frees the storage-manager interface; its clean-up's code.
 int clcStopStorage();
+// The SQL Server login and access object of the commands that work with SQL Server (Backup,
+// Restore; clcsql.cpp): the login is completed from the one stored for the server
+// (1213 when the user given is not the stored one; none stored: "sa", logged with 5066), then
+// the access object is created; a failure is reported here. Other commands: 0, nothing done.
+int clcStartSql(ClcRun* runP);
+// Frees the SQL Server access object, when there is one.
+void clcStopSql();
 // The password callback of the storage logon: prompts on the console and reads a hidden entry
 // (a plain line when standard input is not a terminal). Returns 0 always.
 int clcPasswordPrompt(int promptKind, int flag, const char* currentP, const char* nodeNameP,
@@ -121,6 +128,8 @@ int clcQueryHublor(ClcRun* runP);   // the storage server (62)
 int clcQueryBackups(ClcRun* runP);  // stored backups and their types (63-70)
 int clcInactivate(ClcRun* runP);
 int clcChangePassword(ClcRun* runP);
+int clcBackup(ClcRun* runP);   // 1-6
+int clcRestore(ClcRun* runP);  // 72-77
 // Prints the messages (a list ended by -1) with paging: on a terminal the output pauses when a page
 // is full and goes on at Enter; never when standard output is redirected.
 int displayHelp(const int* msgNumsP);
