@@ -13,7 +13,9 @@
 
 #include "filetext_testutil.h"
 #include "outputcheck.h"
+#include "registry.h"
 #include "runprogram.h"
+#include "sqlreg.h"
 #include "storedbackup_testutil.h"
 
 namespace fs = std::filesystem;
@@ -71,6 +73,20 @@ class ZarnaksqlcSql : public StoredBackupFixture {
     return zkrun::runProgram(ZARNAKSQLC_PATH, args);
   }
   std::string activityLog() { return fileText(agentDir() + "zarnaksql.log"); }
+  // The SQL Server login stored for the machine's server, as the agent stores it.
+  void storeLogin(const std::string& user, const std::string& password) {
+    char key[512];
+    ASSERT_EQ(sqlRegKeyPath(computerName().c_str(), key, sizeof key), 1);
+    HKEY handle = nullptr;
+    ASSERT_EQ(createOrOpenReg(HKEY_LOCAL_MACHINE, key, &handle), 0);
+    ASSERT_EQ(putSzValue(HKEY_LOCAL_MACHINE, key, SQL_REG_USERID, user.c_str()), 0);
+    ASSERT_EQ(putDwordValue(HKEY_LOCAL_MACHINE, key, SQL_REG_ENCRYPTION, 1), 0);
+    BYTE block[REG_SCRAMBLE_BLOCK_SIZE];
+    DWORD length = 0;
+    ASSERT_EQ(regScramble(REG_ENCRYPTION_SCRAMBLE, user.c_str(), password.c_str(), block, &length),
+              1);
+    ASSERT_EQ(putBinaryValue(HKEY_LOCAL_MACHINE, key, SQL_REG_PASSWORD, block, length), 0);
+  }
 };
 
 TEST_F(ZarnaksqlcSql, FourStripesBackedUpListedAndRestoredOverTheDatabaseAndIntoACopy) {
@@ -104,6 +120,58 @@ TEST_F(ZarnaksqlcSql, ABackupOfNoDatabaseSaysSoAndStoresNothing) {
   expectInOrder(backup.out, {"No database of the SQL Server matches", "completed successfully"});
   zkrun::ProgramRun query = run({"q", "hublor", "*", "/all"});
   EXPECT_FALSE(has(query.out, "Database ")) << query.out;
+}
+
+TEST_F(ZarnaksqlcSql, QuerySqlShowsTheServerAndEachDatabaseOrWhyItCannotBeRead) {
+  makeDatabase("hr");
+  sqlsim({"option", "MSSQLSERVER", "hr", "read-only", "on"});
+  sqlsim({"option", "MSSQLSERVER", "hr", "auto-close", "on"});
+  sqlsim({"status", "MSSQLSERVER", "sales", "suspect"});
+  zkrun::ProgramRun server = run({"q", "sql"});
+  EXPECT_EQ(server.exitCode, 0) << server.out;
+  expectInOrder(server.out, {"SQL Server          " + computerName(), "SQL Server version  8.0"});
+  EXPECT_FALSE(has(server.out, "Clustered")) << server.out;
+
+  zkrun::ProgramRun all = run({"q", "sql", "*", "/compat"});
+  EXPECT_EQ(all.exitCode, 0) << all.out;
+  expectInOrder(all.out,
+                {"SQL Server version  8.0", "Clustered           No",
+                 "Databases:", "Database            master", "Options             System database",
+                 "Database            sales", "Status              Suspect", "cannot be opened",
+                 "Database            hr", "Data size 2,097,152", "Compatibility level 80",
+                 "Options             Read only\n", "                    Auto close\n"});
+  EXPECT_FALSE(has(all.out, "Database            tempdb")) << all.out;
+}
+
+// The login of a SQL Server login run: given whole, completed from the stored one, refused
+// when the user given is not the stored one, or "sa" when none is stored.
+TEST_F(ZarnaksqlcSql, TheSqlLoginIsCompletedFromTheStoredOne) {
+  sqlsim({"login", "MSSQLSERVER", "alice", "--password", "pw", "--sysadmin", "yes"});
+  zkrun::ProgramRun none = run({"q", "sql", "/sqlauth=sqluserid", "/sqluser=bob"});
+  EXPECT_EQ(none.exitCode, 0) << none.out;
+  EXPECT_TRUE(has(activityLog(), "No SQL Server login is stored")) << activityLog();
+
+  storeLogin("alice", "pw");
+  struct Case {
+    std::vector<std::string> login;
+    int exitCode;
+  };
+  const Case cases[] = {
+      {{}, 0},
+      {{"/sqluser=alice"}, 0},
+      {{"/sqlpassword=pw"}, 0},
+      {{"/sqlpassword=wrong"}, 1900 & 0xFF},
+      {{"/sqluser=bob"}, 1213 & 0xFF},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.login.empty() ? "stored" : c.login[0]);
+    std::vector<std::string> args = {"q", "sql", "/sqlauth=sqluserid"};
+    args.insert(args.end(), c.login.begin(), c.login.end());
+    zkrun::ProgramRun result = run(args);
+    EXPECT_EQ(result.exitCode, c.exitCode) << result.out;
+  }
+  EXPECT_TRUE(has(run({"q", "sql", "/sqlauth=sqluserid", "/sqluser=bob"}).out,
+                  "does not match the stored login"));
 }
 
 }  // namespace

@@ -7,11 +7,6 @@ namespace {
 
 typedef int (*ClcHandler)(ClcRun* runP);
 
-// Commands whose engine requests this build does not contain.
-int notAvailable(ClcRun*) {
-  return RC_CLC_NOT_AVAILABLE;
-}
-
 struct DispatchRow {
   uint32_t first;
   uint32_t last;
@@ -23,7 +18,7 @@ const DispatchRow kDispatch[] = {
     {CMD_CHANGE_PASSWORD, CMD_CHANGE_PASSWORD, clcChangePassword},
     {CMD_HELP, CMD_HELP_LAST, clcHelp},
     {CMD_INACTIVATE_ALL, CMD_INACTIVATE_SET, clcInactivate},
-    {CMD_QUERY_SQL, CMD_QUERY_SQL_DATABASES, notAvailable},
+    {CMD_QUERY_SQL, CMD_QUERY_SQL_DATABASES, clcQuerySql},
     {CMD_QUERY_ZARNAK, CMD_QUERY_ZARNAK, clcQueryZarnak},
     {CMD_QUERY_HUBLOR, CMD_QUERY_HUBLOR, clcQueryHublor},
     {CMD_QUERY_HUBLOR_ALL, CMD_QUERY_HUBLOR_TYPES, clcQueryBackups},

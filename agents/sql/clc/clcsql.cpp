@@ -1,5 +1,5 @@
 // The SQL Server side of a run: the login the agent uses and the access object, and the
-// commands that work with SQL Server's databases: Backup and Restore.
+// commands that work with SQL Server and its databases: Backup, Query SQL and Restore.
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -12,9 +12,11 @@
 #include "clcqryrec.h"
 #include "erifunc.h"
 #include "msgout.h"
+#include "nlsnumber.h"
 #include "parse.h"
 #include "restoreeri.h"
 #include "sqlapi.h"
+#include "sqlmeta.h"
 #include "sqlqueryeri.h"
 #include "sqlreg.h"
 
@@ -251,4 +253,116 @@ int clcRestore(ClcRun* runP) {
   rc = static_cast<int>(eriRestoreBackups(&parms));
   parms.qryBuListP->freeAll();
   return rc;
+}
+
+namespace {
+
+enum : int {
+  MSG_SQL_HEADING = 5067,
+  MSG_SERVER = 5069,
+  MSG_SQL_VERSION = 5070,
+  MSG_VERSION7_VALUES = 5071,
+  MSG_CLUSTERED = 5072,
+  MSG_DATABASES_HEADING = 5073,
+  MSG_DATABASE = 5074,
+  MSG_SIZES = 5075,
+  MSG_COMPATIBILITY = 5076,
+  MSG_STATUS = 5085,
+};
+
+constexpr int NUMBER_TEXT_SIZE = 50;
+
+// The database options of a database element, by their flag in the backup's meta-data.
+const struct {
+  SqlMetaFlagBit flag;
+  int32_t SqlDatabaseElement::*fieldP;
+} kDbOptions[] = {
+    {SQL_META_FLAG_SYSTEM_DATABASE, &SqlDatabaseElement::bDbIsSystemDatabase},
+    {SQL_META_FLAG_TRUNCATE_LOG_ON_CHECKPOINT, &SqlDatabaseElement::bDbIsTruncateLogOnCheckpoint},
+    {SQL_META_FLAG_SELECT_INTO_BULK_COPY, &SqlDatabaseElement::bDbIsSelectIntoBulkCopy},
+    {SQL_META_FLAG_DBO_USE_ONLY, &SqlDatabaseElement::bDbIsDboUseOnly},
+    {SQL_META_FLAG_READ_ONLY, &SqlDatabaseElement::bDbIsReadOnly},
+    {SQL_META_FLAG_SINGLE_USER, &SqlDatabaseElement::bDbIsSingleUser},
+    {SQL_META_FLAG_AUTO_CLOSE, &SqlDatabaseElement::bDbIsAutoClose},
+    {SQL_META_FLAG_AUTO_SHRINK, &SqlDatabaseElement::bDbIsAutoShrink},
+    {SQL_META_FLAG_TORN_PAGE_DETECTION, &SqlDatabaseElement::bDbIsTornPageDetection},
+};
+
+const char* size64(pkInt64 value, char* textP) {
+  nlsFormatInt64(value, textP, NUMBER_TEXT_SIZE);
+  return textP;
+}
+
+void printServer(const SqlServerElement& server, const OptionsInfo& o) {
+  nlprintf(MSG_SQL_HEADING);
+  nlprintf(MSG_SERVER, server.szSqlServerName);
+  if (o.command == CMD_QUERY_SQL || o.bCompatibilityInfo != 0) {
+    nlprintf(MSG_SQL_VERSION, server.lSqlVersionMajor, server.lSqlVersionMinor,
+             server.szSqlServerBuild);
+    nlprintf(CLC_MSG_NEW_LINE);
+  }
+  if (o.bCompatibilityInfo == 0) return;
+  if (server.lSqlVersionMajor == 7) {
+    nlprintf(MSG_VERSION7_VALUES, server.lSqlDefaultCodePage, server.lSqlDefaultSortOrderId,
+             server.lSqlDefaultUnicodeLocaleId, server.lSqlDefaultUnicodeComparisonStyle);
+  }
+  nlprintf(MSG_CLUSTERED, server.bSqlIsClustered != 0 ? "Yes" : "No");
+  nlprintf(CLC_MSG_NEW_LINE);
+}
+
+void printStatus(const SqlDatabaseElement& db) {
+  if (db.szSqlDatabaseStatus[0] != '\0') nlprintf(MSG_STATUS, db.szSqlDatabaseStatus);
+}
+
+// One database: its sizes, compatibility level and options, or why they could not be read.
+void printDatabase(const SqlDatabaseElement& db, const OptionsInfo& o) {
+  if (db.bSqlDbIsSelected == 0) return;
+  nlprintf(MSG_DATABASE, db.szSqlDatabaseName);
+  // A database whose information could not be read shows its state and the reason instead.
+  if (db.bDbIsUnreadable != 0 || db.bDbInfoIsLoaded == 0) {
+    printStatus(db);
+    if (db.peDbMessage != nullptr && db.peDbMessage->szMessage[0] != '\0') {
+      nlprintf(CLC_MSG_LINE, db.peDbMessage->szMessage);
+    }
+    nlprintf(CLC_MSG_NEW_LINE);
+    return;
+  }
+  char sizes[4][NUMBER_TEXT_SIZE];
+  nlprintf(MSG_SIZES, size64(db.u64DbDataFileSize, sizes[0]),
+           size64(db.u64DbDataSpaceUsed, sizes[1]), size64(db.u64DbLogFileSize, sizes[2]),
+           size64(db.u64DbLogSpaceUsed, sizes[3]));
+  if (o.bCompatibilityInfo != 0) nlprintf(MSG_COMPATIBILITY, db.lDbCompatibilityLevel);
+  uint32_t flags[SQL_META_FLAG_COUNT] = {};
+  for (const auto& option : kDbOptions) flags[option.flag] = db.*option.fieldP != 0 ? 1 : 0;
+  printStatus(db);
+  clcPrintOptions(flags);
+  nlprintf(CLC_MSG_NEW_LINE);
+}
+
+}  // namespace
+
+int clcQuerySql(ClcRun* runP) {
+  OptionsInfo& o = runP->options;
+  SqlServerElement server{};
+  uint32_t logFlag = o.command == CMD_QUERY_SQL ? 1 : 0;
+  int rc = static_cast<int>(eriQuerySqlServer(&server, nullptr, runP->msgBuffer, logFlag));
+  if (rc != RC_OK) return rc;
+  printServer(server, o);
+  if (o.command == CMD_QUERY_SQL) return RC_OK;
+  nlprintf(CLC_MSG_NEW_LINE);
+  BackupLists lists;
+  rc = copyBackupNames(o, &lists);
+  if (rc != RC_OK) return rc;
+  rc = static_cast<int>(eriQuerySqlServerDb(&lists.databases, runP->msgBuffer, &lists.dbNames, 1));
+  if (rc != RC_OK) return rc;
+  nlprintf(MSG_DATABASES_HEADING);
+  CLinkedList<SqlDbMessage> messages;
+  rc = static_cast<int>(eriQuerySqlServerDbInfo(&lists.databases, &messages, &lists.groups, nullptr,
+                                                &lists.files, nullptr, nullptr));
+  if (rc != RC_OK) return rc;
+  for (SqlDatabaseElement* dbP = lists.databases.getFirst(); dbP != nullptr;
+       dbP = lists.databases.getNext(dbP)) {
+    printDatabase(*dbP, o);
+  }
+  return RC_OK;
 }
