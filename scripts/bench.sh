@@ -37,3 +37,4 @@ run build/bench/trace/trace_bench
 run build/bench/storage/forwarder_bench
 run build/bench/hublor/hublor_bench --mb "$mb"
 run build/bench/stripes/stripes_bench --mb "$mb"
+run build/bench/entries/entry_bench --mb "$mb"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and shows the agent's engine at work on the stand-ins, in a fresh root:
-# an emulated SQL Server with a sample database, a storage server with the agent's node, the
-# agent's registry settings and message repository, then a striped backup of the database
-# through virtual devices and its restore under another name, checked file by file.
+# Builds everything and shows the agent at work on a simulated machine: an emulated SQL Server
+# with a sample database and a storage server with the agent's node. The command-line program
+# zarnaksqlc backs the database up through 4 striped virtual devices, lists the stored backup,
+# restores it over the changed database and into a copy, and each result is checked byte for
+# byte against the database as it was backed up.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
@@ -12,39 +13,75 @@ cmake --build build -j "${ZARNAK_JOBS:-$(nproc)}"
 
 export ZARNAK_ROOT=$(mktemp -d)
 trap 'rm -rf "$ZARNAK_ROOT"' EXIT
-sqlsim=build/platform/sqlserver/sqlsim/sqlsim
-hublorsim=build/bin/hublorsim
-regtool=build/platform/registry/regtool
+sqlsim=$PWD/build/platform/sqlserver/sqlsim/sqlsim
+hublorsim=$PWD/build/bin/hublorsim
+regtool=$PWD/build/platform/registry/regtool
+export PATH="$PWD/build/agents/sql/clc:$PATH"  # the agent's program, as installed
 step() { printf '\n== %s\n' "$*"; }
+say() { printf '   %s\n' "$*"; }
+# Shows a command as the user types it, then runs it.
+run() {
+  printf '\n$ %s\n' "$*"
+  "$@"
+}
+# The checksums of a database's data files, one "LOGICAL CHECKSUM" line each (the logical
+# names stay those of the source in a copy).
+sums() { $sqlsim checksum MSSQLSERVER "$1" | awk '$3 != "sales_log" {print $3, $1}'; }
+# Checks a database byte for byte against sales as it was backed up.
+check() {
+  if diff <(sums "$1") "$ZARNAK_ROOT/backed-up.sums" >/dev/null; then
+    say "OK: every data file of $1 is byte for byte what sales was when it was backed up"
+  else
+    say "MISMATCH: $1 differs from the backup" >&2
+    exit 1
+  fi
+}
 
-step "simulated machine in $ZARNAK_ROOT"
+step "A simulated machine in $ZARNAK_ROOT"
 agentdir=$ZARNAK_ROOT/agent
 mkdir -p "$agentdir"
 cp build/agents/common/nls/sqlAMENG.txt "$agentdir/"
-$regtool set 'HKLM\SOFTWARE\Orbenix\Moxtar\CurrentVersion\ZARNAKSQL' Path REG_SZ "$agentdir"
+$regtool set 'HKLM\SOFTWARE\Orbenix\Moxtar\CurrentVersion\ZARNAKSQL' Path REG_SZ "$agentdir/"
 $regtool set 'HKLM\SOFTWARE\Orbenix\Moxtar\CurrentVersion\Api' Path REG_SZ "$PWD/build/lib"
-$regtool export 'HKLM\SOFTWARE\Orbenix'
+say "the agent is installed in $agentdir"
 
-step "storage server: the agent's node"
-$hublorsim node add ZARNAKNODE secret
+step "The storage server, with the agent's node ZARNAKNODE"
+$hublorsim node add ZARNAKNODE secret >/dev/null
+printf 'NODENAME ZARNAKNODE\n' >"$agentdir/pelk.opt"
 $hublorsim node list
-$hublorsim server show
 
-step "SQL Server: a default instance"
-$sqlsim create MSSQLSERVER
-$sqlsim list
+# The emulated SQL Server is this machine's own: it has the name the agent finds for the computer.
+host=$(hostname | cut -d. -f1 | cut -c1-15 | tr '[:lower:]' '[:upper:]')
+step "SQL Server on this machine ($host), with the sample database \"sales\""
+$sqlsim machine "name=$host" >/dev/null
+$sqlsim create MSSQLSERVER >/dev/null
+$sqlsim database MSSQLSERVER sales --file PRIMARY:sales_data:8192 --log sales_log:1024 >/dev/null
+$sqlsim pages MSSQLSERVER sales sales_data 0 1024 --seed 1 >/dev/null
+$sqlsim show MSSQLSERVER sales
+sums sales >"$ZARNAK_ROOT/backed-up.sums"
 
-step "backup through 4 stripes, restore through 2 devices as a new database"
-build/tests/vdi_stripes/stripes_demo MSSQLSERVER sales 64 4 "$ZARNAK_ROOT/backup"
-ls -l "$ZARNAK_ROOT/backup"
+cd "$ZARNAK_ROOT"
+login=(/hublorpassword=secret)
 
-step "checksums of the source and of the restored copy"
-$sqlsim checksum MSSQLSERVER sales | awk '{print $1, $2, $3}'
-$sqlsim checksum MSSQLSERVER sales_copy | awk '{print $1, $2, $3}'
-if diff <($sqlsim checksum MSSQLSERVER sales | awk '{print $1, $2}') \
-        <($sqlsim checksum MSSQLSERVER sales_copy | awk '{print $1, $2}') >/dev/null; then
-  echo "the restored copy is byte-identical to the source"
-else
-  echo "the restored copy differs from the source" >&2
-  exit 1
-fi
+step "Back the database up through 4 stripes"
+run zarnaksqlc backup sales full /stripes=4 "${login[@]}"
+
+step "What the storage server holds now"
+run zarnaksqlc q hublor sales "${login[@]}"
+
+step "The database changes after the backup"
+$sqlsim pages MSSQLSERVER sales sales_data 0 64 --seed 2 >/dev/null
+if diff <(sums sales) "$ZARNAK_ROOT/backed-up.sums" >/dev/null; then exit 1; fi
+say "sales now differs from the backup"
+
+step "Restore the backup over the changed database"
+run zarnaksqlc restore sales full /replace "${login[@]}"
+check sales
+
+step "Restore the backup into a copy, sales_copy, with its files moved"
+run zarnaksqlc restore sales full /into=sales_copy /relocate=sales_data,sales_log \
+  "/to=$ZARNAK_ROOT/sales_copy.mdf,$ZARNAK_ROOT/sales_copy.ldf" "${login[@]}"
+check sales_copy
+$sqlsim show MSSQLSERVER sales_copy
+
+step "Done: the agent backed up, listed and restored the database, and every check passed"

@@ -114,13 +114,6 @@ TEST_F(BackupEntry, EachCommandLogsItsStartLineAndAnUnknownOneNone) {
   EXPECT_EQ(getCurrentRequest(), nullptr);
 }
 
-// Raises SIGINT at the first progress report of a transfer, once per arming.
-std::atomic<bool> g_InterruptArmed{false};
-int interruptAtProgress(StatusInfo status) {
-  if (status.kind == progressStatus && g_InterruptArmed.exchange(false)) kill(getpid(), SIGINT);
-  return 0;
-}
-
 // Ctrl-C while the stripes run: the cancel is logged, the backup ends as cancelled, every
 // session it opened is logged off (so no transaction stays open) and no temporary object stays.
 TEST_F(BackupEntry, AnInterruptDuringTheBackupCancelsIt) {
@@ -128,9 +121,9 @@ TEST_F(BackupEntry, AnInterruptDuringTheBackupCancelsIt) {
   int threadsBefore = threadCount();
   armFault("pelkSendData delay=20");
   m_Parms.statusFunctionP = interruptAtProgress;
-  g_InterruptArmed = true;
+  armInterrupt();
   EXPECT_EQ(run(), 415u) << m_Message;
-  EXPECT_FALSE(g_InterruptArmed);
+  EXPECT_FALSE(interruptArmed());
   EXPECT_EQ(countLines(logText(), 5300), 1) << logText();
   EXPECT_EQ(getCurrentRequest(), nullptr);
   EXPECT_EQ(loggedOnSessions(), sessionsBefore);

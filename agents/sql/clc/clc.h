@@ -45,10 +45,6 @@ enum ClcMessage {
   CLC_MSG_ENDED_WITH = 5092,
 };
 
-// A command that this build of the program cannot run (its engine requests are not part of
-// it); reported with the command's words.
-constexpr int RC_CLC_NOT_AVAILABLE = 430;
-
 // What the run keeps from start to end (the locals of the main routine).
 struct ClcRun {
   int argc = 0;
@@ -101,6 +97,13 @@ void clcPruneLog(ClcRun* runP);
 void clcStartCommandServices(ClcRun* runP);
 // Ends and frees the storage-manager interface; its clean-up's code.
 int clcStopStorage();
+// The SQL Server login and access object of the commands that work with SQL Server (Backup,
+// Query SQL, Restore; clcsql.cpp): the login is completed from the one stored for the server
+// (1213 when the user given is not the stored one; none stored: "sa", logged with 5066), then
+// the access object is created; a failure is reported here. Other commands: 0, nothing done.
+int clcStartSql(ClcRun* runP);
+// Frees the SQL Server access object, when there is one.
+void clcStopSql();
 // The password callback of the storage logon: prompts on the console and reads a hidden entry
 // (a plain line when standard input is not a terminal). Returns 0 always.
 int clcPasswordPrompt(int promptKind, int flag, const char* currentP, const char* nodeNameP,
@@ -121,9 +124,16 @@ int clcQueryHublor(ClcRun* runP);   // the storage server (62)
 int clcQueryBackups(ClcRun* runP);  // stored backups and their types (63-70)
 int clcInactivate(ClcRun* runP);
 int clcChangePassword(ClcRun* runP);
+int clcBackup(ClcRun* runP);    // 1-6
+int clcQuerySql(ClcRun* runP);  // 59, 60
+int clcRestore(ClcRun* runP);   // 72-77
 // Prints the messages (a list ended by -1) with paging: on a terminal the output pauses when a page
 // is full and goes on at Enter; never when standard output is redirected.
 int displayHelp(const int* msgNumsP);
+
+// Prints the options line (message 5077) of the database options whose flags are set; the
+// flags are indexed by the meta-data's flag bits (SQL_META_FLAG_COUNT of them).
+void clcPrintOptions(const uint32_t* flagsP);
 
 // Prints the message of a return code with one text insert.
 void clcPrintRcMessage(int rc, const char* insertP);

@@ -7,11 +7,6 @@ namespace {
 
 typedef int (*ClcHandler)(ClcRun* runP);
 
-// Commands whose engine requests this build does not contain.
-int notAvailable(ClcRun*) {
-  return RC_CLC_NOT_AVAILABLE;
-}
-
 struct DispatchRow {
   uint32_t first;
   uint32_t last;
@@ -19,15 +14,15 @@ struct DispatchRow {
 };
 
 const DispatchRow kDispatch[] = {
-    {CMD_BACKUP_DIFF, CMD_BACKUP_SET, notAvailable},
+    {CMD_BACKUP_DIFF, CMD_BACKUP_SET, clcBackup},
     {CMD_CHANGE_PASSWORD, CMD_CHANGE_PASSWORD, clcChangePassword},
     {CMD_HELP, CMD_HELP_LAST, clcHelp},
     {CMD_INACTIVATE_ALL, CMD_INACTIVATE_SET, clcInactivate},
-    {CMD_QUERY_SQL, CMD_QUERY_SQL_DATABASES, notAvailable},
+    {CMD_QUERY_SQL, CMD_QUERY_SQL_DATABASES, clcQuerySql},
     {CMD_QUERY_ZARNAK, CMD_QUERY_ZARNAK, clcQueryZarnak},
     {CMD_QUERY_HUBLOR, CMD_QUERY_HUBLOR, clcQueryHublor},
     {CMD_QUERY_HUBLOR_ALL, CMD_QUERY_HUBLOR_TYPES, clcQueryBackups},
-    {CMD_RESTORE_DIFF, CMD_RESTORE_SET, notAvailable},
+    {CMD_RESTORE_DIFF, CMD_RESTORE_SET, clcRestore},
     {CMD_SET_SQLAUTH, CMD_SET_DIFFESTIMATE, clcSet},
     {CMD_SET_FROMSQLSERVER, CMD_SET_TIMEFORMAT, clcSet},
 };

@@ -102,11 +102,9 @@ void appendOptionText(const char* textP, char* lineP, int* positionP, int* endP,
   while (*positionP < *endP) lineP[(*positionP)++] = ' ';
 }
 
-namespace {
-
 // The options line: each set option on its own line, the later ones under the first; a line
 // end alone when none is set.
-void printOptions(const uint32_t* flagsP) {
+void clcPrintOptions(const uint32_t* flagsP) {
   char empty[NLS_MSG_MAX];
   int indent = nlsprintf(empty, sizeof empty, MSG_OPTIONS, "");
   char line[OPTIONS_LINE_SIZE];
@@ -122,6 +120,8 @@ void printOptions(const uint32_t* flagsP) {
   line[last] = '\0';  // no indent after the last option
   nlprintf(MSG_OPTIONS, line);
 }
+
+namespace {
 
 // The compatibility lines of a backup, from its database element.
 void printCompatibility(const MoxtarMetaInfo& entry, const objInfo& info) {
@@ -141,7 +141,7 @@ void printCompatibility(const MoxtarMetaInfo& entry, const objInfo& info) {
   nlprintf(MSG_SIZES, size64(dbP->u64DbDataFileSize, sizes[0]),
            size64(dbP->u64DbDataSpaceUsed, sizes[1]), size64(dbP->u64DbLogFileSize, sizes[2]),
            size64(dbP->u64DbLogSpaceUsed, sizes[3]));
-  printOptions(dbP->bFlags);
+  clcPrintOptions(dbP->bFlags);
 }
 
 // The groups of the backup with their files, as its file information holds them.

@@ -21,30 +21,20 @@ ObjectType objectTypeOf(uint32_t command) {
     type = command - CMD_INACTIVATE_DIFF + CMD_QUERY_HUBLOR_DIFF;
   } else if (command >= CMD_QUERY_HUBLOR_DIFF && command <= CMD_QUERY_HUBLOR_SET) {
     type = command;
+  } else if (command >= CMD_RESTORE_DIFF && command <= CMD_RESTORE_SET) {
+    type = command - CMD_RESTORE_DIFF + CMD_QUERY_HUBLOR_DIFF;
   }
   return ObjectType{type, type == CMD_QUERY_HUBLOR_GROUP, type == CMD_QUERY_HUBLOR_FILE,
                     type == CMD_QUERY_HUBLOR_LOG, type == CMD_QUERY_HUBLOR_SET};
 }
 
-// Copies the names of an option list into a request list.
-template <class To, class From>
-int copyNames(CLinkedList<From>& fromR, CLinkedList<To>* toP) {
-  for (From* nameP = fromR.getFirst(); nameP != nullptr; nameP = fromR.getNext(nameP)) {
-    To entry{};
-    std::snprintf(entry.szName, sizeof entry.szName, "%s", nameP->szName);
-    int rc = toP->addTail(&entry);
-    if (rc != RC_OK) return rc;
-  }
-  return RC_OK;
-}
-
 int copyLists(OptionsInfo& o, const ObjectType& type, ClcQueryLists* listsP) {
-  int rc = copyNames(o.dbNameList, &listsP->dbNames);
-  if (rc == RC_OK) rc = copyNames(o.objectNameList, &listsP->patterns);
-  if (rc == RC_OK && type.groupNames) rc = copyNames(o.groupNameList, &listsP->secondNames);
-  if (rc == RC_OK && type.fileNames) rc = copyNames(o.fileNameList, &listsP->secondNames);
-  if (rc == RC_OK && type.logNames) rc = copyNames(o.logObjectNameList, &listsP->objectNames);
-  if (rc == RC_OK && type.setNames) rc = copyNames(o.setObjectNameList, &listsP->objectNames);
+  int rc = clcCopyNames(o.dbNameList, &listsP->dbNames);
+  if (rc == RC_OK) rc = clcCopyNames(o.objectNameList, &listsP->patterns);
+  if (rc == RC_OK && type.groupNames) rc = clcCopyNames(o.groupNameList, &listsP->secondNames);
+  if (rc == RC_OK && type.fileNames) rc = clcCopyNames(o.fileNameList, &listsP->secondNames);
+  if (rc == RC_OK && type.logNames) rc = clcCopyNames(o.logObjectNameList, &listsP->objectNames);
+  if (rc == RC_OK && type.setNames) rc = clcCopyNames(o.setObjectNameList, &listsP->objectNames);
   return rc;
 }
 
@@ -72,7 +62,9 @@ int clcFillQuery(ClcRun* runP, DSqlQueryBackupParms* parmsP, ClcQueryLists* list
   parmsP->nBufferSize = static_cast<uint32_t>(o.nBufferSize);
   parmsP->nStatusMilliSeconds = static_cast<uint32_t>(o.nStatusInterval);
   parmsP->qryCommand = type.queryType;
-  bool query = o.command >= CMD_QUERY_HUBLOR_ALL && o.command <= CMD_QUERY_HUBLOR_TYPES;
+  // Query HUBLOR and Restore receive the database elements; INACTIVate does not.
+  bool query = (o.command >= CMD_QUERY_HUBLOR_ALL && o.command <= CMD_QUERY_HUBLOR_TYPES) ||
+               (o.command >= CMD_RESTORE_DIFF && o.command <= CMD_RESTORE_SET);
   parmsP->dbElemListP = query ? &listsP->dbElems : nullptr;
   parmsP->dbElemGroupListP = query ? &listsP->groups : nullptr;
   parmsP->dbElemFileListP = query ? &listsP->files : nullptr;

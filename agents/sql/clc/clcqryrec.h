@@ -2,6 +2,7 @@
 // object type, INACTIVate) fill it from the options record, with the name lists it points to.
 #pragma once
 
+#include <cstdio>
 #include <list>
 
 #include "clc.h"
@@ -22,6 +23,18 @@ struct ClcQueryLists {
   std::list<CLinkedList<SqlMetaFileInfo>> ownFiles;
 };
 
-// Fills the query record for the run's command (Query HUBLOR 63-70 or INACTIVate 47-53). The
-// database elements and their lists are asked for only by Query HUBLOR. 0, or 421.
+// Fills the query record for the run's command (Query HUBLOR 63-70, INACTIVate 47-53 or Restore
+// 72-77). The database elements and their lists are asked for only by Query HUBLOR. 0, or 421.
 int clcFillQuery(ClcRun* runP, DSqlQueryBackupParms* parmsP, ClcQueryLists* listsP);
+
+// Copies the names of an option list into a request list; 0, or the list's code.
+template <class To, class From>
+int clcCopyNames(CLinkedList<From>& fromR, CLinkedList<To>* toP) {
+  for (From* nameP = fromR.getFirst(); nameP != nullptr; nameP = fromR.getNext(nameP)) {
+    To entry{};
+    std::snprintf(entry.szName, sizeof entry.szName, "%s", nameP->szName);
+    int rc = toP->addTail(&entry);
+    if (rc != 0) return rc;
+  }
+  return 0;
+}

@@ -59,6 +59,13 @@ const char* typeName(uint32_t cmd) {
   return "";
 }
 
+// A request's message stands on a line of its own: the next report must not run into it.
+void showMsgout(const char* textP) {
+  nlprintf(CLC_MSG_TEXT, textP);
+  size_t length = std::strlen(textP);
+  if (length == 0 || textP[length - 1] != '\n') nlprintf(CLC_MSG_NEW_LINE);
+}
+
 const char* textOrEmpty(const char* textP) {
   return textP != nullptr ? textP : "";
 }
@@ -111,7 +118,7 @@ int CStatus::showReport(const StatusInfo& status, uint32_t cmd) {
     case finishStatus:
       return showFinish(status, cmd);
     case msgoutStatus:
-      nlprintf(CLC_MSG_TEXT, textOrEmpty(status.msgout.textP));
+      showMsgout(textOrEmpty(status.msgout.textP));
       return RC_OK;
     case beginStatus:
       return showBegin(status, cmd);

@@ -128,6 +128,8 @@ void clcStartCommandServices(ClcRun* runP) {
     runP->runRc = rc;
     if (rc != RC_OK) return;
   }
+  runP->runRc = clcStartSql(runP);
+  if (runP->runRc != RC_OK) return;
   gConsoleStatus.dbSetStatusCommand(o.command);
   runP->statusP = o.bQuiet == 1 ? nullptr : clcStatusCallback;
   runP->logon.nodeNameP = o.szHublorNode;

@@ -27,13 +27,6 @@ namespace {
 testing::Environment* const kConsoleSignals =
     testing::AddGlobalTestEnvironment(new ConsoleSignalsForTest);
 
-// Raises SIGINT at the first progress report of a transfer, once per arming.
-std::atomic<bool> g_InterruptArmed{false};
-int interruptAtProgress(StatusInfo status) {
-  if (status.kind == progressStatus && g_InterruptArmed.exchange(false)) kill(getpid(), SIGINT);
-  return 0;
-}
-
 class RestoreEntry : public RestoreFixture {
  protected:
   void SetUp() override {
@@ -117,9 +110,9 @@ TEST_F(RestoreEntry, AnInterruptDuringTheRestoreCancelsIt) {
   m_Parms.nStripes = 2;
   m_Parms.nStatusMilliSeconds = 10;
   m_Parms.statusFunctionP = interruptAtProgress;
-  g_InterruptArmed = true;
+  armInterrupt();
   EXPECT_EQ(restore(), 415u) << m_Msg;
-  EXPECT_FALSE(g_InterruptArmed);
+  EXPECT_FALSE(interruptArmed());
   EXPECT_EQ(log.count(5300), 1) << log.text();
   EXPECT_EQ(getCurrentRequest(), nullptr);
   EXPECT_EQ(loggedOnSessions(), sessionsBefore);

@@ -5,7 +5,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -74,12 +77,43 @@ class ConsoleSignalsForTest : public testing::Environment {
  public:
   void SetUp() override { ASSERT_EQ(psSetConsoleCtrlHandler(cancelOnEvent), 0); }
 
+  // Sends the signal to the process. ThreadSanitizer does not see a signal taken by sigwait as
+  // ordering the sender before the taker; the counter makes that order visible to it.
+  static void raise(int signo) {
+    raised().fetch_add(1, std::memory_order_release);
+    kill(getpid(), signo);
+  }
+
  private:
+  static std::atomic<int>& raised() {
+    static std::atomic<int> count{0};
+    return count;
+  }
   static int cancelOnEvent(uint32_t) {
+    raised().load(std::memory_order_acquire);
     eriCancelRequest(nullptr);
     return 1;
   }
 };
+
+// A status callback that raises SIGINT at the first progress report of a transfer after
+// armInterrupt(), once per arming; interruptArmed() tells whether it has not fired yet.
+inline std::atomic<bool>& interruptArmedFlag() {
+  static std::atomic<bool> armed{false};
+  return armed;
+}
+inline void armInterrupt() {
+  interruptArmedFlag() = true;
+}
+inline bool interruptArmed() {
+  return interruptArmedFlag();
+}
+inline int interruptAtProgress(StatusInfo status) {
+  if (status.kind == progressStatus && interruptArmedFlag().exchange(false)) {
+    ConsoleSignalsForTest::raise(SIGINT);
+  }
+  return 0;
+}
 
 // The threads of this process.
 inline int threadCount() {

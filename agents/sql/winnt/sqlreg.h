@@ -11,9 +11,9 @@
 #include <cstddef>
 
 #include "registry.h"
+#include "sqltypes.h"  // SQL_PASSWORD_SIZE
 
-constexpr int SQL_USERID_SIZE = 128;    // a user id of at most 127 characters
-constexpr int SQL_PASSWORD_SIZE = 129;  // a password of at most 128 characters
+constexpr int SQL_USERID_SIZE = 128;  // a user id of at most 127 characters
 
 extern const char SQL_REG_USERID[];      // "SQL_A"
 extern const char SQL_REG_ENCRYPTION[];  // "SQL_E"

@@ -1,0 +1,203 @@
+// zarnaksqlc's backups and restores as a user runs them: a simulated machine with the storage
+// stand-in and an emulated SQL Server made with sqlsim, the databases checked byte for byte
+// with sqlsim after each restore.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "filetext_testutil.h"
+#include "outputcheck.h"
+#include "registry.h"
+#include "runprogram.h"
+#include "sqlreg.h"
+#include "storedbackup_testutil.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The name the agent finds for the computer: the emulated SQL Server is the machine's own.
+std::string computerName() {
+  char host[256] = {};
+  gethostname(host, sizeof host - 1);
+  std::string name(host, std::strcspn(host, "."));
+  name = name.substr(0, 15);
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return name;
+}
+
+class ZarnaksqlcSql : public StoredBackupFixture {
+ protected:
+  void SetUp() override {
+    StoredBackupFixture::SetUp();
+    fs::copy_file(ZK_MESSAGE_REPOSITORY, agentDir() + "sqlAMENG.txt",
+                  fs::copy_options::overwrite_existing);
+    sqlsim({"machine", "name=" + computerName()});
+    sqlsim({"create", "MSSQLSERVER"});
+    makeDatabase("sales");
+  }
+  void sqlsim(const std::vector<std::string>& args) {
+    zkrun::ProgramRun result = zkrun::runProgram(SQLSIM_PATH, args);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+  }
+  void makeDatabase(const std::string& name) {
+    sqlsim({"database", "MSSQLSERVER", name, "--file", "PRIMARY:" + name + "_data:2048", "--log",
+            name + "_log:512"});
+    change(name, 1);
+  }
+  // New contents for the first pages of the database's data file.
+  void change(const std::string& name, int seed) {
+    sqlsim(
+        {"pages", "MSSQLSERVER", name, name + "_data", "0", "128", "--seed", std::to_string(seed)});
+  }
+  // The logical name and checksum of each data file of the database.
+  std::vector<std::string> sums(const std::string& name) {
+    zkrun::ProgramRun result = zkrun::runProgram(SQLSIM_PATH, {"checksum", "MSSQLSERVER", name});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    std::vector<std::string> lines;
+    std::istringstream in(result.out);
+    std::string sum, size, logical, path;
+    while (in >> sum >> size >> logical >> path) {
+      if (logical.find("_log") == std::string::npos) lines.push_back(logical + " " + sum);
+    }
+    return lines;
+  }
+  zkrun::ProgramRun run(std::vector<std::string> args) {
+    args.push_back("/hublorpassword=secret");
+    return zkrun::runProgram(ZARNAKSQLC_PATH, args);
+  }
+  std::string activityLog() { return fileText(agentDir() + "zarnaksql.log"); }
+  // The SQL Server login stored for the machine's server, as the agent stores it.
+  void storeLogin(const std::string& user, const std::string& password) {
+    char key[512];
+    ASSERT_EQ(sqlRegKeyPath(computerName().c_str(), key, sizeof key), 1);
+    HKEY handle = nullptr;
+    ASSERT_EQ(createOrOpenReg(HKEY_LOCAL_MACHINE, key, &handle), 0);
+    ASSERT_EQ(putSzValue(HKEY_LOCAL_MACHINE, key, SQL_REG_USERID, user.c_str()), 0);
+    ASSERT_EQ(putDwordValue(HKEY_LOCAL_MACHINE, key, SQL_REG_ENCRYPTION, 1), 0);
+    BYTE block[REG_SCRAMBLE_BLOCK_SIZE];
+    DWORD length = 0;
+    ASSERT_EQ(regScramble(REG_ENCRYPTION_SCRAMBLE, user.c_str(), password.c_str(), block, &length),
+              1);
+    ASSERT_EQ(putBinaryValue(HKEY_LOCAL_MACHINE, key, SQL_REG_PASSWORD, block, length), 0);
+  }
+};
+
+TEST_F(ZarnaksqlcSql, FourStripesBackedUpListedAndRestoredOverTheDatabaseAndIntoACopy) {
+  std::vector<std::string> backedUp = sums("sales");
+  zkrun::ProgramRun backup = run({"backup", "sales", "full", "/stripes=4"});
+  ASSERT_EQ(backup.exitCode, 0) << backup.out;
+  expectInOrder(backup.out, {"Backup statistics:", "completed successfully"});
+
+  zkrun::ProgramRun query = run({"q", "hublor", "sales"});
+  EXPECT_EQ(query.exitCode, 0) << query.out;
+  expectInOrder(query.out, {"Database            sales", "Backup type         Full", "4 stripes"});
+
+  change("sales", 2);
+  ASSERT_NE(sums("sales"), backedUp);
+  zkrun::ProgramRun over = run({"restore", "sales", "full", "/replace"});
+  ASSERT_EQ(over.exitCode, 0) << over.out;
+  EXPECT_EQ(sums("sales"), backedUp);
+
+  fs::path copy = m_Root.path() / "copy";
+  fs::create_directories(copy);
+  zkrun::ProgramRun into =
+      run({"restore", "sales", "full", "/into=sales2", "/relocate=sales_data,sales_log",
+           "/to=" + (copy / "d.mdf").string() + "," + (copy / "l.ldf").string()});
+  ASSERT_EQ(into.exitCode, 0) << into.out;
+  EXPECT_EQ(sums("sales2"), backedUp);
+}
+
+TEST_F(ZarnaksqlcSql, ABackupOfNoDatabaseSaysSoAndStoresNothing) {
+  zkrun::ProgramRun backup = run({"backup", "nosuchdb"});
+  EXPECT_EQ(backup.exitCode, 0) << backup.out;
+  expectInOrder(backup.out, {"No database of the SQL Server matches", "completed successfully"});
+  zkrun::ProgramRun query = run({"q", "hublor", "*", "/all"});
+  EXPECT_FALSE(has(query.out, "Database ")) << query.out;
+}
+
+// Every backup type from the command line, each in its own second so that each is a backup
+// of its own; a log backup with /truncate=no leaves the log as it was.
+TEST_F(ZarnaksqlcSql, EveryBackupTypeIsStoredAndCounted) {
+  const std::vector<std::vector<std::string>> backups = {
+      {"backup", "sales", "full", "/stripes=2"},  {"backup", "sales", "diff"},
+      {"backup", "sales", "log", "/truncate=no"}, {"backup", "sales", "file=sales_data"},
+      {"backup", "sales", "group=PRIMARY"},
+  };
+  sqlsim({"log", "MSSQLSERVER", "sales", "--count", "3"});
+  for (const auto& args : backups) {
+    SCOPED_TRACE(args[2]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    zkrun::ProgramRun result = run(args);
+    EXPECT_EQ(result.exitCode, 0) << result.out;
+    EXPECT_TRUE(has(result.out, "Backups done                1")) << result.out;
+  }
+  zkrun::ProgramRun show = zkrun::runProgram(SQLSIM_PATH, {"show", "MSSQLSERVER", "sales"});
+  EXPECT_TRUE(has(show.out, "log-records=3")) << show.out;
+  zkrun::ProgramRun types = run({"q", "hublor", "sales", "types"});
+  EXPECT_EQ(types.exitCode, 0) << types.out;
+  expectInOrder(types.out, {"Database            sales", "Full", "1", "DiffFull", "1", "Log", "1",
+                            "Group", "1", "File", "1"});
+}
+
+TEST_F(ZarnaksqlcSql, QuerySqlShowsTheServerAndEachDatabaseOrWhyItCannotBeRead) {
+  makeDatabase("hr");
+  sqlsim({"option", "MSSQLSERVER", "hr", "read-only", "on"});
+  sqlsim({"option", "MSSQLSERVER", "hr", "auto-close", "on"});
+  sqlsim({"status", "MSSQLSERVER", "sales", "suspect"});
+  zkrun::ProgramRun server = run({"q", "sql"});
+  EXPECT_EQ(server.exitCode, 0) << server.out;
+  expectInOrder(server.out, {"SQL Server          " + computerName(), "SQL Server version  8.0"});
+  EXPECT_FALSE(has(server.out, "Clustered")) << server.out;
+
+  zkrun::ProgramRun all = run({"q", "sql", "*", "/compat"});
+  EXPECT_EQ(all.exitCode, 0) << all.out;
+  expectInOrder(all.out,
+                {"SQL Server version  8.0", "Clustered           No",
+                 "Databases:", "Database            master", "Options             System database",
+                 "Database            sales", "Status              Suspect", "cannot be opened",
+                 "Database            hr", "Data size 2,097,152", "Compatibility level 80",
+                 "Options             Read only\n", "                    Auto close\n"});
+  EXPECT_FALSE(has(all.out, "Database            tempdb")) << all.out;
+}
+
+// The login of a SQL Server login run: given whole, completed from the stored one, refused
+// when the user given is not the stored one, or "sa" when none is stored.
+TEST_F(ZarnaksqlcSql, TheSqlLoginIsCompletedFromTheStoredOne) {
+  sqlsim({"login", "MSSQLSERVER", "alice", "--password", "pw", "--sysadmin", "yes"});
+  zkrun::ProgramRun none = run({"q", "sql", "/sqlauth=sqluserid", "/sqluser=bob"});
+  EXPECT_EQ(none.exitCode, 0) << none.out;
+  EXPECT_TRUE(has(activityLog(), "No SQL Server login is stored")) << activityLog();
+
+  storeLogin("alice", "pw");
+  struct Case {
+    std::vector<std::string> login;
+    int exitCode;
+  };
+  const Case cases[] = {
+      {{}, 0},
+      {{"/sqluser=alice"}, 0},
+      {{"/sqlpassword=pw"}, 0},
+      {{"/sqlpassword=wrong"}, 1900 & 0xFF},
+      {{"/sqluser=bob"}, 1213 & 0xFF},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.login.empty() ? "stored" : c.login[0]);
+    std::vector<std::string> args = {"q", "sql", "/sqlauth=sqluserid"};
+    args.insert(args.end(), c.login.begin(), c.login.end());
+    zkrun::ProgramRun result = run(args);
+    EXPECT_EQ(result.exitCode, c.exitCode) << result.out;
+  }
+  EXPECT_TRUE(has(run({"q", "sql", "/sqlauth=sqluserid", "/sqluser=bob"}).out,
+                  "does not match the stored login"));
+}
+
+}  // namespace
