@@ -148,6 +148,27 @@ TEST_F(ZarnaksqlcSql, EveryBackupTypeIsStoredAndCounted) {
                             "Group", "1", "File", "1"});
 }
 
+// A full backup and two log backups restored as a chain: the full one without recovery, then
+// the logs up to a point in time inside the second one.
+TEST_F(ZarnaksqlcSql, ALogChainRestoresToAPointInTime) {
+  ASSERT_EQ(run({"backup", "sales", "full"}).exitCode, 0);
+  for (const char* time : {"2026-12-01 10:00:00", "2026-12-01 11:00:00"}) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    sqlsim({"log", "MSSQLSERVER", "sales", "--count", "2", "--time", time});
+    zkrun::ProgramRun log = run({"backup", "sales", "log"});
+    ASSERT_EQ(log.exitCode, 0) << log.out;
+  }
+  zkrun::ProgramRun full = run({"restore", "sales", "full", "/replace", "/recovery=no"});
+  ASSERT_EQ(full.exitCode, 0) << full.out;
+  zkrun::ProgramRun logs = run({"restore", "sales", "log=*", "/stopat=2026-12-01 10:30:00"});
+  ASSERT_EQ(logs.exitCode, 0) << logs.out;
+  EXPECT_TRUE(has(logs.out, "2 restored")) << logs.out;
+  zkrun::ProgramRun show = zkrun::runProgram(SQLSIM_PATH, {"show", "MSSQLSERVER", "sales"});
+  EXPECT_TRUE(has(show.out, "status=online")) << show.out;
+  EXPECT_TRUE(has(show.out, "log-records=2\t")) << show.out;
+  EXPECT_FALSE(has(show.out, "11:00:00")) << show.out;
+}
+
 TEST_F(ZarnaksqlcSql, QuerySqlShowsTheServerAndEachDatabaseOrWhyItCannotBeRead) {
   makeDatabase("hr");
   sqlsim({"option", "MSSQLSERVER", "hr", "read-only", "on"});
