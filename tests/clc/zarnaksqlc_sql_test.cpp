@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "filetext_testutil.h"
@@ -120,6 +122,51 @@ TEST_F(ZarnaksqlcSql, ABackupOfNoDatabaseSaysSoAndStoresNothing) {
   expectInOrder(backup.out, {"No database of the SQL Server matches", "completed successfully"});
   zkrun::ProgramRun query = run({"q", "hublor", "*", "/all"});
   EXPECT_FALSE(has(query.out, "Database ")) << query.out;
+}
+
+// Every backup type from the command line, each in its own second so that each is a backup
+// of its own; a log backup with /truncate=no leaves the log as it was.
+TEST_F(ZarnaksqlcSql, EveryBackupTypeIsStoredAndCounted) {
+  const std::vector<std::vector<std::string>> backups = {
+      {"backup", "sales", "full", "/stripes=2"},  {"backup", "sales", "diff"},
+      {"backup", "sales", "log", "/truncate=no"}, {"backup", "sales", "file=sales_data"},
+      {"backup", "sales", "group=PRIMARY"},
+  };
+  sqlsim({"log", "MSSQLSERVER", "sales", "--count", "3"});
+  for (const auto& args : backups) {
+    SCOPED_TRACE(args[2]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    zkrun::ProgramRun result = run(args);
+    EXPECT_EQ(result.exitCode, 0) << result.out;
+    EXPECT_TRUE(has(result.out, "Backups done                1")) << result.out;
+  }
+  zkrun::ProgramRun show = zkrun::runProgram(SQLSIM_PATH, {"show", "MSSQLSERVER", "sales"});
+  EXPECT_TRUE(has(show.out, "log-records=3")) << show.out;
+  zkrun::ProgramRun types = run({"q", "hublor", "sales", "types"});
+  EXPECT_EQ(types.exitCode, 0) << types.out;
+  expectInOrder(types.out, {"Database            sales", "Full", "1", "DiffFull", "1", "Log", "1",
+                            "Group", "1", "File", "1"});
+}
+
+// A full backup and two log backups restored as a chain: the full one without recovery, then
+// the logs up to a point in time inside the second one.
+TEST_F(ZarnaksqlcSql, ALogChainRestoresToAPointInTime) {
+  ASSERT_EQ(run({"backup", "sales", "full"}).exitCode, 0);
+  for (const char* time : {"2026-12-01 10:00:00", "2026-12-01 11:00:00"}) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    sqlsim({"log", "MSSQLSERVER", "sales", "--count", "2", "--time", time});
+    zkrun::ProgramRun log = run({"backup", "sales", "log"});
+    ASSERT_EQ(log.exitCode, 0) << log.out;
+  }
+  zkrun::ProgramRun full = run({"restore", "sales", "full", "/replace", "/recovery=no"});
+  ASSERT_EQ(full.exitCode, 0) << full.out;
+  zkrun::ProgramRun logs = run({"restore", "sales", "log=*", "/stopat=2026-12-01 10:30:00"});
+  ASSERT_EQ(logs.exitCode, 0) << logs.out;
+  EXPECT_TRUE(has(logs.out, "2 restored")) << logs.out;
+  zkrun::ProgramRun show = zkrun::runProgram(SQLSIM_PATH, {"show", "MSSQLSERVER", "sales"});
+  EXPECT_TRUE(has(show.out, "status=online")) << show.out;
+  EXPECT_TRUE(has(show.out, "log-records=2\t")) << show.out;
+  EXPECT_FALSE(has(show.out, "11:00:00")) << show.out;
 }
 
 TEST_F(ZarnaksqlcSql, QuerySqlShowsTheServerAndEachDatabaseOrWhyItCannotBeRead) {

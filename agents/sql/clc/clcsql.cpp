@@ -132,8 +132,10 @@ int copyBackupNames(OptionsInfo& o, BackupLists* listsP) {
   return rc;
 }
 
-EriNameList* orNull(EriNameList& list) {
-  return list.getCount() != 0 ? &list : nullptr;
+// The group and file patterns go to the request together, or not at all: the files are
+// selected group by group, so file patterns need the group list, even an empty one.
+bool namesGroupsOrFiles(BackupLists& lists) {
+  return lists.groupNames.getCount() != 0 || lists.fileNames.getCount() != 0;
 }
 
 // The lists a restore hands its request besides the query's.
@@ -221,9 +223,10 @@ int clcBackup(ClcRun* runP) {
   }
   DSqlBackupDatabaseParms parms{};
   fillBackupParms(runP, &parms);
-  return static_cast<int>(eriBackupSqlDatabase(&parms, &lists.databases, &lists.dbNames,
-                                               &lists.groups, orNull(lists.groupNames),
-                                               &lists.files, orNull(lists.fileNames)));
+  bool patterns = namesGroupsOrFiles(lists);
+  return static_cast<int>(eriBackupSqlDatabase(
+      &parms, &lists.databases, &lists.dbNames, &lists.groups,
+      patterns ? &lists.groupNames : nullptr, &lists.files, patterns ? &lists.fileNames : nullptr));
 }
 
 int clcRestore(ClcRun* runP) {
