@@ -169,6 +169,19 @@ TEST_F(ZarnaksqlcSql, ALogChainRestoresToAPointInTime) {
   EXPECT_FALSE(has(show.out, "11:00:00")) << show.out;
 }
 
+// A restore on standby: the database stays readable and takes further logs, with its undo file
+// where the command line names it.
+TEST_F(ZarnaksqlcSql, ARestoreOnStandbyKeepsItsUndoFile) {
+  ASSERT_EQ(run({"backup", "sales", "full"}).exitCode, 0);
+  fs::path undo = m_Root.path() / "sales.undo";
+  zkrun::ProgramRun standby =
+      run({"restore", "sales", "full", "/replace", "/standby=" + undo.string()});
+  ASSERT_EQ(standby.exitCode, 0) << standby.out;
+  zkrun::ProgramRun show = zkrun::runProgram(SQLSIM_PATH, {"show", "MSSQLSERVER", "sales"});
+  EXPECT_TRUE(has(show.out, "status=standby")) << show.out;
+  EXPECT_TRUE(fs::exists(undo));
+}
+
 TEST_F(ZarnaksqlcSql, QuerySqlShowsTheServerAndEachDatabaseOrWhyItCannotBeRead) {
   makeDatabase("hr");
   sqlsim({"option", "MSSQLSERVER", "hr", "read-only", "on"});

@@ -251,7 +251,23 @@ uint32_t CRestoreBackupsEri::addRelocations() {
 }
 
 // Every backup of the list goes into the one destination named.
+// The standby undo file that the command line carries in the last bytes of the SQL Server
+// settings goes to every backup's database element, where the RESTORE statement reads it.
+void CRestoreBackupsEri::addStandbyFile() {
+  const SqlRestoreParameters& sql = m_ParmsP->sqlRestoreParms;
+  const char* fileP = reinterpret_cast<const char*>(sql.reserved);
+  if (sql.bStandby == 0 || strnlen(fileP, sizeof sql.reserved) == 0) return;
+  for (MoxtarMetaInfo* entryP = m_ParmsP->qryBuListP->getFirst(); entryP != nullptr;
+       entryP = m_ParmsP->qryBuListP->getNext(entryP)) {
+    SqlHublorDbElement* dbP = entryP->hublorDbElemP;
+    if (dbP == nullptr || dbP->szStandbyFile[0] != '\0') continue;
+    snprintf(dbP->szStandbyFile, sizeof dbP->szStandbyFile, "%.*s",
+             static_cast<int>(sizeof dbP->szStandbyFile - 1), fileP);
+  }
+}
+
 uint32_t CRestoreBackupsEri::addDestinations() {
+  addStandbyFile();
   CRestoreBackupsParms* p = m_ParmsP;
   if (p->sqlRestoreParms.bInto == 0 || p->destinationListP == nullptr) return RC_OK;
   if (p->intoNameListP == nullptr || p->intoNameListP->getFirst() == nullptr) {

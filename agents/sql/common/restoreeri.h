@@ -39,6 +39,7 @@ class CRestoreBackupsEri : public DSqlQueryBackupEri {
   void selectGroupsAndFiles();
   bool selectInDatabase(SqlHublorDbElement* dbP);
   uint32_t addRelocations();
+  void addStandbyFile();
   uint32_t addDestinations();
   void pick();
   uint32_t openSessions(uint32_t* stripesUsedP);
