@@ -284,7 +284,7 @@ int CPcm::giveProgressStatus(StatusInfo status) {
   m_ElapsedTimer.stop();
   double elapsedSeconds = m_ElapsedTimer.elapsedSeconds();
   StatusProgress progress = {m_BytesConsumed.load(), m_BytesProduced.load(), m_Ring.fullCount(),
-                             m_ObjectSize, elapsedSeconds};
+                             m_ObjectSize.load(), elapsedSeconds};
   if (gTrace.isOn(TRC_PCM)) {
     traceProgress(progress);
   }

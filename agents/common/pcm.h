@@ -144,7 +144,9 @@ class CPcm {
   DPelkApiStatus m_ProducerApiStatus;
   char* m_ProducerErrorMsgP = nullptr;       // the subclass's buffer for the producer's failure
   char m_MsgBuffer[kPcmMsgBufferSize] = {};  // the transfer's own text
-  uint64_t m_ObjectSize = 0;                 // size of the object in transfer, 0 when unknown
+  // Size of the object in transfer, 0 when unknown: set by the body that learns it (a
+  // consumer or producer thread), read by the monitor.
+  std::atomic<uint64_t> m_ObjectSize{0};
   CBufferRing m_Ring;
   std::atomic<uint32_t> m_Cancelled{0};  // 1 once cancel ran in this run
   const char* m_ResultMsgP = nullptr;
