@@ -236,9 +236,9 @@ void resourceRows(EntryBench& bench, int repeats) {
   std::printf("%-64s %10.2f %10.2f %7.2f %7s %7.2f\n", "backup 4 stripes: CPU seconds per GiB",
               benchMedian(cpu), 0.0, benchMin(cpu), "", benchMax(cpu));
   std::printf("%-64s %10.1f %10.1f %7.2f %7.2f %7.2f  %s\n",
-              "backup 4 stripes: peak resident MiB (whole process) vs limit", benchMedian(peaks), limitMb,
-              limitMb / benchMax(peaks), limitMb / benchMedian(peaks), limitMb / benchMin(peaks),
-              ">= 1.0 (limit / peak)");
+              "backup 4 stripes: peak resident MiB (whole process) vs limit", benchMedian(peaks),
+              limitMb, limitMb / benchMax(peaks), limitMb / benchMedian(peaks),
+              limitMb / benchMin(peaks), ">= 1.0 (limit / peak)");
 }
 
 void cancelRows(EntryBench& bench, int runs) {
