@@ -22,7 +22,7 @@ class DSqlQueryBackupEri : public DPelkQueryBackupEri {
  public:
   // Takes the query criteria and the server name from the record, which the caller keeps for
   // the request's life. A server name that makes the filespace name too long leaves its
-  // message in the request's message buffer and the query without a filespace specification.
+  // message in the request's message buffer and the query without a filespace pattern.
   explicit DSqlQueryBackupEri(DSqlQueryBackupParms* parmsP);
   ~DSqlQueryBackupEri() override;
 

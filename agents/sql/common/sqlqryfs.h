@@ -12,7 +12,7 @@
 
 class DSqlQueryFilespaceEri : public DPelkQueryFilespaceEri {
  public:
-  // The specification is <server>\meta\0000; when it cannot be built (a server name too long)
+  // The filespace pattern is <server>\meta\0000; when it cannot be built (a server name too long)
   // the code's message goes into the request's message buffer and the query runs without one.
   explicit DSqlQueryFilespaceEri(DSqlQueryFilespaceParms* parmsP);
 
