@@ -16,17 +16,29 @@
 
 namespace {
 
-class BackupDbTest : public BackupDbFixture {
- public:
-  using BackupDbFixture::armFault;
-  using BackupDbFixture::m_Instance;
-};
-
 objInfo infoOf(const qryRespBackupData& object, size_t length) {
   objInfo info;
   EXPECT_EQ(objInfoFromResp(object, length, &info), 0);
   return info;
 }
+
+class BackupDbTest : public BackupDbFixture {
+ public:
+  using BackupDbFixture::armFault;
+  using BackupDbFixture::m_Instance;
+
+ protected:
+  // The backup is the active one: one active object of its identity in the meta filespace and
+  // in each of the first `stripes` data filespaces.
+  void expectActiveBackup(const zarnakObjId& id, uint32_t stripes) {
+    for (uint32_t i = 0; i <= stripes; i++) {
+      std::vector<qryRespBackupData> active = stored(i, PELK_ACTIVE);
+      ASSERT_EQ(active.size(), 1u) << i;
+      size_t length = i == 0 ? OBJINFO_META_SIZE : OBJINFO_DATA_SIZE;
+      EXPECT_EQ(compareZarnakObjIds(infoOf(active[0], length).id, id), 0) << i;
+    }
+  }
+};
 
 TEST_F(BackupDbTest, FullBackupThroughFourStripesIsOneActiveBackupThatRestores) {
   ASSERT_EQ(backup(BACKUP_TYPE_FULL, 4), 0) << m_Backup->consumerText();
@@ -184,14 +196,7 @@ TEST_F(BackupDbTest, ACompletionThatFailsIsDoneOnTheNextSession) {
     armFault(rule);
     ASSERT_EQ(backup(BACKUP_TYPE_FULL, 2), 0) << m_Backup->consumerText();
     clearFaults();
-    zarnakObjId id = m_Backup->backupId();
-    for (uint32_t i = 0; i <= 2; i++) {
-      std::vector<qryRespBackupData> active = stored(i, PELK_ACTIVE);
-      ASSERT_EQ(active.size(), 1u) << i;
-      EXPECT_EQ(compareZarnakObjIds(
-                    infoOf(active[0], i == 0 ? OBJINFO_META_SIZE : OBJINFO_DATA_SIZE).id, id),
-                0);
-    }
+    expectActiveBackup(m_Backup->backupId(), 2);
     for (uint32_t i = 3; i <= 4; i++) EXPECT_TRUE(stored(i, PELK_ACTIVE).empty()) << i;
     EXPECT_EQ(temporaryObjects(), 0);
     EXPECT_NE(logText().find("Stripe 1 failed with return code", logged), std::string::npos);
@@ -209,6 +214,47 @@ TEST_F(BackupDbTest, ACompletionThatFailsOnEverySessionRemovesTheBackupsObjects)
   for (uint32_t k = 1; k <= 3; k++) {
     EXPECT_NE(logText().find("Stripe " + std::to_string(k) + " failed with return code 1304"),
               std::string::npos);
+  }
+}
+
+// A server whose transactions hold few objects: the new backup's meta-data object and renames
+// commit with as much of the previous backup's surplus as fits, the rest is inactivated in
+// transactions of its own after the commit. A failure there leaves that rest active and is
+// logged, but the backup stands.
+TEST_F(BackupDbTest, ASurplusBeyondTheTransactionLimitIsInactivatedAfterTheCommit) {
+  auto limitTransactions = [this](int objects) {
+    sim({"node", "set", "NODE1", "--max-txn", std::to_string(objects)});
+    for (HublorSessionInfo* p = m_Sessions.getFirst(); p != nullptr; p = m_Sessions.getNext(p)) {
+      p->apiSessInfo.maxObjPerTxn = static_cast<pelkUint16_t>(objects);
+    }
+  };
+  // The meta-data object and 2 renames, then room for 1 or none of the 5 inactivations (the
+  // previous meta-data object first).
+  const struct {
+    int limit;
+    const char* fault;  // on the inactivations; null: none
+    bool surplusActive;
+  } cases[] = {
+      {4, nullptr, false}, {3, nullptr, false}, {4, "pelkDeleteObj nth=3 code=2015", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.limit) + (c.fault != nullptr ? c.fault : ""));
+    limitTransactions(256);
+    ASSERT_EQ(backup(BACKUP_TYPE_FULL, 6), 0) << m_Backup->consumerText();
+    limitTransactions(c.limit);
+    size_t logged = logText().size();
+    if (c.fault != nullptr) armFault(c.fault);
+    ASSERT_EQ(backup(BACKUP_TYPE_FULL, 2), 0) << m_Backup->consumerText();
+    clearFaults();
+    expectActiveBackup(m_Backup->backupId(), 2);
+    for (uint32_t i = 3; i <= 6; i++) {
+      EXPECT_EQ(stored(i, PELK_ACTIVE).size(), c.surplusActive ? 1u : 0u) << i;
+    }
+    EXPECT_EQ(temporaryObjects(), 0);
+    std::string log = logText().substr(logged);
+    EXPECT_EQ(log.find("Stripe 1 failed"), std::string::npos) << log;
+    EXPECT_EQ(log.find("4 objects of the backup it replaces stay active") != std::string::npos,
+              c.surplusActive)
+        << log;
   }
 }
 

@@ -126,7 +126,10 @@ class CBackupDb : public CPcm {
   int completionAttempt(StripeData* stripeP, MoxtarBackupList* activeListP);
   int queryActiveBackups(pelkUint32_t handle, MoxtarBackupList* activeListP);
   int renameObjects(pelkUint32_t handle);
-  int inactivateSurplus(pelkUint32_t handle, MoxtarBackupList* activeListP);
+  int inactivateSurplus(pelkUint32_t handle, MoxtarBackupList* activeListP, uint32_t room,
+                        MoxtarBackupList* leftP);
+  void inactivateSurplusLeft(pelkUint32_t handle, MoxtarBackupList* leftP);
+  bool isMetaDataName(const pelkObjName& name) const;
   int endCompletionTxn(pelkUint32_t handle, int rc);
   int completionFailed(int rc, StripeData** stripePP, bool* repairTriedP,
                        MoxtarBackupList* activeListP);

@@ -1,16 +1,19 @@
 // The completion of a database backup (CBackupDb, second half of the consumer): one storage
 // transaction on one stripe's session sends the meta-data object, renames every data object
 // from its temporary to its final name with merge and inactivates what the previous backup
-// leaves over; a session that fails hands the transaction to the next one, and a rename merge
-// error is repaired once. Only a transaction that the server committed makes the backup; every
-// other outcome is voted abort. Afterwards SQL Server's last device commands are served, or the
-// device set is aborted when the backup failed.
+// leaves over, as far as the session's objects per transaction allow; the rest of that is
+// inactivated in further transactions after the commit. A session that fails hands the
+// transaction to the next one, and a rename merge error is repaired once. Only a transaction
+// that the server committed makes the backup; every other outcome is voted abort. Afterwards SQL
+// Server's last device commands are served, or the device set is aborted when the backup failed.
+#include <cstdint>
 #include <cstring>
 
 #include "agtlog.h"
 #include "agtrc.h"
 #include "agttrc.h"
 #include "bkdb.h"
+#include "moxtarutil.h"
 #include "objname.h"
 #include "pcmend.h"
 #include "pelkapi.h"
@@ -18,6 +21,7 @@
 
 namespace {
 
+constexpr int MSG_SURPLUS_LEFT_ACTIVE = 308;
 constexpr uint32_t kUniqueTimeSleepMs = 250;
 constexpr DWORD kDrainWaitMilliSeconds = 1000;
 constexpr DWORD kCompletionNotSupported = 50;
@@ -31,6 +35,14 @@ bool replacesPrevious(int32_t backupType) {
 
 size_t temporarySuffixLength() {
   return 1 + strlen(HL_BACKUPTIME) + strlen(HL_PID);
+}
+
+// The inactivations that fit into the completion transaction besides the meta-data object and
+// the renames. A session that names no limit takes them all.
+uint32_t inactivationRoom(const HublorSessionInfo& session, uint32_t numStripes) {
+  uint32_t limit = session.apiSessInfo.maxObjPerTxn;
+  if (limit == 0) return UINT32_MAX;
+  return limit > numStripes + 1 ? limit - numStripes - 1 : 0;
 }
 
 }  // namespace
@@ -97,9 +109,18 @@ int CBackupDb::renameObjects(pelkUint32_t handle) {
   return RC_OK;
 }
 
+bool CBackupDb::isMetaDataName(const pelkObjName& name) const {
+  return strcmp(name.fs, m_MetaDataObjName.fs) == 0 && strcmp(name.hl, m_MetaDataObjName.hl) == 0 &&
+         strcmp(name.ll, m_MetaDataObjName.ll) == 0;
+}
+
 // Inactivates every active entry of the previous backup that this one does not replace by its
 // renames: the previous meta-data object and the data objects of stripes beyond this backup's.
-int CBackupDb::inactivateSurplus(pelkUint32_t handle, MoxtarBackupList* activeListP) {
+// The first `room` of them go into the open transaction, the others into *leftP, except the
+// previous meta-data object: after the commit its name is the new backup's, and the new
+// meta-data object sent under that name already makes the old one inactive.
+int CBackupDb::inactivateSurplus(pelkUint32_t handle, MoxtarBackupList* activeListP, uint32_t room,
+                                 MoxtarBackupList* leftP) {
   for (qryRespBackupData* entryP = activeListP->getFirst(); entryP != nullptr;
        entryP = activeListP->getNext(entryP)) {
     bool replaced = false;
@@ -114,6 +135,17 @@ int CBackupDb::inactivateSurplus(pelkUint32_t handle, MoxtarBackupList* activeLi
                  entryP->objName.hl, entryP->objName.ll);
       continue;
     }
+    if (room == 0 && isMetaDataName(entryP->objName)) {
+      TRACE_LINE(TRC_ENGINE,
+                 "No room for the previous meta-data object, which the new one replaces.\n");
+      continue;
+    }
+    if (room == 0) {
+      int rc = leftP->addTail(entryP);
+      if (rc != RC_OK) return rc;
+      continue;
+    }
+    room--;
     pelkDelInfo info;
     memset(&info, 0, sizeof info);
     info.backInfo.stVersion = PELK_DELBACK_VERSION;
@@ -126,6 +158,23 @@ int CBackupDb::inactivateSurplus(pelkUint32_t handle, MoxtarBackupList* activeLi
     if (code != PELK_RC_OK) return storageFailure(handle, code, RC_OK);
   }
   return RC_OK;
+}
+
+// After the commit, the surplus that did not fit into the completion transaction, in
+// transactions of at most the session's objects. The backup stands whatever happens here: a
+// failure leaves those objects active and is logged.
+void CBackupDb::inactivateSurplusLeft(pelkUint32_t handle, MoxtarBackupList* leftP) {
+  if (leftP->getCount() == 0) return;
+  TRACE_LINE(TRC_ENGINE, "Inactivating %u objects of the previous backup after the commit.\n",
+             leftP->getCount());
+  char text[MOXTAR_ERROR_TEXT_SIZE] = "";
+  uint32_t count = 0;
+  int rc = inactivateBackupObjects(&m_ConsumerApiStatus, handle, nullptr, leftP, &count, text, 0);
+  if (rc == RC_OK) return;
+  TRACE_LINE(TRC_ENGINE, "Inactivation after the commit failed, rc = %d, msg = %s\n", rc, text);
+  if (gLogP == nullptr) return;
+  gLogP->LogActivityLog(MSG_SURPLUS_LEFT_ACTIVE, leftP->getCount() - count, rc);
+  if (text[0] != '\0') gLogP->LogActivityLog(text);
 }
 
 // Commits an attempt without a code and aborts any other.
@@ -162,9 +211,12 @@ int CBackupDb::completionAttempt(StripeData* stripeP, MoxtarBackupList* activeLi
     }
   }
   if (rc == RC_OK) rc = renameObjects(handle);
-  if (rc == RC_OK) rc = inactivateSurplus(handle, activeListP);
+  MoxtarBackupList left;
+  uint32_t room = inactivationRoom(*stripeP->hublorSessionInfoP, m_NumStripes);
+  if (rc == RC_OK) rc = inactivateSurplus(handle, activeListP, room, &left);
   if (rc == RC_OK && transferCancelled()) rc = RC_RING_CANCELLED;
   if (begun) rc = endCompletionTxn(handle, rc);
+  if (rc == RC_OK) inactivateSurplusLeft(handle, &left);
   return rc;
 }
 
