@@ -3,6 +3,7 @@
 
 #include <cstdarg>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "agtrc.h"
@@ -16,6 +17,8 @@
 CLog* gLogP = nullptr;
 
 namespace {
+
+std::mutex s_LogPointerMutex;  // held around every change of gLogP and by every CLogUse
 
 constexpr char kNeverPruned[] = "00/00/0000 00:00:00";
 constexpr size_t kDateTextLen = 10;  // every date format gives 10 characters
@@ -57,6 +60,21 @@ std::string directoryOf(const char* pathP) {
 }
 
 }  // namespace
+
+CLog* setActivityLog(CLog* logP) {
+  std::lock_guard<std::mutex> hold(s_LogPointerMutex);
+  CLog* previousP = gLogP;
+  gLogP = logP;
+  return previousP;
+}
+
+CLogUse::CLogUse() {
+  s_LogPointerMutex.lock();
+}
+
+CLogUse::~CLogUse() {
+  s_LogPointerMutex.unlock();
+}
 
 CLog::CLog()
     : m_LogName{},

@@ -72,3 +72,21 @@ class CLog {
 };
 
 extern CLog* gLogP;
+
+// gLogP is set and cleared by the front end's main thread and read without a lock by the
+// engine's threads, which all run between the two. The cancel comes on another thread at any
+// moment, also while the front end clears gLogP at its end: it writes inside a CLogUse, and
+// the front end changes gLogP only through setActivityLog, which takes the same lock, so no
+// log is written after it has been taken away to be deleted.
+// Sets gLogP (null: none) and returns the log it replaces.
+CLog* setActivityLog(CLog* logP);
+
+// Holds the lock of setActivityLog while it lives; log() is the log then set, or null.
+class CLogUse {
+ public:
+  CLogUse();
+  ~CLogUse();
+  CLogUse(const CLogUse&) = delete;
+  CLogUse& operator=(const CLogUse&) = delete;
+  CLog* log() const { return gLogP; }
+};

@@ -69,9 +69,9 @@ int CleanUp(int cleanUpReason) {
   int rc = clcStopStorage();
   delete gPreferencesP;
   gPreferencesP = nullptr;
-  CLog* logP = gLogP;
-  gLogP = nullptr;
-  delete logP;
+  // After a cancel with no request running (reason 1) the process ends at once while the main
+  // thread may still be writing to the log: the log then stays to the end.
+  if (cleanUpReason == 0) delete setActivityLog(nullptr);
   NLTerm();
   nlsCleanup();
   return rc;

@@ -71,8 +71,8 @@ void openMessages(ClcRun* runP) {
 
 void openLog(ClcRun* runP) {
   OptionsInfo& o = runP->options;
-  gLogP = new (std::nothrow) CLog();
-  if (gLogP == nullptr) {
+  CLog* logP = new (std::nothrow) CLog();
+  if (logP == nullptr) {
     runP->runRc = RC_NO_MEMORY;
     return;
   }
@@ -82,7 +82,9 @@ void openLog(ClcRun* runP) {
   if (isBareName(o.szLogFile) && joinFits(runP->logDir, o.szLogFile)) {
     putInDirectory(o.szLogFile, runP->logDir);
   }
-  runP->setLogNameRc = gLogP->SetLogName(o.szLogFile);
+  runP->setLogNameRc = logP->SetLogName(o.szLogFile);
+  // Named before it is set: a cancel may write to it from the console control thread at once.
+  setActivityLog(logP);
 }
 
 // The command line up to the word in error (the word that holds pszErrorArg), that word, and

@@ -3,10 +3,12 @@
 
 #include "agtlog.h"
 
-// Writes the message with its inserts to the activity log, when the process has one.
+// Writes the message with its inserts to the activity log, when the process has one. The
+// cancel writes through here from another thread, so the log is held while it is written.
 template <class... Inserts>
 void eriLogLine(int msgNum, Inserts... inserts) {
-  if (gLogP != nullptr) gLogP->LogActivityLog(msgNum, inserts...);
+  CLogUse use;
+  if (use.log() != nullptr) use.log()->LogActivityLog(msgNum, inserts...);
 }
 
 // The text, or "-" for none or an empty one.

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "erifunc_testutil.h"
@@ -254,6 +257,26 @@ TEST_F(EntryFunctions, CancelReachesTheRunningRequestOnly) {
   EXPECT_EQ(eriRunRequest(&request, "test", 0), 415u);
   EXPECT_EQ(getCurrentRequest(), nullptr);
   EXPECT_EQ(log.count(5300), 2) << log.text();
+}
+
+// The front end takes its log away and deletes it at its end while a console event may be
+// cancelling on another thread: the cancel never writes to a log that has been taken away.
+TEST_F(EntryFunctions, ACancelRacingTheRemovalOfTheLogNeverWritesToADeletedLog) {
+  std::string path = (m_Root.path() / "race.log").string();
+  std::atomic<bool> done{false};
+  std::thread canceller([&done] {
+    while (!done.load()) eriCancelRequest(nullptr);
+  });
+  for (int i = 0; i < 500; i++) {
+    CLog* logP = new CLog();
+    EXPECT_EQ(logP->SetLogName(path.c_str()), 0);
+    setActivityLog(logP);
+    std::this_thread::sleep_for(std::chrono::microseconds(50));
+    delete setActivityLog(nullptr);
+  }
+  done = true;
+  canceller.join();
+  EXPECT_GT(countLines(fileText(path), 5300), 0);
 }
 
 int sayWhy(int reason) {

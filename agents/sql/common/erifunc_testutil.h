@@ -47,9 +47,9 @@ class ActivityLogForTest {
   explicit ActivityLogForTest(const std::filesystem::path& dir)
       : m_Path((dir / "zarnaksql.log").string()) {
     EXPECT_EQ(m_Log.SetLogName(m_Path.c_str()), 0);
-    gLogP = &m_Log;
+    setActivityLog(&m_Log);
   }
-  ~ActivityLogForTest() { gLogP = nullptr; }
+  ~ActivityLogForTest() { setActivityLog(nullptr); }
   ActivityLogForTest(const ActivityLogForTest&) = delete;
   ActivityLogForTest& operator=(const ActivityLogForTest&) = delete;
 
