@@ -31,6 +31,14 @@ constexpr uint32_t kTypeCommands[] = {
     ERI_CMD_INACTIVATE_GROUP, ERI_CMD_INACTIVATE_FILE, ERI_CMD_INACTIVATE_SET,
 };
 
+// An inactivation of one type inactivates backups of that type only, whatever the record's
+// query type says; the others (every type, the backup request's) ask for the record's.
+uint32_t queryTypeOf(const CInactivateBackupsParms* parmsP) {
+  if (parmsP == nullptr) return 0;
+  uint32_t qryCommand = eriInactivationQueryType(parmsP->command);
+  return qryCommand != 0 ? qryCommand : parmsP->qryCommand;
+}
+
 void sendStatus(StatusFunction statusP, const StatusInfo& status) {
   if (statusP != nullptr) statusP(status);
 }
@@ -50,7 +58,7 @@ struct CInactivateBackupsEri::Run {
 };
 
 CInactivateBackupsEri::CInactivateBackupsEri(CInactivateBackupsParms* parmsP)
-    : DSqlQueryBackupEri(parmsP), m_NowRtn(dateGetNow), m_ParmsP(parmsP) {
+    : DSqlQueryBackupEri(parmsP, queryTypeOf(parmsP)), m_NowRtn(dateGetNow), m_ParmsP(parmsP) {
   TRACE_ENTRY(TRC_ERI, "CInactivateBackupsEri::CInactivateBackupsEri()");
 }
 

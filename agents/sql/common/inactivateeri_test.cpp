@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,15 @@ class Inactivation : public StoredBackupFixture {
       count += objects(fs, PELK_ACTIVE).size();
     }
     return count;
+  }
+  // The low-level names of the active meta-data objects, sorted.
+  std::vector<std::string> activeTypes() {
+    std::vector<std::string> types;
+    for (const qryRespBackupData& o : objects("SRV1\\meta\\0000", PELK_ACTIVE)) {
+      types.push_back(o.objName.ll);
+    }
+    std::sort(types.begin(), types.end());
+    return types;
   }
   std::vector<uint32_t> endCodes() {
     std::vector<uint32_t> codes;
@@ -171,6 +181,40 @@ TEST_F(Inactivation, ACancelBetweenBackupsGives415) {
   EXPECT_EQ(run(true), 415u);
   EXPECT_EQ(endCodes().size(), 1u);
   EXPECT_EQ(m_Parms.nInactivated, 1u);
+}
+
+// An inactivation of one type inactivates the backups of that type only, also when the record's
+// query type was left at every type.
+TEST_F(Inactivation, ATypeInactivatesOnlyBackupsOfThatType) {
+  const struct {
+    uint32_t command;
+    const char* ll;  // the type whose backup goes
+  } cases[] = {
+      {ERI_CMD_INACTIVATE_FULL, "\\full"}, {ERI_CMD_INACTIVATE_DIFF, "\\difffull"},
+      {ERI_CMD_INACTIVATE_LOG, "\\log"},   {ERI_CMD_INACTIVATE_GROUP, "\\group"},
+      {ERI_CMD_INACTIVATE_FILE, "\\file"}, {ERI_CMD_INACTIVATE_SET, "\\set"},
+  };
+  const std::vector<std::string> every = {"\\difffull", "\\file", "\\full",
+                                          "\\group",    "\\log",  "\\set"};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ll);
+    for (uint32_t type : {BACKUP_TYPE_FULL, BACKUP_TYPE_DIFFFULL, BACKUP_TYPE_LOG,
+                          BACKUP_TYPE_GROUP, BACKUP_TYPE_FILE, BACKUP_TYPE_SET}) {
+      StoredBackup b;
+      b.type = type;
+      b.pid += type;  // each backup an identity of its own
+      if (type == BACKUP_TYPE_GROUP) b.second = "G1";
+      if (type == BACKUP_TYPE_FILE) b.second = "F1";
+      storeBackup(b);
+    }
+    ASSERT_EQ(activeTypes(), every);
+    m_Parms.command = c.command;
+    EXPECT_EQ(run(), 0u) << m_Message;
+    EXPECT_EQ(m_Parms.nInactivated, 1u);
+    std::vector<std::string> left = every;
+    left.erase(std::find(left.begin(), left.end(), c.ll));
+    EXPECT_EQ(activeTypes(), left);
+  }
 }
 
 TEST_F(Inactivation, NothingFoundGives114ExceptForTheBackupRequest) {

@@ -18,14 +18,20 @@ constexpr uint8_t kStateAny = PELK_ANYMATCH;
 constexpr int RC_NOTHING_FOUND = 114;
 constexpr int MSG_MOUNT_WAIT = 5119;
 
+// Each backup type with the query type that asks for it and the inactivation command of that
+// one type.
 struct QueryType {
   uint32_t qryCommand;
   uint32_t backupType;
+  uint32_t inactivateCommand;
 };
 constexpr QueryType kQueryTypes[] = {
-    {ERI_QRY_DIFFFULL, BACKUP_TYPE_DIFFFULL}, {ERI_QRY_FILE, BACKUP_TYPE_FILE},
-    {ERI_QRY_FULL, BACKUP_TYPE_FULL},         {ERI_QRY_GROUP, BACKUP_TYPE_GROUP},
-    {ERI_QRY_LOG, BACKUP_TYPE_LOG},           {ERI_QRY_SET, BACKUP_TYPE_SET},
+    {ERI_QRY_DIFFFULL, BACKUP_TYPE_DIFFFULL, ERI_CMD_INACTIVATE_DIFF},
+    {ERI_QRY_FILE, BACKUP_TYPE_FILE, ERI_CMD_INACTIVATE_FILE},
+    {ERI_QRY_FULL, BACKUP_TYPE_FULL, ERI_CMD_INACTIVATE_FULL},
+    {ERI_QRY_GROUP, BACKUP_TYPE_GROUP, ERI_CMD_INACTIVATE_GROUP},
+    {ERI_QRY_LOG, BACKUP_TYPE_LOG, ERI_CMD_INACTIVATE_LOG},
+    {ERI_QRY_SET, BACKUP_TYPE_SET, ERI_CMD_INACTIVATE_SET},
 };
 
 uint32_t backupTypeOf(uint32_t qryCommand) {
@@ -53,6 +59,13 @@ bool isMetaObject(const MoxtarMetaInfo& entry) {
 }
 
 }  // namespace
+
+uint32_t eriInactivationQueryType(uint32_t command) {
+  for (const QueryType& type : kQueryTypes) {
+    if (type.inactivateCommand == command) return type.qryCommand;
+  }
+  return 0;
+}
 
 zarnakObjId eriAnswerObjId(const qryRespBackupData& resp) {
   zarnakObjId id{};
@@ -89,6 +102,9 @@ int comparePelkRespDbnameBackupDate(MoxtarMetaInfo* aP, MoxtarMetaInfo* bP) {
 }
 
 DSqlQueryBackupEri::DSqlQueryBackupEri(DSqlQueryBackupParms* parmsP)
+    : DSqlQueryBackupEri(parmsP, parmsP != nullptr ? parmsP->qryCommand : 0) {}
+
+DSqlQueryBackupEri::DSqlQueryBackupEri(DSqlQueryBackupParms* parmsP, uint32_t qryCommand)
     : DPelkQueryBackupEri(m_FsSpec, getFsType(), &m_ObjNames,
                           parmsP != nullptr && parmsP->bAll == 1 ? kStateAny : kStateActive,
                           &m_Answers, nullptr),
@@ -109,7 +125,7 @@ DSqlQueryBackupEri::DSqlQueryBackupEri(DSqlQueryBackupParms* parmsP)
     m_LastBeforeP = parmsP->qryBuListP->getLast();
     m_CountBefore = parmsP->qryBuListP->getCount();
   }
-  m_BackupType = backupTypeOf(parmsP->qryCommand);
+  m_BackupType = backupTypeOf(qryCommand);
   if (parmsP->objectPatternListP != nullptr) m_PatternsP = parmsP->objectPatternListP;
   if (m_BackupType == BACKUP_TYPE_GROUP || m_BackupType == BACKUP_TYPE_FILE) {
     if (parmsP->groupFileListP != nullptr) m_SecondNamesP = parmsP->groupFileListP;

@@ -41,6 +41,8 @@ class DSqlQueryBackupEri : public DPelkQueryBackupEri {
   uint32_t ProcessQueryData(qryRespBackupData* respP) override;
 
  protected:
+  // As above, with the backup type asked for (ERI_QRY_*) given in place of the record's.
+  DSqlQueryBackupEri(DSqlQueryBackupParms* parmsP, uint32_t qryCommand);
   uint32_t buildObjectNames();
   uint32_t addObjectName(const char* dbNameP, const char* secondNameP);
   // Moves the answers of the base query into qryBuListP as backup entries.
@@ -73,6 +75,10 @@ class DSqlQueryBackupEri : public DPelkQueryBackupEri {
 int comparePelkRespDbname(MoxtarMetaInfo* aP, MoxtarMetaInfo* bP);
 int compareQryRespBackupDateAscend(MoxtarMetaInfo* aP, MoxtarMetaInfo* bP);
 int comparePelkRespDbnameBackupDate(MoxtarMetaInfo* aP, MoxtarMetaInfo* bP);
+
+// The query type (ERI_QRY_*) of an inactivation command of one backup type; 0 for any other
+// command.
+uint32_t eriInactivationQueryType(uint32_t command);
 
 // The identity stored in an answer's attributes.
 zarnakObjId eriAnswerObjId(const qryRespBackupData& resp);
