@@ -23,13 +23,16 @@ int testAgentDir(char* bufP, size_t size) {
   return 0;
 }
 
-uint32_t* gCancelWordP = nullptr;
+// The cancel after a call: set by CancelAfterCall before it installs the echo, which the threads
+// that end the call run at the same time, so the countdown and the word are atomic.
+std::atomic<uint32_t*> gCancelWordP{nullptr};
 std::string gCancelCall;
-int gCancelCountdown = 0;
+std::atomic<int> gCancelCountdown{0};
 
 void cancelEcho(const char* textP) {
-  if (gCancelWordP == nullptr || std::strstr(textP, gCancelCall.c_str()) == nullptr) return;
-  if (--gCancelCountdown == 0) std::atomic_ref<uint32_t>(*gCancelWordP).store(1);
+  uint32_t* wordP = gCancelWordP.load();
+  if (wordP == nullptr || std::strstr(textP, gCancelCall.c_str()) == nullptr) return;
+  if (gCancelCountdown.fetch_sub(1) == 1) std::atomic_ref<uint32_t>(*wordP).store(1);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "moxtar_testutil.h"
@@ -360,6 +361,25 @@ TEST_F(Inactivation, DeletionRefusedByTheServerIsAFailure) {
   EXPECT_EQ(m_Count, 0u);
   EXPECT_NE(std::string(m_ErrorText), "");
   EXPECT_EQ(objects(kFs).size(), 5u);
+}
+
+// The stripes of a transfer end the same call on several threads at once: no end is lost, so
+// the cancel comes at the nth end of all of them together.
+TEST(CancelAfterCallTest, CountsTheEndsOfEveryThread) {
+  constexpr int kThreads = 4;
+  constexpr int kEach = 500;
+  uint32_t cancel = 0;
+  {
+    CancelAfterCall canceller(&cancel, "dpelkGetData", kThreads * kEach);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; t++) {
+      threads.emplace_back([] {
+        for (int i = 0; i < kEach; i++) TRACE_LINE(TRC_API, "Exit dpelkGetData\n");
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+  }
+  EXPECT_EQ(cancel, 1u);
 }
 
 }  // namespace
