@@ -171,6 +171,25 @@ TEST_F(BackupRestoreTest, FamiliesCarryHeadersAndRestoreInAnyOrderOnFewerDevices
   EXPECT_EQ(sums("two"), source);
 }
 
+// REPLACE over the database writes over its files in place: pages changed since the backup
+// come back, and pages the set does not hold, used since, become zero again.
+TEST_F(BackupRestoreTest, AReplaceOverTheDatabaseLeavesNoPageOfItsOwn) {
+  std::vector<Medium> media = backup("DATABASE", 2);
+  std::vector<std::uint64_t> source = sums("sales");
+  std::vector<std::int64_t> used = usedPages("sales");
+  writePages("sales_data", 0, 10, 8);   // backed-up pages changed
+  writePages("sales_data", 105, 5, 9);  // pages between backed-up ones
+  writePages("sales_data2", 0, 3, 10);  // before them
+  writePages("sales_g2", 60, 4, 11);    // after them, to the file's end
+  ASSERT_NE(sums("sales"), source);
+
+  SqlError e = restore("DATABASE [sales]", {{media[1]}, {media[0]}}, "REPLACE");
+  ASSERT_TRUE(e.ok()) << e.text;
+  EXPECT_EQ(sums("sales"), source);
+  EXPECT_EQ(usedPages("sales"), used);
+  EXPECT_EQ(status("sales"), kStatusNormal);
+}
+
 TEST_F(BackupRestoreTest, FamiliesMissingTwiceOrFromAnotherSetFailTheRestore) {
   std::vector<Medium> media = backup("DATABASE", 2);
   std::vector<Medium> other = backup("DATABASE", 2);

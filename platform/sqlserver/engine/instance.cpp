@@ -367,7 +367,8 @@ std::string folderName(std::string name) {
 
 }  // namespace
 
-SqlError Instance::createDatabase(Database& definition) {
+SqlError Instance::createDatabase(Database& definition,
+                                  const std::vector<std::filesystem::path>& reuse) {
   ZK_HOLD(true);
   if (definition.name.empty() || characterCount(definition.name) > kMaxNameCharacters)
     return sqlMessage(kMsgIdentifierTooLong,
@@ -381,6 +382,7 @@ SqlError Instance::createDatabase(Database& definition) {
     return sqlMessage(1801, {"Database '" + definition.name + "' already exists."});
   std::set<std::string> logical;
   std::set<std::string> groupNames;
+  std::vector<std::filesystem::path> reusable = reuse;
   for (const FileGroup& g : definition.groups) {
     if (!groupNames.insert(canonicalName(g.name)).second)
       return sqlMessage(1828, {"The file group name \"" + g.name + "\" is already in use."});
@@ -394,9 +396,13 @@ SqlError Instance::createDatabase(Database& definition) {
           (m_dir / "data" / folderName(definition.name) / folderName(f.logicalName + extension))
               .string();
     }
-    if (std::filesystem::exists(filePath(f)))
+    auto reused = std::find(reusable.begin(), reusable.end(), filePath(f));
+    if (reused != reusable.end()) {
+      reusable.erase(reused);  // one file of the database at most
+    } else if (std::filesystem::exists(filePath(f))) {
       return sqlMessage(5170,
                         {"Cannot create file '" + f.physicalName + "' because it already exists."});
+    }
     f.sizeKb = static_cast<std::int64_t>(pagesOf(std::max<std::int64_t>(f.sizeKb, 8)) * 8);
     f.usedPages = 0;
     return {};
@@ -457,15 +463,21 @@ SqlError Instance::storeDatabase(Database& definition) {
   return {};
 }
 
-SqlError Instance::removeDatabase(const std::string& name) {
+SqlError Instance::removeDatabase(const std::string& name,
+                                  const std::vector<std::filesystem::path>& keep) {
   ZK_HOLD(true);
   Database db;
   if (SqlError e = findDatabase(name, db); !e.ok()) return e;
   ZK_RUN("DELETE FROM db WHERE id = ?", {db.id});
-  std::error_code ec;
+  auto remove = [&](const DbFile& f) {
+    std::filesystem::path path = filePath(f);
+    if (std::find(keep.begin(), keep.end(), path) != keep.end()) return;
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+  };
   for (const FileGroup& g : db.groups)
-    for (const DbFile& f : g.files) std::filesystem::remove(filePath(f), ec);
-  for (const DbFile& f : db.logFiles) std::filesystem::remove(filePath(f), ec);
+    for (const DbFile& f : g.files) remove(f);
+  for (const DbFile& f : db.logFiles) remove(f);
   return {};
 }
 

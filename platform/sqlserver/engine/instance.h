@@ -76,10 +76,14 @@ class Instance {
   SqlError database(const std::string& name, Database& out);
   // Creates the database and its files (zero-filled). definition.groups must start with PRIMARY
   // holding at least one file, and definition.logFiles must hold at least one; empty physical names
-  // get a place under data/<database>/. The record comes back as stored.
-  SqlError createDatabase(Database& definition);
-  // Drops the database and deletes its files.
-  SqlError removeDatabase(const std::string& name);
+  // get a place under data/<database>/. A file named in `reuse` may exist already: it is kept
+  // and sized, its bytes left for the caller to overwrite (a restore over a replaced database).
+  // The record comes back as stored.
+  SqlError createDatabase(Database& definition,
+                          const std::vector<std::filesystem::path>& reuse = {});
+  // Drops the database and deletes its files, except those named in `keep`.
+  SqlError removeDatabase(const std::string& name,
+                          const std::vector<std::filesystem::path>& keep = {});
   SqlError setStatus(const std::string& name, int status);
   SqlError setOptions(const std::string& name, const DbOptions& options);
   SqlError setLevels(const std::string& name, int compatibilityLevel, int version, bool system);

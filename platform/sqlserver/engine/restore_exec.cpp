@@ -1,8 +1,9 @@
 // RESTORE through virtual devices: the families of a set in any order on as few as one device
 // (the next medium asked for with Load), each device read by a thread of its own with up to
 // BUFFERCOUNT reads in flight, each family read exactly to its end and applied as it comes,
-// pages written straight from the device's buffers; then the files made durable, the log, the
-// stop point and the database's state.
+// pages written straight from the device's buffers (their write-back started at once, and the
+// data files of a replaced database written over in place); then the files made durable, the
+// log, the stop point and the database's state.
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -22,10 +23,17 @@ namespace sqlengine {
 
 namespace {
 
+// Pages [first, first + count) of the file with this index in the set.
+struct PageSpan {
+  std::uint32_t fileIndex;
+  std::uint64_t first;
+  std::uint64_t count;
+};
+
 // What one restore knows of the set and the target database.
 // The device threads share it: mutex guards set, claimed, complete and log and is held while
-// the first header prepares the database (which fixes selected, fresh and files); each device
-// thread adds to its own usedDelta entry only.
+// the first header prepares the database (which fixes selected, reused, fresh and files); each
+// device thread adds to its own usedDelta and written entries only.
 struct RestoreRun {
   RestoreRun(Instance& i, const RestoreStatement& statement, StatementDevices& devices)
       : instance(i), s(statement), d(devices) {}
@@ -38,11 +46,14 @@ struct RestoreRun {
   std::vector<bool> claimed;       // a family's header was read
   std::vector<bool> complete;      // a family was read to its end
   std::vector<bool> selected;      // the files whose pages this restore applies
+  std::vector<bool> reused;        // selected files kept from the replaced database
   bool fresh = false;              // the database was made by this restore: no page was used
   StatementFiles files;            // the selected files, opened for writing
   std::vector<LogRecord> log;      // the set's log records
   // Per device: the change of each file's count of used pages (by index in the set).
   std::vector<std::map<std::uint32_t, std::int64_t>> usedDelta;
+  // Per device: the pages it wrote into reused files, whose other pages are zeroed at the end.
+  std::vector<std::vector<PageSpan>> written;
   bool stopPending = false;  // a stop point was named and this log did not reach it
 
   const std::string& target() const { return s.database; }
@@ -69,6 +80,7 @@ bool itemNames(const std::vector<FileItem>& items, const MediaFile& f) {
 void selectFiles(RestoreRun& run) {
   const MediaHeader& h = *run.set;
   run.selected.assign(h.files.size(), false);
+  run.reused.assign(h.files.size(), false);
   for (std::size_t i = 0; i < h.files.size(); ++i) {
     const MediaFile& f = h.files[i];
     bool wanted = run.s.items.empty() && !run.s.partial;
@@ -116,11 +128,33 @@ SqlError checkTargets(RestoreRun& run, const Database* replacedP) {
   return {};
 }
 
+// The selected data files that land on a data file of the database replaced: the restore writes
+// over them in place, as the server does, instead of deleting and creating them.
+std::vector<std::filesystem::path> reusableFiles(RestoreRun& run, const Database& replaced) {
+  std::vector<std::filesystem::path> paths;
+  for (const FileGroup& g : replaced.groups)
+    for (const DbFile& f : g.files) paths.push_back(run.instance.filePath(f));
+  std::vector<std::filesystem::path> reuse;
+  for (std::size_t i = 0; i < run.set->files.size(); ++i) {
+    const MediaFile& f = run.set->files[i];
+    DbFile target;
+    target.physicalName = physicalFor(run.s, f);
+    if (!run.selected[i] || f.log || target.physicalName.empty()) continue;
+    std::filesystem::path path = run.instance.filePath(target);
+    bool known = std::find(paths.begin(), paths.end(), path) != paths.end();
+    if (!known || std::find(reuse.begin(), reuse.end(), path) != reuse.end()) continue;
+    reuse.push_back(path);
+    run.reused[i] = true;
+  }
+  return reuse;
+}
+
 // A full restore makes the database anew, from the set's file list, at the MOVE targets.
 SqlError createFromSet(RestoreRun& run, int serverVersion) {
   Instance& instance = run.instance;
   const MediaHeader& h = *run.set;
   Database existing;
+  std::vector<std::filesystem::path> reuse;
   if (instance.database(run.target(), existing).ok()) {
     bool midSequence = existing.status == kStatusLoading || existing.status == kStatusStandby;
     if (!run.s.replace && !midSequence) {
@@ -129,7 +163,8 @@ SqlError createFromSet(RestoreRun& run, int serverVersion) {
       if (serverVersion >= 9) return sqlMessage(kMsgTailNotBackedUp, {existing.name});
     }
     if (SqlError e = checkTargets(run, &existing); !e.ok()) return e;
-    if (SqlError e = instance.removeDatabase(existing.name); !e.ok()) return e;
+    reuse = reusableFiles(run, existing);
+    if (SqlError e = instance.removeDatabase(existing.name, reuse); !e.ok()) return e;
   } else if (SqlError e = checkTargets(run, nullptr); !e.ok()) {
     return e;
   }
@@ -150,8 +185,12 @@ SqlError createFromSet(RestoreRun& run, int serverVersion) {
       group = definition.groups.insert(definition.groups.end(), {f.group, {}});
     group->files.push_back(file);
   }
-  if (SqlError e = instance.createDatabase(definition); !e.ok()) return e;
-  run.fresh = true;
+  if (SqlError e = instance.createDatabase(definition, reuse); !e.ok()) {
+    std::error_code ec;
+    for (const std::filesystem::path& path : reuse) std::filesystem::remove(path, ec);
+    return e;
+  }
+  run.fresh = true;  // a reused file's pages are written or zeroed by this restore
   if (SqlError e = instance.setStatus(definition.name, kStatusLoading); !e.ok()) return e;
   return instance.setProperty(definition.name, kPropRestoreFullLsn, std::to_string(h.lastLsn));
 }
@@ -253,6 +292,8 @@ class FamilyApplier {
     m_writing = pages && m_run.selected[m_record.fileIndex];
     if (!m_writing) return;
     m_error = m_run.files.checkPages(m_record.fileIndex, m_record.firstPage, m_record.count);
+    if (m_error.ok() && m_run.reused[m_record.fileIndex])
+      m_run.written[m_device].push_back({m_record.fileIndex, m_record.firstPage, m_record.count});
     if (m_error.ok() && !m_run.fresh) m_error = countUsedBefore();
   }
 
@@ -451,11 +492,35 @@ class DeviceReader {
   MediaHeader m_family;
 };
 
+// In each reused file, the pages no family wrote become zero, as in a file made anew.
+SqlError zeroUnwritten(RestoreRun& run) {
+  std::vector<PageSpan> spans;
+  for (const auto& device : run.written) spans.insert(spans.end(), device.begin(), device.end());
+  std::sort(spans.begin(), spans.end(), [](const PageSpan& a, const PageSpan& b) {
+    return a.fileIndex != b.fileIndex ? a.fileIndex < b.fileIndex : a.first < b.first;
+  });
+  for (std::uint32_t i = 0; i < run.reused.size(); ++i) {
+    if (!run.reused[i]) continue;
+    std::uint64_t at = 0;  // the pages before it are written or zeroed
+    for (const PageSpan& span : spans) {
+      if (span.fileIndex != i) continue;
+      if (span.first > at)
+        if (SqlError e = run.files.zero(i, at, span.first - at); !e.ok()) return e;
+      at = std::max(at, span.first + span.count);
+    }
+    std::uint64_t pages = run.files.pages(i);
+    if (pages > at)
+      if (SqlError e = run.files.zero(i, at, pages - at); !e.ok()) return e;
+  }
+  return {};
+}
+
 // Every device read on a thread of its own; then the pages restored are made durable and
 // counted in the catalogue.
 SqlError readFamilies(RestoreRun& run, int serverVersion) {
   std::uint32_t depth = buffersPerDevice(run.s.transfer);
   run.usedDelta.assign(run.d.names.size(), std::map<std::uint32_t, std::int64_t>{});
+  run.written.assign(run.d.names.size(), std::vector<PageSpan>{});
   SqlError read = runPerDevice(
       run.d, [&](std::size_t i) { return DeviceReader(run, i, depth, serverVersion).run(); });
   if (!read.ok()) return read;
@@ -465,6 +530,7 @@ SqlError readFamilies(RestoreRun& run, int serverVersion) {
     std::string count = run.set ? std::to_string(run.set->familyCount) : "1";
     return sqlMessage(kMsgFamilyMissing, {name, count, std::to_string(got)});
   }
+  if (SqlError e = zeroUnwritten(run); !e.ok()) return e;
   if (SqlError e = run.files.sync(); !e.ok()) return e;
   return countRestoredPages(run);
 }

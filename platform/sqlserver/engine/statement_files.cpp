@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "backup_restore.h"
 #include "instance_internal.h"
@@ -91,7 +92,28 @@ SqlError StatementFiles::write(std::uint32_t file, std::uint64_t offset, std::si
                                const std::byte* in) const {
   const OpenFile* f = opened(file);
   if (f == nullptr || !m_write) return notOpened();
-  return transferAt(f->fd, f->path, true, offset, size, const_cast<std::byte*>(in));
+  SqlError e = transferAt(f->fd, f->path, true, offset, size, const_cast<std::byte*>(in));
+  if (!e.ok()) return e;
+  // The write-back starts at once, as the server writes through: the flush at the end then
+  // waits for little more than the last writes.
+  ::sync_file_range(f->fd, static_cast<off_t>(offset), static_cast<off_t>(size),
+                    SYNC_FILE_RANGE_WRITE);
+  return {};
+}
+
+SqlError StatementFiles::zero(std::uint32_t file, std::uint64_t first, std::uint64_t count) const {
+  const OpenFile* f = opened(file);
+  if (f == nullptr || !m_write) return notOpened();
+  off_t offset = static_cast<off_t>(first * kPageSize);
+  off_t size = static_cast<off_t>(count * kPageSize);
+  if (::fallocate(f->fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, offset, size) == 0) return {};
+  if (errno != EOPNOTSUPP) return ioError("write", f->path);
+  std::vector<std::byte> zeros(kPageSize);  // a file system without holes: written zeros
+  for (std::uint64_t page = first; page < first + count; ++page) {
+    SqlError e = transferAt(f->fd, f->path, true, page * kPageSize, kPageSize, zeros.data());
+    if (!e.ok()) return e;
+  }
+  return {};
 }
 
 SqlError StatementFiles::sync() const {

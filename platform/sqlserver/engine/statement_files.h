@@ -36,6 +36,8 @@ class StatementFiles {
   SqlError read(std::uint32_t file, std::uint64_t offset, std::size_t size, std::byte* out) const;
   SqlError write(std::uint32_t file, std::uint64_t offset, std::size_t size,
                  const std::byte* in) const;
+  // Makes pages [first, first + count) of a file opened for writing zero.
+  SqlError zero(std::uint32_t file, std::uint64_t first, std::uint64_t count) const;
   // Makes every file opened for writing durable.
   SqlError sync() const;
 
