@@ -6,8 +6,6 @@
 // the one before. A restore is checked once per stripe count against the source's checksums.
 //   stripes_bench [--mb N] [--repeats N] [--header]
 // Also the peak resident memory of a 4-stripe backup, in a process of its own.
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,11 +15,10 @@
 #include <vector>
 
 #include "benchstore.h"
+#include "benchsys.h"
 #include "pairbench.h"
 #include "root.h"
 #include "vdi_stripes.h"
-
-extern char** environ;
 
 namespace {
 
@@ -35,26 +32,6 @@ constexpr std::size_t kMaxStripes = 8;
 void fail(const std::string& what) {
   std::fprintf(stderr, "stripes_bench: %s\n", what.c_str());
   std::exit(1);
-}
-
-// Runs a program and waits for it: its exit status, or -1.
-int runProgram(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool flushFile(const fs::path& file) {
-  FILE* f = std::fopen(file.c_str(), "r+");
-  if (f == nullptr) return false;
-  bool ok = fdatasync(fileno(f)) == 0;
-  std::fclose(f);
-  return ok;
 }
 
 class StripesBench {
@@ -131,20 +108,7 @@ class StripesBench {
   }
 
   // The reference: `cp` of the database files, then a flush of every copy.
-  double durableCopy() {
-    fs::path dir = m_root.path() / "reference";
-    fs::create_directories(dir);
-    ::sync();
-    double start = benchNow();
-    std::vector<std::string> args = {"cp"};
-    for (const fs::path& f : m_files) args.push_back(f.string());
-    args.push_back(dir.string());
-    bool ok = runProgram(args) == 0;
-    for (const fs::path& f : m_files) ok = ok && flushFile(dir / f.filename());
-    double seconds = benchNow() - start;
-    fs::remove_all(dir);
-    return ok ? seconds : -1;
-  }
+  double durableCopy() { return benchDurableCopy(m_files, m_root.path() / "reference"); }
 
  private:
   static bool allZero(const std::vector<int>& rcs) {
@@ -180,38 +144,16 @@ BenchRow speedup(const std::string& name, const std::string& goal, const BenchRo
   return row;
 }
 
-// The process's own peak resident memory in KiB (VmHWM: it counts from its own start, where
-// a resource count of a spawned child would count from its parent's peak).
-long peakResidentKb() {
-  FILE* status = std::fopen("/proc/self/status", "r");
-  if (status == nullptr) return -1;
-  char line[256];
-  long kb = -1;
-  while (std::fgets(line, sizeof line, status) != nullptr) {
-    if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1) break;
-  }
-  std::fclose(status);
-  return kb;
-}
-
-// The 4-stripe backup alone in a process of its own: its peak resident memory.
+// The 4-stripe backup alone in a process of its own: its peak resident memory (counted from
+// its own start, where a resource count of a spawned child would count from its parent's peak).
 void peakMemoryRow(std::int64_t mb) {
-  std::string self = fs::read_symlink("/proc/self/exe").string();
-  char name[] = "/tmp/stripes-bench-peak-XXXXXX";
-  int fd = mkstemp(name);
-  if (fd >= 0) ::close(fd);
-  int rc = runProgram({self, "--peak-memory-child", name, "--mb", std::to_string(mb)});
-  long kb = -1;
-  FILE* in = std::fopen(name, "r");
-  if (in != nullptr && std::fscanf(in, "%ld", &kb) != 1) kb = -1;
-  if (in != nullptr) std::fclose(in);
-  ::unlink(name);
+  std::vector<long> kb = benchChildNumbers({"--peak-memory-child", "--mb", std::to_string(mb)});
   double limitMb = 4.0 * kRing.buffers * kRing.bufferKb / 1024 + 64;
-  if (rc != 0 || kb <= 0) {
+  if (kb.size() != 1 || kb[0] <= 0) {
     std::printf("%-64s FAILED: the backup failed\n", "peak memory, 4-stripe backup");
     return;
   }
-  double peakMb = static_cast<double>(kb) / 1024;
+  double peakMb = static_cast<double>(kb[0]) / 1024;
   std::printf("%-64s %10.1f %10.1f %7s %7.2f %7s  %s\n", "peak memory MiB, 4-stripe backup", peakMb,
               limitMb, "", limitMb / peakMb, "", ">= 1.0 (limit / peak)");
 }
@@ -225,19 +167,14 @@ int main(int argc, char** argv) {
       "copy, for 1, 2, 4 and 8 stripes.\n  --mb N        database size in MiB (default 1024)",
       1024, 16);
   std::int64_t mb = options.mb;
-  std::string peakFile;  // set in the process that measures its peak memory
-  if (options.rest.size() == 2 && options.rest[0] == "--peak-memory-child") {
-    peakFile = options.rest[1];
-    options.rest.clear();
-  }
+  bool peakChild = options.rest.size() == 1 && options.rest[0] == "--peak-memory-child";
+  if (peakChild) options.rest.clear();
   benchRefuseRest(options, argv[0]);
-  if (!peakFile.empty()) {
+  if (peakChild) {  // the process that measures its peak memory
     StripesBench bench(mb);
     if (bench.backup(4) <= 0) return 1;
-    FILE* out = std::fopen(peakFile.c_str(), "w");
-    if (out == nullptr) return 1;
-    std::fprintf(out, "%ld\n", peakResidentKb());
-    return std::fclose(out) == 0 ? 0 : 1;
+    std::printf("%ld\n", benchPeakResidentKb());
+    return 0;
   }
   if (options.header) benchPrintHeader();
   StripesBench bench(mb);

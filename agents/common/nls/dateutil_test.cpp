@@ -6,6 +6,7 @@
 #include <string>
 
 #include "nlstestenv.h"
+#include "pstime.h"
 
 namespace {
 
@@ -186,6 +187,24 @@ TEST_F(DateUtil, ParseDatesInEveryLayout) {
   }
   agentDateTime date;
   EXPECT_EQ(1202, dateParse(nullptr, &date));
+}
+
+// Dates of "now" come from the wall clock a benchmark may put in; null gives the machine's back.
+TEST_F(DateUtil, NowReadsTheInjectedWallClock) {
+  static time_t injected = 0;
+  struct tm tm = makeTm(2001, 12, 31, 23, 59, 58);
+  injected = mktime(&tm);
+  psDateSetClock([] { return injected++; });
+  agentDateTime first;
+  agentDateTime second;
+  dateGetNow(&first);
+  dateGetNow(&second);
+  psDateSetClock(nullptr);
+  EXPECT_EQ("2001-12-31 23:59:58", show(first));
+  EXPECT_EQ("2001-12-31 23:59:59", show(second));
+  agentDateTime now;
+  dateGetNow(&now);
+  EXPECT_GT(dateYear(&now), 2020);
 }
 
 TEST_F(DateUtil, ParsePlusDaysCountsFromToday) {

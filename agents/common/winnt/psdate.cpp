@@ -1,10 +1,14 @@
 // The dates that come from the system clock and from file times.
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 
 #include "dateutil.h"
+#include "pstime.h"
 
 namespace {
+
+std::atomic<psWallClock> gWallClockP{nullptr};
 
 constexpr int64_t kTicksPerSecond = 10000000;
 constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
@@ -24,8 +28,13 @@ bool localTimeOf(psFileTime fileTime, struct tm* tmP) {
 
 }  // namespace
 
+void psDateSetClock(psWallClock clockP) {
+  gWallClockP.store(clockP, std::memory_order_release);
+}
+
 void dateGetNow(agentDateTime* nowP) {
-  time_t now = time(nullptr);
+  psWallClock clockP = gWallClockP.load(std::memory_order_acquire);
+  time_t now = clockP != nullptr ? clockP() : time(nullptr);
   struct tm tm;
   localtime_r(&now, &tm);
   dateFromTm(&tm, nowP);

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 
 // The counter the timers read. Tests inject their own to make elapsed times exact; the default
 // is the machine's monotonic clock. Each routine returns 1 on success and 0 when the counter
@@ -15,6 +16,11 @@ struct psClock {
 // Makes every timer read `clockP` from now on; null restores the machine's clock. Timers read
 // the frequency once, at construction. Not for use while other threads run timers.
 void psTimerSetClock(const psClock* clockP);
+
+// The wall clock the dates read (dateGetNow), in seconds since 1970 as time() gives them. A
+// benchmark or a test injects its own; null restores the machine's clock.
+using psWallClock = time_t (*)();
+void psDateSetClock(psWallClock clockP);
 
 // A millisecond timer over the counter; a plain member of its owner, used by one thread at a
 // time. On a machine without a counter it measures 0 and start/stop return 0.

@@ -471,11 +471,15 @@ TEST_F(BackupRestoreTest, EachDeviceHasBufferCountWritesInFlight) {
       return false;
     };
     client.start();
+    resetDeviceBufferPeak();
     SqlError e =
         run(*m_instance, "BACKUP DATABASE [sales] TO " + devicesOf(set, 2) + " WITH " + row.with);
     client.join();
     EXPECT_TRUE(e.ok()) << e.text;
     EXPECT_EQ(held, std::vector<std::size_t>(2, row.inFlight));
+    // A buffer per command in flight, counted for the memory figures, none held afterwards.
+    EXPECT_EQ(deviceBufferPeakBytes(), 2 * row.inFlight * 65536);
+    EXPECT_EQ(deviceBufferBytes(), 0u);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "vdevices.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <thread>
@@ -76,15 +77,38 @@ SqlError openStatementDevices(Instance& instance, const std::vector<BackupDevice
   return {};
 }
 
+std::atomic<std::uint64_t> gBufferBytes{0};
+std::atomic<std::uint64_t> gBufferPeakBytes{0};
+
+std::uint64_t deviceBufferBytes() {
+  return gBufferBytes.load();
+}
+
+std::uint64_t deviceBufferPeakBytes() {
+  return gBufferPeakBytes.load();
+}
+
+void resetDeviceBufferPeak() {
+  gBufferPeakBytes.store(gBufferBytes.load());
+}
+
 DevicePipe::DevicePipe(StatementDevices& devices, std::size_t device, bool write,
                        std::uint32_t depth)
     : m_devices(devices), m_device(device), m_write(write), m_depth(std::max(depth, 1u)) {}
+
+DevicePipe::~DevicePipe() {
+  gBufferBytes -= m_buffers.size() * m_devices.config.maxTransferSize;
+}
 
 BYTE* DevicePipe::nextBuffer() {
   if (m_free.empty()) {
     m_free.push_back(m_buffers.size());
     m_buffers.emplace_back(new BYTE[m_devices.config.maxTransferSize],
                            std::default_delete<BYTE[]>());
+    std::uint64_t held = gBufferBytes += m_devices.config.maxTransferSize;
+    std::uint64_t peak = gBufferPeakBytes.load();
+    while (held > peak && !gBufferPeakBytes.compare_exchange_weak(peak, held)) {
+    }
   }
   return m_buffers[m_free.back()].get();
 }

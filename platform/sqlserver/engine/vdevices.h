@@ -48,6 +48,9 @@ struct StatementDevices {
 class DevicePipe {
  public:
   DevicePipe(StatementDevices& devices, std::size_t device, bool write, std::uint32_t depth);
+  ~DevicePipe();
+  DevicePipe(const DevicePipe&) = delete;
+  DevicePipe& operator=(const DevicePipe&) = delete;
 
   bool full() const { return m_inFlight.size() >= m_depth; }
   bool idle() const { return m_inFlight.empty(); }
@@ -73,6 +76,13 @@ class DevicePipe {
   std::vector<std::size_t> m_free;     // buffers no command holds
   std::deque<std::size_t> m_inFlight;  // the buffer of each command in flight, oldest first
 };
+
+// The bytes of device buffers the pipes of this process hold, and the most they held since the
+// last reset: the memory the server's side of the virtual devices takes, which a benchmark
+// tells apart from its client's.
+std::uint64_t deviceBufferBytes();
+std::uint64_t deviceBufferPeakBytes();
+void resetDeviceBufferPeak();
 
 // Runs body(i) for every device of the set, each on a thread of its own (one device: on the
 // calling thread). The first failure aborts the set, so that every other device's wait ends,
