@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -27,32 +28,19 @@ namespace {
 testing::Environment* const kConsoleSignals =
     testing::AddGlobalTestEnvironment(new ConsoleSignalsForTest);
 
-class RestoreEntry : public RestoreFixture {
+class RestoreEntry : public RestoreRequestFixture {
  protected:
   void SetUp() override {
-    RestoreFixture::SetUp();
-    m_Parms.sqlServerNameP = m_Server.szSqlServerName;
-    m_Parms.dbNameListP = names(m_DbNames, {"sales"});
-    m_Parms.msgBufferP = m_Msg;
-    m_Parms.nBuffers = 2;
-    m_Parms.nBufferSize = 64;
+    RestoreRequestFixture::SetUp();
     m_Parms.command = ERI_CMD_RESTORE_FULL;
-    m_Parms.sqlRestoreParms.bRecovery = 1;
-    m_Parms.sqlRestoreParms.bReplace = 1;
-  }
-  void TearDown() override {
-    m_Parms.qryBuListP->freeAll();
-    RestoreFixture::TearDown();
+    std::snprintf(m_Msg, sizeof m_Msg, "stale");  // the entry empties the caller's buffer
   }
   uint32_t restore() {
     m_Parms.qryBuListP->freeAll();
     return eriRestoreBackups(&m_Parms);
   }
 
-  CRestoreBackupsParms m_Parms;
-  EriNameList m_DbNames;
   EriNameList m_Groups;
-  char m_Msg[ERI_MSG_BUFFER_LEN + 1] = "stale";
 };
 
 TEST_F(RestoreEntry, LogsBothStartLinesRunsAndLeavesNoCurrentRequest) {

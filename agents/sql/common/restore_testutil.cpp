@@ -62,6 +62,22 @@ void RestoreFixture::TearDown() {
   StoredBackupFixture::TearDown();
 }
 
+void RestoreRequestFixture::SetUp() {
+  RestoreFixture::SetUp();
+  m_Parms.sqlServerNameP = m_Server.szSqlServerName;
+  m_Parms.dbNameListP = names(m_DbNames, {"sales"});
+  m_Parms.msgBufferP = m_Msg;
+  m_Parms.nBuffers = 2;
+  m_Parms.nBufferSize = 64;
+  m_Parms.sqlRestoreParms.bRecovery = 1;
+  m_Parms.sqlRestoreParms.bReplace = 1;
+}
+
+void RestoreRequestFixture::TearDown() {
+  m_Parms.qryBuListP->freeAll();
+  RestoreFixture::TearDown();
+}
+
 void RestoreFixture::createServer(int versionMajor) {
   gSqlApiP = nullptr;
   m_SqlApi.reset();

@@ -52,3 +52,16 @@ class RestoreFixture : public StoredBackupFixture {
   CLinkedList<HublorSessionInfo> m_Sessions;
   uint32_t m_Pid = 0x100;  // the next backup's process id, so that every backup is distinct
 };
+
+// A restore request of database "sales" on the fixture's server as the request's tests and its
+// entry function's tests start it: two buffers of 64, with recovery and REPLACE; the backups
+// found or given are freed at the end.
+class RestoreRequestFixture : public RestoreFixture {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  CRestoreBackupsParms m_Parms;
+  EriNameList m_DbNames;
+  char m_Msg[ERI_MSG_BUFFER_LEN + 1] = "";
+};

@@ -22,23 +22,12 @@ int keepFinish(StatusInfo status) {
   return 0;
 }
 
-class RestoreEriTest : public RestoreFixture {
+class RestoreEriTest : public RestoreRequestFixture {
  protected:
   void SetUp() override {
-    RestoreFixture::SetUp();
+    RestoreRequestFixture::SetUp();
     gFinishes.clear();
-    m_Parms.sqlServerNameP = m_Server.szSqlServerName;
-    m_Parms.dbNameListP = names(m_DbNames, {"sales"});
-    m_Parms.msgBufferP = m_Msg;
-    m_Parms.nBuffers = 2;
-    m_Parms.nBufferSize = 64;
     m_Parms.statusFunctionP = keepFinish;
-    m_Parms.sqlRestoreParms.bRecovery = 1;
-    m_Parms.sqlRestoreParms.bReplace = 1;
-  }
-  void TearDown() override {
-    m_Parms.qryBuListP->freeAll();
-    RestoreFixture::TearDown();
   }
 
   // The checksums of the two data files; the log holds what a restore replayed.
@@ -108,15 +97,12 @@ class RestoreEriTest : public RestoreFixture {
     CLinkedList<SqlMetaGroupInfo> groups;
     CLinkedList<SqlMetaFileInfo> files;
   };
-  CRestoreBackupsParms m_Parms;
-  EriNameList m_DbNames;
   EriNameList m_From;
   EriPhysicalNameList m_To;
   EriRelocationList m_Relocations;
   EriNameList m_Into;
   EriNameList m_Destinations;
   std::list<Element> m_Elements;
-  char m_Msg[ERI_MSG_BUFFER_LEN + 1] = "";
   std::string m_Text;
 };
 
