@@ -18,44 +18,76 @@ const char* u64Text(uint64_t value, char* textP) {
   return pkInt64ToString(pkInt64FromNative(static_cast<int64_t>(value)), textP, 10);
 }
 
-// The failure's code, and its message with the file name into the side's buffer.
-void fail(Ffrc& rc, int code, char* msgP, uint16_t msgLen, const char* fileNameP) {
-  if (rc != RC_OK) return;
-  rc = code;
-  if (msgP != nullptr && msgLen > 0) nlsprintf(msgP, msgLen, agentRcMessage(code), fileNameP);
-}
-
-void closeFile(FILE* fileP, Ffrc& rc, char* msgP, uint16_t msgLen, const char* fileNameP) {
-  if (fileP == nullptr) return;
-  // The stream's address is only traced; it is taken before the stream is gone.
-  unsigned streamId = static_cast<unsigned>(reinterpret_cast<uintptr_t>(fileP));
-  if (pkFclose(fileP) == 0) {
-    TRACE_LINE(TRC_FILEOPS, "pkFclose( %#x ) was successful.\n  fileName: %s\n", streamId,
-               fileNameP);
-    return;
+// What the reader and the writer of a file share: the transfer and its ring, the file, and the
+// side's code with the side's message buffer (the producer's or the consumer's).
+class CFileSide {
+ public:
+  // The side's code, or 200 when the transfer was cancelled without a failure.
+  int result() const {
+    if (m_Rc == RC_OK && CPcmEnd::cancelled(m_PcmP)) return RC_RING_CANCELLED;
+    return m_Rc;
   }
-  TRACE_LINE(TRC_FILEOPS, "pkFclose( %#x ) failed.\n  fileName: %s\n", streamId, fileNameP);
-  fail(rc, RC_FILE_CLOSE_FAILED, msgP, msgLen, fileNameP);
-}
 
-// A failed read or write: its trace, and the code with its message.
-void streamFailed(Ffrc& rc, int code, const char* callP, uint32_t bytes, FILE* fileP, char* msgP,
-                  uint16_t msgLen, const char* fileNameP) {
-  TRACE_LINE(TRC_FILEOPS, "%s( %u bytes, %#x ) failed.\n  fileName: %s\n", callP, bytes,
-             static_cast<unsigned>(reinterpret_cast<uintptr_t>(fileP)), fileNameP);
-  fail(rc, code, msgP, msgLen, fileNameP);
-}
+ protected:
+  CFileSide(CPcm* pcmP, const char* fileNameP, char* msgP, uint16_t msgLen)
+      : m_PcmP(pcmP),
+        m_Ring(CPcmEnd::ring(pcmP)),
+        m_NameP(fileNameP),
+        m_MsgP(msgP),
+        m_MsgLen(msgLen) {}
 
-FILE* openFile(const char* fileNameP, const char* modeP) {
-  FILE* fileP = pkFopen(fileNameP, modeP);
-  if (fileP == nullptr) {
-    TRACE_LINE(TRC_FILEOPS, "pkFopen( %s, %s ) failed.\n", fileNameP, modeP);
-  } else {
-    TRACE_LINE(TRC_FILEOPS, "pkFopen( %s ) was successful\n  fileP: %#x\n", fileNameP,
-               static_cast<unsigned>(reinterpret_cast<uintptr_t>(fileP)));
+  // The failure's code, and its message with the file name into the side's buffer; the first
+  // failure stays.
+  void fail(int code) {
+    if (m_Rc != RC_OK) return;
+    m_Rc = code;
+    if (m_MsgP != nullptr && m_MsgLen > 0) {
+      nlsprintf(m_MsgP, m_MsgLen, agentRcMessage(code), m_NameP);
+    }
   }
-  return fileP;
-}
+
+  // Opens the file in the mode; a failure is the code.
+  void openFile(const char* modeP, int code) {
+    m_FileP = pkFopen(m_NameP, modeP);
+    if (m_FileP == nullptr) {
+      TRACE_LINE(TRC_FILEOPS, "pkFopen( %s, %s ) failed.\n", m_NameP, modeP);
+      fail(code);
+      return;
+    }
+    TRACE_LINE(TRC_FILEOPS, "pkFopen( %s ) was successful\n  fileP: %#x\n", m_NameP,
+               static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_FileP)));
+  }
+
+  void closeFile() {
+    if (m_FileP == nullptr) return;
+    // The stream's address is only traced; it is taken before the stream is gone.
+    unsigned streamId = static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_FileP));
+    int rc = pkFclose(m_FileP);
+    m_FileP = nullptr;
+    if (rc == 0) {
+      TRACE_LINE(TRC_FILEOPS, "pkFclose( %#x ) was successful.\n  fileName: %s\n", streamId,
+                 m_NameP);
+      return;
+    }
+    TRACE_LINE(TRC_FILEOPS, "pkFclose( %#x ) failed.\n  fileName: %s\n", streamId, m_NameP);
+    fail(RC_FILE_CLOSE_FAILED);
+  }
+
+  // A failed read or write: its trace, and the code with its message.
+  void streamFailed(int code, const char* callP, uint32_t bytes) {
+    TRACE_LINE(TRC_FILEOPS, "%s( %u bytes, %#x ) failed.\n  fileName: %s\n", callP, bytes,
+               static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_FileP)), m_NameP);
+    fail(code);
+  }
+
+  CPcm* m_PcmP;
+  CBufferRing& m_Ring;
+  const char* m_NameP;
+  char* m_MsgP;
+  uint16_t m_MsgLen;
+  FILE* m_FileP = nullptr;
+  Ffrc m_Rc;
+};
 
 }  // namespace
 
@@ -63,22 +95,15 @@ FILE* openFile(const char* fileNameP, const char* modeP) {
 
 namespace {
 
-class CFileReader {
+class CFileReader : public CFileSide {
  public:
   CFileReader(CPcm* pcmP, const char* fileNameP)
-      : m_PcmP(pcmP),
-        m_Ring(CPcmEnd::ring(pcmP)),
-        m_NameP(fileNameP),
-        m_MsgP(CPcmEnd::producerMsg(pcmP)),
-        m_MsgLen(CPcmEnd::producerMsgLen(pcmP)) {}
+      : CFileSide(pcmP, fileNameP, CPcmEnd::producerMsg(pcmP), CPcmEnd::producerMsgLen(pcmP)) {}
 
   bool running() const {
     return m_FileP != nullptr && m_Rc == RC_OK && !CPcmEnd::cancelled(m_PcmP) && !feof(m_FileP);
   }
-  void open() {
-    m_FileP = openFile(m_NameP, "rb");
-    if (m_FileP == nullptr) fail(m_Rc, RC_FILE_READ_OPEN_FAILED, m_MsgP, m_MsgLen, m_NameP);
-  }
+  void open() { openFile("rb", RC_FILE_READ_OPEN_FAILED); }
   // Fills one buffer as far as the file goes and hands it on, also when empty.
   void fillBuffer() {
     RingElement* bufferP = nullptr;
@@ -93,9 +118,8 @@ class CFileReader {
     if (rc != RC_OK) m_Rc = rc;
   }
   int finish() {
-    closeFile(m_FileP, m_Rc, m_MsgP, m_MsgLen, m_NameP);
-    if (m_Rc == RC_OK && CPcmEnd::cancelled(m_PcmP)) return RC_RING_CANCELLED;
-    return m_Rc;
+    closeFile();
+    return result();
   }
 
  private:
@@ -104,7 +128,7 @@ class CFileReader {
     uint32_t n =
         static_cast<uint32_t>(pkFread(bufferP->bufferP + bufferP->ulCount, 1, room, m_FileP));
     if (ferror(m_FileP)) {
-      streamFailed(m_Rc, RC_FILE_READ_FAILED, "pkFread", room, m_FileP, m_MsgP, m_MsgLen, m_NameP);
+      streamFailed(RC_FILE_READ_FAILED, "pkFread", room);
       return;
     }
     bufferP->ulCount += n;
@@ -118,13 +142,6 @@ class CFileReader {
                u64Text(m_Total, totalText), u64Text(produced, producedText));
   }
 
-  CPcm* m_PcmP;
-  CBufferRing& m_Ring;
-  const char* m_NameP;
-  char* m_MsgP;
-  uint16_t m_MsgLen;
-  FILE* m_FileP = nullptr;
-  Ffrc m_Rc;
   uint64_t m_Total = 0;
 };
 
@@ -142,14 +159,10 @@ int produceFromFile(CPcm* pcmP, const char* fileNameP) {
 
 namespace {
 
-class CFileWriter {
+class CFileWriter : public CFileSide {
  public:
   CFileWriter(CPcm* pcmP, const char* fileNameP, uint64_t fileSize64)
-      : m_PcmP(pcmP),
-        m_Ring(CPcmEnd::ring(pcmP)),
-        m_NameP(fileNameP),
-        m_MsgP(CPcmEnd::consumerMsg(pcmP)),
-        m_MsgLen(CPcmEnd::consumerMsgLen(pcmP)),
+      : CFileSide(pcmP, fileNameP, CPcmEnd::consumerMsg(pcmP), CPcmEnd::consumerMsgLen(pcmP)),
         m_Remaining(fileSize64),
         m_Size(fileSize64) {}
 
@@ -159,13 +172,12 @@ class CFileWriter {
     int rc = psCreateDirectory(m_NameP);
     if (rc != RC_OK) {
       TRACE_LINE(TRC_FILEOPS, "createDirectory( %s ) failed.\n", m_NameP);
-      fail(m_Rc, rc, m_MsgP, m_MsgLen, m_NameP);
+      fail(rc);
       return;
     }
     checkSpace();
     if (!going()) return;
-    m_FileP = openFile(m_NameP, "wb");
-    if (m_FileP == nullptr) fail(m_Rc, RC_FILE_OPEN_FAILED, m_MsgP, m_MsgLen, m_NameP);
+    openFile("wb", RC_FILE_OPEN_FAILED);
   }
 
   void write() {
@@ -178,8 +190,7 @@ class CFileWriter {
 
   void close() {
     ringFailure();
-    closeFile(m_FileP, m_Rc, m_MsgP, m_MsgLen, m_NameP);
-    m_FileP = nullptr;
+    closeFile();
     if (!going() || m_Remaining == 0) return;
     char text[PK_INT64_TEXT_SIZE];
     TRACE_LINE(TRC_FILEOPS,
@@ -204,11 +215,6 @@ class CFileWriter {
     }
     if (m_HeldP != nullptr) giveBack();
     ringFailure();
-  }
-
-  int result() const {
-    if (m_Rc == RC_OK && CPcmEnd::cancelled(m_PcmP)) return RC_RING_CANCELLED;
-    return m_Rc;
   }
 
   RingElement* m_HeldP = nullptr;
@@ -260,8 +266,7 @@ class CFileWriter {
       uint32_t written =
           static_cast<uint32_t>(pkFwrite(m_HeldP->bufferP + m_HeldP->ulProcessed, 1, n, m_FileP));
       if (ferror(m_FileP)) {
-        streamFailed(m_Rc, RC_FILE_WRITE_FAILED, "pkFwrite", unread, m_FileP, m_MsgP, m_MsgLen,
-                     m_NameP);
+        streamFailed(RC_FILE_WRITE_FAILED, "pkFwrite", unread);
         return;
       }
       m_HeldP->ulProcessed += written;
@@ -278,13 +283,6 @@ class CFileWriter {
     }
   }
 
-  CPcm* m_PcmP;
-  CBufferRing& m_Ring;
-  const char* m_NameP;
-  char* m_MsgP;
-  uint16_t m_MsgLen;
-  FILE* m_FileP = nullptr;
-  Ffrc m_Rc;
   int m_RingRc = RC_OK;
   uint64_t m_Remaining;
   uint64_t m_Size;
