@@ -388,29 +388,19 @@ class CRecordReader {
   RingElement* m_BufferP = nullptr;
 };
 
-int readGroups(CRecordReader& reader, uint64_t count, CLinkedList<SqlMetaGroupInfo>* listP) {
+// Reads `count` records of SIZE bytes, each decoded by fromBytesP, onto the list.
+template <size_t SIZE, class Record>
+int readRecords(CRecordReader& reader, uint64_t count,
+                int (*fromBytesP)(const uint8_t* bytesP, Record* recordP),
+                CLinkedList<Record>* listP) {
   for (uint64_t i = 0; i < count; i++) {
-    uint8_t bytes[SQL_META_GROUP_RECORD_SIZE];
-    SqlMetaGroupInfo group;
+    uint8_t bytes[SIZE];
+    Record record;
     int rc = reader.read(bytes, sizeof bytes);
     if (rc != RC_OK) return rc;
-    rc = sqlMetaGroupFromBytes(bytes, &group);
+    rc = fromBytesP(bytes, &record);
     if (rc != RC_OK) return rc;
-    rc = listP->addTail(&group);
-    if (rc != RC_OK) return rc;
-  }
-  return RC_OK;
-}
-
-int readFiles(CRecordReader& reader, uint64_t count, CLinkedList<SqlMetaFileInfo>* listP) {
-  for (uint64_t i = 0; i < count; i++) {
-    uint8_t bytes[SQL_META_FILE_RECORD_SIZE];
-    SqlMetaFileInfo file;
-    int rc = reader.read(bytes, sizeof bytes);
-    if (rc != RC_OK) return rc;
-    rc = sqlMetaFileFromBytes(bytes, &file);
-    if (rc != RC_OK) return rc;
-    rc = listP->addTail(&file);
+    rc = listP->addTail(&record);
     if (rc != RC_OK) return rc;
   }
   return RC_OK;
@@ -455,9 +445,10 @@ int consumeToSqlDbInfo(CPcm* pcmP, MoxtarMetaInfo* entryP) {
   SqlMetaGroupInfo* lastGroupP = dbP->pGroupList->getLast();
   SqlMetaFileInfo* lastFileP = dbP->pFileList->getLast();
   CRecordReader reader(pcmP);
-  int rc = readGroups(reader, groups, dbP->pGroupList);
+  int rc = readRecords<SQL_META_GROUP_RECORD_SIZE>(reader, groups, sqlMetaGroupFromBytes,
+                                                   dbP->pGroupList);
   if (rc != RC_OK) TRACE_RETURN(rc);
-  rc = readFiles(reader, files, dbP->pFileList);
+  rc = readRecords<SQL_META_FILE_RECORD_SIZE>(reader, files, sqlMetaFileFromBytes, dbP->pFileList);
   if (rc != RC_OK) TRACE_RETURN(rc);
   rc = reader.atEnd();
   if (rc != RC_OK) TRACE_RETURN(rc);
