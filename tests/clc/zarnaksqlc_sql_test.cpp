@@ -114,6 +114,88 @@ TEST_F(ZarnaksqlcSql, ALogChainRestoresToAPointInTime) {
   EXPECT_FALSE(has(show.out, "11:00:00")) << show.out;
 }
 
+// A log chain with a mark: the full backup without recovery, then the logs up to and with the
+// marked transaction, which ends in the first log backup of two.
+TEST_F(ZarnaksqlcSql, ALogChainRestoresToAMark) {
+  std::vector<std::string> backedUp = sums("sales");
+  ASSERT_EQ(run({"backup", "sales", "full"}).exitCode, 0);
+  const std::vector<std::vector<std::string>> logs = {
+      {"log", "MSSQLSERVER", "sales", "--count", "2"},
+      {"log", "MSSQLSERVER", "sales", "--mark", "payday"},
+      {"log", "MSSQLSERVER", "sales", "--count", "2"},
+  };
+  for (size_t i = 0; i < logs.size(); ++i) {
+    sqlsim(logs[i]);
+    if (i == 0) continue;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    zkrun::ProgramRun log = run({"backup", "sales", "log"});
+    ASSERT_EQ(log.exitCode, 0) << log.out;
+  }
+  change("sales", 2);
+  ASSERT_EQ(run({"restore", "sales", "full", "/replace", "/recovery=no"}).exitCode, 0);
+  zkrun::ProgramRun marked = run({"restore", "sales", "log=*", "/stopatmark=payday"});
+  ASSERT_EQ(marked.exitCode, 0) << marked.out;
+  zkrun::ProgramRun show = zkrun::runProgram(SQLSIM_PATH, {"show", "MSSQLSERVER", "sales"});
+  EXPECT_TRUE(has(show.out, "status=online")) << show.out;
+  EXPECT_TRUE(has(show.out, "log-records=3\t")) << show.out;
+  EXPECT_TRUE(has(show.out, "mark=payday")) << show.out;
+  EXPECT_EQ(sums("sales"), backedUp);
+}
+
+// A set backup of one file of a database with two: stored with that file only, and restored
+// alone over it.
+TEST_F(ZarnaksqlcSql, ASetOfFilesIsBackedUpAndRestoredAlone) {
+  sqlsim({"database", "MSSQLSERVER", "hr", "--group", "G2", "--file", "PRIMARY:hr_data:1024",
+          "--file", "G2:hr_g2:1024", "--log", "hr_log:512"});
+  sqlsim({"pages", "MSSQLSERVER", "hr", "hr_g2", "0", "64", "--seed", "3"});
+  std::vector<std::string> backedUp = sums("hr");
+  zkrun::ProgramRun backup = run({"backup", "hr", "set", "/files=hr_g2"});
+  ASSERT_EQ(backup.exitCode, 0) << backup.out;
+  EXPECT_TRUE(has(backup.out, "Backups done                1")) << backup.out;
+
+  zkrun::ProgramRun query = run({"q", "hublor", "hr", "set=*", "/fileinfo"});
+  EXPECT_EQ(query.exitCode, 0) << query.out;
+  expectInOrder(query.out, {"Backup type         Set", "Group               G2", "File hr_g2"});
+  EXPECT_FALSE(has(query.out, "hr_data")) << query.out;
+
+  sqlsim({"pages", "MSSQLSERVER", "hr", "hr_g2", "0", "64", "--seed", "4"});
+  zkrun::ProgramRun restore = run({"restore", "hr", "set=*", "/files=hr_g2"});
+  ASSERT_EQ(restore.exitCode, 0) << restore.out;
+  EXPECT_EQ(sums("hr"), backedUp);
+}
+
+// The most stripes, restored over the database with its files moved to new places.
+TEST_F(ZarnaksqlcSql, EightStripesRestoreOverTheDatabaseWithItsFilesMoved) {
+  std::vector<std::string> backedUp = sums("sales");
+  zkrun::ProgramRun backup = run({"backup", "sales", "full", "/stripes=8"});
+  ASSERT_EQ(backup.exitCode, 0) << backup.out;
+  EXPECT_TRUE(has(run({"q", "hublor", "sales"}).out, "8 stripes"));
+
+  change("sales", 2);
+  fs::path moved = m_Root.path() / "moved";
+  fs::create_directories(moved);
+  zkrun::ProgramRun restore =
+      run({"restore", "sales", "full", "/replace", "/relocate=sales_data,sales_log",
+           "/to=" + (moved / "d.mdf").string() + "," + (moved / "l.ldf").string()});
+  ASSERT_EQ(restore.exitCode, 0) << restore.out;
+  EXPECT_EQ(sums("sales"), backedUp);
+  zkrun::ProgramRun files = zkrun::runProgram(SQLSIM_PATH, {"checksum", "MSSQLSERVER", "sales"});
+  EXPECT_TRUE(has(files.out, (moved / "d.mdf").string())) << files.out;
+  EXPECT_TRUE(has(files.out, (moved / "l.ldf").string())) << files.out;
+}
+
+// A database SQL Server cannot open: the backup says why, stores nothing and ends with 402.
+TEST_F(ZarnaksqlcSql, ABackupOfADatabaseWhoseInformationCannotBeReadFails) {
+  sqlsim({"status", "MSSQLSERVER", "sales", "suspect"});
+  zkrun::ProgramRun backup = run({"backup", "sales", "full"});
+  EXPECT_EQ(backup.exitCode, 402 & 0xFF) << backup.out;
+  expectInOrder(backup.out, {"Database sales is not backed up: its information cannot be read",
+                             "The state of the database is: Suspect",
+                             "Backups done                0", "return code 402"});
+  zkrun::ProgramRun query = run({"q", "hublor", "*", "/all"});
+  EXPECT_FALSE(has(query.out, "Database ")) << query.out;
+}
+
 // A restore on standby: the database stays readable and takes further logs, with its undo file
 // where the command line names it.
 TEST_F(ZarnaksqlcSql, ARestoreOnStandbyKeepsItsUndoFile) {
