@@ -20,6 +20,12 @@ namespace {
 
 class ZarnaksqlcSql : public SqlMachine {
  protected:
+  // A restore of the full backup of sales with its files moved into the folder, d.mdf and l.ldf.
+  zkrun::ProgramRun restoreMoved(const std::string& option, const fs::path& folder) {
+    fs::create_directories(folder);
+    return run({"restore", "sales", "full", option, "/relocate=sales_data,sales_log",
+                "/to=" + (folder / "d.mdf").string() + "," + (folder / "l.ldf").string()});
+  }
   // The SQL Server login stored for the machine's server, as the agent stores it.
   void storeLogin(const std::string& user, const std::string& password) {
     char key[512];
@@ -52,11 +58,7 @@ TEST_F(ZarnaksqlcSql, FourStripesBackedUpListedAndRestoredOverTheDatabaseAndInto
   ASSERT_EQ(over.exitCode, 0) << over.out;
   EXPECT_EQ(sums("sales"), backedUp);
 
-  fs::path copy = m_Root.path() / "copy";
-  fs::create_directories(copy);
-  zkrun::ProgramRun into =
-      run({"restore", "sales", "full", "/into=sales2", "/relocate=sales_data,sales_log",
-           "/to=" + (copy / "d.mdf").string() + "," + (copy / "l.ldf").string()});
+  zkrun::ProgramRun into = restoreMoved("/into=sales2", m_Root.path() / "copy");
   ASSERT_EQ(into.exitCode, 0) << into.out;
   EXPECT_EQ(sums("sales2"), backedUp);
 }
@@ -173,10 +175,7 @@ TEST_F(ZarnaksqlcSql, EightStripesRestoreOverTheDatabaseWithItsFilesMoved) {
 
   change("sales", 2);
   fs::path moved = m_Root.path() / "moved";
-  fs::create_directories(moved);
-  zkrun::ProgramRun restore =
-      run({"restore", "sales", "full", "/replace", "/relocate=sales_data,sales_log",
-           "/to=" + (moved / "d.mdf").string() + "," + (moved / "l.ldf").string()});
+  zkrun::ProgramRun restore = restoreMoved("/replace", moved);
   ASSERT_EQ(restore.exitCode, 0) << restore.out;
   EXPECT_EQ(sums("sales"), backedUp);
   zkrun::ProgramRun files = zkrun::runProgram(SQLSIM_PATH, {"checksum", "MSSQLSERVER", "sales"});
