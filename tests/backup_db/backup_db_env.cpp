@@ -85,6 +85,16 @@ std::vector<qryRespBackupData> BackupDbFixture::stored(uint32_t index, uint8_t s
   return objects(fsName(index), state);
 }
 
+std::vector<uint64_t> BackupDbFixture::activeObjectIds() {
+  std::vector<uint64_t> ids;
+  for (uint32_t i = 0; i <= 8; i++) {
+    for (const qryRespBackupData& o : stored(i, PELK_ACTIVE)) {
+      ids.push_back(uint64_t(o.objId.hi) << 32 | o.objId.lo);
+    }
+  }
+  return ids;
+}
+
 int BackupDbFixture::temporaryObjects() {
   int count = 0;
   for (uint32_t i = 1; i <= 8; i++) {

@@ -23,6 +23,8 @@ class BackupDbFixture : public MoxtarFixture {
   int backup(uint32_t type, uint32_t stripes, uint32_t* cancelP = nullptr);
   // The objects of the node in the filespace of index (0 the meta-data, 1.. data).
   std::vector<qryRespBackupData> stored(uint32_t index, uint8_t state = PELK_ANYMATCH);
+  // The storage ids of every active object in the filespaces 0 to 8.
+  std::vector<uint64_t> activeObjectIds();
   // Objects whose low-level name is a temporary one, in the data filespaces 1 to 8.
   int temporaryObjects();
   // The data of one stored object.

@@ -114,21 +114,31 @@ TEST_F(BackupEntry, EachCommandLogsItsStartLineAndAnUnknownOneNone) {
   EXPECT_EQ(getCurrentRequest(), nullptr);
 }
 
-// Ctrl-C while the stripes run: the cancel is logged, the backup ends as cancelled, every
-// session it opened is logged off (so no transaction stays open) and no temporary object stays.
-TEST_F(BackupEntry, AnInterruptDuringTheBackupCancelsIt) {
+// Ctrl-C while the stripes stream: the cancel reaches them before the end of the data, is
+// logged, and the backup ends as cancelled; every session it opened is logged off (so no
+// transaction stays open), no temporary object stays, and the previous backup is still the
+// active one and restores.
+TEST_F(BackupEntry, AnInterruptWhileTheStripesStreamCancelsThem) {
+  m_Parms.statusFunctionP = interruptAtProgress;
+  ASSERT_EQ(run(), 0u) << m_Message;
+  uint64_t wholeBytes = progressBytes();
+  std::vector<uint64_t> previous = activeObjectIds();
+  ASSERT_EQ(previous.size(), 3u);
   uint32_t sessionsBefore = loggedOnSessions();
   int threadsBefore = threadCount();
-  armFault("pelkSendData delay=20");
-  m_Parms.statusFunctionP = interruptAtProgress;
+  armFault("pelkSendData delay=40");
   armInterrupt();
   EXPECT_EQ(run(), 415u) << m_Message;
   EXPECT_FALSE(interruptArmed());
+  EXPECT_LT(progressBytes(), wholeBytes);
   EXPECT_EQ(countLines(logText(), 5300), 1) << logText();
   EXPECT_EQ(getCurrentRequest(), nullptr);
   EXPECT_EQ(loggedOnSessions(), sessionsBefore);
   EXPECT_EQ(threadCount(), threadsBefore);
   EXPECT_EQ(temporaryObjects(), 0);
+  EXPECT_EQ(activeObjectIds(), previous);
+  clearFaults();
+  expectRestoresIdentical("copy");
 }
 
 // Backups cancelled at random instants from another thread: each ends with 0 or 415 and leaves
