@@ -149,6 +149,31 @@ void BackupDbFixture::expectRestoresIdentical(const std::string& into) {
   EXPECT_EQ(stripes::checksums(*m_Instance, into), stripes::checksums(*m_Instance, "sales"));
 }
 
+void BackupDbFixture::requestParms(DSqlBackupDatabaseParms* parmsP, char* msgP, int32_t stripes,
+                                   uint32_t statusMilliSeconds) {
+  parmsP->nStatusMilliSeconds = statusMilliSeconds;
+  parmsP->msgBufferLen = ERI_MSG_BUFFER_LEN;
+  parmsP->nBufferSize = 64;
+  parmsP->msgBufferP = msgP;
+  parmsP->nCleanupOlderThan = -1;
+  parmsP->nEstimate = 50;
+  parmsP->nBuffers = 3;
+  parmsP->nStripes = stripes;
+  parmsP->command = ERI_CMD_BACKUP_FULL;
+}
+
+int BackupDbFixture::selectDatabases(CLinkedList<SqlDatabaseElement>* listP,
+                                     const std::vector<std::string>& names, char* msgP) {
+  listP->freeAll();
+  uint32_t* cancelP = nullptr;
+  int rc = m_Sql->GetSqlDatabaseNames(listP, nullptr, cancelP, msgP);
+  for (SqlDatabaseElement* p = listP->getFirst(); p != nullptr; p = listP->getNext(p)) {
+    p->bSqlDbIsSelected = 0;
+    for (const std::string& n : names) p->bSqlDbIsSelected |= n == p->szSqlDatabaseName;
+  }
+  return rc;
+}
+
 std::string BackupDbFixture::logText() {
   return fileText((m_Root.path() / "agent.log").string());
 }

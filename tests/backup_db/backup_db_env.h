@@ -9,6 +9,7 @@
 
 #include "agtlog.h"
 #include "bkdb.h"
+#include "eriparms.h"
 #include "instance.h"
 #include "moxtar_testutil.h"
 #include "sqlapi.h"
@@ -33,6 +34,15 @@ class BackupDbFixture : public MoxtarFixture {
   // compared with those of "sales" must then be byte-identical.
   void expectRestoresIdentical(const std::string& into);
   std::string logText();
+  // The record of a full backup request as the tests start from it: `stripes` stripes of three
+  // 64 KiB buffers, a 50 % size estimate for differential and log backups, left-overs of failed
+  // backups removed at the default age, progress every statusMilliSeconds, messages into msgP.
+  static void requestParms(DSqlBackupDatabaseParms* parmsP, char* msgP, int32_t stripes,
+                           uint32_t statusMilliSeconds);
+  // The server's databases into *listP (emptied first), those named marked selected; the code
+  // of the database list, its text in msgP.
+  int selectDatabases(CLinkedList<SqlDatabaseElement>* listP, const std::vector<std::string>& names,
+                      char* msgP);
   std::string fsName(uint32_t index);
 
   std::unique_ptr<sqlengine::Instance> m_Instance;
