@@ -27,9 +27,10 @@
 // leaves nothing of the backup, one after it leaves the whole backup, SQL Server's side
 // included (see commitOrAbort).
 //
-// Codes of run: 0; 415 cancelled; 200 cancelled inside the transfer; the first failure of a
-// stripe, of the completion on the last session, or of SQL Server's statement; 419, 421, 2000,
-// 1906, 1912, 1916 and the construction codes of the device set interface.
+// Codes of run: 0 (also when a cancel came only once the completion committed); 415 cancelled; 200
+// cancelled inside the transfer; the first failure of a stripe, of the completion on the last
+// session, or of SQL Server's statement; 419, 421, 2000, 1906, 1912, 1916 and the construction
+// codes of the device set interface.
 #pragma once
 
 #include <atomic>
@@ -104,7 +105,8 @@ class CBackupDb : public CPcm {
   const char* producerText() const { return m_ProducerErrorMsg; }
 
  protected:
-  // Also passes the transfer's cancel on to the stripes' cancel word.
+  // Also passes the transfer's cancel on to the stripes' cancel word, until the completion
+  // commits.
   bool waitForEnd(uint32_t milliseconds) override;
 
  private:
