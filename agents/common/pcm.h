@@ -38,6 +38,8 @@
 constexpr uint32_t kPcmDefaultStatusMilliSeconds = 1000;
 // The monitor looks at the request's cancel flag at least this often.
 constexpr uint32_t kPcmCancelCheckMilliSeconds = 500;
+// A transfer that waits for stripe threads looks at the cancel this often meanwhile.
+constexpr uint32_t kPcmStripeWaitMilliSeconds = 50;
 // An interface call counts as delayed once it has run longer than this.
 constexpr double kPcmApiDelaySeconds = 7.0;
 // Capacity of the transfer's own message buffer.
@@ -122,6 +124,24 @@ class CPcm {
     if (rc == RC_OK) rc = m_Ring.completeDataTransfer();
     if (rc != RC_OK) cancel();
     return rc;
+  }
+  // Waits until one of `count` threads (1 to 64) has ended and stores its position, as
+  // psThreadWaitForAnyThread does, but looks at the request's cancel flag and at this
+  // transfer's cancel between short waits: the first time either is set (and *cancelSentP is
+  // still false) it cancels this transfer, calls cancelStripes and sets *cancelSentP. So a
+  // cancel reaches the stripe threads as soon as it is made, not a monitor's look later.
+  template <typename CancelStripes>
+  int waitForAnyStripe(const psThread* threadsP, uint32_t* indexP, uint32_t count,
+                       bool* cancelSentP, CancelStripes cancelStripes) {
+    for (;;) {
+      if (!*cancelSentP && (cancelRequested() || m_Cancelled.load() != 0)) {
+        *cancelSentP = true;
+        cancel();
+        cancelStripes();
+      }
+      int rc = psThreadWaitForAnyThreadFor(threadsP, indexP, count, kPcmStripeWaitMilliSeconds);
+      if (rc != 0 || *indexP < count) return rc;
+    }
   }
   // When a call timed on apiStatus has run longer than kPcmApiDelaySeconds: traces it and, when
   // mayReport and a callback is set, sends *statusP as a wait report naming the interface.

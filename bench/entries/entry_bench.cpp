@@ -21,7 +21,6 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -88,14 +87,9 @@ class EntryBench : public BackupDbFixture {
     removeInactive();
     ::sync();
     DSqlBackupDatabaseParms parms{};
-    parms.nStatusMilliSeconds = 1000;
-    parms.msgBufferLen = ERI_MSG_BUFFER_LEN;
+    requestParms(&parms, m_Message, stripes, 1000);
     parms.nBufferSize = bufferKb;
-    parms.msgBufferP = m_Message;
-    parms.nCleanupOlderThan = -1;
     parms.nBuffers = buffers;
-    parms.nStripes = stripes;
-    parms.command = ERI_CMD_BACKUP_FULL;
     select(names);
     EriNameList list;
     for (const std::string& name : names) {
@@ -180,16 +174,9 @@ class EntryBench : public BackupDbFixture {
     return files;
   }
   void select(const std::vector<std::string>& names) {
-    m_Selection.freeAll();
     m_Groups.freeAll();
     m_Files.freeAll();
-    CLinkedList<SqlDatabaseElement>* listP = &m_Selection;
-    uint32_t* cancelP = nullptr;
-    char* msgP = m_Message;
-    if (m_Sql->GetSqlDatabaseNames(listP, nullptr, cancelP, msgP) != 0) fail(m_Message);
-    std::set<std::string> wanted(names.begin(), names.end());
-    for (SqlDatabaseElement* p = m_Selection.getFirst(); p != nullptr; p = m_Selection.getNext(p))
-      p->bSqlDbIsSelected = wanted.count(p->szSqlDatabaseName) != 0 ? 1 : 0;
+    if (selectDatabases(&m_Selection, names, m_Message) != 0) fail(m_Message);
   }
   // Deletes every inactive version of the node's filespaces.
   void removeInactive() {

@@ -32,15 +32,33 @@ std::string readFrom(int fd) {
   return text;
 }
 
+// This process's environment, with the given entries added or in place of those of their names.
+std::vector<std::string> environmentWith(const std::vector<std::string>& entries) {
+  std::vector<std::string> result;
+  for (char** entryP = environ; *entryP != nullptr; ++entryP) {
+    std::string entry(*entryP);
+    std::string name = entry.substr(0, entry.find('=')) + "=";
+    bool replaced = false;
+    for (const std::string& given : entries) replaced = replaced || given.starts_with(name);
+    if (!replaced) result.push_back(entry);
+  }
+  result.insert(result.end(), entries.begin(), entries.end());
+  return result;
+}
+
 }  // namespace
 
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& inputFile) {
+                      const std::string& inputFile, const std::vector<std::string>& environment) {
   std::vector<std::string> words{program};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
+  std::vector<std::string> envWords = environmentWith(environment);
+  std::vector<char*> envp;
+  for (std::string& word : envWords) envp.push_back(word.data());
+  envp.push_back(nullptr);
   ProgramRun run;
   int pipeFds[2];
   int errFd = openErrorFile();
@@ -57,15 +75,17 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
   if (!inputFile.empty())
     posix_spawn_file_actions_addopen(&actions, 0, inputFile.c_str(), O_RDONLY, 0);
   pid_t pid = 0;
-  int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   // The parent's copy of the write end goes first, so that reading ends when the child exits.
   close(pipeFds[1]);
   run.out = readFrom(pipeFds[0]);
   close(pipeFds[0]);
   int status = 0;
-  if (spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-    run.exitCode = WEXITSTATUS(status);
+  if (spawned == 0 && waitpid(pid, &status, 0) == pid) {
+    if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+  }
   if (lseek(errFd, 0, SEEK_SET) == 0) run.err = readFrom(errFd);
   close(errFd);
   return run;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "root.h"
@@ -23,7 +24,20 @@ TEST(RunProgram, MissingProgramOrKilledProgramAnswersMinusOne) {
   zkrun::ProgramRun missing = zkrun::runProgram("/nonexistent/program", {});
   EXPECT_EQ(missing.exitCode, -1);
   EXPECT_EQ(missing.out, "");
-  EXPECT_EQ(zkrun::runProgram("/bin/sh", {"-c", "kill -9 $$"}).exitCode, -1);
+  zkrun::ProgramRun killed = zkrun::runProgram("/bin/sh", {"-c", "kill -9 $$"});
+  EXPECT_EQ(killed.exitCode, -1);
+  EXPECT_EQ(killed.signal, 9);
+}
+
+TEST(RunProgram, EnvironmentEntriesAreAddedOrReplaceTheirNames) {
+  ::setenv("ZKRUN_KEPT", "kept", 1);
+  ::setenv("ZKRUN_GIVEN", "old", 1);
+  zkrun::ProgramRun run =
+      zkrun::runProgram("/bin/sh", {"-c", "echo $ZKRUN_KEPT $ZKRUN_GIVEN $ZKRUN_NEW"}, "",
+                        {"ZKRUN_GIVEN=new", "ZKRUN_NEW=added"});
+  EXPECT_EQ(run.out, "kept new added\n");
+  ::unsetenv("ZKRUN_KEPT");
+  ::unsetenv("ZKRUN_GIVEN");
 }
 
 }  // namespace

@@ -85,6 +85,16 @@ std::vector<qryRespBackupData> BackupDbFixture::stored(uint32_t index, uint8_t s
   return objects(fsName(index), state);
 }
 
+std::vector<uint64_t> BackupDbFixture::activeObjectIds() {
+  std::vector<uint64_t> ids;
+  for (uint32_t i = 0; i <= 8; i++) {
+    for (const qryRespBackupData& o : stored(i, PELK_ACTIVE)) {
+      ids.push_back(uint64_t(o.objId.hi) << 32 | o.objId.lo);
+    }
+  }
+  return ids;
+}
+
 int BackupDbFixture::temporaryObjects() {
   int count = 0;
   for (uint32_t i = 1; i <= 8; i++) {
@@ -137,6 +147,31 @@ void BackupDbFixture::expectRestoresIdentical(const std::string& into) {
       stripes::movesTo("sales", m_Root.path() / into));
   ASSERT_TRUE(outcome.statement.ok()) << outcome.statement.text;
   EXPECT_EQ(stripes::checksums(*m_Instance, into), stripes::checksums(*m_Instance, "sales"));
+}
+
+void BackupDbFixture::requestParms(DSqlBackupDatabaseParms* parmsP, char* msgP, int32_t stripes,
+                                   uint32_t statusMilliSeconds) {
+  parmsP->nStatusMilliSeconds = statusMilliSeconds;
+  parmsP->msgBufferLen = ERI_MSG_BUFFER_LEN;
+  parmsP->nBufferSize = 64;
+  parmsP->msgBufferP = msgP;
+  parmsP->nCleanupOlderThan = -1;
+  parmsP->nEstimate = 50;
+  parmsP->nBuffers = 3;
+  parmsP->nStripes = stripes;
+  parmsP->command = ERI_CMD_BACKUP_FULL;
+}
+
+int BackupDbFixture::selectDatabases(CLinkedList<SqlDatabaseElement>* listP,
+                                     const std::vector<std::string>& names, char* msgP) {
+  listP->freeAll();
+  uint32_t* cancelP = nullptr;
+  int rc = m_Sql->GetSqlDatabaseNames(listP, nullptr, cancelP, msgP);
+  for (SqlDatabaseElement* p = listP->getFirst(); p != nullptr; p = listP->getNext(p)) {
+    p->bSqlDbIsSelected = 0;
+    for (const std::string& n : names) p->bSqlDbIsSelected |= n == p->szSqlDatabaseName;
+  }
+  return rc;
 }
 
 std::string BackupDbFixture::logText() {

@@ -9,6 +9,7 @@
 
 #include "agtlog.h"
 #include "bkdb.h"
+#include "eriparms.h"
 #include "instance.h"
 #include "moxtar_testutil.h"
 #include "sqlapi.h"
@@ -23,6 +24,8 @@ class BackupDbFixture : public MoxtarFixture {
   int backup(uint32_t type, uint32_t stripes, uint32_t* cancelP = nullptr);
   // The objects of the node in the filespace of index (0 the meta-data, 1.. data).
   std::vector<qryRespBackupData> stored(uint32_t index, uint8_t state = PELK_ANYMATCH);
+  // The storage ids of every active object in the filespaces 0 to 8.
+  std::vector<uint64_t> activeObjectIds();
   // Objects whose low-level name is a temporary one, in the data filespaces 1 to 8.
   int temporaryObjects();
   // The data of one stored object.
@@ -31,6 +34,15 @@ class BackupDbFixture : public MoxtarFixture {
   // compared with those of "sales" must then be byte-identical.
   void expectRestoresIdentical(const std::string& into);
   std::string logText();
+  // The record of a full backup request as the tests start from it: `stripes` stripes of three
+  // 64 KiB buffers, a 50 % size estimate for differential and log backups, left-overs of failed
+  // backups removed at the default age, progress every statusMilliSeconds, messages into msgP.
+  static void requestParms(DSqlBackupDatabaseParms* parmsP, char* msgP, int32_t stripes,
+                           uint32_t statusMilliSeconds);
+  // The server's databases into *listP (emptied first), those named marked selected; the code
+  // of the database list, its text in msgP.
+  int selectDatabases(CLinkedList<SqlDatabaseElement>* listP, const std::vector<std::string>& names,
+                      char* msgP);
   std::string fsName(uint32_t index);
 
   std::unique_ptr<sqlengine::Instance> m_Instance;

@@ -3,15 +3,18 @@
 // the active backup; failures, cancels, merge repairs and left-overs of failed backups.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <random>
 #include <set>
 #include <thread>
 
 #include "backup_db_env.h"
+#include "pstime.h"
 #include "vdi_fault.h"
 
 namespace {
@@ -307,19 +310,32 @@ TEST_F(BackupDbTest, NoRepairWhenTheNodeMayNotDelete) {
 namespace {
 
 // Cancels at random moments of backups (a reproducible sequence): every backup the cancel
-// reached ends with 415, nothing stays open and no temporary object stays behind.
+// reached before its commit ends with 415 and leaves the previous backup the active one, every
+// other ends with 0 as the new active backup; nothing stays open and no temporary object stays
+// behind. The wait for a unique time stamp after the commit is no work a cancel undoes: under a
+// wall clock whose second moves on at every reading the span drawn from is the backup's work.
 TEST_F(BackupDbTest, ACancelAtAnyMomentEndsWith415AndLeavesNoTemporaryObject) {
-  auto started = std::chrono::steady_clock::now();
-  ASSERT_EQ(backup(BACKUP_TYPE_FULL, 4), 0);
-  auto span = std::chrono::duration_cast<std::chrono::milliseconds>(
-                  std::chrono::steady_clock::now() - started)
-                  .count();
+  psDateSetClock([] {
+    static std::atomic<time_t> next{time(nullptr)};
+    return next++;
+  });
+  // The span is the shortest of three backups, so that a delay within its first half falls
+  // within the first half of any backup's work.
+  int64_t span = INT64_MAX;
+  for (int n = 0; n < 3; n++) {
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(backup(BACKUP_TYPE_FULL, 4), 0);
+    span = std::min<int64_t>(span, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       std::chrono::steady_clock::now() - started)
+                                       .count());
+  }
   std::mt19937 random(20261210);
   std::uniform_int_distribution<int> delays(0, static_cast<int>(span / 2));
   int cancelled = 0;
   for (int n = 0; n < 20; n++) {
     int delay = delays(random);
     SCOPED_TRACE("cancel after " + std::to_string(delay) + " ms");
+    std::vector<uint64_t> before = activeObjectIds();
     uint32_t cancel = 0;
     std::atomic<bool> done{false};
     std::thread canceller([&] {
@@ -331,11 +347,55 @@ TEST_F(BackupDbTest, ACancelAtAnyMomentEndsWith415AndLeavesNoTemporaryObject) {
     canceller.join();
     if (rc == 415) cancelled++;
     EXPECT_TRUE(rc == 0 || rc == 415) << rc << " " << m_Backup->consumerText();
+    if (rc == 415) {
+      EXPECT_EQ(activeObjectIds(), before);
+    } else if (rc == 0) {
+      expectActiveBackup(m_Backup->backupId(), 4);
+    }
     EXPECT_EQ(temporaryObjects(), 0);
-    EXPECT_LE(stored(0, PELK_ACTIVE).size(), 1u);
   }
+  psDateSetClock(nullptr);
   EXPECT_GE(cancelled, 10);
   ASSERT_EQ(backup(BACKUP_TYPE_FULL, 4), 0) << m_Backup->consumerText();
+}
+
+// A cancel during the completion leaves the backup whole or not at all. Made before the commit
+// vote (at the meta-data object, at a rename), it aborts the completion transaction: the
+// previous backup stays the active one and nothing of the new one stays. Made while the vote
+// is out, it no longer undoes the committed backup: the backup ends well on both sides and is
+// the active one.
+TEST_F(BackupDbTest, ACancelDuringTheCompletionLeavesTheBackupWholeOrNotAtAll) {
+  struct Case {
+    const char* callP;
+    int nth;  // with two stripes: the stripes' own calls come first
+    int rc;
+    bool made;
+  };
+  const Case cases[] = {
+      {"dpelkSendObj", 3, 415, false},
+      {"dpelkRenameObj", 1, 415, false},
+      {"dpelkEndTxn", 3, 0, true},
+  };
+  ASSERT_EQ(backup(BACKUP_TYPE_FULL, 2), 0) << m_Backup->consumerText();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.callP);
+    std::vector<uint64_t> before = activeObjectIds();
+    uint32_t cancel = 0;
+    int rc = 0;
+    {
+      CancelAfterCall cancelAt(&cancel, c.callP, c.nth);
+      rc = backup(BACKUP_TYPE_FULL, 2, &cancel);
+    }
+    EXPECT_EQ(std::atomic_ref<uint32_t>(cancel).load(), 1u);
+    EXPECT_EQ(rc, c.rc) << m_Backup->consumerText();
+    EXPECT_EQ(temporaryObjects(), 0);
+    if (c.made) {
+      expectActiveBackup(m_Backup->backupId(), 2);
+    } else {
+      EXPECT_EQ(activeObjectIds(), before);
+    }
+    expectRestoresIdentical(std::string("copy_") + c.callP);
+  }
 }
 
 // Left-overs of failed backups: a backup removes those at least a week old (the default age)

@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <random>
 #include <string>
 #include <thread>
@@ -28,15 +27,7 @@ class BackupEntry : public BackupDbFixture {
  protected:
   void SetUp() override {
     BackupDbFixture::SetUp();
-    m_Parms.nStatusMilliSeconds = 10;
-    m_Parms.msgBufferLen = ERI_MSG_BUFFER_LEN;
-    m_Parms.nBufferSize = 64;
-    m_Parms.msgBufferP = m_Message;
-    m_Parms.nCleanupOlderThan = -1;
-    m_Parms.nEstimate = 50;
-    m_Parms.nBuffers = 3;
-    m_Parms.nStripes = 2;
-    m_Parms.command = ERI_CMD_BACKUP_FULL;
+    requestParms(&m_Parms, m_Message, 2, 10);
     EriNameEntry sales{"sales"};
     m_DbNames.addTail(&sales);
   }
@@ -48,16 +39,9 @@ class BackupEntry : public BackupDbFixture {
 
   // The backup of "sales" through the entry function.
   uint32_t run() {
-    m_Selection.freeAll();
     m_SelGroups.freeAll();
     m_SelFiles.freeAll();
-    CLinkedList<SqlDatabaseElement>* listP = &m_Selection;
-    uint32_t* cancelP = nullptr;
-    char* msgP = m_Message;
-    EXPECT_EQ(m_Sql->GetSqlDatabaseNames(listP, nullptr, cancelP, msgP), 0);
-    for (SqlDatabaseElement* p = m_Selection.getFirst(); p != nullptr; p = m_Selection.getNext(p)) {
-      p->bSqlDbIsSelected = std::strcmp(p->szSqlDatabaseName, "sales") == 0 ? 1 : 0;
-    }
+    EXPECT_EQ(selectDatabases(&m_Selection, {"sales"}, m_Message), 0) << m_Message;
     return eriBackupSqlDatabase(&m_Parms, &m_Selection, &m_DbNames, &m_SelGroups, nullptr,
                                 &m_SelFiles, nullptr);
   }
@@ -114,21 +98,31 @@ TEST_F(BackupEntry, EachCommandLogsItsStartLineAndAnUnknownOneNone) {
   EXPECT_EQ(getCurrentRequest(), nullptr);
 }
 
-// Ctrl-C while the stripes run: the cancel is logged, the backup ends as cancelled, every
-// session it opened is logged off (so no transaction stays open) and no temporary object stays.
-TEST_F(BackupEntry, AnInterruptDuringTheBackupCancelsIt) {
+// Ctrl-C while the stripes stream: the cancel reaches them before the end of the data, is
+// logged, and the backup ends as cancelled; every session it opened is logged off (so no
+// transaction stays open), no temporary object stays, and the previous backup is still the
+// active one and restores.
+TEST_F(BackupEntry, AnInterruptWhileTheStripesStreamCancelsThem) {
+  m_Parms.statusFunctionP = interruptAtProgress;
+  ASSERT_EQ(run(), 0u) << m_Message;
+  uint64_t wholeBytes = progressBytes();
+  std::vector<uint64_t> previous = activeObjectIds();
+  ASSERT_EQ(previous.size(), 3u);
   uint32_t sessionsBefore = loggedOnSessions();
   int threadsBefore = threadCount();
-  armFault("pelkSendData delay=20");
-  m_Parms.statusFunctionP = interruptAtProgress;
+  armFault("pelkSendData delay=40");
   armInterrupt();
   EXPECT_EQ(run(), 415u) << m_Message;
   EXPECT_FALSE(interruptArmed());
+  EXPECT_LT(progressBytes(), wholeBytes);
   EXPECT_EQ(countLines(logText(), 5300), 1) << logText();
   EXPECT_EQ(getCurrentRequest(), nullptr);
   EXPECT_EQ(loggedOnSessions(), sessionsBefore);
   EXPECT_EQ(threadCount(), threadsBefore);
   EXPECT_EQ(temporaryObjects(), 0);
+  EXPECT_EQ(activeObjectIds(), previous);
+  clearFaults();
+  expectRestoresIdentical("copy");
 }
 
 // Backups cancelled at random instants from another thread: each ends with 0 or 415 and leaves

@@ -59,16 +59,8 @@ class BackupRequestTest : public BackupDbFixture {
       sqlengine::SqlError e = stripes::makeDatabase(*m_Instance, name, 2);
       ASSERT_TRUE(e.ok()) << e.text;
     }
-    m_Parms.nStatusMilliSeconds = 100;
+    requestParms(&m_Parms, m_Message, 4, 100);
     m_Parms.statusFunctionP = record;
-    m_Parms.msgBufferLen = ERI_MSG_BUFFER_LEN;
-    m_Parms.nBufferSize = 64;
-    m_Parms.msgBufferP = m_Message;
-    m_Parms.nCleanupOlderThan = -1;
-    m_Parms.nEstimate = 50;
-    m_Parms.nBuffers = 3;
-    m_Parms.nStripes = 4;
-    m_Parms.command = ERI_CMD_BACKUP_FULL;
   }
   void TearDown() override {
     m_Selection.freeAll();
@@ -77,18 +69,10 @@ class BackupRequestTest : public BackupDbFixture {
 
   // Runs the request over the named databases.
   uint32_t run(const std::vector<std::string>& names, int cancelAtBegin = 0) {
-    m_Selection.freeAll();
     m_SelGroups.freeAll();
     m_SelFiles.freeAll();
     m_SelMessages.freeAll();
-    CLinkedList<SqlDatabaseElement>* listP = &m_Selection;
-    uint32_t* cancelP = nullptr;
-    char* msgP = m_Message;
-    EXPECT_EQ(m_Sql->GetSqlDatabaseNames(listP, nullptr, cancelP, msgP), 0);
-    for (SqlDatabaseElement* p = m_Selection.getFirst(); p != nullptr; p = m_Selection.getNext(p)) {
-      p->bSqlDbIsSelected = 0;
-      for (const std::string& n : names) p->bSqlDbIsSelected |= n == p->szSqlDatabaseName;
-    }
+    EXPECT_EQ(selectDatabases(&m_Selection, names, m_Message), 0) << m_Message;
     m_Message[0] = '\0';
     DSqlBackupDatabaseEri request(&m_Parms, &m_Selection, &m_SelGroups, nullptr, &m_SelFiles,
                                   nullptr);

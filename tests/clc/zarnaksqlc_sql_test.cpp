@@ -2,79 +2,30 @@
 // stand-in and an emulated SQL Server made with sqlsim, the databases checked byte for byte
 // with sqlsim after each restore.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cctype>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "filetext_testutil.h"
 #include "outputcheck.h"
 #include "registry.h"
-#include "runprogram.h"
+#include "sqlmachine.h"
 #include "sqlreg.h"
-#include "storedbackup_testutil.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The name the agent finds for the computer: the emulated SQL Server is the machine's own.
-std::string computerName() {
-  char host[256] = {};
-  gethostname(host, sizeof host - 1);
-  std::string name(host, std::strcspn(host, "."));
-  name = name.substr(0, 15);
-  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return name;
-}
-
-class ZarnaksqlcSql : public StoredBackupFixture {
+class ZarnaksqlcSql : public SqlMachine {
  protected:
-  void SetUp() override {
-    StoredBackupFixture::SetUp();
-    fs::copy_file(ZK_MESSAGE_REPOSITORY, agentDir() + "sqlAMENG.txt",
-                  fs::copy_options::overwrite_existing);
-    sqlsim({"machine", "name=" + computerName()});
-    sqlsim({"create", "MSSQLSERVER"});
-    makeDatabase("sales");
+  // A restore of the full backup of sales with its files moved into the folder, d.mdf and l.ldf.
+  zkrun::ProgramRun restoreMoved(const std::string& option, const fs::path& folder) {
+    fs::create_directories(folder);
+    return run({"restore", "sales", "full", option, "/relocate=sales_data,sales_log",
+                "/to=" + (folder / "d.mdf").string() + "," + (folder / "l.ldf").string()});
   }
-  void sqlsim(const std::vector<std::string>& args) {
-    zkrun::ProgramRun result = zkrun::runProgram(SQLSIM_PATH, args);
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-  }
-  void makeDatabase(const std::string& name) {
-    sqlsim({"database", "MSSQLSERVER", name, "--file", "PRIMARY:" + name + "_data:2048", "--log",
-            name + "_log:512"});
-    change(name, 1);
-  }
-  // New contents for the first pages of the database's data file.
-  void change(const std::string& name, int seed) {
-    sqlsim(
-        {"pages", "MSSQLSERVER", name, name + "_data", "0", "128", "--seed", std::to_string(seed)});
-  }
-  // The logical name and checksum of each data file of the database.
-  std::vector<std::string> sums(const std::string& name) {
-    zkrun::ProgramRun result = zkrun::runProgram(SQLSIM_PATH, {"checksum", "MSSQLSERVER", name});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    std::vector<std::string> lines;
-    std::istringstream in(result.out);
-    std::string sum, size, logical, path;
-    while (in >> sum >> size >> logical >> path) {
-      if (logical.find("_log") == std::string::npos) lines.push_back(logical + " " + sum);
-    }
-    return lines;
-  }
-  zkrun::ProgramRun run(std::vector<std::string> args) {
-    args.push_back("/hublorpassword=secret");
-    return zkrun::runProgram(ZARNAKSQLC_PATH, args);
-  }
-  std::string activityLog() { return fileText(agentDir() + "zarnaksql.log"); }
   // The SQL Server login stored for the machine's server, as the agent stores it.
   void storeLogin(const std::string& user, const std::string& password) {
     char key[512];
@@ -107,11 +58,7 @@ TEST_F(ZarnaksqlcSql, FourStripesBackedUpListedAndRestoredOverTheDatabaseAndInto
   ASSERT_EQ(over.exitCode, 0) << over.out;
   EXPECT_EQ(sums("sales"), backedUp);
 
-  fs::path copy = m_Root.path() / "copy";
-  fs::create_directories(copy);
-  zkrun::ProgramRun into =
-      run({"restore", "sales", "full", "/into=sales2", "/relocate=sales_data,sales_log",
-           "/to=" + (copy / "d.mdf").string() + "," + (copy / "l.ldf").string()});
+  zkrun::ProgramRun into = restoreMoved("/into=sales2", m_Root.path() / "copy");
   ASSERT_EQ(into.exitCode, 0) << into.out;
   EXPECT_EQ(sums("sales2"), backedUp);
 }
@@ -167,6 +114,85 @@ TEST_F(ZarnaksqlcSql, ALogChainRestoresToAPointInTime) {
   EXPECT_TRUE(has(show.out, "status=online")) << show.out;
   EXPECT_TRUE(has(show.out, "log-records=2\t")) << show.out;
   EXPECT_FALSE(has(show.out, "11:00:00")) << show.out;
+}
+
+// A log chain with a mark: the full backup without recovery, then the logs up to and with the
+// marked transaction, which ends in the first log backup of two.
+TEST_F(ZarnaksqlcSql, ALogChainRestoresToAMark) {
+  std::vector<std::string> backedUp = sums("sales");
+  ASSERT_EQ(run({"backup", "sales", "full"}).exitCode, 0);
+  const std::vector<std::vector<std::string>> logs = {
+      {"log", "MSSQLSERVER", "sales", "--count", "2"},
+      {"log", "MSSQLSERVER", "sales", "--mark", "payday"},
+      {"log", "MSSQLSERVER", "sales", "--count", "2"},
+  };
+  for (size_t i = 0; i < logs.size(); ++i) {
+    sqlsim(logs[i]);
+    if (i == 0) continue;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    zkrun::ProgramRun log = run({"backup", "sales", "log"});
+    ASSERT_EQ(log.exitCode, 0) << log.out;
+  }
+  change("sales", 2);
+  ASSERT_EQ(run({"restore", "sales", "full", "/replace", "/recovery=no"}).exitCode, 0);
+  zkrun::ProgramRun marked = run({"restore", "sales", "log=*", "/stopatmark=payday"});
+  ASSERT_EQ(marked.exitCode, 0) << marked.out;
+  zkrun::ProgramRun show = zkrun::runProgram(SQLSIM_PATH, {"show", "MSSQLSERVER", "sales"});
+  EXPECT_TRUE(has(show.out, "status=online")) << show.out;
+  EXPECT_TRUE(has(show.out, "log-records=3\t")) << show.out;
+  EXPECT_TRUE(has(show.out, "mark=payday")) << show.out;
+  EXPECT_EQ(sums("sales"), backedUp);
+}
+
+// A set backup of one file of a database with two: stored with that file only, and restored
+// alone over it.
+TEST_F(ZarnaksqlcSql, ASetOfFilesIsBackedUpAndRestoredAlone) {
+  sqlsim({"database", "MSSQLSERVER", "hr", "--group", "G2", "--file", "PRIMARY:hr_data:1024",
+          "--file", "G2:hr_g2:1024", "--log", "hr_log:512"});
+  sqlsim({"pages", "MSSQLSERVER", "hr", "hr_g2", "0", "64", "--seed", "3"});
+  std::vector<std::string> backedUp = sums("hr");
+  zkrun::ProgramRun backup = run({"backup", "hr", "set", "/files=hr_g2"});
+  ASSERT_EQ(backup.exitCode, 0) << backup.out;
+  EXPECT_TRUE(has(backup.out, "Backups done                1")) << backup.out;
+
+  zkrun::ProgramRun query = run({"q", "hublor", "hr", "set=*", "/fileinfo"});
+  EXPECT_EQ(query.exitCode, 0) << query.out;
+  expectInOrder(query.out, {"Backup type         Set", "Group               G2", "File hr_g2"});
+  EXPECT_FALSE(has(query.out, "hr_data")) << query.out;
+
+  sqlsim({"pages", "MSSQLSERVER", "hr", "hr_g2", "0", "64", "--seed", "4"});
+  zkrun::ProgramRun restore = run({"restore", "hr", "set=*", "/files=hr_g2"});
+  ASSERT_EQ(restore.exitCode, 0) << restore.out;
+  EXPECT_EQ(sums("hr"), backedUp);
+}
+
+// The most stripes, restored over the database with its files moved to new places.
+TEST_F(ZarnaksqlcSql, EightStripesRestoreOverTheDatabaseWithItsFilesMoved) {
+  std::vector<std::string> backedUp = sums("sales");
+  zkrun::ProgramRun backup = run({"backup", "sales", "full", "/stripes=8"});
+  ASSERT_EQ(backup.exitCode, 0) << backup.out;
+  EXPECT_TRUE(has(run({"q", "hublor", "sales"}).out, "8 stripes"));
+
+  change("sales", 2);
+  fs::path moved = m_Root.path() / "moved";
+  zkrun::ProgramRun restore = restoreMoved("/replace", moved);
+  ASSERT_EQ(restore.exitCode, 0) << restore.out;
+  EXPECT_EQ(sums("sales"), backedUp);
+  zkrun::ProgramRun files = zkrun::runProgram(SQLSIM_PATH, {"checksum", "MSSQLSERVER", "sales"});
+  EXPECT_TRUE(has(files.out, (moved / "d.mdf").string())) << files.out;
+  EXPECT_TRUE(has(files.out, (moved / "l.ldf").string())) << files.out;
+}
+
+// A database SQL Server cannot open: the backup says why, stores nothing and ends with 402.
+TEST_F(ZarnaksqlcSql, ABackupOfADatabaseWhoseInformationCannotBeReadFails) {
+  sqlsim({"status", "MSSQLSERVER", "sales", "suspect"});
+  zkrun::ProgramRun backup = run({"backup", "sales", "full"});
+  EXPECT_EQ(backup.exitCode, 402 & 0xFF) << backup.out;
+  expectInOrder(backup.out, {"Database sales is not backed up: its information cannot be read",
+                             "The state of the database is: Suspect",
+                             "Backups done                0", "return code 402"});
+  zkrun::ProgramRun query = run({"q", "hublor", "*", "/all"});
+  EXPECT_FALSE(has(query.out, "Database ")) << query.out;
 }
 
 // A restore on standby: the database stays readable and takes further logs, with its undo file

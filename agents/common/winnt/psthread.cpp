@@ -173,25 +173,52 @@ int psThreadWaitForThreads(const psThread* threadsP, uint32_t count) {
   TRACE_RETURN(RC_OK);
 }
 
-int psThreadWaitForAnyThread(const psThread* threadsP, uint32_t* indexP, uint32_t count) {
-  TRACE_ENTRY(TRC_THREAD, "psThreadWaitForAnyThread()");
+namespace {
+
+// The wait of both any-thread operations; without a limit when `limitP` is null. A wait that
+// reaches its limit stores count.
+int waitForAny(const psThread* threadsP, uint32_t* indexP, uint32_t count,
+               const std::chrono::milliseconds* limitP) {
   TRACE_LINE(TRC_THREAD, "Waiting for any of %u thread(s).\n", count);
   bool valid = validWait(threadsP, count) && indexP != nullptr;
   int error = valid ? psFaultCheck(PS_FAULT_THREAD_WAIT_ANY) : EINVAL;
   if (error != 0) {
     TRACE_LINE(TRC_THREAD, "WaitForMultipleObjects()failed, rc = %u\n", error);
-    TRACE_RETURN(psRcOf(error));
+    return psRcOf(error);
   }
   ThreadEnds& ends = threadEnds();
   uint32_t index = count;
   {
     std::unique_lock<std::mutex> lock(ends.mutex);
-    ends.changed.wait(lock, [&] { return (index = firstEnded(threadsP, count)) < count; });
+    auto ended = [&] { return (index = firstEnded(threadsP, count)) < count; };
+    if (limitP == nullptr) {
+      ends.changed.wait(lock, ended);
+    } else {
+      ends.changed.wait_for(lock, *limitP, ended);
+    }
   }
   *indexP = index;
-  TRACE_LINE(TRC_THREAD, "Wait complete, for thread %u of %u thread(s) has completed.\n", index,
-             count);
-  TRACE_RETURN(RC_OK);
+  if (index == count) {
+    TRACE_LINE(TRC_THREAD, "Wait timed out, none of %u thread(s) has completed.\n", count);
+  } else {
+    TRACE_LINE(TRC_THREAD, "Wait complete, for thread %u of %u thread(s) has completed.\n", index,
+               count);
+  }
+  return RC_OK;
+}
+
+}  // namespace
+
+int psThreadWaitForAnyThread(const psThread* threadsP, uint32_t* indexP, uint32_t count) {
+  TRACE_ENTRY(TRC_THREAD, "psThreadWaitForAnyThread()");
+  TRACE_RETURN(waitForAny(threadsP, indexP, count, nullptr));
+}
+
+int psThreadWaitForAnyThreadFor(const psThread* threadsP, uint32_t* indexP, uint32_t count,
+                                uint32_t milliseconds) {
+  TRACE_ENTRY(TRC_THREAD, "psThreadWaitForAnyThreadFor()");
+  std::chrono::milliseconds limit(milliseconds);
+  TRACE_RETURN(waitForAny(threadsP, indexP, count, &limit));
 }
 
 int psThreadGetExitCode(psThread thread, uint32_t* exitCodeP) {

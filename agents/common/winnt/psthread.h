@@ -56,6 +56,10 @@ int psThreadWaitForThreads(const psThread* threadsP, uint32_t count);
 // Waits with no time limit until one of `count` threads (1 to 64) has ended; *indexP gets its
 // position (the lowest when several have ended), written only on success.
 int psThreadWaitForAnyThread(const psThread* threadsP, uint32_t* indexP, uint32_t count);
+// As psThreadWaitForAnyThread, but waits at most `milliseconds`: when no thread has ended by
+// then it still returns 0 and *indexP gets count.
+int psThreadWaitForAnyThreadFor(const psThread* threadsP, uint32_t* indexP, uint32_t count,
+                                uint32_t milliseconds);
 // *exitCodeP gets the exit code, PS_STILL_ACTIVE while the thread runs, 419 on failure.
 int psThreadGetExitCode(psThread thread, uint32_t* exitCodeP);
 // Closes the handle and clears the word; a thread still running goes on unjoined.

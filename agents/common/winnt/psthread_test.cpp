@@ -226,6 +226,30 @@ TEST(PsThread, WaitForAnyGivesTheLowestEndedPosition) {
   psEventDestroy(&go);
 }
 
+TEST(PsThread, ATimedWaitForAnyGivesTheCountWhileNoneHasEndedAndThePositionOnceOneHas) {
+  psEvent go = nullptr;
+  ASSERT_EQ(psEventInit(&go), 0);
+  psThread threads[2] = {};
+  ASSERT_EQ(psThreadCreate(&threads[0], waitForEvent, go), 0);
+  ASSERT_EQ(psThreadCreate(&threads[1], waitForEvent, go), 0);
+  uint32_t index = 9;
+  ASSERT_EQ(psThreadWaitForAnyThreadFor(threads, &index, 2, 20), 0);
+  EXPECT_EQ(index, 2u);
+  psEventSignal(go);
+  ASSERT_EQ(psThreadWaitForAnyThreadFor(threads, &index, 2, 600000), 0);
+  ASSERT_LT(index, 2u);
+  uint32_t exitCode = 0;
+  psThreadGetExitCode(threads[index], &exitCode);
+  EXPECT_EQ(exitCode, 7u);
+  psEventSignal(go);
+  ASSERT_EQ(psThreadWaitForThreads(threads, 2), 0);
+  index = 9;
+  EXPECT_EQ(psThreadWaitForAnyThreadFor(threads, &index, 0, 20), RC_INTERNAL_ERROR);
+  EXPECT_EQ(index, 9u);
+  for (psThread& thread : threads) psThreadRelease(&thread);
+  psEventDestroy(&go);
+}
+
 TEST(PsThread, WaitsRefuseBadCountsAndNullHandlesWithoutWritingTheIndex) {
   psThread thread = nullptr;
   ASSERT_EQ(psThreadCreate(&thread, returnArg, nullptr), 0);

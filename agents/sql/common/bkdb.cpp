@@ -112,8 +112,17 @@ CBackupDb::~CBackupDb() {
 
 bool CBackupDb::waitForEnd(uint32_t milliseconds) {
   bool ended = CPcm::waitForEnd(milliseconds);
-  if (transferCancelled()) std::atomic_ref<uint32_t>(m_StripesCancelled).store(1);
+  if (transferCancelled()) abandon();
   return ended;
+}
+
+void CBackupDb::abandon() {
+  std::lock_guard<std::mutex> lock(m_CommitMutex);
+  if (!m_Committed.load()) std::atomic_ref<uint32_t>(m_StripesCancelled).store(1);
+}
+
+bool CBackupDb::givenUp() const {
+  return transferCancelled() && !m_Committed.load();
 }
 
 // ---- run ----
@@ -131,6 +140,7 @@ int CBackupDb::prepareRun(uint32_t backupType, SqlDbInfo* sqlDbInfoP, uint32_t m
   m_MountWait = mountWait;
   m_SqlDbInfoP = sqlDbInfoP;
   m_StripesCancelled = 0;
+  m_Committed = false;
   if (sqlDbInfoP != nullptr && sqlDbInfoP->sqlDatabaseElementP != nullptr) return RC_OK;
   TRACE_LINE(TRC_ENGINE, "A required %s parameter was not passed.\n  m_SqlDbInfoP: %#x\n",
              "CBackupDb::run()", 0u);
@@ -320,8 +330,8 @@ int CBackupDb::producer() {
   }
   // SQL Server's statement fails once the agent has aborted the device set: the failure
   // that made the agent abort is the backup's, not the statement's.
-  if (rc != RC_OK && transferCancelled()) rc = RC_RING_CANCELLED;
-  if (rc == RC_OK && transferCancelled()) rc = RC_RING_CANCELLED;
+  // A cancel after the completion committed no longer gives the backup up.
+  if (givenUp()) rc = RC_RING_CANCELLED;
   if (rc == RC_CANCELED_BY_USER) rc = RC_RING_CANCELLED;
   if (rc != RC_OK) cancel();
   m_ProducerRc = rc;
@@ -441,7 +451,7 @@ int CBackupDb::passStripeParameters() {
 }
 
 void CBackupDb::cancelStripes() {
-  std::atomic_ref<uint32_t>(m_StripesCancelled).store(1);
+  abandon();
   uint32_t k = 0;
   for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr && k < m_NumStripes;
        p = m_StripeDataList.getNext(p), k++) {
@@ -488,7 +498,7 @@ void CBackupDb::noteStripeEnd(StripeData* stripeP, uint32_t exitCode, int* rcP) 
 }
 
 // Runs every stripe on a thread of its own and waits for them all; the first failure cancels
-// the others.
+// the others, and so does a cancel of the request or of the transfer as soon as it is made.
 int CBackupDb::runStripes() {
   uint32_t count = m_NumStripes;
   std::unique_ptr<psThread[]> threads(new (std::nothrow) psThread[count]());
@@ -514,9 +524,11 @@ int CBackupDb::runStripes() {
   }
   uint32_t remaining = started;
   uint32_t completed = 0;
+  bool cancelSent = false;
   while (remaining > 0) {
     uint32_t index = 0;
-    int waitRc = psThreadWaitForAnyThread(threads.get(), &index, remaining);
+    int waitRc = waitForAnyStripe(threads.get(), &index, remaining, &cancelSent,
+                                  [this] { cancelStripes(); });
     if (waitRc != 0) {
       TRACE_LINE(TRC_ENGINE, "waitForAnyThread() failed, rc = %d\n", waitRc);
       if (rc == RC_OK) rc = waitRc;

@@ -21,14 +21,21 @@
 //
 // Threads: run on the caller's thread; the transfer's producer, consumer and monitor; one
 // thread per stripe with its own three; the meta-data transfer's three. The stripes' cancel
-// word is the object's own: the monitor sets it whenever the transfer is cancelled.
+// word is the object's own: the consumer sets it (and cancels every stripe) as soon as it sees
+// the request's cancel while the stripes run, and the monitor sets it whenever the transfer is
+// cancelled. The commit of the completion is the point of no return: a cancel before it
+// leaves nothing of the backup, one after it leaves the whole backup, SQL Server's side
+// included (see commitOrAbort).
 //
-// Codes of run: 0; 415 cancelled; 200 cancelled inside the transfer; the first failure of a
-// stripe, of the completion on the last session, or of SQL Server's statement; 419, 421, 2000,
-// 1906, 1912, 1916 and the construction codes of the device set interface.
+// Codes of run: 0 (also when a cancel came only once the completion committed); 415 cancelled; 200
+// cancelled inside the transfer; the first failure of a stripe, of the completion on the last
+// session, or of SQL Server's statement; 419, 421, 2000, 1906, 1912, 1916 and the construction
+// codes of the device set interface.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "bkstripe.h"
 #include "linklist.h"
@@ -98,7 +105,8 @@ class CBackupDb : public CPcm {
   const char* producerText() const { return m_ProducerErrorMsg; }
 
  protected:
-  // Also passes the transfer's cancel on to the stripes' cancel word.
+  // Also passes the transfer's cancel on to the stripes' cancel word, until the completion
+  // commits.
   bool waitForEnd(uint32_t milliseconds) override;
 
  private:
@@ -120,6 +128,10 @@ class CBackupDb : public CPcm {
   int runStripes();
   void noteStripeEnd(StripeData* stripeP, uint32_t exitCode, int* rcP);
   void cancelStripes();
+  // Sets the stripes' cancel word unless the completion has committed.
+  void abandon();
+  // The transfer is cancelled and its completion had not committed: the backup is given up.
+  bool givenUp() const;
   void addStripeCounters();
   // The completion (bkdbdone.cpp).
   int complete(int rc);
@@ -131,6 +143,7 @@ class CBackupDb : public CPcm {
   void inactivateSurplusLeft(pelkUint32_t handle, MoxtarBackupList* leftP);
   bool isMetaDataName(const pelkObjName& name) const;
   int endCompletionTxn(pelkUint32_t handle, int rc);
+  int commitOrAbort(pelkUint32_t handle, int rc);
   int completionFailed(int rc, StripeData** stripePP, bool* repairTriedP,
                        MoxtarBackupList* activeListP);
   void waitForUniqueTime();
@@ -166,6 +179,11 @@ class CBackupDb : public CPcm {
   bool m_SetCreated = false;
   int m_ProducerRc = RC_OK;  // the bodies' own results, read by RUN after the join
   int m_ConsumerRc = RC_OK;
-  // The stripes' cancel flag: 1 once this transfer is cancelled; written as an atomic word.
+  // The stripes' cancel flag: 1 once this transfer is cancelled; written as an atomic word
+  // under m_CommitMutex.
   uint32_t m_StripesCancelled = 0;
+  // Held while the completion's vote is out and while the stripes' cancel word is set.
+  std::mutex m_CommitMutex;
+  // Set by the consumer once the completion transaction committed.
+  std::atomic<bool> m_Committed{false};
 };

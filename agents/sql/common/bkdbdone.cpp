@@ -186,6 +186,18 @@ int CBackupDb::endCompletionTxn(pelkUint32_t handle, int rc) {
   return rc == RC_OK && endRc == RC_SERVER_WILL_ABORT ? RC_API_CALL_FAILED : endRc;
 }
 
+// The point of no return, under the commit lock: a cancel made before it votes abort, so that
+// nothing of the backup is kept; a cancel that comes while the commit vote is out waits for the
+// answer (abandon takes the same lock) and, once the server committed, leaves the backup whole.
+int CBackupDb::commitOrAbort(pelkUint32_t handle, int rc) {
+  std::lock_guard<std::mutex> lock(m_CommitMutex);
+  if (cancelRequested()) cancel();  // the monitor may not have looked yet
+  if (rc == RC_OK && transferCancelled()) rc = RC_RING_CANCELLED;
+  rc = endCompletionTxn(handle, rc);
+  if (rc == RC_OK) m_Committed = true;
+  return rc;
+}
+
 int CBackupDb::completionAttempt(StripeData* stripeP, MoxtarBackupList* activeListP) {
   pelkUint32_t handle = stripeP->hublorSessionInfoP->pelkHandle;
   TRACE_LINE(TRC_ENGINE, "Completing the backup on stripe number %u\n", stripeP->stripeNumber);
@@ -214,8 +226,7 @@ int CBackupDb::completionAttempt(StripeData* stripeP, MoxtarBackupList* activeLi
   MoxtarBackupList left;
   uint32_t room = inactivationRoom(*stripeP->hublorSessionInfoP, m_NumStripes);
   if (rc == RC_OK) rc = inactivateSurplus(handle, activeListP, room, &left);
-  if (rc == RC_OK && transferCancelled()) rc = RC_RING_CANCELLED;
-  if (begun) rc = endCompletionTxn(handle, rc);
+  if (begun) rc = commitOrAbort(handle, rc);
   if (rc == RC_OK) inactivateSurplusLeft(handle, &left);
   return rc;
 }
@@ -271,7 +282,7 @@ void CBackupDb::waitForUniqueTime() {
 // Answers one command SQL Server sent after the data: the Flush succeeds, every other command
 // is refused.
 int CBackupDb::drainDevice(StripeData* stripeP) {
-  while (!transferCancelled()) {
+  while (!givenUp()) {
     VDC_Command* commandP = stripeP->vdevCommandP;
     if (commandP == nullptr) {
       HRESULT hr =
@@ -303,7 +314,7 @@ int CBackupDb::drainDevices() {
   for (int pass = 0; pass < 2 && rc == RC_OK; pass++) {
     uint32_t k = 0;
     for (StripeData* p = m_StripeDataList.getFirst();
-         p != nullptr && k < m_NumStripes && rc == RC_OK && !transferCancelled();
+         p != nullptr && k < m_NumStripes && rc == RC_OK && !givenUp();
          p = m_StripeDataList.getNext(p), k++) {
       if (p->vdevP == nullptr) continue;
       if (pass == 0 && p->vdevCommandP == nullptr) continue;
@@ -351,7 +362,7 @@ int CBackupDb::complete(int rc) {
       cancel();
     }
   }
-  if (transferCancelled()) {
+  if (givenUp()) {
     if (rc == RC_OK) rc = RC_RING_CANCELLED;
     signalAbort();
   }

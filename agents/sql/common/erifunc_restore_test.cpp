@@ -99,24 +99,33 @@ TEST_F(RestoreEntry, LongNameListsAreCutAndAFailureLeavesItsText) {
   EXPECT_NE(text.find("ZUD5227I"), std::string::npos) << text;
 }
 
-// Ctrl-C while the stripes run: the cancel is logged, the restore ends as cancelled and every
-// session it opened is logged off.
-TEST_F(RestoreEntry, AnInterruptDuringTheRestoreCancelsIt) {
+// Ctrl-C while the stripes stream: the cancel reaches them before the end of the data, is
+// logged, the restore ends as cancelled and every session it opened is logged off; the backup
+// restores afterwards.
+TEST_F(RestoreEntry, AnInterruptWhileTheStripesStreamCancelsThem) {
   ActivityLogForTest log(m_Root.path());
   storeTaken("sales", BACKUP_TYPE_FULL, 2);
-  uint32_t sessionsBefore = loggedOnSessions();
-  int threadsBefore = threadCount();
-  armFault("pelkGetData delay=20");
+  std::vector<uint64_t> before = checksums("sales");
   m_Parms.nStripes = 2;
   m_Parms.nStatusMilliSeconds = 10;
   m_Parms.statusFunctionP = interruptAtProgress;
+  ASSERT_EQ(restore(), 0u) << m_Msg;
+  uint64_t wholeBytes = progressBytes();
+  uint32_t sessionsBefore = loggedOnSessions();
+  int threadsBefore = threadCount();
+  armFault("pelkGetData delay=40");
   armInterrupt();
   EXPECT_EQ(restore(), 415u) << m_Msg;
   EXPECT_FALSE(interruptArmed());
+  EXPECT_LT(progressBytes(), wholeBytes);
   EXPECT_EQ(log.count(5300), 1) << log.text();
   EXPECT_EQ(getCurrentRequest(), nullptr);
   EXPECT_EQ(loggedOnSessions(), sessionsBefore);
   EXPECT_EQ(threadCount(), threadsBefore);
+  clearFaults();
+  changeData("sales", "sales_data", 7);
+  ASSERT_EQ(restore(), 0u) << m_Msg;
+  EXPECT_EQ(checksums("sales")[0], before[0]);
 }
 
 // Restores cancelled at random instants from another thread: each ends with 0 or 415 and

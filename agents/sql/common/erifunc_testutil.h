@@ -96,11 +96,17 @@ class ConsoleSignalsForTest : public testing::Environment {
   }
 };
 
-// A status callback that raises SIGINT at the first progress report of a transfer after
-// armInterrupt(), once per arming; interruptArmed() tells whether it has not fired yet.
+// A status callback that keeps the largest count of bytes moved that a progress report showed
+// (progressBytes) and, once per armInterrupt(), raises SIGINT at the first progress report that
+// shows bytes moved, that is while the stripes stream; interruptArmed() tells whether it has not
+// fired yet.
 inline std::atomic<bool>& interruptArmedFlag() {
   static std::atomic<bool> armed{false};
   return armed;
+}
+inline std::atomic<uint64_t>& progressBytesWord() {
+  static std::atomic<uint64_t> bytes{0};
+  return bytes;
 }
 inline void armInterrupt() {
   interruptArmedFlag() = true;
@@ -108,10 +114,17 @@ inline void armInterrupt() {
 inline bool interruptArmed() {
   return interruptArmedFlag();
 }
+// The largest count of bytes moved since the last call.
+inline uint64_t progressBytes() {
+  return progressBytesWord().exchange(0);
+}
 inline int interruptAtProgress(StatusInfo status) {
-  if (status.kind == progressStatus && interruptArmedFlag().exchange(false)) {
-    ConsoleSignalsForTest::raise(SIGINT);
+  if (status.kind != progressStatus || status.progress.bytesConsumed == 0) return 0;
+  uint64_t seen = progressBytesWord().load();
+  while (seen < status.progress.bytesConsumed &&
+         !progressBytesWord().compare_exchange_weak(seen, status.progress.bytesConsumed)) {
   }
+  if (interruptArmedFlag().exchange(false)) ConsoleSignalsForTest::raise(SIGINT);
   return 0;
 }
 

@@ -354,18 +354,20 @@ int CRestoreDb::startStripes(psThread* threadsP, uint32_t* startedP) {
   return RC_OK;
 }
 
-// Waits for the stripes as they end. A failing wait cancels them and still waits for them
-// all, so that no stripe runs on past its object's life.
+// Waits for the stripes as they end; a cancel of the request or of the restore reaches them as
+// soon as it is made. A failing wait cancels them and still waits for them all, so that no
+// stripe runs on past its object's life.
 int CRestoreDb::waitForStripes(psThread* threadsP, uint32_t started) {
   std::vector<uint32_t> remaining;
   for (uint32_t k = 0; k < started; k++) remaining.push_back(k);
   int rc = RC_OK;
+  bool cancelSent = false;
   while (!remaining.empty()) {
     std::vector<psThread> handles;
     for (uint32_t k : remaining) handles.push_back(threadsP[k]);
     uint32_t at = 0;
-    int waitRc =
-        psThreadWaitForAnyThread(handles.data(), &at, static_cast<uint32_t>(handles.size()));
+    int waitRc = waitForAnyStripe(handles.data(), &at, static_cast<uint32_t>(handles.size()),
+                                  &cancelSent, [this] { cancelStripes(); });
     if (waitRc != RC_OK) {
       if (rc == RC_OK) rc = waitRc;
       cancelStripes();

@@ -2,8 +2,9 @@
  * hublorctl.h: controls of the Hublor stand-in for tests and tools, exported by libhublorapi.so
  * beside the pelk entry points (the agent never binds them).
  *
- * Fault rules use one syntax everywhere (this API, the option file's FAULT lines, hublorsim):
- *   CALL [nth=N] [node=NAME] [code=C] [reason=R] [abort[=R]] [delay=MS] [lose]
+ * Fault rules use one syntax everywhere (this API, the option file's FAULT lines, hublorsim, and
+ * the environment variable HUBLOR_FAULTS, read once per process, rules separated by ';'):
+ *   CALL [nth=N] [node=NAME] [code=C] [reason=R] [abort[=R]] [delay=MS] [lose] [kill[=W]]
  * CALL is the name of an exported pelk entry point such as pelkSendData (another name is
  * refused), or "*" for every call. nth=N fires on the
  * N-th matching call counted in this process since the rule was armed; without nth (or nth=0)
@@ -13,7 +14,11 @@
  * PELK_RC_WILL_ABORT and pelkEndTxn answers PELK_RC_CHECK_REASON with R (default
  * PELK_RS_ABORT_SYSTEM_ERROR). delay=MS holds the call for MS milliseconds (at most 3600000) before
  * it runs; the delays of every rule that fires add up. lose (on pelkGetObj) removes the requested
- * version's data from the store first.
+ * version's data from the store first. kill ends the process with SIGKILL, as a crash would: at
+ * the call before it does anything (kill), after a call of a session did its work and before it
+ * answers (kill=after; for pelkEndTxn the server has committed), or, on pelkEndTxn only, inside
+ * the server's commit after every operation was applied and before any is committed
+ * (kill=commit). Calls without a session die at the call whatever W says.
  */
 #ifndef HUBLORCTL_H
 #define HUBLORCTL_H

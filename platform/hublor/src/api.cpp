@@ -27,8 +27,10 @@ pelkInt16_t guarded(Body body) {
   }
 }
 
+// Holds the call as long as the rules ask, then kills the process when one kills at the call.
 void hold(const FaultAction& fault) {
   if (fault.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));
+  if (fault.kill == hublor::FaultKill::kAtCall) hublor::killThisProcess();
 }
 
 enum class Access { kNormal, kPasswordChange, kOwnFaults };
@@ -50,14 +52,17 @@ pelkInt16_t sessionCall(const char* call, pelkUint32_t handle, Body body,
     if (session->passwordOnly() && access != Access::kPasswordChange) {
       return PELK_RC_PASSWORD_EXPIRED;
     }
-    return body(*session, fault);
+    int rc = body(*session, fault);
+    if (fault.kill == hublor::FaultKill::kAfterCall) hublor::killThisProcess();
+    return rc;
   });
 }
 
-// Faults of calls that have no session.
+// Faults of calls that have no session; a rule that kills kills at the call.
 std::optional<int> plainFault(const char* call, const std::string& node) {
   FaultAction fault = Faults::instance().check(call, node);
   hold(fault);
+  if (fault.kill != hublor::FaultKill::kNone) hublor::killThisProcess();
   if (fault.code) return *fault.code;
   if (fault.abortReason) return PELK_RC_WILL_ABORT;
   return std::nullopt;
@@ -194,7 +199,7 @@ pelkInt16_t pelkEndTxn(pelkUint32_t pelkHandle, pelkUint8_t vote, pelkUint16_t* 
           return *fault.code;
         }
         if (fault.abortReason) s.serverAbort(*fault.abortReason);
-        return s.endTxn(vote, *reason);
+        return s.endTxn(vote, *reason, fault.kill == hublor::FaultKill::kInCommit);
       },
       Access::kOwnFaults);
 }

@@ -1,7 +1,11 @@
 #include "faults.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -55,6 +59,12 @@ bool applyWord(FaultRule& rule, std::string_view word, std::string* error) {
   std::string_view key = word.substr(0, eq);
   std::string_view value = eq == std::string_view::npos ? std::string_view() : word.substr(eq + 1);
   if (key == "lose" && eq == std::string_view::npos) return rule.lose = true;
+  if (key == "kill") {
+    if (eq == std::string_view::npos) return (rule.kill = FaultKill::kAtCall), true;
+    if (value == "commit") return (rule.kill = FaultKill::kInCommit), true;
+    if (value == "after") return (rule.kill = FaultKill::kAfterCall), true;
+    return fail(error, "kill takes no value, commit or after: " + std::string(word));
+  }
   if (key == "abort") {
     rule.abortReason = PELK_RS_ABORT_SYSTEM_ERROR;
     if (eq == std::string_view::npos) return true;
@@ -90,7 +100,26 @@ bool applyWord(FaultRule& rule, std::string_view word, std::string* error) {
   return fail(error, "unknown key: " + std::string(key));
 }
 
+const char* killWord(FaultKill kill) {
+  switch (kill) {
+    case FaultKill::kAtCall:
+      return " kill";
+    case FaultKill::kInCommit:
+      return " kill=commit";
+    case FaultKill::kAfterCall:
+      return " kill=after";
+    case FaultKill::kNone:
+      break;
+  }
+  return "";
+}
+
 }  // namespace
+
+void killThisProcess() {
+  ::kill(::getpid(), SIGKILL);
+  for (;;) ::pause();
+}
 
 bool isFaultableCall(std::string_view call) {
   for (std::string_view name : kEntryPoints) {
@@ -114,8 +143,13 @@ std::optional<FaultRule> parseFaultRule(std::string_view text, std::string* erro
   for (size_t i = 1; i < words.size(); ++i) {
     if (!applyWord(rule, words[i], error)) return std::nullopt;
   }
-  if (!rule.code && !rule.abortReason && rule.delayMs == 0 && !rule.lose) {
-    fail(error, "the rule does nothing: give code=, abort, delay= or lose");
+  if (!rule.code && !rule.abortReason && rule.delayMs == 0 && !rule.lose &&
+      rule.kill == FaultKill::kNone) {
+    fail(error, "the rule does nothing: give code=, abort, delay=, lose or kill");
+    return std::nullopt;
+  }
+  if (rule.kill == FaultKill::kInCommit && rule.call != "pelkEndTxn") {
+    fail(error, "kill=commit is a rule of pelkEndTxn");
     return std::nullopt;
   }
   return rule;
@@ -131,6 +165,7 @@ std::string formatFaultRule(const FaultRule& rule) {
   if (rule.abortReason) out << " abort=" << *rule.abortReason;
   if (rule.delayMs != 0) out << " delay=" << rule.delayMs;
   if (rule.lose) out << " lose";
+  out << killWord(rule.kill);
   return out.str();
 }
 
@@ -144,6 +179,14 @@ std::vector<FaultRule> parseFaultLines(std::string_view text, std::string* error
     if (auto rule = parseFaultRule(line, error)) rules.push_back(std::move(*rule));
   }
   return rules;
+}
+
+Faults::Faults() {
+  const char* rules = std::getenv("HUBLOR_FAULTS");
+  if (rules == nullptr) return;
+  std::string lines(rules);
+  for (char& c : lines) c = c == ';' ? '\n' : c;
+  m_environment = parseFaultLines(lines, nullptr);
 }
 
 Faults& Faults::instance() {
@@ -161,6 +204,7 @@ void Faults::clear(FaultSource source) {
   if (source == FaultSource::kApi) m_api.clear();
   if (source == FaultSource::kOptionFile) m_options.clear();
   if (source == FaultSource::kStoreFile) m_file.clear();
+  if (source == FaultSource::kEnvironment) m_environment.clear();
 }
 
 void Faults::watchFile(const std::filesystem::path& file) {
@@ -198,7 +242,7 @@ FaultAction Faults::check(std::string_view call, std::string_view node) {
   std::lock_guard lock(m_mutex);
   reloadFileIfChanged(call);
   FaultAction action;
-  for (auto* rules : {&m_api, &m_options, &m_file}) {
+  for (auto* rules : {&m_api, &m_options, &m_file, &m_environment}) {
     for (FaultRule& rule : *rules) {
       if (rule.call != "*" && rule.call != call) continue;
       if (!rule.node.empty() && rule.node != node) continue;
@@ -211,6 +255,7 @@ FaultAction Faults::check(std::string_view call, std::string_view node) {
       if (rule.abortReason && !action.abortReason) action.abortReason = rule.abortReason;
       action.delayMs += rule.delayMs;
       action.lose = action.lose || rule.lose;
+      if (action.kill == FaultKill::kNone) action.kill = rule.kill;
     }
   }
   return action;

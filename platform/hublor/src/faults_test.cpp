@@ -28,6 +28,11 @@ TEST(FaultRules, ParseAndFormat) {
       {"pelkSendObj code=NOPE", nullptr},
       {"pelkSendObj nth=x code=1", nullptr},
       {"pelkSendObj delay=-5", nullptr},
+      {"pelkSendData nth=4 kill", "pelkSendData nth=4 kill"},
+      {"pelkEndTxn kill=after", "pelkEndTxn kill=after"},
+      {"pelkEndTxn nth=2 kill=commit", "pelkEndTxn nth=2 kill=commit"},
+      {"pelkRenameObj kill=commit", nullptr},  // only a transaction's end commits
+      {"pelkSendObj kill=later", nullptr},
   };
   for (const Case& c : cases) {
     std::string error;

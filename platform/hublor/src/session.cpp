@@ -212,7 +212,7 @@ void Session::rollBack() {
   m_state = State::kIdle;
 }
 
-int Session::endTxn(uint8_t vote, uint16_t& reason) {
+int Session::endTxn(uint8_t vote, uint16_t& reason, bool killInCommit) {
   reason = 0;
   if (m_state != State::kTxn) return PELK_RC_BAD_SEQUENCE;
   if (vote != PELK_VOTE_COMMIT && vote != PELK_VOTE_ABORT) return PELK_RC_BAD_PARAMETER;
@@ -222,7 +222,7 @@ int Session::endTxn(uint8_t vote, uint16_t& reason) {
   } else if (vote == PELK_VOTE_ABORT) {
     outcome = PELK_RS_ABORT_BY_CLIENT;
   } else {
-    outcome = commitTxn(*m_store, *m_catalog, m_node, *m_txn);
+    outcome = commitTxn(*m_store, *m_catalog, m_node, *m_txn, killInCommit);
   }
   rollBack();
   reason = static_cast<uint16_t>(outcome);

@@ -40,7 +40,8 @@ class Session {
   int bindMC(const pelkObjName& name, uint8_t sendType, mcBindKey& key);
 
   int beginTxn();
-  int endTxn(uint8_t vote, uint16_t& reason);
+  // killInCommit: the process dies inside the catalogue's commit (fault injection).
+  int endTxn(uint8_t vote, uint16_t& reason, bool killInCommit = false);
   int sendObj(uint8_t sendType, const pelkObjName& name, const ObjAttr& attr, DataBlk* block);
   int sendData(DataBlk& block);
   int endSendObj();

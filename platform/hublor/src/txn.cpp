@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "clock.h"
+#include "faults.h"
 #include "hublorapi.h"
 
 namespace fs = std::filesystem;
@@ -139,7 +140,8 @@ int checkRename(Catalog& catalog, const std::string& node, const RenameOp& op) {
   return 0;
 }
 
-int commitTxn(Store& store, Catalog& catalog, const std::string& node, Txn& txn) {
+int commitTxn(Store& store, Catalog& catalog, const std::string& node, Txn& txn,
+              bool killInCommit) {
   if (!syncStagedFiles(txn)) return PELK_RS_ABORT_SYSTEM_ERROR;
   CommitContext ctx{store, catalog, node, 0, nowSeconds(), {}};
   try {
@@ -150,6 +152,7 @@ int commitTxn(Store& store, Catalog& catalog, const std::string& node, Txn& txn)
       if (reason != 0) return reason;
     }
     catalog.setSetting("commit_seq", std::to_string(ctx.seq));
+    if (killInCommit) killThisProcess();
     lock.commit();
   } catch (const StoreError&) {
     return PELK_RS_ABORT_SYSTEM_ERROR;

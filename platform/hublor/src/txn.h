@@ -57,7 +57,9 @@ struct Txn {
 int checkRename(Catalog& catalog, const std::string& node, const RenameOp& op);
 
 // Applies every operation in call order in one catalogue transaction. Returns 0, or the reason
-// why the server aborted the transaction (nothing is applied then).
-int commitTxn(Store& store, Catalog& catalog, const std::string& node, Txn& txn);
+// why the server aborted the transaction (nothing is applied then). killInCommit kills the
+// process after every operation was applied and before the catalogue commits them.
+int commitTxn(Store& store, Catalog& catalog, const std::string& node, Txn& txn,
+              bool killInCommit = false);
 
 }  // namespace hublor

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "fixture.h"
+#include "runprogram.h"
 
 extern char** environ;
 
@@ -115,6 +116,27 @@ TEST_F(ProcessTest, KilledProcessLeavesNothingBehind) {
   EXPECT_EQ(stagingFolders(), 1u);
   EXPECT_EQ(filesBelow(m_root.path() / "hublor/data"), 0u);
   EXPECT_EQ(sendObject(h, objName(kFs, "\\after", "\\full"), "x"), PELK_RC_OK);
+}
+
+// A client that dies at its second commit: inside the server's commit nothing of that
+// transaction is kept; once the server committed, all of it is.
+TEST_F(ProcessTest, ProcessKilledInsideOrAfterTheCommitKeepsTheTransactionWhole) {
+  struct Case {
+    const char* rule;
+    size_t kept;
+  } cases[] = {{"pelkEndTxn nth=2 kill=commit", 1}, {"pelkEndTxn nth=2 kill=after", 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rule);
+    std::string hl = c.kept == 1 ? "\\incommit" : "\\after";
+    zkrun::ProgramRun run =
+        zkrun::runProgram(TESTCLIENT_PATH, {"send", "NODE1", "secret", kFs, hl, "3", "70000"}, "",
+                          {std::string("HUBLOR_FAULTS=pelkBeginTxn delay=1;") + c.rule});
+    EXPECT_EQ(run.signal, SIGKILL) << run.exitCode;
+    EXPECT_EQ(runSim({"node", "list"}).status, 0);  // a new process cleans the dead one's files
+    EXPECT_EQ(query(h, objName(kFs, hl + "*", "*"), PELK_ANYMATCH).size(), c.kept);
+    EXPECT_EQ(dataFiles(), query(h, objName(kFs, "*", "*"), PELK_ANYMATCH).size());
+  }
+  EXPECT_EQ(sendObject(h, objName(kFs, "\\later", "\\full"), "x"), PELK_RC_OK);
 }
 
 TEST_F(ProcessTest, ClientsStartingTogetherKeepTheirStagingFolders) {

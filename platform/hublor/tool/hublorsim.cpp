@@ -39,6 +39,7 @@ constexpr const char* kUsage = R"(usage: hublorsim [--store DIR] COMMAND ...
   objects [--node N] [--fs P] [--hl P] [--ll P] [--state active|inactive|any]
   events [--node N]
   fault add CALL [nth=N] [node=NAME] [code=C] [reason=R] [abort[=R]] [delay=MS] [lose]
+            [kill[=after|commit]]
   fault list
   fault clear
   lose ID                                           (the version's data disappears)
