@@ -3,11 +3,22 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <mutex>
 
 namespace hublor {
 namespace {
 
 constexpr int kBusyTimeoutMs = 120000;
+
+// The threads of this process take the catalogue's write lock in turn here first: a thread that
+// waits is woken as soon as the holder is done, where SQLite's busy handler sleeps in growing
+// steps (up to 100 ms) and leaves the lock idle meanwhile, so that the commits of many sessions
+// ending at once would queue far longer than they run. Other processes still meet SQLite's lock,
+// and a holder waits for them at most the busy time-out before it gives its turn up.
+std::mutex& writeTurn() {
+  static std::mutex turn;
+  return turn;
+}
 
 // The first object id is above 2^32, so both words of every id the interface hands out are in
 // use. Versions keep the commit sequence at which they became active and inactive: a delete by
@@ -206,16 +217,24 @@ void Catalog::setSetting(std::string_view key, std::string_view value) {
 }
 
 WriteTxn::WriteTxn(Catalog& catalog) : m_catalog(catalog) {
-  m_catalog.exec("BEGIN IMMEDIATE");
+  writeTurn().lock();
+  try {
+    m_catalog.exec("BEGIN IMMEDIATE");
+  } catch (...) {
+    writeTurn().unlock();
+    throw;
+  }
 }
 
 WriteTxn::~WriteTxn() {
-  if (m_done) return;
-  try {
-    m_catalog.exec("ROLLBACK");
-  } catch (const StoreError&) {
-    // Nothing left to undo: SQLite has rolled back already.
+  if (!m_done) {
+    try {
+      m_catalog.exec("ROLLBACK");
+    } catch (const StoreError&) {
+      // Nothing left to undo: SQLite has rolled back already.
+    }
   }
+  writeTurn().unlock();
 }
 
 void WriteTxn::commit() {

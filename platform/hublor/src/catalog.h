@@ -71,7 +71,8 @@ class Catalog {
 };
 
 // BEGIN IMMEDIATE on construction, ROLLBACK on destruction unless committed. Holding it is
-// holding the store's write lock: every move of a data file into data/ happens under it.
+// holding the store's write lock: every move of a data file into data/ happens under it. The
+// threads of one process take it in turn, one at a time, whatever store they write.
 class WriteTxn {
  public:
   explicit WriteTxn(Catalog& catalog);

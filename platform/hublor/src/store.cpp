@@ -198,6 +198,14 @@ bool StagedFile::write(const char* data, size_t size) {
     size -= static_cast<size_t>(done);
     m_size += static_cast<uint64_t>(done);
   }
+  // The write-back starts as soon as a step's worth has been written since it last started, as
+  // a server writing a stream to its volumes does: the flush at commit then waits for little
+  // more than the last step.
+  if (m_size - m_writeBackFrom >= kWriteBackStep) {
+    ::sync_file_range(m_fd, static_cast<off_t>(m_writeBackFrom),
+                      static_cast<off_t>(m_size - m_writeBackFrom), SYNC_FILE_RANGE_WRITE);
+    m_writeBackFrom = m_size;
+  }
   return true;
 }
 

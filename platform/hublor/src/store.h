@@ -67,7 +67,8 @@ class Store {
 };
 
 // One data file being written in its place: data goes straight from the caller's buffer to the
-// file. Until its transaction commits it belongs to no version.
+// file, whose write-back starts step by step as it grows. Until its transaction commits it
+// belongs to no version.
 class StagedFile {
  public:
   // Creates data/<name> in the store; throws StoreError.
@@ -83,10 +84,13 @@ class StagedFile {
   uint64_t size() const { return m_size; }
 
  private:
+  static constexpr uint64_t kWriteBackStep = 1 << 20;
+
   std::string m_name;
   std::filesystem::path m_path;
   int m_fd = -1;
   uint64_t m_size = 0;
+  uint64_t m_writeBackFrom = 0;  // where the data whose write-back has not started begins
   bool m_kept = false;
 };
 
