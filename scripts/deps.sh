@@ -1,7 +1,7 @@
 # Sourced by the other scripts: installs with apt-get whatever the build needs and is missing.
 zarnak_packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev sqlite3 clang-format libwxgtk3.2-dev libx11-dev xvfb xauth fonts-dejavu-core
-  imagemagick)
+  imagemagick ccache)
 
 zarnak_ensure_deps() {
   local missing=()
@@ -16,3 +16,8 @@ zarnak_ensure_deps() {
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
+
+# The compiler cache keys on paths relative to the checkout (the scripts run from its root), so
+# another clone of the tree on this machine reuses what an earlier build compiled.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=true
+export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-20G}
