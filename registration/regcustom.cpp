@@ -137,6 +137,10 @@ bool CProductCustomization::selectVariant(const std::string& variant) {
   return true;
 }
 
+void CProductCustomization::install(std::unique_ptr<CProductCustomization> object) {
+  current() = std::move(object);
+}
+
 std::string CProductCustomization::answerKeyForFieldCode(const std::string& fieldCode) const {
   for (int g = 0; g < kQuestionGroups; ++g) {
     for (int q = 0; q < kQuestionsPerGroup; ++q) {

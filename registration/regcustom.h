@@ -36,6 +36,9 @@ class CProductCustomization {
   // Replaces the process-wide object by a new one of the named variant; false for an unknown
   // name, which leaves the object as it was.
   static bool selectVariant(const std::string& variant);
+  // Makes object the process-wide one (tests: a product of their own); null: the variant of
+  // the deployment again on next use.
+  static void install(std::unique_ptr<CProductCustomization> object);
 
   virtual int extraControlCount() const { return m_ExtraCount; }
   virtual int firstControlId(int i) const { return m_Extra[i].controlId; }

@@ -4,6 +4,8 @@
 
 #include "regapp.h"
 #include "reglang.h"
+#include "regpagewin.h"
+#include "regsplash.h"
 #include "regwinapp.h"
 
 namespace {
@@ -32,6 +34,7 @@ int main(int argc, char** argv) {
   }
   CRegApp& app = CRegApp::instance();
   regSetLibraryLoader(regLoadLanguageBundle);
+  regSetFirstPage([] { regRunPages(RegPage::Contact); });
   int windowsRc = 0;
   app.setSplashRunner([&] { windowsRc = regRunSplash(argc, argv); });
   app.InitInstance(argc, argv);
