@@ -228,8 +228,11 @@ void CRegPageDlg::onPaint(wxPaintEvent&) {
   }
 }
 
+// Without an exit confirmation to show (the answer 0: nothing was asked), the user's Exit
+// stands: a page never keeps the user in.
 bool CRegPageDlg::confirmExit() {
-  return reportRegException(CRegException(kExitConfirmation, 0)) == kExitConfirmedYes;
+  int answer = reportRegException(CRegException(kExitConfirmation, 0));
+  return answer == kExitConfirmedYes || answer == 0;
 }
 
 bool CRegPageDlg::onClose() {

@@ -59,7 +59,8 @@ class CRegPageDlg : public zkui::Dialog {
   // Escape does not close a page; Enter runs the default button (Next).
   void onCancel() override {}
   void onOK() override {}
-  // Asks the exit confirmation; true when the user confirmed (the page then ends).
+  // Asks the exit confirmation; true when the user confirmed, or when there was none to ask
+  // (the page then ends).
   bool confirmExit();
   bool onClose() override;
   // The focus left edit id; the user chose an entry of combo box id.
