@@ -8,7 +8,6 @@
 #include <wx/listbox.h>
 #include <wx/listctrl.h>
 #include <wx/radiobut.h>
-#include <wx/spinbutt.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
@@ -16,6 +15,8 @@
 #include <wx/treectrl.h>
 #include <wx/valtext.h>
 
+#include "datetime.h"
+#include "spin.h"
 #include "tabstrip.h"
 #include "uiimage.h"
 
@@ -86,7 +87,8 @@ wxWindow* makeList(const Made& m) {
 }
 
 wxWindow* makeListView(const Made& m) {
-  return new wxListCtrl(m.parentP, m.id(), m.pos(), m.size(), wxLC_REPORT | wxBORDER_SUNKEN);
+  long style = wxLC_REPORT | wxBORDER_SUNKEN | (m.has(kStyleSingle) ? wxLC_SINGLE_SEL : 0);
+  return new wxListCtrl(m.parentP, m.id(), m.pos(), m.size(), style);
 }
 
 wxWindow* makeTree(const Made& m) {
@@ -103,7 +105,7 @@ wxWindow* makeProgress(const Made& m) {
 }
 
 wxWindow* makeSpin(const Made& m) {
-  return new wxSpinButton(m.parentP, m.id(), m.pos(), m.size(), wxSP_VERTICAL);
+  return new SpinButton(m.parentP, m.id(), m.pos(), m.size());
 }
 
 wxWindow* makePicture(const Made& m) {
@@ -111,6 +113,14 @@ wxWindow* makePicture(const Made& m) {
   wxBitmap bitmap = bundleBitmap(m.bundle, imageId, true);
   return new wxStaticBitmap(m.parentP, m.id(), bitmap.IsOk() ? bitmap : wxNullBitmap, m.pos(),
                             m.size());
+}
+
+wxWindow* makeDate(const Made& m) {
+  return new DateTimePicker(m.parentP, m.id(), m.pos(), m.size(), DateTimePicker::Kind::Date);
+}
+
+wxWindow* makeTime(const Made& m) {
+  return new DateTimePicker(m.parentP, m.id(), m.pos(), m.size(), DateTimePicker::Kind::Time);
 }
 
 using Maker = wxWindow* (*)(const Made&);
@@ -126,6 +136,7 @@ const KindMaker kMakers[] = {
     {ControlKind::ListView, makeListView}, {ControlKind::Tree, makeTree},
     {ControlKind::Tab, makeTab},           {ControlKind::Progress, makeProgress},
     {ControlKind::Spin, makeSpin},         {ControlKind::Picture, makePicture},
+    {ControlKind::Date, makeDate},         {ControlKind::Time, makeTime},
 };
 
 }  // namespace

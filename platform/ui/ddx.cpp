@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "datetime.h"
 #include "dialog.h"
 #include "msgbox.h"
 
@@ -77,6 +78,22 @@ void DataExchange::check(int id, int& value) {
   if (!m_saving && box->Is3State()) return box->Set3StateValue(static_cast<wxCheckBoxState>(value));
   if (!m_saving) return box->SetValue(value != 0);
   value = box->Is3State() ? static_cast<int>(box->Get3StateValue()) : (box->GetValue() ? 1 : 0);
+}
+
+void DataExchange::dateTime(int id, DateTime& value) {
+  if (!active()) return;
+  auto* picker = dynamic_cast<DateTimePicker*>(m_dialog.control(id));
+  if (!picker) return;
+  bool date = picker->kind() == DateTimePicker::Kind::Date;
+  if (!m_saving) {
+    DateTime shown = picker->value();
+    if (date) shown.year = value.year, shown.month = value.month, shown.day = value.day;
+    if (!date) shown.hour = value.hour, shown.minute = value.minute, shown.second = value.second;
+    return picker->setValue(shown);
+  }
+  std::string text = picker->edit()->GetValue().utf8_string();
+  bool read = date ? parseDate(text, value) : parseTime(text, value);
+  if (!read) refuse(id, date ? "Please enter a date." : "Please enter a time.");
 }
 
 void DataExchange::radio(int firstId, int& index) {

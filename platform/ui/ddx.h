@@ -19,6 +19,7 @@
 namespace zkui {
 
 class Dialog;
+struct DateTime;
 
 class DataExchange {
  public:
@@ -36,6 +37,11 @@ class DataExchange {
   // The index of the chosen button of the radio group that starts with firstId (buttons with
   // consecutive ids), -1 for none.
   void radio(int firstId, int& index);
+
+  // A date or time picker (datetime.h): its part of `value` (the date of a date picker, the
+  // time of a time picker); saving refuses a text that is no date ("Please enter a date.") or
+  // no time ("Please enter a time.").
+  void dateTime(int id, DateTime& value);
 
   // Shows `message` as a refusal of control `id` and stops the pass.
   void refuse(int id, const std::string& message);

@@ -8,6 +8,8 @@
 
 #include "controls.h"
 #include "ddx.h"
+#include "help.h"
+#include "spin.h"
 
 namespace zkui {
 
@@ -27,6 +29,11 @@ class DialogHost {
     w->Bind(wxEVT_CHECKBOX, command);
     w->Bind(wxEVT_RADIOBUTTON, command);
     w->Bind(wxEVT_CHAR_HOOK, [cell](wxKeyEvent& e) { key(cell, e); });
+    w->Bind(wxEVT_CONTEXT_MENU, [cell](wxContextMenuEvent& e) {
+      if (!*cell) return e.Skip();
+      auto* source = dynamic_cast<wxWindow*>(e.GetEventObject());
+      (*cell)->onContextMenu((*cell)->controlIdOf(source), e.GetPosition());
+    });
     w->Bind(wxEVT_CLOSE_WINDOW, [cell](wxCloseEvent& e) {
       if (*cell && !(*cell)->onClose() && e.CanVeto()) e.Veto();
     });
@@ -47,6 +54,7 @@ class DialogHost {
     Dialog* d = *cell;
     if (!d) return e.Skip();
     if (e.GetKeyCode() == WXK_ESCAPE) return d->onCancel();
+    if (e.GetKeyCode() == WXK_F1) return d->onHelpInfo(d->controlIdOf(wxWindow::FindFocus()));
     bool enter = e.GetKeyCode() == WXK_RETURN || e.GetKeyCode() == WXK_NUMPAD_ENTER;
     wxWindow* focus = wxWindow::FindFocus();
     auto* edit = dynamic_cast<wxTextCtrl*>(focus);
@@ -91,7 +99,17 @@ int Dialog::makeWindow() {
     m_windowP = dlg;
   }
   DialogHost::bind(*this, m_windowP);
-  for (const ControlTemplate& c : t.controls) createControl(m_windowP, c, *m_bundle);
+  std::shared_ptr<Dialog*> cell = m_cell;
+  auto sink = [cell](const Notification& n) { return *cell && (*cell)->onNotify(n); };
+  wxWindow* previous = nullptr;
+  for (const ControlTemplate& c : t.controls) {
+    wxWindow* w = createControl(m_windowP, c, *m_bundle);
+    if (!w) continue;
+    bindNotifications(w, sink);
+    auto* spin = dynamic_cast<SpinButton*>(w);
+    if (spin && (c.style & kStyleAutoBuddy)) spin->setBuddy(previous);
+    previous = w;
+  }
   onInitDialog();
   return 0;
 }
@@ -184,6 +202,29 @@ void Dialog::setItemText(int id, const std::string& text) {
   if (!c) return;
   if (auto* edit = dynamic_cast<wxTextCtrl*>(c)) return edit->ChangeValue(wxString::FromUTF8(text));
   c->SetLabel(wxString::FromUTF8(text));
+}
+
+int Dialog::controlIdOf(wxWindow* windowP) const {
+  while (windowP && windowP->GetParent() != m_windowP) windowP = windowP->GetParent();
+  if (!windowP || windowP == m_windowP || windowP->GetId() < 0) return m_templateId;
+  return windowP->GetId();
+}
+
+void Dialog::onHelpInfo(int controlId) {
+  for (const auto& [id, context] : m_helpTable) {
+    if (id == controlId) {
+      help(HelpCall{helpFile(), HelpCommand::ContextPopup, context, std::string()});
+      return;
+    }
+  }
+}
+
+void Dialog::onContextMenu(int controlId, const wxPoint&) {
+  onHelpInfo(controlId);
+}
+
+bool Dialog::onNotify(const Notification&) {
+  return false;
 }
 
 void Dialog::handleEnter() {

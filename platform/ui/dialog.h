@@ -18,6 +18,16 @@
 // default button's id (1 when none); the close box calls onClose(), which may veto by
 // returning false. The defaults: onCommand(1) calls onOK(), onCommand(2) onCancel(); onOK()
 // ends with 1 when updateData(true) succeeds; onCancel() ends with 2.
+//
+// Notifications: every other gesture on a control of the template (typing into an edit,
+// leaving it, choosing a combo entry, clicks on trees and lists, expanding, selection, spin
+// steps, picker changes) calls onNotify once with a record (notify.h).
+//
+// Help: F1 calls onHelpInfo with the id of the control that has the focus, a right click
+// (the context menu) onContextMenu with the id of the control clicked; the template's id
+// stands for the dialog itself and for controls without an id. By default both look the id up
+// in the help table (setHelpTable) and ask help() (help.h) for a pop-up of its context in the
+// program's help file; an id not in the table asks nothing.
 #pragma once
 
 #include <wx/window.h>
@@ -25,7 +35,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "notify.h"
 #include "resbundle.h"
 #include "uicall.h"
 
@@ -37,6 +50,9 @@ class DataExchange;
 
 enum DialogRc { kDialogFailed = -1 };  // doModal: no such template, or no window made
 enum CommandId { kIdOk = 1, kIdCancel = 2 };
+
+// Pairs of control id (or template id) and help context id.
+using HelpTable = std::vector<std::pair<int, unsigned long>>;
 
 class Dialog {
  public:
@@ -59,6 +75,8 @@ class Dialog {
   const DialogTemplate* dialogTemplate() const { return m_templateP; }
   wxWindow* window() const { return m_windowP; }
   wxWindow* parent() const { return m_parentP; }
+  // The parent of the window made next (a property sheet's pages get theirs this way).
+  void setParentWindow(wxWindow* parentP) { m_parentP = parentP; }
   wxWindow* control(int id) const;
   int endCode() const { return m_endCode; }
   bool isModal() const { return m_modal; }
@@ -78,6 +96,10 @@ class Dialog {
   std::string itemText(int id) const;
   void setItemText(int id, const std::string& text);
 
+  void setHelpTable(HelpTable table) { m_helpTable = std::move(table); }
+  // The id a gesture on `windowP` (a control, a part of one, or the dialog) stands for.
+  int controlIdOf(wxWindow* windowP) const;
+
  protected:
   // After the controls are made and before the window shows: loads the fields with
   // updateData(false). Override to add to it.
@@ -89,6 +111,10 @@ class Dialog {
   virtual bool onClose();
   virtual void onTimer(int id);
   virtual void onSize(int width, int height);
+  // A control's notification; true vetoes an ItemExpanding. The default does nothing.
+  virtual bool onNotify(const Notification& n);
+  virtual void onHelpInfo(int controlId);
+  virtual void onContextMenu(int controlId, const wxPoint& screenPt);
   // The window is about to go; window() is still valid.
   virtual void onDestroy();
 
@@ -108,6 +134,7 @@ class Dialog {
   std::shared_ptr<CallTarget> m_target;
   std::shared_ptr<Dialog*> m_cell;  // shared with the window's handlers; cleared when we go
   std::map<int, std::unique_ptr<wxTimer>> m_timers;
+  HelpTable m_helpTable;
 };
 
 }  // namespace zkui

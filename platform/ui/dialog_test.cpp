@@ -1,6 +1,7 @@
 #include "dialog.h"
 
 #include <wx/button.h>
+#include <wx/frame.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <thread>
 
+#include "controls.h"
 #include "ddx.h"
 #include "msgbox.h"
 #include "uidriver.h"
@@ -236,9 +238,7 @@ TEST_F(DialogWindow, MessageBoxKindsShowTheirButtonsAndReturnTheChoice) {
     drive::whenModal([&](wxDialog& d) {
       for (int id : c.buttons) EXPECT_NE(nullptr, dynamic_cast<wxButton*>(drive::find(id, &d)));
       if (c.press) return (void)drive::click(c.press, &d);
-      wxKeyEvent esc(wxEVT_CHAR_HOOK);
-      esc.m_keyCode = WXK_ESCAPE;
-      d.GetEventHandler()->ProcessEvent(esc);
+      drive::key(WXK_ESCAPE, 0, &d);
     });
     EXPECT_EQ(c.expected, messageBox(nullptr, "Go on?", "Caption", c.style)) << c.style;
   }
@@ -251,6 +251,35 @@ TEST_F(DialogWindow, MessageBoxFromAWorkerShowsOnTheUserInterfaceThread) {
   EXPECT_TRUE(drive::pumpUntil([&] { return answer.load() != -1; }));
   worker.join();
   EXPECT_EQ(kIdNo, answer.load());
+}
+
+// The least heights resbundle.h names are no less than what the toolkit asks for the text.
+// (A push button asks for the height of the toolkit's standard button instead; it shows its
+// text whole from kMinButtonHeight, as the demonstration's pictures show.)
+TEST_F(DialogWindow, LeastHeightsAreWhatTheToolkitAsksForTheText) {
+  TempBundle bundle("string 1 \"heights\"\n");
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "heights");  // never shown: asked sizes only
+  struct Case {
+    ControlKind kind;
+    int least;
+  };
+  const Case cases[] = {
+      {ControlKind::Static, kMinStaticHeight}, {ControlKind::Edit, kMinEditHeight},
+      {ControlKind::Check, kMinCheckHeight},   {ControlKind::Radio, kMinCheckHeight},
+      {ControlKind::Combo, kMinComboHeight},
+  };
+  for (const Case& c : cases) {
+    ControlTemplate t;
+    t.id = 10;
+    t.kind = c.kind;
+    t.rect = Rect{0, 0, -1, -1};  // the toolkit's own size
+    t.text = "Agpqy";
+    wxWindow* w = createControl(frame, t, *bundle.bundle());
+    ASSERT_NE(nullptr, w);
+    EXPECT_LE(w->GetBestSize().y, c.least) << static_cast<int>(c.kind);
+    w->Destroy();
+  }
+  frame->Destroy();
 }
 
 }  // namespace

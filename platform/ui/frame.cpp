@@ -1,6 +1,47 @@
 #include "frame.h"
 
+#include <wx/display.h>
+
+#include <algorithm>
+
 namespace zkui {
+
+namespace {
+Rect gScreenArea;  // empty: the display's
+}
+
+Rect screenArea() {
+  if (gScreenArea.width > 0 && gScreenArea.height > 0) return gScreenArea;
+  wxRect r = wxDisplay(0u).GetClientArea();
+  return Rect{r.x, r.y, r.width, r.height};
+}
+
+void setScreenArea(const Rect& area) {
+  gScreenArea = area;
+}
+
+Rect placeIn(const Rect& area, int width, int height, Corner where) {
+  int freeX = std::max(0, area.width - width), freeY = std::max(0, area.height - height);
+  Rect r{area.x, area.y, width, height};
+  bool right = where == Corner::TopRight || where == Corner::BottomRight;
+  bool bottom = where == Corner::BottomLeft || where == Corner::BottomRight;
+  if (where == Corner::Centre) {
+    r.x += freeX / 2;
+    r.y += freeY / 2;
+  }
+  if (right) r.x += freeX;
+  if (bottom) r.y += freeY;
+  return r;
+}
+
+Rect fitIn(const Rect& area, const Rect& window) {
+  Rect r = window;
+  r.width = std::min(r.width, area.width);
+  r.height = std::min(r.height, area.height);
+  r.x = std::clamp(r.x, area.x, area.right() - r.width);
+  r.y = std::clamp(r.y, area.y, area.bottom() - r.height);
+  return r;
+}
 
 CardStack::CardStack(wxWindow* parentP, int id) : wxSimplebook(parentP, id) {}
 
@@ -75,8 +116,9 @@ WindowPlacement PlacementTracker::placement() const {
 
 void PlacementTracker::apply(const WindowPlacement& p) {
   if (!m_windowP) return;
-  m_windowP->SetSize(p.normal.x, p.normal.y, p.normal.width, p.normal.height);
-  m_normal = p.normal;
+  Rect r = fitIn(screenArea(), p.normal);
+  m_windowP->SetSize(r.x, r.y, r.width, r.height);
+  m_normal = r;
   if (p.maximized) m_windowP->Maximize(true);
   if (p.iconized) m_windowP->Iconize(true);
 }

@@ -1,6 +1,11 @@
-// The main frame's parts: a stack of cards in place of multiple-document child windows, and
-// the tracking of a top-level window's placement (its last normal rectangle, and whether it is
-// iconized or maximized), which the programs keep in their profile. User-interface thread only.
+// The main frame's parts: a stack of cards in place of multiple-document child windows, the
+// tracking of a top-level window's placement (its last normal rectangle, and whether it is
+// iconized or maximized), which the programs keep in their profile, and placement within a
+// screen area. User-interface thread only.
+//
+// Placement is computed from a screen rectangle given as a parameter; screenArea() is the one
+// windows use, the display's work area unless a test set another one (setScreenArea), so that
+// a test sees the placement of a 1024x768 screen on any display.
 #pragma once
 
 #include <wx/simplebook.h>
@@ -34,6 +39,17 @@ class CardStack : public wxSimplebook {
   int indexOf(wxWindow* cardP) const;
 };
 
+// The area windows are placed in: the one set last, else the display's work area.
+Rect screenArea();
+// Sets the area (a test's screen); an empty rectangle returns to the display's.
+void setScreenArea(const Rect& area);
+
+enum class Corner { Centre, TopLeft, TopRight, BottomLeft, BottomRight };
+// A width x height rectangle at `where` in `area` (the top left corner when it does not fit).
+Rect placeIn(const Rect& area, int width, int height, Corner where = Corner::Centre);
+// `window` moved, and shrunk where it is larger, so that it lies wholly in `area`.
+Rect fitIn(const Rect& area, const Rect& window);
+
 struct WindowPlacement {
   Rect normal;  // the outer rectangle of the window when last neither iconized nor maximized
   bool iconized = false;
@@ -48,7 +64,8 @@ class PlacementTracker {
   PlacementTracker& operator=(const PlacementTracker&) = delete;
 
   WindowPlacement placement() const;
-  // Gives the window the normal rectangle, then maximizes or iconizes it as recorded.
+  // Gives the window the normal rectangle, moved into screenArea() where it lies outside (a
+  // placement kept on a larger screen), then maximizes or iconizes it as recorded.
   void apply(const WindowPlacement& p);
 
  private:

@@ -10,6 +10,7 @@
 #include "print.h"
 #include "tabstrip.h"
 #include "uidriver.h"
+#include "uiimage.h"
 #include "uitestutil.h"
 
 namespace zkui {
@@ -66,6 +67,42 @@ TEST_F(FrameParts, PlacementKeepsTheLastNormalRectangle) {
   drive::pump(50);
   EXPECT_EQ(wxRect(10, 20, 300, 200), m_frame->GetRect());
   EXPECT_EQ(p.normal, tracker.placement().normal);
+}
+
+TEST(Placement, WithinAScreenArea) {
+  const Rect screen{0, 0, 1024, 768};
+  struct Case {
+    Corner where;
+    Rect expected;
+  };
+  const Case cases[] = {
+      {Corner::Centre, {362, 254, 300, 260}},      {Corner::TopLeft, {0, 0, 300, 260}},
+      {Corner::TopRight, {724, 0, 300, 260}},      {Corner::BottomLeft, {0, 508, 300, 260}},
+      {Corner::BottomRight, {724, 508, 300, 260}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.expected, placeIn(screen, 300, 260, c.where)) << static_cast<int>(c.where);
+  }
+  EXPECT_EQ((Rect{0, 0, 1300, 800}), placeIn(screen, 1300, 800));  // too large: top left
+  EXPECT_EQ((Rect{10, 30, 300, 200}), placeIn(Rect{10, 30, 300, 200}, 300, 200));
+  // A rectangle kept on a 1280x1024 screen, brought back onto 1024x768.
+  EXPECT_EQ((Rect{624, 468, 400, 300}), fitIn(screen, Rect{1040, 860, 400, 300}));
+  EXPECT_EQ((Rect{0, 0, 1024, 768}), fitIn(screen, Rect{-50, -20, 1280, 1024}));
+  EXPECT_EQ((Rect{5, 6, 100, 100}), fitIn(screen, Rect{5, 6, 100, 100}));
+}
+
+TEST_F(FrameParts, TheScreenAreaATestSetsIsTheOneWindowsUse) {
+  Rect display = screenArea();
+  EXPECT_GT(display.width, 0);
+  setScreenArea(Rect{0, 0, 1024, 768});
+  EXPECT_EQ((Rect{0, 0, 1024, 768}), screenArea());
+  PlacementTracker tracker(m_frame);
+  WindowPlacement kept;
+  kept.normal = Rect{900, 700, 300, 200};  // kept on a larger screen
+  tracker.apply(kept);
+  EXPECT_EQ((Rect{724, 568, 300, 200}), tracker.placement().normal);
+  setScreenArea(Rect{});
+  EXPECT_EQ(display, screenArea());
 }
 
 TEST_F(FrameParts, VetoedTabChangeCanBecomeACommand) {
@@ -126,9 +163,44 @@ end
 
   std::vector<int> commands;
   m_frame->Bind(wxEVT_MENU, [&](wxCommandEvent& e) { commands.push_back(e.GetId()); });
-  wxCommandEvent choose(wxEVT_MENU, 101);
-  m_frame->GetEventHandler()->ProcessEvent(choose);
-  EXPECT_EQ(std::vector<int>{101}, commands);
+  EXPECT_TRUE(drive::menu(m_frame, 101));
+  EXPECT_FALSE(drive::menu(m_frame, 102));  // disabled
+  EXPECT_FALSE(drive::menu(m_frame, 999));  // no such item
+  EXPECT_TRUE(drive::menu(m_frame, 103));   // a checked item is unchecked by the choice
+  EXPECT_FALSE(bar->IsChecked(103));
+  EXPECT_EQ((std::vector<int>{101, 103}), commands);
+}
+
+TEST_F(FrameParts, ImageListsAreCutFromStripsWithMagentaTransparent) {
+  wxImage strip(48, 16);
+  strip.SetRGB(wxRect(0, 0, 48, 16), 0, 0, 160);
+  strip.SetRGB(wxRect(16, 0, 16, 16), 255, 0, 255);  // the second picture: all transparent
+  TempBundle bundle("image 140 \"checks.png\"\n", {{"checks.png", strip}});
+  struct Case {
+    int id;
+    int width;
+    int count;  // -1: no list
+  };
+  const Case cases[] = {{140, 16, 3},  {140, 20, 2}, {140, 48, 1},
+                        {140, 49, -1}, {140, 0, -1}, {141, 16, -1}};
+  for (const Case& c : cases) {
+    std::unique_ptr<wxImageList> list = resImageList(c.id, c.width);
+    if (c.count < 0) {
+      EXPECT_EQ(nullptr, list) << c.id << " " << c.width;
+      continue;
+    }
+    ASSERT_NE(nullptr, list);
+    EXPECT_EQ(c.count, list->GetImageCount()) << c.width;
+    int width = 0, height = 0;
+    list->GetSize(0, width, height);
+    EXPECT_EQ(wxSize(c.width, 16), wxSize(width, height));
+  }
+  std::unique_ptr<wxImageList> list = resImageList(140, 16);
+  wxImage first = list->GetBitmap(0).ConvertToImage();
+  wxImage second = list->GetBitmap(1).ConvertToImage();
+  EXPECT_EQ(160, first.GetBlue(5, 5));
+  EXPECT_TRUE(first.HasAlpha() && first.GetAlpha(5, 5) == 255);
+  EXPECT_TRUE(second.HasAlpha() && second.GetAlpha(5, 5) == 0);
 }
 
 TEST_F(FrameParts, PrintsPagesIntoAPostScriptFileWithLetterMetrics) {

@@ -8,7 +8,18 @@ namespace {
 std::mutex gHelpMutex;
 std::vector<HelpCall> gCalls;                // guarded by gHelpMutex
 std::function<void(const HelpCall&)> gHook;  // guarded by gHelpMutex
+std::string gHelpFile;                       // guarded by gHelpMutex
 }  // namespace
+
+void setHelpFile(const std::string& path) {
+  std::lock_guard<std::mutex> lock(gHelpMutex);
+  gHelpFile = path;
+}
+
+std::string helpFile() {
+  std::lock_guard<std::mutex> lock(gHelpMutex);
+  return gHelpFile;
+}
 
 bool help(const HelpCall& call) {
   std::function<void(const HelpCall&)> hook;

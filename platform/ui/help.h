@@ -24,6 +24,10 @@ bool help(const HelpCall& call);
 
 std::vector<HelpCall> helpCalls();
 void clearHelpCalls();
+// The program's help file, which the layer's context help names (dialog.h). Empty at first.
+void setHelpFile(const std::string& path);
+std::string helpFile();
+
 // Returns the previous hook; null for none.
 std::function<void(const HelpCall&)> setHelpHook(std::function<void(const HelpCall&)> hook);
 

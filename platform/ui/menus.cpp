@@ -54,17 +54,17 @@ wxToolBar* makeToolBar(wxFrame* frameP, const ResourceBundle& bundle, int toolba
   const ToolbarTemplate* t = bundle.toolbar(toolbarId);
   if (!t) return nullptr;
   wxToolBar* barP = frameP->CreateToolBar();
-  wxBitmap strip = bundleBitmap(bundle, t->imageId, true);
-  int picture = 0;
+  std::vector<wxBitmap> pictures = stripPictures(bundle, t->imageId, t->buttonWidth);
+  size_t picture = 0;
   for (int id : t->buttons) {
     if (id == 0) {
       barP->AddSeparator();
       continue;
     }
-    wxRect cut(picture++ * t->buttonWidth, 0, t->buttonWidth, strip.IsOk() ? strip.GetHeight() : 0);
-    bool fits = strip.IsOk() && cut.GetRight() < strip.GetWidth();
-    wxBitmap face = fits ? strip.GetSubBitmap(cut) : wxBitmap(t->buttonWidth, t->buttonWidth);
-    barP->AddTool(id, wxString(), face);
+    bool fits = picture < pictures.size();
+    barP->AddTool(id, wxString(),
+                  fits ? pictures[picture] : wxBitmap(t->buttonWidth, t->buttonWidth));
+    ++picture;
   }
   barP->Realize();
   return barP;

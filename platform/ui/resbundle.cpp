@@ -25,6 +25,7 @@ const KindName kKinds[] = {
     {"listview", ControlKind::ListView}, {"tree", ControlKind::Tree},
     {"tab", ControlKind::Tab},           {"progress", ControlKind::Progress},
     {"spin", ControlKind::Spin},         {"picture", ControlKind::Picture},
+    {"date", ControlKind::Date},         {"time", ControlKind::Time},
 };
 
 struct StyleName {
@@ -32,11 +33,11 @@ struct StyleName {
   uint32_t bit;
 };
 const StyleName kControlStyles[] = {
-    {"group", kStyleGroup},       {"default", kStyleDefault},   {"multiline", kStyleMultiline},
-    {"password", kStylePassword}, {"readonly", kStyleReadOnly}, {"number", kStyleNumber},
-    {"disabled", kStyleDisabled}, {"hidden", kStyleHidden},     {"droplist", kStyleDropList},
-    {"sort", kStyleSort},         {"border", kStyleBorder},     {"center", kStyleCenter},
-    {"right", kStyleRight},
+    {"group", kStyleGroup},       {"default", kStyleDefault},     {"multiline", kStyleMultiline},
+    {"password", kStylePassword}, {"readonly", kStyleReadOnly},   {"number", kStyleNumber},
+    {"disabled", kStyleDisabled}, {"hidden", kStyleHidden},       {"droplist", kStyleDropList},
+    {"sort", kStyleSort},         {"border", kStyleBorder},       {"center", kStyleCenter},
+    {"right", kStyleRight},       {"autobuddy", kStyleAutoBuddy}, {"single", kStyleSingle},
 };
 const StyleName kDialogStyles[] = {{"child", kDialogChild}, {"resizable", kDialogResizable}};
 

@@ -18,9 +18,14 @@
 //   end
 //
 // Control kinds: static edit button check radio group combo list listview tree tab progress
-// spin picture (a picture's text is the decimal id of its image). Control styles: group (starts
-// a radio group), default (the default push button), multiline password readonly number
-// disabled hidden droplist sort border center right.
+// spin picture date time (a picture's text is the decimal id of its image; date and time are
+// pickers, datetime.h). Control styles: group (starts a radio group), default (the default push
+// button), multiline password readonly number disabled hidden droplist sort border center right
+// autobuddy (a spin's buddy is the control before it) single (a list view selects one row).
+//
+// Heights: at the layer's default font (Sans 10, 17 pixels a line) and its compact control
+// style (uiapp.h), a control shows its text unclipped from the kMin...Height below; smaller
+// heights cut the descenders or the frame. A spin shows whole from 12x16 pixels.
 //
 // Contract: a loaded bundle is immutable and may be read from any thread. Look-ups return null
 // for an absent id, so an absent string differs from an empty one. Loading reports a missing
@@ -60,8 +65,17 @@ enum class ControlKind {
   Tab,
   Progress,
   Spin,
-  Picture
+  Picture,
+  Date,
+  Time
 };
+
+// The least heights, in pixels, that show a control's text unclipped at the default font.
+constexpr int kMinStaticHeight = 17;  // one line of a static text
+constexpr int kMinEditHeight = 22;    // a one-line edit, a date or time picker
+constexpr int kMinButtonHeight = 25;
+constexpr int kMinCheckHeight = 18;  // check box, radio button
+constexpr int kMinComboHeight = 22;  // the closed height of a combo box
 
 // Control style bits.
 enum : uint32_t {
@@ -78,6 +92,8 @@ enum : uint32_t {
   kStyleBorder = 1u << 10,
   kStyleCenter = 1u << 11,
   kStyleRight = 1u << 12,
+  kStyleAutoBuddy = 1u << 13,
+  kStyleSingle = 1u << 14,
 };
 
 // Dialog style bits.

@@ -20,6 +20,13 @@ dialog 100 10 20 300 200 "Settings" resizable
   radio 1004 7 80 80 14 "Two"
   button 1 200 170 90 24 "OK" default
 end
+dialog 102 0 0 200 100 "Pickers" child
+  edit 1201 7 7 40 22 ""
+  spin 1202 47 7 14 22 "" autobuddy
+  date 1203 7 35 100 22 ""
+  time 1204 7 60 100 22 ""
+  listview 1205 110 7 80 80 "" single
+end
 menu 128
   popup "&File"
     item 57600 "&New"
@@ -66,6 +73,12 @@ TEST(ResourceBundle, ReadsEveryKindOfResource) {
   EXPECT_EQ(kStyleGroup, d->control(1003)->style);
   EXPECT_EQ(kStyleDefault, d->control(1)->style);
   EXPECT_EQ(nullptr, b->dialog(101));
+  const DialogTemplate* pickers = b->dialog(102);
+  ASSERT_TRUE(pickers);
+  EXPECT_EQ(kStyleAutoBuddy, pickers->control(1202)->style);
+  EXPECT_EQ(ControlKind::Date, pickers->control(1203)->kind);
+  EXPECT_EQ(ControlKind::Time, pickers->control(1204)->kind);
+  EXPECT_EQ(kStyleSingle, pickers->control(1205)->style);
 
   const MenuTemplate* m = b->menu(128);
   ASSERT_TRUE(m);

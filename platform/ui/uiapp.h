@@ -2,7 +2,9 @@
 //
 // uiStart runs on the thread that becomes the user-interface thread: it starts wxWidgets with
 // the given application object (a plain App when none), makes calls from other threads
-// (uicall.h) wake its event loop, and registers the PNG image handler. Every other function of
+// (uicall.h) wake its event loop, registers the PNG image handler and gives the controls a
+// compact style, so that they show whole at the heights dialog templates give them
+// (resbundle.h). Every other function of
 // the layer that touches a window runs on that thread only, unless its header says otherwise.
 #pragma once
 

@@ -6,14 +6,23 @@
 #include <wx/apptrait.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/combobox.h>
 #include <wx/evtloop.h>
+#include <wx/frame.h>
+#include <wx/listctrl.h>
+#include <wx/menu.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
+#include <wx/treectrl.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <set>
 #include <thread>
+
+#include "datetime.h"
+#include "spin.h"
 
 namespace zkui::drive {
 
@@ -56,6 +65,49 @@ class ModalWatch : public wxTimer {
   std::set<wxWindow*> m_before;
 };
 
+void sendMouse(wxWindow* w, wxEventType type, const wxPoint& pt) {
+  wxMouseEvent e(type);
+  e.SetEventObject(w);
+  e.SetId(w->GetId());
+  e.SetPosition(pt);
+  e.m_leftDown = type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_DCLICK;
+  e.m_rightDown = type == wxEVT_RIGHT_DOWN;
+  w->GetEventHandler()->ProcessEvent(e);
+}
+
+bool sendKey(wxWindow* w, wxEventType type, int keyCode, int modifiers) {
+  wxKeyEvent e(type);
+  e.SetEventObject(w);
+  e.SetId(w->GetId());
+  e.m_keyCode = keyCode;
+  e.m_uniChar = keyCode < WXK_START ? static_cast<wxChar>(keyCode) : wxChar(WXK_NONE);
+  e.m_altDown = (modifiers & kKeyAlt) != 0;
+  e.m_controlDown = (modifiers & kKeyCtrl) != 0;
+  e.m_shiftDown = (modifiers & kKeyShift) != 0;
+  return w->GetEventHandler()->ProcessEvent(e);
+}
+
+// The window that gets a control's keys and mouse events: a list view's row window.
+wxWindow* inputWindow(wxWindow* w) {
+  return dynamic_cast<wxListCtrl*>(w) ? rowWindow(w) : w;
+}
+
+// The middle of the run of x positions on a row (y) where `is` holds; false when none.
+bool findOnRow(const wxRect& row, const std::function<bool(const wxPoint&)>& is, wxPoint& out) {
+  int y = row.y + row.height / 2, first = -1, last = -1;
+  for (int x = row.x; x < row.GetRight(); ++x) {
+    if (!is(wxPoint(x, y))) {
+      if (first >= 0) break;
+      continue;
+    }
+    if (first < 0) first = x;
+    last = x;
+  }
+  if (first < 0) return false;
+  out = wxPoint((first + last) / 2, y);
+  return true;
+}
+
 }  // namespace
 
 wxWindow* find(int id, wxWindow* withinP) {
@@ -91,6 +143,7 @@ bool click(int id, wxWindow* withinP) {
 }
 
 bool type(wxWindow* controlP, const std::string& text) {
+  if (auto* picker = dynamic_cast<DateTimePicker*>(controlP)) controlP = picker->edit();
   auto* edit = dynamic_cast<wxTextCtrl*>(controlP);
   if (!edit || !edit->IsEnabled() || !edit->IsEditable()) return false;
   edit->SetFocus();
@@ -104,6 +157,7 @@ bool type(int id, const std::string& text, wxWindow* withinP) {
 
 std::string text(wxWindow* controlP) {
   if (!controlP) return std::string();
+  if (auto* picker = dynamic_cast<DateTimePicker*>(controlP)) controlP = picker->edit();
   if (auto* edit = dynamic_cast<wxTextCtrl*>(controlP)) return edit->GetValue().utf8_string();
   return controlP->GetLabel().utf8_string();
 }
@@ -114,6 +168,187 @@ int checked(wxWindow* controlP) {
   }
   if (auto* radio = dynamic_cast<wxRadioButton*>(controlP)) return radio->GetValue() ? 1 : 0;
   return -1;
+}
+
+bool key(int keyCode, int modifiers, wxWindow* targetP) {
+  wxWindow* target = targetP ? targetP : wxWindow::FindFocus();
+  if (!target) target = activeModal();
+  if (!target) target = wxTheApp->GetTopWindow();
+  if (!target) return false;
+  if ((modifiers & kKeyAlt) && keyCode == WXK_F4) return close(target);
+  target = inputWindow(target);
+  if (sendKey(target, wxEVT_CHAR_HOOK, keyCode, modifiers)) return true;
+  if (keyCode == WXK_TAB) {
+    wxWindow* from = wxWindow::FindFocus();
+    bool back = (modifiers & kKeyShift) != 0;
+    target->Navigate(back ? wxNavigationKeyEvent::IsBackward : wxNavigationKeyEvent::IsForward);
+    pumpUntil([from] { return wxWindow::FindFocus() != from; }, 1000);
+    return true;
+  }
+  if (!sendKey(target, wxEVT_KEY_DOWN, keyCode, modifiers)) {
+    sendKey(target, wxEVT_CHAR, keyCode, modifiers);
+  }
+  sendKey(target, wxEVT_KEY_UP, keyCode, modifiers);
+  return true;
+}
+
+// Whether the focus is on the window, inside it, or on the list view it is the row window of.
+static bool hasFocus(wxWindow* w) {
+  wxWindow* f = wxWindow::FindFocus();
+  if (!f) return false;
+  return f == w || w->IsDescendant(f) || (dynamic_cast<wxListCtrl*>(f) && f->IsDescendant(w));
+}
+
+bool focus(wxWindow* controlP) {
+  if (!controlP) return false;
+  wxWindow* target = inputWindow(controlP);
+  target->SetFocus();
+  return pumpUntil([target] { return hasFocus(target); }, 1000);
+}
+
+bool close(wxWindow* windowP) {
+  if (!windowP) return false;
+  wxGetTopLevelParent(windowP)->Close();
+  return true;
+}
+
+bool menu(wxWindow* windowP, int id) {
+  if (!windowP) return false;
+  auto* frame = dynamic_cast<wxFrame*>(wxGetTopLevelParent(windowP));
+  wxWindow* receiver = windowP;
+  if (frame && frame->GetMenuBar()) {
+    wxMenuItem* item = frame->GetMenuBar()->FindItem(id);
+    if (!item || !item->IsEnabled()) return false;
+    if (item->IsCheckable()) item->Check(!item->IsChecked());
+    receiver = frame;
+  }
+  wxCommandEvent e(wxEVT_MENU, id);
+  e.SetEventObject(receiver);
+  receiver->GetEventHandler()->ProcessEvent(e);
+  return true;
+}
+
+bool choose(wxWindow* comboP, const std::string& entry) {
+  auto* combo = dynamic_cast<wxComboBox*>(comboP);
+  if (!combo) return false;
+  int index = combo->FindString(wxString::FromUTF8(entry), true);
+  return index != wxNOT_FOUND && choose(comboP, index);
+}
+
+bool choose(wxWindow* comboP, int index) {
+  auto* combo = dynamic_cast<wxComboBox*>(comboP);
+  if (!combo || !combo->IsEnabled() || index < 0 || index >= static_cast<int>(combo->GetCount())) {
+    return false;
+  }
+  focus(combo);  // the click that opens the list
+  combo->SetSelection(index);
+  wxCommandEvent e(wxEVT_COMBOBOX, combo->GetId());
+  e.SetEventObject(combo);
+  e.SetInt(index);
+  e.SetString(combo->GetString(index));
+  combo->GetEventHandler()->ProcessEvent(e);
+  return true;
+}
+
+bool spin(wxWindow* spinP, int delta) {
+  if (auto* picker = dynamic_cast<DateTimePicker*>(spinP)) spinP = picker->spin();
+  auto* spinner = dynamic_cast<SpinButton*>(spinP);
+  if (!spinner || !spinner->IsEnabled()) return false;
+  wxSize size = spinner->GetClientSize();
+  wxPoint arrow(size.x / 2, delta > 0 ? size.y / 4 : size.y * 3 / 4);
+  for (int i = 0; i < std::abs(delta); ++i) mouseAt(spinner, arrow, Mouse::Left);
+  return true;
+}
+
+void mouseAt(wxWindow* windowP, const wxPoint& pt, Mouse how) {
+  // A press gives the window the focus before anything else happens.
+  if (windowP->AcceptsFocus() && !hasFocus(windowP)) focus(windowP);
+  if (how == Mouse::Right) {
+    sendMouse(windowP, wxEVT_RIGHT_DOWN, pt);
+    sendMouse(windowP, wxEVT_RIGHT_UP, pt);
+    // The display sends the context menu request after the press went unhandled.
+    wxContextMenuEvent menu(wxEVT_CONTEXT_MENU, windowP->GetId(), windowP->ClientToScreen(pt));
+    menu.SetEventObject(windowP);
+    windowP->GetEventHandler()->ProcessEvent(menu);
+    return;
+  }
+  sendMouse(windowP, wxEVT_LEFT_DOWN, pt);
+  sendMouse(windowP, wxEVT_LEFT_UP, pt);
+  if (how != Mouse::Double) return;
+  sendMouse(windowP, wxEVT_LEFT_DCLICK, pt);
+  sendMouse(windowP, wxEVT_LEFT_UP, pt);
+}
+
+wxTreeItemId treeItem(wxWindow* treeP, const std::vector<std::string>& path) {
+  auto* tree = dynamic_cast<wxTreeCtrl*>(treeP);
+  if (!tree || path.empty() || !tree->GetRootItem().IsOk()) return wxTreeItemId();
+  std::vector<wxTreeItemId> level;
+  wxTreeItemId root = tree->GetRootItem();
+  auto children = [tree](const wxTreeItemId& parent) {
+    std::vector<wxTreeItemId> out;
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId c = tree->GetFirstChild(parent, cookie); c.IsOk();
+         c = tree->GetNextChild(parent, cookie)) {
+      out.push_back(c);
+    }
+    return out;
+  };
+  level = tree->HasFlag(wxTR_HIDE_ROOT) ? children(root) : std::vector<wxTreeItemId>{root};
+  wxTreeItemId found;
+  for (const std::string& text : path) {
+    found = wxTreeItemId();
+    for (const wxTreeItemId& item : level) {
+      if (tree->GetItemText(item).utf8_string() == text) found = item;
+    }
+    if (!found.IsOk()) return found;
+    level = children(found);
+  }
+  return found;
+}
+
+bool clickItem(wxWindow* treeP, const wxTreeItemId& item, HitPart part, Mouse how) {
+  auto* tree = dynamic_cast<wxTreeCtrl*>(treeP);
+  if (!tree || !item.IsOk()) return false;
+  tree->EnsureVisible(item);
+  pump(20);  // the tree lays its items out when idle
+  wxRect row;
+  if (!tree->GetBoundingRect(item, row, false)) return false;
+  row.SetLeft(0);
+  row.SetRight(tree->GetClientSize().x - 1);
+  wxPoint pt;
+  auto is = [tree, &item, part](const wxPoint& p) {
+    wxTreeItemId at;
+    return treeHit(tree, p, &at) == part && at == item;
+  };
+  if (!findOnRow(row, is, pt)) return false;
+  mouseAt(tree, pt, how);
+  return true;
+}
+
+bool expand(wxWindow* treeP, const wxTreeItemId& item) {
+  auto* tree = dynamic_cast<wxTreeCtrl*>(treeP);
+  if (!tree || !item.IsOk()) return false;
+  if (tree->IsExpanded(item)) return true;
+  return clickItem(tree, item, HitPart::Button) && tree->IsExpanded(item);
+}
+
+bool clickRow(wxWindow* listP, long row, HitPart part, Mouse how) {
+  auto* list = dynamic_cast<wxListCtrl*>(listP);
+  if (!list || row < 0 || row >= list->GetItemCount()) return false;
+  list->EnsureVisible(row);
+  pump(20);
+  wxRect rect;
+  if (!list->GetItemRect(row, rect, wxLIST_RECT_BOUNDS)) return false;
+  wxWindow* rows = inputWindow(list);
+  rect.SetPosition(rows->ScreenToClient(list->ClientToScreen(rect.GetPosition())));
+  wxPoint pt;
+  auto is = [list, row, part](const wxPoint& p) {
+    long at = -1;
+    return listHit(list, p, &at) == part && at == row;
+  };
+  if (!findOnRow(rect, is, pt)) return false;
+  mouseAt(rows, pt, how);
+  return true;
 }
 
 void pump(int ms) {

@@ -30,3 +30,31 @@ wxBitmap resBitmap(int id, bool masked) {
 }
 
 }  // namespace zkui
+
+namespace zkui {
+
+std::vector<wxBitmap> stripPictures(const ResourceBundle& bundle, int id, int width) {
+  std::vector<wxBitmap> out;
+  wxBitmap strip = bundleBitmap(bundle, id, true);
+  if (!strip.IsOk() || width <= 0) return out;
+  for (int x = 0; x + width <= strip.GetWidth(); x += width) {
+    out.push_back(strip.GetSubBitmap(wxRect(x, 0, width, strip.GetHeight())));
+  }
+  return out;
+}
+
+std::unique_ptr<wxImageList> imageListFromStrip(const ResourceBundle& bundle, int id, int width) {
+  std::vector<wxBitmap> pictures = stripPictures(bundle, id, width);
+  if (pictures.empty()) return nullptr;
+  auto list = std::make_unique<wxImageList>(width, pictures[0].GetHeight(), false,
+                                            static_cast<int>(pictures.size()));
+  for (const wxBitmap& picture : pictures) list->Add(picture);
+  return list;
+}
+
+std::unique_ptr<wxImageList> resImageList(int id, int width) {
+  std::shared_ptr<const ResourceBundle> b = currentResources();
+  return b ? imageListFromStrip(*b, id, width) : nullptr;
+}
+
+}  // namespace zkui

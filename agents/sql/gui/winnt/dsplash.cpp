@@ -5,6 +5,7 @@
 #include <wx/gdicmn.h>
 
 #include "agttrc.h"
+#include "frame.h"
 #include "uiimage.h"
 
 DSplash* DSplash::c_pSplashWnd = nullptr;
@@ -58,9 +59,8 @@ bool DSplash::create(wxWindow* parentP) {
   }
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   // Centred by hand: the toolkit's own centring of a hidden borderless frame loses its size.
-  wxRect screen = wxGetClientDisplayRect();
-  SetSize(screen.x + (screen.width - m_bitmapWidth) / 2,
-          screen.y + (screen.height - m_bitmapHeight) / 2, m_bitmapWidth, m_bitmapHeight);
+  zkui::Rect r = zkui::placeIn(zkui::screenArea(), m_bitmapWidth, m_bitmapHeight);
+  SetSize(r.x, r.y, r.width, r.height);
   m_font = wxFont(wxFontInfo(9).Bold().FaceName("Times New Roman").Family(wxFONTFAMILY_SWISS));
   Bind(wxEVT_PAINT, &DSplash::onPaint, this);
   m_timer.SetOwner(this, DSPLASH_TIMER_ID);

@@ -3,6 +3,7 @@
 #include <wx/button.h>
 #include <wx/uiaction.h>
 
+#include "frame.h"
 #include "uidriver.h"
 #include "uitestutil.h"
 
@@ -46,7 +47,9 @@ TEST_F(DSplashTest, AClickClosesItAndDoesNotReachTheWindowBelow) {
   zkui::TempBundle bundle("image 136 \"splash.png\"\n", {{"splash.png", picture()}});
   // In the bottom right corner of the screen, where no other test's window lies: the tests run
   // side by side on one display and the simulated click goes to whatever window is there.
-  auto* frame = new wxFrame(nullptr, wxID_ANY, "main", wxPoint(1040, 860), wxSize(200, 120));
+  zkui::Rect corner = zkui::placeIn(zkui::screenArea(), 200, 120, zkui::Corner::BottomRight);
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "main", wxPoint(corner.x, corner.y),
+                            wxSize(corner.width, corner.height));
   auto* button = new wxButton(frame, 7, "Press", wxPoint(10, 10), wxSize(120, 40));
   int pressed = 0;
   button->Bind(wxEVT_BUTTON, [&](wxCommandEvent&) { ++pressed; });
