@@ -169,6 +169,21 @@ end
   EXPECT_TRUE(drive::menu(m_frame, 103));   // a checked item is unchecked by the choice
   EXPECT_FALSE(bar->IsChecked(103));
   EXPECT_EQ((std::vector<int>{101, 103}), commands);
+
+  // A pop-up menu answered by the hook: its choice reaches the owner; a disabled item is none.
+  commands.clear();
+  std::vector<int> answers = {101, 102, 0};
+  PopupMenuHook previous = setPopupMenuHook([&](const wxMenu& menu) {
+    EXPECT_EQ(3u, menu.GetMenuItemCount());
+    int id = answers.front();
+    answers.erase(answers.begin());
+    return id;
+  });
+  EXPECT_EQ(101, trackPopupMenu(m_frame, *popup, wxPoint(40, 50)));
+  EXPECT_EQ(0, trackPopupMenu(m_frame, *popup, wxPoint(40, 50)));
+  EXPECT_EQ(0, trackPopupMenu(m_frame, *popup, wxPoint(40, 50)));
+  EXPECT_EQ(std::vector<int>{101}, commands);
+  setPopupMenuHook(previous);
 }
 
 TEST_F(FrameParts, ImageListsAreCutFromStripsWithMagentaTransparent) {

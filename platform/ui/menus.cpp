@@ -70,4 +70,30 @@ wxToolBar* makeToolBar(wxFrame* frameP, const ResourceBundle& bundle, int toolba
   return barP;
 }
 
+namespace {
+PopupMenuHook gPopupHook;
+}
+
+PopupMenuHook setPopupMenuHook(PopupMenuHook hook) {
+  std::swap(gPopupHook, hook);
+  return hook;
+}
+
+int trackPopupMenu(wxWindow* ownerP, wxMenu& menu, const wxPoint& screenPt) {
+  int id = 0;
+  if (gPopupHook) {
+    id = gPopupHook(menu);
+    wxMenuItem* item = id > 0 ? menu.FindItem(id) : nullptr;
+    if (!item || !item->IsEnabled() || item->IsSubMenu()) id = 0;
+  } else {
+    id = ownerP->GetPopupMenuSelectionFromUser(menu, ownerP->ScreenToClient(screenPt));
+    if (id == wxID_NONE) id = 0;
+  }
+  if (id <= 0) return 0;
+  wxCommandEvent e(wxEVT_MENU, id);
+  e.SetEventObject(ownerP);
+  ownerP->GetEventHandler()->ProcessEvent(e);
+  return id;
+}
+
 }  // namespace zkui

@@ -8,6 +8,8 @@
 #include <wx/menu.h>
 #include <wx/toolbar.h>
 
+#include <functional>
+
 #include "resbundle.h"
 
 namespace zkui {
@@ -20,5 +22,14 @@ wxMenu* makePopupMenu(const ResourceBundle& bundle, int menuId);
 // The frame's tool bar: one button per command id, its picture cut from the strip image
 // (buttonWidth pixels each, magenta transparent) in order of the non-separator buttons.
 wxToolBar* makeToolBar(wxFrame* frameP, const ResourceBundle& bundle, int toolbarId);
+
+// Shows a pop-up menu for the owner at a screen point and waits for the user: the command chosen
+// reaches the owner as a wxEVT_MENU event and is returned; 0 when the user chose nothing. While
+// a hook is set, it answers for the user instead (an id; one that is no enabled item of the
+// menu counts as nothing chosen).
+int trackPopupMenu(wxWindow* ownerP, wxMenu& menu, const wxPoint& screenPt);
+using PopupMenuHook = std::function<int(const wxMenu& menu)>;
+// Returns the previous hook; null for none. User-interface thread.
+PopupMenuHook setPopupMenuHook(PopupMenuHook hook);
 
 }  // namespace zkui
