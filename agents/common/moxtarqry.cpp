@@ -1,6 +1,7 @@
 // Queries of backup objects and filespaces into the caller's lists.
 #include <cstring>
 
+#include "agtlog.h"
 #include "agtrc.h"
 #include "agttrc.h"
 #include "baseeri.h"
@@ -8,6 +9,8 @@
 #include "pelkapi.h"
 
 namespace {
+
+constexpr int kMsgEmptyAnswer = 5460;
 
 // What one of the query routines asks and what it keeps.
 template <class Response>
@@ -120,7 +123,15 @@ void moxtarRunQuery(DPelkApiStatus* statusP, pelkUint32_t pelkHandle, const Moxt
     block.bufferLen = query.respSize;
     block.bufferPtr = static_cast<char*>(query.respP);
     apiRc = DPelkApi::dpelkGetNextQObj(gPelkApiObjP, statusP, pelkHandle, &block);
-    if (apiRc == PELK_RC_MORE_DATA) codesP->takeRc = query.takeP(query.respP, query.contextP);
+    if (apiRc != PELK_RC_MORE_DATA) break;
+    // An answer promised with no record filled would be listed as a backup of nothing.
+    if (block.numBytes == 0) {
+      TRACE_LINE(TRC_API, "dpelkGetNextQObj promised an answer and filled no record.\n");
+      codesP->takeRc = RC_API_CALL_FAILED;
+      if (gLogP != nullptr) gLogP->LogActivityLog(kMsgEmptyAnswer);
+      break;
+    }
+    codesP->takeRc = query.takeP(query.respP, query.contextP);
   }
   codesP->answersRc = apiRc == PELK_RC_MORE_DATA ? 0 : apiRc;
   codesP->endRc = DPelkApi::dpelkEndQuery(gPelkApiObjP, statusP, pelkHandle);

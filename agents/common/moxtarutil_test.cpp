@@ -203,6 +203,12 @@ TEST_F(Queries, AFailedAnswerEndsTheQueryWithItsTextAndACancelWith415) {
   EXPECT_NE(std::string(m_ErrorText), "");
   EXPECT_EQ(countOf(trace.text(), "Exit dpelkEndQuery, rc = 0"), 1);
   sim({"fault", "clear"});
+  // An answer promised without a record: a failure, and nothing empty joins the list.
+  MoxtarBackupList some;
+  sim({"fault", "add", "pelkGetNextQObj", "nth=2", "code=PELK_RC_MORE_DATA"});
+  EXPECT_EQ(query(PELK_ANYMATCH, "*", &some), 418);
+  EXPECT_EQ(some.getCount(), 1u);
+  sim({"fault", "clear"});
   uint32_t cancel = 1;
   agentDateTime none{};
   EXPECT_EQ(qryBackupObjects(&m_Status, m_Handle, PELK_ANYMATCH, none, objNameOf(kFs, "*", "*"),
