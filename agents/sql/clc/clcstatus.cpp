@@ -49,10 +49,12 @@ CommandGroup groupOf(uint32_t cmd) {
   return GROUP_NONE;
 }
 
-// The object-type name of a command: 1-6, 48-53 and 72-77 in the order difffull, file, full,
-// group, log, set; 47 (every type) and any other command the empty text.
+// The object-type name of a command: 1-6, 48-53 and 72-77 in the order differential, file,
+// full, group, log, set; 47 (every type) and any other command the empty text. These are the
+// words a user reads in the progress lines: the stored low-level name of a differential backup
+// ("difffull") is no word of the language.
 const char* typeName(uint32_t cmd) {
-  static const char* const kNames[] = {"difffull", "file", "full", "group", "log", "set"};
+  static const char* const kNames[] = {"differential", "file", "full", "group", "log", "set"};
   if (cmd >= 1 && cmd <= 6) return kNames[cmd - 1];
   if (cmd >= 48 && cmd <= 53) return kNames[cmd - 48];
   if (cmd >= 72 && cmd <= 77) return kNames[cmd - 72];

@@ -116,6 +116,8 @@ TEST_F(ConsoleStatus, EachKindAndCommandItsLines) {
   } cases[] = {
       {begin(50, "Sales"), 0, "Inactivating the full backup of Sales.\n"},
       {begin(3, "Sales"), 0, "Backing up the full backup of Sales (1 of 3).\n"},
+      {begin(1, "Sales"), 0, "Backing up the differential backup of Sales (1 of 3).\n"},
+      {begin(48, "Sales"), 0, "Inactivating the differential backup of Sales.\n"},
       {begin(54, "Sales"), 419, ""},
       {end(50, 0, nullptr), 0, ""},
       {end(3, 0, nullptr), 0, "Backup of Sales done.\n"},
