@@ -275,6 +275,22 @@ TEST_F(BackupRequestTest, ANewFullBackupInactivatesOlderDifferentialAndLogBackup
   EXPECT_STREQ(active[0].objName.ll, "\\full");
 }
 
+// The query of the backups to inactivate after a full backup fails: the storage server's text
+// reaches the activity log beside the message that points to it.
+TEST_F(BackupRequestTest, AFailedInactivationQueryLogsTheServersText) {
+  m_Parms.command = ERI_CMD_BACKUP_FULL;
+  TraceFileForTest trace({TRC_API});
+  ASSERT_EQ(run({"sales"}), 0u) << m_Message;
+  int queries = countOf(trace.text(), "Enter dpelkBeginQuery");
+  ASSERT_GT(queries, 0);
+  // The last query of a full backup is the inactivation's query of the stored backups.
+  armFault("pelkBeginQuery nth=" + std::to_string(queries) + " code=PELK_RC_STORE_ERROR");
+  run({"sales"});
+  clearFaults();
+  EXPECT_NE(logText().find("The server's store reported an error."), std::string::npos)
+      << logText();
+}
+
 TEST_F(BackupRequestTest, ALogonFailureOnTheThirdSessionFailsWithTheServersText) {
   armFault("pelkInit nth=3 code=2007");
   TraceFileForTest trace({TRC_API});

@@ -336,6 +336,8 @@ uint32_t DSqlBackupDatabaseEri::inactivateOldBackups(Run& run, uint32_t* countP,
   parms.nOlderthan = -1;
   parms.command = m_ParmsP->command;
   CInactivateBackupsEri request(&parms);
+  // The query's failures leave the storage server's text where the activity log takes it from.
+  request.SetErrorTextBuffer(work);
   request.SetCancelPtr(GetCancelPtr());
   request.SetHublorApiInstance(&run.status, &sessionP->apiSessInfo, sessionP->pelkHandle);
   uint32_t rc = request.DSqlQueryBackupEri::ProcessRequestDetails();
