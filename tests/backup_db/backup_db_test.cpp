@@ -398,9 +398,10 @@ TEST_F(BackupDbTest, ACancelDuringTheCompletionLeavesTheBackupWholeOrNotAtAll) {
   }
 }
 
-// Left-overs of failed backups: a backup removes those at least a week old (the default age)
-// in the data filespaces it uses, keeps younger ones and any from the future; with an age of 0
-// it removes every one but its own.
+// Left-overs of failed backups: a backup removes those at least a week old (the default age),
+// in the data filespaces it uses and in those above them that a wider backup killed before its
+// completion used; it keeps younger ones and any from the future; with an age of 0 it removes
+// every one but its own.
 TEST_F(BackupDbTest, LeftoversOfFailedBackupsGoOnceOldEnough) {
   auto leftover = [&](uint32_t index, int32_t days, uint32_t pid) {
     agentDateTime now;
@@ -426,16 +427,19 @@ TEST_F(BackupDbTest, LeftoversOfFailedBackupsGoOnceOldEnough) {
   std::string old = leftover(1, -8, 0x111);
   std::string young = leftover(2, -3, 0x222);
   std::string future = leftover(1, 1, 0x333);
-  std::string unused = leftover(3, -30, 0x444);  // a stripe the next backups do not use
+  // Stripes 3 and 4 of a wider backup, which the next backups of 2 stripes do not use.
+  leftover(3, -30, 0x444);
+  std::string wideYoung = leftover(4, -2, 0x555);
   ASSERT_EQ(backup(BACKUP_TYPE_FULL, 2), 0);
   EXPECT_EQ(names(1), (std::set<std::string>{"\\full", future}));
   EXPECT_EQ(names(2), (std::set<std::string>{"\\full", young}));
-  EXPECT_EQ(names(3), std::set<std::string>{unused});
+  EXPECT_EQ(names(3), std::set<std::string>{});
+  EXPECT_EQ(names(4), std::set<std::string>{wideYoung});
 
   m_OlderThan = 0;
   ASSERT_EQ(backup(BACKUP_TYPE_FULL, 2), 0);
   EXPECT_EQ(names(2), std::set<std::string>{"\\full"});
-  EXPECT_EQ(names(3), std::set<std::string>{unused});
+  EXPECT_EQ(names(4), std::set<std::string>{});
 }
 
 }  // namespace

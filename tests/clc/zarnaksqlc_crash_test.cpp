@@ -129,7 +129,9 @@ TEST_F(ZarnaksqlcCrash, KilledWhileTheDataStreams) {
 TEST_F(ZarnaksqlcCrash, KilledInTheCompletionTransaction) {
   killAt(
       {
-          {"pelkBeginQuery nth=3 kill", Kept::kPrevious, 2},  // the previous backup's query
+          // The previous backup's query, after the searches for left-overs in the two stripes'
+          // filespaces and in the filespaces above them.
+          {"pelkBeginQuery nth=4 kill", Kept::kPrevious, 2},
           {"pelkBeginTxn nth=3 kill", Kept::kPrevious, 2},
           {"pelkSendObj nth=3 kill", Kept::kPrevious, 2},  // the meta-data object
           {"pelkEndSendObj nth=3 kill=after", Kept::kPrevious, 2},

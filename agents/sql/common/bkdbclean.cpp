@@ -3,6 +3,7 @@
 // failed backups of the same database and type left behind, once old enough; after a failure
 // it removes the current run's own. Nothing here fails the backup: every object that cannot be
 // removed is written to the activity log with the interface's text.
+#include <cstdlib>
 #include <cstring>
 
 #include "agtlog.h"
@@ -57,6 +58,77 @@ bool keepLeftover(const qryRespBackupData& entry, const zarnakObjId& ownId, int3
   return dateDiffDays(&now, &info.id.backupTime) < olderThan;
 }
 
+// Queries the objects of one name through the query session, which moves on when a query
+// fails; no match is no failure. Nothing found is logged when no session is left.
+void queryLeftovers(CCleanupSessions& sessions, DPelkApiStatus* statusP, uint8_t objState,
+                    const pelkObjName& name, MoxtarBackupList* foundP, char* textP) {
+  int rc = RC_API_CALL_FAILED;
+  while (sessions.current() != nullptr) {
+    agentDateTime none{};
+    rc = qryBackupObjects(statusP, sessions.current()->hublorSessionInfoP->pelkHandle, objState,
+                          none, name, "", nullptr, foundP, textP);
+    if (rc == RC_NO_BACKUP_MATCH) {
+      TRACE_LINE(TRC_ENGINE, "qryBackupObjects() failed, because no match was found.\n");
+    }
+    if (rc == RC_OK || rc == RC_NO_BACKUP_MATCH) return;
+    sessions.next();
+  }
+  logNotDeleted(name, textP, rc);
+}
+
+// The index of a data filespace from the hexadecimal digits after its last delimiter; 0 when
+// the name has none.
+uint32_t dataFilespaceIndex(const char* fsNameP) {
+  const char* lastP = strrchr(fsNameP, FS_NAME_DELIMITER[0]);
+  if (lastP == nullptr) return 0;
+  char* endP = nullptr;
+  unsigned long index = strtoul(lastP + 1, &endP, 16);
+  return endP != lastP + 1 && *endP == '\0' && index <= OBJ_NAME_MAX_INDEX
+             ? static_cast<uint32_t>(index)
+             : 0;
+}
+
+// The pattern of the left-overs of failed backups of the object and type in one filespace: the
+// final high-level name, the low-level name with a wildcard for the identity.
+int leftoverPattern(const SqlDbInfo& info, int32_t backupType, char delimiter, pelkObjName* nameP) {
+  int rc =
+      buildHl(nameP->hl, info.sqlDatabaseElementP->szSqlDatabaseName,
+              info.sqlGroupElementP != nullptr ? info.sqlGroupElementP->szGroupName : nullptr,
+              info.sqlFileElementP != nullptr ? info.sqlFileElementP->szFileLogicalName : nullptr,
+              delimiter, uint32_t(backupType), nullptr);
+  if (rc != RC_OK) return rc;
+  snprintf(nameP->ll, sizeof nameP->ll, "%c%s.%s", delimiter, backupTypeLlNames[backupType],
+           "??????????????????????");
+  return RC_OK;
+}
+
+// A killed backup of more stripes than this one left objects in data filespaces that this run's
+// stripes never reach: the server's data filespaces above the run's count are searched with the
+// same pattern, so that a narrower backup removes them once they are old enough.
+void findWiderLeftovers(CCleanupSessions& sessions, DPelkApiStatus* statusP,
+                        const char* serverNameP, uint32_t numStripes, const pelkObjName& pattern,
+                        MoxtarBackupList* foundP, char* textP) {
+  if (sessions.current() == nullptr) return;
+  char fsPattern[OBJ_NAME_MAX_FS_LENGTH + 1];
+  if (buildFsName(fsPattern, serverNameP, 1) != RC_OK) return;
+  char* lastP = strrchr(fsPattern, FS_NAME_DELIMITER[0]);
+  snprintf(lastP + 1, sizeof fsPattern - static_cast<size_t>(lastP + 1 - fsPattern), "*");
+  MoxtarFilespaceList spaces;
+  int rc = qryFilespaces(statusP, sessions.current()->hublorSessionInfoP->pelkHandle, PELK_ANYMATCH,
+                         fsPattern, getFsType(), nullptr, &spaces, textP, 0);
+  if (rc != RC_OK) {
+    TRACE_LINE(TRC_ENGINE, "qryFilespaces(%s) ended with rc = %d\n", fsPattern, rc);
+    return;
+  }
+  for (qryRespFSData* spaceP = spaces.getFirst(); spaceP != nullptr;
+       spaceP = spaces.getNext(spaceP)) {
+    if (dataFilespaceIndex(spaceP->fsName) <= numStripes) continue;
+    pelkObjName name = pattern;
+    snprintf(name.fs, sizeof name.fs, "%s", spaceP->fsName);
+    queryLeftovers(sessions, statusP, PELK_ANYMATCH, name, foundP, textP);
+  }
+}
+
 }  // namespace
 
 void CBackupDb::cleanUp(int32_t olderThan, uint8_t objState) {
@@ -73,7 +145,9 @@ void CBackupDb::cleanUp(int32_t olderThan, uint8_t objState) {
   CCleanupSessions sessions(m_StripeDataList, m_NumStripes);
   MoxtarBackupList found;
   char text[MOXTAR_ERROR_TEXT_SIZE] = "";
-  const SqlDbInfo& info = *m_SqlDbInfoP;
+  pelkObjName pattern;
+  memset(&pattern, 0, sizeof pattern);
+  bool havePattern = false;
   uint32_t k = 0;
   for (StripeData* d = m_StripeDataList.getFirst(); d != nullptr && k < m_NumStripes;
        d = m_StripeDataList.getNext(d), k++) {
@@ -88,11 +162,7 @@ void CBackupDb::cleanUp(int32_t olderThan, uint8_t objState) {
       memcpy(name.ll, d->objName.ll, sizeof name.ll);
     } else {
       char delimiter = d->hublorSessionInfoP->apiSessInfo.hldelim;
-      int rc = buildHl(
-          name.hl, info.sqlDatabaseElementP->szSqlDatabaseName,
-          info.sqlGroupElementP != nullptr ? info.sqlGroupElementP->szGroupName : nullptr,
-          info.sqlFileElementP != nullptr ? info.sqlFileElementP->szFileLogicalName : nullptr,
-          delimiter, uint32_t(m_BackupType), nullptr);
+      int rc = leftoverPattern(*m_SqlDbInfoP, m_BackupType, delimiter, &name);
       if (rc != RC_OK) {
         TRACE_LINE(TRC_ENGINE,
                    "buildHl() failed, rc = %d\nUnable to delete temporary object(s).\n  "
@@ -101,22 +171,14 @@ void CBackupDb::cleanUp(int32_t olderThan, uint8_t objState) {
         logNotDeleted(name, nullptr, rc);
         continue;
       }
-      snprintf(name.ll, sizeof name.ll, "%c%s.%s", delimiter, backupTypeLlNames[m_BackupType],
-               "??????????????????????");
+      pattern = name;
+      havePattern = true;
     }
-    int rc = RC_API_CALL_FAILED;
-    while (sessions.current() != nullptr) {
-      agentDateTime none{};
-      rc =
-          qryBackupObjects(&m_ConsumerApiStatus, sessions.current()->hublorSessionInfoP->pelkHandle,
-                           objState, none, name, "", nullptr, &found, text);
-      if (rc == RC_NO_BACKUP_MATCH) {
-        TRACE_LINE(TRC_ENGINE, "qryBackupObjects() failed, because no match was found.\n");
-      }
-      if (rc == RC_OK || rc == RC_NO_BACKUP_MATCH) break;
-      sessions.next();
-    }
-    if (sessions.current() == nullptr) logNotDeleted(name, text, rc);
+    queryLeftovers(sessions, &m_ConsumerApiStatus, objState, name, &found, text);
+  }
+  if (havePattern) {
+    findWiderLeftovers(sessions, &m_ConsumerApiStatus, m_SqlServerElementP->szSqlServerName,
+                       m_NumStripes, pattern, &found, text);
   }
   agentDateTime now;
   dateGetNow(&now);
