@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -111,6 +113,28 @@ TEST_F(TextStore, FailedWriteKeepsThePreviousFileWhole) {
   EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                 std::filesystem::perms::group_read);
+}
+
+// A store killed between writing its temporary file and the rename leaves that file; the next
+// store removes those of processes that no longer run, and nothing else.
+TEST_F(TextStore, StoreRemovesTheTemporaryFilesOfKilledStores) {
+  pid_t dead = fork();
+  ASSERT_GE(dead, 0);
+  if (dead == 0) _exit(0);
+  ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+  std::string path = file("z.cfg", "old\n");
+  std::string killed = file(("z.cfg.new" + std::to_string(dead) + ".3").c_str(), "half");
+  const std::string kept[] = {
+      file(("z.cfg.new" + std::to_string(getppid()) + ".0").c_str(), "a running process's"),
+      file(("z.cfg.new" + std::to_string(dead) + ".x").c_str(), "not one of ours"),
+      file(("y.cfg.new" + std::to_string(dead) + ".0").c_str(), "another file's"),
+  };
+  CTextLineList list;
+  list.addLine("new");
+  ASSERT_EQ(list.store(path.c_str()), RC_OK);
+  EXPECT_EQ(fileText(path), "new\n");
+  EXPECT_FALSE(std::filesystem::exists(killed));
+  for (const std::string& name : kept) EXPECT_TRUE(std::filesystem::exists(name)) << name;
 }
 
 TEST(TextLineList, OutOfRangeNumbersChangeNothing) {
