@@ -11,14 +11,71 @@ namespace sqlengine {
 
 namespace {
 
-constexpr const char* kMagicLine = "ZARNAK-SQL-MEDIA-FAMILY 1";
+// Version 2 escapes the names in its lines; version 1 wrote them as they stood, so that a name
+// with a line end or a tab made a header that could not be read back.
+constexpr const char* kMagicLine = "ZARNAK-SQL-MEDIA-FAMILY 2";
+constexpr const char* kMagicLineUnescaped = "ZARNAK-SQL-MEDIA-FAMILY 1";
 constexpr std::uint32_t kLogMagic = 0x474F4C5A;  // "ZLOG"
 
-// A field of a file line: tabs and newlines cannot occur in names the parser accepts.
+// A name as it stands in a line: the backslash, the line ends and the tab (the separators of
+// the format) as two-character escapes.
+std::string escaped(const std::string& name) {
+  std::string out;
+  for (char c : name) {
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// The name back from its escaped form; false for a backslash that escapes nothing we write.
+bool unescaped(const std::string& text, std::string& name) {
+  name.clear();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      name += text[i];
+      continue;
+    }
+    if (++i == text.size()) return false;
+    switch (text[i]) {
+      case '\\':
+        name += '\\';
+        break;
+      case 'n':
+        name += '\n';
+        break;
+      case 'r':
+        name += '\r';
+        break;
+      case 't':
+        name += '\t';
+        break;
+      default:
+        return false;
+    }
+  }
+  return true;
+}
+
 std::string fileLine(const MediaFile& f) {
   std::ostringstream out;
-  out << "file=" << f.group << '\t' << f.logicalName << '\t' << f.physicalName << '\t' << f.sizeKb
-      << '\t' << int(f.primary) << int(f.log) << int(f.included);
+  out << "file=" << escaped(f.group) << '\t' << escaped(f.logicalName) << '\t'
+      << escaped(f.physicalName) << '\t' << f.sizeKb << '\t' << int(f.primary) << int(f.log)
+      << int(f.included);
   return out.str();
 }
 
@@ -27,7 +84,14 @@ bool toNumber(const std::string& text, std::uint64_t& value) {
   return ec == std::errc() && end == text.data() + text.size();
 }
 
-bool parseFile(const std::string& value, MediaFile& f) {
+// A name field of a header line, unescaped when the header's version escapes its names.
+bool nameField(const std::string& text, bool escapes, std::string& name) {
+  if (escapes) return unescaped(text, name);
+  name = text;
+  return true;
+}
+
+bool parseFile(const std::string& value, bool escapes, MediaFile& f) {
   std::vector<std::string> fields;
   std::size_t start = 0;
   for (std::size_t tab; (tab = value.find('\t', start)) != std::string::npos; start = tab + 1)
@@ -35,10 +99,13 @@ bool parseFile(const std::string& value, MediaFile& f) {
   fields.push_back(value.substr(start));
   std::uint64_t size = 0;
   if (fields.size() != 5 || fields[4].size() != 3 || !toNumber(fields[3], size)) return false;
-  f = MediaFile{
-      fields[0],           fields[1],           fields[2],          static_cast<std::int64_t>(size),
-      fields[4][0] == '1', fields[4][1] == '1', fields[4][2] == '1'};
-  return true;
+  f = MediaFile{};
+  f.sizeKb = static_cast<std::int64_t>(size);
+  f.primary = fields[4][0] == '1';
+  f.log = fields[4][1] == '1';
+  f.included = fields[4][2] == '1';
+  return nameField(fields[0], escapes, f.group) && nameField(fields[1], escapes, f.logicalName) &&
+         nameField(fields[2], escapes, f.physicalName);
 }
 
 }  // namespace
@@ -47,8 +114,8 @@ bool encodeMediaHeader(const MediaHeader& h, std::byte* out) {
   std::ostringstream text;
   text << kMagicLine << '\n'
        << "set-id=" << h.setId << '\n'
-       << "set-name=" << h.setName << '\n'
-       << "database=" << h.database << '\n'
+       << "set-name=" << escaped(h.setName) << '\n'
+       << "database=" << escaped(h.database) << '\n'
        << "kind=" << static_cast<int>(h.kind) << '\n'
        << "server-version=" << h.serverVersion << '\n'
        << "family=" << h.family << '\n'
@@ -72,7 +139,9 @@ bool decodeMediaHeader(const std::byte* in, std::size_t size, MediaHeader& h) {
   std::string text(chars, strnlen(chars, kMediaHeaderSize));
   std::istringstream lines(text);
   std::string line;
-  if (!std::getline(lines, line) || line != kMagicLine) return false;
+  if (!std::getline(lines, line) || (line != kMagicLine && line != kMagicLineUnescaped))
+    return false;
+  bool escapes = line == kMagicLine;
   h = MediaHeader{};
   std::uint64_t number = 0;
   while (std::getline(lines, line)) {
@@ -81,11 +150,11 @@ bool decodeMediaHeader(const std::byte* in, std::size_t size, MediaHeader& h) {
     std::string key = line.substr(0, eq);
     std::string value = line.substr(eq + 1);
     if (key == "set-name") {
-      h.setName = value;
+      if (!nameField(value, escapes, h.setName)) return false;
     } else if (key == "database") {
-      h.database = value;
+      if (!nameField(value, escapes, h.database)) return false;
     } else if (key == "file") {
-      if (!parseFile(value, h.files.emplace_back())) return false;
+      if (!parseFile(value, escapes, h.files.emplace_back())) return false;
     } else if (!toNumber(value, number)) {
       return false;
     } else if (key == "set-id") {
