@@ -44,7 +44,7 @@ CREATE TABLE IF NOT EXISTS versions(
   mc TEXT NOT NULL, dest TEXT NOT NULL, copy_group INTEGER NOT NULL, ins_time INTEGER NOT NULL,
   deact_time INTEGER NOT NULL DEFAULT 0, active_seq INTEGER NOT NULL, inactive_seq INTEGER,
   size INTEGER NOT NULL, size_estimate INTEGER NOT NULL, compressed INTEGER NOT NULL,
-  info BLOB NOT NULL, file TEXT NOT NULL DEFAULT '');
+  info BLOB NOT NULL, file TEXT NOT NULL DEFAULT '', checksum INTEGER);
 CREATE INDEX IF NOT EXISTS versions_key ON versions(node, fs, hl, ll, type);
 CREATE TABLE IF NOT EXISTS events(
   seq INTEGER PRIMARY KEY AUTOINCREMENT, time INTEGER NOT NULL, node TEXT NOT NULL,
@@ -202,6 +202,10 @@ void Catalog::createSchema() {
   // A store made before versions named their data files places data by id.
   bool named = prepare("SELECT 1 FROM pragma_table_info('versions') WHERE name = 'file'").step();
   if (!named) exec("ALTER TABLE versions ADD COLUMN file TEXT NOT NULL DEFAULT ''");
+  // Nor did versions keep the checksum of their data then: those are read unchecked.
+  bool summed =
+      prepare("SELECT 1 FROM pragma_table_info('versions') WHERE name = 'checksum'").step();
+  if (!summed) exec("ALTER TABLE versions ADD COLUMN checksum INTEGER");
   txn.commit();
 }
 

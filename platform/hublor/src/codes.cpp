@@ -55,7 +55,7 @@ constexpr CodeInfo kCodes[] = {
     {PELK_RC_DELETE_NOT_ALLOWED, "PELK_RC_DELETE_NOT_ALLOWED", 'E',
      "The node is not allowed to delete backup objects."},
     {PELK_RC_OBJ_UNAVAILABLE, "PELK_RC_OBJ_UNAVAILABLE", 'E',
-     "The object's data is not available on the server."},
+     "The object's data is not available on the server: it is missing or damaged."},
     {PELK_RC_STORE_ERROR, "PELK_RC_STORE_ERROR", 'S', "The server's store reported an error."},
     {PELK_RC_OPTION_FILE, "PELK_RC_OPTION_FILE", 'E',
      "The client option file cannot be read or holds an invalid option."},

@@ -8,7 +8,7 @@ namespace {
 
 constexpr const char* kVersionColumns =
     "id, node, fs, hl, ll, type, owner, state, mc, dest, copy_group, ins_time, deact_time, "
-    "active_seq, inactive_seq, size, size_estimate, compressed, info, file";
+    "active_seq, inactive_seq, size, size_estimate, compressed, info, file, checksum";
 
 Version readVersion(const Stmt& stmt) {
   Version v;
@@ -32,6 +32,7 @@ Version readVersion(const Stmt& stmt) {
   v.compressed = stmt.integer(17) != 0;
   v.info = stmt.blob(18);
   v.file = stmt.text(19);
+  if (!stmt.isNull(20)) v.checksum = static_cast<uint64_t>(stmt.integer(20));
   return v;
 }
 

@@ -60,6 +60,7 @@ struct Version {
   bool compressed = false;
   std::string info;
   std::string file;  // its data file below data/; empty in stores that place data by id
+  std::optional<uint64_t> checksum;  // of its data (checksum.h); none in older stores
 };
 
 struct VersionFilter {

@@ -500,6 +500,8 @@ int Session::getObj(uint64_t id, DataBlk& block, bool lose) {
   }
   posix_fadvise(m_objectFd, 0, 0, POSIX_FADV_SEQUENTIAL);
   m_remaining = static_cast<uint64_t>(size);
+  m_readSum = Checksum();
+  m_expectedSum = version->checksum;
   m_state = State::kGetObj;
   return readChunk(block);
 }
@@ -511,7 +513,9 @@ int Session::getData(DataBlk& block) {
   return readChunk(block);
 }
 
-// The call that delivers the last byte answers "finished", even when it fills the buffer.
+// The call that delivers the last byte answers "finished", even when it fills the buffer. Data
+// whose checksum is not the one kept when it was stored has changed on the volume: the last
+// piece is withheld and the object answered as unavailable, never handed back as whole.
 int Session::readChunk(DataBlk& block) {
   uint64_t want = std::min<uint64_t>(block.bufferLen, m_remaining);
   char* out = block.bufferPtr;
@@ -523,8 +527,14 @@ int Session::readChunk(DataBlk& block) {
     done += static_cast<uint64_t>(got);
   }
   m_remaining -= done;
+  m_readSum.add(out, done);
+  if (m_remaining > 0) {
+    block.numBytes = static_cast<pelkUint32_t>(done);
+    return PELK_RC_MORE_DATA;
+  }
+  if (m_expectedSum && *m_expectedSum != m_readSum.value()) return PELK_RC_OBJ_UNAVAILABLE;
   block.numBytes = static_cast<pelkUint32_t>(done);
-  return m_remaining == 0 ? PELK_RC_FINISHED : PELK_RC_MORE_DATA;
+  return PELK_RC_FINISHED;
 }
 
 void Session::closeObject() {

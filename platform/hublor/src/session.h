@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "checksum.h"
 #include "hublorapi.h"
 #include "options.h"
 #include "records.h"
@@ -94,6 +95,9 @@ class Session {
   size_t m_getNext = 0;
   int m_objectFd = -1;
   uint64_t m_remaining = 0;
+  // The checksum of what was read of the object so far, and what its data must give.
+  Checksum m_readSum;
+  std::optional<uint64_t> m_expectedSum;
 };
 
 }  // namespace hublor

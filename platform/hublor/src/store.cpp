@@ -190,6 +190,7 @@ StagedFile::~StagedFile() {
 }
 
 bool StagedFile::write(const char* data, size_t size) {
+  m_checksum.add(data, size);
   while (size > 0) {
     ssize_t done = ::write(m_fd, data, size);
     if (done < 0 && errno == EINTR) continue;

@@ -30,6 +30,7 @@
 #include <string>
 
 #include "catalog.h"
+#include "checksum.h"
 
 namespace hublor {
 
@@ -82,6 +83,7 @@ class StagedFile {
   void keep() { m_kept = true; }  // its version was committed
   const std::string& name() const { return m_name; }
   uint64_t size() const { return m_size; }
+  uint64_t checksum() const { return m_checksum.value(); }  // of the data written
 
  private:
   static constexpr uint64_t kWriteBackStep = 1 << 20;
@@ -92,6 +94,7 @@ class StagedFile {
   uint64_t m_size = 0;
   uint64_t m_writeBackFrom = 0;  // where the data whose write-back has not started begins
   bool m_kept = false;
+  Checksum m_checksum;
 };
 
 // Syncs a folder so that renames into it survive a crash.

@@ -57,8 +57,8 @@ int applySend(CommitContext& ctx, SendOp& op) {
       .run();
   Stmt insert = ctx.catalog.prepare(
       "INSERT INTO versions(node, fs, hl, ll, type, owner, state, mc, dest, copy_group, "
-      "ins_time, active_seq, size, size_estimate, compressed, info, file) "
-      "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+      "ins_time, active_seq, size, size_estimate, compressed, info, file, checksum) "
+      "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
   insert.bind(1, ctx.node).bind(2, op.key.fs).bind(3, op.key.hl).bind(4, op.key.ll);
   insert.bind(5, op.key.type).bind(6, op.owner).bind(7, PELK_ACTIVE).bind(8, op.binding.mc);
   insert.bind(9, op.binding.dest).bind(10, op.binding.copyGroup).bind(11, ctx.now);
@@ -66,6 +66,7 @@ int applySend(CommitContext& ctx, SendOp& op) {
   insert.bind(14, op.sizeEstimate).bind(15, op.compressed ? 1 : 0);
   insert.bindBlob(16, op.info.data(), op.info.size());
   insert.bind(17, op.file->name());
+  insert.bind(18, static_cast<int64_t>(op.file->checksum()));
   insert.run();
   return 0;
 }

@@ -1,5 +1,7 @@
 // Filespaces, binding, sending and fetching objects, versions and their states.
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "fixture.h"
 
@@ -190,6 +192,31 @@ TEST_F(ObjectTest, LostDataIsReportedAsUnavailable) {
   ASSERT_EQ(a().hublorCtlArmFault("pelkGetObj lose"), PELK_RC_OK);
   EXPECT_EQ(fetch(h, {second}, 64)[0].codes, std::vector<int>{PELK_RC_OBJ_UNAVAILABLE});
   EXPECT_EQ(query(h, objName("SRV\\meta\\0000", "*", "*")).size(), 2u);  // still catalogued
+}
+
+// Data changed on the volume after it was stored, its size kept: the checksum kept with the
+// version finds it, and the object is unavailable rather than handed back changed.
+TEST_F(ObjectTest, DataChangedAfterItWasStoredIsUnavailable) {
+  const uint32_t block = 4096;
+  std::string rotting = pattern(3 * block, 7);
+  uint64_t first = sendAndFind(objName("SRV\\meta\\0000", "\\a", "\\full"), rotting);
+  uint64_t second = sendAndFind(objName("SRV\\meta\\0000", "\\b", "\\full"), pattern(100, 8));
+  bool flipped = false;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(m_root.path())) {
+    if (!entry.is_regular_file() || entry.file_size() != rotting.size()) continue;
+    std::fstream file(entry.path(), std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(block + 100);
+    std::string flippedBytes = rotting.substr(block + 100, 16);
+    for (char& c : flippedBytes) c = static_cast<char>(~c);
+    file.write(flippedBytes.data(), 16);
+    flipped = true;
+  }
+  ASSERT_TRUE(flipped);
+  auto fetched = fetch(h, {first, second}, block);
+  EXPECT_EQ(fetched[0].codes,
+            (std::vector<int>{PELK_RC_MORE_DATA, PELK_RC_MORE_DATA, PELK_RC_OBJ_UNAVAILABLE}));
+  EXPECT_EQ(fetched[0].data.size(), 2u * block);  // the last piece is withheld
+  EXPECT_EQ(fetched[1].data, pattern(100, 8));
 }
 
 }  // namespace
