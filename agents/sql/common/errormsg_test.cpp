@@ -97,6 +97,7 @@ const Row kRows[] = {
     {1914, 5422},
     {1915, 5405},
     {1916, 5404},
+    {1918, 5461},  // a stop point the logs restored did not reach
     {2000, 5500},
     {2002, 5501},
     // No row: success, the buffer ring, the activity log, the repository, unknown codes.
@@ -120,7 +121,7 @@ TEST(AgentRcMessage, TheTableHasOneRowPerCode) {
   std::set<int> codes;
   for (int i = 0; i < gAgentRcMessageCount; i++) codes.insert(gAgentRcMessages[i].rc);
   EXPECT_EQ(codes.size(), static_cast<size_t>(gAgentRcMessageCount));
-  EXPECT_EQ(gAgentRcMessageCount, 84);
+  EXPECT_EQ(gAgentRcMessageCount, 85);
 }
 
 TEST(AgentRcMessage, TracesTheLookupAndAnUnknownCode) {

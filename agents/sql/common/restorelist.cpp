@@ -17,6 +17,7 @@
 #include "pelkapi.h"
 #include "qrydataobj.h"
 #include "restoredb.h"
+#include "sqlapi.h"
 #include "sqlqbentry.h"
 
 namespace {
@@ -28,6 +29,7 @@ constexpr int kMsgRestoreCancelled = 3012;
 constexpr int kMsgBackupFailed = 5110;
 constexpr int kMsgSkipped = 5121;
 constexpr int kMsgIncompleteBackup = 5456;
+constexpr char kStatusRestoring[] = "Loading";
 
 // The text behind a name's leading delimiter.
 const char* afterDelimiter(const char* nameP) {
@@ -80,6 +82,7 @@ class CRestoreListRun {
 
   uint32_t m_Restored = 0;
   uint32_t m_Skipped = 0;
+  char m_StopWarning[RESTORE_ITEM_TEXT_SIZE] = "";  // the last database a stop point missed
   double m_Seconds = 0;
   uint64_t m_Bytes = 0;
 
@@ -90,6 +93,8 @@ class CRestoreListRun {
   int findDataObjects(MoxtarMetaInfo* entryP, MoxtarBackupList* objectsP);
   void reportBegin(MoxtarMetaInfo* entryP, const CDestination& destination);
   int runRestore(MoxtarMetaInfo* entryP, MoxtarBackupList* objectsP);
+  bool lastInto(MoxtarMetaInfo* entryP, const CDestination& destination);
+  void checkStopReached(MoxtarMetaInfo* entryP, const CDestination& destination);
   void reportEnd(MoxtarMetaInfo* entryP);
   void logOutcome(MoxtarMetaInfo* entryP);
   void writeServerLog(MoxtarMetaInfo* entryP, const CDestination& destination);
@@ -142,16 +147,7 @@ int CRestoreListRun::checkPrevious(MoxtarMetaInfo* entryP, const CDestination& d
 
 // RECOVERY only on the last of consecutive entries into one destination.
 void CRestoreListRun::decideRecovery(MoxtarMetaInfo* entryP, const CDestination& destination) {
-  m_Parms.bRecovery = 0;
-  if (m_CallerRecovery != 1) return;
-  MoxtarMetaInfo* nextP = m_ListP->getNext(entryP);
-  if (nextP == nullptr) {
-    m_Parms.bRecovery = 1;
-    return;
-  }
-  CDestination next;
-  if (next.split(nextP) != RC_OK) return;
-  m_Parms.bRecovery = next.same(destination) ? 0 : 1;
+  m_Parms.bRecovery = m_CallerRecovery == 1 && lastInto(entryP, destination) ? 1 : 0;
 }
 
 int CRestoreListRun::logonFirstSession() {
@@ -217,6 +213,33 @@ int CRestoreListRun::runRestore(MoxtarMetaInfo* entryP, MoxtarBackupList* object
              m_Db.resultMessage() != nullptr ? m_Db.resultMessage() : "");
   }
   return rc;
+}
+
+// True when the entry is the last of consecutive entries into its destination: the next one
+// goes elsewhere, or there is none. A next entry whose name cannot be split counts as the same.
+bool CRestoreListRun::lastInto(MoxtarMetaInfo* entryP, const CDestination& destination) {
+  MoxtarMetaInfo* nextP = m_ListP->getNext(entryP);
+  if (nextP == nullptr) return true;
+  CDestination next;
+  return next.split(nextP) == RC_OK && !next.same(destination);
+}
+
+// A log restored to a stop point is restored with recovery; when none of its records reached
+// the point, SQL Server leaves the database restoring for a later log and tells so only in an
+// informational message. After the last log into a database its state is read back, so that
+// a database left restoring is not reported as recovered.
+void CRestoreListRun::checkStopReached(MoxtarMetaInfo* entryP, const CDestination& destination) {
+  bool stops = m_Parms.bStopAt == 1 || m_Parms.bStopAtMark == 1 || m_Parms.bStopBeforeMark == 1;
+  if (!stops || m_Parms.bStandby == 1 || gSqlApiP == nullptr || !isLogBackup(entryP) ||
+      !lastInto(entryP, destination))
+    return;
+  char state[64] = "";
+  int rc = gSqlApiP->GetSqlDatabaseStatus(destination.name, state, sizeof state, m_CancelledP);
+  if (rc != RC_OK || strcmp(state, kStatusRestoring) != 0) return;
+  TRACE_LINE(TRC_ENGINE, "The stop point was not reached: %s is left restoring.\n",
+             destination.name);
+  nlsprintf(m_StopWarning, sizeof m_StopWarning, agentRcMessage(RC_STOP_NOT_REACHED),
+            destination.name);
 }
 
 void CRestoreListRun::reportEnd(MoxtarMetaInfo* entryP) {
@@ -285,6 +308,7 @@ void CRestoreListRun::restore(MoxtarMetaInfo* entryP) {
   if (m_ActionRc == RC_OK) m_ActionRc = findDataObjects(entryP, &objects);
   if (m_ActionRc == RC_OK) reportBegin(entryP, destination);
   if (m_ActionRc == RC_OK) runRc = runRestore(entryP, &objects);
+  if (runRc == RC_OK) checkStopReached(entryP, destination);
   reportEnd(entryP);
   logOutcome(entryP);
   writeServerLog(entryP, destination);
@@ -328,6 +352,10 @@ int restoreDbList(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
   if (eriIsCancelled(cancelledP) != 0) TRACE_RETURN(RC_CANCELED_BY_USER);
   if (run.m_Restored + run.m_Skipped != moxtarMetaInfoList->getCount()) {
     TRACE_RETURN(RC_NOT_ALL_DONE);
+  }
+  if (run.m_StopWarning[0] != '\0') {
+    snprintf(msgBufferP, RESTORE_ITEM_TEXT_SIZE, "%s", run.m_StopWarning);
+    TRACE_RETURN(RC_STOP_NOT_REACHED);
   }
   TRACE_RETURN(RC_OK);
 }

@@ -11,8 +11,13 @@
 //
 // Runs on the restore request's thread; the cancel flag is written by another thread.
 //
+// A log restore to a stop point (a time or a mark) that the last log restored into a database
+// does not reach leaves that database restoring; its state is read back after that log, and
+// the call then ends with 1918 and a warning naming the database in msgBufferP, the entries
+// still counted as restored.
+//
 // Codes: 0; 419 no storage-server session; 415 cancelled; 402 not every entry was restored or
-// skipped.
+// skipped; 1918 a stop point was not reached.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +29,7 @@
 #include "statusinfo.h"
 
 constexpr int RC_SKIPPED_AFTER_FAILURE = 1318;
+constexpr int RC_STOP_NOT_REACHED = 1918;
 constexpr int RESTORE_ITEM_TEXT_SIZE = 3584;
 
 int restoreDbList(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,

@@ -63,6 +63,9 @@ class CSqlApi {
   // Completes one database element and appends its groups and files to its lists; a failure
   // goes into the element's message list, not a message buffer.
   int GetSqlDatabaseInfo(SqlDatabaseElement** databasePP, uint32_t** cancelPP);
+  // The state text of one database (sqlDatabaseStatusText: empty when it is usable, "Loading"
+  // while it is restoring, ...) into textP; 0, or the failure's code.
+  int GetSqlDatabaseStatus(const char* nameP, char* textP, size_t textSize, uint32_t* cancelP);
   // Appends one element per database of the server except tempdb.
   int GetSqlDatabaseNames(CLinkedList<SqlDatabaseElement>*& listP, void* reservedP,
                           uint32_t*& cancelP, char*& msgBufP);
@@ -252,6 +255,7 @@ class CSqlApi {
   int AppendInstances(ISQLDMONameList* namesP, uint32_t* cancelP,
                       CLinkedList<SqlInstanceElement>* instancesP);
   int ReadDatabaseInfo(SqlDatabaseElement* dbP, uint32_t* cancelP);
+  int ReadDatabaseStatus(const char* nameP, char* textP, size_t textSize, uint32_t* cancelP);
   int ReadDatabaseOptions(SqlDatabaseElement* dbP, uint32_t* cancelP);
   int ReadDataGroups(SqlDatabaseElement* dbP, uint32_t* cancelP);
   int ReadDataGroup(SqlDatabaseElement* dbP, ISQLDMOFileGroup* groupP, SqlGroupElement* groupElP,

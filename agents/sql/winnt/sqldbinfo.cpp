@@ -16,6 +16,7 @@
 namespace {
 
 constexpr const char* kOp = "CSqlApi::GetSqlDatabaseInfo";
+constexpr const char* kStatusOp = "CSqlApi::GetSqlDatabaseStatus";
 
 #define DBINFO_FAILED(hr, ...) \
   CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp, __VA_ARGS__)
@@ -70,6 +71,33 @@ int CSqlApi::GetSqlDatabaseInfo(SqlDatabaseElement** databasePP, uint32_t** canc
   }
   dbP->bDbInfoIsLoaded = 1;
   TRACE_RETURN(0);
+}
+
+int CSqlApi::GetSqlDatabaseStatus(const char* nameP, char* textP, size_t textSize,
+                                  uint32_t* cancelP) {
+  BeginOperation();
+  TRACE_ENTRY_FRAME(TRC_SQLAPI, kStatusOp, gSqlApiTraceFrame, mszRcName);
+  mhrLast = S_OK;
+  textP[0] = 0;
+  int rc = ReadDatabaseStatus(nameP, textP, textSize, cancelP);
+  ReleaseTimed(mpDmoDatabase);
+  TRACE_RETURN(EndOperation(kStatusOp, rc, cancelP));
+}
+
+int CSqlApi::ReadDatabaseStatus(const char* nameP, char* textP, size_t textSize,
+                                uint32_t* cancelP) {
+  int rc = LogonServer(cancelP);
+  if (rc != 0) return rc;
+  WCHAR name[SQL_DATABASE_NAME_SIZE];
+  rc = CopyNToU(nameP, name, sizeof name);
+  if (rc != 0) return rc;
+  HRESULT hr = SQLAPI_CALL(mpDmoServer->GetDatabaseByName(name, &mpDmoDatabase));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "Server.GetDatabaseByName(%s)", nameP);
+  LONG status = 0;
+  hr = SQLAPI_CALL(mpDmoDatabase->GetStatus(&status));
+  if (FAILED(hr)) return DBINFO_FAILED(hr, "Database.GetStatus()");
+  sqlDatabaseStatusText(status, textP, textSize);
+  return 0;
 }
 
 // The failure's message goes into the database's message list, where the front ends show it.
