@@ -97,41 +97,81 @@ void CRestoreBackupsEri::removeEntry(MoxtarMetaInfo* entryP) {
   m_ParmsP->qryBuListP->remove(entryP);
 }
 
+namespace {
+
+bool matchesAny(DBaseQueryEri& request, EriNameList* patternsP, const char* nameP) {
+  for (EriNameEntry* patternP = patternsP->getFirst(); patternP != nullptr;
+       patternP = patternsP->getNext(patternP)) {
+    if (request.isMatch(nameP, patternP->szName) != 0) return true;
+  }
+  return false;
+}
+
+void selectFile(SqlHublorDbElement* dbP, SqlMetaFileInfo* fileP) {
+  fileP->bFileIsSelected = 1;
+  if (fileP->peFileGroup != nullptr) fileP->peFileGroup->bGroupFileIsSelected = 1;
+  dbP->bDbFileIsSelected = 1;
+}
+
+// The groups of which a set backup holds some files only (read back from its meta-data object),
+// and the selection marks cleared: a restore that names groups or files restores those, not
+// what the backup selected.
+std::vector<SqlMetaGroupInfo*> clearStoredMarks(SqlHublorDbElement* dbP) {
+  std::vector<SqlMetaGroupInfo*> partlyStored;
+  for (SqlMetaGroupInfo* groupP = dbP->pGroupList->getFirst(); groupP != nullptr;
+       groupP = dbP->pGroupList->getNext(groupP)) {
+    if (groupP->bGroupIsSelected == 0 && groupP->bGroupFileIsSelected != 0) {
+      partlyStored.push_back(groupP);
+    }
+    groupP->bGroupIsSelected = 0;
+    groupP->bGroupFileIsSelected = 0;
+  }
+  for (SqlMetaFileInfo* fileP = dbP->pFileList != nullptr ? dbP->pFileList->getFirst() : nullptr;
+       fileP != nullptr; fileP = dbP->pFileList->getNext(fileP)) {
+    fileP->bFileIsSelected = 0;
+  }
+  dbP->bDbGroupIsSelected = 0;
+  dbP->bDbFileIsSelected = 0;
+  return partlyStored;
+}
+
+}  // namespace
+
 // Marks the groups and files of one database that the patterns name; true when the backup
-// stays.
+// stays. Without a pattern the backup is restored as it was stored. A group that the backup
+// holds only some files of is restored by those files.
 bool CRestoreBackupsEri::selectInDatabase(SqlHublorDbElement* dbP) {
   EriNameList* groupsP = m_ParmsP->groupNameListP;
   EriNameList* filesP = m_ParmsP->fileNameListP;
-  bool groupMatched = false;
-  bool fileMatched = false;
-  for (SqlMetaGroupInfo* groupP = dbP->pGroupList != nullptr ? dbP->pGroupList->getFirst()
-                                                             : nullptr;
-       groupP != nullptr; groupP = dbP->pGroupList->getNext(groupP)) {
-    for (EriNameEntry* patternP = groupsP->getFirst(); patternP != nullptr;
-         patternP = groupsP->getNext(patternP)) {
-      if (isMatch(groupP->szGroupName, patternP->szName) == 0) continue;
+  bool anyGroups = groupsP->getCount() != 0;
+  bool anyFiles = filesP != nullptr && filesP->getCount() != 0;
+  if (!anyGroups && !anyFiles) return true;
+  if (dbP->pGroupList == nullptr) return false;
+  std::vector<SqlMetaGroupInfo*> partlyStored = clearStoredMarks(dbP);
+  bool matched = false;
+  for (SqlMetaGroupInfo* groupP = dbP->pGroupList->getFirst(); anyGroups && groupP != nullptr;
+       groupP = dbP->pGroupList->getNext(groupP)) {
+    if (!matchesAny(*this, groupsP, groupP->szGroupName)) continue;
+    matched = true;
+    bool partly = std::find(partlyStored.begin(), partlyStored.end(), groupP) != partlyStored.end();
+    if (!partly) {
       groupP->bGroupIsSelected = 1;
       dbP->bDbGroupIsSelected = 1;
-      groupMatched = true;
-      break;
+      continue;
+    }
+    for (SqlMetaFileInfo* fileP = dbP->pFileList != nullptr ? dbP->pFileList->getFirst() : nullptr;
+         fileP != nullptr; fileP = dbP->pFileList->getNext(fileP)) {
+      if (fileP->peFileGroup == groupP) selectFile(dbP, fileP);
     }
   }
-  bool anyFiles = filesP != nullptr && filesP->getCount() != 0;
   for (SqlMetaFileInfo* fileP = anyFiles && dbP->pFileList != nullptr ? dbP->pFileList->getFirst()
                                                                       : nullptr;
        fileP != nullptr; fileP = dbP->pFileList->getNext(fileP)) {
-    for (EriNameEntry* patternP = filesP->getFirst(); patternP != nullptr;
-         patternP = filesP->getNext(patternP)) {
-      if (isMatch(fileP->szFileLogicalName, patternP->szName) == 0) continue;
-      fileP->bFileIsSelected = 1;
-      if (fileP->peFileGroup != nullptr) fileP->peFileGroup->bGroupFileIsSelected = 1;
-      dbP->bDbFileIsSelected = 1;
-      fileMatched = true;
-      break;
-    }
+    if (!matchesAny(*this, filesP, fileP->szFileLogicalName)) continue;
+    selectFile(dbP, fileP);
+    matched = true;
   }
-  bool anyGroups = groupsP->getCount() != 0;
-  return (anyGroups && groupMatched) || (anyFiles && fileMatched) || (!anyGroups && !anyFiles);
+  return matched;
 }
 
 // The query reads every backup's groups and files into the two lists that all its database
