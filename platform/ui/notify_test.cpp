@@ -5,6 +5,7 @@
 #include <wx/combobox.h>
 #include <wx/frame.h>
 #include <wx/imaglist.h>
+#include <wx/listbox.h>
 #include <wx/listctrl.h>
 #include <wx/treectrl.h>
 
@@ -29,6 +30,7 @@ dialog 300 0 0 460 330 "Gestures"
   listview 1005 220 45 230 200 "" single
   edit 1007 10 260 40 22 "5" number
   spin 1006 50 260 14 22 "" autobuddy
+  list 1008 80 255 120 60 ""
   button 1 280 290 80 28 "OK" default
   button 2 370 290 80 28 "Cancel"
 end
@@ -74,6 +76,9 @@ class Gestures : public Dialog {
     }
     static_cast<SpinButton*>(control(1006))->setRange(0, 10);
     static_cast<SpinButton*>(control(1006))->setPos(5);
+    auto* box = static_cast<wxListBox*>(control(1008));
+    box->Append("first");
+    box->Append("second");
   }
   bool onNotify(const Notification& n) override {
     std::ostringstream out;
@@ -158,6 +163,14 @@ TEST_F(NotifyWindow, EachGestureGivesItsNotificationsOnce) {
          EXPECT_TRUE(drive::clickRow(g.list(), 0, HitPart::Label, drive::Mouse::Right));
        },
        {"SelChanged 1005 row 0", "RightClick 1005 row 0 label"}},
+      {"list box row",
+       [](Gestures& g) { EXPECT_TRUE(drive::clickRow(g.control(1008), 1)); },
+       {"SelChanged 1008 row 1"}},
+      {"list box double click on the chosen row",
+       [](Gestures& g) {
+         EXPECT_TRUE(drive::clickRow(g.control(1008), 1, HitPart::Label, drive::Mouse::Double));
+       },
+       {"DoubleClick 1008 row 1"}},
       {"spin up", [](Gestures& g) { drive::spin(g.control(1006), 1); }, {"SpinStep 1006 1"}},
       {"spin down twice",
        [](Gestures& g) { drive::spin(g.control(1006), -2); },

@@ -9,6 +9,7 @@
 #include <wx/combobox.h>
 #include <wx/evtloop.h>
 #include <wx/frame.h>
+#include <wx/listbox.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/radiobut.h>
@@ -332,7 +333,28 @@ bool expand(wxWindow* treeP, const wxTreeItemId& item) {
   return clickItem(tree, item, HitPart::Button) && tree->IsExpanded(item);
 }
 
+// A list box's row: its selection event, and for a double click its double-click event.
+bool clickListBoxRow(wxListBox* box, long row, Mouse how) {
+  if (!box->IsEnabled() || row < 0 || row >= static_cast<long>(box->GetCount())) return false;
+  bool moved = box->GetSelection() != row;
+  box->SetSelection(static_cast<int>(row));
+  auto send = [box, row](wxEventType type) {
+    wxCommandEvent e(type, box->GetId());
+    e.SetEventObject(box);
+    e.SetInt(static_cast<int>(row));
+    e.SetString(box->GetString(static_cast<unsigned>(row)));
+    box->GetEventHandler()->ProcessEvent(e);
+  };
+  if (moved && how != Mouse::Right) send(wxEVT_LISTBOX);
+  if (how == Mouse::Double) send(wxEVT_LISTBOX_DCLICK);
+  // The focus comes after the row is chosen: a list box that gets the focus with no row chosen
+  // chooses its first one itself.
+  focus(box);
+  return true;
+}
+
 bool clickRow(wxWindow* listP, long row, HitPart part, Mouse how) {
+  if (auto* box = dynamic_cast<wxListBox*>(listP)) return clickListBoxRow(box, row, how);
   auto* list = dynamic_cast<wxListCtrl*>(listP);
   if (!list || row < 0 || row >= list->GetItemCount()) return false;
   list->EnsureVisible(row);

@@ -67,7 +67,8 @@ bool clickItem(wxWindow* treeP, const wxTreeItemId& item, HitPart part = HitPart
                Mouse how = Mouse::Left);
 // A click on the item's expand button; true at once when it is expanded already.
 bool expand(wxWindow* treeP, const wxTreeItemId& item);
-// The same on a list view's row.
+// The same on a list view's row. On a list box: a click selects the row (its selection event
+// when it moved), a double click also sends its double-click event; `part` does not matter.
 bool clickRow(wxWindow* listP, long row, HitPart part = HitPart::Label, Mouse how = Mouse::Left);
 // Plays the gesture at a point of the window (client coordinates of the window that gets the
 // mouse events: a list view's row window for a list view).
