@@ -2,6 +2,7 @@
 #include "dtreeview.h"
 
 #include "agttrc.h"
+#include "help.h"
 #include "nlstable.h"
 
 int DTreeView::s_specialImage = 0;
@@ -263,6 +264,22 @@ bool DTreeView::OnItemexpanding(HTREEITEM, bool) {
 void DTreeView::OnLButtonDown(HTREEITEM, DTreeHit) {}
 
 void DTreeView::OnSelchanged(HTREEITEM) {}
+
+void DTreeView::OnContextMenu() {
+  showContextHelp();
+}
+
+void DTreeView::OnHelpInfo() {
+  showContextHelp();
+}
+
+void DTreeView::showContextHelp() {
+  TRACE_ENTRY(TRC_GUI, "DTreeView::showContextHelp");
+  zkui::help(zkui::HelpCall{zkui::helpFile(),
+                            zkui::HelpCommand::Context,
+                            static_cast<unsigned long>(getContextHelpId()),
+                            {}});
+}
 
 bool DTreeView::treeItemExpanding(HTREEITEM item, bool expand) {
   return OnItemexpanding(item, expand);

@@ -143,11 +143,14 @@ class DTreeView : public DTreeCtrlEvents {
 
  protected:
   // The control's events, as the derived trees handle them. An expanding that the handler
-  // answers true is refused; the base allows every one. A left click is the press before the
-  // control selects the item.
+  // answers true is refused; the base allows every one. A left click comes with the part of
+  // the item it hit. F1 and the context menu (right button) ask the help for the tree's
+  // context, getContextHelpId(), in the program's help file.
   virtual bool OnItemexpanding(HTREEITEM item, bool expand);
   virtual void OnLButtonDown(HTREEITEM item, DTreeHit hit);
   virtual void OnSelchanged(HTREEITEM item);
+  virtual void OnContextMenu();
+  virtual void OnHelpInfo();
 
   // Whether the control's window is there; traces the abort of `opP` when not.
   bool haveWindow(const char* opP) const;
@@ -155,13 +158,14 @@ class DTreeView : public DTreeCtrlEvents {
  private:
   bool treeItemExpanding(HTREEITEM item, bool expand) override;
   void treeLeftClick(HTREEITEM item, DTreeHit hit) override;
-  void treeContextMenu() override {}
-  void treeHelp() override {}
+  void treeContextMenu() override { OnContextMenu(); }
+  void treeHelp() override { OnHelpInfo(); }
   void treeSelChanged(HTREEITEM item) override { OnSelchanged(item); }
 
   int checkValue(HTREEITEM item) const;
   int stateUpValue(HTREEITEM item) const;
   int pictureFromChildren(HTREEITEM parent);
+  void showContextHelp();
 
   // The class-wide settings: the picture whose items get a selected picture of their own, that
   // selected picture, and 1 when check values are held as state pictures.

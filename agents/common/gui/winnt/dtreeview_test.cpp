@@ -9,6 +9,7 @@
 
 #include "agtmem.h"
 #include "dtreeview_testutil.h"
+#include "help.h"
 
 namespace {
 
@@ -243,6 +244,37 @@ TEST_F(ViewTest, ViewWindowShownHiddenRaised) {
   EXPECT_TRUE(m_ctrlP->shown());
   m_view.ciBringViewToTop();
   EXPECT_EQ(m_ctrlP->raised(), 2);
+}
+
+// A tree with a help topic of its own, and one that, as the restore trees, ignores the right
+// button.
+class HelpTree : public DTreeView {
+ public:
+  int getContextHelpId() override { return 12; }
+};
+class QuietTree : public HelpTree {
+ protected:
+  void OnContextMenu() override {}
+};
+
+TEST(DTreeViewHelp, F1AndTheContextMenuAskForTheTreesTopic) {
+  zkui::setHelpFile("doc/zarnaksql.chm");
+  const zkui::HelpCall topic{"doc/zarnaksql.chm", zkui::HelpCommand::Context, 12, {}};
+  for (bool quiet : {false, true}) {
+    SCOPED_TRACE(quiet ? "quiet" : "help");
+    std::unique_ptr<DTreeView> viewP =
+        quiet ? std::make_unique<QuietTree>() : std::make_unique<HelpTree>();
+    auto ctrl = std::make_unique<DMemTreeCtrl>();
+    DMemTreeCtrl* ctrlP = ctrl.get();
+    viewP->attachTreeCtrl(std::move(ctrl));
+    zkui::clearHelpCalls();
+    ctrlP->userHelp();
+    ctrlP->userRightClick();
+    std::vector<zkui::HelpCall> expected{topic};
+    if (!quiet) expected.push_back(topic);
+    EXPECT_EQ(zkui::helpCalls(), expected);
+  }
+  zkui::setHelpFile("");
 }
 
 std::vector<std::string> gDeleted;
