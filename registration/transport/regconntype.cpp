@@ -133,14 +133,22 @@ void applyScriptEntry(const std::string& entry, int& result) {
   if (g_proxyPort.empty()) g_proxyPort = kHttpPort;
 }
 
-// The script's address as host, port and request path.
+// The script's address as host, port and request path ("/" when the address names none).
 void scriptAddress(std::string& host, std::string& port, std::string& path) {
   std::string url = stripHttpPrefix(g_autoConfigUrl);
   std::size_t slash = url.find('/');
   host = url.substr(0, slash);
-  path = slash == std::string::npos ? "http://" + host : url.substr(slash);
+  path = slash == std::string::npos ? "/" : url.substr(slash);
   splitHostPort(host, host, port, kHttpPort);
   if (port.empty()) port = kHttpPort;
+}
+
+// An HTTP/1.0 request with its Host line: servers that wait for the end of the headers, and
+// those that refuse a request line without a version, answer it too.
+std::string scriptRequest(const std::string& host, const std::string& port,
+                          const std::string& path) {
+  std::string authority = port == kHttpPort ? host : host + ":" + port;
+  return "GET " + path + " HTTP/1.0\r\nHost: " + authority + "\r\n\r\n";
 }
 
 }  // namespace
@@ -242,7 +250,7 @@ int fetchAutoProxyScript(int timeout, const CRegCancel* cancelP) {
   CRegSocket socket(cancelP);
   std::uint32_t ip = regResolveOrThrow(host);
   regConnectOrThrow(socket, ip, regPortOf(port), timeout);
-  std::string request = "GET " + path + "\n";
+  std::string request = scriptRequest(host, port, path);
   long sent = socket.send(request.data(), request.size());
   regDiag() << request << "Length: " << request.size() << '\n';
   regDiag() << "Sending the data request returned " << sent << '\n';

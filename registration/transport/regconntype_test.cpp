@@ -182,15 +182,17 @@ TEST(ProxyScript, ReturnValuesGiveTheType) {
   EXPECT_EQ("DIRECT|PROXY a:1", autoProxyReturns("return \"DIRECT\"; return \"PROXY a:1\""));
 }
 
-TEST_F(ConnectionType, ScriptIsFetchedWithAPlainGetLine) {
-  regtest::Origin origin(
-      {regtest::replyOf("function F(u,h) { return \"PROXY 127.0.0.1:3128\"; }")});
+// The server answers only once the request's headers have ended, as most servers do.
+TEST_F(ConnectionType, ScriptIsFetchedWithAVersionAndAHostLine) {
+  regtest::Origin origin({regtest::replyOf("function F(u,h) { return \"PROXY 127.0.0.1:3128\"; }")},
+                         12, regtest::RequestEnd::Headers);
   g_autoConfigUrl = "http://" + origin.address() + "/proxy.pac";
   EXPECT_EQ(kConnectionProxy, fetchAutoProxyScript(5));
   EXPECT_EQ("127.0.0.1", g_proxyServer);
   EXPECT_EQ("3128", g_proxyPort);
   ASSERT_EQ(1u, origin.requests().size());
-  EXPECT_EQ("GET /proxy.pac\n", origin.requests()[0]);
+  EXPECT_EQ("GET /proxy.pac HTTP/1.0\r\nHost: " + origin.address() + "\r\n\r\n",
+            origin.requests()[0]);
 }
 
 }  // namespace

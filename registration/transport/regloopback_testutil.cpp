@@ -116,10 +116,11 @@ bool LoopbackServer::readSome(int fd, std::string& into) {
   return false;
 }
 
-std::string LoopbackServer::readRequest(int fd) {
+std::string LoopbackServer::readRequest(int fd, RequestEnd end) {
   std::string request;
   while (readSome(fd, request)) {
     if (request.find("\r\n\r\n") != std::string::npos) break;
+    if (end == RequestEnd::Headers) continue;
     if (!request.empty() && request.back() == '\n' && request.find("HTTP/") == std::string::npos) {
       break;
     }
@@ -157,8 +158,8 @@ void LoopbackServer::relay(int client, int port, const std::string& request) {
   sendAll(client, reply);
 }
 
-Origin::Origin(std::vector<Reply> replies, int maxConnections)
-    : LoopbackServer(maxConnections), m_replies(std::move(replies)) {
+Origin::Origin(std::vector<Reply> replies, int maxConnections, RequestEnd end)
+    : LoopbackServer(maxConnections), m_replies(std::move(replies)), m_end(end) {
   start();
 }
 
@@ -167,7 +168,7 @@ Origin::~Origin() {
 }
 
 void Origin::serve(int fd) {
-  record(readRequest(fd));
+  record(readRequest(fd, m_end));
   size_t index = static_cast<size_t>(connections() - 1);
   const Reply& reply = m_replies[std::min(index, m_replies.size() - 1)];
   if (reply.silent) {

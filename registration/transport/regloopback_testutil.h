@@ -23,6 +23,10 @@ struct Reply {
   bool silent = false;
 };
 
+// Where a server takes a request to end: at a blank line, or at a line feed when the request
+// line names no protocol; or only at the blank line that ends the headers.
+enum class RequestEnd { LineOrHeaders, Headers };
+
 Reply replyOf(const std::string& text);
 Reply silence();
 
@@ -50,8 +54,8 @@ class LoopbackServer {
   bool stopping() const { return m_stop.load(); }
   // Waits up to 5 s for the next bytes: false at the close, a failure, the time-out or a stop.
   bool readSome(int fd, std::string& into);
-  // Reads until the request's end: a blank line, or a line feed when it names no protocol.
-  std::string readRequest(int fd);
+  // Reads until the request's end (see RequestEnd).
+  std::string readRequest(int fd, RequestEnd end = RequestEnd::LineOrHeaders);
   // Holds the connection until the client closes it or the server stops.
   void holdUntilClosed(int fd);
   static void sendAll(int fd, const std::string& bytes);
@@ -74,12 +78,14 @@ class LoopbackServer {
 // Plays the replies in order, the last one again for every later connection.
 class Origin : public LoopbackServer {
  public:
-  explicit Origin(std::vector<Reply> replies, int maxConnections = 12);
+  explicit Origin(std::vector<Reply> replies, int maxConnections = 12,
+                  RequestEnd end = RequestEnd::LineOrHeaders);
   ~Origin() override;
 
  private:
   void serve(int fd) override;
   std::vector<Reply> m_replies;
+  RequestEnd m_end;
 };
 
 // Takes "GET http://127.0.0.1[:port]/path HTTP/1.0 ..." and relays "GET /path ..." to the
