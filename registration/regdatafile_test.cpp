@@ -220,4 +220,55 @@ TEST(Meskoreg, EncodesAndDecodesTheFixtures) {
   EXPECT_NE(help.out.find("usage: meskoreg"), std::string::npos);
 }
 
+TEST(Meskoreg, ReadsLinesEndedByCarriageReturnAndLineFeed) {
+  zkroot::ScopedRoot root;
+  std::string crlf = (root.path() / "suite-crlf.txt").string();
+  std::string text = readAll(fixture("suite.txt"));
+  std::string withCr;
+  for (char c : text) withCr += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  std::ofstream(crlf, std::ios::binary) << withCr;
+  std::string dat = (root.path() / "suite.dat").string();
+  ASSERT_EQ(zkrun::runProgram(MESKOREG_PATH, {"encode", crlf, dat}).exitCode, 0);
+  EXPECT_EQ(readAll(dat), readAll(fixture("suite.dat")));
+}
+
+// Each failure ends 1 (2 for a wrong command line) with a line that names what failed, and an
+// output file keeps what it held before.
+TEST(Meskoreg, FailuresAreReportedAndLeaveTheOldOutput) {
+  zkroot::ScopedRoot root;
+  std::string bad = (root.path() / "bad.txt").string();
+  std::ofstream(bad) << "ok\n\xF5\n";
+  std::string out = (root.path() / "out.dat").string();
+  std::string folder = root.path().string();
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string said;
+  };
+  const Case cases[] = {
+      {{"encode", bad, out}, 1, "line 2"},
+      {{"decode", folder, out}, 1, folder + ": cannot read"},
+      {{"encode", fixture("suite.txt"), folder + "/missing/out.dat"}, 1, "cannot write"},
+      {{"convert", bad, out}, 2, "unknown command \"convert\""},
+      {{"encode", bad}, 2, "INPUT and OUTPUT"},
+      {{"decode", bad, out, "extra"}, 2, "\"extra\""},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(out, std::ios::binary | std::ios::trunc) << "old";
+    zkrun::ProgramRun run = zkrun::runProgram(MESKOREG_PATH, c.args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.args[0] << " " << c.args[1];
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    EXPECT_EQ(readAll(out), "old") << c.args[0] << " " << c.args[1];
+  }
+  EXPECT_FALSE(std::filesystem::exists(out + ".partial"));
+}
+
+TEST(Meskoreg, TheSameFileMayBeInputAndOutput) {
+  zkroot::ScopedRoot root;
+  std::string file = (root.path() / "suite").string();
+  std::filesystem::copy_file(fixture("suite.txt"), file);
+  ASSERT_EQ(zkrun::runProgram(MESKOREG_PATH, {"encode", file, file}).exitCode, 0);
+  EXPECT_EQ(readAll(file), readAll(fixture("suite.dat")));
+}
+
 }  // namespace
