@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstring>
+#include <map>
+#include <memory>
 
 #include "regcustom.h"
 #include "reglang.h"
@@ -237,9 +239,12 @@ std::unique_ptr<CAddressRules> regCountryRules(int countryIndex) {
 }
 
 CAddressRules& regRulesForCountry(int countryIndex) {
-  static std::unique_ptr<CAddressRules> kept;
-  if (kept == nullptr || kept->countryIndex() != countryIndex) kept = regCountryRules(countryIndex);
-  return *kept;
+  // One object per country for the program's life: a page may keep the rules of one country
+  // while another asks for those of the next.
+  static std::map<int, std::unique_ptr<CAddressRules>> kept;
+  std::unique_ptr<CAddressRules>& rules = kept[countryIndex];
+  if (rules == nullptr) rules = regCountryRules(countryIndex);
+  return *rules;
 }
 
 CAddressRules& regCountryOfTheLocale() {

@@ -164,8 +164,9 @@ class CFranceAddressRules : public COwnNumberAddressRules {
 
 // A new rules object of the country's class.
 std::unique_ptr<CAddressRules> regCountryRules(int countryIndex);
-// The rules kept for a country index: the one already kept when the index matches, else a
-// new one, kept from now on.
+// The rules kept for a country index: made on its first use and kept, one object per country,
+// for the program's life (a reference stays valid whatever country is asked for next).
+// Window thread only.
 CAddressRules& regRulesForCountry(int countryIndex);
 // The rules of the country of the C run-time locale set at start-up, made once and kept.
 CAddressRules& regCountryOfTheLocale();

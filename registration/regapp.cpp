@@ -6,7 +6,10 @@
 #include "reglang.h"
 #include "reglocale.h"
 #include "regprogram.h"
+#include "regquery.h"
+#include "regregistrant.h"
 #include "regstate.h"
+#include "regsysinfo.h"
 #include "runtime.h"
 
 namespace {
@@ -69,4 +72,7 @@ void keepSingletonsAtExit() {
 void regEndOfProcess() {
   if (gKeepSingletons) return;
   CRegDataFile::release();
+  CRegistrant::instance().release();
+  CSurveyRecord::instance().release();
+  CSystemInfo::instance().release();
 }

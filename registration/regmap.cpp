@@ -1,6 +1,7 @@
 #include "regmap.h"
 
-#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 
 std::size_t CRegStringMap::bucketOf(const std::string& key) {
   std::uint32_t hash = 0;
@@ -10,21 +11,18 @@ std::size_t CRegStringMap::bucketOf(const std::string& key) {
 
 void CRegStringMap::set(const std::string& key, const std::string& value) {
   std::vector<Pair>& bucket = m_Buckets[bucketOf(key)];
-  auto it =
-      std::find_if(bucket.begin(), bucket.end(), [&](const Pair& p) { return p.first == key; });
-  if (it != bucket.end()) {
-    it->second = value;
+  auto [place, added] = m_Places.try_emplace(key, bucket.size());
+  if (!added) {
+    bucket[place->second].second = value;
     return;
   }
-  bucket.insert(bucket.begin(), {key, value});
+  bucket.emplace_back(key, value);
 }
 
 bool CRegStringMap::lookup(const std::string& key, std::string& value) const {
-  const std::vector<Pair>& bucket = m_Buckets[bucketOf(key)];
-  auto it =
-      std::find_if(bucket.begin(), bucket.end(), [&](const Pair& p) { return p.first == key; });
-  if (it == bucket.end()) return false;
-  value = it->second;
+  auto place = m_Places.find(key);
+  if (place == m_Places.end()) return false;
+  value = m_Buckets[bucketOf(key)][place->second].second;
   return true;
 }
 
@@ -35,27 +33,29 @@ std::string CRegStringMap::get(const std::string& key) const {
 }
 
 bool CRegStringMap::remove(const std::string& key) {
+  auto place = m_Places.find(key);
+  if (place == m_Places.end()) return false;
   std::vector<Pair>& bucket = m_Buckets[bucketOf(key)];
-  auto it =
-      std::find_if(bucket.begin(), bucket.end(), [&](const Pair& p) { return p.first == key; });
-  if (it == bucket.end()) return false;
-  bucket.erase(it);
+  std::size_t at = place->second;
+  m_Places.erase(place);
+  bucket.erase(bucket.begin() + static_cast<std::ptrdiff_t>(at));
+  for (std::size_t i = at; i < bucket.size(); ++i) m_Places[bucket[i].first] = i;
   return true;
 }
 
 void CRegStringMap::clear() {
   for (std::vector<Pair>& bucket : m_Buckets) bucket.clear();
+  m_Places.clear();
 }
 
 std::size_t CRegStringMap::size() const {
-  std::size_t count = 0;
-  for (const std::vector<Pair>& bucket : m_Buckets) count += bucket.size();
-  return count;
+  return m_Places.size();
 }
 
 std::vector<std::pair<std::string, std::string>> CRegStringMap::entries() const {
   std::vector<Pair> all;
+  all.reserve(size());
   for (const std::vector<Pair>& bucket : m_Buckets)
-    all.insert(all.end(), bucket.begin(), bucket.end());
+    all.insert(all.end(), bucket.rbegin(), bucket.rend());
   return all;
 }

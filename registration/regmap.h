@@ -2,11 +2,16 @@
 // registration sends (the order of the query's pairs), so it is that of a hash table of 17
 // buckets with the hash h = h * 33 + byte: buckets in ascending order, and in each bucket the
 // newest key first. Setting a key again keeps its place.
+//
+// Each bucket keeps its pairs oldest first and is walked backwards, and an index finds a key's
+// place: setting and looking up take constant time however many keys there are (the wizard
+// puts every part number of its data file here at start).
 #pragma once
 
 #include <array>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -29,5 +34,6 @@ class CRegStringMap {
 
  private:
   using Pair = std::pair<std::string, std::string>;
-  std::array<std::vector<Pair>, kBuckets> m_Buckets;  // each newest first
+  std::array<std::vector<Pair>, kBuckets> m_Buckets;      // each oldest first
+  std::unordered_map<std::string, std::size_t> m_Places;  // key -> its place in its bucket
 };

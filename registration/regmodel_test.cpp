@@ -7,6 +7,7 @@
 #include <map>
 
 #include "regaddress.h"
+#include "regapp.h"
 #include "regcustom.h"
 #include "regexcept.h"
 #include "regform.h"
@@ -44,6 +45,12 @@ TEST(OrderedMap, IteratesByBucketNewestFirstAndKeepsThePlaceOfAReplacedKey) {
   EXPECT_EQ(map.size(), 5u);
   EXPECT_TRUE(map.remove("method"));
   EXPECT_FALSE(map.remove("method"));
+  map.set("campaign", "third");  // a key after the removed one keeps its place and its value
+  keys.clear();
+  for (const auto& [key, value] : map.entries()) keys.push_back(key);
+  EXPECT_EQ(keys, (std::vector<std::string>{"numOfQuestions", "campaign", "service", "surveyId"}));
+  EXPECT_EQ(map.get("campaign"), "third");
+  EXPECT_EQ(map.size(), 4u);
 }
 
 TEST(SurveyRecord, WritesTheFivePairsInItsFixedOrder) {
@@ -96,6 +103,44 @@ TEST_F(Registrant, SettersFillTheAnswerMap) {
   EXPECT_EQ(m_Record.get("q10"), "9");
   EXPECT_EQ(m_Record.get("q11"), "2");
   EXPECT_EQ(m_Record.get("q4"), "5");
+}
+
+TEST_F(Registrant, ReleaseEmptiesTheAnswersAndTheDisplayState) {
+  m_Record.address().setCountry("Canada", 27);
+  m_Record.address().setState("Quebec", "QC");
+  m_Record.address().setFrenchCorrespondence(1);
+  m_Record.name().setPrefix("Dr.", 4);
+  m_Record.setMarketingConsent(0);
+  m_Record.setBookmark(1, 1);
+  m_Record.setExitConfirmation(0);
+  m_Record.setConnectionOutcome(-2);
+  m_Record.release();
+  EXPECT_TRUE(m_Record.answers().empty());
+  EXPECT_EQ(m_Record.address().getCountryIndex(), -1);
+  EXPECT_EQ(m_Record.address().getCountryText(), "");
+  EXPECT_EQ(m_Record.address().getStateText(), "");
+  EXPECT_EQ(m_Record.address().stateCode(), "");
+  EXPECT_EQ(m_Record.address().frenchCorrespondence(), 0);
+  EXPECT_EQ(m_Record.name().prefixIndex(), -1);
+  EXPECT_EQ(m_Record.name().getPrefixText(), "");
+  EXPECT_EQ(m_Record.marketingConsent(), 1);
+  EXPECT_EQ(m_Record.bookmark(1), 0);
+  EXPECT_EQ(m_Record.exitConfirmation(), 1);
+  EXPECT_TRUE(m_Record.connectionOk());
+  m_Record.address().setCity("Laval");  // the parts still write into the record's answers
+  EXPECT_EQ(m_Record.get("city"), "Laval");
+}
+
+TEST(EndOfProcess, ReleasesTheRegistrantSurveyAndSystemRecords) {
+  CRegistrant::instance().set("firstName", "Ann");
+  CRegistrant::instance().address().setCountry("Canada", 27);
+  CSurveyRecord::instance().setCampaign("c");
+  CSystemInfo::instance().set("prod1", "ZK-1");
+  regEndOfProcess();
+  EXPECT_TRUE(CRegistrant::instance().answers().empty());
+  EXPECT_EQ(CRegistrant::instance().address().getCountryIndex(), -1);
+  EXPECT_EQ(CSurveyRecord::instance().queryText(), "");
+  EXPECT_EQ(CSystemInfo::instance().get("prod1"), "");
 }
 
 TEST_F(Registrant, SavesAndLoadsItsStateButNeverAStateOfXX) {
@@ -217,11 +262,33 @@ TEST_F(Validation, PostalCodesByCountry) {
     int id;
   };
   const Case cases[] = {
-      {158, "12345", 0},       {158, "12345-6789", 0}, {158, "12345-", 0}, {158, "123456789", 0},
-      {158, "1234-5678", 246}, {158, "12-345", 246},   {158, "1234", 224}, {158, "", 224},
-      {158, "12345 ", 246},    {27, "K1A 0B1", 0},     {27, "K1A", 1516},  {27, "K1A_0B1", 246},
-      {51, "75 001", 0},       {51, "7500A", 246},     {51, "7500", 1517}, {33, "100 080", 0},
-      {33, "10008", 1517},     {33, "1000-80", 246},   {7, "1010", 0},     {76, "1000001", 0},
+      {158, "12345", 0},
+      {158, "12345-6789", 0},
+      {158, "12345-", 0},
+      {158, "123456789", 0},
+      {158, "1234-5678", 246},
+      {158, "12-345", 246},
+      {158, "1234", 224},
+      {158, "", 224},
+      {158, "12345 ", 246},
+      {27, "K1A 0B1", 0},
+      {27, "K1A", 1516},
+      {27, "K1A_0B1", 246},
+      {51, "75 001", 0},
+      {51, "7500A", 246},
+      {51, "7500", 1517},
+      {33, "100 080", 0},
+      {33, "10008", 1517},
+      {33, "1000-80", 246},
+      {7, "1010", 0},
+      {76, "1000001", 0},
+      // Characters, not bytes: a full-width code and an "ß" count as letters or digits.
+      {76, "\xEF\xBC\x91\xEF\xBC\x90\xEF\xBC\x90\xEF\xBC\x8D\xEF\xBC\x90\xEF\xBC\x90\xEF\xBC\x91",
+       0},
+      {76, "\xEF\xBC\x91\xEF\xBC\x90\xEF\xBC\x90", 1516},
+      {56, "6031\xC3\x9F", 0},
+      {56, "603\xC3\x9F", 1516},
+      {56, "6031\xFF", 246},  // a byte that is no character
   };
   for (const Case& c : cases) {
     std::unique_ptr<CAddressRules> rules = regCountryRules(c.country);
@@ -299,6 +366,13 @@ TEST(CountryOfTheLocale, DefaultsToTheUnitedStates) {
   EXPECT_EQ(regCountryRules(21)->stateName(24), "São Paulo");
   EXPECT_EQ(regCountryRules(27)->stateCode(9), "QC");
   EXPECT_EQ(&regRulesForCountry(27), &regRulesForCountry(27));
+  // The rules of one country stay while those of another are asked for.
+  CAddressRules& canada = regRulesForCountry(27);
+  CAddressRules& japan = regRulesForCountry(76);
+  EXPECT_EQ(canada.countryIndex(), 27);
+  EXPECT_EQ(canada.stateCode(9), "QC");
+  EXPECT_EQ(&regRulesForCountry(27), &canada);
+  EXPECT_EQ(japan.countryIndex(), 76);
 }
 
 // A list control that sorts by text when asked, as the platform's does.

@@ -1,5 +1,8 @@
 #include "regregistrant.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "regaddress.h"
 #include "regconfig.h"
 #include "regconst.h"
@@ -165,4 +168,12 @@ void CRegistrant::release() {
   m_Second.clear();
   m_Third.clear();
   m_QueryText.clear();
+  // The parts' display state (chosen prefix, country, state texts) goes with the answers.
+  m_Name = CPersonName(&m_Answers);
+  m_Address = CPostalAddress(&m_Answers);
+  m_Phone = CPhoneNumber(&m_Answers);
+  m_Consent = 1;
+  std::fill(std::begin(m_Bookmarks), std::end(m_Bookmarks), 0);
+  m_ExitConfirmation = 1;
+  m_ConnectionOutcome = 0;
 }

@@ -1,9 +1,8 @@
-// Checks on texts the user typed, aware of multi-byte characters. The character set is that of
-// the current C run-time locale (LC_CTYPE): a character that takes more than one byte in it
-// (every non-ASCII character under UTF-8, a double-byte character under an East Asian code
-// set) counts as a double-byte character and is never split; single-byte characters are
-// classified as letters and digits by the locale on their decoded code points. A byte that
-// does not decode is a single-byte character that is neither letter nor digit.
+// Checks on texts the user typed, aware of multi-byte characters. Texts are UTF-8 whatever the
+// C run-time locale says: a character that takes more than one byte (every non-ASCII
+// character) counts as a double-byte character and is never split; single-byte characters are
+// classified as ASCII letters and digits. A byte that does not start a whole UTF-8 sequence is
+// a single-byte character that is neither letter nor digit.
 #pragma once
 
 #include <string_view>
@@ -18,3 +17,9 @@ int findPipeOrBackslash(std::string_view text);
 int firstDigit(std::string_view text);
 // True when the text holds a double-byte character or a single-byte letter.
 bool hasLetter(std::string_view text);
+// The characters of the text that are letters or digits, a double-byte character counting as
+// one as it is.
+int letterOrDigitCount(std::string_view text);
+// True when every character is a letter, a digit, a double-byte character or one of the
+// single-byte characters of `others`.
+bool onlyLettersDigitsOr(std::string_view text, std::string_view others);

@@ -22,6 +22,8 @@ class UnderLocale {
   bool m_Set = false;
 };
 
+void expectMultiByteChecks();
+
 TEST(TextChecks, SingleByteTexts) {
   UnderLocale c("C");
   struct Case {
@@ -49,9 +51,29 @@ TEST(TextChecks, SingleByteTexts) {
   }
 }
 
+// Texts are UTF-8 under every locale, the plain "C" one (no LANG) included.
 TEST(TextChecks, MultiByteCharactersAreWholeAndCountAsDoubleByte) {
-  UnderLocale utf8("C.UTF-8");
-  ASSERT_TRUE(utf8.set());
+  for (const char* locale : {"C.UTF-8", "C"}) {
+    SCOPED_TRACE(locale);
+    UnderLocale under(locale);
+    ASSERT_TRUE(under.set());
+    expectMultiByteChecks();
+  }
+}
+
+TEST(TextChecks, LettersAndDigitsCountByCharacter) {
+  UnderLocale c("C");
+  const std::string fullWidth = "\xEF\xBC\x91\xEF\xBC\x90\xEF\xBC\x8D";  // "10-" full width
+  EXPECT_EQ(letterOrDigitCount(fullWidth), 3);
+  EXPECT_EQ(letterOrDigitCount("A-1 \xC3\x9F"), 3);
+  EXPECT_EQ(letterOrDigitCount("\xC3"), 0);  // half a character
+  EXPECT_TRUE(onlyLettersDigitsOr(fullWidth + "-1 a", "- "));
+  EXPECT_FALSE(onlyLettersDigitsOr("1_2", "- "));
+  EXPECT_FALSE(onlyLettersDigitsOr("1\xC3", "- "));
+  EXPECT_FALSE(onlyLettersDigitsOr("\xE0\x80\x80", "- "));  // an over-long form
+}
+
+void expectMultiByteChecks() {
   const std::string kanji = "\xE5\xB1\xB1\xE7\x94\xB0";  // two characters of three bytes
   EXPECT_EQ(firstBadLetter(kanji), -1);
   EXPECT_TRUE(hasLetter(kanji));

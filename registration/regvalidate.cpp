@@ -72,9 +72,6 @@ int countOf(const std::string& text, bool (*counted)(unsigned char)) {
 bool isAsciiDigit(unsigned char c) {
   return c >= '0' && c <= '9';
 }
-bool isDigitOrLetter(unsigned char c) {
-  return std::isdigit(c) || std::isalpha(c);
-}
 
 void checkPersonName(const std::string& text, bool shown, bool required, int requiredId,
                      RegField field) {
@@ -188,11 +185,9 @@ void CAddressRules::validatePostalCode(const std::string& text) const {
     if (countOf(code, isAsciiDigit) < -rule) fail(kPostalTooFewDigits, kFieldPostalCode);
     return;
   }
-  bool allowed = std::all_of(code.begin(), code.end(), [](char c) {
-    return isDigitOrLetter(static_cast<unsigned char>(c)) || c == '-' || c == ' ';
-  });
-  if (!allowed) fail(kInvalidCharacter, kFieldPostalCode);
-  if (countOf(code, isDigitOrLetter) < rule) fail(kPostalTooFewCharacters, kFieldPostalCode);
+  // A double-byte character counts as a letter or digit as it is (a full-width code, an "ß").
+  if (!onlyLettersDigitsOr(code, "- ")) fail(kInvalidCharacter, kFieldPostalCode);
+  if (letterOrDigitCount(code) < rule) fail(kPostalTooFewCharacters, kFieldPostalCode);
 }
 
 void CChinaAddressRules::validatePostalCode(const std::string& text) const {
