@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "agtlog.h"
+#include "agtrc.h"
 #include "agttrc.h"
 #include "msgout.h"
 #include "pstime.h"
@@ -116,6 +117,12 @@ uint32_t eriRunRequest(DBaseEri* requestP, const char* labelP, uint32_t logElaps
   setCurrentRequest(requestP);
   uint32_t rc = requestP->ProcessRequest();
   setCurrentRequest(nullptr);
+  // A request that failed after a cancel failed because of it (a password prompt that the
+  // cancel ended fails the logon): the user sees the cancel, not the step it broke.
+  if (rc != 0 && rc != RC_CANCELED_BY_USER && requestP->GetCancelStatus() != 0) {
+    TRACE_LINE(TRC_ERI, "The cancelled request ended with %u: reported as cancelled.\n", rc);
+    rc = RC_CANCELED_BY_USER;
+  }
   timer.stop();
   if (!gTrace.isOn(TRC_PERFORMANCE)) TRACE_RETURN(rc);
   double seconds = timer.elapsedSeconds();

@@ -82,7 +82,8 @@ DBaseEri* getCurrentRequest();
 uint32_t eriCancelCurrentRequest();
 
 // The run of an entry function: sets the request as the current request, runs ProcessRequest,
-// clears the current request and returns the request's code. With the PERFormance trace
+// clears the current request and returns the request's code; a request that failed once its
+// cancel flag was set returns 415 (cancelled by the user). With the PERFormance trace
 // category on, the elapsed seconds and the label go out as message 153: into the activity log
 // when logElapsed is 1, else into the trace.
 uint32_t eriRunRequest(DBaseEri* requestP, const char* labelP, uint32_t logElapsed);

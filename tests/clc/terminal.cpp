@@ -3,14 +3,16 @@
 
 #include <poll.h>
 #include <pty.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <thread>
 
 TerminalRun runOnTerminal(const std::string& program, const std::vector<std::string>& args,
-                          int rows, const std::string& prompt) {
+                          int rows, const std::string& prompt, const std::string& answer) {
   TerminalRun run;
   struct winsize size = {};
   size.ws_row = static_cast<unsigned short>(rows);
@@ -41,11 +43,15 @@ TerminalRun runOnTerminal(const std::string& program, const std::vector<std::str
       // The program prints its prompt before it switches the terminal to raw keys; a key that
       // came earlier would be echoed as a line end of its own.
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      if (write(master, "\r", 1) != 1) break;
+      if (write(master, answer.data(), answer.size()) != ssize_t(answer.size())) break;
     }
   }
-  close(master);
   int status = 0;
+  if (std::chrono::steady_clock::now() >= deadline) kill(pid, SIGKILL);  // it hangs
   if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+  // The master side reports the settings the program left on its terminal.
+  struct termios settings = {};
+  run.echoAfter = tcgetattr(master, &settings) == 0 && (settings.c_lflag & ECHO) != 0;
+  close(master);
   return run;
 }

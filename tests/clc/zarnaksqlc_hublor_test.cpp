@@ -19,6 +19,7 @@
 #include "outputcheck.h"
 #include "runprogram.h"
 #include "storedbackup_testutil.h"
+#include "terminal.h"
 
 namespace fs = std::filesystem;
 extern char** environ;
@@ -64,9 +65,15 @@ class Background {
     return false;
   }
   void signal(int signo) { kill(m_Pid, signo); }
+  // The exit status; -1 when the program did not end within 20 seconds (it is then killed).
   int exitCode() {
     int status = 0;
-    waitpid(m_Pid, &status, 0);
+    pid_t ended = 0;
+    for (int i = 0; i < 400 && ended == 0; i++) {
+      ended = waitpid(m_Pid, &status, WNOHANG);
+      if (ended == 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (ended == 0) return -1;  // the destructor kills it
     m_Pid = 0;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -272,10 +279,29 @@ TEST_F(ZarnaksqlcHublor, ChangePasswordVerifiesTheNewPassword) {
   expectInOrder(asked.out, {"Enter the current password:", "Enter the new password:",
                             "Enter the new password again to verify it:",
                             "The storage-server password has been changed."});
-  zkrun::ProgramRun differing = runAsIs({"changehublorpassword"}, "newer\nn1\nn2\n");
-  EXPECT_EQ(differing.exitCode, 0) << differing.out;  // nothing to change: nothing done
-  EXPECT_TRUE(has(differing.out, "The two passwords do not match.")) << differing.out;
   EXPECT_EQ(runAsIs({"q", "hublor", "/hublorpassword=newer"}).exitCode, 0);
+}
+
+// Answered at the prompts as the words would be: the same failures, nothing changed.
+TEST_F(ZarnaksqlcHublor, ChangePasswordPromptsFailAsTheWordsDo) {
+  const struct {
+    std::string answers;
+    int exitCode;
+    std::string shown;
+  } cases[] = {
+      {"\n", 423, "No password was entered."},
+      {"secret\n\n", 423, "No password was entered."},
+      {"secret\nn1\n\n", 423, "No password was entered."},
+      {"secret\nn1\nn2\n", 422, "The two passwords do not match."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answers);
+    zkrun::ProgramRun result = runAsIs({"changehublorpassword"}, c.answers);
+    EXPECT_EQ(result.exitCode, status(c.exitCode)) << result.out;
+    EXPECT_TRUE(has(result.out, c.shown)) << result.out;
+    EXPECT_FALSE(has(result.out, "completed successfully")) << result.out;
+  }
+  EXPECT_EQ(runAsIs({"q", "hublor", "/hublorpassword=secret"}).exitCode, 0);
 }
 
 TEST_F(ZarnaksqlcHublor, TheLogonAsksForWhatTheServerWants) {
@@ -336,6 +362,29 @@ TEST_F(ZarnaksqlcHublor, ConsoleEventsCancelARunningInactivation) {
     EXPECT_TRUE(has(program.out(), "return code 415")) << program.out();
     EXPECT_TRUE(has(activityLog(), "A cancel of the running command was received."));
     sim({"fault", "clear"});
+  }
+}
+
+// Ctrl-C at the logon's prompt ends the wait and cancels the command.
+TEST_F(ZarnaksqlcHublor, AConsoleEventAtTheLogonPromptCancelsTheCommand) {
+  fs::path out = m_Root.path() / "out.txt";
+  Background program({"q", "hublor"}, out);
+  ASSERT_TRUE(Background::waitFor(out, "Enter the password for node")) << program.out();
+  program.signal(SIGINT);
+  EXPECT_EQ(program.exitCode(), status(415)) << program.out();
+  EXPECT_FALSE(has(program.out(), "completed successfully")) << program.out();
+  EXPECT_TRUE(has(activityLog(), "A cancel of the running command was received."));
+}
+
+// Ctrl-C at a hidden entry on a terminal leaves the terminal echoing as it found it.
+TEST_F(ZarnaksqlcHublor, CtrlCAtAPromptRestoresTheTerminal) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"changehublorpassword", "secret", "fresh"},
+        std::vector<std::string>{"q", "hublor"}}) {
+    SCOPED_TRACE(args[0]);
+    TerminalRun result = runOnTerminal(ZARNAKSQLC_PATH, args, 25, ": ", "\x03");
+    EXPECT_EQ(result.exitCode, status(415)) << result.screen;
+    EXPECT_TRUE(result.echoAfter) << result.screen;
   }
 }
 

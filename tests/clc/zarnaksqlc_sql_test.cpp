@@ -63,6 +63,24 @@ TEST_F(ZarnaksqlcSql, FourStripesBackedUpListedAndRestoredOverTheDatabaseAndInto
   EXPECT_EQ(sums("sales2"), backedUp);
 }
 
+// A reader that goes away ("| head") never kills a backup or a restore: each runs to its end,
+// records its outcome and ends with its own status.
+TEST_F(ZarnaksqlcSql, AClosedOutputNeitherKillsABackupNorARestore) {
+  std::vector<std::string> backedUp = sums("sales");
+  auto piped = [&](const std::string& words) {
+    std::string line = "'" + std::string(ZARNAKSQLC_PATH) + "' " + words +
+                       " /hublorpassword=secret | head -c 1 >/dev/null; echo ${PIPESTATUS[0]}";
+    return zkrun::runProgram("/bin/bash", {"-c", line});
+  };
+  zkrun::ProgramRun backup = piped("backup sales full");
+  EXPECT_EQ(backup.out, "0\n") << activityLog();
+  expectInOrder(activityLog(), {"Backup started: type FULL, databases sales", "Backups done  "});
+  change("sales", 2);
+  zkrun::ProgramRun restore = piped("restore sales full /replace");
+  EXPECT_EQ(restore.out, "0\n") << activityLog();
+  EXPECT_EQ(sums("sales"), backedUp);
+}
+
 TEST_F(ZarnaksqlcSql, ABackupOfNoDatabaseSaysSoAndStoresNothing) {
   zkrun::ProgramRun backup = run({"backup", "nosuchdb"});
   EXPECT_EQ(backup.exitCode, 0) << backup.out;

@@ -63,6 +63,10 @@ void waitForSignals() {
 
 int psSetConsoleCtrlHandler(psConsoleCtrlHandler handlerP) {
   s_HandlerP.store(handlerP);
+  // An output that went away (a pipe whose reader ended) fails the write that meets it with
+  // EPIPE instead of killing the process in the middle of an operation: the operation runs to
+  // its end and records its outcome.
+  signal(SIGPIPE, SIG_IGN);
   sigset_t set = consoleSignals();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
   if (s_ThreadStarted.exchange(true)) return RC_OK;

@@ -58,10 +58,19 @@ void psGetConsoleSize(int* rowsP, int* columnsP);
 int psStdoutRedirected();
 // Reads a hidden entry of at most size - 1 characters: on a terminal a one-line editor that
 // echoes '*' (backspace, delete, arrows, insert mode; Enter ends), otherwise one plain line of
-// standard input. Returns the length of the text.
+// standard input. Returns the length of the text, or -1 (the text empty) when the console
+// input was cancelled (psCancelConsoleInput), before or while it waited.
 int psReadPassword(char* bufferP, int size);
-// Reads keys without echo until Enter (or the end of input). Returns 0.
+// Reads keys without echo until Enter (or the end of input). Returns 0, or -1 when the console
+// input was cancelled.
 int psWaitForEnterKey();
+// Cancels the console input for the rest of the process: a read waiting for a key or a line
+// ends at once, and every later one ends without waiting. From any thread.
+void psCancelConsoleInput();
+// Puts back the terminal settings a hidden entry or a wait for Enter changed, when one is
+// under way; nothing otherwise. No entry switches the terminal to raw keys afterwards. From
+// any thread, on the way out of the program.
+void psRestoreConsole();
 // Clears the terminal with the shell command "clear"; the command's result.
 int psClearScreen();
 
@@ -77,8 +86,9 @@ typedef int (*psConsoleCtrlHandler)(uint32_t event);
 // thread of their own that waits for them (sigwait). Call it before the process starts any
 // other thread: the signals are blocked in the calling thread, and threads started later
 // inherit that. An event the handler does not handle (0) ends the process as the signal's
-// default action does. One handler per process; a second call replaces the handler. 0, or 419
-// when the thread cannot be started.
+// default action does. One handler per process; a second call replaces the handler. SIGPIPE
+// is ignored from then on: a write to a closed pipe fails (EPIPE) and the program goes on.
+// 0, or 419 when the thread cannot be started.
 int psSetConsoleCtrlHandler(psConsoleCtrlHandler handlerP);
 
 // *isFileP becomes 1 for an existing entry that is not a directory, else 0. 0, or 419 when

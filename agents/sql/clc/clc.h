@@ -105,7 +105,9 @@ int clcStartSql(ClcRun* runP);
 // Frees the SQL Server access object, when there is one.
 void clcStopSql();
 // The password callback of the storage logon: prompts on the console and reads a hidden entry
-// (a plain line when standard input is not a terminal). Returns 0 always.
+// (a plain line when standard input is not a terminal). Returns 0 (the output filled, or a
+// message that asks for nothing), 101 when the console input was cancelled, 423 when nothing
+// was entered, 422 when the two entries of a new password differ.
 int clcPasswordPrompt(int promptKind, int flag, const char* currentP, const char* nodeNameP,
                       char* outP, int outSize, const char* storedP);
 // Turns Ctrl-C, Ctrl-Break, closing the terminal and shutdown (SIGINT, SIGQUIT, SIGHUP,

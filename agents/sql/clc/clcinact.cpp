@@ -20,8 +20,9 @@ int verifyNewPassword(OptionsInfo& o) {
   char* verifyP = o.szVerifyHublorPassword;
   if (verifyP[0] == '\0') {
     nlprintf(agentRcMessage(RC_VERIFY_PROMPT));
-    psReadPassword(verifyP, OPT_HUBLOR_NAME_SIZE);
+    int length = psReadPassword(verifyP, OPT_HUBLOR_NAME_SIZE);
     nlprintf(CLC_MSG_NEW_LINE);
+    if (length < 0) return RC_CANCELED_BY_USER;
   }
   if (verifyP[0] == '\0') return RC_VERIFY_EMPTY;
   if (std::strcmp(verifyP, o.szNewHublorPassword) != 0) return RC_VERIFY_DIFFERS;

@@ -19,7 +19,10 @@ int ntConsoleEventHandler(uint32_t event) {
     case PS_CTRL_CLOSE_EVENT:
     case PS_CTRL_SHUTDOWN_EVENT:
       TRACE_LINE(TRC_CMD, "ntConsoleEventHandler(%u): calling eriCancelRequest()\n", event);
+      // With no request running this ends the program; otherwise the request is cancelled,
+      // and a prompt it (or the command after it) waits at ends now.
       eriCancelRequest(s_ExitCallbackP.load());
+      psCancelConsoleInput();
       return 1;
     case PS_CTRL_LOGOFF_EVENT:
       TRACE_LINE(TRC_CMD, "Logoff event received.  Processing continues.\n");

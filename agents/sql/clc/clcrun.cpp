@@ -65,6 +65,7 @@ int clcExitStatus(int rc) {
 int CleanUp(int cleanUpReason) {
   std::lock_guard<std::mutex> hold(s_CleanUpMutex);
   TRACE_LINE(TRC_CMD, "CleanUp(%d)\n", cleanUpReason);
+  psRestoreConsole();  // a cancel at a prompt ends the program with the terminal in raw mode
   clcStopSql();
   int rc = clcStopStorage();
   delete gPreferencesP;

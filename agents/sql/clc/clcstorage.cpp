@@ -38,6 +38,8 @@ enum : int {
 };
 
 constexpr int PROMPT_MAX = PELK_PASSWORD_SIZE;  // 64 characters and the terminator
+constexpr int RC_PROMPT_DIFFERS = 422;          // the new password's two entries differ
+constexpr int RC_PROMPT_EMPTY = 423;            // nothing was entered
 
 DPelkApiDL* gApiDLP = nullptr;  // the process's interface object, also gPelkApiObjP
 
@@ -91,31 +93,45 @@ void printLine(int msgNum) {
   nlprintf(CLC_MSG_NEW_LINE);
 }
 
-// Reads a hidden entry of at most 64 characters and ends the prompt's line.
-void readHidden(char* bufferP, int size) {
-  psReadPassword(bufferP, std::min(size, PROMPT_MAX));
+// Reads a hidden entry of at most 64 characters and ends the prompt's line; false when the
+// console input was cancelled.
+bool readHidden(char* bufferP, int size) {
+  int length = psReadPassword(bufferP, std::min(size, PROMPT_MAX));
   nlprintf(CLC_MSG_NEW_LINE);
+  return length >= 0;
 }
 
-// Asks for a new password twice; the output gets it when both entries are equal and not empty.
-void readNewTwice(int promptMsg, const char* insertP, char* outP, int outSize) {
+// Asks for a new password twice; the output gets it when both entries are equal and not
+// empty. The prompt's code (clcPasswordPrompt).
+int readNewTwice(int promptMsg, const char* insertP, char* outP, int outSize) {
   char first[PROMPT_MAX] = "";
   char second[PROMPT_MAX] = "";
   nlprintf(promptMsg, insertP);
-  readHidden(first, sizeof first);
+  if (!readHidden(first, sizeof first)) return PELK_PW_CANCELLED;
   if (first[0] == '\0') {
     printLine(MSG_NOTHING_ENTERED);
-    return;
+    return RC_PROMPT_EMPTY;
   }
   nlprintf(MSG_VERIFY_NEW);
-  readHidden(second, sizeof second);
+  if (!readHidden(second, sizeof second)) return PELK_PW_CANCELLED;
   if (second[0] == '\0') {
     printLine(MSG_NOTHING_ENTERED);
-  } else if (std::strcmp(first, second) != 0) {
-    printLine(MSG_NO_MATCH);
-  } else {
-    std::snprintf(outP, static_cast<size_t>(outSize), "%s", first);
+    return RC_PROMPT_EMPTY;
   }
+  if (std::strcmp(first, second) != 0) {
+    printLine(MSG_NO_MATCH);
+    return RC_PROMPT_DIFFERS;
+  }
+  std::snprintf(outP, static_cast<size_t>(outSize), "%s", first);
+  return RC_OK;
+}
+
+// A single hidden entry; an empty one is reported when reportEmpty says so.
+int readOnce(char* outP, int outSize, bool reportEmpty) {
+  if (!readHidden(outP, outSize)) return PELK_PW_CANCELLED;
+  if (outP[0] != '\0') return RC_OK;
+  if (reportEmpty) printLine(MSG_NOTHING_ENTERED);
+  return RC_PROMPT_EMPTY;
 }
 
 }  // namespace
@@ -151,38 +167,33 @@ int clcStopStorage() {
 int clcPasswordPrompt(int promptKind, int flag, const char* currentP, const char* nodeNameP,
                       char* outP, int outSize, const char*) {
   TRACE_LINE(TRC_CMD, "clcPasswordPrompt(%d)\n", promptKind);
-  if (outP == nullptr || outSize < 1) return 0;
+  if (outP == nullptr || outSize < 1) return RC_OK;
   outP[0] = '\0';
   const char* nodeP = nodeNameP != nullptr ? nodeNameP : "";
   switch (promptKind) {
     case PROMPT_NEEDED:
       if (flag == 1) {
         printLine(MSG_GENERATED_PASSWORD);
-        return 0;
+        return RC_OK;
       }
       nlprintf(MSG_ENTER_PASSWORD, nodeP);
-      readHidden(outP, outSize);
-      return 0;
+      return readOnce(outP, outSize, false);
     case PROMPT_EXPIRED:
       if (currentP == nullptr || currentP[0] == '\0') {
         printLine(MSG_EXPIRED_NO_CURRENT);
-        return 0;
+        return RC_OK;
       }
       printLine(MSG_EXPIRED);
-      readNewTwice(MSG_ENTER_NEW, nodeP, outP, outSize);
-      return 0;
+      return readNewTwice(MSG_ENTER_NEW, nodeP, outP, outSize);
     case PROMPT_NEW:
-      readNewTwice(agentRcMessage(PROMPT_NEW), "", outP, outSize);
-      return 0;
+      return readNewTwice(agentRcMessage(PROMPT_NEW), "", outP, outSize);
     case PROMPT_CURRENT:
       nlprintf(agentRcMessage(PROMPT_CURRENT));
-      readHidden(outP, outSize);
-      if (outP[0] == '\0') printLine(MSG_NOTHING_ENTERED);
-      return 0;
+      return readOnce(outP, outSize, true);
     case PROMPT_NONE_ENTERED:
       printLine(MSG_NOTHING_ENTERED);
-      return 0;
+      return RC_OK;
     default:
-      return 0;
+      return RC_OK;
   }
 }

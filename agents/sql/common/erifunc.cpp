@@ -30,6 +30,7 @@ constexpr int MSG_RESTORE_STARTED = 5226;
 constexpr int MSG_RESTORE_STARTED_MORE = 5227;
 constexpr int MSG_CANCEL_RECEIVED = 5300;
 constexpr int RC_EXIT_CANCELLED = 415;
+constexpr uint32_t RC_NOTHING_ENTERED = 423;
 
 // What the password callback is asked for.
 constexpr int PW_ASK_NEW = 105;
@@ -161,12 +162,17 @@ uint32_t runCommandRequest(Parms* parmsP, uint32_t first, uint32_t last,
   return rc;
 }
 
-// Asks the callback for a password the caller did not give; true when there is one.
-bool askPassword(const pelkApiLogonInfo& logon, int kind, char* passwordP, char* currentP) {
-  if (passwordP[0] != '\0') return true;
-  if (logon.pwCallbackP == nullptr) return false;
-  logon.pwCallbackP(kind, 0, nullptr, logon.nodeNameP, passwordP, PELK_PASSWORD_SIZE, currentP);
-  return passwordP[0] != '\0';
+// Asks the callback for a password the caller did not give: 0 when there is one; 415 when the
+// user cancelled the prompt; the callback's code (422: the two entries differ), or 423 when the
+// answer is empty.
+uint32_t askPassword(const pelkApiLogonInfo& logon, int kind, char* passwordP, char* currentP) {
+  if (passwordP[0] != '\0') return RC_OK;
+  if (logon.pwCallbackP == nullptr) return RC_NOTHING_ENTERED;
+  int rc =
+      logon.pwCallbackP(kind, 0, nullptr, logon.nodeNameP, passwordP, PELK_PASSWORD_SIZE, currentP);
+  if (rc == PELK_PW_CANCELLED) return RC_CANCELED_BY_USER;
+  if (passwordP[0] != '\0') return RC_OK;
+  return rc != RC_OK ? static_cast<uint32_t>(rc) : RC_NOTHING_ENTERED;
 }
 
 }  // namespace
@@ -209,8 +215,9 @@ uint32_t eriChangeMoxtarPassword(const pelkApiLogonInfo* logonInfoP, char* msgBu
     std::snprintf(newPassword, sizeof newPassword, "%s", logonInfoP->newPasswordP);
   }
   pelkApiLogonInfo logon = *logonInfoP;
-  if (!askPassword(logon, PW_ASK_CURRENT, password, password)) TRACE_RETURN(RC_OK);
-  if (!askPassword(logon, PW_ASK_NEW, newPassword, password)) TRACE_RETURN(RC_OK);
+  uint32_t asked = askPassword(logon, PW_ASK_CURRENT, password, password);
+  if (asked == RC_OK) asked = askPassword(logon, PW_ASK_NEW, newPassword, password);
+  if (asked != RC_OK) TRACE_RETURN(asked);
   logon.passwordP = password;
   logon.newPasswordP = newPassword;
   DPelkChangePWEri request(&logon);

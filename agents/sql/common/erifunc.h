@@ -27,8 +27,9 @@ typedef int (*EriExitCallback)(int reason);
 uint32_t eriCancelRequest(EriExitCallback exitP);
 
 // Changes the node's password. A password not given is asked for through the logon record's
-// callback (106 the current, 105 the new one); an answer left empty ends the call with 0 and
-// nothing done. On success the buffer holds message 260.
+// callback (106 the current, 105 the new one); an answer left empty ends the call with 423, two
+// differing entries of the new one with 422, a cancelled prompt with 415, nothing done. On
+// success the buffer holds message 260.
 uint32_t eriChangeMoxtarPassword(const pelkApiLogonInfo* logonInfoP, char* msgBufferP);
 
 // The facts of a session opened with the logon record; apiVersionP (may be null) receives the

@@ -67,11 +67,12 @@ TEST_F(EntryFunctions, ChangePasswordAsksForWhatWasNotGiven) {
   EXPECT_EQ(logonWith("fresh"), 0);
 }
 
-TEST_F(EntryFunctions, ChangePasswordWithAnAnswerLeftEmptyDoesNothing) {
+// An answer left empty is a failure (423) with nothing done, not a success.
+TEST_F(EntryFunctions, ChangePasswordWithAnAnswerLeftEmptyFailsAndDoesNothing) {
   const std::vector<std::vector<std::string>> answers = {{""}, {"secret", ""}};
   for (const auto& given : answers) {
     g_Answers = given;
-    EXPECT_EQ(eriChangeMoxtarPassword(&m_Logon, m_Message), 0u);
+    EXPECT_EQ(eriChangeMoxtarPassword(&m_Logon, m_Message), 423u);
     EXPECT_STREQ(m_Message, "");
   }
   EXPECT_EQ(logonWith("secret"), 0);
