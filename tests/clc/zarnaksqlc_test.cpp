@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -110,6 +111,23 @@ TEST_F(Zarnaksqlc, HelpPagesOnATerminal) {
   EXPECT_EQ(secondPage, 24u);
   EXPECT_TRUE(has(screen, "\r" + std::string(27, ' ') + "\r"));  // the prompt blanked
   EXPECT_TRUE(has(screen, "completed successfully"));
+}
+
+// Ctrl-C at the pause ends the program as a cancel (415) and leaves the terminal as it was.
+TEST_F(Zarnaksqlc, CtrlCAtThePauseEndsTheProgramAndRestoresTheTerminal) {
+  TerminalRun result =
+      runOnTerminal(ZARNAKSQLC_PATH, {}, 25, "Press Enter to continue ...", "\x03");
+  EXPECT_EQ(result.exitCode, 415 & 0xFF) << result.screen;
+  EXPECT_TRUE(result.echoAfter);
+}
+
+TEST_F(Zarnaksqlc, WithoutItsMessageRepositoryItSaysWhichFileItCouldNotRead) {
+  fs::remove(m_AgentDir / "sqlAMENG.txt");
+  zkrun::ProgramRun result = run({"q", "zarnak"});
+  EXPECT_EQ(result.exitCode, 400 & 0xFF);
+  EXPECT_EQ(result.out, "");
+  EXPECT_TRUE(has(result.err, (m_AgentDir / "sqlAMENG.txt").string())) << result.err;
+  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
 }
 
 TEST_F(Zarnaksqlc, QueryZarnakShowsThePreferences) {

@@ -12,6 +12,7 @@
 #include "agttrc.h"
 #include "clc.h"
 #include "errormsg.h"
+#include "msgfile.h"
 #include "msgout.h"
 #include "msgrepo.h"
 #include "parse.h"
@@ -63,10 +64,18 @@ void readPreferences(ClcRun* runP) {
   runP->startRc = gPreferencesP->getAllPreferences(&runP->options, 1);
 }
 
+// Without its repository the program has no message to print, so the one line that says why
+// is a plain one on standard error.
 void openMessages(ClcRun* runP) {
   const OptionsInfo& o = runP->options;
   int rc = NLInit("AMENG", 10, 1, o.nDateFormat, o.nTimeFormat, o.nNumberFormat);
-  if (rc != RC_OK) runP->runRc = RC_NO_REPOSITORY;
+  if (rc == RC_OK) return;
+  runP->runRc = RC_NO_REPOSITORY;
+  char path[OPT_PATH_SIZE] = {};
+  char dir[OPT_PATH_SIZE] = {};
+  optGetMessageFile("AMENG", path, sizeof path, dir, sizeof dir);
+  std::fprintf(stderr, "zarnaksqlc: the message repository %s cannot be read (return code %d).\n",
+               path, RC_NO_REPOSITORY);
 }
 
 void openLog(ClcRun* runP) {
