@@ -186,7 +186,7 @@ int BaseDataClass::storeValue(const char* keyP, const char* textP) {
   if (lockFd < 0) return RC_FILE_OPEN_FAILED;
   reload();
   int rc = setValue(keyP, textP) == 0 ? RC_PREF_NOT_STORED : flush();
-  pkUnlockFile(lockFd);
+  pkUnlockFile(lockName.c_str(), lockFd);
   return rc;
 }
 

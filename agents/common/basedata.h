@@ -49,9 +49,10 @@ class BaseDataClass {
   int remove(const char* keyP);
 
   // Sets the value in the file as it is now: under an exclusive lock on the file's lock file
-  // (the name and ".lock"), re-reads the file, sets the value and writes the file back, so that
-  // a value another process or store set meanwhile is kept. 0, 410 (key and value too long:
-  // nothing changes), 406 (no name, or the lock cannot be taken) or the store's write code.
+  // (the name and ".lock", removed again at the end), re-reads the file, sets the value and
+  // writes the file back, so that a value another process or store set meanwhile is kept. 0, 410
+  // (key and value too long: nothing changes), 406 (no name, or the lock cannot be taken) or the
+  // store's write code.
   int storeValue(const char* keyP, const char* textP);
 
   // Writes the lines back to the file when modified and a name is known: the store's result

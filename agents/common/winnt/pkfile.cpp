@@ -45,20 +45,37 @@ int pkFSize(const char* fileNameP, pkInt64* sizeP) {
   TRACE_RETURN(0);
 }
 
-int pkLockFile(const char* lockFileNameP) {
-  int fd = open(lockFileNameP, O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
-  if (fd < 0) return -1;
-  int rc;
-  do {
-    rc = flock(fd, LOCK_EX);
-  } while (rc != 0 && errno == EINTR);
-  if (rc == 0) return fd;
-  close(fd);
-  return -1;
+// True while the name still leads to the file the descriptor has open: the holder before
+// this one may have removed it (pkUnlockFile), and a lock on a removed file locks nothing.
+static bool stillNamed(const char* lockFileNameP, int fd) {
+  struct stat opened, named;
+  return fstat(fd, &opened) == 0 && stat(lockFileNameP, &named) == 0 &&
+         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
-void pkUnlockFile(int fd) {
-  if (fd >= 0) close(fd);  // closing the descriptor releases its lock
+int pkLockFile(const char* lockFileNameP) {
+  for (;;) {
+    int fd = open(lockFileNameP, O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd < 0) return -1;
+    int rc;
+    do {
+      rc = flock(fd, LOCK_EX);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+      close(fd);
+      return -1;
+    }
+    if (stillNamed(lockFileNameP, fd)) return fd;
+    close(fd);  // taken from a holder that removed it: lock the file named now
+  }
+}
+
+void pkUnlockFile(const char* lockFileNameP, int fd) {
+  if (fd < 0) return;
+  // Removed while still locked, so no lock file outlives its holder; a waiter on the removed
+  // file sees that and locks a new one.
+  unlink(lockFileNameP);
+  close(fd);  // closing the descriptor releases its lock
 }
 
 int pkOpenAndLock(const char* fileNameP, int openFlags) {

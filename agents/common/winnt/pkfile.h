@@ -23,7 +23,9 @@ int pkOpenAndLockRetry(const char* fileNameP, int openFlags, unsigned attempts,
 // process or thread holds it; the lock lasts until pkUnlockFile. Returns the descriptor to hand
 // to pkUnlockFile, or -1 when the file cannot be opened or locked.
 int pkLockFile(const char* lockFileNameP);
-void pkUnlockFile(int fd);
+// Removes the lock file and releases the lock: no lock file stays behind its holder. A waiter
+// that was waiting on the removed file goes on to lock a new one.
+void pkUnlockFile(const char* lockFileNameP, int fd);
 
 // The C stream calls, with their arguments and results.
 inline FILE* pkFopen(const char* fileNameP, const char* modeP) {

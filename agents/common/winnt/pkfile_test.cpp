@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -105,13 +106,14 @@ TEST_F(PkFile, LockFileWaitsUntilTheHolderUnlocks) {
   std::thread thread([&] {
     int fd = pkLockFile(name.c_str());
     locked = fd >= 0;
-    pkUnlockFile(fd);
+    pkUnlockFile(name.c_str(), fd);
   });
   psSleep(100);
   EXPECT_FALSE(locked);  // still waiting for the holder
-  pkUnlockFile(holder);
+  pkUnlockFile(name.c_str(), holder);
   thread.join();
   EXPECT_TRUE(locked);
+  EXPECT_FALSE(std::filesystem::exists(name));  // no lock file outlives its holders
   EXPECT_EQ(pkLockFile(path("missing/store.lock").c_str()), -1);
 }
 

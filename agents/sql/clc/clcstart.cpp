@@ -181,8 +181,11 @@ void clcPruneLog(ClcRun* runP) {
     return;
   }
   if (o.bQuiet != 1) nlprintf(CLC_MSG_PRUNED, o.szLogFile);
+  // The date is kept in an existing configuration file only: a command that only reads (a
+  // query) creates no file. Without one the log is looked at for pruning on every run.
   agentDateTime pruned;
-  if (!preferredLog || gLogP->GetLastPruned(&pruned) != RC_OK) return;
+  if (!preferredLog || runP->configMissing) return;
+  if (gLogP->GetLastPruned(&pruned) != RC_OK) return;
   char text[DATE_TIME_TEXT_SIZE];
   dateFormat(&pruned, text);
   gPreferencesP->setPreferences(PREF_LASTPRUNEDATE, text, nullptr);
