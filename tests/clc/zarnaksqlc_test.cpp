@@ -130,6 +130,44 @@ TEST_F(Zarnaksqlc, WithoutItsMessageRepositoryItSaysWhichFileItCouldNotRead) {
   EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
 }
 
+// A query leaves no file behind: not the configuration file it names, not a lock file.
+TEST_F(Zarnaksqlc, AQueryCreatesNoFile) {
+  writeFileText(log().string(), "01/02/2000 10:00:00 an entry of an earlier run\n");
+  fs::path named = m_Root.path() / "none.cfg";
+  zkrun::ProgramRun result = run({"q", "zarnak", "/configfile=" + named.string()});
+  EXPECT_EQ(result.exitCode, 0) << result.out;
+  EXPECT_FALSE(fs::exists(named));
+  EXPECT_FALSE(fs::exists(named.string() + ".lock"));
+  EXPECT_EQ(run({"q", "zarnak"}).exitCode, 0);
+  EXPECT_FALSE(fs::exists(config()));
+  EXPECT_FALSE(fs::exists(config().string() + ".lock"));
+  // Set writes the file, and leaves no lock file beside it.
+  EXPECT_EQ(run({"set", "buffers=4"}).exitCode, 0);
+  EXPECT_TRUE(fs::exists(config()));
+  EXPECT_FALSE(fs::exists(config().string() + ".lock"));
+}
+
+// A parse error's message says what is wrong with the word or option shown after it.
+TEST_F(Zarnaksqlc, ParseErrorsNameWhatIsWrong) {
+  const struct {
+    std::vector<std::string> args;
+    int rc;
+    std::vector<std::string> shown;
+  } cases[] = {
+      {{"backup", "sales", "diff", "full"}, 1202, {"a second object type", "full"}},
+      {{"backup", ""}, 1202, {"a name that is empty"}},
+      {{"q", "hublor", "sales", "full=x"}, 1204, {"takes no value", "full=x"}},
+      {{"q", "sql", "/compat", "sales"}, 1207, {"go before the options", "sales"}},
+      {{"restore", "sales", "/into=a,b"}, 1210, {"exactly one database name", "INTO a,b"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    zkrun::ProgramRun result = run(c.args);
+    EXPECT_EQ(result.exitCode, c.rc & 0xFF) << result.out;
+    expectInOrder(result.out, c.shown);
+  }
+}
+
 TEST_F(Zarnaksqlc, QueryZarnakShowsThePreferences) {
   zkrun::ProgramRun result = run({"q", "zarnak"});
   EXPECT_EQ(result.exitCode, 0);

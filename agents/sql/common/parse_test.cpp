@@ -155,6 +155,23 @@ TEST_F(Parse, ListsAndNamesAtTheirLimits) {
   }
 }
 
+// An empty word where database names go names nothing: refused for every command that takes
+// them, never a list that matches no database.
+TEST_F(Parse, AnEmptyDatabaseNameIsRefused) {
+  const std::vector<std::vector<std::string>> lines = {
+      {"backup", ""},          {"backup", "", "full"},  {"restore", ""},
+      {"inactivate", "", "*"}, {"query", "hublor", ""}, {"query", "sql", ""},
+  };
+  for (const std::vector<std::string>& words : lines) {
+    SCOPED_TRACE(words[0] + " " + words[1]);
+    m_Line = std::make_unique<TestCommandLine>(words);
+    clearLists();
+    initializeOptions(&m_Options);
+    EXPECT_EQ(parseClcCmdLine(m_Line->argc(), m_Line->argv(), &m_Options), RC_PARSE_BAD_VALUE);
+    EXPECT_EQ(m_Options.dbNameList.getFirst(), nullptr);
+  }
+}
+
 TEST_F(Parse, OneObjectTypePerCommand) {
   run({
       {"b db full diff", RC_PARSE_BAD_VALUE, CMD_BACKUP_DIFF, "diff", nullptr},

@@ -1,6 +1,7 @@
 // Which options each command accepts (the option matrix, built from rows of allowed options
 // per command) and the checks of option combinations after a parse.
 #include <cstring>
+#include <string>
 
 #include "agtrc.h"
 #include "agttrc.h"
@@ -106,6 +107,18 @@ int noCombination(OptionsInfo* o, int rc) {
   return rc;
 }
 
+// 1210 with the option that needs one database name, and the names given, in the conflict
+// text: the message then says which option and which names.
+int oneDatabaseNeeded(OptionsInfo* o, const char* optionP, CLinkedList<OptLogicalName>& names) {
+  parseSetConflict(o, 9, {optionP});
+  std::string given;
+  for (OptLogicalName* nameP = names.getFirst(); nameP != nullptr; nameP = names.getNext(nameP)) {
+    given += (given.empty() ? "" : ",") + std::string(nameP->szName);
+  }
+  if (!given.empty()) parseAddConflict(o, given.c_str());
+  return RC_PARSE_ONE_DATABASE;
+}
+
 int checkBackupSet(OptionsInfo* o) {
   if (o->fileNameList.getCount() > 0 || o->groupNameList.getCount() > 0) return RC_OK;
   parseSetConflict(o, 9, {"FIles", "GRoups"});
@@ -147,7 +160,7 @@ int checkRestoreFull(OptionsInfo* o) {
   bool files = o->fileNameList.getCount() > 0;
   bool groups = o->groupNameList.getCount() > 0;
   if (o->bStandby == 1) {
-    if (!oneName(o->dbNameList)) return noCombination(o, RC_PARSE_ONE_DATABASE);
+    if (!oneName(o->dbNameList)) return oneDatabaseNeeded(o, "STANDby", o->dbNameList);
     if (files || groups || o->bPartial == 1) {
       parseSetConflict(o, 8,
                        {"STANDby", files ? "FIles" : nullptr, groups ? "GRoups" : nullptr,
@@ -168,12 +181,12 @@ int checkStandbyDatabase(OptionsInfo* o) {
   bool standbyType = o->command == CMD_RESTORE_DIFF || o->command == CMD_RESTORE_FULL ||
                      o->command == CMD_RESTORE_LOG;
   if (!standbyType || o->szStandbyFile[0] == '\0' || oneName(o->dbNameList)) return RC_OK;
-  return noCombination(o, RC_PARSE_ONE_DATABASE);
+  return oneDatabaseNeeded(o, "STANDby", o->dbNameList);
 }
 
 // Relocated and target names are paired in order; neither may hold a wildcard.
 int checkRelocate(OptionsInfo* o) {
-  if (!oneName(o->dbNameList)) return noCombination(o, RC_PARSE_ONE_DATABASE);
+  if (!oneName(o->dbNameList)) return oneDatabaseNeeded(o, "RELocate", o->dbNameList);
   if (o->relocateNameList.getCount() != o->toNameList.getCount()) {
     return noCombination(o, RC_PARSE_RELOCATE_COUNT);
   }
@@ -193,9 +206,8 @@ int checkRelocate(OptionsInfo* o) {
 }
 
 int checkInto(OptionsInfo* o) {
-  if (o->dbNameList.getCount() != 1 || o->intoNameList.getCount() != 1) {
-    return noCombination(o, RC_PARSE_ONE_DATABASE);
-  }
+  if (o->dbNameList.getCount() != 1) return oneDatabaseNeeded(o, "INTO", o->dbNameList);
+  if (o->intoNameList.getCount() != 1) return oneDatabaseNeeded(o, "INTO", o->intoNameList);
   if (!hasWildcard(o->dbNameList) && !hasWildcard(o->intoNameList)) return RC_OK;
   parseSetConflict(o, 9, {"dbname INTO"});
   return RC_PARSE_WILDCARD;

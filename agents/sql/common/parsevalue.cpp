@@ -8,10 +8,13 @@
 
 namespace {
 
-// Appends the pieces of a comma-separated value, each 1 to N - 1 characters.
+// Appends the pieces of a comma-separated value, each 1 to N - 1 characters. An empty value
+// names nothing and is refused, as an empty piece is: `backup ""` must not back up no
+// database and call that a success.
 template <size_t N, class Entry>
 int appendNames(const char* valueP, CLinkedList<Entry>* listP) {
   if (valueP == nullptr) return RC_PARSE_NO_VALUE;
+  if (valueP[0] == '\0') return RC_PARSE_BAD_VALUE;
   const char* pieceP = valueP;
   while (*pieceP != '\0') {
     size_t length = strcspn(pieceP, ",");
