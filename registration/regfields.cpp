@@ -1,7 +1,11 @@
 #include "regfields.h"
 
+#include <cstdint>
+
+#include "regcustom.h"
 #include "regexcept.h"
 #include "reglang.h"
+#include "regquestion.h"
 #include "regregistrant.h"
 #include "regres.h"
 #include "regtextchk.h"
@@ -280,4 +284,81 @@ bool CPhoneGroup::focusFor(const CRegException& e) {
 void CPhoneGroup::store(CRegistrant& registrant) const {
   registrant.phone().setPhone(m_controls.text(kPhoneNumber));
   registrant.phone().setExtension(m_controls.text(kPhoneExtension));
+}
+
+// ---- questionnaire fields and the customer type ----
+
+namespace {
+
+long dataOf(const DChoice* choice) {
+  return static_cast<long>(reinterpret_cast<std::intptr_t>(choice));
+}
+
+}  // namespace
+
+int CControlChoiceList::add(const std::string& text, const DChoice* data, bool sorted) {
+  return m_controls.addItem(m_listId, text, dataOf(data), sorted);
+}
+
+void CControlChoiceList::insertAt(int index, const std::string& text, const DChoice* data) {
+  m_controls.insertItem(m_listId, index, text, dataOf(data));
+}
+
+const DChoice* CControlChoiceList::dataAt(int index) const {
+  long data = m_controls.itemData(m_listId, index);
+  return data == -1 ? nullptr : reinterpret_cast<const DChoice*>(static_cast<std::intptr_t>(data));
+}
+
+CCustomerType::CCustomerType(CRegControls& controls, CQuestionnaire& questions)
+    : m_controls(controls), m_questions(questions) {
+  for (int q = 0; q < 3; ++q) {
+    m_lists.push_back(
+        std::make_unique<CControlChoiceList>(controls, kQuestionLabels[q], kQuestionLists[q]));
+  }
+}
+
+void CCustomerType::open() {
+  m_kind = CRegistrant::instance().getSecond(kUseKey);
+  if (m_kind != "HOME" && m_kind != "BUSI" && m_kind != "HOBU") {
+    m_kind = CProductCustomization::instance().useCode();
+  }
+  m_controls.postClick(m_kind == "HOME"   ? kUseHome
+                       : m_kind == "HOBU" ? kUseHomeBusiness
+                                          : kUseBusiness);
+  showSet();
+}
+
+void CCustomerType::showSet() {
+  bool home = CQuestionnaire::usesHomeSet(m_kind);
+  for (int q = 0; q < 3; ++q) {
+    CQuestion& hidden = home ? m_questions.business(q) : m_questions.home(q);
+    CQuestion& shown = home ? m_questions.home(q) : m_questions.business(q);
+    if (hidden.shown()) hidden.hide();
+    shown.bind(m_lists[static_cast<std::size_t>(q)].get());
+    hidden.bind(m_lists[static_cast<std::size_t>(q)].get());
+    shown.show();
+  }
+}
+
+bool CCustomerType::choose(int radioId) {
+  if (radioId != kUseHome && radioId != kUseBusiness && radioId != kUseHomeBusiness) return false;
+  std::string kind = radioId == kUseHome ? "HOME" : radioId == kUseBusiness ? "BUSI" : "HOBU";
+  if (kind == m_kind) return true;
+  m_kind = kind;
+  showSet();
+  return true;
+}
+
+std::string CCustomerType::queryText() {
+  bool home = CQuestionnaire::usesHomeSet(m_kind);
+  std::string text = std::string("&") + kUseKey + "=" + m_kind;
+  for (int q = 0; q < 3; ++q) {
+    text += "&" + m_questions.home(q).requestPair(home);
+    text += "&" + m_questions.business(q).requestPair(!home);
+  }
+  return text;
+}
+
+void CCustomerType::store(CRegistrant& registrant) {
+  m_questions.store(registrant, m_kind);
 }

@@ -4,11 +4,14 @@
 // validation message is about. User-interface thread only.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "regaddress.h"
 #include "regcontrols.h"
 #include "regpageids.h"
+#include "regquestion.h"
 
 class CRegistrant;
 class CRegException;
@@ -85,3 +88,61 @@ class CPhoneGroup {
 
 // The control of a field that a check names; 0 for none (name, address and phone fields).
 int regControlOfField(RegField field);
+
+class CQuestionnaire;
+
+// A questionnaire question's label and drop-down list on a page, as the question sees them.
+class CControlChoiceList : public CChoiceList {
+ public:
+  CControlChoiceList(CRegControls& controls, int labelId, int listId)
+      : m_controls(controls), m_labelId(labelId), m_listId(listId) {}
+  void setLabel(const std::string& text) override { m_controls.setText(m_labelId, text); }
+  void clear() override { m_controls.clearItems(m_listId); }
+  int add(const std::string& text, const DChoice* data, bool sorted) override;
+  void insertAt(int index, const std::string& text, const DChoice* data) override;
+  int count() const override { return m_controls.itemCount(m_listId); }
+  std::string textAt(int index) const override { return m_controls.itemText(m_listId, index); }
+  const DChoice* dataAt(int index) const override;
+  int selected() const override { return m_controls.selection(m_listId); }
+  void select(int index) override { m_controls.select(m_listId, index); }
+
+ private:
+  CRegControls& m_controls;
+  int m_labelId;
+  int m_listId;
+};
+
+// Control ids of the customer type and the questions on the Additional Information page.
+inline constexpr int kUseHome = 2335;
+inline constexpr int kUseBusiness = 2336;
+inline constexpr int kUseHomeBusiness = 2337;
+inline constexpr int kQuestionLabels[3] = {2302, 2274, 2275};
+inline constexpr int kQuestionLists[3] = {2227, 2228, 2229};
+
+// The customer type: "HOME", "BUSI" or "HOBU" (answer q18), and the question set it uses (the
+// home set for HOME and HOBU, the business set for BUSI) on the page's three question lists.
+class CCustomerType {
+ public:
+  CCustomerType(CRegControls& controls, CQuestionnaire& questions);
+
+  // The kind from the registrant (answer q18), else the product's; presses its radio button
+  // (2335 HOME, 2336 BUSI, 2337 HOBU) and shows its set with the stored answers.
+  void open();
+  // A radio button of the kind was pressed: the other set's questions are hidden (keeping
+  // their choices) and the kind's set shown. False for another id.
+  bool choose(int radioId);
+  const std::string& kind() const { return m_kind; }
+  // "&q18=KIND", then per question "&" the home pair and "&" the business pair, each with its
+  // answer when its set is in use, else a blank.
+  std::string queryText();
+  // q18, its number under field code 7518, and every answer (empty for the set not in use).
+  void store(CRegistrant& registrant);
+
+ private:
+  void showSet();
+
+  CRegControls& m_controls;
+  CQuestionnaire& m_questions;
+  std::vector<std::unique_ptr<CControlChoiceList>> m_lists;
+  std::string m_kind;
+};

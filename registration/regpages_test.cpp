@@ -5,9 +5,12 @@
 
 #include "regcontact.h"
 #include "regcustom.h"
+#include "regfields.h"
 #include "reglang.h"
 #include "regpages_testutil.h"
+#include "regquestion.h"
 #include "regregistrant.h"
+#include "regres.h"
 #include "regsysinfo.h"
 #include "regsyspage.h"
 
@@ -344,6 +347,50 @@ TEST_F(SystemPage, MissingBiosFactsDisableTheirLabels) {
     EXPECT_FALSE(m_controls.enabled(label)) << label;
   }
   EXPECT_EQ(m_controls.text(kSystemManufacturer), "");
+}
+
+}  // namespace
+
+namespace {
+
+class CustomerType : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CProductCustomization::selectVariant("orbenix");
+    CRegistrant::instance().release();
+    for (int q = 0; q < 3; ++q) {
+      m_controls.edit(kQuestionLabels[q]);
+      m_controls.combo(kQuestionLists[q]);
+    }
+  }
+  FakeControls m_controls;
+};
+
+TEST_F(CustomerType, SwitchingFromBusinessToHomeClearsTheBusinessAnswersInTheRecord) {
+  CQuestionnaire questions;
+  CCustomerType type(m_controls, questions);
+  type.open();
+  EXPECT_EQ(type.kind(), "BUSI");
+  EXPECT_EQ(m_controls.clicks, std::vector<int>{kUseBusiness});
+  EXPECT_EQ(m_controls.text(kQuestionLabels[0]), regLoadString(750));
+  ASSERT_TRUE(m_controls.choose(kQuestionLists[0], regLoadString(755)));  // Finance
+  EXPECT_NE(type.queryText().find("&q27=" + questions.business(0).selectedCode()),
+            std::string::npos);
+
+  ASSERT_TRUE(type.choose(kUseHome));
+  EXPECT_EQ(m_controls.text(kQuestionLabels[0]), regLoadString(900));
+  EXPECT_EQ(m_controls.selection(kQuestionLists[0]), -1);
+  std::string query = type.queryText();
+  EXPECT_EQ(query.rfind("&q18=HOME&q19=", 0), 0u) << query;
+  EXPECT_NE(query.find("&q27=%20"), std::string::npos) << query;  // not in use: a blank
+  type.store(CRegistrant::instance());
+  EXPECT_EQ(CRegistrant::instance().getThird("7518"), "1");
+  EXPECT_EQ(CRegistrant::instance().getThird("7527"), "");
+
+  // Back to business: the earlier choice is there again.
+  ASSERT_TRUE(type.choose(kUseBusiness));
+  EXPECT_EQ(m_controls.text(kQuestionLists[0]), regLoadString(755));
+  EXPECT_FALSE(type.choose(kContactNext));
 }
 
 }  // namespace

@@ -309,3 +309,26 @@ TEST_F(PageWindows, CancellingThePrintingDialogSetsTheFlag) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every dialog of the program's own bundle opens with its controls inside its client area.
+TEST_F(PageWindows, EveryTemplateOfTheOwnBundleOpensWithItsControlsInside) {
+  for (int id : {2100, 2400, 2402, 2403, 2404, 2405, 2406, 2407, 2408, 2409, 2410, 2411, 2412}) {
+    SCOPED_TRACE(id);
+    const zkui::DialogTemplate* t = m_own->dialog(id);
+    ASSERT_NE(t, nullptr);
+    for (const zkui::ControlTemplate& c : t->controls) {
+      EXPECT_LE(c.rect.right(), t->rect.width) << c.id;
+      EXPECT_LE(c.rect.bottom(), t->rect.height) << c.id;
+    }
+    drive::whenModal([&](wxDialog& d) {
+      shot(&d, "template-" + std::to_string(id));
+      d.EndModal(2);
+    });
+    zkui::Dialog dialog(id, nullptr);
+    EXPECT_NE(dialog.doModal(), zkui::kDialogFailed);
+  }
+}
+
+}  // namespace

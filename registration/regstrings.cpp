@@ -52,6 +52,7 @@ const std::map<int, std::string>& regOwnStrings() {
         // The contact page: the job title's label when the field holds answer q22, and the
         // name's prefix (500 to 504) and suffix (525 to 534) lists; 525 is the choice of none.
         {322, "Customer Reference:"},
+        {2243, "You have chosen to exit without registering.  Are you sure you want to exit?"},
         {500, "Mr."},
         {501, "Ms."},
         {502, "Mrs."},
