@@ -7,6 +7,7 @@
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 
+#include <chrono>
 #include <cstdint>
 
 #include "regbitmap.h"
@@ -20,6 +21,9 @@ const wxColour kMagenta(255, 0, 255);
 constexpr int kBandAboveBottom = 44;
 constexpr int kTopRightFromRight = 200;
 constexpr int kTopRightFromTop = 30;
+// How long focus changes the display still delivers after a refused field took the focus back.
+constexpr std::chrono::milliseconds kSettleTime(300);
+constexpr int kRefocusTimer = 47;
 
 RegPageStep gAdditionalPage;
 std::function<void()> gPrivacyPage;
@@ -79,6 +83,7 @@ void CDialogControls::limitText(int id, int maxChars) {
 }
 
 void CDialogControls::focus(int id) {
+  m_focusRequest = id;
   if (wxWindow* c = m_dialog.control(id)) c->SetFocus();
 }
 
@@ -173,49 +178,47 @@ void CDialogControls::setBold(int id) {
 
 // ---- CRegPageDlg ----
 
-// Tells the page when the focus leaves one of its edits and when the user chooses a combo
-// box entry. A check that puts the focus back on its field would make the field the user went
-// to lose it in turn: the leaves that follow a check's own focus change are not checked.
-class CRegPageDlg::Notifications {
- public:
-  Notifications(CRegPageDlg& page, wxWindow* windowP) : m_page(page) {
-    auto target = page.callTarget();
-    for (wxWindow* child : windowP->GetChildren()) {
-      if (auto* edit = dynamic_cast<wxTextCtrl*>(child)) {
-        int id = edit->GetId();
-        edit->Bind(wxEVT_KILL_FOCUS, [this, target, id](wxFocusEvent& e) {
-          e.Skip();
-          if (m_checking) return;
-          wxTheApp->CallAfter([this, target, id] {
-            if (target->closed() || m_checking) return;
-            m_checking = true;
-            m_page.fieldLeft(id);
-            wxTheApp->CallAfter([this, target] {
-              if (!target->closed()) m_checking = false;
-            });
-          });
-        });
-      }
-    }
-    windowP->Bind(wxEVT_COMBOBOX, [this](wxCommandEvent& e) { m_page.comboChosen(e.GetId()); });
-  }
-
- private:
-  CRegPageDlg& m_page;
-  bool m_checking = false;
-};
-
 CRegPageDlg::CRegPageDlg(int templateId, wxWindow* parentP, bool topRightPicture)
-    : Dialog(templateId, parentP), m_topRightPicture(topRightPicture) {}
-
-CRegPageDlg::~CRegPageDlg() = default;
+    : Dialog(templateId, parentP), m_controls(*this), m_topRightPicture(topRightPicture) {}
 
 void CRegPageDlg::onInitDialog() {
   Dialog::onInitDialog();
   window()->SetLabel(wx(regLoadString(kRegCaptionString)));
   wxTheApp->SetTopWindow(window());
   window()->Bind(wxEVT_PAINT, &CRegPageDlg::onPaint, this);
-  m_notifications = std::make_unique<Notifications>(*this, window());
+}
+
+// A field's check runs after the focus change that left it, so its message box never opens
+// inside the change. A check that refuses the field puts the focus back on it, which makes the
+// field the user went to lose it in turn, and focus changes already on their way from the
+// display may still arrive: for a moment after a refusal no leave is checked, and after it only
+// the refused field's, so two refused fields never pass the focus back and forth.
+bool CRegPageDlg::onNotify(const zkui::Notification& n) {
+  if (n.kind == zkui::NotifyKind::ComboChanged) comboChosen(n.id);
+  if (n.kind != zkui::NotifyKind::EditLeft || m_checking) return false;
+  if (std::chrono::steady_clock::now() < m_quietUntil) return false;
+  if (m_refused != 0 && n.id != m_refused) return false;
+  m_refused = 0;
+  wxTheApp->CallAfter([target = callTarget(), this, id = n.id] {
+    if (target->closed() || m_checking) return;
+    m_checking = true;
+    m_controls.takeFocusRequest();
+    fieldLeft(id);
+    m_refused = m_controls.takeFocusRequest();
+    if (m_refused != 0) {
+      // The focus goes back once more when the late changes have come.
+      m_quietUntil = std::chrono::steady_clock::now() + kSettleTime;
+      setTimer(kRefocusTimer, static_cast<int>(kSettleTime.count()));
+    }
+    m_checking = false;
+  });
+  return false;
+}
+
+void CRegPageDlg::onTimer(int id) {
+  if (id != kRefocusTimer) return;
+  killTimer(kRefocusTimer);
+  if (m_refused != 0) m_controls.focus(m_refused);
 }
 
 void CRegPageDlg::onPaint(wxPaintEvent&) {
@@ -244,7 +247,7 @@ bool CRegPageDlg::onClose() {
 // ---- the contact page ----
 
 CContactInfoDlg::CContactInfoDlg(wxWindow* parentP)
-    : CRegPageDlg(kContactTemplate, parentP, false), m_controls(*this) {}
+    : CRegPageDlg(kContactTemplate, parentP, false) {}
 
 void CContactInfoDlg::onInitDialog() {
   CRegPageDlg::onInitDialog();
@@ -280,7 +283,7 @@ void CContactInfoDlg::comboChosen(int id) {
 // ---- the system information page ----
 
 CSystemInfoDlg::CSystemInfoDlg(wxWindow* parentP)
-    : CRegPageDlg(kSystemTemplate, parentP, true), m_controls(*this), m_page(m_controls) {}
+    : CRegPageDlg(kSystemTemplate, parentP, true), m_page(m_controls) {}
 
 void CSystemInfoDlg::onInitDialog() {
   CRegPageDlg::onInitDialog();

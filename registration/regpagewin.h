@@ -4,8 +4,10 @@
 // the pages from the contact page on. User-interface thread only.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "dialog.h"
 #include "regcontact.h"
@@ -28,6 +30,8 @@ class CDialogControls : public CRegControls {
   void setText(int id, const std::string& text) override;
   void limitText(int id, int maxChars) override;
   void focus(int id) override;
+  // The control the last focus() went to since the last call; 0 when none.
+  int takeFocusRequest() { return std::exchange(m_focusRequest, 0); }
   int checked(int id) const override;
   void setChecked(int id, int state) override;
   void postClick(int id) override;
@@ -44,6 +48,7 @@ class CDialogControls : public CRegControls {
 
  private:
   zkui::Dialog& m_dialog;
+  int m_focusRequest = 0;
 };
 
 // What the pages share: the title string 313, the pictures along the bottom (and near the top
@@ -52,7 +57,6 @@ class CDialogControls : public CRegControls {
 class CRegPageDlg : public zkui::Dialog {
  public:
   CRegPageDlg(int templateId, wxWindow* parentP, bool topRightPicture);
-  ~CRegPageDlg() override;
 
  protected:
   void onInitDialog() override;
@@ -63,16 +67,21 @@ class CRegPageDlg : public zkui::Dialog {
   // (the page then ends).
   bool confirmExit();
   bool onClose() override;
+  bool onNotify(const zkui::Notification& n) override;
+  void onTimer(int id) override;
   // The focus left edit id; the user chose an entry of combo box id.
   virtual void fieldLeft(int /*id*/) {}
   virtual void comboChosen(int /*id*/) {}
 
+  CDialogControls m_controls;
+
  private:
-  class Notifications;
   void onPaint(wxPaintEvent& event);
 
   bool m_topRightPicture;
-  std::unique_ptr<Notifications> m_notifications;
+  bool m_checking = false;  // a field's check runs
+  int m_refused = 0;        // the field a check refused and gave the focus back to
+  std::chrono::steady_clock::time_point m_quietUntil;  // leaves before it are not checked
 };
 
 inline constexpr int kPageExited = 2242;  // a page's end code when the user confirmed Exit
@@ -89,7 +98,6 @@ class CContactInfoDlg : public CRegPageDlg {
   void comboChosen(int id) override;
 
  private:
-  CDialogControls m_controls;
   std::unique_ptr<CContactInfoPage> m_page;  // made with the window, for the registrant's state
 };
 
@@ -103,7 +111,6 @@ class CSystemInfoDlg : public CRegPageDlg {
   bool onCommand(int id) override;
 
  private:
-  CDialogControls m_controls;
   CSystemInfoPage m_page;
 };
 

@@ -5,7 +5,6 @@
 #include "regpagewin.h"
 
 #include <gtest/gtest.h>
-#include <wx/combobox.h>
 #include <wx/dialog.h>
 #include <wx/textctrl.h>
 
@@ -83,32 +82,18 @@ class PageWindows : public zkui::UiTest {
     drive::pump(150);
     EXPECT_EQ(drive::screenshot(w, testing::TempDir() + "regpage-" + name + ".png"), 0);
   }
-  // The focus leaves edit id, as a Tab would.
-  static void leave(wxDialog& d, int id) {
-    wxWindow* edit = drive::find(id, &d);
-    ASSERT_NE(edit, nullptr);
-    wxFocusEvent event(wxEVT_KILL_FOCUS, id);
-    event.SetEventObject(edit);
-    edit->GetEventHandler()->ProcessEvent(event);
-    drive::pump(50);
+  // The focus leaves edit id for the next field, as a click there would.
+  static void leave(wxDialog& d, int id, int nextId) {
+    ASSERT_TRUE(drive::focus(drive::find(id, &d)));
+    ASSERT_TRUE(drive::focus(drive::find(nextId, &d)));
+    drive::pump(100);
   }
   static void choose(wxDialog& d, int id, const std::string& text) {
-    auto* combo = dynamic_cast<wxComboBox*>(drive::find(id, &d));
-    ASSERT_NE(combo, nullptr);
-    int at = combo->FindString(wxString::FromUTF8(text));
-    ASSERT_NE(at, wxNOT_FOUND) << text;
-    combo->SetSelection(at);
-    wxCommandEvent event(wxEVT_COMBOBOX, id);
-    event.SetEventObject(combo);
-    event.SetInt(at);
-    combo->GetEventHandler()->ProcessEvent(event);
+    ASSERT_TRUE(drive::choose(drive::find(id, &d), text)) << text;
     drive::pump(30);
   }
   static void escape(wxDialog& d) {
-    wxKeyEvent key(wxEVT_CHAR_HOOK);
-    key.m_keyCode = WXK_ESCAPE;
-    key.SetEventObject(&d);
-    d.GetEventHandler()->ProcessEvent(key);
+    drive::key(WXK_ESCAPE, 0, &d);
     drive::pump(50);
   }
   static bool shown(wxDialog& d, int id) {
@@ -150,10 +135,9 @@ TEST_F(PageWindows, ContactPageChecksFieldsCountriesAndIgnoresEscape) {
     shot(&d, "contact-empty");
     fill(d);
     drive::type(kContactCompany, "Engines | Co", &d);
-    leave(d, kContactCompany);
+    leave(d, kContactCompany, kAddrPoBox);
     wxWindow* focus = wxWindow::FindFocus();
     focusAfterLeave = focus != nullptr ? focus->GetId() : 0;
-    drive::find(kContactEmail, &d)->SetFocus();
     drive::click(kContactNext, &d);
     drive::pump(50);
     focus = wxWindow::FindFocus();
@@ -169,6 +153,8 @@ TEST_F(PageWindows, ContactPageChecksFieldsCountriesAndIgnoresEscape) {
     stillOpenAfterEscape = drive::activeModal() == &d && d.IsShown();
     m_exitAnswer = 2329;
     drive::click(kContactExit, &d);  // No: the page stays
+    m_exitAnswer = 2329;
+    drive::close(&d);  // the close box asks too
     m_exitAnswer = 2328;
     drive::click(kContactExit, &d);
   });
@@ -181,7 +167,26 @@ TEST_F(PageWindows, ContactPageChecksFieldsCountriesAndIgnoresEscape) {
   EXPECT_FALSE(frenchForGermany);
   EXPECT_FALSE(statesForGermany);
   EXPECT_TRUE(stillOpenAfterEscape);
-  EXPECT_EQ(m_exitAsked, 2);
+  EXPECT_EQ(m_exitAsked, 3);
+}
+
+TEST_F(PageWindows, TwoRefusedFieldsDoNotPassTheFocusBackAndForth) {
+  int focusAfter = 0;
+  drive::whenModal([&](wxDialog& d) {
+    // Both texts are there before either field has had the focus.
+    dynamic_cast<wxTextCtrl*>(drive::find(kContactCompany, &d))->ChangeValue("a|b");
+    dynamic_cast<wxTextCtrl*>(drive::find(kAddrPoBox, &d))->ChangeValue("c|d");
+    ASSERT_TRUE(drive::focus(drive::find(kContactCompany, &d)));
+    drive::pump(200);
+    drive::key(WXK_TAB);  // on to the P.O. box
+    drive::pump(300);
+    wxWindow* focus = wxWindow::FindFocus();
+    focusAfter = focus != nullptr ? focus->GetId() : 0;
+    drive::click(kContactExit, &d);
+  });
+  regRunPages(RegPage::Contact);
+  EXPECT_EQ(m_boxes.size(), 1u);
+  EXPECT_EQ(focusAfter, kContactCompany);
 }
 
 TEST_F(PageWindows, AShortPostalCodeKeptAndADeclinedEmailLeadToTheSystemPage) {
@@ -284,7 +289,7 @@ TEST_F(PageWindows, JapaneseGivesFreePrefixAndSuffixEdits) {
   drive::whenModal([&](wxDialog& d) {
     auto* edit = dynamic_cast<wxTextCtrl*>(drive::find(kNamePrefix, &d));
     ASSERT_NE(edit, nullptr);
-    edit->SetFocus();
+    drive::focus(edit);
     for (int i = 0; i < 60; ++i) edit->WriteText("k");  // typing stops at the limit
     prefix = edit->GetValue().utf8_string();
     shot(&d, "contact-japanese");
