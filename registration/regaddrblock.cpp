@@ -132,6 +132,12 @@ DAddressPanel CAddressBlock::panel() {
   return panel;
 }
 
+const CAddressRules& CAddressBlock::countryRules() const {
+  static const CAddressRules noCountry(-1);
+  int number = selectedCountry();
+  return number >= 0 ? regRulesForCountry(number) : noCountry;
+}
+
 void CAddressBlock::store(CRegistrant& registrant) {
   CPostalAddress& address = registrant.address();
   address.setPoBox(poBox());

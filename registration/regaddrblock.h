@@ -60,6 +60,9 @@ class CAddressBlock : public CAddressBlockInterface {
   void countryChanged();
   // The values as the address check sees them.
   DAddressPanel panel();
+  // The selected country's rules; with none selected, rules of no country (whose checks ask
+  // for the country).
+  const CAddressRules& countryRules() const;
   // Into the registrant's address record, with the language's code.
   void store(CRegistrant& registrant);
 

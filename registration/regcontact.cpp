@@ -73,7 +73,7 @@ void CContactInfoPage::init() {
 }
 
 void CContactInfoPage::runChecks() {
-  const CAddressRules& rules = regRulesForCountry(m_address.selectedCountry());
+  const CAddressRules& rules = m_address.countryRules();
   rules.validateName(m_name.panel());
   rules.validateAddress(m_address.panel());
   rules.validatePhone(m_phone.panel());
@@ -167,7 +167,7 @@ void CContactInfoPage::focusNamed(const CRegException& e) {
 
 void CContactInfoPage::leaveField(int id) {
   if (m_name.leaveField(id) || m_address.leaveField(id)) return;
-  if (m_phone.leaveField(id, regRulesForCountry(m_address.selectedCountry()))) return;
+  if (m_phone.leaveField(id, m_address.countryRules())) return;
   if (id == kContactEmail) m_emailDeclined = false;
   if (id == kContactEmail || id == kContactCompany || id == kContactJobTitle) {
     regRefuseBadCharacters(m_controls, id, kFieldNone);

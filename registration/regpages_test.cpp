@@ -394,3 +394,15 @@ TEST_F(CustomerType, SwitchingFromBusinessToHomeClearsTheBusinessAnswersInTheRec
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ContactPage, WithoutACountryNextAsksForOne) {
+  CContactInfoPage& page = openFilled();
+  m_controls.select(kAddrCountry, -1);
+  EXPECT_FALSE(page.next());
+  EXPECT_EQ(m_presenter.shown, std::vector<int>{207});
+  EXPECT_EQ(m_controls.focused(), kAddrCountry);
+}
+
+}  // namespace
