@@ -6,11 +6,20 @@ function(zarnak_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   # One label: the test discovery splits a list of labels into separate properties. `ctest -L`
-  # takes a regular expression, so -L threaded and -L unit both find "unit-threaded".
+  # takes a regular expression, so -L threaded and -L unit both find "unit-threaded". The tests
+  # under tests/ drive the system end to end (e2e): `ctest -LE e2e` leaves them out.
   set(label unit)
+  set(e2e_dir "${PROJECT_SOURCE_DIR}/tests")
+  cmake_path(IS_PREFIX e2e_dir "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE is_e2e)
+  if(is_e2e)
+    set(label e2e)
+  endif()
   if(T_THREADED)
-    set(label unit-threaded)
+    set(label ${label}-threaded)
     set_property(GLOBAL APPEND PROPERTY ZARNAK_THREADED_TESTS ${name})
+  elseif(ZARNAK_TSAN)
+    # The ThreadSanitizer build runs the threaded tests only: it builds the others on request.
+    set_property(TARGET ${name} PROPERTY EXCLUDE_FROM_ALL ON)
   endif()
   # Tests of real windows share one display: run one at a time, so that no window of another
   # test covers the one a screenshot reads or takes its keyboard focus.
