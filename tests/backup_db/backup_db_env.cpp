@@ -1,17 +1,41 @@
 #include "backup_db_env.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <ctime>
 
 #include "filetext_testutil.h"
 #include "machine.h"
 #include "model.h"
 #include "objname.h"
 #include "pelkapi.h"
+#include "pstime.h"
 #include "sqlapi_testenv.h"
 #include "vdi_stripes.h"
 
+namespace {
+
+// The agent's wall clock for these tests: every reading is a second of its own, the machine's
+// time or the second after the last one read, whichever is later. A backup that ends within the
+// second it started in waits for the next second, so that each backup's time stamp is its own;
+// under this clock it never waits, and backups made one after another still sort by their times.
+time_t distinctSeconds() {
+  static std::atomic<time_t> last{0};
+  time_t now = time(nullptr);
+  time_t previous = last.load();
+  time_t next;
+  do {
+    next = std::max(now, previous + 1);
+  } while (!last.compare_exchange_weak(previous, next));
+  return next;
+}
+
+}  // namespace
+
 void BackupDbFixture::SetUp() {
   MoxtarFixture::SetUp();
+  psDateSetClock(distinctSeconds);
   sqlengine::MachineSettings machine;
   machine.machineName = "TESTHOST";
   machine.dmoVersionMajor = 8;
@@ -64,6 +88,7 @@ void BackupDbFixture::TearDown() {
   m_Databases.freeAll();
   m_Sql.reset();
   m_Instance.reset();
+  psDateSetClock(nullptr);
   MoxtarFixture::TearDown();
 }
 

@@ -7,14 +7,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <ctime>
 #include <functional>
 #include <random>
 #include <set>
 #include <thread>
 
 #include "backup_db_env.h"
-#include "pstime.h"
 #include "vdi_fault.h"
 
 namespace {
@@ -312,13 +310,10 @@ namespace {
 // Cancels at random moments of backups (a reproducible sequence): every backup the cancel
 // reached before its commit ends with 415 and leaves the previous backup the active one, every
 // other ends with 0 as the new active backup; nothing stays open and no temporary object stays
-// behind. The wait for a unique time stamp after the commit is no work a cancel undoes: under a
-// wall clock whose second moves on at every reading the span drawn from is the backup's work.
+// behind. The wait for a unique time stamp after the commit is no work a cancel undoes: under the
+// fixture's wall clock, whose second moves on at every reading, the span drawn from is the
+// backup's work.
 TEST_F(BackupDbTest, ACancelAtAnyMomentEndsWith415AndLeavesNoTemporaryObject) {
-  psDateSetClock([] {
-    static std::atomic<time_t> next{time(nullptr)};
-    return next++;
-  });
   // The span is the shortest of three backups, so that a delay within its first half falls
   // within the first half of any backup's work.
   int64_t span = INT64_MAX;
@@ -354,7 +349,6 @@ TEST_F(BackupDbTest, ACancelAtAnyMomentEndsWith415AndLeavesNoTemporaryObject) {
     }
     EXPECT_EQ(temporaryObjects(), 0);
   }
-  psDateSetClock(nullptr);
   EXPECT_GE(cancelled, 10);
   ASSERT_EQ(backup(BACKUP_TYPE_FULL, 4), 0) << m_Backup->consumerText();
 }
