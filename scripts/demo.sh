@@ -4,7 +4,12 @@
 # zarnaksqlc backs the database up through 4 striped virtual devices, lists the stored backup,
 # restores it over the changed database and into a copy, and each result is checked byte for
 # byte against the database as it was backed up.
+#
+#   scripts/demo.sh --gui   then starts the windowed program zarnaksql on the same machine (it
+#                           needs a display); the machine is removed when its window closes.
 set -euo pipefail
+gui=0
+if [ "${1:-}" = "--gui" ]; then gui=1; fi
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 zarnak_ensure_deps
@@ -16,7 +21,7 @@ trap 'rm -rf "$ZARNAK_ROOT"' EXIT
 sqlsim=$PWD/build/platform/sqlserver/sqlsim/sqlsim
 hublorsim=$PWD/build/bin/hublorsim
 regtool=$PWD/build/platform/registry/regtool
-export PATH="$PWD/build/agents/sql/clc:$PATH"  # the agent's program, as installed
+export PATH="$PWD/build/agents/sql/clc:$PWD/build/agents/sql/gui/winnt:$PATH"  # the agent's programs, as installed
 step() { printf '\n== %s\n' "$*"; }
 say() { printf '   %s\n' "$*"; }
 # Shows a command as the user types it, then runs it.
@@ -85,3 +90,12 @@ check sales_copy
 $sqlsim show MSSQLSERVER sales_copy
 
 step "Done: the agent backed up, listed and restored the database, and every check passed"
+
+if [ "$gui" = 1 ]; then
+  step "The windowed program on the same machine (close its window to end the demonstration)"
+  if [ -z "${DISPLAY:-}" ]; then
+    say "no display: set DISPLAY (for example run Xvfb :5 & and DISPLAY=:5)" >&2
+    exit 1
+  fi
+  run zarnaksql
+fi

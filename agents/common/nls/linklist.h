@@ -4,9 +4,9 @@
 // start of its element, so a value pointer (pData) is also its element's address. Iteration is
 // element-based: getFirst/getNext/getLast/getPrevious take and give value pointers, and a walk
 // that deletes as it goes continues with the result of remove. The list owns its elements; its
-// free routine (fixed by the constructor, null for none) receives a copy of each value just
-// before the element is deleted. sortbmrg is a natural two-way merge sort, ascending and not
-// stable, that only relinks elements.
+// free routine (given to the constructor or set later with setFreeRtn, null for none) receives
+// a copy of each value just before the element is deleted. sortbmrg is a natural two-way merge
+// sort, ascending and not stable, that only relinks elements.
 //
 // Invariants: m_pHead and m_pTail are both null or both set; the head's pPrevious and the tail's
 // pNext are null; m_Count is the number of elements reachable from m_pHead (except inside
@@ -41,6 +41,13 @@ class CLinkedList {
 
   explicit CLinkedList(FreeRtn freeRtn = nullptr);
   ~CLinkedList();
+  // Replaces the free routine (null: none) for the elements deleted from now on; returns the
+  // previous one.
+  FreeRtn setFreeRtn(FreeRtn freeRtn) {
+    FreeRtn previous = m_FreeRtn;
+    m_FreeRtn = freeRtn;
+    return previous;
+  }
   CLinkedList(const CLinkedList&) = delete;
   CLinkedList& operator=(const CLinkedList&) = delete;
 

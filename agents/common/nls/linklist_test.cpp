@@ -127,6 +127,21 @@ TEST(CLinkedList, DestructorFreesWhatRemainsWithOrWithoutAFreeRoutine) {
   EXPECT_EQ(gFreed.size(), 2u);
 }
 
+TEST(CLinkedList, AFreeRoutineSetLaterServesTheElementsDeletedFromThenOn) {
+  gFreed.clear();
+  CLinkedList<Rec> list;
+  fill(list, {1, 2, 3});
+  list.remove(list.getFirst());  // no routine yet
+  EXPECT_TRUE(gFreed.empty());
+  EXPECT_EQ(list.setFreeRtn(recordFree), nullptr);
+  list.remove(list.getFirst());
+  ASSERT_EQ(gFreed.size(), 1u);
+  EXPECT_EQ(gFreed[0].tag, 'b');
+  EXPECT_EQ(list.setFreeRtn(nullptr), &recordFree);
+  EXPECT_EQ(list.freeAll(), 0);
+  EXPECT_EQ(gFreed.size(), 1u);
+}
+
 TEST(CLinkedListSort, EqualKeysMayChangeTheirOrder) {
   CLinkedList<Rec> list;
   fill(list, {1, 0, 1, 2, 1});  // the 1s are a, c and e

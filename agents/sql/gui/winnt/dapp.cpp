@@ -1,0 +1,26 @@
+#include "dapp.h"
+
+#include <cstdlib>
+#include <new>
+
+void DApplication::ciExit(int exitCode) {
+  ciCleanUp();
+  m_exited = true;
+  m_exitCode = exitCode;
+  if (m_endProcess) std::exit(guiExitStatus(exitCode));
+}
+
+int DApplication::ciStartUp() {
+  if (m_informerP == nullptr) m_informerP = new (std::nothrow) DInformer();
+  return 0;
+}
+
+void DApplication::ciCleanUp() {
+  delete m_informerP;
+  m_informerP = nullptr;
+}
+
+int guiExitStatus(int rc) {
+  int status = rc & 0xFF;
+  return rc != 0 && status == 0 ? 255 : status;
+}

@@ -1,0 +1,28 @@
+#include "dfcidlg.h"
+
+#include <wx/toplevel.h>
+
+#include "dmsgbox.h"
+#include "msgout.h"
+
+void DFciDialog::fixSize() {
+  if (dynamic_cast<wxTopLevelWindow*>(window()) == nullptr) return;
+  wxSize size = window()->GetSize();
+  window()->SetSizeHints(size, size);
+}
+
+void DFciDialog::enableItem(int id, bool enable) {
+  if (wxWindow* controlP = control(id)) controlP->Enable(enable);
+}
+
+std::string messageText(int msgNum) {
+  char text[DMSG_TEXT_MAX + 1] = "";
+  nlsprintf(text, sizeof text, msgNum);
+  return text;
+}
+
+std::string messageText(int msgNum, const char* insertP) {
+  char text[DMSG_TEXT_MAX + 1] = "";
+  nlsprintf(text, sizeof text, msgNum, insertP);
+  return text;
+}
