@@ -56,6 +56,7 @@ constexpr char kNoInstallDir[] =
 constexpr int kPasswordCancelled = 101;
 
 DPelkApiDL* gApiDLP = nullptr;  // also gPelkApiObjP
+bool gApiInitialised = false;   // Init succeeded: Term is due before the clean-up
 PelkSetupData gApiSetup{};      // alive for the run
 DSqlGuiApp* gInstanceP = nullptr;
 
@@ -396,7 +397,13 @@ int DSqlGuiApp::startStorage() {
   DPelkApi::SetSetupData(&gApiSetup);
   int errorKind = 0;
   rc = gApiDLP->Init(&status, &errorKind);
-  if (rc != RC_OK) showMessageNumber(MSG_INIT_FAILED, DMSG_ERROR, nullptr);
+  if (rc != RC_OK) {
+    char text[DMSG_TEXT_MAX + 1] = "";
+    nlsprintf(text, sizeof text, MSG_INIT_FAILED, rc);
+    showMessageBox(text, DMSG_ERROR, nullptr);
+    return rc;
+  }
+  gApiInitialised = true;
   return rc;
 }
 
@@ -420,6 +427,9 @@ void DSqlGuiApp::ciCleanUp() {
   m_cleanedUp = true;
   DApplicationController::deleteControllers();
   if (gApiDLP != nullptr) {
+    DPelkApiStatus status;
+    if (gApiInitialised) gApiDLP->Term(&status);
+    gApiInitialised = false;
     gApiDLP->Cleanup();
     gPelkApiObjP = nullptr;
     delete gApiDLP;
