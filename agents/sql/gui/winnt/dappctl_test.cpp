@@ -153,7 +153,8 @@ TEST_F(Controllers, AWindowThatCannotBeMadeIsNotWired) {
 }
 
 TEST(Placement, DefaultIsCentredOnEightTenthsBySevenTenths) {
-  zkui::Rect r = defaultPlacementRect(1024, 768);
+  zkui::Rect r = defaultPlacementRect({0, 0, 1024, 768});
+  EXPECT_EQ(defaultPlacementRect({50, 20, 1024, 768}), (zkui::Rect{152, 135, 819, 537}));
   EXPECT_EQ(r.x, 102);
   EXPECT_EQ(r.y, 115);
   EXPECT_EQ(r.right(), 921);
@@ -191,8 +192,8 @@ TEST(Placement, StoredAndLoadedThroughTheProfile) {
   std::string path = (root.path() / "zarnaksql.ini").string();
   {
     zkui::Profile profile(path);
-    zkui::WindowPlacement p = loadPlacement(profile, 1024, 768);
-    EXPECT_EQ(p.normal, defaultPlacementRect(1024, 768));
+    zkui::WindowPlacement p = loadPlacement(profile, {0, 0, 1024, 768});
+    EXPECT_EQ(p.normal, defaultPlacementRect({0, 0, 1024, 768}));
     EXPECT_FALSE(p.maximized);
     p.normal = {10, 20, 300, 200};
     p.maximized = true;
@@ -200,7 +201,7 @@ TEST(Placement, StoredAndLoadedThroughTheProfile) {
   }
   zkui::Profile again(path);
   EXPECT_EQ(again.getString(DPLACE_SECTION, DPLACE_RECT, ""), "0010 0020 0310 0220");
-  zkui::WindowPlacement p = loadPlacement(again, 1024, 768);
+  zkui::WindowPlacement p = loadPlacement(again, {0, 0, 1024, 768});
   EXPECT_EQ(p.normal, (zkui::Rect{10, 20, 300, 200}));
   EXPECT_TRUE(p.maximized);
   EXPECT_FALSE(p.iconized);

@@ -1,6 +1,5 @@
 #include "dmainfrm.h"
 
-#include <wx/display.h>
 #include <wx/menu.h>
 #include <wx/sizer.h>
 #include <wx/toolbar.h>
@@ -63,9 +62,8 @@ void DMainFrame::setChildFrameFactory(int kind, DChildFrameFactory factory) {
   if (kind >= 0 && kind < FRAME_KIND_COUNT) gFactories[kind] = std::move(factory);
 }
 
-DMainFrame::DMainFrame(OptionsInfo* optionsP, zkui::Profile* profileP,
-                       std::optional<zkui::Rect> screen)
-    : m_optionsP(optionsP), m_profileP(profileP), m_screen(screen) {}
+DMainFrame::DMainFrame(OptionsInfo* optionsP, zkui::Profile* profileP)
+    : m_optionsP(optionsP), m_profileP(profileP) {}
 
 DMainFrame::~DMainFrame() {
   savePlacement();
@@ -129,14 +127,7 @@ void DMainFrame::activateFrame() {
     return;
   }
   m_firstActivation = false;
-  zkui::Rect screen;
-  if (m_screen) {
-    screen = *m_screen;
-  } else {
-    wxRect r = wxDisplay(static_cast<unsigned>(0)).GetGeometry();
-    screen = {r.x, r.y, r.width, r.height};
-  }
-  zkui::WindowPlacement placement = loadPlacement(*m_profileP, screen.width, screen.height);
+  zkui::WindowPlacement placement = loadPlacement(*m_profileP, zkui::screenArea());
   m_trackerP->apply(placement);
   Show();
 }

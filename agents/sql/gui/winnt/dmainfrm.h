@@ -15,7 +15,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "dappctl.h"
@@ -81,9 +80,9 @@ using DChildFrameFactory =
 
 class DMainFrame : public wxFrame, public DMainFrameView {
  public:
-  // The options record and the profile must outlive the frame. `screen` is the screen whose
-  // size the default placement is taken from (the display's when none).
-  DMainFrame(OptionsInfo* optionsP, zkui::Profile* profileP, std::optional<zkui::Rect> screen);
+  // The options record and the profile must outlive the frame. The default placement is taken
+  // from the layer's screen area (zkui::screenArea).
+  DMainFrame(OptionsInfo* optionsP, zkui::Profile* profileP);
   ~DMainFrame() override;
 
   // Makes the window with its bars from the current resources; false when a part is missing.
@@ -122,7 +121,6 @@ class DMainFrame : public wxFrame, public DMainFrameView {
 
   OptionsInfo* m_optionsP;
   zkui::Profile* m_profileP;
-  std::optional<zkui::Rect> m_screen;
   int m_currentPage = FRAME_BACKUP;
   bool m_showInactivateTab = false;
   bool m_firstActivation = true;

@@ -28,18 +28,18 @@ std::string formatPlacementRect(const zkui::Rect& rect) {
   return text;
 }
 
-zkui::Rect defaultPlacementRect(int screenWidth, int screenHeight) {
-  int width = screenWidth * 8 / 10;
-  int height = screenHeight * 7 / 10;
-  return {(screenWidth - width) / 2, (screenHeight - height) / 2, width, height};
+zkui::Rect defaultPlacementRect(const zkui::Rect& screen) {
+  int width = screen.width * 8 / 10;
+  int height = screen.height * 7 / 10;
+  return {screen.x + (screen.width - width) / 2, screen.y + (screen.height - height) / 2, width,
+          height};
 }
 
-zkui::WindowPlacement loadPlacement(const zkui::Profile& profile, int screenWidth,
-                                    int screenHeight) {
+zkui::WindowPlacement loadPlacement(const zkui::Profile& profile, const zkui::Rect& screen) {
   zkui::WindowPlacement placement;
   std::optional<zkui::Rect> stored =
       parsePlacementRect(profile.getString(DPLACE_SECTION, DPLACE_RECT, ""));
-  placement.normal = stored ? *stored : defaultPlacementRect(screenWidth, screenHeight);
+  placement.normal = stored ? *stored : defaultPlacementRect(screen);
   placement.iconized = profile.getInt(DPLACE_SECTION, DPLACE_ICONIZED, 0) != 0;
   placement.maximized = profile.getInt(DPLACE_SECTION, DPLACE_MAXIMIZED, 0) != 0;
   return placement;

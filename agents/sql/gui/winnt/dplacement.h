@@ -19,11 +19,10 @@ extern const char DPLACE_MAXIMIZED[];  // "maximized"
 // exactly that or the rectangle is empty.
 std::optional<zkui::Rect> parsePlacementRect(const std::string& text);
 std::string formatPlacementRect(const zkui::Rect& rect);
-// The centred rectangle for a screen of that size.
-zkui::Rect defaultPlacementRect(int screenWidth, int screenHeight);
+// 8/10 of the screen area's width and 7/10 of its height, centred in it.
+zkui::Rect defaultPlacementRect(const zkui::Rect& screen);
 
-// The stored placement, or the default for the screen.
-zkui::WindowPlacement loadPlacement(const zkui::Profile& profile, int screenWidth,
-                                    int screenHeight);
+// The stored placement, or the default for the screen area.
+zkui::WindowPlacement loadPlacement(const zkui::Profile& profile, const zkui::Rect& screen);
 // Writes the normal rectangle and the two flags; false when the profile cannot be written.
 bool storePlacement(zkui::Profile& profile, const zkui::WindowPlacement& placement);

@@ -163,7 +163,7 @@ bool DSqlGuiApp::makeWindows() {
   }
   std::string profileDir = m_agentDir.empty() ? std::string("./") : m_agentDir;
   m_profileP = std::make_unique<zkui::Profile>(profileDir + DSQLGUI_PROFILE_NAME);
-  auto* frameP = new DMainFrame(&guiOptions(), m_profileP.get(), m_screen);
+  auto* frameP = new DMainFrame(&guiOptions(), m_profileP.get());
   if (!frameP->create(DSQLGUI_CAPTION)) {
     frameP->Destroy();
     return false;

@@ -52,8 +52,6 @@ class DSqlGuiApp : public DApplication {
 
   // Where the resource library is read (default: beside the program).
   void setBundlePath(const std::string& path) { m_bundlePath = path; }
-  // The screen whose size gives the default placement (default: the display's).
-  void setScreen(const zkui::Rect& screen) { m_screen = screen; }
   // Whether the splash window shows at start (default: yes).
   void setShowSplash(bool show) { m_showSplash = show; }
 
@@ -86,7 +84,6 @@ class DSqlGuiApp : public DApplication {
   int m_argc = 0;
   char** m_argv = nullptr;
   std::string m_bundlePath;
-  std::optional<zkui::Rect> m_screen;
   bool m_showSplash = true;
   std::string m_agentDir;
   int m_agentDirRc = 0;

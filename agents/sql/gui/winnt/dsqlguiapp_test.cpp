@@ -20,6 +20,7 @@
 #include "dsplash.h"
 #include "dsqllogin.h"
 #include "dsqllogstore.h"
+#include "frame.h"
 #include "help.h"
 #include "msgbox.h"
 #include "pelkapi_testutil.h"
@@ -53,12 +54,13 @@ class ZarnaksqlStart : public StorageFixture {
     });
     m_app.setEndProcessOnExit(false);
     m_app.setBundlePath(ZK_GUI_BUNDLE);
-    m_app.setScreen({0, 0, 1024, 768});
+    zkui::setScreenArea({0, 0, 1024, 768});
     m_app.setShowSplash(false);
   }
   void TearDown() override {
     if (!zkui::uiTestHaveDisplay()) return;
     zkui::setMessageBoxHook(nullptr);
+    zkui::setScreenArea({});
     StorageFixture::TearDown();
   }
   void sqlsim(const std::vector<std::string>& args) {
