@@ -138,12 +138,14 @@ struct CallbackScript {
   std::vector<std::string> answers;  // one per call; an empty answer gives no password
   int rc = 0;
   std::vector<std::pair<int, std::string>> asked;  // reason and current password
+  std::vector<std::string> nodes;                  // the node each prompt names
 };
 CallbackScript gScript;
 
-int scriptedCallback(int reason, int, const char* currentPwP, const char*, char* outputP,
+int scriptedCallback(int reason, int, const char* currentPwP, const char* nodeNameP, char* outputP,
                      int outputSize, const char*) {
   gScript.asked.emplace_back(reason, currentPwP);
+  gScript.nodes.emplace_back(nodeNameP);
   size_t call = gScript.asked.size() - 1;
   std::string answer = call < gScript.answers.size() ? gScript.answers[call] : "";
   std::snprintf(outputP, static_cast<size_t>(outputSize), "%s", answer.c_str());
@@ -205,6 +207,16 @@ TEST_F(Logon, PromptModeAsksBeforeTheLibraryWhenThereIsNoPassword) {
   ASSERT_EQ(gScript.asked.size(), 1u);
   EXPECT_EQ(gScript.asked[0].first, 137);
   EXPECT_EQ(countLines(trace.texts(), "Enter dpelkInit"), 1);
+}
+
+TEST_F(Logon, PromptNamesTheOptionFilesNodeWhenTheLogonGivesNone) {
+  writeOptionFile("");  // NODENAME NODE1
+  PeekApiDL& api = makeApi(nullptr, nullptr, nullptr, scriptedCallback);
+  ASSERT_EQ(api.Setup(), 0);
+  ASSERT_EQ(api.Init(&m_Status), 0);
+  gScript.answers = {"secret"};
+  EXPECT_EQ(storedLogon(api), 0);
+  EXPECT_EQ(gScript.nodes, std::vector<std::string>{"NODE1"});
 }
 
 TEST_F(Logon, PromptModeReturnsARefusedGivenPasswordWithoutAsking) {

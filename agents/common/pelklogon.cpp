@@ -93,9 +93,10 @@ void DPelkApi::loadLogonValues(DPelkApiStatus* statusP, const pelkApiLogonInfo* 
   std::memset(&options, 0, sizeof options);
   dpelkQueryCliOptions(this, statusP, &options);  // a failed query leaves "prompt"
   valuesP->passwordAccess = options.passwordAccess;
-  if (given(logonInfoP->nodeNameP)) {
-    pelkCopyText(valuesP->nodeName, sizeof valuesP->nodeName, logonInfoP->nodeNameP);
-  }
+  // The node the prompts name: the given one, else the option file's.
+  options.nodeName[sizeof options.nodeName - 1] = '\0';
+  pelkCopyText(valuesP->nodeName, sizeof valuesP->nodeName,
+               given(logonInfoP->nodeNameP) ? logonInfoP->nodeNameP : options.nodeName);
   if (given(logonInfoP->passwordP)) {
     pelkCopyText(valuesP->password, sizeof valuesP->password, logonInfoP->passwordP);
   }

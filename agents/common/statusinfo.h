@@ -56,7 +56,8 @@ struct StatusMsgout {
 
 // beginStatus: the command word of the record carries the command of the object's type.
 struct StatusBegin {
-  const char* secondNameP;  // the restore's destination database, else null
+  const char* secondNameP;  // a restore's destination database, the time an inactivated backup
+                            // was made, else null
   const char* nameP;        // the object's name
   uint32_t item;            // this item's number within the run, from 1
   uint32_t items;           // the number of items the run will do

@@ -242,7 +242,7 @@ TEST_F(ZarnaksqlcHublor, InactivateShowsProgressUnlessQuiet) {
   EXPECT_EQ(result.exitCode, 0) << result.out;
   expectInOrder(result.out,
                 {"Inactivation started.", "Querying the storage server for the stored backups.",
-                 "Inactivating the full backup of Sales.",
+                 "Inactivating the full backup of Sales made 04/05/2001 11:41:02.",
                  "Inactivation ended: 1 backups listed, 1 old enough, 1 inactivated, 0 skipped",
                  "completed successfully"});
   EXPECT_EQ(objects("SRV1\\meta\\0000", PELK_ACTIVE).size(), 2u);
@@ -253,6 +253,25 @@ TEST_F(ZarnaksqlcHublor, InactivateShowsProgressUnlessQuiet) {
   EXPECT_FALSE(has(quiet.out, "Inactivation started.")) << quiet.out;
   EXPECT_FALSE(has(quiet.out, "Inactivating")) << quiet.out;
   EXPECT_EQ(objects("SRV1\\meta\\0000", PELK_ACTIVE).size(), 0u);
+}
+
+TEST_F(ZarnaksqlcHublor, InactivationNamesEachBackupByTheTimeItWasMade) {
+  StoredBackup log;
+  log.type = BACKUP_TYPE_LOG;
+  for (uint8_t hour : {12, 13}) {
+    log.time.hour = hour;
+    storeBackup(log);
+  }
+  log.time.year = 2099;  // made after today: never old enough
+  storeBackup(log);
+  zkrun::ProgramRun result =
+      run({"inactiv", "Sales", "log=*", "/olderthan=1", "/fromsqlserver=SRV1"});
+  EXPECT_EQ(result.exitCode, 0) << result.out;
+  expectInOrder(
+      result.out,
+      {"Inactivating the log backup of Sales made 04/05/2001 12:41:02.",
+       "Inactivating the log backup of Sales made 04/05/2001 13:41:02.",
+       "The backup made 04/05/2099 13:41:02 is less than 1 day(s) old and stays active."});
 }
 
 TEST_F(ZarnaksqlcHublor, ChangePasswordVerifiesTheNewPassword) {
@@ -307,12 +326,13 @@ TEST_F(ZarnaksqlcHublor, ChangePasswordPromptsFailAsTheWordsDo) {
 TEST_F(ZarnaksqlcHublor, TheLogonAsksForWhatTheServerWants) {
   zkrun::ProgramRun asked = runAsIs({"q", "hublor"}, "secret\n");
   EXPECT_EQ(asked.exitCode, 0) << asked.out;
-  expectInOrder(asked.out, {"Enter the password for node", "Storage server:"});
+  // No node is given: the prompt names the option file's.
+  expectInOrder(asked.out, {"Enter the password for node NODE1: ", "Storage server:"});
 
   sim({"node", "set", "NODE1", "--expired", "yes"});
   zkrun::ProgramRun mismatch = run({"q", "hublor"}, "n1\nn2\n");
   EXPECT_NE(mismatch.exitCode, 0);
-  expectInOrder(mismatch.out, {"The password has expired.", "Enter a new password for node",
+  expectInOrder(mismatch.out, {"The password has expired.", "Enter a new password for node NODE1: ",
                                "Enter the new password again", "do not match"});
   zkrun::ProgramRun renewed = run({"q", "hublor"}, "n1\nn1\n");
   EXPECT_EQ(renewed.exitCode, 0) << renewed.out;

@@ -187,7 +187,8 @@ int CStatus::showBegin(const StatusInfo& status, uint32_t cmd) {
       nlprintf(MSG_BACKUP_BEGIN, typeName(cmd), nameP, b.item, b.items);
       return RC_OK;
     case GROUP_INACTIVATE:
-      nlprintf(MSG_INACTIVATE_BEGIN, typeName(cmd), nameP);
+      nlprintf(MSG_INACTIVATE_BEGIN, typeName(cmd), nameP,
+               b.secondNameP != nullptr ? b.secondNameP : "");
       return RC_OK;
     case GROUP_RESTORE: {
       char into[300] = "";

@@ -78,11 +78,12 @@ StatusInfo progress(uint64_t read, uint64_t written) {
   return s;
 }
 
-StatusInfo begin(uint32_t command, const char* nameP) {
+StatusInfo begin(uint32_t command, const char* nameP, const char* secondNameP = nullptr) {
   StatusInfo s{};
   s.kind = beginStatus;
   s.command = command;
   s.begin.nameP = nameP;
+  s.begin.secondNameP = secondNameP;
   s.begin.item = 1;
   s.begin.items = 3;
   return s;
@@ -114,10 +115,12 @@ TEST_F(ConsoleStatus, EachKindAndCommandItsLines) {
     int rc;
     std::string out;
   } cases[] = {
-      {begin(50, "Sales"), 0, "Inactivating the full backup of Sales.\n"},
+      {begin(50, "Sales", "2026-12-10 07:00:01"), 0,
+       "Inactivating the full backup of Sales made 2026-12-10 07:00:01.\n"},
       {begin(3, "Sales"), 0, "Backing up the full backup of Sales (1 of 3).\n"},
       {begin(1, "Sales"), 0, "Backing up the differential backup of Sales (1 of 3).\n"},
-      {begin(48, "Sales"), 0, "Inactivating the differential backup of Sales.\n"},
+      {begin(48, "Sales", "2026-12-10 07:00:01"), 0,
+       "Inactivating the differential backup of Sales made 2026-12-10 07:00:01.\n"},
       {begin(54, "Sales"), 419, ""},
       {end(50, 0, nullptr), 0, ""},
       {end(3, 0, nullptr), 0, "Backup of Sales done.\n"},

@@ -115,7 +115,13 @@ uint32_t CInactivateBackupsEri::inactivateObjects(Run& run, MoxtarMetaInfo* entr
       backupType < BACKUP_TYPE_INVALID) {
     begin.command = kTypeCommands[backupType];
   }
+  // Several backups of one database can be inactivated in a run: the time each was made tells
+  // them apart.
+  zarnakObjId id = eriAnswerObjId(*entryP);
+  char made[DATE_TIME_TEXT_SIZE];
+  dateFormat(&id.backupTime, made);
   begin.begin.nameP = dbName;
+  begin.begin.secondNameP = made;
   begin.begin.item = run.item;
   begin.begin.items = run.listed;
   sendStatus(run.statusP, begin);
@@ -136,7 +142,9 @@ void CInactivateBackupsEri::inactivateOne(Run& run, MoxtarMetaInfo* entryP) {
                                    dateDiffDays(&run.now, &id.backupTime) < m_ParmsP->nOlderthan);
   if (tooYoung) {
     TRACE_LINE(TRC_ERI, "Skipping backup inactivation, not 'older than'...\n");
-    nlsprintf(text, sizeof text, MSG_NOT_OLDER_THAN, m_ParmsP->nOlderthan);
+    char made[DATE_TIME_TEXT_SIZE];
+    dateFormat(&id.backupTime, made);
+    nlsprintf(text, sizeof text, MSG_NOT_OLDER_THAN, made, m_ParmsP->nOlderthan);
     entryP->nActionRc = RC_SKIPPED;
     run.skipped++;
   } else {

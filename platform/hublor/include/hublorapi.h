@@ -207,7 +207,8 @@ typedef struct {
 } PelkEnvSetUp;
 
 typedef struct {
-  pelkUint8_t passwordAccess; /* PELK_PASSWD_PROMPT or PELK_PASSWD_GENERATE */
+  pelkUint8_t passwordAccess;              /* PELK_PASSWD_PROMPT or PELK_PASSWD_GENERATE */
+  char nodeName[PELK_MAX_NODE_LENGTH + 1]; /* the option file's node, as the server sees it */
 } optStruct;
 
 typedef struct {

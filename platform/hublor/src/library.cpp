@@ -149,6 +149,8 @@ int Library::queryCliOptions(optStruct& options) {
   std::lock_guard lock(m_mutex);
   if (!m_setUp) return PELK_RC_NOT_SET_UP;
   options.passwordAccess = static_cast<pelkUint8_t>(m_options.passwordAccess);
+  std::string node = upperCase(m_options.nodeName);
+  std::snprintf(options.nodeName, sizeof options.nodeName, "%s", node.c_str());
   return PELK_RC_OK;
 }
 
