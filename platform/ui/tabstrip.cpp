@@ -64,6 +64,13 @@ std::string TabStrip::itemText(int index) const {
   return index >= 0 && index < itemCount() ? m_items[index].text : std::string();
 }
 
+bool TabStrip::setItemText(int index, const std::string& text) {
+  if (index < 0 || index >= itemCount()) return false;
+  m_items[index].text = text;
+  Refresh();
+  return true;
+}
+
 void TabStrip::setImageList(wxImageList* listP) {
   m_imagesP = listP;
   Refresh();

@@ -30,6 +30,8 @@ class TabStrip : public wxControl {
   int setSelection(int index);  // returns the previous selection; -1 when none
   void* itemParam(int index) const;
   std::string itemText(int index) const;
+  // Gives tab `index` a new text; false when there is no such tab.
+  bool setItemText(int index, const std::string& text);
   // Not owned; null for none.
   void setImageList(wxImageList* listP);
   wxImageList* imageList() const { return m_imagesP; }

@@ -6,25 +6,41 @@
 
 #include <cstring>
 
+#include "agtpref.h"
 #include "agtrc.h"
 #include "agttrc.h"
+#include "daboutdlg.h"
+#include "daboutsrv.h"
 #include "dmsgbox.h"
 #include "dplacement.h"
 #include "dsplash.h"
+#include "dsqlguiapp.h"
 #include "dsqlinfo.h"
 #include "dsqllogin.h"
+#include "erifunc.h"
 #include "help.h"
 #include "menus.h"
+#include "objinfo.h"
 #include "psutil.h"
 
 namespace {
 
-enum : int { MSG_HELP_KEY = 5707, MSG_NO_INSTALL_DIR = 266 };
+enum : int { MSG_HELP_KEY = 5707, MSG_NO_INSTALL_DIR = 266, MSG_CONFIG_CAPTION = 5713 };
 
 constexpr char kHelpFile[] = "zarnaksql.hlp";
 constexpr char kHelpContents[] = "doc/zarnaksql.chm";
 
+constexpr char kDefaultConfigName[] = "zarnaksql.cfg";
+
 DChildFrameFactory gFactories[FRAME_KIND_COUNT];
+
+// The configuration file's name without its folder, for the sheet's caption.
+std::string configFileName(const std::string& path) {
+  if (path.empty()) return kDefaultConfigName;
+  size_t cut = path.find_last_of("/\\");
+  if (cut == std::string::npos || cut + 1 == path.size()) return path;
+  return path.substr(cut + 1);
+}
 
 DChildFrame* makePlaceholder(wxWindow* parentP, int kind, const std::string& title) {
   return new DChildFrame(parentP, kind, title);
@@ -94,6 +110,12 @@ bool DMainFrame::create(const std::string& title) {
       wxEVT_MENU, [this](wxCommandEvent&) { onSqlLogin(); }, ID_SQL_LOGIN);
   Bind(
       wxEVT_MENU, [this](wxCommandEvent&) { onSqlServerInfo(); }, ID_SQL_SERVER_INFO);
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { onConfiguration(); }, ID_CONFIGURATION);
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { onAboutStorageServer(); }, ID_ABOUT_STORAGE_SERVER);
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { onAbout(); }, ID_APP_ABOUT);
   Bind(
       wxEVT_MENU, [this](wxCommandEvent&) { onToggleInactivateTab(); }, ID_TOGGLE_INACTIVATE_TAB);
   Bind(
@@ -192,6 +214,51 @@ void DMainFrame::onSqlLogin() {
 void DMainFrame::onSqlServerInfo() {
   DSqlInfo info(this);
   info.doModal();
+}
+
+void DMainFrame::onConfiguration() {
+  std::string configFile = m_optionsP->szConfigFile;
+  std::string caption = messageText(MSG_CONFIG_CAPTION, configFileName(configFile).c_str());
+  CPreferences preferences(configFile.c_str());
+  DConfigValues values = readConfiguration(preferences);
+  m_lastShownLogFile = values.logFile;
+  DConfigSheet sheet(caption, this, this, values, configFile);
+  if (sheet.doModal() != zkui::kIdOk) return;
+  storePreferences(sheet.values(), *m_optionsP, preferences, m_lastShownLogFile);
+}
+
+void DMainFrame::savePreferences(DConfigSheet& sheet) {
+  CPreferences preferences(m_optionsP->szConfigFile);
+  DConfigStoreResult result =
+      storePreferences(sheet.values(), *m_optionsP, preferences, m_lastShownLogFile);
+  if (result.logFileRefused) {
+    sheet.logPage().clearLogFile();
+    return;
+  }
+  // The log file now in use is the one OK compares with.
+  m_lastShownLogFile = sheet.values().logFile;
+}
+
+int DMainFrame::onAboutStorageServer() {
+  DServerQuery query = {eriQueryMoxtarServer, m_optionsP->szHublorPassword,
+                        m_optionsP->szHublorOptFile, guiPasswordCallback, showErrorBox};
+  DAboutMoxtarServerDlg dialog(this, query);
+  return dialog.runDialog();
+}
+
+void DMainFrame::onAbout() {
+  const uint16_t* v = OBJINFO_AGENT_VERSION;
+  char version[64] = "";
+  snprintf(version, sizeof version, "(%u.%u.%u.%.*u)", unsigned(v[0]), unsigned(v[1]),
+           unsigned(v[2]), 1, unsigned(v[3]));
+  DAboutDlg about;
+  about.setBitmapId(DABOUT_BITMAP_ID);
+  about.setLine1Text(version);
+  about.setLine2Text("");
+  about.setLine1Pos(115, 252);
+  about.setLine2Pos(70, 270);
+  about.setTimeout(0);
+  about.doModal();
 }
 
 void DMainFrame::onToggleInactivateTab() {

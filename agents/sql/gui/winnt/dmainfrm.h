@@ -18,6 +18,7 @@
 #include <string>
 
 #include "dappctl.h"
+#include "dconfig.h"
 #include "dfcidlg.h"
 #include "frame.h"
 #include "profile.h"
@@ -42,7 +43,8 @@ enum DMainFrameCommand : int {
   ID_ABOUT_STORAGE_SERVER = 20067,
   ID_SQL_LOGIN = 20069,
   ID_HELP_INDEX = 20073,
-  ID_APP_EXIT = 5006,  // the toolkit's exit command
+  ID_APP_EXIT = 5006,   // the toolkit's exit command
+  ID_APP_ABOUT = 5014,  // the toolkit's about command
 };
 
 // One of the five windows: a card of the main frame with its tree view, tab view and page.
@@ -78,7 +80,7 @@ class DChildFrame : public wxPanel, public DChildFrameView {
 using DChildFrameFactory =
     std::function<DChildFrame*(wxWindow* parentP, int kind, const std::string& title)>;
 
-class DMainFrame : public wxFrame, public DMainFrameView {
+class DMainFrame : public wxFrame, public DMainFrameView, public DConfigOwner {
  public:
   // The options record and the profile must outlive the frame. The default placement is taken
   // from the layer's screen area (zkui::screenArea).
@@ -108,9 +110,17 @@ class DMainFrame : public wxFrame, public DMainFrameView {
 
   static void setChildFrameFactory(int kind, DChildFrameFactory factory);
 
+  // The configuration sheet's Apply: stores its values while it stays open.
+  void savePreferences(DConfigSheet& sheet) override;
+
   // The menu commands (public so that they can be run directly).
   void onSqlLogin();
   void onSqlServerInfo();
+  // The configuration sheet over the configuration file; OK stores its values.
+  void onConfiguration();
+  // The storage-server information dialog; its result (the query's code when it failed).
+  int onAboutStorageServer();
+  void onAbout();
   void onToggleInactivateTab();
   void onViewRefresh();
   void onHelpContents();
@@ -126,6 +136,7 @@ class DMainFrame : public wxFrame, public DMainFrameView {
   bool m_firstActivation = true;
   bool m_ready = false;
   bool m_placementSaved = false;
+  std::string m_lastShownLogFile;  // the log file as the configuration sheet showed it
   zkui::CardStack* m_cardsP = nullptr;
   DChildFrame* m_frames[FRAME_KIND_COUNT] = {};
   DApplicationController* m_controllerP = nullptr;

@@ -13,6 +13,7 @@
 #include "agtrc.h"
 #include "agttrc.h"
 #include "dateutil.h"
+#include "dconfigstore.h"
 #include "dmainfrm.h"
 #include "dmsgbox.h"
 #include "dsplash.h"
@@ -48,7 +49,6 @@ enum : int {
   MSG_INIT_FAILED = 5716,
 };
 
-constexpr size_t kPathJoinMax = 1792;
 constexpr size_t kDirSize = 1025;
 constexpr char kNeverPruned[] = "00/00/0000 00:00:00";
 constexpr char kNoInstallDir[] =
@@ -59,20 +59,6 @@ DPelkApiDL* gApiDLP = nullptr;  // also gPelkApiObjP
 bool gApiInitialised = false;   // Init succeeded: Term is due before the clean-up
 PelkSetupData gApiSetup{};      // alive for the run
 DSqlGuiApp* gInstanceP = nullptr;
-
-// A name without a directory part goes into the directory when both together fit.
-bool isBareName(const std::string& name) {
-  return name.find_first_of("/\\:") == std::string::npos;
-}
-
-std::string joinPath(const std::string& dir, const std::string& name, bool* tooLongP) {
-  if (!isBareName(name)) return name;
-  if (dir.size() + name.size() > kPathJoinMax) {
-    if (tooLongP != nullptr) *tooLongP = true;
-    return name;
-  }
-  return dir + name;
-}
 
 // Severity 0-4 and 8: information; 5-7: error.
 const nlsOutputCallback kOutputs[NLS_NUM_SEVERITIES] = {
@@ -202,7 +188,7 @@ std::string DSqlGuiApp::chooseConfigFile(const OptionsInfo& firstPass) const {
     psGetAgentConfig(path, sizeof path);
     return path;
   }
-  return joinPath(m_agentDir, given, nullptr);
+  return joinAgentPath(m_agentDir, given, nullptr);
 }
 
 int DSqlGuiApp::ciStartUp() {
@@ -311,12 +297,12 @@ void DSqlGuiApp::setUpLog(int* logCodeP) {
   psGetAgentLog(dir, sizeof dir);
   m_logDir = dir;
   bool tooLong = false;
-  std::string path = joinPath(m_logDir, o.szLogFile, &tooLong);
+  std::string path = joinAgentPath(m_logDir, o.szLogFile, &tooLong);
   if (tooLong) nlprintf(MSG_LOG_NAME_TOO_LONG, o.szLogFile);
   snprintf(o.szLogFile, sizeof o.szLogFile, "%s", path.c_str());
   *logCodeP = gLogP->SetLogName(o.szLogFile);
   if (*logCodeP != RC_OK) nlprintf(MSG_LOG_NOT_OPENED, o.szLogFile);
-  m_configuredLogPath = joinPath(m_logDir, m_configuredLogFile, nullptr);
+  m_configuredLogPath = joinAgentPath(m_logDir, m_configuredLogFile, nullptr);
 }
 
 void DSqlGuiApp::reportStartUpFailure(int rc) {

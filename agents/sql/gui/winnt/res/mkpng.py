@@ -96,3 +96,17 @@ def strip(x, y):
     if (lx in (7, 8) and 6 <= y <= 12) or (lx in (7, 8) and y in (3, 4)): return (255, 255, 255)
     return (40, 90, 200)
 png(out + '/toolbar.png', 64, 16, strip)
+
+# The about box's picture; its two text lines are drawn at (115, 252) and (70, 270).
+def about(x, y, w=420, h=300):
+    if y < 150:
+        t = y / 150
+        base = (int(25 + 30 * t), int(60 + 50 * t), int(120 + 60 * t))
+        cx, cy = 210, 80
+        if abs(x - cx) <= 40 and cy - 30 <= y <= cy + 40 and abs(abs(x - cx) - 40) < 2: return (200, 225, 250)
+        if abs(x - cx) < 40 and (x - cx) ** 2 / 1600 + (y - cy + 30) ** 2 / 100 <= 1: return (200, 225, 250)
+        return base
+    if 150 <= y <= 155: return (240, 200, 80)
+    if x < 2 or x >= w - 2 or y >= h - 2: return (120, 130, 150)
+    return (245, 246, 250)
+png(out + '/about.png', 420, 300, about)
