@@ -28,7 +28,11 @@ labels=()
 case "$mode" in
   plain) dir=build ;;
   asan) dir=build-asan; flags=(-DZARNAK_SANITIZE=ON -DZARNAK_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug) ;;
-  tsan) dir=build-tsan; flags=(-DZARNAK_TSAN=ON -DZARNAK_BENCH=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+  # Line tables (-g1) are all a ThreadSanitizer report needs for its file and line, and leave
+  # out the optimised build's variable tracking, a fifth of its compile time.
+  tsan) dir=build-tsan; flags=(-DZARNAK_TSAN=ON -DZARNAK_BENCH=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+                               "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG"
+                               "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG")
         labels=(-L threaded) ;;
 esac
 
