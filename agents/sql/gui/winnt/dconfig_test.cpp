@@ -243,15 +243,24 @@ std::string pixels(const wxBitmap& bitmap, int y0, int rows) {
 }
 
 TEST_F(ZarnaksqlDialogs, TheAboutBoxDrawsItsLinesOntoItsPictureAndAClickClosesIt) {
-  bool drawn = false;
-  zkui::drive::whenModal([&](wxDialog& d) {
-    EXPECT_EQ(d.GetClientSize(), wxSize(420, 300));
-    shoot(&d, "zarnaksql-about.png");
-    zkui::drive::mouseAt(&d, wxPoint(20, 20), zkui::drive::Mouse::Left);
-    drawn = true;
-  });
-  m_frameP->onAbout();
-  EXPECT_TRUE(drawn);
+  // Centred on a 1024x768 screen; at the top of a screen lower than the picture.
+  struct Screen {
+    int height;
+    wxPoint at;
+  };
+  for (const Screen& screen : {Screen{768, wxPoint(302, 234)}, Screen{240, wxPoint(302, 0)}}) {
+    zkui::setScreenArea({0, 0, 1024, screen.height});
+    bool shown = false;
+    zkui::drive::whenModal([&](wxDialog& d) {
+      EXPECT_EQ(d.GetClientSize(), wxSize(420, 300));
+      EXPECT_EQ(d.GetPosition(), screen.at) << screen.height;
+      shoot(&d, "zarnaksql-about.png");
+      zkui::drive::mouseAt(&d, wxPoint(20, 20), zkui::drive::Mouse::Left);
+      shown = true;
+    });
+    m_frameP->onAbout();
+    EXPECT_TRUE(shown);
+  }
 
   // The version line changes the picture where it is drawn; no first line means no text at all.
   struct Case {

@@ -105,6 +105,7 @@ def about(x, y, w=420, h=300):
         cx, cy = 210, 80
         if abs(x - cx) <= 40 and cy - 30 <= y <= cy + 40 and abs(abs(x - cx) - 40) < 2: return (200, 225, 250)
         if abs(x - cx) < 40 and (x - cx) ** 2 / 1600 + (y - cy + 30) ** 2 / 100 <= 1: return (200, 225, 250)
+        if y >= cy + 30 and abs((x - cx) ** 2 / 1600 + (y - cy - 30) ** 2 / 100 - 1) < 0.12: return (200, 225, 250)
         return base
     if 150 <= y <= 155: return (240, 200, 80)
     if x < 2 or x >= w - 2 or y >= h - 2: return (120, 130, 150)
