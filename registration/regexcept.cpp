@@ -72,7 +72,7 @@ int reportRegException(const CRegException& e) {
       return gPresenterP->messageBox(e.text(), regLoadString(kRegCaptionString),
                                      show == RegShow::YesNoBox);
     case RegShow::ConnectionFailure:
-      return gPresenterP->connectionFailure();
+      return gPresenterP->connectionFailure(e.text());
     case RegShow::PhoneRegistration:
       return gPresenterP->phoneRegistration();
     case RegShow::ExitConfirmation:

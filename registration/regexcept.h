@@ -60,7 +60,8 @@ class CRegPresenter {
   virtual ~CRegPresenter() = default;
   // A warning message box owned by the main window; returns the button pressed.
   virtual int messageBox(const std::string& text, const std::string& caption, bool yesNo) = 0;
-  virtual int connectionFailure() = 0;
+  // text: the failure message.
+  virtual int connectionFailure(const std::string& text) = 0;
   virtual int phoneRegistration() = 0;
   virtual int exitConfirmation() = 0;
 };

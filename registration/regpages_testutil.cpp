@@ -131,8 +131,8 @@ void declareSystemControls(FakeControls& controls) {
 }
 
 int ScriptedPresenter::messageBox(const std::string& text, const std::string&, bool) {
-  static const int kIds[] = {201, 202, 203, 204, 205, 206, 207,  208,  213,  216,  217,
-                             221, 222, 223, 224, 225, 246, 1515, 1516, 1517, 1519, 1520};
+  static const int kIds[] = {201, 202, 203, 204, 205, 206,  207,  208,  213,  216,  217, 221,
+                             222, 223, 224, 225, 246, 1515, 1516, 1517, 1519, 1520, 215, 218};
   int id = 0;
   for (int candidate : kIds) {
     if (regLoadString(candidate) == text) {
@@ -184,10 +184,35 @@ class CCompanyProduct : public CProductCustomization {
   std::unique_ptr<CProductCustomization> m_base;
 };
 
+// Groups 0 and 1 of the maker's product, and a customised group 2.
+class CCustomisedProduct : public CCompanyProduct {
+ public:
+  CCustomisedProduct() {
+    std::unique_ptr<CProductCustomization> base = regMakeCustomization("orbenix");
+    for (int g = 0; g < 2; ++g) {
+      for (int q = 0; q < kQuestionsPerGroup; ++q) {
+        m_QuestionIds[g][q] = base->questionTextId(g, q);
+        m_AnswerKeys[g][q] = base->answerKey(g, q);
+        m_FieldCodes[g][q] = base->fieldCode(g, q);
+      }
+    }
+    const int ids[] = {975, 1000, 1025};
+    for (int q = 0; q < kQuestionsPerGroup; ++q) {
+      m_QuestionIds[2][q] = ids[q];
+      m_AnswerKeys[2][q] = "q" + std::to_string(23 + q);
+      m_FieldCodes[2][q] = std::to_string(7523 + q);
+    }
+  }
+};
+
 }  // namespace
 
 std::unique_ptr<CProductCustomization> companyProduct() {
   return std::make_unique<CCompanyProduct>();
+}
+
+std::unique_ptr<CProductCustomization> customisedProduct() {
+  return std::make_unique<CCustomisedProduct>();
 }
 
 bool OwnStringsLibrary::loadString(int id, std::string& text) const {

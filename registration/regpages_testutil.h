@@ -97,7 +97,7 @@ class ScriptedPresenter : public CRegPresenter {
   ScriptedPresenter() { regSetPresenter(this); }
   ~ScriptedPresenter() override { regSetPresenter(nullptr); }
   int messageBox(const std::string& text, const std::string& caption, bool yesNo) override;
-  int connectionFailure() override { return 0; }
+  int connectionFailure(const std::string&) override { return 0; }
   int phoneRegistration() override { return 0; }
   int exitConfirmation() override {
     ++exitAsked;
@@ -113,6 +113,8 @@ class ScriptedPresenter : public CRegPresenter {
 // A product like the maker's whose job-title field holds the job title and the company field
 // is its own.
 std::unique_ptr<CProductCustomization> companyProduct();
+// The maker's product with a customised question set (q23 to q25): no use question.
+std::unique_ptr<CProductCustomization> customisedProduct();
 
 // A language library that answers the program's own strings (what a translated library would
 // hold in its language).

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 
+#include "regaddwin.h"
 #include "regbitmap.h"
 #include "regexcept.h"
 #include "regres.h"
@@ -178,8 +179,8 @@ void CDialogControls::setBold(int id) {
 
 // ---- CRegPageDlg ----
 
-CRegPageDlg::CRegPageDlg(int templateId, wxWindow* parentP, bool topRightPicture)
-    : Dialog(templateId, parentP), m_controls(*this), m_topRightPicture(topRightPicture) {}
+CRegPageDlg::CRegPageDlg(int templateId, wxWindow* parentP, int topRightBitmap)
+    : Dialog(templateId, parentP), m_controls(*this), m_topRightBitmap(topRightBitmap) {}
 
 void CRegPageDlg::onInitDialog() {
   Dialog::onInitDialog();
@@ -225,8 +226,8 @@ void CRegPageDlg::onPaint(wxPaintEvent&) {
   wxPaintDC dc(window());
   wxSize client = window()->GetClientSize();
   drawTransparent(dc, 0, client.y - kBandAboveBottom, kBottomBandBitmap, 0, 0, kMagenta);
-  if (m_topRightPicture) {
-    drawTransparent(dc, client.x - kTopRightFromRight, kTopRightFromTop, kTopRightBitmap, 0, 0,
+  if (m_topRightBitmap != 0) {
+    drawTransparent(dc, client.x - kTopRightFromRight, kTopRightFromTop, m_topRightBitmap, 0, 0,
                     kMagenta);
   }
 }
@@ -246,8 +247,7 @@ bool CRegPageDlg::onClose() {
 
 // ---- the contact page ----
 
-CContactInfoDlg::CContactInfoDlg(wxWindow* parentP)
-    : CRegPageDlg(kContactTemplate, parentP, false) {}
+CContactInfoDlg::CContactInfoDlg(wxWindow* parentP) : CRegPageDlg(kContactTemplate, parentP, 0) {}
 
 void CContactInfoDlg::onInitDialog() {
   CRegPageDlg::onInitDialog();
@@ -283,7 +283,7 @@ void CContactInfoDlg::comboChosen(int id) {
 // ---- the system information page ----
 
 CSystemInfoDlg::CSystemInfoDlg(wxWindow* parentP)
-    : CRegPageDlg(kSystemTemplate, parentP, true), m_page(m_controls) {}
+    : CRegPageDlg(kSystemTemplate, parentP, kTopRightBitmap), m_page(m_controls) {}
 
 void CSystemInfoDlg::onInitDialog() {
   CRegPageDlg::onInitDialog();
@@ -322,26 +322,36 @@ void regSetPrivacyPage(std::function<void()> show) {
 
 void regRunPages(RegPage first) {
   RegPage page = first;
+  RegPage previous = RegPage::None;
   while (page != RegPage::None) {
+    RegPage next = RegPage::None;
     switch (page) {
       case RegPage::Contact: {
         CContactInfoDlg dialog(nullptr);
-        page = dialog.doModal() == kContactNext ? RegPage::System : RegPage::None;
+        next = dialog.doModal() == kContactNext ? RegPage::System : RegPage::None;
         break;
       }
       case RegPage::System: {
         CSystemInfoDlg dialog(nullptr);
         int rc = dialog.doModal();
-        page = rc == kSystemBack                                ? RegPage::Contact
-               : rc == kSystemNext || rc == zkui::kDialogFailed ? RegPage::Additional
-                                                                : RegPage::None;
+        // A page that cannot be made is passed over in the direction the user went.
+        RegPage onward = previous == RegPage::Additional ? RegPage::Contact : RegPage::Additional;
+        next = rc == kSystemBack           ? RegPage::Contact
+               : rc == kSystemNext         ? RegPage::Additional
+               : rc == zkui::kDialogFailed ? onward
+                                           : RegPage::None;
         break;
       }
       case RegPage::Additional:
-        page = gAdditionalPage ? gAdditionalPage() : RegPage::None;
+        next = gAdditionalPage ? gAdditionalPage() : regRunAdditionalPage();
+        break;
+      case RegPage::ThankYou:
+        regRunThankYou();
         break;
       case RegPage::None:
         break;
     }
+    previous = page;
+    page = next;
   }
 }

@@ -56,7 +56,8 @@ class CDialogControls : public CRegControls {
 // page as the application's main window, and the checks of a field the focus leaves.
 class CRegPageDlg : public zkui::Dialog {
  public:
-  CRegPageDlg(int templateId, wxWindow* parentP, bool topRightPicture);
+  // topRightBitmap: the picture near the top right corner; 0 for none.
+  CRegPageDlg(int templateId, wxWindow* parentP, int topRightBitmap);
 
  protected:
   void onInitDialog() override;
@@ -78,7 +79,7 @@ class CRegPageDlg : public zkui::Dialog {
  private:
   void onPaint(wxPaintEvent& event);
 
-  bool m_topRightPicture;
+  int m_topRightBitmap;
   bool m_checking = false;  // a field's check runs
   int m_refused = 0;        // the field a check refused and gave the focus back to
   std::chrono::steady_clock::time_point m_quietUntil;  // leaves before it are not checked
@@ -115,15 +116,17 @@ class CSystemInfoDlg : public CRegPageDlg {
 };
 
 // The pages of the wizard's run, in their order.
-enum class RegPage { Contact, System, Additional, None };
+enum class RegPage { Contact, System, Additional, ThankYou, None };
 // A page that a later part of the wizard provides: runs it and answers the page to go to next
 // (None ends the run).
 using RegPageStep = std::function<RegPage()>;
-// The Additional Information page (none set: the run ends there).
+// Replaces the Additional Information page (none set: the page of regaddwin.h).
 void regSetAdditionalPage(RegPageStep step);
 // The privacy statement the contact page's privacy button shows (none set: nothing).
 void regSetPrivacyPage(std::function<void()> show);
-// Runs the pages from `first` on, each modally after the one before has ended: Contact's Next
-// leads to System (to Additional when System cannot be made), System's Back to Contact and
-// its Next to Additional; an exit ends the run.
+// Runs the pages from `first` on, each modally after the one before has ended, so the stack
+// stays as deep as one page however often the user goes back and forth: Contact's Next leads
+// to System (to Additional when System cannot be made), System's Back to Contact and its Next
+// to Additional; Additional's Back to System (to Contact when System cannot be made), its
+// Submit to the thank-you page; an exit, the thank-you page's end or a closed page ends it.
 void regRunPages(RegPage first);

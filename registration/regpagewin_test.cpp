@@ -285,8 +285,8 @@ TEST_F(PageWindows, JapaneseGivesFreePrefixAndSuffixEdits) {
     text.replace(text.find("\"\" droplist", at), 11, "\"\"");
   }
   std::map<std::string, wxImage> images;
-  for (const char* name :
-       {"tamrel-splash.png", "tamrel-icon.png", "tamrel-band.png", "tamrel-mark.png"}) {
+  for (const char* name : {"tamrel-splash.png", "tamrel-icon.png", "tamrel-band.png",
+                           "tamrel-mark.png", "tamrel-custom.png"}) {
     images[name] = wxImage(wxString::FromUTF8(std::string(TAMREL_RES_DIR) + "/" + name));
   }
   zkui::TempBundle japanese(text, images);
@@ -325,7 +325,8 @@ namespace {
 
 // Every dialog of the program's own bundle opens with its controls inside its client area.
 TEST_F(PageWindows, EveryTemplateOfTheOwnBundleOpensWithItsControlsInside) {
-  for (int id : {2100, 2400, 2402, 2403, 2404, 2405, 2406, 2407, 2408, 2409, 2410, 2411, 2412}) {
+  for (int id :
+       {2100, 2400, 2402, 2403, 2404, 2405, 2406, 2407, 2408, 2409, 2410, 2411, 2412, 2500}) {
     SCOPED_TRACE(id);
     const zkui::DialogTemplate* t = m_own->dialog(id);
     ASSERT_NE(t, nullptr);

@@ -57,6 +57,8 @@ class CQuestion {
         m_Sorted(sorted) {}
 
   void bind(CChoiceList* list) { m_ListP = list; }
+  // The text a saved answer gave; the next show() selects the entry that begins with it.
+  void restore(const std::string& text) { m_LastText = text; }
   // Fills the list from the table and selects the entry that begins with the last text.
   void show();
   // Keeps the selected entry's text, empties the list.

@@ -32,7 +32,7 @@ constexpr int kHeight = 150;
 class TestPresenter : public CRegPresenter {
  public:
   int messageBox(const std::string&, const std::string&, bool) override { return kRegIdOk; }
-  int connectionFailure() override { return 0; }
+  int connectionFailure(const std::string&) override { return 0; }
   int phoneRegistration() override { return 0; }
   int exitConfirmation() override {
     ++m_asked;
@@ -155,6 +155,15 @@ TEST_F(Splash, AKeyOrAClickOpensTheFirstPageAtOnceAndGoesNoFurther) {
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
   }
   EXPECT_EQ(2, m_pages);
+}
+
+TEST_F(Splash, ADelayOfZeroOpensTheFirstPageWithoutAGesture) {
+  zkui::TempBundle resources = bundle();
+  setSwitch("splashdelay=0");
+  CSplashDlg splash(nullptr);
+  EXPECT_EQ(zkui::kIdOk, splash.doModal());
+  EXPECT_EQ(1, m_pages);
+  EXPECT_EQ(0, m_presenter.m_asked);
 }
 
 TEST_F(Splash, ClosingAsksAndNoWaitsTheWholeDelayAgain) {

@@ -53,6 +53,34 @@ const std::map<int, std::string>& regOwnStrings() {
         // name's prefix (500 to 504) and suffix (525 to 534) lists; 525 is the choice of none.
         {322, "Customer Reference:"},
         {2243, "You have chosen to exit without registering.  Are you sure you want to exit?"},
+        // The flow's messages: a bookmark not added, no printer, the telephone registration.
+        {215, "The bookmarks you selected could not be added to your browser."},
+        {218, "A printer connection for your computer cannot be found. "},
+        {234,
+         "To register by telephone, call a representative and read out the information "
+         "below. The number for your country is: "},
+        // The privacy statement (237, 239 and 244 are left to languages that need them).
+        {236, "Your privacy matters to us. "},
+        {238,
+         "We use the information you give in this registration to send you product "
+         "updates, support notices and, if you agreed, news of offers. "},
+        {240, "We do not sell or rent your personal information to anyone."},
+        {241,
+         "The system information you choose to send helps us test our products on the "
+         "machines our customers use. It holds no files or documents of yours."},
+        {242,
+         "You may ask at any time to see, correct or remove the information we hold about "
+         "you by writing to the address printed on your registration form."},
+        {243,
+         "If you do not want to receive offers, clear the marketing box on the Contact "
+         "Information page."},
+        // The bookmark offers: a title and an address each.
+        {300, "Orbenix home page"},
+        {301, "http://www.orbenix.example/"},
+        {302, "Orbenix support and downloads"},
+        {303, "http://support.orbenix.example/"},
+        {304, "Veltrona product news"},
+        {305, "http://www.veltrona.example/news/"},
         {500, "Mr."},
         {501, "Ms."},
         {502, "Mrs."},
@@ -283,6 +311,7 @@ const std::map<int, std::string>& regOwnStrings() {
         {1057, "9"},
         {1058, "5"},
         {1059, "Tamrel 2.2.000817 "},
+        {1060, "Printing the Veltrona Registration"},
         {1200, "Albania"},
         {1201, "Algeria"},
         {1202, "Andorra"},
@@ -454,6 +483,7 @@ const std::map<int, std::string>& regOwnStrings() {
         {1368, "Zimbabwe"},
         {2118, "You may fax your registration to:"},
         {2119, "Otherwise, please mail your registration to:"},
+        {2120, "Print and register by mail or fax"},
         {2121, "End of Registration Form"},
         {2550, "Acre"},
         {2551, "Alagoas"},

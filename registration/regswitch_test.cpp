@@ -62,7 +62,7 @@ class CRecorder : public CRegPresenter {
     m_Shown = (yesNo ? "yesno:" : "ok:") + caption + ":" + text;
     return yesNo ? kRegIdNo : kRegIdOk;
   }
-  int connectionFailure() override { return shown("connection-failure", 11); }
+  int connectionFailure(const std::string&) override { return shown("connection-failure", 11); }
   int phoneRegistration() override { return shown("phone", 12); }
   int exitConfirmation() override { return shown("exit", 2328); }
   int shown(const char* what, int result) {

@@ -45,11 +45,13 @@ class CRegWindowPresenter : public CRegPresenter {
  public:
   using Sequence = std::function<int()>;
   int messageBox(const std::string& text, const std::string& caption, bool yesNo) override;
-  int connectionFailure() override { return run(m_connectionFailure); }
+  int connectionFailure(const std::string& text) override {
+    return m_connectionFailure ? m_connectionFailure(text) : 0;
+  }
   int phoneRegistration() override { return run(m_phoneRegistration); }
   int exitConfirmation() override { return run(m_exitConfirmation); }
 
-  Sequence m_connectionFailure;
+  std::function<int(const std::string&)> m_connectionFailure;
   Sequence m_phoneRegistration;
   Sequence m_exitConfirmation;
 

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "regapp.h"
+#include "regflowpages.h"
 #include "reglang.h"
 #include "regpagewin.h"
 #include "regsplash.h"
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
   CRegApp& app = CRegApp::instance();
   regSetLibraryLoader(regLoadLanguageBundle);
   regSetFirstPage([] { regRunPages(RegPage::Contact); });
+  regInstallFlow();
   int windowsRc = 0;
   app.setSplashRunner([&] { windowsRc = regRunSplash(argc, argv); });
   app.InitInstance(argc, argv);

@@ -245,6 +245,14 @@ TEST_F(FrameParts, PrintsPagesIntoAPostScriptFileWithLetterMetrics) {
   EXPECT_NE(std::string::npos, text.str().find("%%Page: 2"));
   EXPECT_EQ(std::string::npos, text.str().find("%%Page: 3"));
   EXPECT_NE(std::string::npos, text.str().find("Jane Roe"));
+
+  // An abandoned document leaves no file.
+  std::unique_ptr<PrintAdapter> printer = makePostScriptPrinter(path);
+  ASSERT_TRUE(printer->startDoc("Registration"));
+  ASSERT_TRUE(printer->startPage());
+  printer->text(600, 600, "Name: Jane Roe");
+  printer->abortDoc();
+  EXPECT_FALSE(std::ifstream(path).good());
 }
 
 }  // namespace

@@ -3,13 +3,18 @@
 #include <wx/cmndata.h>
 #include <wx/dcps.h>
 
+#include <cstdio>
+
 namespace zkui {
 
 namespace {
 
+constexpr double kScreenDpi = 96.0;
+constexpr double kPointsPerInch = 72.0;
+
 class PostScriptPrinter : public PrintAdapter {
  public:
-  explicit PostScriptPrinter(const std::string& path) {
+  explicit PostScriptPrinter(const std::string& path) : m_path(path) {
     wxPrintData data;
     data.SetPrintMode(wxPRINT_MODE_FILE);
     data.SetFilename(wxString::FromUTF8(path));
@@ -24,8 +29,8 @@ class PostScriptPrinter : public PrintAdapter {
     wxSize ppi = m_dc->GetPPI();
     m.dpiX = ppi.x;
     m.dpiY = ppi.y;
-    m.lineHeight = m_dc->GetCharHeight();
-    m.charWidth = m_dc->GetCharWidth();
+    m.lineHeight = toDots(m_dc->GetCharHeight());
+    m.charWidth = toDots(m_dc->GetCharWidth());
     return m;
   }
   bool startDoc(const std::string& title) override {
@@ -43,18 +48,31 @@ class PostScriptPrinter : public PrintAdapter {
     m_dc->EndDoc();
     return m_dc->IsOk();
   }
+  void abortDoc() override {
+    if (m_dc->IsOk()) m_dc->EndDoc();
+    std::remove(m_path.c_str());
+  }
+  // The PostScript context takes a font's size in screen pixels (96 a inch) and maps its own
+  // dots to points: the size is scaled so the printed text has the points asked for.
   void setFont(int pointSize, bool bold) override {
-    m_dc->SetFont(wxFontInfo(pointSize).Family(wxFONTFAMILY_SWISS).Bold(bold));
+    double dots = pointSize * m_dc->GetPPI().y / kScreenDpi;
+    m_dc->SetFont(wxFontInfo(dots).Family(wxFONTFAMILY_SWISS).Bold(bold));
   }
   void text(int x, int y, const std::string& utf8) override {
     m_dc->DrawText(wxString::FromUTF8(utf8), x, y);
   }
   void line(int x1, int y1, int x2, int y2) override { m_dc->DrawLine(x1, y1, x2, y2); }
   int textWidth(const std::string& utf8) const override {
-    return m_dc->GetTextExtent(wxString::FromUTF8(utf8)).x;
+    return toDots(m_dc->GetTextExtent(wxString::FromUTF8(utf8)).x);
   }
 
  private:
+  // The context measures text a quarter smaller than it prints it (points taken for pixels).
+  static int toDots(int measured) {
+    return static_cast<int>(measured * kScreenDpi / kPointsPerInch + 0.5);
+  }
+
+  std::string m_path;
   std::unique_ptr<wxPostScriptDC> m_dc;
 };
 

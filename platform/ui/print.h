@@ -27,6 +27,8 @@ class PrintAdapter {
   virtual bool startPage() = 0;
   virtual bool endPage() = 0;
   virtual bool endDoc() = 0;
+  // Abandons the document: nothing of it is printed (the PostScript file is removed).
+  virtual void abortDoc() = 0;
   virtual void setFont(int pointSize, bool bold) = 0;
   virtual void text(int x, int y, const std::string& utf8) = 0;
   virtual void line(int x1, int y1, int x2, int y2) = 0;

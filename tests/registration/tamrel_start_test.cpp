@@ -1,6 +1,7 @@
 // tamrel's start: every start removes the re-prompt entries that name it, and
 // /cleanRegistry=Retry ends right after that, without a window; any other start shows the
 // splash and then the first page, which need a display.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -8,6 +9,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -62,15 +65,23 @@ TEST(TamrelStart, HelpDescribesTheSwitches) {
   EXPECT_NE(help.out.find("cleanRegistry=retry"), std::string::npos);
 }
 
-// After its splash the wizard shows its contact page, which stays until the user leaves it.
+// After its splash the wizard shows its contact page, which stays until the user leaves it; an
+// ordinary start writes nothing on standard error.
 TEST(TamrelStart, AfterTheSplashTheContactPageWaitsForTheUser) {
   if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display";
   zkroot::ScopedRoot root;
   std::string program = TAMREL_PATH;
   std::string delay = "/splashdelay=1";
   char* argv[] = {program.data(), delay.data(), nullptr};
+  std::string errPath = (root.path() / "stderr.txt").string();
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
   pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
+  int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ASSERT_EQ(spawned, 0);
   // The splash ends after a second; the page then holds the program.
   int status = 0;
   pid_t ended = 0;
@@ -83,6 +94,10 @@ TEST(TamrelStart, AfterTheSplashTheContactPageWaitsForTheUser) {
     kill(pid, SIGTERM);
     waitpid(pid, &status, 0);
   }
+  std::ifstream err(errPath);
+  std::stringstream text;
+  text << err.rdbuf();
+  EXPECT_EQ(text.str(), "");
 }
 
 TEST(TamrelStart, WithoutADisplayItSaysSo) {
