@@ -207,16 +207,23 @@ TEST_F(BackupRequestTest, FewerSessionsThanStripesRunOneStripePerSession) {
   CLinkedList<SqlDbInfo> infos;
   infos.addTail(&m_DbInfo);
   uint32_t notCancelled = 0;
-  double seconds = 0;
-  uint64_t bytes = 0;
-  uint32_t done = 0;
   char msg[NLS_MSG_MAX];
-  ASSERT_EQ(backupDbList(100, nullptr, SqlBackupParameters{}, &two, &m_Server, 50, &types, &infos,
-                         0, 64, 3, 4, &notCancelled, -1, &seconds, &bytes, &done, msg),
-            0u)
-      << msg;
-  EXPECT_EQ(done, 1u);
-  EXPECT_GT(bytes, 0u);
+  BackupListJob job;
+  job.statusMilliSeconds = 100;
+  job.sessionsP = &two;
+  job.serverP = &m_Server;
+  job.estimatePct = 50;
+  job.typesP = &types;
+  job.databasesP = &infos;
+  job.bufferSize = 64;
+  job.numBuffers = 3;
+  job.numStripes = 4;
+  job.cancelP = &notCancelled;
+  job.olderThan = -1;
+  job.msgBufferP = msg;
+  ASSERT_EQ(backupDbList(&job), 0u) << msg;
+  EXPECT_EQ(job.backupsDone, 1u);
+  EXPECT_GT(job.totalBytes, 0u);
   EXPECT_NE(logText().find("Only 2 storage-server sessions are open for 4 stripes; 2 stripes are "
                            "used."),
             std::string::npos);

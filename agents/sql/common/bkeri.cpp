@@ -524,12 +524,26 @@ uint32_t DSqlBackupDatabaseEri::ProcessRequestDetails() {
                          MSG_SERVER_RUN_STARTED, run.server.szSqlServerName);
     run.serverLogDue = true;
     run.expected = run.types.getCount() * run.infos.getCount();
-    rc = backupDbList(
-        m_ParmsP->nStatusMilliSeconds, m_ParmsP->statusFunctionP, m_ParmsP->sqlParms, &run.sessions,
-        &run.server, static_cast<uint32_t>(m_ParmsP->nEstimate), &run.types, &run.infos,
-        m_ParmsP->bMountWait, m_ParmsP->nBufferSize, static_cast<uint32_t>(m_ParmsP->nBuffers),
-        static_cast<uint32_t>(m_ParmsP->nStripes), GetCancelPtr(), m_ParmsP->nCleanupOlderThan,
-        &run.seconds, &run.bytes, &run.done, m_ParmsP->msgBufferP);
+    BackupListJob job;
+    job.statusMilliSeconds = m_ParmsP->nStatusMilliSeconds;
+    job.statusFunctionP = m_ParmsP->statusFunctionP;
+    job.parameters = m_ParmsP->sqlParms;
+    job.sessionsP = &run.sessions;
+    job.serverP = &run.server;
+    job.estimatePct = static_cast<uint32_t>(m_ParmsP->nEstimate);
+    job.typesP = &run.types;
+    job.databasesP = &run.infos;
+    job.mountWait = m_ParmsP->bMountWait;
+    job.bufferSize = m_ParmsP->nBufferSize;
+    job.numBuffers = static_cast<uint32_t>(m_ParmsP->nBuffers);
+    job.numStripes = static_cast<uint32_t>(m_ParmsP->nStripes);
+    job.cancelP = GetCancelPtr();
+    job.olderThan = m_ParmsP->nCleanupOlderThan;
+    job.msgBufferP = m_ParmsP->msgBufferP;
+    rc = backupDbList(&job);
+    run.seconds = job.totalSeconds;
+    run.bytes = job.totalBytes;
+    run.done = job.backupsDone;
     inactivateOld(run);
   }
   writeServerSummary(run);

@@ -39,15 +39,13 @@ constexpr uint32_t kTypeCommands[] = {3, 1, 5, 4, 2, 6};
 
 class CBackupListRun {
  public:
-  CBackupListRun(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
-                 CLinkedList<HublorSessionInfo>* sessionsP, SqlServerElement* serverP,
-                 uint32_t* cancelP, char* msgBufferP)
-      : m_StatusMilliSeconds(statusMilliSeconds),
-        m_StatusFunctionP(statusFunctionP),
-        m_SessionsP(sessionsP),
-        m_ServerP(serverP),
-        m_CancelP(cancelP),
-        m_MsgBufferP(msgBufferP) {}
+  explicit CBackupListRun(const BackupListJob& job)
+      : m_StatusMilliSeconds(job.statusMilliSeconds),
+        m_StatusFunctionP(job.statusFunctionP),
+        m_SessionsP(job.sessionsP),
+        m_ServerP(job.serverP),
+        m_CancelP(job.cancelP),
+        m_MsgBufferP(job.msgBufferP) {}
 
   bool cancelled() const { return eriIsCancelled(m_CancelP) != 0; }
   uint32_t capStripes(uint32_t numStripes);
@@ -337,48 +335,41 @@ uint32_t backupTypeCommand(uint32_t backupType) {
                                                                      : 0;
 }
 
-uint32_t backupDbList(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
-                      SqlBackupParameters sqlBackupParameters,
-                      CLinkedList<HublorSessionInfo>* hublorSessionInfoList,
-                      SqlServerElement* sqlServerElementP, uint32_t dbBupSizeEstPct,
-                      CLinkedList<uint32_t>* backupTypeList, CLinkedList<SqlDbInfo>* sqlDbInfoList,
-                      uint32_t bMountWait, uint32_t bufferSize, uint32_t numBuffers,
-                      uint32_t numStripes, uint32_t* cancelP, int32_t olderThan,
-                      double* totalSecondsP, uint64_t* totalBytesP, uint32_t* backupsDoneP,
-                      char* msgBufferP) {
+uint32_t backupDbList(BackupListJob* jobP) {
   TRACE_ENTRY(TRC_ENGINE, "backupDbList()");
-  *totalSecondsP = 0;
-  *totalBytesP = 0;
-  *backupsDoneP = 0;
-  msgBufferP[0] = '\0';
-  CBackupListRun run(statusMilliSeconds, statusFunctionP, hublorSessionInfoList, sqlServerElementP,
-                     cancelP, msgBufferP);
-  CBackupDb backup(&sqlBackupParameters, sqlServerElementP, olderThan, numBuffers, bufferSize);
+  BackupListJob& job = *jobP;
+  job.totalSeconds = 0;
+  job.totalBytes = 0;
+  job.backupsDone = 0;
+  job.msgBufferP[0] = '\0';
+  CBackupListRun run(job);
+  CBackupDb backup(&job.parameters, job.serverP, job.olderThan, job.numBuffers, job.bufferSize);
+  uint32_t numStripes = job.numStripes;
   uint32_t listRc = RC_OK;
   if (!run.cancelled()) numStripes = run.capStripes(numStripes);
   if (!run.cancelled()) run.warnNoDelete();
-  for (uint32_t* typeP = backupTypeList->getFirst(); typeP != nullptr && numStripes > 0;
-       typeP = backupTypeList->getNext(typeP)) {
+  for (uint32_t* typeP = job.typesP->getFirst(); typeP != nullptr && numStripes > 0;
+       typeP = job.typesP->getNext(typeP)) {
     if (*typeP < BACKUP_TYPE_INVALID) continue;
     TRACE_LINE(TRC_ENGINE, "An invalid backup type (%u) was detected.\n", *typeP);
     listRc = RC_INVALID_BACKUP_TYPE;
     break;
   }
   bool registered = false;
-  if (listRc == RC_OK && numStripes > 0 && sqlDbInfoList->getCount() > 0 && !run.cancelled()) {
+  if (listRc == RC_OK && numStripes > 0 && job.databasesP->getCount() > 0 && !run.cancelled()) {
     listRc = run.registerFilespaces(numStripes);
     registered = true;
   }
   if (listRc == RC_OK && numStripes > 0 && !run.cancelled()) {
-    run.runList(backup, backupTypeList, sqlDbInfoList, dbBupSizeEstPct, bMountWait, numStripes);
+    run.runList(backup, job.typesP, job.databasesP, job.estimatePct, job.mountWait, numStripes);
   }
   if (registered) run.stampCompletion();
-  *totalSecondsP = run.m_TotalSeconds;
-  *totalBytesP = run.m_TotalBytes;
-  *backupsDoneP = run.m_Done;
+  job.totalSeconds = run.m_TotalSeconds;
+  job.totalBytes = run.m_TotalBytes;
+  job.backupsDone = run.m_Done;
   uint32_t rc = listRc;
   if (rc == RC_OK && run.cancelled()) rc = RC_CANCELED_BY_USER;
-  if (rc == RC_OK && run.m_Done != sqlDbInfoList->getCount() * backupTypeList->getCount()) {
+  if (rc == RC_OK && run.m_Done != job.databasesP->getCount() * job.typesP->getCount()) {
     rc = RC_NOT_ALL_DONE;
   }
   TRACE_RETURN(rc);

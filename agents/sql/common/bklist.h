@@ -25,15 +25,31 @@
 
 constexpr uint32_t RC_TYPE_SKIPPED = 1318;
 
-uint32_t backupDbList(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
-                      SqlBackupParameters sqlBackupParameters,
-                      CLinkedList<HublorSessionInfo>* hublorSessionInfoList,
-                      SqlServerElement* sqlServerElementP, uint32_t dbBupSizeEstPct,
-                      CLinkedList<uint32_t>* backupTypeList, CLinkedList<SqlDbInfo>* sqlDbInfoList,
-                      uint32_t bMountWait, uint32_t bufferSize, uint32_t numBuffers,
-                      uint32_t numStripes, uint32_t* cancelP, int32_t olderThan,
-                      double* totalSecondsP, uint64_t* totalBytesP, uint32_t* backupsDoneP,
-                      char* msgBufferP);
+// One backup request's list, handed whole to backupDbList: the fields it reads, then those it
+// writes. The caller owns every list and buffer it points to.
+struct BackupListJob {
+  uint32_t statusMilliSeconds = 0;           // how often a running backup reports its progress
+  StatusFunction statusFunctionP = nullptr;  // the front end's reports; none when null
+  SqlBackupParameters parameters{};          // copied; every backup reads the copy
+  CLinkedList<HublorSessionInfo>* sessionsP = nullptr;  // one a stripe, logged on
+  SqlServerElement* serverP = nullptr;
+  uint32_t estimatePct = 0;                      // the size estimate's share, in percent
+  CLinkedList<uint32_t>* typesP = nullptr;       // the backup types, run in turn on each object
+  CLinkedList<SqlDbInfo>* databasesP = nullptr;  // the objects; nActionRc written
+  uint32_t mountWait = 0;
+  uint32_t bufferSize = 0;
+  uint32_t numBuffers = 0;
+  uint32_t numStripes = 0;
+  uint32_t* cancelP = nullptr;  // the request's cancel flag
+  int32_t olderThan = 0;        // the age in days of failed backups' left-overs to remove
+  char* msgBufferP = nullptr;   // NLS_MSG_MAX bytes, emptied first
+  // Written by backupDbList.
+  double totalSeconds = 0;
+  uint64_t totalBytes = 0;
+  uint32_t backupsDone = 0;
+};
+
+uint32_t backupDbList(BackupListJob* jobP);
 
 // The command number of a backup type in the begin and end reports (3 full, 1 difffull,
 // 5 log, 4 group, 2 file, 6 set); 0 for any other type.

@@ -485,10 +485,24 @@ uint32_t CRestoreBackupsEri::ProcessRequestDetails() {
     char errorText[PELK_RCMSG_SIZE] = "";
     writeMoxtarServerLog(m_pelkApiStatusObjP, errorText, m_Sessions.getLast()->pelkHandle, nullptr,
                          kMsgServerLogStarted, m_Server.szSqlServerName);
-    rc = static_cast<uint32_t>(restoreDbList(
-        p->nStatusMilliSeconds, p->statusFunctionP, p->sqlRestoreParms, &m_Server, &m_Sessions,
-        p->qryBuListP, &restored, &skipped, p->bMountWait, p->nBufferSize, p->nBuffers, stripesUsed,
-        m_CancelP, &seconds, &bytes, m_ErrorTextP));
+    RestoreListJob job;
+    job.statusMilliSeconds = p->nStatusMilliSeconds;
+    job.statusFunctionP = p->statusFunctionP;
+    job.parameters = p->sqlRestoreParms;
+    job.serverP = &m_Server;
+    job.sessionsP = &m_Sessions;
+    job.backupsP = p->qryBuListP;
+    job.mountWait = p->bMountWait;
+    job.bufferSize = p->nBufferSize;
+    job.numBuffers = p->nBuffers;
+    job.numStripes = stripesUsed;
+    job.cancelP = m_CancelP;
+    job.msgBufferP = m_ErrorTextP;
+    rc = static_cast<uint32_t>(restoreDbList(&job));
+    restored = job.restored;
+    skipped = job.skipped;
+    seconds = job.totalSeconds;
+    bytes = job.totalBytes;
     writeSummary(found, toRestore, restored, skipped, seconds, bytes);
   }
   rc = logoffSessions(rc);

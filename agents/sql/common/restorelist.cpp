@@ -61,22 +61,18 @@ bool isLogBackup(const MoxtarMetaInfo* entryP) {
 // The restore of one list: the counters and the state that passes from entry to entry.
 class CRestoreListRun {
  public:
-  CRestoreListRun(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
-                  SqlRestoreParameters parms, SqlServerElement* serverP,
-                  CLinkedList<HublorSessionInfo>* sessionsP, CLinkedList<MoxtarMetaInfo>* listP,
-                  uint32_t mountWait, uint32_t bufferSize, uint32_t numBuffers, uint32_t numStripes,
-                  uint32_t* cancelledP)
-      : m_StatusMilliSeconds(statusMilliSeconds),
-        m_StatusFunctionP(statusFunctionP),
-        m_Parms(parms),
-        m_CallerRecovery(parms.bRecovery),
-        m_ServerP(serverP),
-        m_SessionsP(sessionsP),
-        m_ListP(listP),
-        m_MountWait(mountWait),
-        m_NumStripes(numStripes),
-        m_CancelledP(cancelledP),
-        m_Db(&m_Parms, serverP, numBuffers, bufferSize) {}
+  explicit CRestoreListRun(const RestoreListJob& job)
+      : m_StatusMilliSeconds(job.statusMilliSeconds),
+        m_StatusFunctionP(job.statusFunctionP),
+        m_Parms(job.parameters),
+        m_CallerRecovery(job.parameters.bRecovery),
+        m_ServerP(job.serverP),
+        m_SessionsP(job.sessionsP),
+        m_ListP(job.backupsP),
+        m_MountWait(job.mountWait),
+        m_NumStripes(job.numStripes),
+        m_CancelledP(job.cancelP),
+        m_Db(&m_Parms, job.serverP, job.numBuffers, job.bufferSize) {}
 
   void restore(MoxtarMetaInfo* entryP);
 
@@ -320,41 +316,35 @@ void CRestoreListRun::restore(MoxtarMetaInfo* entryP) {
 
 }  // namespace
 
-int restoreDbList(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
-                  SqlRestoreParameters sqlRestoreParameters, SqlServerElement* sqlServerElement,
-                  CLinkedList<HublorSessionInfo>* hublorSessionInfoList,
-                  CLinkedList<MoxtarMetaInfo>* moxtarMetaInfoList, uint32_t* numRestoredP,
-                  uint32_t* numSkippedP, uint32_t bMountWait, uint32_t bufferSize,
-                  uint32_t numBuffers, uint32_t numStripes, uint32_t* cancelledP,
-                  double* totalSecondsP, uint64_t* totalBytesP, char* msgBufferP) {
+int restoreDbList(RestoreListJob* jobP) {
   TRACE_ENTRY(TRC_ENGINE, "restoreDbList()");
-  *numRestoredP = 0;
-  *totalSecondsP = 0;
-  *totalBytesP = 0;
-  msgBufferP[0] = '\0';
-  uint32_t sessions = hublorSessionInfoList != nullptr ? hublorSessionInfoList->getCount() : 0;
+  RestoreListJob& job = *jobP;
+  job.restored = 0;
+  job.skipped = 0;
+  job.totalSeconds = 0;
+  job.totalBytes = 0;
+  job.msgBufferP[0] = '\0';
+  uint32_t sessions = job.sessionsP != nullptr ? job.sessionsP->getCount() : 0;
   if (sessions == 0) {
     TRACE_LINE(TRC_ENGINE, "There are no hublor sessions (%u).\n", sessions);
     TRACE_RETURN(RC_INTERNAL_ERROR);
   }
-  CRestoreListRun run(statusMilliSeconds, statusFunctionP, sqlRestoreParameters, sqlServerElement,
-                      hublorSessionInfoList, moxtarMetaInfoList, bMountWait, bufferSize, numBuffers,
-                      numStripes, cancelledP);
-  for (MoxtarMetaInfo* entryP = moxtarMetaInfoList->getFirst();
-       entryP != nullptr && eriIsCancelled(cancelledP) == 0;
-       entryP = moxtarMetaInfoList->getNext(entryP)) {
+  CRestoreListRun run(job);
+  for (MoxtarMetaInfo* entryP = job.backupsP->getFirst();
+       entryP != nullptr && eriIsCancelled(job.cancelP) == 0;
+       entryP = job.backupsP->getNext(entryP)) {
     run.restore(entryP);
   }
-  *numRestoredP = run.m_Restored;
-  *numSkippedP += run.m_Skipped;
-  *totalSecondsP = run.m_Seconds;
-  *totalBytesP = run.m_Bytes;
-  if (eriIsCancelled(cancelledP) != 0) TRACE_RETURN(RC_CANCELED_BY_USER);
-  if (run.m_Restored + run.m_Skipped != moxtarMetaInfoList->getCount()) {
+  job.restored = run.m_Restored;
+  job.skipped = run.m_Skipped;
+  job.totalSeconds = run.m_Seconds;
+  job.totalBytes = run.m_Bytes;
+  if (eriIsCancelled(job.cancelP) != 0) TRACE_RETURN(RC_CANCELED_BY_USER);
+  if (run.m_Restored + run.m_Skipped != job.backupsP->getCount()) {
     TRACE_RETURN(RC_NOT_ALL_DONE);
   }
   if (run.m_StopWarning[0] != '\0') {
-    snprintf(msgBufferP, RESTORE_ITEM_TEXT_SIZE, "%s", run.m_StopWarning);
+    snprintf(job.msgBufferP, RESTORE_ITEM_TEXT_SIZE, "%s", run.m_StopWarning);
     TRACE_RETURN(RC_STOP_NOT_REACHED);
   }
   TRACE_RETURN(RC_OK);

@@ -32,10 +32,26 @@ constexpr int RC_SKIPPED_AFTER_FAILURE = 1318;
 constexpr int RC_STOP_NOT_REACHED = 1918;
 constexpr int RESTORE_ITEM_TEXT_SIZE = 3584;
 
-int restoreDbList(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
-                  SqlRestoreParameters sqlRestoreParameters, SqlServerElement* sqlServerElement,
-                  CLinkedList<HublorSessionInfo>* hublorSessionInfoList,
-                  CLinkedList<MoxtarMetaInfo>* moxtarMetaInfoList, uint32_t* numRestoredP,
-                  uint32_t* numSkippedP, uint32_t bMountWait, uint32_t bufferSize,
-                  uint32_t numBuffers, uint32_t numStripes, uint32_t* cancelledP,
-                  double* totalSecondsP, uint64_t* totalBytesP, char* msgBufferP);
+// One restore request's list, handed whole to restoreDbList: the fields it reads, then those
+// it writes. The caller owns every list and buffer it points to.
+struct RestoreListJob {
+  uint32_t statusMilliSeconds = 0;           // how often a running restore reports its progress
+  StatusFunction statusFunctionP = nullptr;  // the front end's reports; none when null
+  SqlRestoreParameters parameters{};         // copied; every run reads the copy
+  SqlServerElement* serverP = nullptr;
+  CLinkedList<HublorSessionInfo>* sessionsP = nullptr;  // at least one, logged on
+  CLinkedList<MoxtarMetaInfo>* backupsP = nullptr;      // in restore order; nActionRc written
+  uint32_t mountWait = 0;
+  uint32_t bufferSize = 0;
+  uint32_t numBuffers = 0;
+  uint32_t numStripes = 0;
+  uint32_t* cancelP = nullptr;  // the request's cancel flag
+  char* msgBufferP = nullptr;   // RESTORE_ITEM_TEXT_SIZE bytes, emptied first
+  // Written by restoreDbList.
+  uint32_t restored = 0;
+  uint32_t skipped = 0;
+  double totalSeconds = 0;
+  uint64_t totalBytes = 0;
+};
+
+int restoreDbList(RestoreListJob* jobP);

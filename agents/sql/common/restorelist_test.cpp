@@ -49,10 +49,23 @@ class RestoreListTest : public RestoreFixture {
   }
 
   int restoreList(uint32_t stripes = 4) {
-    m_Restored = m_Skipped = 0;
     sqlapitest::TraceCapture trace;
-    int rc = restoreDbList(0, keepReport, m_Parms, &m_Server, &m_Sessions, &m_List, &m_Restored,
-                           &m_Skipped, 0, 64, 2, stripes, &m_Cancel, &m_Seconds, &m_Bytes, m_Msg);
+    RestoreListJob job;
+    job.statusFunctionP = keepReport;
+    job.parameters = m_Parms;
+    job.serverP = &m_Server;
+    job.sessionsP = &m_Sessions;
+    job.backupsP = &m_List;
+    job.bufferSize = 64;
+    job.numBuffers = 2;
+    job.numStripes = stripes;
+    job.cancelP = &m_Cancel;
+    job.msgBufferP = m_Msg;
+    int rc = restoreDbList(&job);
+    m_Restored = job.restored;
+    m_Skipped = job.skipped;
+    m_Seconds = job.totalSeconds;
+    m_Bytes = job.totalBytes;
     m_Statements.clear();
     for (const std::string& text : trace.texts) {
       std::smatch m;
