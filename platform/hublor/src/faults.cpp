@@ -10,26 +10,15 @@
 #include <sstream>
 
 #include "codes.h"
-#include "hublorapi.h"
+#include "hublorctl.h"
 
 namespace hublor {
 namespace {
 
 // Every exported entry point; each one looks at the rules on every call.
-constexpr std::string_view kEntryPoints[] = {
-    "pelkBeginGetData",    "pelkBeginQuery",    "pelkBeginTxn",
-    "pelkBindMC",          "pelkChangePW",      "pelkCleanUp",
-    "pelkDeleteAccess",    "pelkDeleteFS",      "pelkDeleteObj",
-    "pelkEndGetData",      "pelkEndGetObj",     "pelkEndQuery",
-    "pelkEndSendObj",      "pelkEndTxn",        "pelkGetData",
-    "pelkGetNextQObj",     "pelkGetObj",        "pelkInit",
-    "pelkLogEventEx",      "pelkQueryAccess",   "pelkQueryApiVersion",
-    "pelkQueryCliOptions", "pelkQuerySessInfo", "pelkQuerySessOptions",
-    "pelkRegisterFS",      "pelkRenameObj",     "pelkRCMsg",
-    "pelkSetAccess",       "pelkSendData",      "pelkSendObj",
-    "pelkSetUp",           "pelkTerminate",     "pelkUpdateFS",
-    "pelkUpdateObj",
-};
+#define HUBLOR_ENTRY_NAME(name) #name,
+constexpr std::string_view kEntryPoints[] = {HUBLOR_ENTRY_POINTS(HUBLOR_ENTRY_NAME)};
+#undef HUBLOR_ENTRY_NAME
 
 std::vector<std::string_view> splitWords(std::string_view text) {
   std::vector<std::string_view> words;

@@ -5,21 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "hublorctl.h"
+
 namespace {
 
-const std::vector<std::string> kEntryPoints = {
-    "pelkBeginGetData",    "pelkBeginQuery",    "pelkBeginTxn",
-    "pelkBindMC",          "pelkChangePW",      "pelkCleanUp",
-    "pelkDeleteAccess",    "pelkDeleteFS",      "pelkDeleteObj",
-    "pelkEndGetData",      "pelkEndGetObj",     "pelkEndQuery",
-    "pelkEndSendObj",      "pelkEndTxn",        "pelkGetData",
-    "pelkGetNextQObj",     "pelkGetObj",        "pelkInit",
-    "pelkLogEventEx",      "pelkQueryAccess",   "pelkQueryApiVersion",
-    "pelkQueryCliOptions", "pelkQuerySessInfo", "pelkQuerySessOptions",
-    "pelkRegisterFS",      "pelkRenameObj",     "pelkRCMsg",
-    "pelkSetAccess",       "pelkSendData",      "pelkSendObj",
-    "pelkSetUp",           "pelkTerminate",     "pelkUpdateFS",
-    "pelkUpdateObj"};
+#define HUBLOR_ENTRY_NAME(name) #name,
+const std::vector<std::string> kEntryPoints = {HUBLOR_ENTRY_POINTS(HUBLOR_ENTRY_NAME)};
+#undef HUBLOR_ENTRY_NAME
 
 std::vector<std::string> missingIn(const std::string& folder) {
   void* library = dlopen((folder + "/libhublorapi.so").c_str(), RTLD_NOW | RTLD_LOCAL);
