@@ -18,6 +18,7 @@
 #include "pelkapi.h"
 #include "sqlapi.h"
 #include "sqlqueryeri.h"
+#include "stripecap.h"
 
 namespace {
 
@@ -30,7 +31,6 @@ constexpr int MSG_RUN_ENDED = 5101;
 constexpr int MSG_FULL_RUN_ENDED = 5102;
 constexpr int MSG_BACKUP_STARTED = 5228;
 constexpr int MSG_NAME_NOT_STORABLE = 5459;
-constexpr uint32_t kMaxStripesSql7 = 32;
 constexpr size_t kNumberTextSize = 64;
 
 // The backup type of each backup command (1 to 6).
@@ -128,22 +128,8 @@ uint32_t DSqlBackupDatabaseEri::readServer(Run& run) {
 }
 
 void DSqlBackupDatabaseEri::capStripes(Run& run) {
-  int32_t& stripes = m_ParmsP->nStripes;
-  if (run.server.lSqlVersionMajor == 7 && stripes > int32_t(kMaxStripesSql7)) {
-    TRACE_LINE(TRC_ERI,
-               "The value for stripes (%d) is greater than the maximum allowed for a SQL 7 "
-               "Server. The stripes value is being changed to %d.\n",
-               stripes, int32_t(kMaxStripesSql7));
-    stripes = kMaxStripesSql7;
-  }
-  int32_t buffers = int32_t(m_ParmsP->sqlParms.ulNumSqlBuffers);
-  if (buffers > 0 && stripes > buffers) {
-    TRACE_LINE(TRC_ERI,
-               "The value for stripes (%d) is greater than the number of sqlbuffers (%d). The "
-               "stripes value is being changed to %d.\n",
-               stripes, buffers, buffers);
-    stripes = buffers;
-  }
+  m_ParmsP->nStripes =
+      capRequestStripes(m_ParmsP->nStripes, run.server, m_ParmsP->sqlParms.ulNumSqlBuffers);
 }
 
 // The groups and files of the selected databases. The query shares this request's cancel flag

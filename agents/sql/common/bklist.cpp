@@ -16,6 +16,7 @@
 #include "msgout.h"
 #include "objname.h"
 #include "pelkapi.h"
+#include "stripecap.h"
 
 namespace {
 
@@ -29,8 +30,6 @@ constexpr int MSG_STRIPES_OVER_MAXIMUM = 5450;
 constexpr int MSG_STRIPES_OVER_SESSIONS = 5453;
 constexpr int MSG_STRIPES_OVER_TXN = 5454;
 constexpr int MSG_NO_DELETE = 5458;
-constexpr uint32_t kMaxStripesSql7 = 32;
-constexpr uint32_t kMaxStripes = 64;
 // The registration is repeated while a pass registers a filespace anew, at most this often.
 constexpr int kRegistrationPasses = 2;
 
@@ -106,7 +105,7 @@ void CBackupListRun::tell(int msgNum, ...) {
 }
 
 uint32_t CBackupListRun::capStripes(uint32_t numStripes) {
-  uint32_t maximum = m_ServerP->lSqlVersionMajor == 7 ? kMaxStripesSql7 : kMaxStripes;
+  uint32_t maximum = maxServerStripes(*m_ServerP);
   if (numStripes > maximum) {
     tell(MSG_STRIPES_OVER_MAXIMUM, numStripes, maximum);
     numStripes = maximum;

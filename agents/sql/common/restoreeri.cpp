@@ -12,6 +12,7 @@
 #include "msgout.h"
 #include "restorelist.h"
 #include "sqlapi.h"
+#include "stripecap.h"
 
 namespace {
 
@@ -20,7 +21,6 @@ constexpr int kMsgRestoreStarted = 5228;
 constexpr int kMsgServerLogStarted = 3010;
 constexpr int kMsgServerLogEnded = 3011;
 constexpr int kMsgRestoreEnded = 5118;
-constexpr uint32_t kMaxStripesVersion7 = 32;
 constexpr int16_t kLogonCancelled = 101;
 
 void sendStatus(StatusFunction statusFunctionP, StatusInfo status) {
@@ -62,21 +62,7 @@ bool CRestoreBackupsEri::running(uint32_t rc) {
 
 uint32_t CRestoreBackupsEri::capStripes() {
   CRestoreBackupsParms* p = m_ParmsP;
-  if (m_Server.lSqlVersionMajor == 7 && p->nStripes > static_cast<int32_t>(kMaxStripesVersion7)) {
-    TRACE_LINE(TRC_ERI,
-               "Value for stripes (%d) is greater than the maximum \nallowed for a SQL 7 Server. "
-               "The stripes value is being changed to %d.\n",
-               p->nStripes, static_cast<int>(kMaxStripesVersion7));
-    p->nStripes = static_cast<int32_t>(kMaxStripesVersion7);
-  }
-  uint32_t sqlBuffers = p->sqlRestoreParms.ulNumSqlBuffers;
-  if (sqlBuffers > 0 && p->nStripes > static_cast<int32_t>(sqlBuffers)) {
-    TRACE_LINE(TRC_ERI,
-               "The value for stripes (%d) is greater than the number of sqlbuffers (%d). The "
-               "stripes value is being changed to %d.",
-               p->nStripes, static_cast<int>(sqlBuffers), static_cast<int>(sqlBuffers));
-    p->nStripes = static_cast<int32_t>(sqlBuffers);
-  }
+  p->nStripes = capRequestStripes(p->nStripes, m_Server, p->sqlRestoreParms.ulNumSqlBuffers);
   return RC_OK;
 }
 
