@@ -15,3 +15,7 @@ extern const int gAgentRcMessageCount;
 
 // The message number of `agentRc`; AGT_MSG_UNKNOWN_RC when the table has no row for it.
 int agentRcMessage(int agentRc);
+
+// Tells the activity log why something failed: the interface's text when there is one (textP
+// neither null nor empty), else the message of rc. Does nothing without an activity log.
+void logTextOrRcMessage(const char* textP, int rc);

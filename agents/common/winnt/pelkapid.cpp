@@ -51,7 +51,7 @@ int DPelkApiDL::Setup() {
     TRACE_RETURN(RC_API_LOAD_FAILED);
   }
   PelkEntryPoints bound{};
-  if (bindAll(m_ModuleP, &bound) == 0) {
+  if (!bindAll(m_ModuleP, &bound)) {
     Cleanup();
     TRACE_RETURN(RC_API_LOAD_FAILED);
   }
@@ -59,17 +59,23 @@ int DPelkApiDL::Setup() {
   TRACE_RETURN(RC_OK);
 }
 
-// Binds every name in table order into *boundP; stops at the first one missing (0).
-int DPelkApiDL::bindAll(void* moduleP, PelkEntryPoints* boundP) {
+namespace {
+
+// Binds one entry point by name into *slotP: false when the library lacks it.
+template <typename Entry>
+bool bindEntry(void* moduleP, const char* nameP, Entry* slotP) {
   void* symbolP = nullptr;
-#define PELK_BIND(name)                             \
-  if (getProcAddr(moduleP, #name, &symbolP) == 0) { \
-    return 0;                                       \
-  }                                                 \
-  boundP->name = reinterpret_cast<decltype(boundP->name)>(symbolP);
-  PELK_ENTRY_POINTS(PELK_BIND)
+  if (DPelkApiDL::getProcAddr(moduleP, nameP, &symbolP) == 0) return false;
+  *slotP = reinterpret_cast<Entry>(symbolP);
+  return true;
+}
+
+}  // namespace
+
+bool DPelkApiDL::bindAll(void* moduleP, PelkEntryPoints* boundP) {
+#define PELK_BIND(name) &&bindEntry(moduleP, #name, &boundP->name)
+  return true PELK_ENTRY_POINTS(PELK_BIND);
 #undef PELK_BIND
-  return 1;
 }
 
 int DPelkApiDL::Cleanup() {

@@ -32,5 +32,6 @@ class DPelkApiDL : public DPelkApi {
   static int getProcAddr(void* moduleP, const char* nameP, void** slotP);
 
  private:
-  static int bindAll(void* moduleP, PelkEntryPoints* boundP);
+  // Binds every entry point in table order into *boundP: false at the first one missing.
+  static bool bindAll(void* moduleP, PelkEntryPoints* boundP);
 };

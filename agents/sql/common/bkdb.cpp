@@ -462,11 +462,7 @@ void CBackupDb::cancelStripes() {
 void CBackupDb::logStripeFailure(uint32_t stripeNumber, int rc, const char* textP) {
   if (gLogP == nullptr) return;
   gLogP->LogActivityLog(MSG_STRIPE_FAILED, stripeNumber + 1, rc);
-  if (textP != nullptr && textP[0] != '\0') {
-    gLogP->LogActivityLog(textP);
-  } else {
-    gLogP->LogActivityLog(agentRcMessage(rc), "");
-  }
+  logTextOrRcMessage(textP, rc);
 }
 
 void CBackupDb::noteStripeEnd(StripeData* stripeP, uint32_t exitCode, int* rcP) {

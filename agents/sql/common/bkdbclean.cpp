@@ -38,11 +38,8 @@ void logNotDeleted(const pelkObjName& name, const char* textP, int rc) {
              name.ll);
   if (gLogP == nullptr) return;
   gLogP->LogActivityLog(MSG_TEMP_OBJECT_NOT_DELETED, name.fs, name.hl, name.ll);
-  if (textP != nullptr && textP[0] != '\0') {
-    gLogP->LogActivityLog(textP);
-  } else if (rc != RC_OK) {
-    gLogP->LogActivityLog(agentRcMessage(rc), "");
-  }
+  bool hasText = textP != nullptr && textP[0] != '\0';
+  if (hasText || rc != RC_OK) logTextOrRcMessage(textP, rc);
 }
 
 // True when a left-over found by the pattern must stay: its attributes cannot be read, it

@@ -163,7 +163,7 @@ uint32_t DSqlBackupDatabaseEri::addObjects(Run& run, SqlDatabaseElement* dbP) {
     SqlDbInfo info = {dbP, groupP, fileP, 0};
     if (run.infos.addTail(&info) != 0) return RC_NO_MEMORY;
     run.selected++;
-    return 0;
+    return RC_OK;
   };
   switch (run.backupType) {
     case BACKUP_TYPE_FULL:
@@ -179,16 +179,16 @@ uint32_t DSqlBackupDatabaseEri::addObjects(Run& run, SqlDatabaseElement* dbP) {
        g = sqlGroupListP->getNext(g)) {
     if (run.backupType == BACKUP_TYPE_GROUP) {
       uint32_t rc = g->bGroupIsSelected ? add(g, nullptr) : 0;
-      if (rc != 0) return rc;
+      if (rc != RC_OK) return rc;
       continue;
     }
     for (SqlFileElement* f = g->peGroupFirstFile; f != nullptr && f->peFileGroup == g;
          f = sqlFileListP->getNext(f)) {
       uint32_t rc = f->bFileIsSelected ? add(g, f) : 0;
-      if (rc != 0) return rc;
+      if (rc != RC_OK) return rc;
     }
   }
-  return 0;
+  return RC_OK;
 }
 
 uint32_t DSqlBackupDatabaseEri::buildObjectList(Run& run) {
@@ -213,7 +213,7 @@ uint32_t DSqlBackupDatabaseEri::buildObjectList(Run& run) {
       continue;
     }
     uint32_t rc = addObjects(run, dbP);
-    if (rc != 0) return rc;
+    if (rc != RC_OK) return rc;
   }
   TRACE_LINE(TRC_ERI, "Number of objects selected for backup = %u\n", run.selected);
   for (SqlDbInfo* p = run.infos.getFirst(); p != nullptr; p = run.infos.getNext(p)) {
@@ -221,7 +221,7 @@ uint32_t DSqlBackupDatabaseEri::buildObjectList(Run& run) {
                p->sqlGroupElementP != nullptr ? p->sqlGroupElementP->szGroupName : "",
                p->sqlFileElementP != nullptr ? p->sqlFileElementP->szFileLogicalName : "");
   }
-  return 0;
+  return RC_OK;
 }
 
 // Logs on sessions until the request has one per stripe.
@@ -244,7 +244,7 @@ uint32_t DSqlBackupDatabaseEri::logon(Run& run) {
       return RC_NO_MEMORY;
     }
   }
-  return 0;
+  return RC_OK;
 }
 
 uint32_t DSqlBackupDatabaseEri::registerMetaFilespace(Run& run) {
@@ -252,7 +252,7 @@ uint32_t DSqlBackupDatabaseEri::registerMetaFilespace(Run& run) {
   memset(&attr, 0, sizeof attr);
   buildFsAttr(attr.fsInfo);
   int rc = buildFsName(run.fsName, run.server.szSqlServerName, 0);
-  if (rc != 0) return static_cast<uint32_t>(rc);
+  if (rc != RC_OK) return static_cast<uint32_t>(rc);
   return static_cast<uint32_t>(registerFs(&run.status, m_ParmsP->msgBufferP,
                                           run.sessions.getFirst()->pelkHandle, run.fsName,
                                           getFsTypeForRegistration(), attr));
@@ -275,7 +275,7 @@ void DSqlBackupDatabaseEri::bindObjects(Run& run) {
                 p->sqlGroupElementP != nullptr ? p->sqlGroupElementP->szGroupName : nullptr,
                 p->sqlFileElementP != nullptr ? p->sqlFileElementP->szFileLogicalName : nullptr,
                 delimiter, run.backupType, &id);
-    if (p->nActionRc == 0) {
+    if (p->nActionRc == RC_OK) {
       snprintf(name.ll, sizeof name.ll, "%c%s", delimiter, backupTypeLlNames[run.backupType]);
       mcBindKey key;
       memset(&key, 0, sizeof key);
@@ -330,7 +330,7 @@ uint32_t DSqlBackupDatabaseEri::inactivateOldBackups(Run& run, uint32_t* countP,
   MoxtarMetaList& list = *parms.qryBuListP;
   MoxtarMetaInfo full;
   bool found = false;
-  for (MoxtarMetaInfo* p = list.getFirst(); p != nullptr && rc == 0;) {
+  for (MoxtarMetaInfo* p = list.getFirst(); p != nullptr && rc == RC_OK;) {
     if (strcmp(p->objName.ll + 1, backupTypeLlNames[BACKUP_TYPE_FULL]) != 0) {
       p = list.getNext(p);
       continue;
@@ -344,12 +344,12 @@ uint32_t DSqlBackupDatabaseEri::inactivateOldBackups(Run& run, uint32_t* countP,
     found = true;
     p = list.remove(p);
   }
-  if (rc == 0 && !found) {
+  if (rc == RC_OK && !found) {
     TRACE_LINE(TRC_ERI, "Unable to locate an active full backup for the database.\n");
     rc = RC_INTERNAL_ERROR;
   }
   agentDateTime fullTime = eriAnswerObjId(full).backupTime;
-  for (MoxtarMetaInfo* p = list.getFirst(); p != nullptr && rc == 0;) {
+  for (MoxtarMetaInfo* p = list.getFirst(); p != nullptr && rc == RC_OK;) {
     agentDateTime time = eriAnswerObjId(*p).backupTime;
     if (dateCompare(&time, &fullTime) < 0) {
       TRACE_LINE(TRC_ERI, "Backup will be inactivated.\n");
@@ -359,17 +359,11 @@ uint32_t DSqlBackupDatabaseEri::inactivateOldBackups(Run& run, uint32_t* countP,
       p = list.remove(p);
     }
   }
-  if (rc == 0 && list.getCount() > 0) {
+  if (rc == RC_OK && list.getCount() > 0) {
     rc = request.ProcessRequestDetails();
     *countP = parms.nInactivated;
   }
-  if (rc != 0 && gLogP != nullptr) {
-    if (work[0] != '\0') {
-      gLogP->LogActivityLog(work);
-    } else {
-      gLogP->LogActivityLog(agentRcMessage(static_cast<int>(rc)), "");
-    }
-  }
+  if (rc != RC_OK) logTextOrRcMessage(work, static_cast<int>(rc));
   TRACE_RETURN(rc);
 }
 
@@ -378,16 +372,17 @@ uint32_t DSqlBackupDatabaseEri::inactivateOldBackups(Run& run, uint32_t* countP,
 void DSqlBackupDatabaseEri::inactivateOld(Run& run) {
   for (SqlDbInfo* p = run.infos.getFirst(); p != nullptr; p = run.infos.getNext(p)) {
     if (p->nActionRc == RC_OBJECT_EXCLUDED) run.skipped++;
-    if (run.backupType != BACKUP_TYPE_FULL || p->nActionRc != 0 || GetCancelStatus() != 0) continue;
+    if (run.backupType != BACKUP_TYPE_FULL || p->nActionRc != RC_OK || GetCancelStatus() != 0)
+      continue;
     uint32_t rc = RC_INTERNAL_ERROR;
-    for (HublorSessionInfo* s = run.sessions.getFirst(); s != nullptr && rc != 0;
+    for (HublorSessionInfo* s = run.sessions.getFirst(); s != nullptr && rc != RC_OK;
          s = run.sessions.getNext(s)) {
       if (s->connected != 1) continue;
       uint32_t count = 0;
       rc = inactivateOldBackups(run, &count, s, p);
       run.inactivated += count;
     }
-    if (run.inactivationRc == 0) run.inactivationRc = rc;
+    if (run.inactivationRc == RC_OK) run.inactivationRc = rc;
   }
 }
 
@@ -462,7 +457,7 @@ uint32_t DSqlBackupDatabaseEri::logoff(Run& run, uint32_t rc) {
     size_t length = 0;
     gPelkApiObjP->GetApiError(&run.status, p->pelkHandle, code, text, sizeof text, &length,
                               "Logoff");
-    if (rc == 0) {
+    if (rc == RC_OK) {
       snprintf(m_ParmsP->msgBufferP, m_ParmsP->msgBufferLen, "%s", text);
       rc = RC_API_CALL_FAILED;
     } else if (gLogP != nullptr) {
@@ -474,12 +469,12 @@ uint32_t DSqlBackupDatabaseEri::logoff(Run& run, uint32_t rc) {
 }
 
 uint32_t DSqlBackupDatabaseEri::settle(Run& run, uint32_t rc) {
-  if (rc != 0) return rc;
+  if (rc != RC_OK) return rc;
   if (GetCancelStatus() != 0) return RC_CANCELED_BY_USER;
   if (run.selected == 0) return RC_NOTHING_SELECTED;
   if (m_ParmsP->bIncludeLogBackup != 0) run.selected *= 2;
-  if (run.selected != run.done + run.skipped || run.inactivationRc != 0) return RC_NOT_ALL_DONE;
-  return 0;
+  if (run.selected != run.done + run.skipped || run.inactivationRc != RC_OK) return RC_NOT_ALL_DONE;
+  return RC_OK;
 }
 
 uint32_t DSqlBackupDatabaseEri::ProcessRequestDetails() {
@@ -537,12 +532,6 @@ uint32_t DSqlBackupDatabaseEri::ProcessRequestDetails() {
   run.timer.stop();
   rc = settle(run, rc);
   writeSummary(run, rc);
-  if (rc != 0 && gLogP != nullptr) {
-    if (m_ParmsP->msgBufferP[0] != '\0') {
-      gLogP->LogActivityLog(m_ParmsP->msgBufferP);
-    } else {
-      gLogP->LogActivityLog(agentRcMessage(static_cast<int>(rc)), "");
-    }
-  }
+  if (rc != RC_OK) logTextOrRcMessage(m_ParmsP->msgBufferP, static_cast<int>(rc));
   TRACE_RETURN(rc);
 }

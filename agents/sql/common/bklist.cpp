@@ -256,11 +256,7 @@ void CBackupListRun::endItem(SqlDbInfo* infoP, const Item& item) {
   }
   if (rc != RC_OK && gLogP != nullptr) {
     gLogP->LogActivityLog(MSG_BACKUP_FAILED, item.dbNameP);
-    if (item.textP != nullptr && item.textP[0] != '\0') {
-      gLogP->LogActivityLog(item.textP);
-    } else {
-      gLogP->LogActivityLog(agentRcMessage(static_cast<int>(rc)), "");
-    }
+    logTextOrRcMessage(item.textP, static_cast<int>(rc));
   }
   if (!item.started) return;
   const char* typeNameP = backupTypeLlNames[item.type];

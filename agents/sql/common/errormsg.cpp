@@ -3,6 +3,7 @@
 // log and the message repository) have no row and map to message 4 like every unknown code.
 #include "errormsg.h"
 
+#include "agtlog.h"
 #include "agttrc.h"
 
 const AgentRcMessage gAgentRcMessages[] = {
@@ -34,4 +35,13 @@ int agentRcMessage(int agentRc) {
              "(%d) has been detected.\n",
              agentRc);
   TRACE_RETURN_AS("msgNum", AGT_MSG_UNKNOWN_RC);
+}
+
+void logTextOrRcMessage(const char* textP, int rc) {
+  if (gLogP == nullptr) return;
+  if (textP != nullptr && textP[0] != '\0') {
+    gLogP->LogActivityLog(textP);
+    return;
+  }
+  gLogP->LogActivityLog(agentRcMessage(rc), "");
 }

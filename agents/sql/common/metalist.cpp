@@ -90,14 +90,7 @@ class CMetaListReader {
     snprintf(m_EntryText, sizeof m_EntryText, "%s", textP != nullptr ? textP : "");
   }
 
-  void logFailure(uint32_t rc) {
-    if (gLogP == nullptr) return;
-    if (m_EntryText[0] != '\0') {
-      gLogP->LogActivityLog(m_EntryText);
-    } else {
-      gLogP->LogActivityLog(agentRcMessage(static_cast<int>(rc)), "");
-    }
-  }
+  void logFailure(uint32_t rc) { logTextOrRcMessage(m_EntryText, static_cast<int>(rc)); }
 
   int end() {
     m_Open = false;

@@ -408,11 +408,7 @@ int CRestoreDb::stripeEnded(uint32_t index, int rc) {
              textP != nullptr ? textP : "");
   if (gLogP != nullptr) {
     gLogP->LogActivityLog(kMsgStripeFailed, index, rc);
-    if (textP != nullptr && textP[0] != '\0') {
-      gLogP->LogActivityLog(textP);
-    } else {
-      gLogP->LogActivityLog(agentRcMessage(rc), "");
-    }
+    logTextOrRcMessage(textP, rc);
   }
   if (m_ProducerText[0] == '\0') {
     snprintf(m_ProducerText, sizeof m_ProducerText, "%s", textP != nullptr ? textP : "");

@@ -509,12 +509,6 @@ uint32_t CRestoreBackupsEri::ProcessRequestDetails() {
                             texts.totalBytes, texts.totalSeconds);
     }
   }
-  if (rc != RC_OK && gLogP != nullptr) {
-    if (m_ErrorTextP[0] != '\0') {
-      gLogP->LogActivityLog(m_ErrorTextP);
-    } else {
-      gLogP->LogActivityLog(agentRcMessage(static_cast<int>(rc)), "");
-    }
-  }
+  if (rc != RC_OK) logTextOrRcMessage(m_ErrorTextP, static_cast<int>(rc));
   TRACE_RETURN(rc);
 }

@@ -253,11 +253,7 @@ void CRestoreListRun::reportEnd(MoxtarMetaInfo* entryP) {
 void CRestoreListRun::logOutcome(MoxtarMetaInfo* entryP) {
   if (m_ActionRc == RC_OK || gLogP == nullptr) return;
   gLogP->LogActivityLog(kMsgBackupFailed, afterDelimiter(entryP->objName.hl));
-  if (m_ItemText[0] != '\0') {
-    gLogP->LogActivityLog(m_ItemText);
-  } else {
-    gLogP->LogActivityLog(agentRcMessage(m_ActionRc), "");
-  }
+  logTextOrRcMessage(m_ItemText, m_ActionRc);
 }
 
 void CRestoreListRun::writeServerLog(MoxtarMetaInfo* entryP, const CDestination& destination) {

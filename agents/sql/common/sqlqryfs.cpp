@@ -25,7 +25,7 @@ DSqlQueryFilespaceEri::DSqlQueryFilespaceEri(DSqlQueryFilespaceParms* parmsP)
   TRACE_ENTRY(TRC_ERI, "DSqlQueryFilespaceEri::DSqlQueryFilespaceEri()");
   if (m_fsListP == nullptr) m_fsListP = &m_OwnList;
   int rc = buildFsName(m_FsSpec, parmsP != nullptr ? parmsP->sqlServerName : "", 0);
-  if (parmsP == nullptr || rc != 0) {
+  if (parmsP == nullptr || rc != RC_OK) {
     putRcMessage(parmsP == nullptr ? RC_INTERNAL_ERROR : static_cast<uint32_t>(rc));
     m_fsnameSpecP = nullptr;
   }
@@ -34,7 +34,7 @@ DSqlQueryFilespaceEri::DSqlQueryFilespaceEri(DSqlQueryFilespaceParms* parmsP)
 uint32_t DSqlQueryFilespaceEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "DSqlQueryFilespaceEri::ProcessRequestDetails()");
   uint32_t rc = DPelkQueryFilespaceEri::ProcessRequestDetails();
-  if (rc != 0) {
+  if (rc != RC_OK) {
     TRACE_LINE(TRC_ERI, "DPelkQueryFilespaceEri::ProcessRequestDetails returned with %d, msg(%s)\n",
                static_cast<int>(rc), m_ErrorTextP);
   } else {

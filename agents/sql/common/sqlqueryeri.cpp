@@ -72,7 +72,7 @@ uint32_t DSqlQuerySqlDbEri::ProcessRequestDetails() {
   uint32_t* cancelP = GetCancelPtr();
   char* msgBufferP = m_MsgBufferP;
   int rc = gSqlApiP->GetSqlDatabaseNames(m_DbListP, &status, cancelP, msgBufferP);
-  if (rc != 0 || m_NamePatternListP == nullptr) TRACE_RETURN(static_cast<uint32_t>(rc));
+  if (rc != RC_OK || m_NamePatternListP == nullptr) TRACE_RETURN(static_cast<uint32_t>(rc));
   for (SqlDatabaseElement* dbP = m_DbListP->getFirst(); dbP != nullptr;
        dbP = m_DbListP->getNext(dbP)) {
     if (GetCancelStatus() != 0) TRACE_RETURN(RC_CANCELED_BY_USER);
@@ -167,7 +167,7 @@ uint32_t DSqlQuerySqlDbInfoEri::ProcessRequestDetails() {
     dbP->pDbRequesterList = m_RequesterListP;
     uint32_t* cancelP = GetCancelPtr();
     int rc = gSqlApiP->GetSqlDatabaseInfo(&dbP, &cancelP);
-    if (rc != 0) {
+    if (rc != RC_OK) {
       // The code and its message stay with the database for the one who backs it up.
       TRACE_LINE(TRC_ERI, "Database %s could not be read, rc = %d\n", dbP->szSqlDatabaseName, rc);
       continue;
