@@ -255,12 +255,11 @@ int CBackupDb::createDeviceSet() {
 
 int CBackupDb::initializeStripes() {
   int rc = RC_OK;
-  uint32_t k = 0;
-  for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr && k < m_NumStripes;
-       p = m_StripeDataList.getNext(p), k++) {
+  walkStripes([&rc](StripeData* p) {
     int stripeRc = p->backupStripeP->initializeRun();
     if (rc == RC_OK) rc = stripeRc;
-  }
+    return true;
+  });
   if (rc != RC_OK) return rc;
   return m_BackupMetaDataP->initializeRun();
 }
@@ -391,18 +390,18 @@ int CBackupDb::nameObjects() {
   const char* fileP =
       info.sqlFileElementP != nullptr ? info.sqlFileElementP->szFileLogicalName : nullptr;
   int pidWidth = static_cast<int>(strlen(HL_PID));
-  uint32_t k = 0;
-  for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr && k < m_NumStripes;
-       p = m_StripeDataList.getNext(p), k++) {
+  int rc = RC_OK;
+  walkStripes([&](StripeData* p) {
     char delimiter = p->hublorSessionInfoP->apiSessInfo.hldelim;
-    int rc = buildHl(p->objName.hl, info.sqlDatabaseElementP->szSqlDatabaseName, groupP, fileP,
-                     delimiter, uint32_t(m_BackupType), &m_ZarnakObjId);
-    if (rc != RC_OK) return rc;
+    rc = buildHl(p->objName.hl, info.sqlDatabaseElementP->szSqlDatabaseName, groupP, fileP,
+                 delimiter, uint32_t(m_BackupType), &m_ZarnakObjId);
+    if (rc != RC_OK) return false;
     snprintf(p->objName.ll, sizeof p->objName.ll, "%c%s%s%04u%02u%02u%02u%02u%02u%*.*X", delimiter,
              backupTypeLlNames[m_BackupType], ".", unsigned(dateYear(&t)), t.month, t.day, t.hour,
              t.minute, t.second, pidWidth, pidWidth, m_ZarnakObjId.processId);
-  }
-  return RC_OK;
+    return true;
+  });
+  return rc;
 }
 
 int CBackupDb::nameMetaDataObject() {
@@ -418,9 +417,7 @@ int CBackupDb::nameMetaDataObject() {
 }
 
 int CBackupDb::openDevices() {
-  uint32_t k = 0;
-  for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr && k < m_NumStripes;
-       p = m_StripeDataList.getNext(p), k++) {
+  bool opened = walkStripes([this](StripeData* p) {
     HRESULT hr =
         isSql7(m_SqlServerElementP)
             ? vds_OpenDevice(&m_ConsumerApiStatus, m_Vdi.m_VdsP, p->vdevNameW, &p->vdevP)
@@ -429,34 +426,33 @@ int CBackupDb::openDevices() {
       TRACE_LINE(TRC_ENGINE, "%s_OPENDEVICE( %s ) failed, hResult = %#x\n",
                  isSql7(m_SqlServerElementP) ? "VDS" : "VDS2", p->vdevName, unsigned(hr));
       p->vdevP = nullptr;
-      return RC_VDEV_OPEN_FAILED;
+      return false;
     }
-  }
-  return RC_OK;
+    return true;
+  });
+  return opened ? RC_OK : RC_VDEV_OPEN_FAILED;
 }
 
 int CBackupDb::passStripeParameters() {
   int rc = RC_OK;
-  uint32_t k = 0;
-  for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr && k < m_NumStripes;
-       p = m_StripeDataList.getNext(p), k++) {
+  walkStripes([&](StripeData* p) {
     p->rc = RC_INTERNAL_ERROR;
     p->vdevCommandP = nullptr;
     int stripeRc = p->backupStripeP->passRUNParameters(
         m_StatusMilliSeconds, nullptr, *p, &m_StripesCancelled, m_MountWait, &m_ZarnakObjId);
     if (rc == RC_OK) rc = stripeRc;
-  }
+    return true;
+  });
   m_ObjectSize = m_BackupDataSizeEst64;
   return rc;
 }
 
 void CBackupDb::cancelStripes() {
   abandon();
-  uint32_t k = 0;
-  for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr && k < m_NumStripes;
-       p = m_StripeDataList.getNext(p), k++) {
+  walkStripes([](StripeData* p) {
     p->backupStripeP->cancel();
-  }
+    return true;
+  });
 }
 
 void CBackupDb::logStripeFailure(uint32_t stripeNumber, int rc, const char* textP) {
@@ -555,12 +551,11 @@ int CBackupDb::runStripes() {
 }
 
 void CBackupDb::addStripeCounters() {
-  uint32_t k = 0;
-  for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr && k < m_NumStripes;
-       p = m_StripeDataList.getNext(p), k++) {
+  walkStripes([this](StripeData* p) {
     m_BytesConsumed += p->backupStripeP->bytesConsumed();
     m_BytesProduced += p->backupStripeP->bytesProduced();
-  }
+    return true;
+  });
 }
 
 int CBackupDb::consumer() {
@@ -591,20 +586,20 @@ int CBackupDb::giveProgressStatus(StatusInfo status) {
   status.kind = progressStatus;
   bool waitSent = reportDelay(m_ConsumerApiStatus, &status, true);
   StatusProgress progress = {0, 0, 0, m_BackupDataSizeEst64, 0};
-  uint32_t k = 0;
-  for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr && k < m_NumStripes && !waitSent;
-       p = m_StripeDataList.getNext(p), k++) {
-    waitSent = reportDelay(p->backupStripeP->producerApiStatus(), &status, true);
+  if (!waitSent) {
+    walkStripes([&](StripeData* p) {
+      waitSent = reportDelay(p->backupStripeP->producerApiStatus(), &status, true);
+      return !waitSent;
+    });
   }
-  k = 0;
-  for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr && k < m_NumStripes;
-       p = m_StripeDataList.getNext(p), k++) {
+  walkStripes([&](StripeData* p) {
     CBackupStripe* stripeP = p->backupStripeP;
     if (!waitSent) waitSent = reportDelay(stripeP->consumerApiStatus(), &status, true);
     progress.bytesConsumed += stripeP->bytesConsumed();
     progress.bytesProduced += stripeP->bytesProduced();
     progress.fullBuffers += stripeP->fullCount();
-  }
+    return true;
+  });
   CPcm* metaP = m_BackupMetaDataP;
   if (!waitSent) waitSent = reportDelay(CPcmEnd::producerApiStatus(metaP), &status, true);
   if (!waitSent) waitSent = reportDelay(CPcmEnd::consumerApiStatus(metaP), &status, true);

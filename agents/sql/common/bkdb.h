@@ -153,6 +153,17 @@ class CBackupDb : public CPcm {
   int storageFailure(pelkUint32_t handle, int16_t code, int rc);
   void logStripeFailure(uint32_t stripeNumber, int rc, const char* textP);
   bool transferCancelled() const { return m_Cancelled.load() != 0; }
+  // The one walk over this run's stripes: the first m_NumStripes records of the list, in
+  // order, while fn(stripe) returns true. True when every stripe was walked.
+  template <typename Fn>
+  bool walkStripes(Fn fn) {
+    uint32_t k = 0;
+    for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr && k < m_NumStripes;
+         p = m_StripeDataList.getNext(p), k++) {
+      if (!fn(p)) return false;
+    }
+    return true;
+  }
 
   CVdi m_Vdi;
   char m_ConsumerErrorMsg[BACKUP_CONSUMER_MSG_SIZE + 1] = "";

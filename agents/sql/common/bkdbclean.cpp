@@ -145,11 +145,9 @@ void CBackupDb::cleanUp(int32_t olderThan, uint8_t objState) {
   pelkObjName pattern;
   memset(&pattern, 0, sizeof pattern);
   bool havePattern = false;
-  uint32_t k = 0;
-  for (StripeData* d = m_StripeDataList.getFirst(); d != nullptr && k < m_NumStripes;
-       d = m_StripeDataList.getNext(d), k++) {
+  walkStripes([&](StripeData* d) {
     // The run's own objects exist only for stripes that stored theirs.
-    if (ownRun && d->rc != RC_OK) continue;
+    if (ownRun && d->rc != RC_OK) return true;
     pelkObjName name;
     memset(&name, 0, sizeof name);
     name.objType = PELK_OBJ_FILE;
@@ -166,13 +164,14 @@ void CBackupDb::cleanUp(int32_t olderThan, uint8_t objState) {
                    "objName.fs: %s\n",
                    rc, name.fs);
         logNotDeleted(name, nullptr, rc);
-        continue;
+        return true;
       }
       pattern = name;
       havePattern = true;
     }
     queryLeftovers(sessions, &m_ConsumerApiStatus, objState, name, &found, text);
-  }
+    return true;
+  });
   if (havePattern) {
     findWiderLeftovers(sessions, &m_ConsumerApiStatus, m_SqlServerElementP->szSqlServerName,
                        m_NumStripes, pattern, &found, text);

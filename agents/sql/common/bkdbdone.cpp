@@ -84,10 +84,12 @@ int CBackupDb::queryActiveBackups(pelkUint32_t handle, MoxtarBackupList* activeL
 }
 
 int CBackupDb::renameObjects(pelkUint32_t handle) {
-  uint32_t k = 0;
-  for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr && k < m_NumStripes;
-       p = m_StripeDataList.getNext(p), k++) {
-    if (transferCancelled()) return RC_RING_CANCELLED;
+  int rc = RC_OK;
+  walkStripes([&](StripeData* p) {
+    if (transferCancelled()) {
+      rc = RC_RING_CANCELLED;
+      return false;
+    }
     pelkRenameIn in;
     memset(&in, 0, sizeof in);
     in.stVersion = PELK_RENAMEIN_VERSION;
@@ -104,9 +106,11 @@ int CBackupDb::renameObjects(pelkUint32_t handle) {
     TRACE_LINE(TRC_ENGINE, "Renaming %s%s%s to %s\n", p->objName.fs, p->objName.hl, p->objName.ll,
                in.newLl);
     int16_t code = DPelkApi::dpelkRenameObj(gPelkApiObjP, &m_ConsumerApiStatus, &in, &out);
-    if (code != PELK_RC_OK) return storageFailure(handle, code, RC_OK);
-  }
-  return RC_OK;
+    if (code == PELK_RC_OK) return true;
+    rc = storageFailure(handle, code, RC_OK);
+    return false;
+  });
+  return rc;
 }
 
 bool CBackupDb::isMetaDataName(const pelkObjName& name) const {
@@ -123,12 +127,9 @@ int CBackupDb::inactivateSurplus(pelkUint32_t handle, MoxtarBackupList* activeLi
                                  MoxtarBackupList* leftP) {
   for (qryRespBackupData* entryP = activeListP->getFirst(); entryP != nullptr;
        entryP = activeListP->getNext(entryP)) {
-    bool replaced = false;
-    uint32_t k = 0;
-    for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr && k < m_NumStripes && !replaced;
-         p = m_StripeDataList.getNext(p), k++) {
-      replaced = strcmp(entryP->objName.fs, p->objName.fs) == 0;
-    }
+    // A stripe of the new backup stores into the entry's filespace: the rename replaced it.
+    bool replaced = !walkStripes(
+        [entryP](StripeData* p) { return strcmp(entryP->objName.fs, p->objName.fs) != 0; });
     if (replaced) continue;
     if (entryP->objState != PELK_ACTIVE) {
       TRACE_LINE(TRC_ENGINE, "Skipping the inactive object %s%s%s\n", entryP->objName.fs,
@@ -312,15 +313,14 @@ int CBackupDb::drainDevice(StripeData* stripeP) {
 int CBackupDb::drainDevices() {
   int rc = RC_OK;
   for (int pass = 0; pass < 2 && rc == RC_OK; pass++) {
-    uint32_t k = 0;
-    for (StripeData* p = m_StripeDataList.getFirst();
-         p != nullptr && k < m_NumStripes && rc == RC_OK && !givenUp();
-         p = m_StripeDataList.getNext(p), k++) {
-      if (p->vdevP == nullptr) continue;
-      if (pass == 0 && p->vdevCommandP == nullptr) continue;
+    walkStripes([&](StripeData* p) {
+      if (givenUp()) return false;
+      if (p->vdevP == nullptr) return true;
+      if (pass == 0 && p->vdevCommandP == nullptr) return true;
       rc = drainDevice(p);
       if (pass == 1 && rc == RC_OK) rc = drainDevice(p);
-    }
+      return rc == RC_OK;
+    });
   }
   return rc;
 }
