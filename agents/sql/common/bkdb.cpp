@@ -558,26 +558,34 @@ void CBackupDb::addStripeCounters() {
   });
 }
 
+// The completion runs whatever the steps before it ended with: it makes the backup visible,
+// or tells SQL Server that the backup failed.
 int CBackupDb::consumer() {
   TRACE_ENTRY(TRC_ENGINE, "CBackupDb::consumer()");
-  int rc = m_CtorRc;
-  if (rc == RC_OK) rc = waitForDeviceSet();
-  if (rc == RC_OK) rc = nameObjects();
-  if (rc == RC_OK && !transferCancelled()) cleanUp(m_OlderThan, PELK_ANYMATCH);
-  if (rc == RC_OK) rc = nameMetaDataObject();
-  if (rc == RC_OK && transferCancelled()) rc = RC_RING_CANCELLED;
-  if (rc == RC_OK) rc = openDevices();
-  if (rc == RC_OK) rc = passStripeParameters();
-  bool stripesRan = false;
-  if (rc == RC_OK) {
-    stripesRan = true;
-    rc = runStripes();
-  }
-  if (stripesRan && rc != RC_OK) cleanUp(0, PELK_ACTIVE);
-  if (stripesRan) addStripeCounters();
-  rc = complete(rc);
+  int rc = complete(sendStripes());
   m_ConsumerRc = rc;
   TRACE_RETURN(rc);
+}
+
+// The consumer's steps up to the completion; the first failure ends them.
+int CBackupDb::sendStripes() {
+  if (m_CtorRc != RC_OK) return m_CtorRc;
+  int rc = waitForDeviceSet();
+  if (rc != RC_OK) return rc;
+  rc = nameObjects();
+  if (rc != RC_OK) return rc;
+  if (!transferCancelled()) cleanUp(m_OlderThan, PELK_ANYMATCH);
+  rc = nameMetaDataObject();
+  if (rc != RC_OK) return rc;
+  if (transferCancelled()) return RC_RING_CANCELLED;
+  rc = openDevices();
+  if (rc != RC_OK) return rc;
+  rc = passStripeParameters();
+  if (rc != RC_OK) return rc;
+  rc = runStripes();
+  if (rc != RC_OK) cleanUp(0, PELK_ACTIVE);
+  addStripeCounters();
+  return rc;
 }
 
 // ---- progress ----

@@ -13,8 +13,6 @@
 #include "errormsg.h"
 #include "objname.h"
 
-namespace {
-
 // The query session moves on through the run's stripe records when one fails.
 class CCleanupSessions {
  public:
@@ -32,6 +30,8 @@ class CCleanupSessions {
   uint32_t m_Count;
   StripeData* m_CurrentP;
 };
+
+namespace {
 
 void logNotDeleted(const pelkObjName& name, const char* textP, int rc) {
   TRACE_LINE(TRC_ENGINE, "Unable to delete temporary object: (%s)(%s)(%s)\n", name.fs, name.hl,
@@ -138,10 +138,21 @@ void CBackupDb::cleanUp(int32_t olderThan, uint8_t objState) {
                olderThan, BACKUP_DEFAULT_OLDER_THAN);
     olderThan = BACKUP_DEFAULT_OLDER_THAN;
   }
-  bool ownRun = objState == PELK_ACTIVE;
   CCleanupSessions sessions(m_StripeDataList, m_NumStripes);
   MoxtarBackupList found;
   char text[MOXTAR_ERROR_TEXT_SIZE] = "";
+  queryCleanup(sessions, objState, &found, text);
+  // The run's own objects go whatever their age.
+  if (objState != PELK_ACTIVE) keepYoungLeftovers(olderThan, &found);
+  deleteLeftovers(sessions, &found, text);
+}
+
+// The temporary objects the clean-up may remove: with objState 1 those of the run's stripes
+// that stored theirs, else the left-overs of earlier backups in the run's data filespaces and
+// in the server's data filespaces above them.
+void CBackupDb::queryCleanup(CCleanupSessions& sessions, uint8_t objState, MoxtarBackupList* foundP,
+                             char* textP) {
+  bool ownRun = objState == PELK_ACTIVE;
   pelkObjName pattern;
   memset(&pattern, 0, sizeof pattern);
   bool havePattern = false;
@@ -169,43 +180,52 @@ void CBackupDb::cleanUp(int32_t olderThan, uint8_t objState) {
       pattern = name;
       havePattern = true;
     }
-    queryLeftovers(sessions, &m_ConsumerApiStatus, objState, name, &found, text);
+    queryLeftovers(sessions, &m_ConsumerApiStatus, objState, name, foundP, textP);
     return true;
   });
   if (havePattern) {
     findWiderLeftovers(sessions, &m_ConsumerApiStatus, m_SqlServerElementP->szSqlServerName,
-                       m_NumStripes, pattern, &found, text);
+                       m_NumStripes, pattern, foundP, textP);
   }
+}
+
+// Drops from the list what an earlier backup left that must stay (see keepLeftover).
+void CBackupDb::keepYoungLeftovers(int32_t olderThan, MoxtarBackupList* foundP) {
   agentDateTime now;
   dateGetNow(&now);
-  for (qryRespBackupData* p = found.getFirst(); p != nullptr;) {
-    qryRespBackupData* nextP = found.getNext(p);
-    if (!ownRun && keepLeftover(*p, m_ZarnakObjId, olderThan, now)) {
+  for (qryRespBackupData* p = foundP->getFirst(); p != nullptr;) {
+    qryRespBackupData* nextP = foundP->getNext(p);
+    if (keepLeftover(*p, m_ZarnakObjId, olderThan, now)) {
       TRACE_LINE(TRC_ENGINE,
                  "Skipping temporary data object deletion, not 'older than'...\n  "
                  "moxtarInfoP->objname.fs: %s\n  moxtarInfoP->objName.hl: %s\n  "
                  "moxtarInfoP->objName.ll: %s\n",
                  p->objName.fs, p->objName.hl, p->objName.ll);
-      found.remove(p);
+      foundP->remove(p);
     }
     p = nextP;
   }
+}
+
+// Deletes the list's objects through the query session, on the next one when a deletion
+// fails; what no session could delete is written to the activity log.
+void CBackupDb::deleteLeftovers(CCleanupSessions& sessions, MoxtarBackupList* foundP, char* textP) {
   int rc = RC_OK;
-  while (found.getCount() > 0 && sessions.current() != nullptr) {
+  while (foundP->getCount() > 0 && sessions.current() != nullptr) {
     uint32_t deleted = 0;
     rc = deleteBackupObjects(&m_ConsumerApiStatus,
-                             sessions.current()->hublorSessionInfoP->pelkHandle, nullptr, &found,
-                             &deleted, text);
+                             sessions.current()->hublorSessionInfoP->pelkHandle, nullptr, foundP,
+                             &deleted, textP);
     if (rc == RC_OK) return;
     TRACE_LINE(TRC_ENGINE,
                "deleteBackupObjects( %#x ) failed, rc = %d, msg =%s\n numObjDeleted: %u\n",
-               sessions.current()->hublorSessionInfoP->pelkHandle, rc, text, deleted);
+               sessions.current()->hublorSessionInfoP->pelkHandle, rc, textP, deleted);
     // What the failed attempt removed is gone: only the rest is tried again.
-    for (uint32_t n = 0; n < deleted && found.getFirst() != nullptr; n++)
-      found.remove(found.getFirst());
+    for (uint32_t n = 0; n < deleted && foundP->getFirst() != nullptr; n++)
+      foundP->remove(foundP->getFirst());
     sessions.next();
   }
-  for (qryRespBackupData* p = found.getFirst(); p != nullptr; p = found.getNext(p)) {
-    logNotDeleted(p->objName, text, rc);
+  for (qryRespBackupData* p = foundP->getFirst(); p != nullptr; p = foundP->getNext(p)) {
+    logNotDeleted(p->objName, textP, rc);
   }
 }
