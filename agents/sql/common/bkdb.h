@@ -43,6 +43,7 @@
 #include "moxtarutil.h"
 #include "msgformat.h"
 #include "sqlvdi.h"
+#include "stripewalk.h"
 
 constexpr char VDEV_NAME_PREFIX[] = "ZARNAKSQL";
 constexpr uint32_t BACKUP_CONSUMER_MSG_SIZE = 1024;
@@ -161,16 +162,10 @@ class CBackupDb : public CPcm {
   int storageFailure(pelkUint32_t handle, int16_t code, int rc);
   void logStripeFailure(uint32_t stripeNumber, int rc, const char* textP);
   bool transferCancelled() const { return m_Cancelled.load() != 0; }
-  // The one walk over this run's stripes: the first m_NumStripes records of the list, in
-  // order, while fn(stripe) returns true. True when every stripe was walked.
+  // This run's stripes, in order, while fn(stripe) returns true (see stripewalk.h).
   template <typename Fn>
   bool walkStripes(Fn fn) {
-    uint32_t k = 0;
-    for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr && k < m_NumStripes;
-         p = m_StripeDataList.getNext(p), k++) {
-      if (!fn(p)) return false;
-    }
-    return true;
+    return ::walkStripes(m_StripeDataList, m_NumStripes, fn);
   }
 
   CVdi m_Vdi;

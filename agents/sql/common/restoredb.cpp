@@ -116,8 +116,11 @@ int CRestoreDb::run(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
   if (rc == RC_OK && !cancelled) rc = addStripes();
   if (rc == RC_OK && !cancelled) assignSessions(hublorSessionInfoList);
   if (rc == RC_OK && !cancelled) rc = createDeviceSet();
-  for (uint32_t k = 0; rc == RC_OK && !cancelled && k < m_NumStripes; k++) {
-    rc = record(k)->restoreStripeP->initializeRun();
+  if (rc == RC_OK && !cancelled) {
+    walkStripes([&rc](RestoreStripeData* p) {
+      rc = p->restoreStripeP->initializeRun();
+      return rc == RC_OK;
+    });
   }
   if (rc == RC_OK && !cancelled) rc = CPcm::run(statusMilliSeconds, statusFunctionP, cancelledP);
   // SQL Server aborts the devices when it refuses the statement: its own text tells why.
@@ -164,10 +167,12 @@ int CRestoreDb::addStripes() {
 
 void CRestoreDb::assignSessions(CLinkedList<HublorSessionInfo>* sessionsP) {
   HublorSessionInfo* sessionP = sessionsP->getFirst();
-  for (uint32_t k = 0; k < m_NumStripes && sessionP != nullptr; k++) {
-    record(k)->hublorSessionInfoP = sessionP;
+  walkStripes([&](RestoreStripeData* p) {
+    if (sessionP == nullptr) return false;
+    p->hublorSessionInfoP = sessionP;
     sessionP = sessionsP->getNext(sessionP);
-  }
+    return true;
+  });
 }
 
 int CRestoreDb::createDeviceSet() {
@@ -285,35 +290,37 @@ int CRestoreDb::waitForConfiguration() {
 }
 
 int CRestoreDb::openDevices() {
-  for (uint32_t k = 0; k < m_NumStripes; k++) {
-    RestoreStripeData* recordP = record(k);
+  bool opened = walkStripes([this](RestoreStripeData* recordP) {
     HRESULT hr = isVersion7() ? vds_OpenDevice(&m_ProducerApiStatus, m_Vdi.m_VdsP,
                                                recordP->vdevNameW, &recordP->vdevP)
                               : vds2_OpenDevice(&m_ProducerApiStatus, m_Vdi.m_Vds2P,
                                                 recordP->vdevNameW, &recordP->vdevP);
-    if (SUCCEEDED(hr)) continue;
+    if (SUCCEEDED(hr)) return true;
     TRACE_LINE(TRC_ENGINE,
                isVersion7() ? "VDS_OPENDEVICE( %s ) failed, hResult = %#x\n"
                             : "VDS2_OPENDEVICE( %s ) failed, hResult = %#x\n",
                recordP->vdevName, static_cast<unsigned>(hr));
-    return RC_VDEV_OPEN_FAILED;
-  }
-  return RC_OK;
+    return false;
+  });
+  return opened ? RC_OK : RC_VDEV_OPEN_FAILED;
 }
 
 int CRestoreDb::passStripeParameters(CStripeShare* shareP) {
-  for (uint32_t k = 0; k < m_NumStripes; k++) {
-    RestoreStripeData* recordP = record(k);
-    int rc = recordP->restoreStripeP->passRUNParameters(
+  int rc = RC_OK;
+  walkStripes([&](RestoreStripeData* recordP) {
+    rc = recordP->restoreStripeP->passRUNParameters(
         m_StatusMilliSeconds, nullptr, &shareP->lastTakenP, &shareP->mutex, m_MoxtarDbInfoListP,
         recordP, ownCancelFlag(), m_MountWait);
-    if (rc != RC_OK) return rc;
-  }
-  return RC_OK;
+    return rc == RC_OK;
+  });
+  return rc;
 }
 
 void CRestoreDb::cancelStripes() {
-  for (uint32_t k = 0; k < m_NumStripes; k++) record(k)->restoreStripeP->cancel();
+  walkStripes([](RestoreStripeData* p) {
+    p->restoreStripeP->cancel();
+    return true;
+  });
 }
 
 // One thread per stripe, all at once; the first failing stripe cancels the others.
@@ -341,16 +348,17 @@ int CRestoreDb::runStripes() {
 }
 
 int CRestoreDb::startStripes(psThread* threadsP, uint32_t* startedP) {
-  for (uint32_t k = 0; k < m_NumStripes; k++) {
-    int rc = psThreadCreate(&threadsP[k], CPcm::runRUN, record(k)->restoreStripeP);
+  bool allStarted = walkStripes([&](RestoreStripeData* p) {
+    int rc = psThreadCreate(&threadsP[*startedP], CPcm::runRUN, p->restoreStripeP);
     if (rc == RC_OK) {
       ++*startedP;
-      continue;
+      return true;
     }
     TRACE_LINE(TRC_ENGINE, "threadCreate( runRUN ) failed, rc = %d\n", rc);
-    cancelStripes();
-    return RC_OK;  // the stripes started end cancelled; the count tells the rest
-  }
+    return false;
+  });
+  // The stripes started end cancelled; the count tells the rest.
+  if (!allStarted) cancelStripes();
   return RC_OK;
 }
 
@@ -418,11 +426,11 @@ int CRestoreDb::stripeEnded(uint32_t index, int rc) {
 }
 
 void CRestoreDb::addStripeCounters() {
-  for (uint32_t k = 0; k < m_NumStripes; k++) {
-    CRestoreStripe* stripeP = record(k)->restoreStripeP;
-    m_BytesConsumed += stripeP->bytesConsumed();
-    m_BytesProduced += stripeP->bytesProduced();
-  }
+  walkStripes([this](RestoreStripeData* p) {
+    m_BytesConsumed += p->restoreStripeP->bytesConsumed();
+    m_BytesProduced += p->restoreStripeP->bytesProduced();
+    return true;
+  });
 }
 
 int CRestoreDb::endProducer(int rc, CStripeShare* shareP) {
@@ -436,16 +444,16 @@ int CRestoreDb::endProducer(int rc, CStripeShare* shareP) {
                  static_cast<unsigned>(hr));
     }
   }
-  for (uint32_t k = 0; k < m_NumStripes; k++) {
-    RestoreStripeData* recordP = record(k);
-    if (recordP->vdevP == nullptr) continue;
+  walkStripes([this](RestoreStripeData* recordP) {
+    if (recordP->vdevP == nullptr) return true;
     HRESULT hr = vdev_Release(&m_ProducerApiStatus, recordP->vdevP);
     if (FAILED(hr)) {
       TRACE_LINE(TRC_ENGINE, "Ignoring VDEV_RELEASE( %s ) failure, hResult = %#x\n",
                  recordP->vdevName, static_cast<unsigned>(hr));
     }
     recordP->vdevP = nullptr;
-  }
+    return true;
+  });
   if (shareP->mutex != nullptr) {
     int destroyRc = psMutexDestroy(&shareP->mutex, 1);
     if (destroyRc != 0) {
@@ -461,21 +469,28 @@ int CRestoreDb::giveProgressStatus(StatusInfo status) {
   if (m_CtorRc != RC_OK) return m_CtorRc;
   status.kind = progressStatus;
   bool waitSent = reportDelay(m_ProducerApiStatus, &status, true);
-  for (uint32_t k = 0; !waitSent && k < m_NumStripes; k++) {
-    waitSent = reportDelay(record(k)->restoreStripeP->producerApiStatus(), &status, true);
+  if (!waitSent) {
+    walkStripes([&](RestoreStripeData* p) {
+      waitSent = reportDelay(p->restoreStripeP->producerApiStatus(), &status, true);
+      return !waitSent;
+    });
   }
-  for (uint32_t k = 0; !waitSent && k < m_NumStripes; k++) {
-    waitSent = reportDelay(record(k)->restoreStripeP->consumerApiStatus(), &status, true);
+  if (!waitSent) {
+    walkStripes([&](RestoreStripeData* p) {
+      waitSent = reportDelay(p->restoreStripeP->consumerApiStatus(), &status, true);
+      return !waitSent;
+    });
   }
   if (waitSent || m_StatusFunctionP == nullptr) return RC_OK;
   m_ElapsedTimer.stop();
   StatusProgress progress = {0, 0, 0, m_BackupSize, m_ElapsedTimer.elapsedSeconds()};
-  for (uint32_t k = 0; k < m_NumStripes; k++) {
-    CRestoreStripe* stripeP = record(k)->restoreStripeP;
+  walkStripes([&progress](RestoreStripeData* p) {
+    CRestoreStripe* stripeP = p->restoreStripeP;
     progress.bytesConsumed += stripeP->bytesConsumed();
     progress.bytesProduced += stripeP->bytesProduced();
     progress.fullBuffers += stripeP->fullBuffers();
-  }
+    return true;
+  });
   status.progress = progress;
   m_StatusFunctionP(status);
   return RC_OK;

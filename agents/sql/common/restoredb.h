@@ -30,6 +30,7 @@
 #include "sqloprec.h"
 #include "sqltypes.h"
 #include "sqlvdi.h"
+#include "stripewalk.h"
 
 constexpr uint16_t RESTORE_DB_PRODUCER_MSG_SIZE = 1024;
 constexpr uint16_t RESTORE_DB_CONSUMER_MSG_SIZE = 3072;
@@ -82,6 +83,11 @@ class CRestoreDb : public CPcm {
   void addStripeCounters();
   int endProducer(int rc, CStripeShare* shareP);
   RestoreStripeData* record(uint32_t index);
+  // This run's stripes, in order, while fn(stripe) returns true (see stripewalk.h).
+  template <typename Fn>
+  bool walkStripes(Fn fn) {
+    return ::walkStripes(m_StripeDataList, m_NumStripes, fn);
+  }
 
   CVdi m_Vdi;
   char m_ProducerText[RESTORE_DB_PRODUCER_MSG_SIZE] = "";
