@@ -300,6 +300,47 @@ void DSqlBackupDatabaseEri::bindObjects(Run& run) {
   }
 }
 
+namespace {
+
+// Takes the database's one active full backup out of the list into *fullP: 0, or 419 when
+// there is none or more than one.
+uint32_t takeActiveFull(MoxtarMetaList& list, MoxtarMetaInfo* fullP) {
+  bool found = false;
+  for (MoxtarMetaInfo* p = list.getFirst(); p != nullptr;) {
+    if (strcmp(p->objName.ll + 1, backupTypeLlNames[BACKUP_TYPE_FULL]) != 0) {
+      p = list.getNext(p);
+      continue;
+    }
+    if (found) {
+      TRACE_LINE(TRC_ERI, "Two active full backups were detected for the same database.\n");
+      return RC_INTERNAL_ERROR;
+    }
+    *fullP = *p;
+    found = true;
+    p = list.remove(p);
+  }
+  if (found) return RC_OK;
+  TRACE_LINE(TRC_ERI, "Unable to locate an active full backup for the database.\n");
+  return RC_INTERNAL_ERROR;
+}
+
+// Leaves in the list only the backups made before the full backup.
+void keepOlderThan(MoxtarMetaList& list, const MoxtarMetaInfo& full) {
+  agentDateTime fullTime = eriAnswerObjId(full).backupTime;
+  for (MoxtarMetaInfo* p = list.getFirst(); p != nullptr;) {
+    agentDateTime time = eriAnswerObjId(*p).backupTime;
+    if (dateCompare(&time, &fullTime) < 0) {
+      TRACE_LINE(TRC_ERI, "Backup will be inactivated.\n");
+      p = list.getNext(p);
+    } else {
+      TRACE_LINE(TRC_ERI, "Backup will NOT be inactivated.\n");
+      p = list.remove(p);
+    }
+  }
+}
+
+}  // namespace
+
 // After a new full backup of a database: every active backup of it older than its active full
 // backup is inactivated, through the given session.
 uint32_t DSqlBackupDatabaseEri::inactivateOldBackups(Run& run, uint32_t* countP,
@@ -326,39 +367,11 @@ uint32_t DSqlBackupDatabaseEri::inactivateOldBackups(Run& run, uint32_t* countP,
   request.SetErrorTextBuffer(work);
   request.SetCancelPtr(GetCancelPtr());
   request.SetHublorApiInstance(&run.status, &sessionP->apiSessInfo, sessionP->pelkHandle);
-  uint32_t rc = request.DSqlQueryBackupEri::ProcessRequestDetails();
   MoxtarMetaList& list = *parms.qryBuListP;
   MoxtarMetaInfo full;
-  bool found = false;
-  for (MoxtarMetaInfo* p = list.getFirst(); p != nullptr && rc == RC_OK;) {
-    if (strcmp(p->objName.ll + 1, backupTypeLlNames[BACKUP_TYPE_FULL]) != 0) {
-      p = list.getNext(p);
-      continue;
-    }
-    if (found) {
-      TRACE_LINE(TRC_ERI, "Two active full backups were detected for the same database.\n");
-      rc = RC_INTERNAL_ERROR;
-      break;
-    }
-    full = *p;
-    found = true;
-    p = list.remove(p);
-  }
-  if (rc == RC_OK && !found) {
-    TRACE_LINE(TRC_ERI, "Unable to locate an active full backup for the database.\n");
-    rc = RC_INTERNAL_ERROR;
-  }
-  agentDateTime fullTime = eriAnswerObjId(full).backupTime;
-  for (MoxtarMetaInfo* p = list.getFirst(); p != nullptr && rc == RC_OK;) {
-    agentDateTime time = eriAnswerObjId(*p).backupTime;
-    if (dateCompare(&time, &fullTime) < 0) {
-      TRACE_LINE(TRC_ERI, "Backup will be inactivated.\n");
-      p = list.getNext(p);
-    } else {
-      TRACE_LINE(TRC_ERI, "Backup will NOT be inactivated.\n");
-      p = list.remove(p);
-    }
-  }
+  uint32_t rc = request.queryStoredBackups();
+  if (rc == RC_OK) rc = takeActiveFull(list, &full);
+  if (rc == RC_OK) keepOlderThan(list, full);
   if (rc == RC_OK && list.getCount() > 0) {
     rc = request.ProcessRequestDetails();
     *countP = parms.nInactivated;

@@ -81,7 +81,7 @@ uint32_t CInactivateBackupsEri::queryIfEmpty() {
     status.msgout.textP = text;
     m_ParmsP->statusFunctionP(status);
   }
-  return DSqlQueryBackupEri::ProcessRequestDetails();
+  return queryStoredBackups();
 }
 
 // The data objects of the backup and then its meta-data object, in transactions of at most the

@@ -76,7 +76,7 @@ uint32_t CRestoreBackupsEri::queryBackups() {
     status.msgout.textP = text;
     m_ParmsP->statusFunctionP(status);
   }
-  return DSqlQueryBackupEri::ProcessRequestDetails();
+  return queryStoredBackups();
 }
 
 void CRestoreBackupsEri::removeEntry(MoxtarMetaInfo* entryP) {

@@ -356,7 +356,11 @@ uint32_t DSqlQueryBackupEri::readFileInfo() {
 }
 
 uint32_t DSqlQueryBackupEri::ProcessRequestDetails() {
-  TRACE_ENTRY(TRC_ERI, "DSqlQueryBackupEri::ProcessRequestDetails()");
+  return queryStoredBackups();
+}
+
+uint32_t DSqlQueryBackupEri::queryStoredBackups() {
+  TRACE_ENTRY(TRC_ERI, "DSqlQueryBackupEri::queryStoredBackups()");
   uint32_t rc = PreConditionCheck();
   if (rc != RC_OK) TRACE_RETURN(rc);
   if (m_QueryParmsP->bFillDbElems == 0 && m_QueryParmsP->bFileInfo != 0) {

@@ -36,6 +36,9 @@ class DSqlQueryBackupEri : public DPelkQueryBackupEri {
   // message buffer), 1316, 419, the code of the file information's reading (402 when some
   // backup's could not be read, 415, 418), or the storage server's code.
   uint32_t ProcessRequestDetails() override;
+  // The query above, for the requests built on this one that query before they act: it is
+  // what ProcessRequestDetails runs, whatever a derived request makes of that.
+  uint32_t queryStoredBackups();
   // ERI_KEEP_ENTRY when the answer's time-and-process name matches a pattern of
   // objectPatternListP (or there is none), else 0.
   uint32_t ProcessQueryData(qryRespBackupData* respP) override;
