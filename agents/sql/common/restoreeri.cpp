@@ -421,6 +421,70 @@ uint32_t CRestoreBackupsEri::logoffSessions(uint32_t rc) {
   return rc;
 }
 
+// The steps before the sessions open: the server, the stripes, the backups to restore and
+// where each goes. *foundP: how many backups the query found.
+uint32_t CRestoreBackupsEri::prepareRestore(uint32_t* foundP) {
+  uint32_t rc = RC_OK;
+  if (!running(rc)) return rc;
+  uint32_t* cancelP = m_CancelP;
+  char* msgP = m_ErrorTextP;
+  rc = static_cast<uint32_t>(gSqlApiP->GetSqlServerInfo(&m_Server, &cancelP, &msgP, nullptr));
+  if (!running(rc)) return rc;
+  rc = capStripes();
+  if (!running(rc)) return rc;
+  if (gLogP != nullptr) gLogP->LogActivityLog(kMsgRestoreStarted, m_Server.szSqlServerName);
+  rc = queryBackups();
+  *foundP = m_ParmsP->qryBuListP->getCount();
+  traceList("Restore-AFTER Query");
+  if (!running(rc)) return rc;
+  separateLists();
+  if (!running(rc)) return rc;
+  selectGroupsAndFiles();
+  if (!running(rc)) return rc;
+  rc = addRelocations();
+  if (!running(rc)) return rc;
+  rc = addDestinations();
+  if (!running(rc)) return rc;
+  pick();
+  return rc;
+}
+
+// The restore of the list through the open sessions; *jobP keeps its counts and totals.
+uint32_t CRestoreBackupsEri::restoreBackups(uint32_t stripesUsed, RestoreListJob* jobP) {
+  CRestoreBackupsParms* p = m_ParmsP;
+  char errorText[PELK_RCMSG_SIZE] = "";
+  writeMoxtarServerLog(m_pelkApiStatusObjP, errorText, m_Sessions.getLast()->pelkHandle, nullptr,
+                       kMsgServerLogStarted, m_Server.szSqlServerName);
+  jobP->statusMilliSeconds = p->nStatusMilliSeconds;
+  jobP->statusFunctionP = p->statusFunctionP;
+  jobP->parameters = p->sqlRestoreParms;
+  jobP->serverP = &m_Server;
+  jobP->sessionsP = &m_Sessions;
+  jobP->backupsP = p->qryBuListP;
+  jobP->mountWait = p->bMountWait;
+  jobP->bufferSize = p->nBufferSize;
+  jobP->numBuffers = p->nBuffers;
+  jobP->numStripes = stripesUsed;
+  jobP->cancelP = m_CancelP;
+  jobP->msgBufferP = m_ErrorTextP;
+  return static_cast<uint32_t>(restoreDbList(jobP));
+}
+
+// The front end's finish report and the activity log's summary of a restore that ran.
+void CRestoreBackupsEri::reportFinish(uint32_t found, uint32_t toRestore, const RestoreListJob& job,
+                                      uint32_t rc) {
+  StatusInfo finish{};
+  finish.kind = finishStatus;
+  finish.finish = {found, toRestore,      job.restored,     job.skipped,
+                   0,     job.totalBytes, job.totalSeconds, rc};
+  sendStatus(m_ParmsP->statusFunctionP, finish);
+  CSummaryTexts texts(job.totalSeconds, job.totalBytes);
+  if (gLogP != nullptr) {
+    gLogP->LogActivityLog(kMsgRestoreEnded, found, toRestore, job.restored, job.skipped,
+                          texts.throughput, texts.totalBytes, texts.totalSeconds);
+  }
+}
+
 uint32_t CRestoreBackupsEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "CRestoreBackupsEri::ProcessRequestDetails()");
   CRestoreBackupsParms* p = m_ParmsP;
@@ -438,58 +502,18 @@ uint32_t CRestoreBackupsEri::ProcessRequestDetails() {
     TRACE_LINE(TRC_ERI, "A required %s parameter was not passed.\n", "qryBuListP");
     TRACE_RETURN(putRcMessage(RC_INTERNAL_ERROR));
   }
-  uint32_t rc = RC_OK;
-  if (running(rc)) {
-    uint32_t* cancelP = m_CancelP;
-    char* msgP = m_ErrorTextP;
-    rc = static_cast<uint32_t>(gSqlApiP->GetSqlServerInfo(&m_Server, &cancelP, &msgP, nullptr));
-  }
-  if (running(rc)) rc = capStripes();
   uint32_t found = 0;
-  if (running(rc)) {
-    if (gLogP != nullptr) gLogP->LogActivityLog(kMsgRestoreStarted, m_Server.szSqlServerName);
-    rc = queryBackups();
-    found = p->qryBuListP->getCount();
-    traceList("Restore-AFTER Query");
-  }
-  if (running(rc)) separateLists();
-  if (running(rc)) selectGroupsAndFiles();
-  if (running(rc)) rc = addRelocations();
-  if (running(rc)) rc = addDestinations();
-  if (running(rc)) pick();
+  uint32_t rc = prepareRestore(&found);
   uint32_t stripesUsed = 0;
   bool any = p->qryBuListP->getCount() != 0;
   if (running(rc) && any) rc = openSessions(&stripesUsed);
-  uint32_t toRestore = 0;
-  uint32_t restored = 0;
-  uint32_t skipped = 0;
-  double seconds = 0;
-  uint64_t bytes = 0;
   bool restoring = running(rc) && any;
+  uint32_t toRestore = 0;
+  RestoreListJob job;
   if (restoring) {
     toRestore = p->qryBuListP->getCount();
-    char errorText[PELK_RCMSG_SIZE] = "";
-    writeMoxtarServerLog(m_pelkApiStatusObjP, errorText, m_Sessions.getLast()->pelkHandle, nullptr,
-                         kMsgServerLogStarted, m_Server.szSqlServerName);
-    RestoreListJob job;
-    job.statusMilliSeconds = p->nStatusMilliSeconds;
-    job.statusFunctionP = p->statusFunctionP;
-    job.parameters = p->sqlRestoreParms;
-    job.serverP = &m_Server;
-    job.sessionsP = &m_Sessions;
-    job.backupsP = p->qryBuListP;
-    job.mountWait = p->bMountWait;
-    job.bufferSize = p->nBufferSize;
-    job.numBuffers = p->nBuffers;
-    job.numStripes = stripesUsed;
-    job.cancelP = m_CancelP;
-    job.msgBufferP = m_ErrorTextP;
-    rc = static_cast<uint32_t>(restoreDbList(&job));
-    restored = job.restored;
-    skipped = job.skipped;
-    seconds = job.totalSeconds;
-    bytes = job.totalBytes;
-    writeSummary(found, toRestore, restored, skipped, seconds, bytes);
+    rc = restoreBackups(stripesUsed, &job);
+    writeSummary(found, toRestore, job.restored, job.skipped, job.totalSeconds, job.totalBytes);
   }
   rc = logoffSessions(rc);
   m_Sessions.freeAll();
@@ -498,17 +522,7 @@ uint32_t CRestoreBackupsEri::ProcessRequestDetails() {
   // A request cancelled before its restore began was cancelled, not empty-handed.
   if (!restoring && eriIsCancelled(m_CancelP)) rc = RC_CANCELED_BY_USER;
   if (!restoring && rc == RC_OK && m_ErrorTextP[0] == '\0') rc = nothingFound();
-  if (restoring) {
-    StatusInfo finish{};
-    finish.kind = finishStatus;
-    finish.finish = {found, toRestore, restored, skipped, 0, bytes, seconds, rc};
-    sendStatus(p->statusFunctionP, finish);
-    CSummaryTexts texts(seconds, bytes);
-    if (gLogP != nullptr) {
-      gLogP->LogActivityLog(kMsgRestoreEnded, found, toRestore, restored, skipped, texts.throughput,
-                            texts.totalBytes, texts.totalSeconds);
-    }
-  }
+  if (restoring) reportFinish(found, toRestore, job, rc);
   if (rc != RC_OK) logTextOrRcMessage(m_ErrorTextP, static_cast<int>(rc));
   TRACE_RETURN(rc);
 }

@@ -23,6 +23,8 @@
 #include "sqlqrybackup.h"
 #include "sqltypes.h"
 
+struct RestoreListJob;
+
 class CRestoreBackupsEri : public DSqlQueryBackupEri {
  public:
   explicit CRestoreBackupsEri(CRestoreBackupsParms* parmsP);
@@ -47,6 +49,9 @@ class CRestoreBackupsEri : public DSqlQueryBackupEri {
   void writeSummary(uint32_t found, uint32_t toRestore, uint32_t restored, uint32_t skipped,
                     double seconds, uint64_t bytes);
   uint32_t logoffSessions(uint32_t rc);
+  uint32_t prepareRestore(uint32_t* foundP);
+  uint32_t restoreBackups(uint32_t stripesUsed, RestoreListJob* jobP);
+  void reportFinish(uint32_t found, uint32_t toRestore, const RestoreListJob& job, uint32_t rc);
   void removeEntry(MoxtarMetaInfo* entryP);
   void traceList(const char* descriptionP);
 
