@@ -323,18 +323,18 @@ SqlError Server::logon(sqlengine::Instance& instance, const Properties& p,
 
 HRESULT Server::GetDatabaseCount(LONG* count) {
   DMO_CONNECTED("Server.GetDatabaseCount");
-  std::vector<sqlengine::Database> dbs;
-  if (SqlError e = m_session->instance()->databases(dbs); !e.ok()) return failMessage(e);
-  return putLong(count, static_cast<long long>(dbs.size()));
+  sqlengine::Instance::DatabaseList dbs;
+  if (SqlError e = m_session->instance()->databaseList(dbs); !e.ok()) return failMessage(e);
+  return putLong(count, static_cast<long long>(dbs->size()));
 }
 
 HRESULT Server::GetDatabaseByOrd(LONG ordinal, ISQLDMODatabase** database) {
   DMO_CONNECTED("Server.GetDatabaseByOrd");
-  std::vector<sqlengine::Database> dbs;
-  if (SqlError e = m_session->instance()->databases(dbs); !e.ok()) return failMessage(e);
-  if (ordinal < 0 || static_cast<std::size_t>(ordinal) >= dbs.size())
+  sqlengine::Instance::DatabaseList dbs;
+  if (SqlError e = m_session->instance()->databaseList(dbs); !e.ok()) return failMessage(e);
+  if (ordinal < 0 || static_cast<std::size_t>(ordinal) >= dbs->size())
     return ordinalOutOfRange(ordinal, "Databases");
-  return putObject(database, makeDatabase(m_session, std::move(dbs[ordinal])));
+  return putObject(database, makeDatabase(m_session, (*dbs)[ordinal]));
 }
 
 HRESULT Server::GetDatabaseByName(LPCOLESTR name, ISQLDMODatabase** database) {

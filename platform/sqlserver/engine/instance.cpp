@@ -326,14 +326,40 @@ SqlError Instance::loadDatabase(const std::vector<SqlValue>& row, Database& db) 
 static const char* kDbColumns =
     "SELECT id, name, status, compat, version, system, options, next_lsn, log_records FROM db ";
 
-SqlError Instance::databases(std::vector<Database>& out) {
-  ZK_HOLD(false);
+SqlError Instance::loadDatabases(std::vector<Database>& out) {
   std::vector<std::vector<SqlValue>> rows;
   ZK_RUN(std::string(kDbColumns) + "ORDER BY id", {}, &rows);
   out.clear();
   for (const auto& row : rows) {
     if (SqlError e = loadDatabase(row, out.emplace_back()); !e.ok()) return e;
   }
+  return {};
+}
+
+SqlError Instance::databaseList(DatabaseList& out) {
+  ZK_HOLD(false);
+  std::int64_t version = 0;
+  if (!m_catalog.dataVersion(version)) return catalogError();
+  std::int64_t changes = m_catalog.totalChanges();
+  if (m_databases && changes == m_databasesChanges && version == m_databasesVersion) {
+    out = m_databases;
+    return {};
+  }
+  auto list = std::make_shared<std::vector<Database>>();
+  if (SqlError e = loadDatabases(*list); !e.ok()) return e;
+  out = list;
+  // Rows changed inside an open transaction may yet be rolled back: such a list is not kept.
+  if (m_catalog.inTransaction()) return {};
+  m_databases = std::move(list);
+  m_databasesChanges = changes;
+  m_databasesVersion = version;
+  return {};
+}
+
+SqlError Instance::databases(std::vector<Database>& out) {
+  DatabaseList list;
+  if (SqlError e = databaseList(list); !e.ok()) return e;
+  out = *list;
   return {};
 }
 

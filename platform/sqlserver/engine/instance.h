@@ -73,6 +73,11 @@ class Instance {
 
   // Databases, in creation order; names case-insensitive. A missing one gives message 911.
   SqlError databases(std::vector<Database>& out);
+  // The same list, shared instead of copied. It is read from the catalogue once and kept while
+  // the catalogue is unchanged (by this object or by any other connection, in any process), so
+  // a caller that walks the databases one by one does not read the catalogue for each.
+  using DatabaseList = std::shared_ptr<const std::vector<Database>>;
+  SqlError databaseList(DatabaseList& out);
   SqlError database(const std::string& name, Database& out);
   // Creates the database and its files (zero-filled). definition.groups must start with PRIMARY
   // holding at least one file, and definition.logFiles must hold at least one; empty physical names
@@ -143,6 +148,7 @@ class Instance {
   void unlockOne();
   SqlError catalogError() const;
   SqlError loadDatabase(const std::vector<SqlValue>& row, Database& out);
+  SqlError loadDatabases(std::vector<Database>& out);
   SqlError findDatabase(const std::string& name, Database& out);
   SqlError findFile(const std::string& db, const std::string& logicalFile, Database& database,
                     DbFile& file);
@@ -162,6 +168,12 @@ class Instance {
   std::recursive_mutex m_use;  // serialises the threads of this process on this object
   int m_depth = 0;             // guarded by m_use: nested holds on this thread
   bool m_exclusive = false;    // guarded by m_use: the outermost hold is exclusive
+  // Guarded by m_use: the list of databases last read, and the catalogue's state it was read
+  // in (this connection's count of changes, and the data version that moves on with the
+  // commits of every other connection).
+  DatabaseList m_databases;
+  std::int64_t m_databasesChanges = -1;
+  std::int64_t m_databasesVersion = -1;
 };
 
 // The names `sqlsim` and the object model use for options and states, as data.

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
 #include <thread>
 
 #include "machine.h"
@@ -76,6 +77,62 @@ TEST_F(InstanceTest, DatabaseKeepsGroupsFilesAndOrder) {
 
   ASSERT_TRUE(m_instance->removeDatabase("sales").ok());
   EXPECT_FALSE(std::filesystem::exists(m_instance->filePath(definition.groups[0].files[0])));
+}
+
+// The list is kept between calls: after each change, by this object or by another connection
+// to the instance, it must read as a freshly opened instance reads the catalogue.
+TEST_F(InstanceTest, DatabaseListFollowsEveryChange) {
+  SqlError e;
+  std::unique_ptr<Instance> other = Instance::open("INST1", e);
+  ASSERT_TRUE(other) << e.text;
+  auto names = [](const std::vector<Database>& dbs) {
+    std::string text;
+    for (const Database& db : dbs)
+      text += db.name + ":" + std::to_string(db.status) + ":" + std::to_string(db.nextLsn) + ":" +
+              std::to_string(db.options.readOnly) + ":" +
+              std::to_string(db.groups[0].files[0].usedPages) + " ";
+    return text;
+  };
+  auto expectFresh = [&](const char* after) {
+    SqlError opened;
+    std::unique_ptr<Instance> fresh = Instance::open("INST1", opened);
+    std::vector<Database> cached, read;
+    ASSERT_TRUE(m_instance->databases(cached).ok() && fresh->databases(read).ok()) << after;
+    EXPECT_EQ(names(cached), names(read)) << after;
+  };
+  Instance::DatabaseList before;
+  ASSERT_TRUE(m_instance->databaseList(before).ok());
+  ASSERT_EQ(before->size(), 4u);
+  auto create = [&](Instance& i) {
+    Database d = salesSpec();
+    return i.createDatabase(d);
+  };
+  auto nextLsn = [](Instance& i) {
+    std::uint64_t lsn = 0;
+    return i.nextLsn("sales", lsn);
+  };
+  const struct {
+    const char* change;
+    std::function<SqlError(Instance&)> run;
+  } kChanges[] = {
+      {"create", create},
+      {"status by another", [](Instance& i) { return i.setStatus("sales", kStatusLoading); }},
+      {"options", [](Instance& i) { return i.setOptions("sales", DbOptions{true}); }},
+      {"used pages by another",
+       [](Instance& i) { return i.addUsedPages("sales", "sales_data", 3); }},
+      {"log sequence", nextLsn},
+      {"drop by another", [](Instance& i) { return i.removeDatabase("sales"); }},
+      {"create again", create},
+  };
+  for (const auto& c : kChanges) {
+    bool byOther = std::string(c.change).find("another") != std::string::npos;
+    expectFresh(c.change);  // read into the cache before the change
+    ASSERT_TRUE(c.run(byOther ? *other : *m_instance).ok()) << c.change;
+    expectFresh(c.change);
+  }
+  EXPECT_EQ(before->size(), 4u);                // a list handed out stays as it was
+  EXPECT_EQ(create(*m_instance).number, 1801);  // refused: nothing changes
+  expectFresh("refused create");
 }
 
 TEST_F(InstanceTest, DefaultFilesStayInsideTheInstanceWhateverTheNames) {

@@ -83,6 +83,21 @@ int Sqlite::changes() const {
   return sqlite3_changes(m_db);
 }
 
+std::int64_t Sqlite::totalChanges() const {
+  return sqlite3_total_changes64(m_db);
+}
+
+bool Sqlite::dataVersion(std::int64_t& version) {
+  std::vector<std::vector<SqlValue>> rows;
+  if (!run("PRAGMA data_version", {}, &rows) || rows.empty()) return false;
+  version = asInt(rows[0][0]);
+  return true;
+}
+
+bool Sqlite::inTransaction() const {
+  return sqlite3_get_autocommit(m_db) == 0;
+}
+
 SqliteTransaction::SqliteTransaction(Sqlite& db) : m_db(db) {
   m_open = m_db.exec("BEGIN IMMEDIATE");
 }

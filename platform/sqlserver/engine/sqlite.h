@@ -33,6 +33,12 @@ class Sqlite {
            std::vector<std::vector<SqlValue>>* rows = nullptr);
   std::int64_t lastInsertId() const;
   int changes() const;
+  // Rows this connection has changed since it was opened (rolled-back changes count too).
+  std::int64_t totalChanges() const;
+  // SQLite's data version: it changes when another connection commits a change.
+  bool dataVersion(std::int64_t& version);
+  // Inside a transaction not yet committed or rolled back.
+  bool inTransaction() const;
   const std::string& error() const { return m_error; }
 
  private:
