@@ -1,9 +1,9 @@
 // RESTORE through virtual devices: the families of a set in any order on as few as one device
 // (the next medium asked for with Load), each device read by a thread of its own with up to
 // BUFFERCOUNT reads in flight, each family read exactly to its end and applied as it comes,
-// pages written straight from the device's buffers (their write-back started at once, and the
-// data files of a replaced database written over in place); then the files made durable, the
-// log, the stop point and the database's state.
+// pages written straight from the device's buffers (one write at a time into each file, its
+// write-back started in large steps, and the data files of a replaced database written over in
+// place); then the files made durable, the log, the stop point and the database's state.
 #include <algorithm>
 #include <cstring>
 #include <filesystem>

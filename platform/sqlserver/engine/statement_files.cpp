@@ -33,9 +33,12 @@ const DbFile* findDataFile(const Database& db, const std::string& logicalName) {
 
 }  // namespace
 
+// The bytes written into a file after which its write-back is started.
+constexpr std::uint64_t kWriteBackStep = 64 * 1024 * 1024;
+
 StatementFiles::~StatementFiles() {
-  for (const OpenFile& f : m_files) {
-    if (f.fd >= 0) ::close(f.fd);
+  for (const auto& f : m_files) {
+    if (f && f->fd >= 0) ::close(f->fd);
   }
 }
 
@@ -45,7 +48,8 @@ SqlError StatementFiles::open(Instance& instance, const std::string& dbName,
   Database db;
   if (SqlError e = instance.database(dbName, db); !e.ok()) return e;
   m_write = write;
-  m_files.assign(files.size(), OpenFile{});
+  m_files.clear();
+  m_files.resize(files.size());
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (!wanted[i] || files[i].log) continue;
     const DbFile* file = findDataFile(db, files[i].logicalName);
@@ -53,7 +57,8 @@ SqlError StatementFiles::open(Instance& instance, const std::string& dbName,
       return sqlMessage(kMsgEngineFailure, {"'" + files[i].logicalName +
                                             "' is not a file of database '" + dbName + "'."});
     }
-    OpenFile& open = m_files[i];
+    m_files[i] = std::make_unique<OpenFile>();
+    OpenFile& open = *m_files[i];
     open.path = instance.filePath(*file);
     open.logicalName = file->logicalName;
     open.pages = pagesOf(file->sizeKb);
@@ -63,8 +68,9 @@ SqlError StatementFiles::open(Instance& instance, const std::string& dbName,
   return {};
 }
 
-const StatementFiles::OpenFile* StatementFiles::opened(std::uint32_t file) const {
-  return file < m_files.size() && m_files[file].fd >= 0 ? &m_files[file] : nullptr;
+StatementFiles::OpenFile* StatementFiles::opened(std::uint32_t file) const {
+  return file < m_files.size() && m_files[file] && m_files[file]->fd >= 0 ? m_files[file].get()
+                                                                          : nullptr;
 }
 
 std::uint64_t StatementFiles::pages(std::uint32_t file) const {
@@ -90,14 +96,20 @@ SqlError StatementFiles::read(std::uint32_t file, std::uint64_t offset, std::siz
 
 SqlError StatementFiles::write(std::uint32_t file, std::uint64_t offset, std::size_t size,
                                const std::byte* in) const {
-  const OpenFile* f = opened(file);
+  OpenFile* f = opened(file);
   if (f == nullptr || !m_write) return notOpened();
-  SqlError e = transferAt(f->fd, f->path, true, offset, size, const_cast<std::byte*>(in));
-  if (!e.ok()) return e;
-  // The write-back starts at once, as the server writes through: the flush at the end then
-  // waits for little more than the last writes.
-  ::sync_file_range(f->fd, static_cast<off_t>(offset), static_cast<off_t>(size),
-                    SYNC_FILE_RANGE_WRITE);
+  bool startWriteBack = false;
+  {
+    std::lock_guard lock(f->writing);
+    SqlError e = transferAt(f->fd, f->path, true, offset, size, const_cast<std::byte*>(in));
+    if (!e.ok()) return e;
+    f->unstarted += size;
+    startWriteBack = f->unstarted >= kWriteBackStep;
+    if (startWriteBack) f->unstarted = 0;
+  }
+  // The server writes through; here the write-back of what the file holds so far starts in
+  // steps, outside the lock, while the other devices go on writing.
+  if (startWriteBack) ::sync_file_range(f->fd, 0, 0, SYNC_FILE_RANGE_WRITE);
   return {};
 }
 
@@ -118,8 +130,8 @@ SqlError StatementFiles::zero(std::uint32_t file, std::uint64_t first, std::uint
 
 SqlError StatementFiles::sync() const {
   if (!m_write) return {};
-  for (const OpenFile& f : m_files) {
-    if (f.fd >= 0 && ::fdatasync(f.fd) != 0) return ioError("write", f.path);
+  for (const auto& f : m_files) {
+    if (f && f->fd >= 0 && ::fdatasync(f->fd) != 0) return ioError("write", f->path);
   }
   return {};
 }

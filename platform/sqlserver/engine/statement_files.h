@@ -1,12 +1,17 @@
 // The data files a BACKUP reads or a RESTORE writes, opened once for the statement and named
 // by their index in the backup set's file list. Device threads read and write them at once:
 // every call after open() may be made from any thread (positioned reads and writes on shared
-// descriptors), and none touches the instance or its catalogue.
+// descriptors), and none touches the instance or its catalogue. Writes into one file go one at
+// a time: the file system would serialise them anyway, and its own lock spins where ours sleeps.
+// Their write-back is started in large steps, so that the flush at the end waits for little
+// more than the last step.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -47,10 +52,13 @@ class StatementFiles {
     std::filesystem::path path;
     std::string logicalName;
     std::uint64_t pages = 0;
+    std::mutex writing;           // held around each write into the file
+    std::uint64_t unstarted = 0;  // guarded by writing: bytes written since the last write-back
   };
-  const OpenFile* opened(std::uint32_t file) const;
+  OpenFile* opened(std::uint32_t file) const;
 
-  std::vector<OpenFile> m_files;  // by index in the set's list; fd -1 when not opened
+  // By index in the set's list; null when not opened.
+  std::vector<std::unique_ptr<OpenFile>> m_files;
   bool m_write = false;
 };
 
