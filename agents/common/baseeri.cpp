@@ -21,7 +21,36 @@ constexpr int MSG_ELAPSED = 153;
 std::atomic<DBaseEri*> s_CurrentRequestP{nullptr};
 std::mutex s_CurrentMutex;
 
+// The wake-ups registered by waiting threads, a doubly linked list through the objects.
+// Lock order: s_CurrentMutex (a cancel through the current request), then s_WakeMutex.
+std::mutex s_WakeMutex;
+EriCancelWake* s_FirstWakeP = nullptr;  // guarded by s_WakeMutex
+
 }  // namespace
+
+EriCancelWake::EriCancelWake(void (*wakeP)(void* contextP), void* contextP)
+    : m_WakeP(wakeP), m_ContextP(contextP) {
+  std::lock_guard<std::mutex> hold(s_WakeMutex);
+  m_NextP = s_FirstWakeP;
+  if (m_NextP != nullptr) m_NextP->m_PrevP = this;
+  s_FirstWakeP = this;
+}
+
+EriCancelWake::~EriCancelWake() {
+  std::lock_guard<std::mutex> hold(s_WakeMutex);
+  if (m_PrevP != nullptr) {
+    m_PrevP->m_NextP = m_NextP;
+  } else {
+    s_FirstWakeP = m_NextP;
+  }
+  if (m_NextP != nullptr) m_NextP->m_PrevP = m_PrevP;
+}
+
+void eriWakeCancelWaiters() {
+  std::lock_guard<std::mutex> hold(s_WakeMutex);
+  for (EriCancelWake* wakeP = s_FirstWakeP; wakeP != nullptr; wakeP = wakeP->m_NextP)
+    wakeP->m_WakeP(wakeP->m_ContextP);
+}
 
 uint32_t eriIsCancelled(const uint32_t* cancelP) {
   if (cancelP == nullptr) return 0;
@@ -59,6 +88,7 @@ uint32_t DBaseEri::ProcessRequest() {
 uint32_t DBaseEri::SetCancel() {
   TRACE_ENTRY(TRC_ERI, "DBaseEri::SetCancel()");
   std::atomic_ref<uint32_t>(*m_CancelP).store(1, std::memory_order_relaxed);
+  eriWakeCancelWaiters();
   TRACE_RETURN(0);
 }
 

@@ -81,6 +81,28 @@ DBaseEri* getCurrentRequest();
 // the request cannot be cleared (and destroyed by its entry) while its flag is being set.
 uint32_t eriCancelCurrentRequest();
 
+// Threads that look at cancel flags between timed waits (a transfer's monitor) are woken by a
+// cancel instead of finding it at their next look: such a thread holds an EriCancelWake while it
+// waits, and SetCancel calls every registered wake-up once the flag is set. A wake-up runs on
+// the cancelling thread with the registry's lock held: it only notifies (takes no lock a
+// cancelling thread could hold). The wake-up is not called after the destructor returns.
+class EriCancelWake {
+ public:
+  explicit EriCancelWake(void (*wakeP)(void* contextP), void* contextP);
+  ~EriCancelWake();
+  EriCancelWake(const EriCancelWake&) = delete;
+  EriCancelWake& operator=(const EriCancelWake&) = delete;
+
+ private:
+  friend void eriWakeCancelWaiters();
+  void (*m_WakeP)(void*);
+  void* m_ContextP;
+  EriCancelWake* m_NextP = nullptr;  // guarded by the registry's lock
+  EriCancelWake* m_PrevP = nullptr;  // guarded by the registry's lock
+};
+// Calls every registered wake-up; SetCancel calls it after writing the flag.
+void eriWakeCancelWaiters();
+
 // The run of an entry function: sets the request as the current request, runs ProcessRequest,
 // clears the current request and returns the request's code; a request that failed once its
 // cancel flag was set returns 415 (cancelled by the user). With the PERFormance trace

@@ -60,6 +60,7 @@ int CPcm::initializeRun() {
   {
     std::lock_guard<std::mutex> lock(m_DoneMutex);
     m_Done = false;
+    m_CancelWoken = false;
   }
   m_ResultMsgP = nullptr;
   m_ProcessCancelledP = nullptr;
@@ -246,15 +247,33 @@ void CPcm::signalEnd() {
 
 bool CPcm::waitForEnd(uint32_t milliseconds) {
   std::unique_lock<std::mutex> lock(m_DoneMutex);
-  return m_DoneChanged.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                                [this] { return m_Done; });
+  m_DoneChanged.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                         [this] { return m_Done || m_CancelWoken; });
+  return m_Done;
 }
 
-// Looks at the cancel flag at least every half second and reports at each status interval;
-// the wait between looks ends at once when the transfer does, so the run returns without
-// waiting out a slice.
+bool CPcm::takeCancelWake() {
+  std::lock_guard<std::mutex> lock(m_DoneMutex);
+  bool woken = m_CancelWoken;
+  m_CancelWoken = false;
+  return woken;
+}
+
+// Looks at the cancel flag at least every half second, and at once when a cancel wakes it, and
+// reports at each status interval; the wait between looks ends at once when the transfer does,
+// so the run returns without waiting out a slice.
 int CPcm::monitor() {
   TRACE_ENTRY(TRC_PCM, "CPcm::monitor()");
+  EriCancelWake wake(
+      [](void* pcmP) {
+        CPcm* selfP = static_cast<CPcm*>(pcmP);
+        {
+          std::lock_guard<std::mutex> lock(selfP->m_DoneMutex);
+          selfP->m_CancelWoken = true;
+        }
+        selfP->m_DoneChanged.notify_all();
+      },
+      this);
   uint32_t interval = statusInterval();
   uint32_t remaining = interval;
   for (;;) {
@@ -265,6 +284,8 @@ int CPcm::monitor() {
     if (waitForEnd(slice)) {
       break;
     }
+    // A slice cut short by a cancel is not counted: a report may come late, never early.
+    if (takeCancelWake()) continue;
     remaining -= slice;
     if (remaining == 0) {
       remaining = interval;

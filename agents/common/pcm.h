@@ -29,6 +29,7 @@
 
 #include "agtrc.h"
 #include "baseapi.h"
+#include "baseeri.h"
 #include "bufring.h"
 #include "psthread.h"
 #include "pstime.h"
@@ -152,6 +153,8 @@ class CPcm {
   virtual bool waitForEnd(uint32_t milliseconds);
   // Marks the run's producer and consumer as ended and wakes the monitor.
   void signalEnd();
+  // True once after a cancel woke the monitor's wait (EriCancelWake), and clears that.
+  bool takeCancelWake();
   bool cancelRequested() const;
 
   std::atomic<uint64_t> m_BytesConsumed{0};  // delivered by the consumer body ("Written")
@@ -174,6 +177,7 @@ class CPcm {
   std::mutex m_DoneMutex;                 // guards m_Done
   std::condition_variable m_DoneChanged;  // notified when m_Done is set
   bool m_Done = false;                    // set by RUN when producer and consumer have ended
+  bool m_CancelWoken = false;             // guarded by m_DoneMutex: a cancel woke the monitor
   uint32_t m_StatusMilliSeconds = kPcmDefaultStatusMilliSeconds;
   StatusFunction m_StatusFunctionP = nullptr;
 

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "baseeri.h"
 #include "pcm_testutil.h"
 #include "psfault.h"
 #include "trcfile_testutil.h"
@@ -305,6 +307,11 @@ class CWatchedTransfer : public CStreamTransfer {
   // The real wait and the end signal, for the tests of the wait itself.
   bool realWaitForEnd(uint32_t ms) { return CPcm::waitForEnd(ms); }
   void endRun() { signalEnd(); }
+  // From now on every wait of the monitor is a real one of an hour, whatever it asks for.
+  void waitHours() { m_WaitHours = true; }
+  bool cancelledRun() const { return m_Cancelled == 1; }
+  uint32_t* cancelFlag() { return &m_CancelFlag; }
+  std::atomic<int> waitsStarted{0};
 
   std::vector<uint32_t> waitedMs;
   std::vector<bool> cancelledBeforeWait;  // whether the monitor had cancelled the run yet
@@ -312,6 +319,10 @@ class CWatchedTransfer : public CStreamTransfer {
  private:
   // An ending transfer ends the wait early, so the last wait moves the clock by half its time.
   bool waitForEnd(uint32_t ms) override {
+    if (m_WaitHours) {
+      ++waitsStarted;
+      return CPcm::waitForEnd(3600 * 1000);
+    }
     waitedMs.push_back(ms);
     cancelledBeforeWait.push_back(m_Cancelled == 1);
     if (waitedMs.size() == m_CancelAt) m_CancelFlag = 1;
@@ -319,6 +330,7 @@ class CWatchedTransfer : public CStreamTransfer {
     FakeClock::now += int64_t{ended ? ms / 2 : ms} * 1000;
     return ended;
   }
+  bool m_WaitHours = false;
   uint32_t m_CancelFlag = 0;
   uint32_t m_WaitsLeft = 0;
   uint32_t m_CancelAt = 0;
@@ -402,6 +414,31 @@ TEST(PcmTest, TheMonitorsWaitEndsWhenTheTransferEnds) {
   EXPECT_TRUE(transfer.realWaitForEnd(kHourMs));
   transfer.arm(1000, nullptr, 1, 0);  // a new run has not ended
   EXPECT_FALSE(transfer.realWaitForEnd(1));
+}
+
+// A cancel made through the request wakes the monitor in its wait: with waits of an hour, the
+// monitor still cancels the transfer, and ends with 415 when the run ends; a lost wake-up would
+// hold the test for an hour.
+TEST(PcmTest, ACancelThroughTheRequestWakesTheMonitorAtOnce) {
+  struct Request final : DBaseEri {
+    using DBaseEri::DBaseEri;
+    uint32_t SetupEnvironment() override { return 0; }
+    uint32_t CleanupEnvironment() override { return 0; }
+    uint32_t ProcessRequestDetails() override { return 0; }
+  };
+  CWatchedTransfer transfer;
+  transfer.arm(1000, nullptr, 1, 0);
+  transfer.waitHours();
+  Request request(transfer.cancelFlag());
+  std::atomic<int> monitorRc{-1};
+  std::thread monitor([&] { monitorRc = transfer.monitor(); });
+  while (transfer.waitsStarted.load() == 0) psSleep(1);
+  request.SetCancel();
+  while (!transfer.cancelledRun()) psSleep(1);
+  transfer.endRun();
+  monitor.join();
+  EXPECT_EQ(monitorRc.load(), RC_CANCELED_BY_USER);
+  EXPECT_GE(transfer.waitsStarted.load(), 2);  // the wait it was woken from, and the next
 }
 
 // The monitor looks at the interface calls of the producer and the consumer while their
