@@ -38,3 +38,4 @@ run build/bench/storage/forwarder_bench
 run build/bench/hublor/hublor_bench --mb "$mb"
 run build/bench/stripes/stripes_bench --mb "$mb"
 run build/bench/entries/entry_bench --mb "$mb"
+run build/bench/clc/clc_bench --mb "$mb"
