@@ -14,6 +14,7 @@
 #include "daboutdlg.h"
 #include "daboutsrv.h"
 #include "dmainfrm.h"
+#include "dpasswd.h"
 #include "dsqlguiapp_testutil.h"
 #include "filechooser.h"
 #include "tabstrip.h"
@@ -202,8 +203,14 @@ TEST_F(ZarnaksqlDialogs, PruneNowPrunesAtOnceAndKeepsTheDate) {
 }
 
 TEST_F(ZarnaksqlDialogs, TheStorageServerDialogShowsTheServerAndACancelledPromptClosesIt) {
-  // No password yet: the prompt is cancelled, and the dialog ends with 415 without a word.
+  // No password yet: the user cancels the prompt, and the dialog ends with 415 without a word.
+  bool prompted = false;
+  zkui::drive::whenModal([&](wxDialog& prompt) {
+    prompted = find(IDC_PWPROMPT_PASSWORD, &prompt) != nullptr;
+    click(zkui::kIdCancel, &prompt);
+  });
   EXPECT_EQ(m_frameP->onAboutStorageServer(), RC_CANCELED_BY_USER);
+  EXPECT_TRUE(prompted);
   EXPECT_TRUE(m_boxes.empty()) << m_boxes[0];
   EXPECT_EQ(zkui::drive::activeModal(), nullptr);
 

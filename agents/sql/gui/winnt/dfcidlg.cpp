@@ -5,10 +5,14 @@
 #include "dmsgbox.h"
 #include "msgout.h"
 
+void fixDialogSize(zkui::Dialog& dialog) {
+  if (dynamic_cast<wxTopLevelWindow*>(dialog.window()) == nullptr) return;
+  wxSize size = dialog.window()->GetSize();
+  dialog.window()->SetSizeHints(size, size);
+}
+
 void DFciDialog::fixSize() {
-  if (dynamic_cast<wxTopLevelWindow*>(window()) == nullptr) return;
-  wxSize size = window()->GetSize();
-  window()->SetSizeHints(size, size);
+  fixDialogSize(*this);
 }
 
 void DFciDialog::enableItem(int id, bool enable) {

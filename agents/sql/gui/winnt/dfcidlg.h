@@ -27,6 +27,10 @@ class DFciDialog : public zkui::Dialog, public DControlledView {
   void enableItem(int id, bool enable);
 };
 
+// Keeps a dialog box at the size it was made with (see DFciDialog::fixSize), for dialogs that
+// do not derive from DFciDialog.
+void fixDialogSize(zkui::Dialog& dialog);
+
 // The text of a message of the repository (empty when there is none), with one text insert.
 std::string messageText(int msgNum);
 std::string messageText(int msgNum, const char* insertP);

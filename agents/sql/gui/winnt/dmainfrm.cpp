@@ -12,6 +12,7 @@
 #include "daboutdlg.h"
 #include "daboutsrv.h"
 #include "dmsgbox.h"
+#include "dpasswd.h"
 #include "dplacement.h"
 #include "dsplash.h"
 #include "dsqlguiapp.h"
@@ -21,6 +22,7 @@
 #include "help.h"
 #include "menus.h"
 #include "objinfo.h"
+#include "optinfo.h"
 #include "psutil.h"
 
 namespace {
@@ -117,6 +119,8 @@ bool DMainFrame::create(const std::string& title) {
   Bind(
       wxEVT_MENU, [this](wxCommandEvent&) { onAbout(); }, ID_APP_ABOUT);
   Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { onChangePassword(); }, ID_CHANGE_PASSWORD);
+  Bind(
       wxEVT_MENU, [this](wxCommandEvent&) { onToggleInactivateTab(); }, ID_TOGGLE_INACTIVATE_TAB);
   Bind(
       wxEVT_MENU, [this](wxCommandEvent&) { onViewRefresh(); }, ID_VIEW_REFRESH);
@@ -209,6 +213,16 @@ void DMainFrame::onClose(wxCloseEvent& event) {
 
 void DMainFrame::onSqlLogin() {
   showSqlLoginDialog(m_optionsP);
+}
+
+void DMainFrame::onChangePassword() {
+  static_assert(sizeof m_optionsP->szHublorPassword == DPASSWORD_BUFFER_SIZE);
+  DPasswordChange change(m_optionsP->szHublorPassword, m_optionsP->szHublorOptFile, this);
+  change.doModal();
+}
+
+void DMainFrame::onPasswordRequest(int request, char* bufferP, int bufferSize) {
+  runPasswordDialog(request, this, bufferP, bufferSize);
 }
 
 void DMainFrame::onSqlServerInfo() {

@@ -115,6 +115,7 @@ class DMainFrame : public wxFrame, public DMainFrameView, public DConfigOwner {
 
   // The menu commands (public so that they can be run directly).
   void onSqlLogin();
+  void onChangePassword();
   void onSqlServerInfo();
   // The configuration sheet over the configuration file; OK stores its values.
   void onConfiguration();
@@ -125,6 +126,9 @@ class DMainFrame : public wxFrame, public DMainFrameView, public DConfigOwner {
   void onViewRefresh();
   void onHelpContents();
   void onHelpKey();
+  // A password request of the storage-manager client (dpasswd.h): shows the request's dialog
+  // and fills the buffer.
+  void onPasswordRequest(int request, char* bufferP, int bufferSize);
 
  private:
   void onClose(wxCloseEvent& event);

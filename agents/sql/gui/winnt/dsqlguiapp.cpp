@@ -13,6 +13,7 @@
 #include "agtrc.h"
 #include "agttrc.h"
 #include "dateutil.h"
+#include "dcmdworker.h"
 #include "dconfigstore.h"
 #include "dmainfrm.h"
 #include "dmsgbox.h"
@@ -53,7 +54,6 @@ constexpr size_t kDirSize = 1025;
 constexpr char kNeverPruned[] = "00/00/0000 00:00:00";
 constexpr char kNoInstallDir[] =
     "\n\nZOV9999E Error: Could not locate installation directory.\nAttempting to continue...\n\n";
-constexpr int kPasswordCancelled = 101;
 
 DPelkApiDL* gApiDLP = nullptr;  // also gPelkApiObjP
 bool gApiInitialised = false;   // Init succeeded: Term is due before the clean-up
@@ -80,13 +80,6 @@ std::string programDir() {
 OptionsInfo& guiOptions() {
   static OptionsInfo options;
   return options;
-}
-
-int guiPasswordCallback(int reason, int, const char*, const char*, char* outputP, int outputSize,
-                        const char*) {
-  TRACE_LINE(TRC_GUI, "guiPasswordCallback(%d): no password dialog\n", reason);
-  if (outputP != nullptr && outputSize > 0) outputP[0] = '\0';
-  return kPasswordCancelled;
 }
 
 DSqlGuiApp::~DSqlGuiApp() {
@@ -169,6 +162,7 @@ bool DSqlGuiApp::makeWindows() {
   frameP->EnableCloseButton(false);
   frameP->setReady(false);
   m_rootP->makeFrameController();
+  DApplicationController::setCommandRunner(&theCommandWorker());
   m_rootP->openView(FRAME_BACKUP);
   frameP->EnableCloseButton(true);
   frameP->setReady(true);
@@ -412,6 +406,7 @@ void DSqlGuiApp::ciCleanUp() {
   if (m_cleanedUp) return;
   m_cleanedUp = true;
   DApplicationController::deleteControllers();
+  DApplicationController::setCommandRunner(nullptr);
   if (gApiDLP != nullptr) {
     DPelkApiStatus status;
     if (gApiInitialised) gApiDLP->Term(&status);

@@ -38,8 +38,10 @@ extern const int DSQLGUI_IMAGE_IDS[DSQLGUI_IMAGE_COUNT];
 // dialogs before each command.
 OptionsInfo& guiOptions();
 
-// The storage-manager password callback of the windowed program. Until the password dialogs
-// are there it asks nothing: the output stays empty and the answer is 101 (cancelled).
+// The storage-manager password callback of the windowed program (dpasswd.cpp): any thread;
+// reason 52 (expired) shows message 257 and asks for a new password twice, any other reason
+// asks for the password, both through the main window. 0 with a password in the output, 101
+// when it stays empty.
 int guiPasswordCallback(int reason, int passwordAccess, const char* currentPwP,
                         const char* nodeNameP, char* outputP, int outputSize,
                         const char* storedPwP);
