@@ -69,7 +69,8 @@ class DMainFrameView {
 };
 
 // Runs the command of an INFORM_DO_COMMAND and answers when it has ended: 0, or the failure to
-// run it. The progress dialog's command runner plugs in here.
+// run it. The program's runner is DCommandWorker (dcmdworker.h: the records of the commands,
+// the worker thread and the progress dialog); tests plug in their own.
 class DCommandRunner {
  public:
   virtual ~DCommandRunner() = default;

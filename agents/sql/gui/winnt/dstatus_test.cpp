@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -425,6 +426,25 @@ TEST_F(ProgressDialog, TheChangeDialogChangesThePasswordOnTheStorageServer) {
   DPasswordChange again(password, optFile.c_str(), nullptr);
   EXPECT_EQ(again.doModal(), zkui::kIdCancel);
   EXPECT_STREQ(password, "newer1");
+}
+
+TEST_F(ProgressDialog, TheChangeCallbackCopiesNoMoreThanItsBufferTakes) {
+  char buffer[DPASSWORD_BUFFER_SIZE + 8];
+  std::memset(buffer, '#', sizeof buffer);
+  const std::string text(200, 't');
+  EXPECT_EQ(
+      passwordChangeCallback(109, 0, text.c_str(), nullptr, buffer, DPASSWORD_BUFFER_SIZE, nullptr),
+      0);
+  EXPECT_EQ(std::string(buffer), std::string(DPASSWORD_MAX_CHARS, 't'));
+  EXPECT_EQ(buffer[DPASSWORD_BUFFER_SIZE], '#');  // nothing written past the buffer
+  // The flag 1 of code 111: the client keeps the password; any other code asks nothing.
+  EXPECT_EQ(
+      passwordChangeCallback(111, 1, nullptr, nullptr, buffer, DPASSWORD_BUFFER_SIZE, nullptr), 0);
+  EXPECT_EQ(passwordChangeCallback(7, 0, nullptr, nullptr, buffer, DPASSWORD_BUFFER_SIZE, nullptr),
+            0);
+  std::vector<std::string> texts = shown();
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_NE(texts[0].find("0160"), std::string::npos) << texts[0];
 }
 
 }  // namespace
