@@ -56,7 +56,8 @@ fi
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/platform/ui/lsan-gui.supp}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=0:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+# The GUI toolkit is not built with the sanitizer: its own threads are left out of the reports.
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/platform/ui/tsan-gui.supp}
 run=()
 # ThreadSanitizer's runtime cannot map its shadow memory under the kernel's widest address
 # randomisation; running without randomisation is the usual remedy.

@@ -212,8 +212,17 @@ TEST_F(ProgressDialog, ShowsReportsFromThreeThreadsAndEndsOnlyByOkOnceTheCommand
     pump(100);
     EXPECT_TRUE(dialog.IsShown());
     EXPECT_FALSE(status.okEnabled());
-    // The dialog cannot be made smaller than it started.
+    // The dialog cannot be made smaller than it started; made larger, the buttons stay at the
+    // bottom and the list fills the room above them.
     EXPECT_EQ(dialog.GetMinSize(), dialog.GetSize());
+    dialog.SetSize(dialog.GetSize() + wxSize(100, 80));
+    pump(100);
+    wxSize client = dialog.GetClientSize();
+    wxRect ok = find(IDC_STATUS_OK, &dialog)->GetRect();
+    wxRect list = find(IDC_STATUS_LIST, &dialog)->GetRect();
+    EXPECT_EQ(ok.GetBottom() + 1, client.y - 7);
+    EXPECT_EQ(list.GetRight() + 1, client.x - 7);
+    EXPECT_EQ(list.GetBottom() + 1, ok.y - 7);
 
     // The command ends: OK and Close work, Stop does not.
     ender = std::thread([&] { EXPECT_EQ(status.enableOkButton(), 0); });
