@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "dmainfrm.h"
 #include "dpasswd.h"
 #include "dsqlaccess.h"
 #include "dsqlguiapp_testutil.h"
