@@ -72,6 +72,23 @@ bool DMemTreeCtrl::deleteAllItems() {
   return true;
 }
 
+// Drops the item and its subtree from the handles; the caller unlinks it from its siblings.
+void DMemTreeCtrl::forget(Item* itemP) {
+  for (Item* childP : itemP->children) forget(childP);
+  HTREEITEM handle = handleOf(itemP);
+  if (m_selection == handle) m_selection = nullptr;
+  m_items.erase(handle);
+}
+
+bool DMemTreeCtrl::deleteItem(HTREEITEM item) {
+  Item* itemP = find(item);
+  if (!itemP) return false;
+  std::vector<Item*>& siblings = itemP->parentP ? itemP->parentP->children : m_roots;
+  siblings.erase(std::find(siblings.begin(), siblings.end(), itemP));
+  forget(itemP);
+  return true;
+}
+
 HTREEITEM DMemTreeCtrl::getChild(HTREEITEM item) const {
   if (!item) return m_roots.empty() ? nullptr : handleOf(m_roots.front());
   Item* itemP = find(item);

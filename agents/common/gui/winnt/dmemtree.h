@@ -24,6 +24,7 @@ class DMemTreeCtrl : public DTreeCtrl {
   void setEvents(DTreeCtrlEvents* eventsP) override { m_eventsP = eventsP; }
   HTREEITEM insertItem(const DTreeInsert& insert) override;
   bool deleteAllItems() override;
+  bool deleteItem(HTREEITEM item) override;
   HTREEITEM getChild(HTREEITEM item) const override;
   HTREEITEM getNextSibling(HTREEITEM item) const override;
   HTREEITEM getPrevSibling(HTREEITEM item) const override;
@@ -69,6 +70,7 @@ class DMemTreeCtrl : public DTreeCtrl {
   Item* find(HTREEITEM item) const;
   const std::vector<Item*>* siblingsOf(const Item* itemP) const;
   HTREEITEM sibling(HTREEITEM item, int step) const;
+  void forget(Item* itemP);
 
   std::map<HTREEITEM, std::unique_ptr<Item>> m_items;
   std::vector<Item*> m_roots;

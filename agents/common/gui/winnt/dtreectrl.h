@@ -68,6 +68,9 @@ class DTreeCtrl {
   // The new item, or null when refused (unknown parent or insert-after item).
   virtual HTREEITEM insertItem(const DTreeInsert& insert) = 0;
   virtual bool deleteAllItems() = 0;
+  // Deletes the item with its subtree; false for an unknown item. A deleted selection leaves
+  // none.
+  virtual bool deleteItem(HTREEITEM item) = 0;
 
   // Navigation; each answers null for none. getChild(null) is the first root item.
   virtual HTREEITEM getChild(HTREEITEM item) const = 0;

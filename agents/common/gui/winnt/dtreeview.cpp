@@ -200,6 +200,12 @@ int DTreeView::ciDeleteAllItems() {
   TRACE_RETURN(m_ctrl->deleteAllItems() ? 1 : 0);
 }
 
+int DTreeView::ciDeleteItem(HTREEITEM item) {
+  TRACE_ENTRY(TRC_GUI, "DTreeView::ciDeleteItem");
+  if (!haveWindow("ciDeleteItem")) TRACE_RETURN(0);
+  TRACE_RETURN(m_ctrl->deleteItem(item) ? 1 : 0);
+}
+
 int DTreeView::ciExpand(HTREEITEM item, int code) {
   TRACE_ENTRY(TRC_GUI, "DTreeView::ciExpand");
   if (!haveWindow("ciExpand")) TRACE_RETURN(0);

@@ -112,7 +112,10 @@ class DTreeView : public DTreeCtrlEvents {
   virtual HTREEITEM ciFindItem(const std::string& text, HTREEITEM parent);
   virtual DTreeNodeData* ciGetItemData(HTREEITEM item);  // null when none (no window: null)
   virtual int ciDeleteAllItems();                        // success (no window: 0)
-  virtual int ciExpand(HTREEITEM item, int code);        // success (no window: 0)
+  // Deletes the item with its subtree; the records stay in the node list. Success (no
+  // window: 0).
+  virtual int ciDeleteItem(HTREEITEM item);
+  virtual int ciExpand(HTREEITEM item, int code);  // success (no window: 0)
   // Called for every item ciPropogateStateDown visits; the base does nothing. 1.
   virtual int ciPropogateStateToNode(HTREEITEM item, int state);
   virtual HTREEITEM ciGetChild(HTREEITEM item);     // (no window: null)

@@ -128,6 +128,12 @@ bool DWxTreeCtrl::deleteAllItems() {
   return true;
 }
 
+bool DWxTreeCtrl::deleteItem(HTREEITEM item) {
+  if (!valid(item)) return false;
+  m_treeP->Delete(idOf(item));
+  return true;
+}
+
 HTREEITEM DWxTreeCtrl::getChild(HTREEITEM item) const {
   if (!m_treeP || (item && !valid(item))) return nullptr;
   wxTreeItemIdValue cookie;

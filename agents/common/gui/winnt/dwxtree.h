@@ -44,6 +44,7 @@ class DWxTreeCtrl : public DTreeCtrl {
   void setEvents(DTreeCtrlEvents* eventsP) override { m_eventsP = eventsP; }
   HTREEITEM insertItem(const DTreeInsert& insert) override;
   bool deleteAllItems() override;
+  bool deleteItem(HTREEITEM item) override;
   HTREEITEM getChild(HTREEITEM item) const override;
   HTREEITEM getNextSibling(HTREEITEM item) const override;
   HTREEITEM getPrevSibling(HTREEITEM item) const override;

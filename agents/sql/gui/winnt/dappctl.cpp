@@ -6,6 +6,7 @@
 #include "agtrc.h"
 #include "agttrc.h"
 #include "dmsgbox.h"
+#include "drestctl.h"
 
 DFrameController* DApplicationController::c_frameControllerP = nullptr;
 DBackupController* DApplicationController::c_backupControllerP = nullptr;

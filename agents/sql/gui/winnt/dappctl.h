@@ -12,8 +12,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "dcontrol.h"
+#include "dtreectrl.h"
 
 // Window kinds, also the main frame's page numbers and the tab indexes.
 enum DFrameKind : int {
@@ -78,6 +80,7 @@ class DCommandRunner {
 };
 
 class DApplication;
+class DTreeView;
 
 class DApplicationController : public DController {
  public:
@@ -105,6 +108,16 @@ class DApplicationController : public DController {
 
   // Runs the command through the command runner; 419 when none is set.
   uint32_t doCommand(commandInfo* infoP);
+
+  // The first items of a tree: one root item per entry of its m_treeStart, in list order, each
+  // entry keeping its item; the last one shows an expand button. 0, or 421 when an item could
+  // not be added (the entries before it stay).
+  static int cgTVInit(DTreeView* viewP);
+  // Adds an item under `parent` (null: a root item) with a record of the view's node list that
+  // holds the parent, kind, image and label and refers to the controller's data without owning
+  // it. The item, or null when nothing could be added.
+  static HTREEITEM cgAddSqlTreeItem(HTREEITEM parent, DTreeView* viewP, const std::string& label,
+                                    int kind, int hasChildren, int image);
 
   static DFrameController* getFrameController() { return c_frameControllerP; }
   static DBackupController* getBackupController() { return c_backupControllerP; }
@@ -179,12 +192,6 @@ class DTwoWindowController : public DWindowController {
 // The controller of the two backup windows; one object serves both. Its commands come with the
 // backup windows.
 class DBackupController : public DTwoWindowController {
- public:
-  using DTwoWindowController::DTwoWindowController;
-};
-
-// The controller of the two restore windows.
-class DRestoreController : public DTwoWindowController {
  public:
   using DTwoWindowController::DTwoWindowController;
 };

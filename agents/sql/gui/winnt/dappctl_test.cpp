@@ -10,6 +10,7 @@
 
 #include "agtrc.h"
 #include "dplacement.h"
+#include "drestctl.h"
 #include "msgbox.h"
 #include "root.h"
 

@@ -77,11 +77,6 @@ std::string programDir() {
 
 }  // namespace
 
-OptionsInfo& guiOptions() {
-  static OptionsInfo options;
-  return options;
-}
-
 DSqlGuiApp::~DSqlGuiApp() {
   if (gInstanceP == this) gInstanceP = nullptr;
 }

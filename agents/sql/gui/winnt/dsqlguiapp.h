@@ -20,6 +20,7 @@
 
 #include "dapp.h"
 #include "dappctl.h"
+#include "dguiopts.h"
 #include "frame.h"
 #include "optinfo.h"
 #include "profile.h"
@@ -33,10 +34,6 @@ constexpr int DSQLGUI_RC_NO_RESOURCES = 700;
 constexpr int DSQLGUI_RC_NO_REPOSITORY = 400;
 constexpr int DSQLGUI_IMAGE_COUNT = 10;
 extern const int DSQLGUI_IMAGE_IDS[DSQLGUI_IMAGE_COUNT];
-
-// The program's options record: filled at start-up, then read and written by the windows and
-// dialogs before each command.
-OptionsInfo& guiOptions();
 
 // The storage-manager password callback of the windowed program (dpasswd.cpp): any thread;
 // reason 52 (expired) shows message 257 and asks for a new password twice, any other reason

@@ -1,0 +1,6 @@
+#include "dguiopts.h"
+
+OptionsInfo& guiOptions() {
+  static OptionsInfo options;
+  return options;
+}
