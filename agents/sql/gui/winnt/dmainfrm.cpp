@@ -58,9 +58,12 @@ const char* childFrameTitle(int kind) {
 }
 
 DChildFrame::DChildFrame(wxWindow* parentP, int kind, const std::string& title)
+    : DChildFrame(parentP, kind, title, true) {}
+
+DChildFrame::DChildFrame(wxWindow* parentP, int kind, const std::string& title, bool placeholder)
     : wxPanel(parentP, wxID_ANY), m_kind(kind), m_title(title) {
   SetName(title);
-  makePlaceholderPage();
+  if (placeholder) makePlaceholderPage();
 }
 
 bool DChildFrame::makePlaceholderPage() {

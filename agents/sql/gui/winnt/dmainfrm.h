@@ -66,6 +66,8 @@ class DChildFrame : public wxPanel, public DChildFrameView {
   virtual void refreshView() {}
 
  protected:
+  // A window that makes its own parts: no placeholder page.
+  DChildFrame(wxWindow* parentP, int kind, const std::string& title, bool placeholder);
   // The placeholder page: template 600 with the window's title; false when it cannot be made.
   bool makePlaceholderPage();
 

@@ -256,6 +256,16 @@ TEST_F(RestoreBrowse, FailedListsAreToldAndLoseTheirButtonWhereNothingCanCome) {
   EXPECT_EQ(m_boxes[0], text(5811));
   EXPECT_EQ(m_icons[0], zkui::kMbIconInformation);
   EXPECT_FALSE(gf().ctrlP->hasChildren(srv1));
+
+  // A server name longer than the options record holds is refused, not cut.
+  clearFaults();
+  m_boxes.clear();
+  HTREEITEM longName = DApplicationController::cgAddSqlTreeItem(
+      gfServers, &gf().view, std::string(33, 'S'), RNODE_SERVER, 1, S_CLEAR);
+  gf().ctrlP->userExpand(longName);
+  ASSERT_EQ(m_boxes.size(), 1u);
+  EXPECT_EQ(m_boxes[0], text(5811));
+  EXPECT_STRNE(guiOptions().szFromSqlServer, std::string(32, 'S').c_str());
 }
 
 TEST_F(RestoreBrowse, ShowInactiveListsInactiveBackupsAfterTheRefresh) {

@@ -17,6 +17,7 @@
 #include "dconfigstore.h"
 #include "dmainfrm.h"
 #include "dmsgbox.h"
+#include "drestwin.h"
 #include "dsplash.h"
 #include "dsqlaccess.h"
 #include "dsqllogstore.h"
@@ -151,6 +152,8 @@ bool DSqlGuiApp::makeWindows() {
   }
   if (wxTheApp != nullptr) wxTheApp->SetTopWindow(frameP);
   frameP->activateFrame();
+  DMainFrame::setChildFrameFactory(FRAME_RESTORE, makeRestoreFrame);
+  DMainFrame::setChildFrameFactory(FRAME_RESTORE_GF, makeRestoreFrame);
   m_rootP = &theRootController();
   DApplicationController::setApplication(this);
   DApplicationController::setMainFrame(frameP);
