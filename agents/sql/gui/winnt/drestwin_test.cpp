@@ -2,76 +2,18 @@
 // restore windows made through the main frame's factory and wired by the application
 // controller, and stored backups on the storage stand-in. With ZARNAK_SCREENSHOTS set, the
 // windows are written there as PNG files.
-#include "drestwin.h"
-
 #include <wx/checkbox.h>
-#include <wx/listctrl.h>
-#include <wx/treectrl.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <vector>
-
-#include "dguiopts.h"
-#include "dsqlguiapp.h"
-#include "frame.h"
-#include "msgbox.h"
-#include "resbundle.h"
+#include "drestwin_testutil.h"
 #include "storedbackup_testutil.h"
-#include "uidriver.h"
-#include "uiimage.h"
-#include "uitestutil.h"
 
 namespace {
 
 using zkui::drive::pump;
 using zkui::drive::pumpUntil;
 
-class RestoreWindows : public StoredBackupFixture {
+class RestoreWindows : public RestoreWindowsFixture<StoredBackupFixture> {
  protected:
-  void SetUp() override {
-    if (!zkui::uiTestHaveDisplay()) GTEST_SKIP() << "no display";
-    StoredBackupFixture::SetUp();
-    initializeOptions(&guiOptions());
-    std::string why;
-    ASSERT_EQ(zkui::ResourceBundle::load(ZK_GUI_BUNDLE, m_bundle, &why), 0) << why;
-    m_previous = zkui::setCurrentResources(m_bundle);
-    zkui::setMessageBoxHook([this](const zkui::MessageBoxRequest& r) {
-      m_boxes.push_back(r.text);
-      return zkui::kIdBoxOk;
-    });
-    zkui::setScreenArea({0, 0, 1024, 768});
-    // The application's pictures, as its start-up makes them.
-    ASSERT_TRUE(m_app.imageList().Create(16, 16, true, DSQLGUI_IMAGE_COUNT));
-    for (int id : DSQLGUI_IMAGE_IDS) m_app.imageList().Add(zkui::bundleBitmap(*m_bundle, id, true));
-    DApplicationController::setApplication(&m_app);
-    m_profile = std::make_unique<zkui::Profile>(agentDir() + "zarnaksql.ini");
-    m_frameP = new DMainFrame(&guiOptions(), m_profile.get());
-    ASSERT_TRUE(m_frameP->create("Zarnak for SQL Server"));
-    m_frameP->SetSize(0, 0, 1024, 768);
-    m_frameP->Show();
-    DApplicationController::setMainFrame(m_frameP);
-    DMainFrame::setChildFrameFactory(FRAME_RESTORE, makeRestoreFrame);
-    DMainFrame::setChildFrameFactory(FRAME_RESTORE_GF, makeRestoreFrame);
-    theRootController().makeFrameController();
-    ASSERT_TRUE(pumpUntil([this] { return m_frameP->IsShownOnScreen(); }));
-  }
-  void TearDown() override {
-    if (!zkui::uiTestHaveDisplay()) return;
-    if (m_frameP != nullptr) m_frameP->Destroy();
-    pump(50);
-    DApplicationController::deleteControllers();
-    DApplicationController::setMainFrame(nullptr);
-    DApplicationController::setApplication(nullptr);
-    DMainFrame::setChildFrameFactory(FRAME_RESTORE, nullptr);
-    DMainFrame::setChildFrameFactory(FRAME_RESTORE_GF, nullptr);
-    zkui::setMessageBoxHook(nullptr);
-    zkui::setScreenArea({});
-    zkui::setCurrentResources(m_previous);
-    StoredBackupFixture::TearDown();
-  }
-
   // Sales on SRV1 (full, differential, two logs), Staff on SRV2 (full); SQL Server 2000.
   void stock() {
     const uint32_t kTypes[] = {BACKUP_TYPE_FULL, BACKUP_TYPE_DIFFFULL, BACKUP_TYPE_LOG,
@@ -100,31 +42,6 @@ class RestoreWindows : public StoredBackupFixture {
     staff.db = "Staff";
     storeBackup(staff);
   }
-  DRestoreFrame* open(int kind) {
-    theRootController().openView(kind);
-    pump(50);
-    return dynamic_cast<DRestoreFrame*>(m_frameP->childFrame(kind));
-  }
-  static wxTreeItemId item(DRestoreFrame* frameP, const std::vector<std::string>& path) {
-    return zkui::drive::treeItem(frameP->treeWindow(), path);
-  }
-  static wxListCtrl* list(DRestoreFrame* frameP, int id) {
-    return dynamic_cast<wxListCtrl*>(frameP->restoreTabView()->page()->control(id));
-  }
-  static void shoot(wxWindow* windowP, const std::string& name) {
-    const char* dirP = std::getenv("ZARNAK_SCREENSHOTS");
-    if (dirP == nullptr) return;
-    std::filesystem::create_directories(dirP);
-    pump(300);
-    EXPECT_EQ(zkui::drive::screenshot(windowP, std::string(dirP) + "/" + name), 0);
-  }
-
-  DSqlGuiApp m_app;
-  std::shared_ptr<const zkui::ResourceBundle> m_bundle;
-  std::shared_ptr<const zkui::ResourceBundle> m_previous;
-  std::unique_ptr<zkui::Profile> m_profile;
-  DMainFrame* m_frameP = nullptr;
-  std::vector<std::string> m_boxes;
 };
 
 const std::string kServers = "SQL Servers";
