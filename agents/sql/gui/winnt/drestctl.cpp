@@ -157,6 +157,45 @@ HTREEITEM addItem(DRestoreTreeBase* viewP, HTREEITEM parent, const std::string& 
   return item;
 }
 
+// How a server's databases are installed: the tree, whether inactive backups are shown, and
+// whether full backups get an expand button for their file groups (partial restore).
+struct DatabaseFill {
+  bool groupsFiles;
+  int showInactive;
+  int partial;
+};
+
+// The database's item under the server and an item per backup the tree shows; a backup the
+// tree does not show, or an inactive one while they are hidden, gets no item.
+void installDatabase(DRestoreTreeBase* viewP, HTREEITEM serverItem, DbSummaryElement* dbP,
+                     const DatabaseFill& fill) {
+  MoxtarMetaList& backups = viewP->m_backupList;
+  int image = databaseImage(backups, *dbP, fill.groupsFiles);
+  HTREEITEM dbItem = addItem(viewP, serverItem, dbP->szDbName, RNODE_DATABASE, 0, image, dbP);
+  if (DTreeNodeData* recordP = viewP->ciGetItemData(dbItem)) {
+    recordP->pLL = &backups;
+    recordP->first = dbP->firstP;
+    recordP->count = static_cast<int32_t>(dbP->count);
+  }
+  MoxtarMetaInfo* entryP = dbP->firstP;
+  for (uint32_t i = 0; i < dbP->count && entryP != nullptr; ++i, entryP = backups.getNext(entryP)) {
+    uint32_t type = backupTypeOf(*entryP);
+    int32_t kind = backupKind(type, fill.groupsFiles);
+    bool hidden = fill.showInactive == 0 && entryP->objState == PELK_INACTIVE;
+    if (kind == RNODE_NO_ITEM || hidden) {
+      viewP->marks(entryP).item = nullptr;
+      if (!fill.groupsFiles && entryP->hublorDbElemP != nullptr) {
+        viewP->marks(entryP->hublorDbElemP).item = nullptr;
+      }
+      continue;
+    }
+    int children = fill.groupsFiles ? kind != RNODE_LOG : kind == RNODE_FULL && fill.partial == 1;
+    HTREEITEM backupItem =
+        addItem(viewP, dbItem, backupTypeLlNames[type], kind, children, image, entryP);
+    if (entryP->hublorDbElemP != nullptr) viewP->marks(entryP->hublorDbElemP).item = backupItem;
+  }
+}
+
 }  // namespace
 
 std::string restoreText(int msgNum, const char* insertP) {
@@ -300,33 +339,10 @@ int DRestoreController::installBackups(HTREEITEM item, DRestoreTreeBase* viewP, 
       firstNewP->firstP->hublorDbElemP != nullptr) {
     pageP->enablePartial(firstNewP->firstP->hublorDbElemP->lSqlVersionMajor > 7);
   }
-  int partial = !groupsFiles && pageP != nullptr ? pageP->partial() : 0;
-  MoxtarMetaList& backups = viewP->m_backupList;
+  DatabaseFill fill{groupsFiles, showInactive,
+                    !groupsFiles && pageP != nullptr ? pageP->partial() : 0};
   for (DbSummaryElement* dbP = firstNewP; dbP != nullptr; dbP = dbs.getNext(dbP)) {
-    int image = databaseImage(backups, *dbP, groupsFiles);
-    HTREEITEM dbItem = addItem(viewP, item, dbP->szDbName, RNODE_DATABASE, 0, image, dbP);
-    if (DTreeNodeData* recordP = viewP->ciGetItemData(dbItem)) {
-      recordP->pLL = &backups;
-      recordP->first = dbP->firstP;
-      recordP->count = static_cast<int32_t>(dbP->count);
-    }
-    MoxtarMetaInfo* entryP = dbP->firstP;
-    for (uint32_t i = 0; i < dbP->count && entryP != nullptr;
-         ++i, entryP = backups.getNext(entryP)) {
-      uint32_t type = backupTypeOf(*entryP);
-      int32_t kind = backupKind(type, groupsFiles);
-      bool hidden = showInactive == 0 && entryP->objState == PELK_INACTIVE;
-      if (kind == RNODE_NO_ITEM || hidden) {
-        viewP->marks(entryP).item = nullptr;
-        if (!groupsFiles && entryP->hublorDbElemP)
-          viewP->marks(entryP->hublorDbElemP).item = nullptr;
-        continue;
-      }
-      int children = groupsFiles ? kind != RNODE_LOG : kind == RNODE_FULL && partial == 1;
-      HTREEITEM backupItem =
-          addItem(viewP, dbItem, backupTypeLlNames[type], kind, children, image, entryP);
-      if (entryP->hublorDbElemP != nullptr) viewP->marks(entryP->hublorDbElemP).item = backupItem;
-    }
+    installDatabase(viewP, item, dbP, fill);
   }
   serverP->pLL = &dbs;
   serverP->first = firstNewP;
@@ -360,16 +376,7 @@ int DRestoreController::cgGetAndInstallSqlFileinfo(HTREEITEM item, DRestoreTreeB
     query.parms.dbElemFileListP = &viewP->m_fileList;
     query.parms.qryBuListP = &backup;
     int rc = query.run();
-    if (rc == RC_NOT_ALL_READ) {
-      // The tree is rebuilt only after this event: the expansion that asked still walks it.
-      DRestorePageView* pageP = restorePage(viewP->groupsFiles() ? 1 : 0);
-      if (pageP != nullptr && pageP->queryMountWait() == 0) {
-        zkui::messageBox(nullptr, restoreText(MSG_METADATA_UNREADABLE), restoreText(MSG_CAPTION),
-                         zkui::kMbOk | zkui::kMbIconInformation | zkui::kMbTaskModal);
-        int kind = viewP->frameKind();
-        post([this, viewP, kind] { cgRefreshView(viewP, kind); });
-      }
-    }
+    if (rc == RC_NOT_ALL_READ) metadataUnreadable(viewP);
     if (rc != RC_OK) TRACE_RETURN(rc);
     marks.firstGroupP = lastBeforeP != nullptr ? viewP->m_groupList.getNext(lastBeforeP)
                                                : viewP->m_groupList.getFirst();
@@ -420,6 +427,17 @@ void DRestoreController::installFileinfo(HTREEITEM item, DRestoreTreeBase* viewP
   if (pageP == nullptr) return;
   cgLVDelete(pageP->listCtrl());
   pageP->ciUpdateList(nodeP);
+}
+
+// Without the mount wait the user is told, and the tree is rebuilt once this event has been
+// handled: the expansion that asked still walks it.
+void DRestoreController::metadataUnreadable(DRestoreTreeBase* viewP) {
+  DRestorePageView* pageP = restorePage(viewP->groupsFiles() ? 1 : 0);
+  if (pageP == nullptr || pageP->queryMountWait() != 0) return;
+  zkui::messageBox(nullptr, restoreText(MSG_METADATA_UNREADABLE), restoreText(MSG_CAPTION),
+                   zkui::kMbOk | zkui::kMbIconInformation | zkui::kMbTaskModal);
+  int kind = viewP->frameKind();
+  post([this, viewP, kind] { cgRefreshView(viewP, kind); });
 }
 
 void DRestoreController::cgUpdatePlusButtonForFulls(int partial) {

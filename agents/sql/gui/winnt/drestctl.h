@@ -117,6 +117,7 @@ class DRestoreController : public DTwoWindowController {
  private:
   int installBackups(HTREEITEM item, DRestoreTreeBase* viewP, bool groupsFiles);
   void installFileinfo(HTREEITEM item, DRestoreTreeBase* viewP, MoxtarMetaInfo* entryP);
+  void metadataUnreadable(DRestoreTreeBase* viewP);
   void lvUpdate(int which, HTREEITEM item);
   bool groupsNotLoaded(DTreeNodeData* nodeP, DRestoreTreeBase* viewP);
   int treeDelete(int which);
