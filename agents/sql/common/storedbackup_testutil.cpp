@@ -80,6 +80,7 @@ std::string StoredBackupFixture::hlOf(const StoredBackup& backup) {
 void StoredBackupFixture::storeBackup(const StoredBackup& backup) {
   char ll[PELK_MAX_LL_LENGTH + 1];
   buildLl(ll, backup.type);
+  if (!backup.llWord.empty()) std::snprintf(ll, sizeof ll, "\\%s", backup.llWord.c_str());
   std::string hl = hlOf(backup);
   objInfo info = objInfoEmpty();
   info.id = idOf(backup);

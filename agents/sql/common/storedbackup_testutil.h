@@ -14,6 +14,7 @@ struct StoredBackup {
   std::string db = "Sales";
   uint32_t type = BACKUP_TYPE_FULL;
   std::string second;  // group or logical file name of group and file backups
+  std::string llWord;  // stored as the type word of the low-level name instead of the type's
   agentNativeDateTime time{2001, 4, 5, 11, 41, 2};
   uint32_t pid = 0x4D2;
   uint32_t stripes = 1;

@@ -196,19 +196,7 @@ class DBackupController : public DTwoWindowController {
   using DTwoWindowController::DTwoWindowController;
 };
 
-// The controller of the inactivate window.
-class DInactivateController : public DWindowController {
- public:
-  using DWindowController::DWindowController;
-  void setFrame(DChildFrameView* p) { m_parts.frameP = p; }
-  void setTreeView(DControlledView* p) { m_parts.treeViewP = p; }
-  void setTabView(DControlledView* p) { m_parts.tabViewP = p; }
-  void setPage(DControlledView* p) { m_parts.pageP = p; }
-  const DWindowParts& parts() const { return m_parts; }
-
- private:
-  DWindowParts m_parts;
-};
+// The controller of the inactivate window: dinactctl.h.
 
 // The root of the chain: one object for the whole run, without a parent.
 class DRootController : public DApplicationController {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "agtrc.h"
+#include "dinactctl.h"
 #include "dplacement.h"
 #include "drestctl.h"
 #include "msgbox.h"
