@@ -5,6 +5,7 @@
 
 #include "agtrc.h"
 #include "agttrc.h"
+#include "dbkctl.h"
 #include "dinactctl.h"
 #include "dmsgbox.h"
 #include "drestctl.h"

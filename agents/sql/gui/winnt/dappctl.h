@@ -189,12 +189,7 @@ class DTwoWindowController : public DWindowController {
   DWindowParts m_parts[2];
 };
 
-// The controller of the two backup windows; one object serves both. Its commands come with the
-// backup windows.
-class DBackupController : public DTwoWindowController {
- public:
-  using DTwoWindowController::DTwoWindowController;
-};
+// The controller of the backup windows: dbkctl.h.
 
 // The controller of the inactivate window: dinactctl.h.
 

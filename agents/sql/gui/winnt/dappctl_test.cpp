@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "agtrc.h"
+#include "dbkctl.h"
 #include "dinactctl.h"
 #include "dplacement.h"
 #include "drestctl.h"

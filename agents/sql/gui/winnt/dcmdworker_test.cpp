@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "dbkctl.h"
 #include "dmainfrm.h"
 #include "dpasswd.h"
 #include "dsqlaccess.h"

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "dbkctl.h"
 #include "dmainfrm.h"
 #include "dsplash.h"
 #include "dsqlguiapp_testutil.h"
