@@ -1,8 +1,10 @@
-# zarnak_test(<name> SOURCES <files...> LIBS <targets...> [THREADED])
-# A GoogleTest executable whose cases CTest runs one by one. THREADED marks tests that start
-# threads, so that `scripts/test.sh --tsan` runs them under ThreadSanitizer.
+# zarnak_test(<name> SOURCES <files...> LIBS <targets...> [THREADED] [DISPLAY] [SHARDS <n>])
+# A GoogleTest executable. CTest runs its cases one by one, or, with ZARNAK_TEST_PROGRAMS, the
+# whole program as one test, in <n> shards when SHARDS is given (for programs whose cases run
+# long, so that they spread over the cores). THREADED marks tests that start threads, so that
+# `scripts/test.sh --tsan` runs them under ThreadSanitizer; DISPLAY those that show windows.
 function(zarnak_test name)
-  cmake_parse_arguments(T "THREADED;DISPLAY" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "THREADED;DISPLAY" "SHARDS" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   # One label: the test discovery splits a list of labels into separate properties. `ctest -L`
@@ -27,7 +29,26 @@ function(zarnak_test name)
   if(T_DISPLAY)
     set(lock RESOURCE_LOCK display)
   endif()
-  gtest_discover_tests(${name} PROPERTIES LABELS ${label} TIMEOUT 300 ${lock} DISCOVERY_TIMEOUT 120)
+  if(NOT ZARNAK_TEST_PROGRAMS)
+    gtest_discover_tests(${name} PROPERTIES LABELS ${label} TIMEOUT 300 ${lock} DISCOVERY_TIMEOUT 120)
+    return()
+  endif()
+  # The programs that drive the system end to end run longest: CTest starts them first.
+  set(cost 1)
+  if(is_e2e)
+    set(cost 100)
+  endif()
+  if(NOT T_SHARDS)
+    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    set_tests_properties(${name} PROPERTIES LABELS ${label} TIMEOUT 1200 COST ${cost} ${lock})
+    return()
+  endif()
+  math(EXPR last "${T_SHARDS} - 1")
+  foreach(shard RANGE ${last})
+    add_test(NAME ${name}/${shard} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    set_tests_properties(${name}/${shard} PROPERTIES LABELS ${label} TIMEOUT 1200 COST ${cost}
+      ENVIRONMENT "GTEST_TOTAL_SHARDS=${T_SHARDS};GTEST_SHARD_INDEX=${shard}" ${lock})
+  endforeach()
 endfunction()
 
 # Adds every direct subfolder of the current folder that has a CMakeLists.txt, in name order,

@@ -31,8 +31,9 @@ struct DCountryRow {
 // The row of a country index, nullptr outside 0 to 168.
 const DCountryRow* regCountryRow(int index);
 
-// The fields a check can name, carried as the exception's value.
-enum RegField {
+// The fields a check can name, carried as the exception's value. The type is fixed: the value
+// may also hold a control id, which reads as no field.
+enum RegField : int {
   kFieldNone,
   kFieldFirstName,
   kFieldLastName,

@@ -1,7 +1,7 @@
 # Sourced by the other scripts: installs with apt-get whatever the build needs and is missing.
 zarnak_packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev sqlite3 clang-format libwxgtk3.2-dev libx11-dev xvfb xauth fonts-dejavu-core
-  imagemagick ccache)
+  imagemagick ccache clang lld libclang-rt-dev)
 
 zarnak_ensure_deps() {
   local missing=()

@@ -17,7 +17,7 @@ using namespace std::chrono_literals;
 // these tests guard against would otherwise hang the run.
 void withTimeLimit(std::chrono::seconds limit, const std::function<void()>& body) {
   std::promise<void> finished;
-  std::thread watchdog([&finished, limit, f = finished.get_future()]() mutable {
+  std::thread watchdog([limit, f = finished.get_future()]() mutable {
     if (f.wait_for(limit) == std::future_status::ready) return;
     std::fprintf(stderr, "time limit reached: the user-interface thread is stuck\n");
     std::_Exit(1);

@@ -33,8 +33,8 @@ using namespace zkui;
 const int kDemoDialog = 100;
 const int kNameEdit = 1001, kCountEdit = 1002, kAnswerLabel = 1020;
 const int kFirstBoxButton = 1101, kMoreButton = 1105;
-const int kControlsDialog = 200, kTree = 2001, kList = 2002, kStripes = 2003, kStripesSpin = 2004,
-          kDate = 2005, kTime = 2006, kLastLine = 2007, kPropertiesButton = 2010;
+const int kControlsDialog = 200, kTree = 2001, kList = 2002, kStripesSpin = 2004, kDate = 2005,
+          kTime = 2006, kLastLine = 2007, kPropertiesButton = 2010;
 const int kGeneralPage = 210, kNodeEdit = 2101, kBuffersSpin = 2104, kLogPage = 211,
           kKeepCombo = 2111;
 const int kCheckStrip = 11, kStateStrip = 12;
