@@ -27,6 +27,27 @@ inline std::string computerName() {
   return name;
 }
 
+// The logical name and checksum of each data file of the database, as sqlsim gives them.
+inline std::vector<std::string> dataFileSums(const std::string& name) {
+  zkrun::ProgramRun result = zkrun::runProgram(SQLSIM_PATH, {"checksum", "MSSQLSERVER", name});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  std::vector<std::string> lines;
+  std::istringstream in(result.out);
+  std::string sum, size, logical, path;
+  while (in >> sum >> size >> logical >> path) {
+    if (logical.find("_log") == std::string::npos) lines.push_back(logical + " " + sum);
+  }
+  return lines;
+}
+
+// New contents for the first pages of the database's data file.
+inline void changePages(const std::string& name, int seed) {
+  zkrun::ProgramRun result = zkrun::runProgram(
+      SQLSIM_PATH,
+      {"pages", "MSSQLSERVER", name, name + "_data", "0", "128", "--seed", std::to_string(seed)});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+}
+
 class SqlMachine : public StoredBackupFixture {
  protected:
   void SetUp() override {
@@ -47,22 +68,9 @@ class SqlMachine : public StoredBackupFixture {
     change(name, 1);
   }
   // New contents for the first pages of the database's data file.
-  void change(const std::string& name, int seed) {
-    sqlsim(
-        {"pages", "MSSQLSERVER", name, name + "_data", "0", "128", "--seed", std::to_string(seed)});
-  }
+  void change(const std::string& name, int seed) { changePages(name, seed); }
   // The logical name and checksum of each data file of the database.
-  std::vector<std::string> sums(const std::string& name) {
-    zkrun::ProgramRun result = zkrun::runProgram(SQLSIM_PATH, {"checksum", "MSSQLSERVER", name});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    std::vector<std::string> lines;
-    std::istringstream in(result.out);
-    std::string sum, size, logical, path;
-    while (in >> sum >> size >> logical >> path) {
-      if (logical.find("_log") == std::string::npos) lines.push_back(logical + " " + sum);
-    }
-    return lines;
-  }
+  std::vector<std::string> sums(const std::string& name) { return dataFileSums(name); }
   // zarnaksqlc with the storage server's password, in this process's environment with the
   // "NAME=value" entries of environment added.
   zkrun::ProgramRun run(std::vector<std::string> args,

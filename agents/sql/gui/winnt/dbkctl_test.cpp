@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "dbkctl_testutil.h"
 #include "dbktree.h"
-#include "dcmdworker.h"
 #include "dguiopts.h"
 #include "dmemlist.h"
 #include "dmemtree.h"
@@ -60,42 +60,6 @@ struct Window {
   MemPage page;
 };
 
-// What a backup command would take: its number and "db", "db/group", "db/group/file" for each
-// marked record, with "+g" on a database whose groups are marked, "+f" on one whose files are.
-struct Recorder : public DCommandRunner {
-  uint32_t runCommand(commandInfo* infoP) override {
-    ++runs;
-    command = infoP->command;
-    taken.clear();
-    auto* requestP = static_cast<backupRequestInfo*>(infoP->parmsP);
-    auto& dbs = *requestP->querySqlServerDbInfoP;
-    for (auto* dbP = dbs.getFirst(); dbP != nullptr; dbP = dbs.getNext(dbP)) {
-      if (dbP->bSqlDbIsSelected == 0) continue;
-      std::string name = dbP->szSqlDatabaseName;
-      if (dbP->bDbGroupIsSelected != 0) name += "+g";
-      if (dbP->bDbFileIsSelected != 0) name += "+f";
-      taken.push_back(name);
-    }
-    auto& groups = *requestP->sqlGroupListP;
-    for (auto* gP = groups.getFirst(); gP != nullptr; gP = groups.getNext(gP)) {
-      std::string name =
-          std::string(gP->peGroupDatabase->szSqlDatabaseName) + "/" + gP->szGroupName;
-      if (gP->bGroupIsSelected != 0) taken.push_back(name);
-      if (gP->bGroupFileIsSelected != 0) taken.push_back(name + "+f");
-    }
-    auto& files = *requestP->sqlFileListP;
-    for (auto* fP = files.getFirst(); fP != nullptr; fP = files.getNext(fP)) {
-      if (fP->bFileIsSelected == 0) continue;
-      taken.push_back(std::string(fP->peFileGroup->peGroupDatabase->szSqlDatabaseName) + "/" +
-                      fP->peFileGroup->szGroupName + "/" + fP->szFileLogicalName);
-    }
-    return 0;
-  }
-  int runs = 0;
-  uint32_t command = 0;
-  std::vector<std::string> taken;
-};
-
 const char kServers[] = "SQL Server:";
 
 class BackupBrowse : public sqlapitest::SqlApiObjectFixture {
@@ -105,11 +69,7 @@ class BackupBrowse : public sqlapitest::SqlApiObjectFixture {
     // The program's access object, which a refresh replaces.
     gSqlApiP = m_Api.release();
     initializeOptions(&guiOptions());
-    OptionsInfo& o = guiOptions();
-    o.enumSqlAuth = m_Logon.enumSqlAuth;
-    std::snprintf(o.szSqlServer, sizeof o.szSqlServer, "%s", m_Logon.szSqlServer);
-    std::snprintf(o.szSqlUser, sizeof o.szSqlUser, "%s", m_Logon.szSqlUser);
-    std::snprintf(o.szSqlPassword, sizeof o.szSqlPassword, "%s", m_Logon.szSqlPassword);
+    useSqlLogon(m_Logon);
     // sales: PRIMARY (two files) and G2; stock: PRIMARY; offline: offline; trunc: truncate log
     // on checkpoint.
     createDatabase("sales", "PRIMARY:sales_data:2048,sales_data2:1024;G2:sales_g2:1024");
@@ -220,7 +180,7 @@ class BackupBrowse : public sqlapitest::SqlApiObjectFixture {
   DBackupController m_controller{&m_root};
   std::unique_ptr<Window<DBackupTreeView>> m_db;
   std::unique_ptr<Window<DBackupGFTreeView>> m_gf;
-  Recorder m_runner;
+  BackupRecorder m_runner;
   std::vector<std::string> m_boxes;
 };
 

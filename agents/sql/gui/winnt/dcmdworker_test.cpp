@@ -46,36 +46,16 @@ TEST_F(ZarnaksqlStart, ABackupRunsOnTheWorkerBesideTheProgressDialogAndAsksForTh
   request.sqlFileListP = &files;
   commandInfo info{3, &request};
 
-  std::string caption, operation, rowName, rowText;
-  bool prompted = false;
-  zkui::drive::whenModal([&](wxDialog& dialog) {
-    // The storage server's logon asks the worker's password callback: the prompt shows.
-    zkui::drive::whenModal([&](wxDialog& prompt) {
-      prompted = true;
-      zkui::drive::type(IDC_PWPROMPT_PASSWORD, "secret", &prompt);
-      zkui::drive::click(zkui::kIdOk, &prompt);
-    });
-    CStatus* statusP = DCommandWorker::statusDialog();
-    ASSERT_NE(statusP, nullptr);
-    ASSERT_TRUE(pumpUntil([&] { return statusP->okEnabled(); }, 120000));
-    caption = dialog.GetTitle().utf8_string();
-    operation = zkui::drive::text(zkui::drive::find(IDC_STATUS_OPERATION, &dialog));
-    auto* listP = dynamic_cast<wxListCtrl*>(zkui::drive::find(IDC_STATUS_LIST, &dialog));
-    if (listP != nullptr && listP->GetItemCount() > 0) {
-      rowName = listP->GetItemText(0, 0).utf8_string();
-      rowText = listP->GetItemText(0, 1).utf8_string();
-    }
-    shoot(&dialog, "zarnaksql-backup.png");
-    zkui::drive::click(IDC_STATUS_OK, &dialog);
-  });
+  Progress progress;
+  answerProgress(&progress, "zarnaksql-backup.png");
   DController* pageController = DApplicationController::getBackupController();
   ASSERT_NE(pageController, nullptr);
   EXPECT_EQ(informController(pageController, INFORM_DO_COMMAND, &info), 0u);
-  EXPECT_TRUE(prompted);
-  EXPECT_EQ(caption, "Backing up SQL Server databases");
-  EXPECT_EQ(rowName, "sales");
-  EXPECT_EQ(rowText.rfind("Backed up ", 0), 0u) << rowText;
-  EXPECT_EQ(operation.rfind("Backed up ", 0), 0u) << operation;
+  EXPECT_TRUE(progress.prompted);
+  EXPECT_EQ(progress.caption, "Backing up SQL Server databases");
+  EXPECT_EQ(progress.rowName, "sales");
+  EXPECT_EQ(progress.rowText.rfind("Backed up ", 0), 0u) << progress.rowText;
+  EXPECT_EQ(progress.operation.rfind("Backed up ", 0), 0u) << progress.operation;
   EXPECT_EQ(DCommandWorker::statusDialog(), nullptr);
   databases.freeAll();
   m_app.mainFrame()->Close();

@@ -11,73 +11,36 @@
 
 #include <memory>
 
-#include "dmainfrm.h"
+#include "dpagetab.h"
 #include "drestpage.h"
 #include "drestree.h"
-#include "dtabview.h"
 
-class wxSplitterWindow;
-class wxTreeCtrl;
-
-class DRestoreTabView : public DTabFormView, public DControlledView {
+class DRestoreTabView : public DPageTabView {
  public:
   // `kind`: FRAME_RESTORE or FRAME_RESTORE_GF, the tab selected in this view.
-  DRestoreTabView(int kind, wxWindow* parentP);
-  ~DRestoreTabView() override;
-
-  // Makes the page inside the tab control, the tabs of the windows (and the Inactivate tab
-  // when it is shown), and selects the own tab.
-  void OnInitialUpdate() override;
-  // Sizes the tab control and the page to the view as it stands.
-  void layoutView();
+  DRestoreTabView(int kind, wxWindow* parentP) : DPageTabView(kind, parentP) {}
+  DRestorePageBase* page() const { return static_cast<DRestorePageBase*>(pageDialog()); }
   // 1: the Inactivate tab as fifth tab (once); anything else takes it away.
-  void OnShowInactivateTab(int show);
-  DRestorePageBase* page() const { return m_pageP.get(); }
-  // The view acts on no inform message: it answers the message's id.
-  virtual uint16_t ciListenToInforms(DInformMsg msg) { return msg.getMessage(); }
-  int ownTab() const { return m_kind; }
-  bool initialised() const { return m_initialised; }
+  void OnShowInactivateTab(int show) { showInactivateTab(show); }
 
  protected:
-  void onSize(int width, int height) override;
-  // The tabs all carry the one page: nothing is hidden, and another tab opens its window.
-  bool OnSelChangingTab(int oldIndex) override;
-  void OnSelChangeTab(int newIndex) override;
-
- private:
-  void placePage();
-
-  int m_kind;
-  std::unique_ptr<DRestorePageBase> m_pageP;
-  bool m_initialised = false;
+  std::unique_ptr<DFciDialog> makePage(wxWindow* tabP) override;
+  void layoutPageControls() override { page()->layoutControls(); }
 };
 
-class DRestoreFrame : public DChildFrame {
+class DRestoreFrame : public DTreePageFrame {
  public:
   // Makes the splitter with the tree and the tab view; check created() afterwards.
   DRestoreFrame(wxWindow* parentP, int kind, const std::string& title);
   ~DRestoreFrame() override;
-  bool created() const { return m_tabViewP != nullptr && m_tabViewP->page() != nullptr; }
 
   DControlledView* treeView() override { return m_treeP.get(); }
-  DControlledView* tabView() override { return m_tabViewP.get(); }
-  DControlledView* page() override;
   DRestoreTreeBase* restoreTree() const { return m_treeP.get(); }
-  DRestoreTabView* restoreTabView() const { return m_tabViewP.get(); }
-  wxTreeCtrl* treeWindow() const { return m_treeWindowP; }
-  wxSplitterWindow* splitter() const { return m_splitterP; }
-
-  // The window acts on no inform message: it answers the message's id.
-  virtual uint16_t ciListenToInforms(DInformMsg msg) { return msg.getMessage(); }
-  void setShowInactivateTab(bool show) override;
-  void layoutPage() override;
+  DRestoreTabView* restoreTabView() const { return static_cast<DRestoreTabView*>(pageTabView()); }
   void refreshView() override;
 
  private:
   std::unique_ptr<DRestoreTreeBase> m_treeP;
-  std::unique_ptr<DRestoreTabView> m_tabViewP;
-  wxSplitterWindow* m_splitterP = nullptr;
-  wxTreeCtrl* m_treeWindowP = nullptr;
 };
 
 // The window of kind FRAME_RESTORE or FRAME_RESTORE_GF for the main frame's factory; null when

@@ -1,7 +1,8 @@
 // For tests of the restore windows on a display: the main window with the program's resource
 // library and the application's pictures, the restore windows made through the main frame's
 // factory and wired by the application controller, message boxes answered by the test. Base is
-// a fixture of the storage stand-in (StoredBackupFixture or one derived from it), set up first.
+// a fixture with an agent folder, agentDir() (StoredBackupFixture or one derived from it, or a
+// test's own), set up first; the backup windows' test adds its own windows to it.
 #pragma once
 
 #include <wx/listctrl.h>

@@ -13,6 +13,7 @@
 #include "agtrc.h"
 #include "agttrc.h"
 #include "dateutil.h"
+#include "dbkwin.h"
 #include "dcmdworker.h"
 #include "dconfigstore.h"
 #include "dmainfrm.h"
@@ -152,6 +153,8 @@ bool DSqlGuiApp::makeWindows() {
   }
   if (wxTheApp != nullptr) wxTheApp->SetTopWindow(frameP);
   frameP->activateFrame();
+  DMainFrame::setChildFrameFactory(FRAME_BACKUP, makeBackupFrame);
+  DMainFrame::setChildFrameFactory(FRAME_BACKUP_GF, makeBackupFrame);
   DMainFrame::setChildFrameFactory(FRAME_RESTORE, makeRestoreFrame);
   DMainFrame::setChildFrameFactory(FRAME_RESTORE_GF, makeRestoreFrame);
   m_rootP = &theRootController();

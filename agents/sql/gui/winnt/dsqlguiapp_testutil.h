@@ -5,6 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <wx/listctrl.h>
 #include <wx/toplevel.h>
 
 #include <cstdlib>
@@ -14,7 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "dcmdworker.h"
+#include "dpasswd.h"
 #include "dsqlguiapp.h"
+#include "dstatus.h"
 #include "frame.h"
 #include "msgbox.h"
 #include "pelkapi_testutil.h"
@@ -85,6 +89,36 @@ class ZarnaksqlStart : public StorageFixture {
   std::string profileText() {
     std::ifstream in(agentDir() + DSQLGUI_PROFILE_NAME);
     return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  // What the progress dialog of a command showed: whether the storage server's password was
+  // asked for (and answered "secret"), its caption, operation line and first row.
+  struct Progress {
+    bool prompted = false;
+    std::string caption, operation, rowName, rowText;
+  };
+  // Answers the next progress dialog: the password prompt when it comes, then waits for OK,
+  // notes what the dialog shows, takes the screenshot `shot` and closes it.
+  static void answerProgress(Progress* outP, const std::string& shot) {
+    zkui::drive::whenModal([outP, shot](wxDialog& dialog) {
+      zkui::drive::whenModal([outP](wxDialog& prompt) {
+        outP->prompted = true;
+        zkui::drive::type(IDC_PWPROMPT_PASSWORD, "secret", &prompt);
+        zkui::drive::click(zkui::kIdOk, &prompt);
+      });
+      CStatus* statusP = DCommandWorker::statusDialog();
+      ASSERT_NE(statusP, nullptr);
+      ASSERT_TRUE(pumpUntil([&] { return statusP->okEnabled(); }, 120000));
+      outP->caption = dialog.GetTitle().utf8_string();
+      outP->operation = zkui::drive::text(zkui::drive::find(IDC_STATUS_OPERATION, &dialog));
+      auto* listP = dynamic_cast<wxListCtrl*>(zkui::drive::find(IDC_STATUS_LIST, &dialog));
+      if (listP != nullptr && listP->GetItemCount() > 0) {
+        outP->rowName = listP->GetItemText(0, 0).utf8_string();
+        outP->rowText = listP->GetItemText(0, 1).utf8_string();
+      }
+      shoot(&dialog, shot);
+      zkui::drive::click(IDC_STATUS_OK, &dialog);
+    });
   }
 
   DSqlGuiApp m_app;
