@@ -47,6 +47,11 @@ class DRestorePageView {
   virtual void ciUpdateList(DTreeNodeData* nodeP) = 0;
   // Refreshes the rows' state pictures through cgUpdateListState.
   virtual void ciUpdateListState() = 0;
+  // The tree item of the list row last right-clicked (the row the pop-up menu's per-database
+  // settings apply to); null for none.
+  virtual HTREEITEM selectedItemData() const = 0;
+  // Clears the page's point-in-time summary back to message 5729 and disables it.
+  virtual void resetPointInTime() = 0;
 };
 
 class DRestoreController : public DTwoWindowController {
@@ -59,8 +64,9 @@ class DRestoreController : public DTwoWindowController {
   // The window (0 database, 1 groups/files) of a tree view; -1 for none of the controller's.
   int whichTree(const DTreeView* viewP) const;
 
-  // The database whose standby file was chosen last (set and cleared by the restore).
-  const std::string& getName() const { return m_szName; }
+  // The database whose standby file was chosen last, empty for none (set and cleared by the
+  // restore); never null.
+  const char* getName() const { return m_szName.c_str(); }
   void setName(const std::string& name) { m_szName = name; }
 
   // --- Queries and tree.
@@ -100,6 +106,15 @@ class DRestoreController : public DTwoWindowController {
   void cgUpdateSqlFileList(DTreeNodeData* nodeP, DRestoreTreeBase* viewP, DListCtrl* listP);
   void cgUpdateSqlFile(DTreeNodeData* nodeP, DRestoreTreeBase* viewP, DListCtrl* listP);
   int cgUpdateListState(DListCtrl* listP, DRestoreTreeBase* viewP);
+
+  // --- Restore and per-database settings.
+  // The page's Restore button: restores the checked backups of the tree with the options
+  // record, through the command worker, then clears the selections.
+  int cgProcessRestore(DRestoreTreeBase* viewP);
+  // The pop-up menu's settings of the database of the page's remembered row.
+  int cgProcessRestoreInto(DRestoreTreeBase* viewP);
+  int cgProcessRelocate(DRestoreTreeBase* viewP);
+  int cgProcessStandby(DRestoreTreeBase* viewP);
 
   // --- Refresh.
   // Empties the tree of the kind (FRAME_RESTORE or FRAME_RESTORE_GF) and its page's list,

@@ -39,6 +39,8 @@ class MemPage : public DControlledView, public DRestorePageView {
     restoreUpdateList(&m_controller, &m_view, &list, nodeP, partialOn);
   }
   void ciUpdateListState() override { m_controller.cgUpdateListState(&list, &m_view); }
+  HTREEITEM selectedItemData() const override { return rightClicked; }
+  void resetPointInTime() override { ++pointInTimeResets; }
 
   DMemListCtrl list;
   HTREEITEM node = nullptr;
@@ -46,6 +48,8 @@ class MemPage : public DControlledView, public DRestorePageView {
   int partialOn = 0;
   bool partialEnabled = true;
   int mountWait = 0;
+  HTREEITEM rightClicked = nullptr;
+  int pointInTimeResets = 0;
 
  private:
   DRestoreController& m_controller;

@@ -45,6 +45,8 @@ class DRestorePageBase : public DFciDialog, public DRestorePageView {
   void enablePartial(bool enable) override;
   void ciUpdateList(DTreeNodeData* nodeP) override;
   void ciUpdateListState() override;
+  HTREEITEM selectedItemData() const override { return nullptr; }
+  void resetPointInTime() override {}
 
   // Flips a row's check picture and sets its tree item's picture, which its subtree and its
   // ancestors follow.
