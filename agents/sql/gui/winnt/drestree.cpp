@@ -72,6 +72,33 @@ void DRestoreTreeBase::freeResults() {
   m_backupList.freeAll();
   m_groupList.freeAll();
   m_fileList.freeAll();
+  m_intoList.freeAll();
+  m_relocateList.freeAll();
+  m_standbyList.freeAll();
+}
+
+namespace {
+
+template <class Entry>
+void removeEntriesOf(CLinkedList<Entry>& list, const SqlHublorDbElement* dbInfoP) {
+  Entry* entryP = list.getFirst();
+  while (entryP != nullptr) {
+    entryP = entryP->dbInfoP == dbInfoP ? list.remove(entryP) : list.getNext(entryP);
+  }
+}
+
+}  // namespace
+
+void DRestoreTreeBase::forgetSettings(const SqlHublorDbElement* dbInfoP) {
+  removeEntriesOf(m_intoList, dbInfoP);
+  removeEntriesOf(m_relocateList, dbInfoP);
+  removeEntriesOf(m_standbyList, dbInfoP);
+  auto it = m_marks.find(dbInfoP);
+  if (it == m_marks.end()) return;
+  it->second.intoEntryP = nullptr;
+  it->second.firstRelocateEntryP = nullptr;
+  it->second.standbyEntryP = nullptr;
+  it->second.relocated = false;
 }
 
 void DRestoreTreeBase::OnInitialUpdate() {

@@ -26,11 +26,38 @@
 
 class DRestoreController;
 
+// The per-database settings of a restore, chosen from the page's pop-up menu. Each entry
+// belongs to one backup's database record (dbInfoP); the entries of one record follow each
+// other in their list. The edits that fill them refuse longer texts.
+constexpr size_t RESTORE_INTO_NAME_SIZE = 129;  // 128 characters
+constexpr size_t RESTORE_PATH_SIZE = 261;       // 260 characters
+struct DIntoEntry {
+  const SqlHublorDbElement* dbInfoP;
+  uint32_t bSet;  // 1 once a name is stored
+  char szIntoName[RESTORE_INTO_NAME_SIZE];
+};
+struct DRelocateEntry {
+  const SqlHublorDbElement* dbInfoP;
+  uint32_t changed;  // 1 once the user gave the file a new physical name
+  char szLogicalName[RESTORE_INTO_NAME_SIZE];
+  char szPhysicalName[RESTORE_PATH_SIZE];
+};
+struct DStandbyEntry {
+  const SqlHublorDbElement* dbInfoP;
+  uint32_t bSet;
+  char szUndoFile[RESTORE_PATH_SIZE];
+};
+
 // What the view keeps beside one query record.
 struct DRestoreMarks {
   HTREEITEM item = nullptr;                 // the record's item; null when it has none
   SqlMetaGroupInfo* firstGroupP = nullptr;  // a database record: its first loaded group
   uint32_t groupCount = 0;                  // and how many
+  // A database record's settings, null for none; relocated once its files were fetched.
+  DIntoEntry* intoEntryP = nullptr;
+  DRelocateEntry* firstRelocateEntryP = nullptr;
+  DStandbyEntry* standbyEntryP = nullptr;
+  bool relocated = false;
 };
 
 class DRestoreTreeBase : public DTreeView, public DControlledView {
@@ -60,8 +87,11 @@ class DRestoreTreeBase : public DTreeView, public DControlledView {
   // The marks of a record (made on first use); the item of a record, null for none.
   DRestoreMarks& marks(const void* recordP) { return m_marks[recordP]; }
   HTREEITEM itemOf(const void* recordP) const;
-  // Empties every result list and the marks (the tree's items are the caller's).
+  // Empties every result list, the settings and the marks (the tree's items are the
+  // caller's): no setting outlives the record it belongs to.
   void freeResults();
+  // Removes the settings of one database record (its entries and its marks' pointers).
+  void forgetSettings(const SqlHublorDbElement* dbInfoP);
 
   MoxtarFilespaceList m_serverList;
   CLinkedList<DbSummaryElement> m_dbList;
@@ -69,6 +99,9 @@ class DRestoreTreeBase : public DTreeView, public DControlledView {
   CLinkedList<SqlHublorDbElement> m_dbInfoList;
   CLinkedList<SqlMetaGroupInfo> m_groupList;
   CLinkedList<SqlMetaFileInfo> m_fileList;
+  CLinkedList<DIntoEntry> m_intoList;
+  CLinkedList<DRelocateEntry> m_relocateList;
+  CLinkedList<DStandbyEntry> m_standbyList;
 
  protected:
   bool OnItemexpanding(HTREEITEM item, bool expand) override;

@@ -2,4 +2,6 @@
 #include "drestctl.h"
 #include "drestree.h"
 
-int DRestoreController::cgProcessRestore(DRestoreTreeBase* /*viewP*/) { return 0; }
+int DRestoreController::cgProcessRestore(DRestoreTreeBase* /*viewP*/) {
+  return 0;
+}

@@ -3,6 +3,12 @@
 #include "drestctl.h"
 #include "drestree.h"
 
-int DRestoreController::cgProcessRestoreInto(DRestoreTreeBase* /*viewP*/) { return 0; }
-int DRestoreController::cgProcessRelocate(DRestoreTreeBase* /*viewP*/) { return 0; }
-int DRestoreController::cgProcessStandby(DRestoreTreeBase* /*viewP*/) { return 0; }
+int DRestoreController::cgProcessRestoreInto(DRestoreTreeBase* /*viewP*/) {
+  return 0;
+}
+int DRestoreController::cgProcessRelocate(DRestoreTreeBase* /*viewP*/) {
+  return 0;
+}
+int DRestoreController::cgProcessStandby(DRestoreTreeBase* /*viewP*/) {
+  return 0;
+}
