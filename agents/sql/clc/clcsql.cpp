@@ -158,28 +158,6 @@ int copyRestoreNames(OptionsInfo& o, RestoreLists* listsP) {
   return rc;
 }
 
-void fillRestoreSql(const OptionsInfo& o, SqlRestoreParameters* sqlP) {
-  sqlP->bRestrictedUserOnly = o.bDboOnly;
-  sqlP->bRecoverySpecified = o.bRecoverySpecified;
-  sqlP->ulNumSqlBuffers = static_cast<uint32_t>(o.nSqlBuffers);
-  sqlP->ulSqlBufferSize = static_cast<uint32_t>(o.nSqlBufferSize);
-  sqlP->bStopBeforeMark = o.bStopBeforeMark;
-  sqlP->bStopAtMark = o.bStopAtMark;
-  std::snprintf(sqlP->szDateTime, sizeof sqlP->szDateTime, "%s", o.szStopAt);
-  std::snprintf(sqlP->szMarkName, sizeof sqlP->szMarkName, "%s", o.szMarkName);
-  sqlP->bRecovery = o.bRecovery;
-  sqlP->bRelocate = o.bRelocate;
-  sqlP->bPartial = o.bPartial;
-  sqlP->bReplace = o.bReplace;
-  sqlP->bStandby = o.bStandby;
-  sqlP->bStopAt = o.bStopAt;
-  std::snprintf(sqlP->szAfter, sizeof sqlP->szAfter, "%s", o.szAfter);
-  sqlP->bAfter = o.bAfter;
-  sqlP->bInto = o.bInto;
-  std::snprintf(reinterpret_cast<char*>(sqlP->reserved), sizeof sqlP->reserved, "%s",
-                o.szStandbyFile);
-}
-
 // A restore that picks groups or files or moves files needs each backup's file information;
 // one into another database or on standby needs its compatibility information.
 void forceRestoreInfo(OptionsInfo& o) {
@@ -241,7 +219,7 @@ int clcRestore(ClcRun* runP) {
   RestoreLists lists;
   rc = copyRestoreNames(o, &lists);
   if (rc != RC_OK) return rc;
-  fillRestoreSql(o, &parms.sqlRestoreParms);
+  eriFillRestoreSql(o, &parms.sqlRestoreParms);
   parms.bStripes = o.bStripes;
   parms.nStripes = o.nStripes;
   parms.command = o.command;

@@ -7,6 +7,7 @@
 
 #include "eriparms.h"
 #include "objinfo.h"
+#include "optinfo.h"
 #include "sqlqbentry.h"
 
 // The backups a query found, each as its meta-data object.
@@ -130,3 +131,7 @@ struct CRestoreBackupsParms : DSqlQueryBackupParms {
   EriRelocationList* relocationListP = nullptr;    // receives the relocations
   uint32_t reserved = 0;
 };
+
+// The SQL Server settings of a restore as the options record gives them, as both front ends
+// fill them; the undo file of the command line goes into the reserved bytes.
+void eriFillRestoreSql(const OptionsInfo& o, SqlRestoreParameters* sqlP);

@@ -123,6 +123,11 @@ std::string restoreText(int msgNum, const char* insertP) {
   return text;
 }
 
+void DRestoreController::restoreMessage(int msgNum, const char* insertP) {
+  zkui::messageBox(nullptr, restoreText(msgNum, insertP), restoreText(MSG_CAPTION),
+                   zkui::kMbOk | zkui::kMbIconInformation | zkui::kMbTaskModal);
+}
+
 void DRestoreController::setPoster(DPostRtn poster) {
   gPoster = std::move(poster);
 }

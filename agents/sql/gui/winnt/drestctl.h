@@ -17,12 +17,14 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "dappctl.h"
 #include "dlistctrl.h"
 #include "dtreeview.h"
 
 class DRestoreTreeBase;
+struct DRelocateEntry;
 struct MoxtarMetaInfo;
 struct SqlMetaGroupInfo;
 struct SqlMetaFileInfo;
@@ -52,6 +54,21 @@ class DRestorePageView {
   virtual HTREEITEM selectedItemData() const = 0;
   // Clears the page's point-in-time summary back to message 5729 and disables it.
   virtual void resetPointInTime() = 0;
+};
+
+// The dialogs of the per-database settings as the controller asks them: the program's are the
+// windows of dinto.h, drelocate.h and dstandby.h (dsqlguiapp.cpp installs them), a test's
+// answer without windows.
+class DRestoreSettingsDialogs {
+ public:
+  virtual ~DRestoreSettingsDialogs() = default;
+  // The database name to restore into (at most 128 characters) and the undo file (at most 260):
+  // preset with *textP, true when the user confirmed, with the text as entered.
+  virtual bool askIntoName(std::string* nameP) = 0;
+  virtual bool askUndoFile(std::string* fileP) = 0;
+  // Shows the relocate entries of firstP's database (the run that follows it in the list) and
+  // edits their physical names in place; firstP may be null (nothing to show).
+  virtual void editRelocations(CLinkedList<DRelocateEntry>* listP, DRelocateEntry* firstP) = 0;
 };
 
 class DRestoreController : public DTwoWindowController {
@@ -108,13 +125,27 @@ class DRestoreController : public DTwoWindowController {
   int cgUpdateListState(DListCtrl* listP, DRestoreTreeBase* viewP);
 
   // --- Restore and per-database settings.
-  // The page's Restore button: restores the checked backups of the tree with the options
-  // record, through the command worker, then clears the selections.
+  // The page's Restore button (after the page copied its options into the options record):
+  // the checked backups of the tree (a checked server not yet expanded is loaded first), in
+  // the order of the tree's backup list, with their per-database settings, as one restore
+  // (command 71) through the command worker. Afterwards, whatever the result, every check of
+  // the tree is cleared, the restored databases' settings, the point in time of the options
+  // record and getName() are emptied, and the database page's point-in-time summary is reset.
+  // 0 once sent; 1500 when no backup is checked (message 5721); 421 when the record cannot be
+  // built (its message shown); 419 for a view of another controller.
   int cgProcessRestore(DRestoreTreeBase* viewP);
-  // The pop-up menu's settings of the database of the page's remembered row.
+  // The pop-up menu's settings of the backup of the page's remembered row (nothing for a row
+  // that shows no backup). Into and standby: 0; an empty name keeps the name given before,
+  // an empty undo file takes the standby away. Relocate: the backup's files are fetched from
+  // the storage server the first time (the query's code is returned, the dialog shows what
+  // was found). An entry that cannot be allocated stops the operation with 421 (shown).
   int cgProcessRestoreInto(DRestoreTreeBase* viewP);
   int cgProcessRelocate(DRestoreTreeBase* viewP);
   int cgProcessStandby(DRestoreTreeBase* viewP);
+  // The dialogs those operations show (null: none, the operations do nothing).
+  static void setSettingsDialogs(DRestoreSettingsDialogs* dialogsP);
+  // Shows a message of the repository in a message box with the restore windows' caption.
+  static void restoreMessage(int msgNum, const char* insertP = "");
 
   // --- Refresh.
   // Empties the tree of the kind (FRAME_RESTORE or FRAME_RESTORE_GF) and its page's list,
@@ -138,6 +169,9 @@ class DRestoreController : public DTwoWindowController {
   int treeDelete(int which);
   void resetWindow(int which);
   void post(std::function<void()> work);
+  void afterRestore(DRestoreTreeBase* viewP, bool groupsFiles,
+                    const std::vector<MoxtarMetaInfo*>& restored);
+  int fetchRelocations(DRestoreTreeBase* viewP, HTREEITEM item, const MoxtarMetaInfo& backup);
 
   std::string m_szName;
 };

@@ -10,8 +10,8 @@
 
 #include "agtrc.h"
 #include "agttrc.h"
-#include "eriqryparms.h"
 #include "erifunc.h"
+#include "eriqryparms.h"
 #include "optinfo.h"
 #include "parse.h"
 

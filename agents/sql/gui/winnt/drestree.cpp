@@ -77,18 +77,6 @@ void DRestoreTreeBase::freeResults() {
   m_standbyList.freeAll();
 }
 
-namespace {
-
-template <class Entry>
-void removeEntriesOf(CLinkedList<Entry>& list, const SqlHublorDbElement* dbInfoP) {
-  Entry* entryP = list.getFirst();
-  while (entryP != nullptr) {
-    entryP = entryP->dbInfoP == dbInfoP ? list.remove(entryP) : list.getNext(entryP);
-  }
-}
-
-}  // namespace
-
 void DRestoreTreeBase::forgetSettings(const SqlHublorDbElement* dbInfoP) {
   removeEntriesOf(m_intoList, dbInfoP);
   removeEntriesOf(m_relocateList, dbInfoP);

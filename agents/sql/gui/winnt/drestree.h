@@ -40,13 +40,22 @@ struct DRelocateEntry {
   const SqlHublorDbElement* dbInfoP;
   uint32_t changed;  // 1 once the user gave the file a new physical name
   char szLogicalName[RESTORE_INTO_NAME_SIZE];
-  char szPhysicalName[RESTORE_PATH_SIZE];
+  char szPhysicalName[SQL_PHYSICAL_NAME_SIZE];  // as stored; edited to at most 260
 };
 struct DStandbyEntry {
   const SqlHublorDbElement* dbInfoP;
   uint32_t bSet;
   char szUndoFile[RESTORE_PATH_SIZE];
 };
+
+// Removes the entries of one database record from a settings list.
+template <class Entry>
+void removeEntriesOf(CLinkedList<Entry>& list, const SqlHublorDbElement* dbInfoP) {
+  Entry* entryP = list.getFirst();
+  while (entryP != nullptr) {
+    entryP = entryP->dbInfoP == dbInfoP ? list.remove(entryP) : list.getNext(entryP);
+  }
+}
 
 // What the view keeps beside one query record.
 struct DRestoreMarks {
