@@ -1,5 +1,6 @@
 #include "sqltime.h"
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -38,13 +39,30 @@ bool readClock(const char* text, int& h, int& mi, int& s, int& ms) {
   return *text == '\0';
 }
 
+// The date without separators, YYYYMMDD, which SQL Server reads whatever its date format.
+bool unseparatedDate(const std::string& text, int& y, int& mo, int& d, int& used) {
+  constexpr std::size_t kDigits = 8;
+  if (text.size() < kDigits) return false;
+  for (std::size_t i = 0; i < kDigits; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+  }
+  if (text.size() > kDigits && std::isdigit(static_cast<unsigned char>(text[kDigits])))
+    return false;
+  y = std::stoi(text.substr(0, 4));
+  mo = std::stoi(text.substr(4, 2));
+  d = std::stoi(text.substr(6, 2));
+  used = static_cast<int>(kDigits);
+  return true;
+}
+
 }  // namespace
 
 std::optional<std::int64_t> parseSqlTime(std::string_view in) {
   std::string text(in);
   int y, mo, d, h = 0, mi = 0, s = 0, ms = 0, used = 0;
   if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &used) == 3 ||
-      std::sscanf(text.c_str(), "%2d/%2d/%4d%n", &mo, &d, &y, &used) == 3) {
+      std::sscanf(text.c_str(), "%2d/%2d/%4d%n", &mo, &d, &y, &used) == 3 ||
+      unseparatedDate(text, y, mo, d, used)) {
     const char* rest = text.c_str() + used;
     if (*rest == '\0') return compose(y, mo, d, 0, 0, 0, 0);
     if ((*rest != ' ' && *rest != 'T') || !readClock(rest + 1, h, mi, s, ms)) return std::nullopt;

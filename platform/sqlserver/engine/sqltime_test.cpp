@@ -15,6 +15,8 @@ TEST(SqlTime, ParsesTheAcceptedFormsAndPrintsThemBack) {
       {"2026-12-10", "2026-12-10 00:00:00.000"},
       {"12/10/2026 23:59:59.123", "2026-12-10 23:59:59.123"},
       {"2024-02-29 00:00:00", "2024-02-29 00:00:00.000"},
+      {"20261210 12:30:05", "2026-12-10 12:30:05.000"},
+      {"20261210", "2026-12-10 00:00:00.000"},
   };
   for (const Case& c : cases) {
     auto ms = sqlengine::parseSqlTime(c.text);
@@ -24,8 +26,9 @@ TEST(SqlTime, ParsesTheAcceptedFormsAndPrintsThemBack) {
 }
 
 TEST(SqlTime, RefusesOtherTexts) {
-  for (const char* text : {"", "yesterday", "2026-13-01", "2025-02-29", "2026-12-10 24:00",
-                           "2026-12-10 12:00:00 PM", "2026-12-10x"}) {
+  for (const char* text :
+       {"", "yesterday", "2026-13-01", "2025-02-29", "2026-12-10 24:00", "2026-12-10 12:00:00 PM",
+        "2026-12-10x", "2026121 12:00", "202612101 12:00", "20261310"}) {
     EXPECT_FALSE(sqlengine::parseSqlTime(text)) << text;
   }
 }
