@@ -232,7 +232,7 @@ TEST_F(RestoreRun, GroupAndFileChecksTravelOnTheirBackups) {
   HTREEITEM g2 = child(gf(), full, 2);
   click(gf(), child(gf(), g2, 1));    // books_g2b only: G2 partly checked
   click(gf(), child(gf(), full, 0));  // PRIMARY whole
-  gf().page.rightClicked = full;  // fetching the files for a relocation keeps the groups
+  gf().page.rightClicked = full;      // fetching the files for a relocation keeps the groups
   EXPECT_EQ(m_controller.cgProcessRelocate(&gf().view), 0);
   guiOptions().bPartial = 1;
   EXPECT_EQ(m_controller.cgProcessRestore(&gf().view), 0);

@@ -18,6 +18,7 @@
 #include "dconfigstore.h"
 #include "dmainfrm.h"
 #include "dmsgbox.h"
+#include "drestsetdlg.h"
 #include "drestwin.h"
 #include "dsplash.h"
 #include "dsqlaccess.h"
@@ -164,6 +165,7 @@ bool DSqlGuiApp::makeWindows() {
   frameP->setReady(false);
   m_rootP->makeFrameController();
   DApplicationController::setCommandRunner(&theCommandWorker());
+  DRestoreController::setSettingsDialogs(&theRestoreSettingsDialogs());
   m_rootP->openView(FRAME_BACKUP);
   frameP->EnableCloseButton(true);
   frameP->setReady(true);
@@ -408,6 +410,7 @@ void DSqlGuiApp::ciCleanUp() {
   m_cleanedUp = true;
   DApplicationController::deleteControllers();
   DApplicationController::setCommandRunner(nullptr);
+  DRestoreController::setSettingsDialogs(nullptr);
   if (gApiDLP != nullptr) {
     DPelkApiStatus status;
     if (gApiInitialised) gApiDLP->Term(&status);
