@@ -40,6 +40,12 @@ case "$mode" in
         labels=(-L threaded) ;;
 esac
 
+# A build folder configured for another compiler starts afresh: CMake would otherwise drop the
+# options above along with the compiler it had cached.
+if [ "$mode" = asan ] && [ -f "$dir/CMakeCache.txt" ] &&
+   ! grep -q '^CMAKE_CXX_COMPILER:[A-Z]*=.*clang++$' "$dir/CMakeCache.txt"; then
+  rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+fi
 # One CTest test per test program: a sanitized test program takes a fifth of a second to start
 # and end, one that opens windows more than a second, and there are ten times as many cases.
 cmake -S . -B "$dir" -G Ninja "${flags[@]}" -DZARNAK_WERROR=$werror -DZARNAK_TEST_PROGRAMS=ON >/dev/null
