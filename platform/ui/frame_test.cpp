@@ -186,6 +186,40 @@ end
   setPopupMenuHook(previous);
 }
 
+TEST_F(FrameParts, CommandIdsAboveTheToolkitsItemIdsAreSigned16BitItems) {
+  TempBundle bundle(R"(menu 146
+  popup "Backup"
+    item 40070 "&Into"
+    item 40071 "&Relocate" disabled
+    item 57343 "&Last"
+  end
+end
+)");
+  struct Case {
+    int command, item;
+  };
+  for (Case c : {Case{101, 101}, Case{0x7FFE, 0x7FFE}, Case{40070, -25466}, Case{57343, -8193}}) {
+    EXPECT_EQ(c.item, menuItemId(c.command));
+    EXPECT_EQ(c.command, menuCommandId(c.item));
+  }
+  std::unique_ptr<wxMenu> popup(makePopupMenu(*bundle.bundle(), 146));
+  ASSERT_NE(nullptr, popup);
+  EXPECT_NE(nullptr, popup->FindItem(menuItemId(40070)));
+  std::vector<int> events;
+  m_frame->Bind(wxEVT_MENU, [&](wxCommandEvent& e) { events.push_back(e.GetId()); });
+  std::vector<int> answers = {40070, 40071, 57343};
+  PopupMenuHook previous = setPopupMenuHook([&](const wxMenu&) {
+    int id = answers.front();
+    answers.erase(answers.begin());
+    return id;
+  });
+  EXPECT_EQ(40070, trackPopupMenu(m_frame, *popup, wxPoint(40, 50)));
+  EXPECT_EQ(0, trackPopupMenu(m_frame, *popup, wxPoint(40, 50)));  // disabled
+  EXPECT_EQ(57343, trackPopupMenu(m_frame, *popup, wxPoint(40, 50)));
+  EXPECT_EQ((std::vector<int>{-25466, -8193}), events);
+  setPopupMenuHook(previous);
+}
+
 TEST_F(FrameParts, ImageListsAreCutFromStripsWithMagentaTransparent) {
   wxImage strip(48, 16);
   strip.SetRGB(wxRect(0, 0, 48, 16), 0, 0, 160);

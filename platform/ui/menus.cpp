@@ -22,8 +22,8 @@ void addItems(wxMenu* menuP, const std::vector<MenuItem>& items) {
     } else if (item.kind == MenuItem::Kind::Popup) {
       menuP->AppendSubMenu(makeMenu(item.children), text);
     } else {
-      wxMenuItem* made =
-          menuP->Append(item.id, text, wxString(), item.checked ? wxITEM_CHECK : wxITEM_NORMAL);
+      wxMenuItem* made = menuP->Append(menuItemId(item.id), text, wxString(),
+                                       item.checked ? wxITEM_CHECK : wxITEM_NORMAL);
       if (item.checked) made->Check(true);
       if (item.disabled) made->Enable(false);
     }
@@ -31,6 +31,14 @@ void addItems(wxMenu* menuP, const std::vector<MenuItem>& items) {
 }
 
 }  // namespace
+
+int menuItemId(int commandId) {
+  return commandId >= 0x7FFF && commandId <= 0xFFFF ? commandId - 0x10000 : commandId;
+}
+
+int menuCommandId(int itemId) {
+  return itemId < -1 && itemId >= -0x8000 ? itemId + 0x10000 : itemId;
+}
 
 wxMenuBar* makeMenuBar(const ResourceBundle& bundle, int menuId) {
   const MenuTemplate* t = bundle.menu(menuId);
@@ -83,14 +91,14 @@ int trackPopupMenu(wxWindow* ownerP, wxMenu& menu, const wxPoint& screenPt) {
   int id = 0;
   if (gPopupHook) {
     id = gPopupHook(menu);
-    wxMenuItem* item = id > 0 ? menu.FindItem(id) : nullptr;
+    wxMenuItem* item = id > 0 ? menu.FindItem(menuItemId(id)) : nullptr;
     if (!item || !item->IsEnabled() || item->IsSubMenu()) id = 0;
   } else {
-    id = ownerP->GetPopupMenuSelectionFromUser(menu, ownerP->ScreenToClient(screenPt));
-    if (id == wxID_NONE) id = 0;
+    int itemId = ownerP->GetPopupMenuSelectionFromUser(menu, ownerP->ScreenToClient(screenPt));
+    id = itemId == wxID_NONE ? 0 : menuCommandId(itemId);
   }
   if (id <= 0) return 0;
-  wxCommandEvent e(wxEVT_MENU, id);
+  wxCommandEvent e(wxEVT_MENU, menuItemId(id));
   e.SetEventObject(ownerP);
   ownerP->GetEventHandler()->ProcessEvent(e);
   return id;

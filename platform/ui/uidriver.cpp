@@ -23,6 +23,7 @@
 #include <thread>
 
 #include "datetime.h"
+#include "menus.h"
 #include "spin.h"
 
 namespace zkui::drive {
@@ -218,12 +219,12 @@ bool menu(wxWindow* windowP, int id) {
   auto* frame = dynamic_cast<wxFrame*>(wxGetTopLevelParent(windowP));
   wxWindow* receiver = windowP;
   if (frame && frame->GetMenuBar()) {
-    wxMenuItem* item = frame->GetMenuBar()->FindItem(id);
+    wxMenuItem* item = frame->GetMenuBar()->FindItem(menuItemId(id));
     if (!item || !item->IsEnabled()) return false;
     if (item->IsCheckable()) item->Check(!item->IsChecked());
     receiver = frame;
   }
-  wxCommandEvent e(wxEVT_MENU, id);
+  wxCommandEvent e(wxEVT_MENU, menuItemId(id));
   e.SetEventObject(receiver);
   receiver->GetEventHandler()->ProcessEvent(e);
   return true;

@@ -45,7 +45,8 @@ bool focus(wxWindow* controlP);
 // The close box of the top-level window of `windowP` (its owner may veto); false for null.
 bool close(wxWindow* windowP);
 // Chooses command `id` of the frame's menu bar (false when it has no such item or the item is
-// disabled), or of a window without a bar (a pop-up menu's owner): a wxEVT_MENU event.
+// disabled), or of a window without a bar (a pop-up menu's owner): a wxEVT_MENU event with the
+// command's item id (menus.h).
 bool menu(wxWindow* windowP, int id);
 // Chooses the combo box entry with the text (or index), as the drop-down list would; false when
 // there is none.
