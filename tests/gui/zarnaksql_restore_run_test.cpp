@@ -74,6 +74,10 @@ TEST_F(RestoreRunE2E, TheCheckedChainRestoresToAPointInTimeThroughTheProgressDia
   change("sales", 9);
   ASSERT_NE(sums("sales"), backedUp);
 
+  // The trace is on before the window asks SQL Server for its version: the connection made then
+  // serves the restore, and only a connection made with the trace on reports what it sends.
+  TraceFileForTest trace({TRC_SQLAPI});
+  ASSERT_EQ(trace.openRc(), 0);
   const std::string server = computerName();
   DRestoreFrame* frameP = open(FRAME_RESTORE);
   ASSERT_NE(frameP, nullptr);
@@ -102,8 +106,6 @@ TEST_F(RestoreRunE2E, TheCheckedChainRestoresToAPointInTimeThroughTheProgressDia
   o.bStopAt = 1;
   std::snprintf(o.szStopAt, sizeof o.szStopAt, "%s", "20261201 10:30:00");
 
-  TraceFileForTest trace({TRC_SQLAPI});
-  ASSERT_EQ(trace.openRc(), 0);
   std::string lastRow;
   zkui::drive::whenModal([&](wxDialog& dialog) {
     CStatus* statusP = DCommandWorker::statusDialog();
