@@ -24,10 +24,40 @@ namespace {
 
 constexpr int kMargin = 7;
 
-const DRestorePageIds kDatabaseIds{108,  1113, 1035, 1025, 1040, 1085, 1205, 1203,
-                                   1044, 1219, 1217, 1037, 1112, 1245, 1027};
-const DRestorePageIds kGroupsFilesIds{130, 1121, 1118, 1114, 1117, 0,    1206, 1204,
-                                      0,   1213, 1212, 1119, 1120, 1246, 0};
+const DRestorePageIds kDatabaseIds{
+    108,
+    IDC_RESTORE_LIST,
+    IDC_RESTORE_GROUP,
+    IDC_RESTORE_RESTORE,
+    IDC_RESTORE_SHOW_INACTIVE,
+    IDC_RESTORE_PARTIAL,
+    IDC_RESTORE_MOUNT_WAIT,
+    IDC_RESTORE_QUERY_MOUNT_WAIT,
+    IDC_RESTORE_PIT_SUMMARY,
+    IDC_RESTORE_STRIPES_SPIN,
+    IDC_RESTORE_STRIPES,
+    IDC_RESTORE_REPLACE,
+    IDC_RESTORE_DBO_ONLY,
+    IDC_RESTORE_RECOVERY,
+    IDC_RESTORE_POINT_IN_TIME,
+};
+const DRestorePageIds kGroupsFilesIds{
+    130,
+    IDC_RESTOREGF_LIST,
+    IDC_RESTOREGF_GROUP,
+    IDC_RESTOREGF_RESTORE,
+    IDC_RESTOREGF_SHOW_INACTIVE,
+    0,
+    IDC_RESTOREGF_MOUNT_WAIT,
+    IDC_RESTOREGF_QUERY_MOUNT_WAIT,
+    0,
+    IDC_RESTOREGF_STRIPES_SPIN,
+    IDC_RESTOREGF_STRIPES,
+    IDC_RESTOREGF_REPLACE,
+    IDC_RESTOREGF_DBO_ONLY,
+    IDC_RESTOREGF_RECOVERY,
+    0,
+};
 constexpr int kMaxStripes = DRESTORE_MAX_STRIPES;
 constexpr int kMaxStripesSql7 = 32;
 constexpr int kStripesDigits = 2;

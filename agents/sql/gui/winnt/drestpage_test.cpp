@@ -28,10 +28,28 @@ struct PageIds {
   int kind, list, showInactive, replace, dboOnly, partial, mountWait, queryMountWait, recovery,
       stripes, restore;
 };
-const PageIds kDatabasePage{FRAME_RESTORE, 1113, 1040, 1037, 1112, 1085,
-                            1205,          1203, 1245, 1217, 1025};
-const PageIds kGroupsFilesPage{
-    FRAME_RESTORE_GF, 1121, 1117, 1119, 1120, 0, 1206, 1204, 1246, 1212, 1114};
+const PageIds kDatabasePage{FRAME_RESTORE,
+                            IDC_RESTORE_LIST,
+                            IDC_RESTORE_SHOW_INACTIVE,
+                            IDC_RESTORE_REPLACE,
+                            IDC_RESTORE_DBO_ONLY,
+                            IDC_RESTORE_PARTIAL,
+                            IDC_RESTORE_MOUNT_WAIT,
+                            IDC_RESTORE_QUERY_MOUNT_WAIT,
+                            IDC_RESTORE_RECOVERY,
+                            IDC_RESTORE_STRIPES,
+                            IDC_RESTORE_RESTORE};
+const PageIds kGroupsFilesPage{FRAME_RESTORE_GF,
+                               IDC_RESTOREGF_LIST,
+                               IDC_RESTOREGF_SHOW_INACTIVE,
+                               IDC_RESTOREGF_REPLACE,
+                               IDC_RESTOREGF_DBO_ONLY,
+                               0,
+                               IDC_RESTOREGF_MOUNT_WAIT,
+                               IDC_RESTOREGF_QUERY_MOUNT_WAIT,
+                               IDC_RESTOREGF_RECOVERY,
+                               IDC_RESTOREGF_STRIPES,
+                               IDC_RESTOREGF_RESTORE};
 
 class RestorePage : public RestoreWindowsFixture<StoredBackupFixture> {
  protected:
@@ -157,17 +175,18 @@ TEST_F(RestorePage, StripesOutsideOneToSixtyFourAreRefused) {
     m_boxes.clear();
     o.nStripes = 7;
     o.bReplace = 0;
-    ASSERT_TRUE(click(1037, frameP));  // replace, which a refused Restore does not copy
-    ASSERT_TRUE(zkui::drive::type(1217, text, frameP));
-    ASSERT_TRUE(click(1025, frameP));
+    ASSERT_TRUE(
+        click(IDC_RESTORE_REPLACE, frameP));  // replace, which a refused Restore does not copy
+    ASSERT_TRUE(zkui::drive::type(IDC_RESTORE_STRIPES, text, frameP));
+    ASSERT_TRUE(click(IDC_RESTORE_RESTORE, frameP));
     pump(50);
     EXPECT_EQ(m_boxes.size(), 1u);
     EXPECT_EQ(o.nStripes, 7);
     EXPECT_EQ(o.bReplace, 0u);
-    ASSERT_TRUE(click(1037, frameP));
+    ASSERT_TRUE(click(IDC_RESTORE_REPLACE, frameP));
   }
   // The edit takes two digits: a third one typed does not get in.
-  wxWindow* stripesP = find(1217, frameP);
+  wxWindow* stripesP = find(IDC_RESTORE_STRIPES, frameP);
   ASSERT_TRUE(zkui::drive::type(stripesP, "100"));
   EXPECT_LE(zkui::drive::text(stripesP).size(), 2u);
 }
@@ -188,9 +207,9 @@ TEST_F(RestorePage, EnterAndEscapeLeaveThePagesOpen) {
 TEST_F(RestorePage, ThePopUpMenuFollowsTheBackupsKind) {
   DRestoreFrame* frameP = showDatabase(FRAME_RESTORE, "Sales");
   ASSERT_NE(frameP, nullptr);
-  ASSERT_EQ(list(frameP, 1113)->GetItemCount(), 4);
+  ASSERT_EQ(list(frameP, IDC_RESTORE_LIST)->GetItemCount(), 4);
   // An unchecked backup has no menu; the row and its item are remembered all the same.
-  EXPECT_EQ(rightClick(frameP, 1113, 0), "");
+  EXPECT_EQ(rightClick(frameP, IDC_RESTORE_LIST, 0), "");
   EXPECT_EQ(page(frameP)->selectedItem(), 0);
   EXPECT_NE(page(frameP)->selectedItemData(), nullptr);
   checkInTree(frameP, "Sales", 3);  // the last log: the whole chain
@@ -210,7 +229,7 @@ TEST_F(RestorePage, ThePopUpMenuFollowsTheBackupsKind) {
   auto* controllerP = DApplicationController::getRestoreController();
   for (const Case& c : cases) {
     controllerP->setName(c.standbyDb);
-    EXPECT_EQ(rightClick(frameP, 1113, c.row), c.states) << c.standbyDb << " " << c.row;
+    EXPECT_EQ(rightClick(frameP, IDC_RESTORE_LIST, c.row), c.states) << c.standbyDb << " " << c.row;
   }
   controllerP->setName("");
 
@@ -219,38 +238,46 @@ TEST_F(RestorePage, ThePopUpMenuFollowsTheBackupsKind) {
       zkui::drive::clickItem(frameP->treeWindow(), item(frameP, {kServers, "SRV1", "Legacy"})));
   pump(50);
   checkInTree(frameP, "Legacy", 1);
-  EXPECT_EQ(rightClick(frameP, 1113, 1), "101");
-  EXPECT_EQ(rightClick(frameP, 1113, 0), "111");
+  EXPECT_EQ(rightClick(frameP, IDC_RESTORE_LIST, 1), "101");
+  EXPECT_EQ(rightClick(frameP, IDC_RESTORE_LIST, 0), "111");
 
   // The databases of a server are no backups: no menu.
   ASSERT_TRUE(zkui::drive::clickItem(frameP->treeWindow(), item(frameP, {kServers, "SRV1"})));
   pump(50);
-  EXPECT_EQ(rightClick(frameP, 1113, 0), "");
+  EXPECT_EQ(rightClick(frameP, IDC_RESTORE_LIST, 0), "");
   EXPECT_TRUE(m_boxes.empty()) << m_boxes[0];
 }
 
 TEST_F(RestorePage, TheGroupsFilesMenuNeedsADatabaseSelected) {
+  StoredBackup group;  // a backup of one file group, after the logs
+  group.type = BACKUP_TYPE_GROUP;
+  group.second = "PRIMARY";
+  group.time.minute = 30;
+  storeBackup(group);
   DRestoreFrame* frameP = showDatabase(FRAME_RESTORE_GF, "Sales");
   ASSERT_NE(frameP, nullptr);
   checkInTree(frameP, "Sales", 0);  // the full backup and the logs after it
-  wxListCtrl* listP = list(frameP, 1121);
-  ASSERT_EQ(listP->GetItemCount(), 3);
-  EXPECT_EQ(rightClick(frameP, 1121, 0), "111");  // full
-  EXPECT_EQ(rightClick(frameP, 1121, 2), "111");  // log
+  wxListCtrl* listP = list(frameP, IDC_RESTOREGF_LIST);
+  ASSERT_EQ(listP->GetItemCount(), 4);
+  EXPECT_EQ(rightClick(frameP, IDC_RESTOREGF_LIST, 0), "111");  // full
+  EXPECT_EQ(rightClick(frameP, IDC_RESTOREGF_LIST, 2), "111");  // log
   DApplicationController::getRestoreController()->setName("Staff");
-  EXPECT_EQ(rightClick(frameP, 1121, 2), "110");
+  EXPECT_EQ(rightClick(frameP, IDC_RESTOREGF_LIST, 2), "110");
   DApplicationController::getRestoreController()->setName("");
+  // A group backup has no standby file.
+  checkInTree(frameP, "Sales", 3);
+  EXPECT_EQ(rightClick(frameP, IDC_RESTOREGF_LIST, 3), "110");
   // With the server selected the rows are its databases: no menu, checked or not.
   ASSERT_TRUE(zkui::drive::clickItem(frameP->treeWindow(), item(frameP, {kServers, "SRV1"})));
   pump(50);
-  for (long row : {0L, 1L}) EXPECT_EQ(rightClick(frameP, 1121, row), "");
+  for (long row : {0L, 1L}) EXPECT_EQ(rightClick(frameP, IDC_RESTOREGF_LIST, row), "");
 }
 
 TEST_F(RestorePage, PointInTimeNeedsACheckedLogAndShowsTheChoice) {
   DRestoreFrame* frameP = showDatabase(FRAME_RESTORE, "Sales");
   ASSERT_NE(frameP, nullptr);
   ASSERT_EQ(zkui::setPickerLocale("C"), 0);
-  wxWindow* summaryP = find(1044, frameP);
+  wxWindow* summaryP = find(IDC_RESTORE_PIT_SUMMARY, frameP);
   ASSERT_NE(summaryP, nullptr);
   EXPECT_EQ(zkui::drive::text(summaryP), messageText(5729));
   EXPECT_FALSE(summaryP->IsEnabled());
@@ -259,50 +286,84 @@ TEST_F(RestorePage, PointInTimeNeedsACheckedLogAndShowsTheChoice) {
   for (int pass = 0; pass < 2; pass++) {
     if (pass == 1) checkInTree(frameP, "Sales", 0);
     m_boxes.clear();
-    ASSERT_TRUE(click(1027, frameP));
+    ASSERT_TRUE(click(IDC_RESTORE_POINT_IN_TIME, frameP));
     pump(50);
     ASSERT_EQ(m_boxes.size(), 1u);
     EXPECT_EQ(m_boxes[0], messageText(5801));
   }
 
-  // With a log checked the dialog opens; each choice gives its summary.
+  // With a log checked the dialog opens; each choice gives its summary, in the pickers' texts.
   checkInTree(frameP, "Sales", 3);
   m_boxes.clear();
+  auto setPicker = [](wxDialog& d, int id, const zkui::DateTime& v) {
+    if (auto* pickerP = dynamic_cast<zkui::DateTimePicker*>(find(id, &d))) pickerP->setValue(v);
+  };
+  // A mark choice named "upgrade", optionally after 11/30/2002 23:00:01.
+  auto mark = [&](int radio, int name, int after, int date, int time, bool withAfter) {
+    return [=](wxDialog& d) {
+      click(radio, &d);
+      zkui::drive::type(name, "upgrade", &d);
+      if (withAfter) {
+        click(after, &d);
+        setPicker(d, date, {2002, 11, 30, 0, 0, 0});
+        setPicker(d, time, {2002, 11, 30, 23, 0, 1});
+      }
+      click(zkui::kIdOk, &d);
+    };
+  };
+  auto text = [](int msg, const char* a, const char* b, const char* c) {
+    char out[DMSG_TEXT_MAX + 1];
+    nlsprintf(out, sizeof out, msg, a, b, c);
+    return std::string(out);
+  };
   struct Case {
     std::function<void(wxDialog&)> choose;
     std::string summary;
     bool enabled;
+    const char* flags;  // stop at, at mark, before mark, after: the record after the dialog
   };
   const Case cases[] = {
-      {[](wxDialog& d) {
+      {[&](wxDialog& d) {
          click(IDC_PIT_STOPAT, &d);
-         dynamic_cast<zkui::DateTimePicker*>(find(IDC_PIT_STOPAT_DATE, &d))
-             ->setValue({2001, 3, 7, 0, 0, 0});
-         dynamic_cast<zkui::DateTimePicker*>(find(IDC_PIT_STOPAT_TIME, &d))
-             ->setValue({2001, 3, 7, 14, 5, 9});
+         setPicker(d, IDC_PIT_STOPAT_DATE, {2001, 3, 7, 0, 0, 0});
+         setPicker(d, IDC_PIT_STOPAT_TIME, {2001, 3, 7, 14, 5, 9});
          click(zkui::kIdOk, &d);
        },
-       "", true},
+       text(5724, "03/07/01", "14:05:09", nullptr), true, "1000"},
+      {mark(IDC_PIT_ATMARK, IDC_PIT_ATMARK_NAME, IDC_PIT_ATMARK_AFTER, IDC_PIT_ATMARK_DATE,
+            IDC_PIT_ATMARK_TIME, false),
+       messageText(5725, "upgrade"), true, "0100"},
+      {mark(IDC_PIT_ATMARK, IDC_PIT_ATMARK_NAME, IDC_PIT_ATMARK_AFTER, IDC_PIT_ATMARK_DATE,
+            IDC_PIT_ATMARK_TIME, true),
+       text(5726, "upgrade", "11/30/02", "23:00:01"), true, "0101"},
+      {mark(IDC_PIT_BEFOREMARK, IDC_PIT_BEFOREMARK_NAME, IDC_PIT_BEFOREMARK_AFTER,
+            IDC_PIT_BEFOREMARK_DATE, IDC_PIT_BEFOREMARK_TIME, false),
+       messageText(5727, "upgrade"), true, "0010"},
+      {mark(IDC_PIT_BEFOREMARK, IDC_PIT_BEFOREMARK_NAME, IDC_PIT_BEFOREMARK_AFTER,
+            IDC_PIT_BEFOREMARK_DATE, IDC_PIT_BEFOREMARK_TIME, true),
+       text(5728, "upgrade", "11/30/02", "23:00:01"), true, "0011"},
+      // Cancel keeps the record; None clears it.
+      {[](wxDialog& d) { click(zkui::kIdCancel, &d); }, messageText(5729), false, "0011"},
       {[](wxDialog& d) {
-         click(IDC_PIT_ATMARK, &d);
-         zkui::drive::type(IDC_PIT_ATMARK_NAME, "upgrade", &d);
+         click(IDC_PIT_NONE, &d);
          click(zkui::kIdOk, &d);
        },
-       messageText(5725, "upgrade"), true},
-      {[](wxDialog& d) { click(zkui::kIdCancel, &d); }, messageText(5729), false},
+       messageText(5729), false, "0000"},
   };
-  char stopAt[DMSG_TEXT_MAX + 1];
-  nlsprintf(stopAt, sizeof stopAt, 5724, "03/07/01", "14:05:09");
+  const OptionsInfo& o = guiOptions();
   for (const Case& c : cases) {
     zkui::drive::whenModal(c.choose);
-    ASSERT_TRUE(click(1027, frameP));
+    ASSERT_TRUE(click(IDC_RESTORE_POINT_IN_TIME, frameP));
     pump(50);
-    EXPECT_EQ(zkui::drive::text(summaryP), c.summary.empty() ? std::string(stopAt) : c.summary);
+    EXPECT_EQ(zkui::drive::text(summaryP), c.summary);
     EXPECT_EQ(summaryP->IsEnabled(), c.enabled);
-    if (c.summary.empty()) shoot(m_frameP, "zarnaksql-restore-pit.png");
+    std::string flags;
+    for (uint32_t flag : {o.bStopAt, o.bStopAtMark, o.bStopBeforeMark, o.bAfter})
+      flags += std::to_string(flag);
+    EXPECT_EQ(flags, c.flags) << c.summary;
+    if (o.bStopAt == 1) shoot(m_frameP, "zarnaksql-restore-pit.png");
   }
   EXPECT_TRUE(m_boxes.empty()) << m_boxes[0];
-  EXPECT_EQ(guiOptions().bStopAtMark, 1u);  // Cancel kept the record
   // After a restore the controller clears the summary.
   page(frameP)->resetPointInTime();
   EXPECT_EQ(zkui::drive::text(summaryP), messageText(5729));
