@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dinto.h"
@@ -62,6 +63,18 @@ TEST_F(RestoreDialogs, IntoAndUndoFileEditsStopAtTheirLongestText) {
     const std::string& result = c.editId == IDC_INTO_NAME ? into.m_intoName : standby.m_undoFile;
     EXPECT_EQ(result, std::string(c.maxChars, 'y'));
     EXPECT_TRUE(m_boxes.empty());
+  }
+  // The undo file loses its leading blanks; blanks alone leave no file.
+  const std::pair<const char*, const char*> kUndo[] = {{"  /undo/a.und", "/undo/a.und"},
+                                                       {"   ", ""}};
+  for (const auto& undo : kUndo) {
+    DStandby standby(nullptr);
+    zkui::drive::whenModal([&undo](wxDialog& d) {
+      zkui::drive::type(IDC_STANDBY_FILE, undo.first, &d);
+      zkui::drive::click(zkui::kIdOk, &d);
+    });
+    EXPECT_EQ(standby.doModal(), zkui::kIdOk);
+    EXPECT_EQ(standby.m_undoFile, undo.second);
   }
 }
 

@@ -41,7 +41,8 @@ def check(kind):  # tree check images: clear, checked, partial, no selection, di
         if x < 2 or x > 13 or y < 2 or y > 13: return MAGENTA
         if x in (2, 13) or y in (2, 13): return (80, 80, 80) if kind != 'disabled' else (170, 170, 170)
         inner = (255, 255, 255) if kind != 'disabled' else (225, 225, 225)
-        if kind == 'checked' and (abs((y - 10) + (x - 6)) <= 1 and 4 <= x <= 6 or abs((y - 10) - (x - 6) * 1.2) <= 1 and 6 <= x <= 11):
+        # A tick: down to the right from (4, 8) to (6, 10), then up to (11, 4); y grows downwards.
+        if kind == 'checked' and (abs((y - 10) - (x - 6)) <= 1 and 4 <= x <= 6 or abs((y - 10) + (x - 6) * 1.2) <= 1 and 6 <= x <= 11):
             return (20, 110, 40)
         if kind == 'partial' and 5 <= x <= 10 and 5 <= y <= 10: return (120, 140, 170)
         if kind == 'noselect' and abs(x - y) <= 0 and 4 <= x <= 11: return (170, 40, 40)
