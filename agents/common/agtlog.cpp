@@ -96,7 +96,7 @@ int CLog::SetLogName(const char* pathP) {
   if (streamP == nullptr) TRACE_RETURN(RC_FILE_OPEN_FAILED);
   CloseLogFile(streamP);
   std::snprintf(m_LogName, sizeof(m_LogName), "%s", pathP);
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 int CLog::SetRetentionDays(int32_t days) {
@@ -157,7 +157,7 @@ int CLog::LogActivityLog(const char* textP) {
   if (streamP == nullptr) return RC_FILE_OPEN_FAILED;
   LogMessage(streamP, textP);
   CloseLogFile(streamP);
-  return 0;
+  return RC_OK;
 }
 
 int CLog::LogActivityLog(int msgNum, ...) {
@@ -235,13 +235,13 @@ int CLog::PruneLogFile() {
   // The pruned copy replaces the log by a rename, so a crash or a full disk never leaves the
   // log half written: until the rename the old log stays whole.
   int closeRc = CloseLogFile(tempP);
-  if (rc != 0 || closeRc != 0) {
+  if (rc != RC_OK || closeRc != RC_OK) {
     std::remove(tempPath.c_str());
-    TRACE_RETURN(rc != 0 ? rc : closeRc);
+    TRACE_RETURN(rc != RC_OK ? rc : closeRc);
   }
   if (std::rename(tempPath.c_str(), m_LogName) != 0) {
     std::remove(tempPath.c_str());
     TRACE_RETURN(RC_LOG_REPLACE_FAILED);
   }
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }

@@ -283,7 +283,7 @@ void CTraceFunction::enter(const char* argsTextP) {
 }
 
 void CTraceFunction::leave() {
-  if (m_Form == TraceExitForm::kSuccessOnly && m_HasRc && m_Rc != 0) return;
+  if (m_Form == TraceExitForm::kSuccessOnly && m_HasRc && m_Rc != RC_OK) return;
   gTrace.header(m_FileP, m_Line);
   if (m_FrameP != nullptr) {
     m_FrameP->exitRtn(m_NameP, m_HasRc ? m_Rc : 0, m_ContextP);

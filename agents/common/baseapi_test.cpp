@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "agtlog.h"
+#include "agtrc.h"
 #include "agttrc.h"
 #include "filetext_testutil.h"
 #include "nlstest.h"
@@ -29,8 +30,8 @@ bool hasLine(const std::vector<std::string>& texts, const std::string& wanted) {
 class TimingApi : public DPelkApi {
  public:
   TimingApi() : DPelkApi("NODE1", "secret", nullptr, nullptr) {}
-  int Setup() override { return 0; }
-  int Cleanup() override { return 0; }
+  int Setup() override { return RC_OK; }
+  int Cleanup() override { return RC_OK; }
 };
 
 // One call of `milliseconds` timed on the record by the member form.
@@ -113,8 +114,8 @@ TEST(InterfaceTiming, ObserverSeesTheCallInProgressOnlyBetweenStartAndEnd) {
 class NamedApi : public DBaseApi {
  public:
   using DBaseApi::DBaseApi;
-  int Setup() override { return 0; }
-  int Cleanup() override { return 0; }
+  int Setup() override { return RC_OK; }
+  int Cleanup() override { return RC_OK; }
   int Init(DPelkApiStatus*, int*) override { return 0; }
   int Term(DPelkApiStatus*) override { return 0; }
 };

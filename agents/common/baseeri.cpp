@@ -73,26 +73,26 @@ DBaseEri::~DBaseEri() {
   TRACE_ENTRY(TRC_ERI, "DBaseEri::~DBaseEri()");
 }
 
-uint32_t DBaseEri::ProcessRequest() {
+int DBaseEri::ProcessRequest() {
   TRACE_ENTRY(TRC_ERI, "DBaseEri::ProcessRequest()");
-  uint32_t rc = SetupEnvironment();
-  if (rc != 0) TRACE_RETURN(rc);
+  int rc = SetupEnvironment();
+  if (rc != RC_OK) TRACE_RETURN(rc);
   rc = ProcessRequestDetails();
-  if (rc != 0) {
+  if (rc != RC_OK) {
     CleanupEnvironment();
     TRACE_RETURN(rc);
   }
   TRACE_RETURN(CleanupEnvironment());
 }
 
-uint32_t DBaseEri::SetCancel() {
+int DBaseEri::SetCancel() {
   TRACE_ENTRY(TRC_ERI, "DBaseEri::SetCancel()");
   std::atomic_ref<uint32_t>(*m_CancelP).store(1, std::memory_order_relaxed);
   eriWakeCancelWaiters();
   TRACE_RETURN(0);
 }
 
-uint32_t DBaseEri::ResetCancel() {
+int DBaseEri::ResetCancel() {
   TRACE_ENTRY(TRC_ERI, "DBaseEri::ResetCancel()");
   std::atomic_ref<uint32_t>(*m_CancelP).store(0, std::memory_order_relaxed);
   TRACE_RETURN(0);
@@ -140,16 +140,16 @@ DBaseEri* getCurrentRequest() {
   return s_CurrentRequestP.load();
 }
 
-uint32_t eriRunRequest(DBaseEri* requestP, const char* labelP, uint32_t logElapsed) {
+int eriRunRequest(DBaseEri* requestP, const char* labelP, uint32_t logElapsed) {
   TRACE_ENTRY(TRC_ERI, "eriRunRequest()");
   psTimer timer;
   timer.start();
   setCurrentRequest(requestP);
-  uint32_t rc = requestP->ProcessRequest();
+  int rc = requestP->ProcessRequest();
   setCurrentRequest(nullptr);
   // A request that failed after a cancel failed because of it (a password prompt that the
   // cancel ended fails the logon): the user sees the cancel, not the step it broke.
-  if (rc != 0 && rc != RC_CANCELED_BY_USER && requestP->GetCancelStatus() != 0) {
+  if (rc != RC_OK && rc != RC_CANCELED_BY_USER && requestP->GetCancelStatus() != 0) {
     TRACE_LINE(TRC_ERI, "The cancelled request ended with %u: reported as cancelled.\n", rc);
     rc = RC_CANCELED_BY_USER;
   }

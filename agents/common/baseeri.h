@@ -22,17 +22,17 @@ class DBaseEri {
   DBaseEri& operator=(const DBaseEri&) = delete;
 
   // The steps of a request, in the order ProcessRequest runs them; each returns an agent code.
-  virtual uint32_t SetupEnvironment() = 0;
-  virtual uint32_t CleanupEnvironment() = 0;
-  virtual uint32_t ProcessRequestDetails() = 0;
+  virtual int SetupEnvironment() = 0;
+  virtual int CleanupEnvironment() = 0;
+  virtual int ProcessRequestDetails() = 0;
 
   // Set-up; when it succeeds, the details and then the clean-up. A failing set-up returns its
   // code and runs nothing else; failing details return their code whatever the clean-up gives;
   // after successful details the clean-up's code is the result.
-  uint32_t ProcessRequest();
+  int ProcessRequest();
 
-  uint32_t SetCancel();    // writes 1 to the flag in use; returns 0
-  uint32_t ResetCancel();  // writes 0 to the flag in use; returns 0
+  int SetCancel();    // writes 1 to the flag in use; returns 0
+  int ResetCancel();  // writes 0 to the flag in use; returns 0
   uint32_t GetCancelStatus();
   void SetCancelPtr(uint32_t* cancelP);  // a valid flag, never null
   void ResetCancelPtr();                 // back to the request's own flag
@@ -108,7 +108,7 @@ void eriWakeCancelWaiters();
 // cancel flag was set returns 415 (cancelled by the user). With the PERFormance trace
 // category on, the elapsed seconds and the label go out as message 153: into the activity log
 // when logElapsed is 1, else into the trace.
-uint32_t eriRunRequest(DBaseEri* requestP, const char* labelP, uint32_t logElapsed);
+int eriRunRequest(DBaseEri* requestP, const char* labelP, uint32_t logElapsed);
 
 // 1 when the cancel word is set; a null pointer is never cancelled.
 uint32_t eriIsCancelled(const uint32_t* cancelP);

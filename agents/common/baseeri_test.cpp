@@ -22,15 +22,15 @@ class StepRequest : public DBaseQueryEri {
         m_SetupRc(setupRc),
         m_DetailsRc(detailsRc),
         m_CleanupRc(cleanupRc) {}
-  uint32_t SetupEnvironment() override { return step("setup", m_SetupRc); }
-  uint32_t ProcessRequestDetails() override { return step("details", m_DetailsRc); }
-  uint32_t CleanupEnvironment() override { return step("cleanup", m_CleanupRc); }
+  int SetupEnvironment() override { return step("setup", m_SetupRc); }
+  int ProcessRequestDetails() override { return step("details", m_DetailsRc); }
+  int CleanupEnvironment() override { return step("cleanup", m_CleanupRc); }
   void setSpec(const char* specP) { wildcardSpecP = specP; }
 
   std::vector<std::string> m_Steps;
 
  private:
-  uint32_t step(const char* nameP, uint32_t rc) {
+  uint32_t step(const char* nameP, int rc) {
     m_Steps.push_back(nameP);
     return rc;
   }

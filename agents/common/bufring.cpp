@@ -43,21 +43,21 @@ int CBufferRing::build(uint32_t numBuffers, uint32_t bufferSizeKb) {
   }
   m_BufferSize = static_cast<uint32_t>(bytes);
   int rc = createSync();
-  if (rc != 0) return rc;
+  if (rc != RC_OK) return rc;
   while (m_BufferCount < numBuffers) {
     rc = addNewRingElement(&m_BufferCount, m_BufferSize);
-    if (rc != 0) return rc;
+    if (rc != RC_OK) return rc;
   }
-  return 0;
+  return RC_OK;
 }
 
 int CBufferRing::createSync() {
   int rc = psMutexInit(&m_RingMutex, 1);
-  if (rc != 0) {
+  if (rc != RC_OK) {
     return rc;
   }
   rc = psEventInit(&m_EmptyAvailable);
-  if (rc != 0) {
+  if (rc != RC_OK) {
     return rc;
   }
   return psEventInit(&m_FullAvailable);
@@ -95,7 +95,7 @@ int CBufferRing::addNewRingElement(uint32_t* bufferCountP, uint32_t bufferSize) 
     return RC_NO_MEMORY;
   }
   ++*bufferCountP;
-  return 0;
+  return RC_OK;
 }
 
 void CBufferRing::freeRingElementData(RingElement* elementP) {
@@ -130,7 +130,7 @@ int CBufferRing::unlockEmptyBuffer(RingElement* bufferP) {
 // auto-reset, so a signal given between the test and the wait is kept for the wait.
 int CBufferRing::lockBuffer(RingElement** bufferP, uint32_t buffType) {
   *bufferP = nullptr;
-  if (m_RingRc != 0) {
+  if (m_RingRc != RC_OK) {
     return m_RingRc;
   }
   if (m_BufferCount == 0) {
@@ -141,11 +141,11 @@ int CBufferRing::lockBuffer(RingElement** bufferP, uint32_t buffType) {
   for (;;) {
     bool done = false;
     int rc = takeBuffer(bufferP, buffType, &done);
-    if (rc != 0 || done) {
+    if (rc != RC_OK || done) {
       return rc;
     }
     rc = psEventWait(available);
-    if (rc != 0) {
+    if (rc != RC_OK) {
       return rc;
     }
   }
@@ -155,13 +155,13 @@ int CBufferRing::lockBuffer(RingElement** bufferP, uint32_t buffType) {
 // taken, the ring cancelled, or the end of data met.
 int CBufferRing::takeBuffer(RingElement** bufferP, uint32_t buffType, bool* doneP) {
   int rc = psMutexLock(m_RingMutex, 1);
-  if (rc != 0) {
+  if (rc != RC_OK) {
     return rc;
   }
   rc = takeUnderLock(bufferP, buffType);
-  *doneP = rc != 0 || *bufferP != nullptr;
+  *doneP = rc != RC_OK || *bufferP != nullptr;
   int unlockRc = psMutexUnlock(m_RingMutex, 1);
-  if (unlockRc != 0 && *bufferP != nullptr) {
+  if (unlockRc != RC_OK && *bufferP != nullptr) {
     // The buffer stays marked locked until the next reset: the transfer fails with this code.
     TRACE_LINE(TRC_BUFFRING,
                "An internal processing error is being corrected.\nSuccessfully locked a ring "
@@ -173,7 +173,7 @@ int CBufferRing::takeBuffer(RingElement** bufferP, uint32_t buffType, bool* done
   if (rc == RC_END_OF_DATA) {
     psEventSignal(m_EmptyAvailable);  // the mark's buffer went back Empty
   }
-  return rc != 0 ? rc : unlockRc;
+  return rc != RC_OK ? rc : unlockRc;
 }
 
 // Caller holds m_RingMutex. Takes the buffer under the cursor when it has the wanted type and
@@ -189,7 +189,7 @@ int CBufferRing::takeUnderLock(RingElement** bufferP, uint32_t buffType) {
     return RC_END_OF_DATA;
   }
   if (elementP->buffType != buffType || elementP->bLocked != 0) {
-    return 0;
+    return RC_OK;
   }
   *cursorP = nextElement(elementP);
   if (buffType == kBuffFull && elementP->bLast != 0) {
@@ -200,15 +200,15 @@ int CBufferRing::takeUnderLock(RingElement** bufferP, uint32_t buffType) {
   }
   elementP->bLocked = 1;
   *bufferP = elementP;
-  return 0;
+  return RC_OK;
 }
 
 int CBufferRing::unlockBuffer(RingElement* bufferP, uint32_t buffType) {
-  if (m_RingRc != 0 || bufferP == nullptr) {
+  if (m_RingRc != RC_OK || bufferP == nullptr) {
     return m_RingRc;
   }
   int rc = psMutexLock(m_RingMutex, 1);
-  if (rc != 0) {
+  if (rc != RC_OK) {
     return rc;
   }
   if (bufferP->bLocked == 0) {
@@ -229,7 +229,7 @@ int CBufferRing::unlockBuffer(RingElement* bufferP, uint32_t buffType) {
     bufferP->ulCount = 0;
   }
   rc = psMutexUnlock(m_RingMutex, 1);
-  if (rc != 0) {
+  if (rc != RC_OK) {
     return rc;
   }
   return psEventSignal(buffType == kBuffFull ? m_FullAvailable : m_EmptyAvailable);
@@ -239,7 +239,7 @@ int CBufferRing::completeDataTransfer() {
   TRACE_ENTRY(TRC_BUFFRING, "CBufferRing::completeDataTransfer()");
   RingElement* markP = nullptr;
   int rc = lockEmptyBuffer(&markP);
-  if (rc != 0) {
+  if (rc != RC_OK) {
     TRACE_RETURN(rc);
   }
   markP->bLast = 1;  // the buffer is ours until the unlock hands it on
@@ -248,27 +248,27 @@ int CBufferRing::completeDataTransfer() {
 
 int CBufferRing::cancelDataTransfer() {
   TRACE_ENTRY(TRC_BUFFRING, "CBufferRing::cancelDataTransfer()");
-  if (m_RingRc != 0) {
+  if (m_RingRc != RC_OK) {
     TRACE_RETURN(m_RingRc);
   }
   int rc = psMutexLock(m_RingMutex, 1);
-  if (rc != 0) {
+  if (rc != RC_OK) {
     TRACE_RETURN(rc);
   }
   m_Cancelled = 1;
   rc = psMutexUnlock(m_RingMutex, 1);
   int emptyRc = psEventSignal(m_EmptyAvailable);
   int fullRc = psEventSignal(m_FullAvailable);
-  TRACE_RETURN(rc != 0 ? rc : (emptyRc != 0 ? emptyRc : fullRc));
+  TRACE_RETURN(rc != RC_OK ? rc : (emptyRc != RC_OK ? emptyRc : fullRc));
 }
 
 int CBufferRing::resetRing() {
   TRACE_ENTRY(TRC_BUFFRING, "CBufferRing::resetRing()");
-  if (m_RingRc != 0) {
+  if (m_RingRc != RC_OK) {
     TRACE_RETURN(m_RingRc);
   }
   int rc = psMutexLock(m_RingMutex, 1);
-  if (rc != 0) {
+  if (rc != RC_OK) {
     TRACE_RETURN(rc);
   }
   if (m_Cancelled == 0 && fullCount() != 0) {
@@ -288,12 +288,12 @@ int CBufferRing::resetRing() {
   int emptyRc = psEventReset(m_EmptyAvailable);
   int fullRc = psEventReset(m_FullAvailable);
   rc = psMutexUnlock(m_RingMutex, 1);
-  TRACE_RETURN(emptyRc != 0 ? emptyRc : (fullRc != 0 ? fullRc : rc));
+  TRACE_RETURN(emptyRc != RC_OK ? emptyRc : (fullRc != RC_OK ? fullRc : rc));
 }
 
 int CBufferRing::insertData(RingElement** bufferP, const void* pSource, uint32_t sourceSize) {
   const uint8_t* sourceP = static_cast<const uint8_t*>(pSource);
-  if (sourceSize > 0 && m_RingRc == 0 && m_BufferSize == 0) {
+  if (sourceSize > 0 && m_RingRc == RC_OK && m_BufferSize == 0) {
     // Buffers without storage would be handed on empty, one after another, for ever.
     TRACE_LINE(TRC_BUFFRING, "Unable to insert data into ring buffers of 0 bytes.\n");
     return RC_INTERNAL_ERROR;
@@ -302,7 +302,7 @@ int CBufferRing::insertData(RingElement** bufferP, const void* pSource, uint32_t
   while (copied < sourceSize) {
     if (*bufferP == nullptr) {
       int rc = lockEmptyBuffer(bufferP);
-      if (rc != 0) {
+      if (rc != RC_OK) {
         return rc;
       }
     }
@@ -314,12 +314,12 @@ int CBufferRing::insertData(RingElement** bufferP, const void* pSource, uint32_t
     if (elementP->ulCount == m_BufferSize) {
       *bufferP = nullptr;
       int rc = unlockFullBuffer(elementP);
-      if (rc != 0) {
+      if (rc != RC_OK) {
         return rc;
       }
     }
   }
-  return 0;
+  return RC_OK;
 }
 
 int CBufferRing::extractData(RingElement** bufferP, void* pDestination, uint32_t destinationSize,
@@ -335,7 +335,7 @@ int CBufferRing::extractInto(RingElement** bufferP, uint8_t* destinationP, uint3
   while (*copiedP < destinationSize) {
     if (*bufferP == nullptr) {
       int rc = lockFullBuffer(bufferP);
-      if (rc != 0) {
+      if (rc != RC_OK) {
         return rc;
       }
     }
@@ -349,10 +349,10 @@ int CBufferRing::extractInto(RingElement** bufferP, uint8_t* destinationP, uint3
     if (elementP->ulProcessed == elementP->ulCount) {
       *bufferP = nullptr;
       int rc = unlockEmptyBuffer(elementP);
-      if (rc != 0) {
+      if (rc != RC_OK) {
         return rc;
       }
     }
   }
-  return 0;
+  return RC_OK;
 }

@@ -333,11 +333,11 @@ TEST(BufferRingTest, InsertAndExtractCarryAStreamBetweenTwoThreads) {
       for (int k = 0; done < kTotal; k++) {
         uint32_t n = std::min(pieces[k % 6], kTotal - done);
         int rc = ring.insertData(&bufferP, source.data() + done, n);
-        if (rc != 0) return rc;
+        if (rc != RC_OK) return rc;
         done += n;
       }
       int rc = bufferP != nullptr ? ring.unlockFullBuffer(bufferP) : 0;
-      return rc != 0 ? rc : ring.completeDataTransfer();
+      return rc != RC_OK ? rc : ring.completeDataTransfer();
     });
     RingElement* bufferP = nullptr;
     const uint32_t pieces[] = {3000, 1, 8192, 4096, 0, 12289};

@@ -64,7 +64,7 @@ class CFileSide {
     unsigned streamId = static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_FileP));
     int rc = pkFclose(m_FileP);
     m_FileP = nullptr;
-    if (rc == 0) {
+    if (rc == RC_OK) {
       TRACE_LINE(TRC_FILEOPS, "pkFclose( %#x ) was successful.\n  fileName: %s\n", streamId,
                  m_NameP);
       return;

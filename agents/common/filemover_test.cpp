@@ -93,11 +93,11 @@ TEST_F(FileMoverTest, FilesBackToBackInOneStream) {
   CFnTransfer t(3, 4, feedBytes(stream), [&](CPcm* p) {
     RingElement* bufferP = nullptr;
     int rc = consumeToFile(p, a.c_str(), 3000, &bufferP);
-    if (rc != 0) return rc;
+    if (rc != RC_OK) return rc;
     processedAfterA = bufferP != nullptr ? bufferP->ulProcessed : 0;
     // The buffer in which the second file begins goes back in; the stream ends with it.
     rc = consumeToFile(p, b.c_str(), 6000, &bufferP);
-    if (rc != 0 || bufferP != nullptr) return rc != 0 ? rc : -1;
+    if (rc != RC_OK || bufferP != nullptr) return rc != RC_OK ? rc : -1;
     endRc = CPcmEnd::ring(p).lockFullBuffer(&bufferP);
     return 0;
   });

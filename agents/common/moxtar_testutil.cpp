@@ -141,7 +141,7 @@ std::vector<qryRespBackupData> MoxtarFixture::objects(const std::string& fs, uin
   char text[MOXTAR_ERROR_TEXT_SIZE];
   int rc = qryBackupObjects(&m_Status, m_Handle, state, none, objNameOf(fs, "*", "*"), nullptr,
                             nullptr, &list, text);
-  EXPECT_TRUE(rc == 0 || rc == RC_NO_BACKUP_MATCH) << rc << " " << text;
+  EXPECT_TRUE(rc == RC_OK || rc == RC_NO_BACKUP_MATCH) << rc << " " << text;
   std::vector<qryRespBackupData> all;
   for (qryRespBackupData* p = list.getFirst(); p != nullptr; p = list.getNext(p)) {
     all.push_back(*p);

@@ -69,7 +69,7 @@ int TxnRun::querySessionLimit() {
   std::memset(&sessInfo, 0, sizeof sessInfo);
   sessInfo.stVersion = PELK_SESSINFO_VERSION;
   int16_t apiRc = DPelkApi::dpelkQuerySessInfo(gPelkApiObjP, m_StatusP, m_Handle, &sessInfo);
-  if (apiRc != 0) {
+  if (apiRc != PELK_RC_OK) {
     fail(apiRc, "dpelkQuerySessInfo");
     return m_Rc;
   }
@@ -82,7 +82,7 @@ void TxnRun::beginTxn() {
   m_NumTxnObjs = 0;
   m_ServerAborting = false;
   int16_t apiRc = DPelkApi::dpelkBeginTxn(gPelkApiObjP, m_StatusP, m_Handle);
-  if (apiRc != 0) {
+  if (apiRc != PELK_RC_OK) {
     fail(apiRc, "dpelkBeginTxn");
     return;
   }
@@ -110,7 +110,7 @@ void TxnRun::deleteOne(qryRespBackupData* elementP) {
   int16_t apiRc = DPelkApi::dpelkDeleteObj(gPelkApiObjP, m_StatusP, m_Handle, delType, info);
   if (apiRc == PELK_RC_WILL_ABORT) {
     m_ServerAborting = true;
-  } else if (apiRc != 0) {
+  } else if (apiRc != PELK_RC_OK) {
     fail(apiRc, "dpelkDeleteObj");
   } else {
     m_NumTxnObjs++;
@@ -124,24 +124,25 @@ void TxnRun::endTxn() {
                                         commitVote ? PELK_VOTE_COMMIT : PELK_VOTE_ABORT, &reason);
   m_TxnOpen = false;
   TRACE_LINE(TRC_API, "dpelkEndTxn: vote %s, rc %d, reason %u\n", commitVote ? "commit" : "abort",
-             static_cast<int>(apiRc), reason);
+             apiRc, reason);
   // The code whose text tells why the transaction did not commit.
   int16_t whyRc = apiRc == PELK_RC_CHECK_REASON ? static_cast<int16_t>(reason) : apiRc;
-  if (apiRc == 0 && whyRc == 0) whyRc = static_cast<int16_t>(reason);
+  if (apiRc == PELK_RC_OK && whyRc == PELK_RC_OK) whyRc = static_cast<int16_t>(reason);
   if (m_ServerAborting) {
-    if (apiRc == 0 && commitVote) m_Count += m_NumTxnObjs;  // the ones before the 157 stood
-    fail(whyRc != 0 ? whyRc : static_cast<int16_t>(PELK_RC_WILL_ABORT), "dpelkDeleteObj");
+    if (apiRc == PELK_RC_OK && commitVote)
+      m_Count += m_NumTxnObjs;  // the ones before the 157 stood
+    fail(whyRc != PELK_RC_OK ? whyRc : static_cast<int16_t>(PELK_RC_WILL_ABORT), "dpelkDeleteObj");
     return;
   }
   if (commitVote) {
-    if (apiRc == 0 && reason == 0) {
+    if (apiRc == PELK_RC_OK && reason == 0) {
       m_Count += m_NumTxnObjs;
       return;
     }
     fail(whyRc, "dpelkEndTxn");
     return;
   }
-  bool aborted = (apiRc == 0 && (reason == 0 || reason == PELK_RS_ABORT_BY_CLIENT)) ||
+  bool aborted = (apiRc == PELK_RC_OK && (reason == 0 || reason == PELK_RS_ABORT_BY_CLIENT)) ||
                  (apiRc == PELK_RC_CHECK_REASON && reason == PELK_RS_ABORT_BY_CLIENT);
   if (!aborted) fail(whyRc, "dpelkEndTxn");
 }

@@ -48,13 +48,13 @@ class MoxtarMoverTest : public MoxtarFixture {
     });
     int rc = transfer.runOnce();
     if (textP != nullptr) *textP = transfer.consumerText();
-    if (rc == 0) {
+    if (rc == RC_OK) {
       EXPECT_EQ(transfer.consumed(), data.size());
     }
     DPelkApi::dpelkEndSendObj(apiP, &m_Status, m_Handle);
     pelkUint16_t reason = 0;
-    DPelkApi::dpelkEndTxn(apiP, &m_Status, m_Handle, rc == 0 ? PELK_VOTE_COMMIT : PELK_VOTE_ABORT,
-                          &reason);
+    DPelkApi::dpelkEndTxn(apiP, &m_Status, m_Handle,
+                          rc == RC_OK ? PELK_VOTE_COMMIT : PELK_VOTE_ABORT, &reason);
     return rc;
   }
 

@@ -58,7 +58,7 @@ int runQuery(DPelkApiStatus* statusP, pelkUint32_t handle, const QueryRun<Respon
     return code == PELK_RC_NO_MATCH || code == PELK_RC_FS_NOT_KNOWN;
   };
   int rc = RC_OK;
-  if (codes.beginRc != 0) {
+  if (codes.beginRc != PELK_RC_OK) {
     if (noMatch(codes.beginRc)) return run.noMatchRc;
     return moxtarApiFailure(statusP, errorTextP, handle, codes.beginRc, "dpelkBeginQuery");
   }
@@ -66,7 +66,7 @@ int runQuery(DPelkApiStatus* statusP, pelkUint32_t handle, const QueryRun<Respon
     rc = codes.takeRc;
   } else if (noMatch(codes.answersRc)) {
     rc = run.noMatchRc;
-  } else if (codes.answersRc != PELK_RC_FINISHED && codes.answersRc != 0) {
+  } else if (codes.answersRc != PELK_RC_FINISHED && codes.answersRc != PELK_RC_OK) {
     rc = moxtarApiFailure(statusP, errorTextP, handle, codes.answersRc, "dpelkGetNextQObj");
   }
   bool cancelled = eriIsCancelled(cancelP) != 0;
@@ -76,7 +76,7 @@ int runQuery(DPelkApiStatus* statusP, pelkUint32_t handle, const QueryRun<Respon
                                                       : "No matching backup objects found.");
     rc = run.noMatchRc;
   }
-  if (codes.endRc != 0 && rc == RC_OK) {
+  if (codes.endRc != PELK_RC_OK && rc == RC_OK) {
     rc = moxtarApiFailure(statusP, errorTextP, handle, codes.endRc, "dpelkEndQuery");
   }
   if (rc == RC_OK && cancelled) rc = RC_CANCELED_BY_USER;
@@ -112,7 +112,7 @@ void moxtarRunQuery(DPelkApiStatus* statusP, pelkUint32_t pelkHandle, const Moxt
   if (eriIsCancelled(query.cancelP)) return;
   codesP->beginRc =
       DPelkApi::dpelkBeginQuery(gPelkApiObjP, statusP, pelkHandle, query.queryType, query.queryP);
-  if (codesP->beginRc != 0) return;
+  if (codesP->beginRc != PELK_RC_OK) return;
   int16_t apiRc = PELK_RC_MORE_DATA;
   while (codesP->takeRc == RC_OK && apiRc == PELK_RC_MORE_DATA && !eriIsCancelled(query.cancelP)) {
     std::memset(query.respP, 0, query.respSize);
@@ -135,7 +135,7 @@ void moxtarRunQuery(DPelkApiStatus* statusP, pelkUint32_t pelkHandle, const Moxt
   }
   codesP->answersRc = apiRc == PELK_RC_MORE_DATA ? 0 : apiRc;
   codesP->endRc = DPelkApi::dpelkEndQuery(gPelkApiObjP, statusP, pelkHandle);
-  if (codesP->endRc != 0) {
+  if (codesP->endRc != PELK_RC_OK) {
     char localText[MOXTAR_ERROR_TEXT_SIZE];
     moxtarApiFailure(statusP, localText, pelkHandle, codesP->endRc, "dpelkEndQuery");
   }

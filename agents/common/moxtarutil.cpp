@@ -48,7 +48,7 @@ int moxtarApiFailure(DPelkApiStatus* statusP, char* errorTextP, pelkUint32_t pel
                      int16_t code, const char* callNameP) {
   gPelkApiObjP->AgtPelkRCMsg(statusP, pelkHandle, code, errorTextP, MOXTAR_ERROR_TEXT_SIZE,
                              nullptr);
-  TRACE_LINE(TRC_API, "%s returned %d: %s\n", callNameP, static_cast<int>(code), errorTextP);
+  TRACE_LINE(TRC_API, "%s returned %d: %s\n", callNameP, code, errorTextP);
   return RC_API_CALL_FAILED;
 }
 
@@ -64,7 +64,7 @@ int registerFs(DPelkApiStatus* statusP, char* errorTextP, pelkUint32_t pelkHandl
   reg.fsType = const_cast<char*>(fsTypeP);
   reg.fsAttr = fsAttr;
   int16_t apiRc = gPelkApiObjP->registerFilespace(statusP, pelkHandle, &reg);
-  if (apiRc != 0)
+  if (apiRc != PELK_RC_OK)
     TRACE_RETURN(moxtarApiFailure(statusP, errorTextP, pelkHandle, apiRc, "dpelkRegisterFS"));
   TRACE_RETURN(RC_OK);
 }
@@ -84,7 +84,7 @@ int updateFsBackupDate(DPelkApiStatus* statusP, char* errorTextP, pelkUint32_t p
   update.fsAttr = fsAttr;
   int16_t apiRc = DPelkApi::dpelkUpdateFS(gPelkApiObjP, statusP, pelkHandle,
                                           const_cast<char*>(fsNameP), &update, action);
-  if (apiRc != 0)
+  if (apiRc != PELK_RC_OK)
     TRACE_RETURN(moxtarApiFailure(statusP, errorTextP, pelkHandle, apiRc, "dpelkUpdateFS"));
   TRACE_RETURN(RC_OK);
 }
@@ -128,7 +128,7 @@ int writeMoxtarServerLog(DPelkApiStatus* statusP, char* errorTextP, pelkUint32_t
         text[NLS_PREFIX_LEN - 1] == '\0' ? text + NLS_PREFIX_LEN - 1 : text + NLS_PREFIX_LEN;
   }
   int16_t apiRc = DPelkApi::dpelkLogEventEx(gPelkApiObjP, statusP, pelkHandle, &event, &reply);
-  if (apiRc != 0)
+  if (apiRc != PELK_RC_OK)
     TRACE_RETURN(moxtarApiFailure(statusP, errorTextP, pelkHandle, apiRc, "dpelkLogEventEx"));
   TRACE_RETURN(RC_OK);
 }

@@ -24,7 +24,7 @@ const PcmThreadStart kThreadStarts[kPcmThreads] = {
 
 // A code that decides a transfer's result by itself: a failure other than the ring's cancel.
 bool pcmIsFailure(int rc) {
-  return rc != 0 && rc != RC_RING_CANCELLED;
+  return rc != RC_OK && rc != RC_RING_CANCELLED;
 }
 
 }  // namespace
@@ -37,7 +37,7 @@ PcmResult pcmDecideResult(int producerRc, int consumerRc, int monitorRc) {
     return {consumerRc, pcmResultConsumer};
   }
   if (producerRc == RC_RING_CANCELLED || consumerRc == RC_RING_CANCELLED) {
-    return {monitorRc != 0 ? monitorRc : RC_RING_CANCELLED, pcmResultMonitor};
+    return {monitorRc != RC_OK ? monitorRc : RC_RING_CANCELLED, pcmResultMonitor};
   }
   return {0, pcmResultNone};
 }
@@ -95,9 +95,9 @@ void CPcm::setEnds(const char* producerApiP, char* producerMsgP, uint16_t produc
 int CPcm::run(uint32_t statusMilliSeconds, StatusFunction statusFunctionP, uint32_t* cancelledP) {
   TRACE_ENTRY(TRC_PCM, "CPcm::run()");
   int rc = initializeRun();
-  if (rc != 0) TRACE_RETURN(rc);
+  if (rc != RC_OK) TRACE_RETURN(rc);
   rc = passRUNParameters(statusMilliSeconds, statusFunctionP, cancelledP);
-  if (rc != 0) TRACE_RETURN(rc);
+  if (rc != RC_OK) TRACE_RETURN(rc);
   TRACE_RETURN(RUN());
 }
 
@@ -116,11 +116,11 @@ bool CPcm::cancelRequested() const {
 int CPcm::RUN() {
   TRACE_ENTRY(TRC_PCM, "CPcm::RUN()");
   int rc = checkSetup();
-  if (rc != 0) {
+  if (rc != RC_OK) {
     TRACE_RETURN(rc);
   }
   rc = m_Ring.resetRing();
-  if (rc != 0) {
+  if (rc != RC_OK) {
     TRACE_RETURN(rc);
   }
   {
@@ -132,14 +132,14 @@ int CPcm::RUN() {
   psThread threads[kPcmThreads] = {};
   uint32_t count = 0;
   rc = startThreads(threads, &count);
-  if (rc != 0) {
+  if (rc != RC_OK) {
     cancel();  // threads already started leave their waits
   }
   int joinRc = joinThreads(threads, count);
-  if (rc == 0) {
+  if (rc == RC_OK) {
     rc = joinRc;
   }
-  if (rc != 0) {
+  if (rc != RC_OK) {
     cancel();
   } else {
     rc = decide(threads);
@@ -147,7 +147,7 @@ int CPcm::RUN() {
   for (uint32_t k = 0; k < count; k++) {
     psThread thread = threads[k];
     int releaseRc = psThreadRelease(&threads[k]);
-    if (releaseRc != 0) {
+    if (releaseRc != RC_OK) {
       TRACE_LINE(TRC_PCM, "threadRelease() failed, thread[ %u ] = %p, rc = %d\n", k,
                  static_cast<void*>(thread), releaseRc);
     }
@@ -178,19 +178,19 @@ int CPcm::checkSetup() {
                "CPcm::RUN()", static_cast<void*>(m_ProcessCancelledP));
     return RC_INTERNAL_ERROR;
   }
-  return 0;
+  return RC_OK;
 }
 
 int CPcm::startThreads(psThread threads[], uint32_t* countP) {
   for (const PcmThreadStart& start : kThreadStarts) {
     int rc = psThreadCreate(&threads[*countP], start.startRtn, this);
-    if (rc != 0) {
+    if (rc != RC_OK) {
       TRACE_LINE(TRC_PCM, start.failureP, rc);
       return rc;
     }
     ++*countP;
   }
-  return 0;
+  return RC_OK;
 }
 
 // Joins the producer and the consumer, then ends the monitor and joins it. Without a monitor
@@ -199,15 +199,15 @@ int CPcm::startThreads(psThread threads[], uint32_t* countP) {
 int CPcm::joinThreads(psThread threads[], uint32_t count) {
   uint32_t workers = count == kPcmThreads ? uint32_t{kMonitorThread} : count;
   int rc = workers > 0 ? psThreadWaitForThreads(threads, workers) : 0;
-  if (rc != 0) {
+  if (rc != RC_OK) {
     TRACE_LINE(TRC_PCM, "waitForThreads() failed, rc = %d\n", rc);
   }
   signalEnd();
   if (count == kPcmThreads) {
     int monitorRc = psThreadWaitForThreads(&threads[kMonitorThread], 1);
-    if (monitorRc != 0) {
+    if (monitorRc != RC_OK) {
       TRACE_LINE(TRC_PCM, "waitForThreads() failed, rc = %d\n", monitorRc);
-      rc = rc != 0 ? rc : monitorRc;
+      rc = rc != RC_OK ? rc : monitorRc;
     }
   }
   return rc;
@@ -219,7 +219,7 @@ int CPcm::decide(psThread threads[]) {
   uint32_t exitCodes[kPcmThreads] = {};
   for (int k = 0; k < kPcmThreads; k++) {
     int rc = psThreadGetExitCode(threads[k], &exitCodes[k]);  // 419 in the code on failure
-    if (rc != 0) {
+    if (rc != RC_OK) {
       TRACE_LINE(TRC_PCM, "threadGetExitCode() failed, thread[ %d ] = %p, rc = %d\n", k,
                  static_cast<void*>(threads[k]), rc);
     }

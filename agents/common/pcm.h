@@ -141,7 +141,7 @@ class CPcm {
         cancelStripes();
       }
       int rc = psThreadWaitForAnyThreadFor(threadsP, indexP, count, kPcmStripeWaitMilliSeconds);
-      if (rc != 0 || *indexP < count) return rc;
+      if (rc != RC_OK || *indexP < count) return rc;
     }
   }
   // When a call timed on apiStatus has run longer than kPcmApiDelaySeconds: traces it and, when

@@ -422,9 +422,9 @@ TEST(PcmTest, TheMonitorsWaitEndsWhenTheTransferEnds) {
 TEST(PcmTest, ACancelThroughTheRequestWakesTheMonitorAtOnce) {
   struct Request final : DBaseEri {
     using DBaseEri::DBaseEri;
-    uint32_t SetupEnvironment() override { return 0; }
-    uint32_t CleanupEnvironment() override { return 0; }
-    uint32_t ProcessRequestDetails() override { return 0; }
+    int SetupEnvironment() override { return RC_OK; }
+    int CleanupEnvironment() override { return RC_OK; }
+    int ProcessRequestDetails() override { return RC_OK; }
   };
   CWatchedTransfer transfer;
   transfer.arm(1000, nullptr, 1, 0);

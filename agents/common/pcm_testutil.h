@@ -122,9 +122,9 @@ class CStreamTransfer : public CPcm {
   int runStream(uint32_t statusMilliSeconds, StatusFunction statusFunctionP, uint32_t* cancelP) {
     m_Checksum = 0;
     int rc = initializeRun();
-    if (rc == 0) rc = passRUNParameters(statusMilliSeconds, statusFunctionP, cancelP);
+    if (rc == RC_OK) rc = passRUNParameters(statusMilliSeconds, statusFunctionP, cancelP);
     m_ElapsedTimer.start();
-    if (rc == 0) rc = RUN();
+    if (rc == RC_OK) rc = RUN();
     return rc;
   }
   void setTotal(uint64_t totalBytes) { m_TotalBytes = totalBytes; }
@@ -135,8 +135,8 @@ class CStreamTransfer : public CPcm {
 
   int producer() override {
     int rc = producerSide.mode == streamByBuffer ? produceByBuffer() : produceByPieces();
-    if (rc == 0) rc = m_Ring.completeDataTransfer();
-    if (rc != 0 && rc != RC_RING_CANCELLED) fail(m_ProducerText, rc);
+    if (rc == RC_OK) rc = m_Ring.completeDataTransfer();
+    if (rc != RC_OK && rc != RC_RING_CANCELLED) fail(m_ProducerText, rc);
     return rc;
   }
 
@@ -147,7 +147,7 @@ class CStreamTransfer : public CPcm {
       rc = 0;
       m_Checksum = sum.finish();
     }
-    if (rc != 0 && rc != RC_RING_CANCELLED) fail(m_ConsumerText, rc);
+    if (rc != RC_OK && rc != RC_RING_CANCELLED) fail(m_ConsumerText, rc);
     return rc;
   }
 
@@ -163,7 +163,7 @@ class CStreamTransfer : public CPcm {
     if (side.sleepEvery != 0 && ++*countP % side.sleepEvery == 0) psSleep(1);
   }
   static bool failsNow(const StreamSide& side, uint64_t bytes) {
-    return side.failRc != 0 && bytes >= side.failAt;
+    return side.failRc != RC_OK && bytes >= side.failAt;
   }
   // A side that fails stops the other, as every transfer body does.
   int injectFailure(const StreamSide& side) {
@@ -180,7 +180,7 @@ class CStreamTransfer : public CPcm {
       if (failsNow(producerSide, m_BytesProduced)) return injectFailure(producerSide);
       RingElement* bufferP = nullptr;
       int rc = m_Ring.lockEmptyBuffer(&bufferP);
-      if (rc != 0) return rc;
+      if (rc != RC_OK) return rc;
       uint64_t left = endless ? m_Ring.bufferSize() : m_TotalBytes - m_BytesProduced;
       uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(m_Ring.bufferSize(), left));
       StreamPattern::forEach(m_BytesProduced, n, [&](const uint8_t* dataP, size_t size) {
@@ -189,7 +189,7 @@ class CStreamTransfer : public CPcm {
       });
       m_BytesProduced += n;
       rc = m_Ring.unlockFullBuffer(bufferP);
-      if (rc != 0) return rc;
+      if (rc != RC_OK) return rc;
       pace(producerSide, &count);
     }
     return 0;
@@ -204,9 +204,9 @@ class CStreamTransfer : public CPcm {
       uint32_t n = nextPiece(&k, endless ? UINT32_MAX : m_TotalBytes - m_BytesProduced);
       int rc = 0;
       StreamPattern::forEach(m_BytesProduced, n, [&](const uint8_t* dataP, size_t size) {
-        if (rc == 0) rc = m_Ring.insertData(&bufferP, dataP, static_cast<uint32_t>(size));
+        if (rc == RC_OK) rc = m_Ring.insertData(&bufferP, dataP, static_cast<uint32_t>(size));
       });
-      if (rc != 0) return rc;
+      if (rc != RC_OK) return rc;
       m_BytesProduced += n;
       pace(producerSide, &count);
     }
@@ -219,11 +219,11 @@ class CStreamTransfer : public CPcm {
       if (failsNow(consumerSide, m_BytesConsumed)) return injectFailure(consumerSide);
       RingElement* bufferP = nullptr;
       int rc = m_Ring.lockFullBuffer(&bufferP);
-      if (rc != 0) return rc;
+      if (rc != RC_OK) return rc;
       if (consumerSide.check) sumP->add(bufferP->bufferP, bufferP->ulCount);
       m_BytesConsumed += bufferP->ulCount;
       rc = m_Ring.unlockEmptyBuffer(bufferP);
-      if (rc != 0) return rc;
+      if (rc != RC_OK) return rc;
       pace(consumerSide, &count);
     }
   }
@@ -239,11 +239,11 @@ class CStreamTransfer : public CPcm {
       if (failsNow(consumerSide, m_BytesConsumed)) return injectFailure(consumerSide);
       if (!endless && m_BytesConsumed == m_TotalBytes) {
         int rc = m_Ring.extractData(&bufferP, piece.data(), 1);
-        return rc != 0 ? rc : RC_INTERNAL_ERROR;  // more bytes than were sent
+        return rc != RC_OK ? rc : RC_INTERNAL_ERROR;  // more bytes than were sent
       }
       uint32_t n = nextPiece(&k, endless ? UINT32_MAX : m_TotalBytes - m_BytesConsumed);
       int rc = m_Ring.extractData(&bufferP, piece.data(), n);
-      if (rc != 0) return rc;
+      if (rc != RC_OK) return rc;
       if (consumerSide.check) sumP->add(piece.data(), n);
       m_BytesConsumed += n;
       pace(consumerSide, &count);

@@ -24,13 +24,13 @@ class CFnTransfer : public CPcm {
 
   int producer() override {
     m_ProducerRc = m_ProducerBody(this);
-    if (m_ProducerRc == 0) m_ProducerRc = m_Ring.completeDataTransfer();
-    if (m_ProducerRc != 0) cancel();
+    if (m_ProducerRc == RC_OK) m_ProducerRc = m_Ring.completeDataTransfer();
+    if (m_ProducerRc != RC_OK) cancel();
     return m_ProducerRc;
   }
   int consumer() override {
     m_ConsumerRc = m_ConsumerBody(this);
-    if (m_ConsumerRc != 0) cancel();
+    if (m_ConsumerRc != RC_OK) cancel();
     return m_ConsumerRc;
   }
   // One run with the given cancel flag (none: never cancelled).
@@ -62,16 +62,16 @@ inline CFnTransfer::Body feedBytes(const std::string& bytes) {
     for (size_t at = 0; at < bytes.size();) {
       RingElement* bufferP = nullptr;
       int rc = ring.lockEmptyBuffer(&bufferP);
-      if (rc != 0) return rc;
+      if (rc != RC_OK) return rc;
       uint32_t n = static_cast<uint32_t>(std::min<size_t>(ring.bufferSize(), bytes.size() - at));
       std::memcpy(bufferP->bufferP, bytes.data() + at, n);
       bufferP->ulCount = n;
       at += n;
       CPcmEnd::bytesProduced(pcmP) += n;
       rc = ring.unlockFullBuffer(bufferP);
-      if (rc != 0) return rc;
+      if (rc != RC_OK) return rc;
     }
-    return 0;
+    return RC_OK;
   };
 }
 
@@ -84,12 +84,12 @@ inline CFnTransfer::Body collectBytes(std::string* outP, std::string* countsP = 
       RingElement* bufferP = nullptr;
       int rc = ring.lockFullBuffer(&bufferP);
       if (rc == RC_END_OF_DATA) return 0;
-      if (rc != 0) return rc;
+      if (rc != RC_OK) return rc;
       outP->append(reinterpret_cast<const char*>(bufferP->bufferP), bufferP->ulCount);
       if (countsP != nullptr) *countsP += std::to_string(bufferP->ulCount) + " ";
       CPcmEnd::bytesConsumed(pcmP) += bufferP->ulCount;
       rc = ring.unlockEmptyBuffer(bufferP);
-      if (rc != 0) return rc;
+      if (rc != RC_OK) return rc;
     }
   };
 }

@@ -171,7 +171,7 @@ class Logon : public StorageFixture {
     pelkApiLogonInfo info{"NODE1", password, newPassword, nullptr, callback};
     m_Handle = 77;
     int16_t rc = api.Logon(&m_Status, &m_SessInfo, &m_Handle, &info);
-    if (rc == 0) {
+    if (rc == PELK_RC_OK) {
       EXPECT_EQ(api.Logoff(&m_Status, m_Handle), 0);
     }
     return rc;
@@ -180,7 +180,7 @@ class Logon : public StorageFixture {
   int16_t storedLogon(PeekApiDL& api) {
     m_Handle = 77;
     int16_t rc = api.Logon(&m_Status, nullptr, &m_Handle);
-    if (rc == 0) {
+    if (rc == PELK_RC_OK) {
       EXPECT_EQ(api.Logoff(&m_Status, m_Handle), 0);
     }
     return rc;

@@ -41,12 +41,12 @@ DPelkChangePWEri::~DPelkChangePWEri() {
   }
 }
 
-uint32_t DPelkChangePWEri::putRcMessage(uint32_t rc) {
-  nlsprintf(m_ErrorTextP, ERI_MESSAGE_SIZE, agentRcMessage(static_cast<int>(rc)), "");
+int DPelkChangePWEri::putRcMessage(int rc) {
+  nlsprintf(m_ErrorTextP, ERI_MESSAGE_SIZE, agentRcMessage(rc), "");
   return rc;
 }
 
-uint32_t DPelkChangePWEri::ProcessRequestDetails() {
+int DPelkChangePWEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "DPelkChangePWEri::ProcessRequestDetails()");
   // Never a call without a status record or without the passwords to change.
   if (m_pelkApiStatusObjP == nullptr || m_pelkApiLogonInfoP == nullptr) {
@@ -56,11 +56,11 @@ uint32_t DPelkChangePWEri::ProcessRequestDetails() {
   int16_t apiRc = gPelkApiObjP->Logon(m_pelkApiStatusObjP, nullptr, &handle, m_pelkApiLogonInfoP);
   if (apiRc == PELK_PW_CANCELLED) TRACE_RETURN(putRcMessage(RC_CANCELED_BY_USER));
   const char* callNameP = "Logon";
-  if (apiRc == 0) {
+  if (apiRc == PELK_RC_OK) {
     callNameP = "Logoff";
     apiRc = gPelkApiObjP->Logoff(m_pelkApiStatusObjP, handle);
   }
-  if (apiRc != 0) {
+  if (apiRc != PELK_RC_OK) {
     TRACE_RETURN(moxtarApiFailure(m_pelkApiStatusObjP, m_ErrorTextP, 0, apiRc, callNameP));
   }
   TRACE_RETURN(RC_OK);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "agtrc.h"
 #include "baseeri.h"
 #include "pelkapi.h"
 #include "pelkqueryeri.h"
@@ -19,14 +20,14 @@ class DPelkChangePWEri : public DBaseEri {
   DPelkChangePWEri(DPelkApiStatus* statusP, uint32_t unused, char* messageBufferP);
   ~DPelkChangePWEri() override;
 
-  uint32_t SetupEnvironment() override { return 0; }
-  uint32_t CleanupEnvironment() override { return 0; }
+  int SetupEnvironment() override { return RC_OK; }
+  int CleanupEnvironment() override { return RC_OK; }
   // 0, 415 (the password prompt was cancelled), 418 (with the interface's text) or 419 (no
   // status record or logon information).
-  uint32_t ProcessRequestDetails() override;
+  int ProcessRequestDetails() override;
 
  private:
-  uint32_t putRcMessage(uint32_t rc);
+  int putRcMessage(int rc);
 
   DPelkApiStatus* m_pelkApiStatusObjP;
   uint32_t m_OwnsStatusObj;  // 1 when the request allocated the status record

@@ -24,7 +24,7 @@ int16_t DPelkApi::AgtPelkRCMsg(DPelkApiStatus* statusP, pelkUint32_t handle, int
   std::memset(libraryText, 0, sizeof libraryText);
   int16_t rc = dpelkRCMsg(this, statusP, handle, code, libraryText);
   libraryText[sizeof libraryText - 1] = '\0';
-  size_t length = rc == 0 ? std::strlen(libraryText) : 0;
+  size_t length = rc == PELK_RC_OK ? std::strlen(libraryText) : 0;
   if (textSize > 0) {
     size_t copied = length < textSize - 1 ? length : textSize - 1;
     std::memcpy(textP, libraryText, copied);
@@ -45,9 +45,9 @@ void DPelkApi::GetApiError(DPelkApiStatus* statusP, pelkUint32_t handle, int16_t
   if (code != 0 && textSize >= 2) {
     // Room for the newline behind the text.
     int16_t rc = AgtPelkRCMsg(statusP, handle, code, textP, textSize - 1, &length);
-    if (rc != 0 || length == 0) {
-      int written = std::snprintf(textP, textSize - 1, "no text returned for MOXTAR Api error %d",
-                                  static_cast<int>(code));
+    if (rc != PELK_RC_OK || length == 0) {
+      int written =
+          std::snprintf(textP, textSize - 1, "no text returned for MOXTAR Api error %d", code);
       length = written > 0 ? static_cast<size_t>(written) : 0;
     }
     std::strcat(textP, "\n");
@@ -65,8 +65,7 @@ void DPelkApi::LogApiError(DPelkApiStatus* statusP, pelkUint32_t handle, int16_t
   }
   char text[API_ERROR_LOG_SIZE];
   int prefixLength =
-      std::snprintf(text, sizeof text, "error %d returned from %s: ", static_cast<int>(code),
-                    nameOrNull(callNameP));
+      std::snprintf(text, sizeof text, "error %d returned from %s: ", code, nameOrNull(callNameP));
   size_t prefix = static_cast<size_t>(prefixLength);
   size_t length = 0;
   GetApiError(statusP, handle, code, text + prefix, sizeof text - prefix, &length, callNameP);

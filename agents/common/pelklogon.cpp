@@ -64,11 +64,11 @@ int16_t DPelkApi::Logon(DPelkApiStatus* statusP, pelkSessInfo* sessInfoP, pelkUi
   loadLogonValues(statusP, logonInfoP, &values);
   pelkUint32_t handle = 0;
   int16_t rc = openSession(statusP, logonInfoP, &values, handleP != nullptr ? &handle : nullptr);
-  if (rc != 0 && rc != PELK_RC_PASSWORD_EXPIRED) {
+  if (rc != PELK_RC_OK && rc != PELK_RC_PASSWORD_EXPIRED) {
     TRACE_RETURN(rc);
   }
   rc = completeLogon(statusP, sessInfoP, logonInfoP, &values, handle, rc);
-  if (rc != 0) {
+  if (rc != PELK_RC_OK) {
     if (handle != 0) {
       dpelkTerminate(this, statusP, handle);
     }
@@ -110,7 +110,7 @@ int16_t DPelkApi::completeLogon(DPelkApiStatus* statusP, pelkSessInfo* sessInfoP
                                 pelkUint32_t handle, int16_t openRc) {
   if (openRc == PELK_RC_PASSWORD_EXPIRED || given(logonInfoP->newPasswordP)) {
     int16_t rc = renewPassword(statusP, logonInfoP, valuesP, handle, openRc);
-    if (rc != 0) {
+    if (rc != PELK_RC_OK) {
       return rc;
     }
   }
@@ -135,7 +135,7 @@ int16_t DPelkApi::Logon(DPelkApiStatus* statusP, pelkSessInfo* sessInfoP, pelkUi
     pelkCopyText(optFile, sizeof optFile, m_OptFile);
     info.pwCallbackP = m_PwCallbackP;
   }
-  if (m_StoredTextsRc != 0) {
+  if (m_StoredTextsRc != PELK_RC_OK) {
     if (handleP != nullptr) {
       *handleP = 0;
     }
@@ -184,7 +184,7 @@ int16_t DPelkApi::openSession(DPelkApiStatus* statusP, const pelkApiLogonInfo* l
       int16_t rc =
           askPassword(PELK_RC_BAD_PASSWORD, logonInfoP, valuesP->password, valuesP->nodeName,
                       valuesP->output, valuesP->storedPassword, valuesP->passwordAccess);
-      if (rc != 0) {
+      if (rc != PELK_RC_OK) {
         return rc;
       }
       pelkCopyText(valuesP->password, sizeof valuesP->password, valuesP->output);
@@ -214,14 +214,14 @@ int16_t DPelkApi::renewPassword(DPelkApiStatus* statusP, const pelkApiLogonInfo*
   } else {
     int16_t rc = askPassword(initRc, logonInfoP, valuesP->password, valuesP->nodeName,
                              valuesP->output, valuesP->storedPassword, valuesP->passwordAccess);
-    if (rc != 0) {
+    if (rc != PELK_RC_OK) {
       return rc;
     }
     pelkCopyText(newPassword, sizeof newPassword, valuesP->output);
   }
   int16_t rc = dpelkChangePW(this, statusP, handle, valuesP->password, newPassword);
   traceApiError(statusP, handle, rc, "pelkChangePW");
-  if (rc != 0) {
+  if (rc != PELK_RC_OK) {
     return rc;
   }
   pelkCopyText(valuesP->password, sizeof valuesP->password, newPassword);
@@ -245,5 +245,5 @@ void DPelkApi::traceApiError(DPelkApiStatus* statusP, pelkUint32_t handle, int16
   }
   char text[LOGON_TRACE_TEXT_SIZE];
   AgtPelkRCMsg(statusP, handle, code, text, sizeof text, nullptr);
-  TRACE_LINE(TRC_API, "%s failed, rc = %d: %s\n", callNameP, static_cast<int>(code), text);
+  TRACE_LINE(TRC_API, "%s failed, rc = %d: %s\n", callNameP, code, text);
 }

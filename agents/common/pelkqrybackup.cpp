@@ -49,7 +49,7 @@ DPelkQueryBackupEri::DPelkQueryBackupEri(DPelkApiStatus* statusP, pelkUint32_t p
       m_backupListP(backupListP),
       m_pointInTimeP(pointInTimeP) {}
 
-uint32_t DPelkQueryBackupEri::PreConditionCheck() {
+int DPelkQueryBackupEri::PreConditionCheck() {
   TRACE_ENTRY(TRC_ERI, "DPelkQueryBackupEri::PreConditionCheck()");
   bool complete = sessionHandle() != 0 && m_fsnameSpecP != nullptr && m_fsTypeP != nullptr &&
                   m_objnameListP != nullptr && m_pelkLogonSessInfoP != nullptr &&
@@ -72,7 +72,7 @@ int DPelkQueryBackupEri::takeAnswer(void* respP, void* contextP) {
   return takeP->listP->addTail(answerP);
 }
 
-uint32_t DPelkQueryBackupEri::queryOneName(pelkObjName* objNameP, qryBackupData* queryP) {
+int DPelkQueryBackupEri::queryOneName(pelkObjName* objNameP, qryBackupData* queryP) {
   queryP->objName = objNameP;
   qryRespBackupData response;
   BackupTake take{this, m_backupListP};
@@ -81,10 +81,10 @@ uint32_t DPelkQueryBackupEri::queryOneName(pelkObjName* objNameP, qryBackupData*
       takeAnswer,      &take,  GetCancelPtr()};
   MoxtarQueryCodes codes;
   moxtarRunQuery(m_pelkApiStatusObjP, sessionHandle(), run, &codes);
-  if (codes.beginRc != 0) return putApiFailure(codes.beginRc, "dpelkBeginQuery");
-  uint32_t rc = RC_OK;
+  if (codes.beginRc != PELK_RC_OK) return putApiFailure(codes.beginRc, "dpelkBeginQuery");
+  int rc = RC_OK;
   if (codes.takeRc != RC_OK) {
-    rc = putRcMessage(static_cast<uint32_t>(codes.takeRc));
+    rc = putRcMessage(codes.takeRc);
   } else if (codes.answersRc == PELK_RC_NO_MATCH) {
     // No backup of this name here: listed behind the buffer's text while there is room.
     size_t used = std::strlen(m_ErrorTextP);
@@ -94,16 +94,16 @@ uint32_t DPelkQueryBackupEri::queryOneName(pelkObjName* objNameP, qryBackupData*
       std::strcat(m_ErrorTextP, objNameP->hl);
       std::strcat(m_ErrorTextP, objNameP->ll);
     }
-  } else if (codes.answersRc != PELK_RC_FINISHED && codes.answersRc != 0) {
+  } else if (codes.answersRc != PELK_RC_FINISHED && codes.answersRc != PELK_RC_OK) {
     rc = putApiFailure(codes.answersRc, "dpelkGetNextQObj");
   }
-  if (rc == RC_OK && codes.endRc != 0) rc = putApiFailure(codes.endRc, "dpelkEndQuery");
+  if (rc == RC_OK && codes.endRc != PELK_RC_OK) rc = putApiFailure(codes.endRc, "dpelkEndQuery");
   return rc;
 }
 
-uint32_t DPelkQueryBackupEri::ProcessRequestDetails() {
+int DPelkQueryBackupEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "DPelkQueryBackupEri::ProcessReqestDetails()");
-  uint32_t rc = PreConditionCheck();
+  int rc = PreConditionCheck();
   if (rc != RC_OK) TRACE_RETURN(rc);
   MoxtarFilespaceList fsList;
   DPelkQueryFilespaceEri fsQuery(m_pelkApiStatusObjP, sessionHandle(), m_fsnameSpecP, m_fsTypeP,

@@ -37,7 +37,7 @@ DPelkQueryFilespaceEri::DPelkQueryFilespaceEri(DPelkApiStatus* statusP, pelkUint
       m_fsTypeP(fsTypeP),
       m_fsListP(fsListP) {}
 
-uint32_t DPelkQueryFilespaceEri::PreConditionCheck() {
+int DPelkQueryFilespaceEri::PreConditionCheck() {
   TRACE_ENTRY(TRC_ERI, "DPelkQueryFilespaceEri::PreConditionCheck()");
   bool complete = sessionHandle() != 0 && m_fsnameSpecP != nullptr && m_fsTypeP != nullptr &&
                   m_fsListP != nullptr;
@@ -48,9 +48,9 @@ uint32_t DPelkQueryFilespaceEri::PreConditionCheck() {
   TRACE_RETURN(RC_OK);
 }
 
-uint32_t DPelkQueryFilespaceEri::ProcessRequestDetails() {
+int DPelkQueryFilespaceEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "DPelkQueryFilespaceEri::ProcessRequestDetails()");
-  uint32_t rc = PreConditionCheck();
+  int rc = PreConditionCheck();
   if (rc != RC_OK) TRACE_RETURN(rc);
   // With a wildcard the server lists every filespace and the request matches the names itself.
   bool wildcard = std::strchr(m_fsnameSpecP, '*') != nullptr;
@@ -76,15 +76,15 @@ uint32_t DPelkQueryFilespaceEri::ProcessRequestDetails() {
                   PELK_QRYRESPFS_VERSION, takeFilespace, &take,     GetCancelPtr()};
   MoxtarQueryCodes codes;
   moxtarRunQuery(m_pelkApiStatusObjP, sessionHandle(), run, &codes);
-  if (codes.beginRc != 0) TRACE_RETURN(putApiFailure(codes.beginRc, "dpelkBeginQuery"));
+  if (codes.beginRc != PELK_RC_OK) TRACE_RETURN(putApiFailure(codes.beginRc, "dpelkBeginQuery"));
   if (codes.takeRc != RC_OK) {
-    rc = putRcMessage(static_cast<uint32_t>(codes.takeRc));
+    rc = putRcMessage(codes.takeRc);
   } else if (codes.answersRc == PELK_RC_NO_MATCH) {
     rc = putRcMessage(RC_NO_FILESPACE_MATCH);
-  } else if (codes.answersRc != PELK_RC_FINISHED && codes.answersRc != 0) {
+  } else if (codes.answersRc != PELK_RC_FINISHED && codes.answersRc != PELK_RC_OK) {
     rc = putApiFailure(codes.answersRc, "dpelkGetNextQObj");
   }
-  if (rc == RC_OK && codes.endRc != 0) rc = putApiFailure(codes.endRc, "dpelkEndQuery");
+  if (rc == RC_OK && codes.endRc != PELK_RC_OK) rc = putApiFailure(codes.endRc, "dpelkEndQuery");
   if (rc == RC_OK && GetCancelStatus() != 0) rc = putRcMessage(RC_CANCELED_BY_USER);
   TRACE_RETURN(rc);
 }
@@ -100,7 +100,7 @@ DPelkQueryServerEri::DPelkQueryServerEri(DPelkApiStatus* statusP, pelkUint32_t p
       m_sessInfoP(sessInfoP),
       m_apiVersionP(apiVersionP) {}
 
-uint32_t DPelkQueryServerEri::ProcessRequestDetails() {
+int DPelkQueryServerEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "DPelkQueryServerEri::ProcessRequestDetails()");
   if (sessionHandle() == 0 || m_sessInfoP == nullptr) {
     TRACE_LINE(TRC_ERI, "No session or no session information record was given.\n");
@@ -110,7 +110,7 @@ uint32_t DPelkQueryServerEri::ProcessRequestDetails() {
   m_sessInfoP->stVersion = PELK_SESSINFO_VERSION;
   int16_t apiRc =
       DPelkApi::dpelkQuerySessInfo(gPelkApiObjP, m_pelkApiStatusObjP, sessionHandle(), m_sessInfoP);
-  if (apiRc != 0) TRACE_RETURN(putApiFailure(apiRc, "dpelkQuerySessInfo"));
+  if (apiRc != PELK_RC_OK) TRACE_RETURN(putApiFailure(apiRc, "dpelkQuerySessInfo"));
   if (m_apiVersionP != nullptr) {
     int versionRc = gPelkApiObjP->checkCompatibility(m_pelkApiStatusObjP, m_apiVersionP);
     TRACE_LINE(TRC_ERI, "Interface version %u.%u.%u, check rc = %d\n", m_apiVersionP->version,

@@ -64,7 +64,7 @@ void DPelkQueryEri::SetHublorApiInstance(DPelkApiStatus* statusP, pelkSessInfo* 
   m_pelkHandleParm = pelkHandle;
 }
 
-uint32_t DPelkQueryEri::SetupEnvironment() {
+int DPelkQueryEri::SetupEnvironment() {
   TRACE_ENTRY(TRC_ERI, "DPelkQueryEri::SetupEnvironment()");
   int16_t apiRc =
       m_pelkApiLogonInfoP != nullptr
@@ -72,19 +72,19 @@ uint32_t DPelkQueryEri::SetupEnvironment() {
                                 m_pelkApiLogonInfoP)
           : gPelkApiObjP->Logon(m_pelkApiStatusObjP, m_pelkLogonSessInfoP, &m_pelkHandle);
   if (apiRc == PELK_PW_CANCELLED) TRACE_RETURN(putRcMessage(RC_CANCELED_BY_USER));
-  if (apiRc != 0) {
+  if (apiRc != PELK_RC_OK) {
     m_pelkHandle = 0;
     TRACE_RETURN(putApiFailure(apiRc, "Logon"));
   }
   TRACE_RETURN(RC_OK);
 }
 
-uint32_t DPelkQueryEri::CleanupEnvironment() {
+int DPelkQueryEri::CleanupEnvironment() {
   TRACE_ENTRY(TRC_ERI, "DPelkQueryEri::CleanupEnvironment()");
   if (m_pelkHandle == 0) TRACE_RETURN(RC_OK);  // none, or the lent one stays open
   int16_t apiRc = gPelkApiObjP->Logoff(m_pelkApiStatusObjP, m_pelkHandle);
   m_pelkHandle = 0;
-  if (apiRc != 0) TRACE_RETURN(putApiFailure(apiRc, "Logoff"));
+  if (apiRc != PELK_RC_OK) TRACE_RETURN(putApiFailure(apiRc, "Logoff"));
   TRACE_RETURN(RC_OK);
 }
 
@@ -92,12 +92,11 @@ pelkUint32_t DPelkQueryEri::sessionHandle() const {
   return m_pelkHandle != 0 ? m_pelkHandle : m_pelkHandleParm;
 }
 
-uint32_t DPelkQueryEri::putRcMessage(uint32_t rc) {
-  nlsprintf(m_ErrorTextP, ERI_MESSAGE_SIZE, agentRcMessage(static_cast<int>(rc)), "");
+int DPelkQueryEri::putRcMessage(int rc) {
+  nlsprintf(m_ErrorTextP, ERI_MESSAGE_SIZE, agentRcMessage(rc), "");
   return rc;
 }
 
-uint32_t DPelkQueryEri::putApiFailure(int16_t code, const char* callNameP) {
-  return static_cast<uint32_t>(
-      moxtarApiFailure(m_pelkApiStatusObjP, m_ErrorTextP, sessionHandle(), code, callNameP));
+int DPelkQueryEri::putApiFailure(int16_t code, const char* callNameP) {
+  return moxtarApiFailure(m_pelkApiStatusObjP, m_ErrorTextP, sessionHandle(), code, callNameP);
 }

@@ -37,17 +37,17 @@ class DPelkQueryEri : public DBaseQueryEri {
                             pelkUint32_t pelkHandle);
 
   // Logs on (0, 415 when the password prompt was cancelled, 418 with the interface's text).
-  uint32_t SetupEnvironment() override;
+  int SetupEnvironment() override;
   // Logs off the request's own session (0 or 418); a lent session stays open.
-  uint32_t CleanupEnvironment() override;
+  int CleanupEnvironment() override;
 
  protected:
   // The session to work on: the request's own, else the lent one, else 0.
   pelkUint32_t sessionHandle() const;
   // The message of an agent return code into the message buffer; returns the code.
-  uint32_t putRcMessage(uint32_t rc);
+  int putRcMessage(int rc);
   // The interface's text of a failed call into the message buffer; returns 418.
-  uint32_t putApiFailure(int16_t code, const char* callNameP);
+  int putApiFailure(int16_t code, const char* callNameP);
 
   const pelkApiLogonInfo* m_pelkApiLogonInfoP;
   DPelkApiStatus* m_pelkApiStatusObjP;
@@ -71,10 +71,10 @@ class DPelkQueryFilespaceEri : public DPelkQueryEri {
                          char* messageBufferP);
 
   // 0 or 419 with its message when the session, pattern, type or list is missing.
-  uint32_t PreConditionCheck();
+  int PreConditionCheck();
   // 0 (also when no filespace passed the filter: the list then stays as it was), 113 when the
   // server has no matching filespace, 415, 418 or 419.
-  uint32_t ProcessRequestDetails() override;
+  int ProcessRequestDetails() override;
 
  protected:
   const char* m_fsnameSpecP;
@@ -91,7 +91,7 @@ class DPelkQueryServerEri : public DPelkQueryEri {
                       pelkApiVersion* apiVersionP, uint32_t* cancelP, char* messageBufferP);
 
   // 0, 418, or 419 without a session.
-  uint32_t ProcessRequestDetails() override;
+  int ProcessRequestDetails() override;
 
  protected:
   pelkSessInfo* m_sessInfoP;
@@ -117,11 +117,11 @@ class DPelkQueryBackupEri : public DPelkQueryEri {
 
   // 0 or 419 with its message when the session, pattern, type, name list, session
   // information or status record is missing.
-  uint32_t PreConditionCheck();
+  int PreConditionCheck();
   // 0 or the first failure. Names without backups on a filespace are no failure: they are
   // listed at the end of the message buffer (a blank, the high- and low-level name), as far
   // as the buffer holds them.
-  uint32_t ProcessRequestDetails() override;
+  int ProcessRequestDetails() override;
   // Non-zero keeps the answer; by default every answer when a result list was given.
   virtual uint32_t ProcessQueryData(qryRespBackupData* respP);
 
@@ -134,6 +134,6 @@ class DPelkQueryBackupEri : public DPelkQueryEri {
   const pelkDate* m_pointInTimeP;
 
  private:
-  uint32_t queryOneName(pelkObjName* objNameP, qryBackupData* queryP);
+  int queryOneName(pelkObjName* objNameP, qryBackupData* queryP);
   static int takeAnswer(void* respP, void* contextP);
 };

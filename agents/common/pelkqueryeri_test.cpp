@@ -33,7 +33,7 @@ class Requests : public MoxtarFixture {
 class RecordingServerQuery : public DPelkQueryServerEri {
  public:
   using DPelkQueryServerEri::DPelkQueryServerEri;
-  uint32_t ProcessRequestDetails() override {
+  int ProcessRequestDetails() override {
     m_DetailsRan = true;
     return DPelkQueryServerEri::ProcessRequestDetails();
   }

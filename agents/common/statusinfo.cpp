@@ -9,7 +9,7 @@ uint32_t statusCommand(const StatusInfo& status, uint32_t heldCommand) {
 
 int statusCheckKind(const StatusInfo& status) {
   if (status.kind < kStatusKindCount) {
-    return 0;
+    return RC_OK;
   }
   TRACE_LINE(TRC_ERI, "An invalid status type (%#x) was received.\n", status.kind);
   return RC_INTERNAL_ERROR;

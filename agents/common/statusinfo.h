@@ -46,7 +46,7 @@ struct StatusFinish {
   uint32_t inactivated;
   uint64_t totalBytes;  // 0 for an inactivation
   double elapsedSeconds;
-  uint32_t rc;  // the request's return code
+  int rc;  // the request's return code
 };
 
 // msgoutStatus.
@@ -74,7 +74,7 @@ struct StatusEnd {
   double elapsedSeconds;
   const char* nameP;  // the item's name
   const char* textP;  // the item's failure text, or null
-  uint32_t rc;        // 0, a failure, or 1318 for an item skipped (reported apart from failures)
+  int rc;             // 0, a failure, or 1318 for an item skipped (reported apart from failures)
 };
 
 struct StatusInfo {

@@ -38,7 +38,7 @@ StatusInfo gKept{};
 int keepingReceiver(StatusInfo status) {
   if (int rc = statusCheckKind(status)) return rc;
   gKept = status;
-  return 0;
+  return RC_OK;
 }
 
 TEST(StatusInfoTest, AReceiverGetsTheRecordByValueAndAnswersThroughTheCallback) {

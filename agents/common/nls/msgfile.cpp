@@ -48,5 +48,5 @@ int optGetMessageFile(const char* languageP, char* pathP, size_t pathSize, char*
     dirP[0] = '\0';
     return RC_NAME_TOO_LONG;
   }
-  return 0;
+  return RC_OK;
 }

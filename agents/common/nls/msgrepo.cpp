@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "agtmem.h"
+#include "agtrc.h"
 #include "agttrc.h"
 #include "msgexpand.h"
 #include "msgfile.h"
@@ -246,7 +247,7 @@ int NLInit(const char* languageP, int cacheSize, int quiet, int dateFormat, int 
   TRACE_ENTRY(TRC_NLS, "NLInit()");
   NlsGlobals* globP = nlsGlobals();
   nlsRepository* repoP = globP->m_RepositoryP;
-  if (repoP == nullptr) TRACE_RETURN(0);
+  if (repoP == nullptr) TRACE_RETURN(RC_OK);
   char agentDir[NLS_PATH_SIZE];
   optGetMessageFile(languageP, repoP->m_RepositoryPath, sizeof(repoP->m_RepositoryPath), agentDir,
                     sizeof(agentDir));
@@ -275,13 +276,13 @@ int NLInit(const char* languageP, int cacheSize, int quiet, int dateFormat, int 
   nlsFuncTable* tableP = globP->m_FuncTableP;
   if (tableP != nullptr && !globP->m_DateFormatFixed) tableP->m_SetDateFormat(tableP, dateFormat);
   if (tableP != nullptr && !globP->m_TimeFormatFixed) tableP->m_SetTimeFormat(tableP, timeFormat);
-  if (globP->m_NumberFormatFixed) TRACE_RETURN(0);
+  if (globP->m_NumberFormatFixed) TRACE_RETURN(RC_OK);
   if (numberFormat < 1 || numberFormat > 6) {
     if (!quiet) internalError(repoP, "%s0112E NLInit: Invalid default number format.\n");
     TRACE_RETURN(RC_NLS_BAD_NUMBER_FORMAT);
   }
   if (tableP != nullptr) tableP->m_SetNumberFormat(tableP, numberFormat);
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 void NLTerm() {

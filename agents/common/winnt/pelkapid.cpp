@@ -65,7 +65,7 @@ namespace {
 template <typename Entry>
 bool bindEntry(void* moduleP, const char* nameP, Entry* slotP) {
   void* symbolP = nullptr;
-  if (DPelkApiDL::getProcAddr(moduleP, nameP, &symbolP) == 0) return false;
+  if (!DPelkApiDL::getProcAddr(moduleP, nameP, &symbolP)) return false;
   *slotP = reinterpret_cast<Entry>(symbolP);
   return true;
 }
@@ -73,9 +73,11 @@ bool bindEntry(void* moduleP, const char* nameP, Entry* slotP) {
 }  // namespace
 
 bool DPelkApiDL::bindAll(void* moduleP, PelkEntryPoints* boundP) {
-#define PELK_BIND(name) &&bindEntry(moduleP, #name, &boundP->name)
-  return true PELK_ENTRY_POINTS(PELK_BIND);
+  bool bound = true;  // no call to bindEntry after the first name missing
+#define PELK_BIND(name) bound = bound && bindEntry(moduleP, #name, &boundP->name);
+  PELK_ENTRY_POINTS(PELK_BIND)
 #undef PELK_BIND
+  return bound;
 }
 
 int DPelkApiDL::Cleanup() {
@@ -112,15 +114,15 @@ void* DPelkApiDL::loadMoxtarDll() {
   return openLibrary(PELK_LIBRARY_NAME);  // the library search path
 }
 
-int DPelkApiDL::getProcAddr(void* moduleP, const char* nameP, void** slotP) {
+bool DPelkApiDL::getProcAddr(void* moduleP, const char* nameP, void** slotP) {
   dlerror();
   *slotP = dlsym(moduleP, nameP);
   if (*slotP == nullptr) {
     const char* whyP = dlerror();
     TRACE_LINE(TRC_API, "\nFunction '%s' wasn't found.\n", nameP);
     TRACE_LINE(TRC_API, "dlsym: %s\n", whyP != nullptr ? whyP : "");
-    return 0;
+    return false;
   }
   TRACE_LINE(TRC_API, "\nFunction '%s' Loaded.\n", nameP);
-  return 1;
+  return true;
 }

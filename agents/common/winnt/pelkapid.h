@@ -28,8 +28,8 @@ class DPelkApiDL : public DPelkApi {
 
   // The module handle of the library, or null when it cannot be loaded.
   static void* loadMoxtarDll();
-  // Binds one entry point into *slotP: 1 when found, else 0.
-  static int getProcAddr(void* moduleP, const char* nameP, void** slotP);
+  // Looks one entry point up into *slotP: false when the library lacks it.
+  static bool getProcAddr(void* moduleP, const char* nameP, void** slotP);
 
  private:
   // Binds every entry point in table order into *boundP: false at the first one missing.

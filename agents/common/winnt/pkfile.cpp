@@ -42,7 +42,7 @@ int pkFSize(const char* fileNameP, pkInt64* sizeP) {
   *sizeP = pkInt64FromNative(status.st_size);
   TRACE_LINE(TRC_FILEOPS, "_stati64( %s ) was successful.\n", fileNameP);
   TRACE_LINE(TRC_FILEOPS, "fileSize64: %" PRId64 "\n", static_cast<int64_t>(status.st_size));
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 // True while the name still leads to the file the descriptor has open: the holder before

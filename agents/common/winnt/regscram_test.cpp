@@ -28,7 +28,7 @@ std::string unscramble(const char* keyTextP, const Block& block, DWORD textSize 
   std::memset(text, 'x', sizeof text);
   int rc =
       regUnscramble(REG_ENCRYPTION_SCRAMBLE, keyTextP, block.bytes, block.length, text, textSize);
-  if (rc == 0) return text[0] == '\0' ? "<refused>" : "<refused, text left>";
+  if (rc == RC_OK) return text[0] == '\0' ? "<refused>" : "<refused, text left>";
   return text;
 }
 

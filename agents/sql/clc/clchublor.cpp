@@ -234,8 +234,7 @@ void printQueryBackupTypes(DSqlQueryBackupParms* parmsP, const OptionsInfo& o) {
 int clcQueryHublor(ClcRun* runP) {
   pelkSessInfo session{};
   pelkApiVersion version{};
-  int rc =
-      static_cast<int>(eriQueryMoxtarServer(&session, &version, &runP->logon, runP->msgBuffer));
+  int rc = eriQueryMoxtarServer(&session, &version, &runP->logon, runP->msgBuffer);
   if (rc != RC_OK) return rc;
   int compressionMsg = MSG_COMPRESSION_CLIENT;
   if (session.compression == PELK_COMPRESSION_ON) compressionMsg = MSG_COMPRESSION_ON;
@@ -276,7 +275,7 @@ int readFileInfo(DSqlQueryBackupParms* foundP, ClcQueryLists* listsP) {
     one.qryCommand = foundP->qryCommand;
     one.msgBufferP = foundP->msgBufferP;
     int rc = one.qryBuListP->addTail(entryP);
-    if (rc == RC_OK) rc = static_cast<int>(eriHublorQuerySqlBackups(&one));
+    if (rc == RC_OK) rc = eriHublorQuerySqlBackups(&one);
     if (rc != RC_OK) return rc;
   }
   return RC_OK;
@@ -294,7 +293,7 @@ int clcQueryBackups(ClcRun* runP) {
   // information; only what was asked for is printed.
   if (o.bFileInfo != 0) parms.bFillDbElems = 1;
   parms.bFileInfo = 0;
-  rc = static_cast<int>(eriHublorQuerySqlBackups(&parms));
+  rc = eriHublorQuerySqlBackups(&parms);
   if (rc == RC_OK && o.bFileInfo != 0) rc = readFileInfo(&parms, &lists);
   if (rc != RC_OK) return rc;
   if (o.command == CMD_QUERY_HUBLOR_TYPES) {

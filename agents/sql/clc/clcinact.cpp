@@ -39,7 +39,7 @@ int clcInactivate(ClcRun* runP) {
   parms.nInactivated = 0;
   parms.nOlderthan = runP->options.nOlderthan;
   parms.command = runP->options.command;
-  return static_cast<int>(eriInactivateBackups(&parms));
+  return eriInactivateBackups(&parms);
 }
 
 int clcChangePassword(ClcRun* runP) {
@@ -49,7 +49,7 @@ int clcChangePassword(ClcRun* runP) {
     if (rc != RC_OK) return rc;
     runP->logon.newPasswordP = o.szNewHublorPassword;
   }
-  int rc = static_cast<int>(eriChangeMoxtarPassword(&runP->logon, runP->msgBuffer));
+  int rc = eriChangeMoxtarPassword(&runP->logon, runP->msgBuffer);
   if (rc == RC_OK && runP->msgBuffer[0] != '\0') nlprintf(CLC_MSG_LINE, runP->msgBuffer);
   return rc;
 }

@@ -34,7 +34,7 @@ int clcCopyNames(CLinkedList<From>& fromR, CLinkedList<To>* toP) {
     To entry{};
     std::snprintf(entry.szName, sizeof entry.szName, "%s", nameP->szName);
     int rc = toP->addTail(&entry);
-    if (rc != 0) return rc;
+    if (rc != RC_OK) return rc;
   }
-  return 0;
+  return RC_OK;
 }

@@ -59,7 +59,7 @@ void clcPrintRcMessage(int rc, const char* insertP) {
 
 int clcExitStatus(int rc) {
   int status = rc & 0xFF;
-  return rc != 0 && status == 0 ? 255 : status;
+  return rc != RC_OK && status == 0 ? 255 : status;
 }
 
 int CleanUp(int cleanUpReason) {

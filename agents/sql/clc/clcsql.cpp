@@ -193,7 +193,7 @@ int clcBackup(ClcRun* runP) {
   BackupLists lists;
   int rc = copyBackupNames(o, &lists);
   if (rc != RC_OK) return rc;
-  rc = static_cast<int>(eriQuerySqlServerDb(&lists.databases, runP->msgBuffer, &lists.dbNames, 0));
+  rc = eriQuerySqlServerDb(&lists.databases, runP->msgBuffer, &lists.dbNames, 0);
   if (rc != RC_OK) return rc;
   if (!anySelected(lists.databases)) {
     nlprintf(MSG_NOTHING_SELECTED);
@@ -202,9 +202,9 @@ int clcBackup(ClcRun* runP) {
   DSqlBackupDatabaseParms parms{};
   fillBackupParms(runP, &parms);
   bool patterns = namesGroupsOrFiles(lists);
-  return static_cast<int>(eriBackupSqlDatabase(
-      &parms, &lists.databases, &lists.dbNames, &lists.groups,
-      patterns ? &lists.groupNames : nullptr, &lists.files, patterns ? &lists.fileNames : nullptr));
+  return eriBackupSqlDatabase(&parms, &lists.databases, &lists.dbNames, &lists.groups,
+                              patterns ? &lists.groupNames : nullptr, &lists.files,
+                              patterns ? &lists.fileNames : nullptr);
 }
 
 int clcRestore(ClcRun* runP) {
@@ -231,7 +231,7 @@ int clcRestore(ClcRun* runP) {
   parms.intoNameListP = &lists.intoNames;
   parms.destinationListP = &lists.destinations;
   parms.relocationListP = &lists.relocations;
-  rc = static_cast<int>(eriRestoreBackups(&parms));
+  rc = eriRestoreBackups(&parms);
   parms.qryBuListP->freeAll();
   return rc;
 }
@@ -326,7 +326,7 @@ int clcQuerySql(ClcRun* runP) {
   OptionsInfo& o = runP->options;
   SqlServerElement server{};
   uint32_t logFlag = o.command == CMD_QUERY_SQL ? 1 : 0;
-  int rc = static_cast<int>(eriQuerySqlServer(&server, nullptr, runP->msgBuffer, logFlag));
+  int rc = eriQuerySqlServer(&server, nullptr, runP->msgBuffer, logFlag);
   if (rc != RC_OK) return rc;
   printServer(server, o);
   if (o.command == CMD_QUERY_SQL) return RC_OK;
@@ -334,12 +334,12 @@ int clcQuerySql(ClcRun* runP) {
   BackupLists lists;
   rc = copyBackupNames(o, &lists);
   if (rc != RC_OK) return rc;
-  rc = static_cast<int>(eriQuerySqlServerDb(&lists.databases, runP->msgBuffer, &lists.dbNames, 1));
+  rc = eriQuerySqlServerDb(&lists.databases, runP->msgBuffer, &lists.dbNames, 1);
   if (rc != RC_OK) return rc;
   nlprintf(MSG_DATABASES_HEADING);
   CLinkedList<SqlDbMessage> messages;
-  rc = static_cast<int>(eriQuerySqlServerDbInfo(&lists.databases, &messages, &lists.groups, nullptr,
-                                                &lists.files, nullptr, nullptr));
+  rc = eriQuerySqlServerDbInfo(&lists.databases, &messages, &lists.groups, nullptr, &lists.files,
+                               nullptr, nullptr);
   if (rc != RC_OK) return rc;
   for (SqlDatabaseElement* dbP = lists.databases.getFirst(); dbP != nullptr;
        dbP = lists.databases.getNext(dbP)) {

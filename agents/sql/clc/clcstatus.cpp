@@ -8,6 +8,7 @@
 #include "agtrc.h"
 #include "agttrc.h"
 #include "clc.h"
+#include "errormsg.h"
 #include "msgout.h"
 #include "nlsnumber.h"
 
@@ -15,7 +16,7 @@ CStatus gConsoleStatus;
 
 namespace {
 
-constexpr uint32_t RC_SKIPPED = 1318;
+constexpr int RC_SKIPPED = 1318;
 constexpr uint32_t STATUS_NONE = 7;
 
 enum : int {
@@ -241,15 +242,12 @@ int CStatus::showEnd(const StatusInfo& status, uint32_t cmd) {
   } else if (group == GROUP_BACKUP) {
     nlprintf(MSG_BACKUP_FAILED, nameP);
   } else if (group == GROUP_INACTIVATE) {
-    printAsLine(MSG_INACTIVATE_FAILED, static_cast<int>(e.rc), nameP);
+    printAsLine(MSG_INACTIVATE_FAILED, e.rc, nameP);
   } else {
     printAsLine(MSG_RESTORE_FAILED, nameP);
   }
-  if (e.textP == nullptr || e.textP[0] == '\0') {
-    clcPrintRcMessage(static_cast<int>(e.rc), "");
-  } else {
-    nlprintf(CLC_MSG_LINE, e.textP);
-  }
+  char why[CLC_MSG_BUFFER_LEN + 1];
+  nlprintf(CLC_MSG_LINE, textOrRcMessage(e.textP, e.rc, why, sizeof why));
   return RC_OK;
 }
 

@@ -89,7 +89,7 @@ StatusInfo begin(uint32_t command, const char* nameP, const char* secondNameP = 
   return s;
 }
 
-StatusInfo end(uint32_t command, uint32_t rc, const char* textP) {
+StatusInfo end(uint32_t command, int rc, const char* textP) {
   StatusInfo s{};
   s.kind = endStatus;
   s.command = command;

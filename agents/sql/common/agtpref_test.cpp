@@ -215,7 +215,7 @@ TEST_F(Preferences, ServerNames) {
         c.rc)
         << c.value;
     EXPECT_EQ(value, c.after) << c.value;
-    if (c.rc == 0) {
+    if (c.rc == RC_OK) {
       EXPECT_EQ(options.szSqlServer, c.after) << c.value;
     }
   }

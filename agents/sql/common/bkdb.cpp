@@ -506,7 +506,7 @@ int CBackupDb::runStripes() {
        p = m_StripeDataList.getNext(p)) {
     slots[started] = p;
     int startRc = psThreadCreate(&threads[started], CPcm::runRUN, p->backupStripeP);
-    if (startRc != 0) {
+    if (startRc != RC_OK) {
       TRACE_LINE(TRC_ENGINE, "threadCreate( runRUN ) failed, rc = %d\n", startRc);
       rc = startRc;
       cancelStripes();
@@ -521,7 +521,7 @@ int CBackupDb::runStripes() {
     uint32_t index = 0;
     int waitRc = waitForAnyStripe(threads.get(), &index, remaining, &cancelSent,
                                   [this] { cancelStripes(); });
-    if (waitRc != 0) {
+    if (waitRc != RC_OK) {
       TRACE_LINE(TRC_ENGINE, "waitForAnyThread() failed, rc = %d\n", waitRc);
       if (rc == RC_OK) rc = waitRc;
       cancelStripes();
@@ -538,7 +538,7 @@ int CBackupDb::runStripes() {
   }
   for (uint32_t k = 0; k < started; k++) {
     int releaseRc = psThreadRelease(&threads[k]);
-    if (releaseRc != 0) TRACE_LINE(TRC_ENGINE, "threadRelease() failed, rc = %d\n", releaseRc);
+    if (releaseRc != RC_OK) TRACE_LINE(TRC_ENGINE, "threadRelease() failed, rc = %d\n", releaseRc);
   }
   if (rc == RC_OK && completed < count) {
     if (transferCancelled()) return RC_CANCELED_BY_USER;

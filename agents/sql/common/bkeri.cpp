@@ -61,7 +61,7 @@ struct DSqlBackupDatabaseEri::Run {
   uint32_t done = 0;
   uint32_t skipped = 0;
   uint32_t inactivated = 0;
-  uint32_t inactivationRc = 0;
+  int inactivationRc = 0;
   bool serverLogDue = false;
   double seconds = 0;
   uint64_t bytes = 0;
@@ -94,12 +94,12 @@ DSqlBackupDatabaseEri::~DSqlBackupDatabaseEri() {
   TRACE_ENTRY(TRC_ERI, "DSqlBackupDatabaseEri::~DSqlBackupDatabaseEri()");
 }
 
-uint32_t DSqlBackupDatabaseEri::SetupEnvironment() {
+int DSqlBackupDatabaseEri::SetupEnvironment() {
   TRACE_ENTRY(TRC_ERI, "DSqlBackupDatabaseEri::SetupEnvironment()");
   TRACE_RETURN(0);
 }
 
-uint32_t DSqlBackupDatabaseEri::CleanupEnvironment() {
+int DSqlBackupDatabaseEri::CleanupEnvironment() {
   TRACE_ENTRY(TRC_ERI, "DSqlBackupDatabaseEri::CleanupEnvironment()");
   TRACE_RETURN(0);
 }
@@ -112,7 +112,7 @@ void DSqlBackupDatabaseEri::sendMsgoutStatus(const char* textP) {
   m_ParmsP->statusFunctionP(status);
 }
 
-uint32_t DSqlBackupDatabaseEri::readServer(Run& run) {
+int DSqlBackupDatabaseEri::readServer(Run& run) {
   uint32_t command = m_ParmsP->command;
   if (command >= 1 && command <= 6) {
     run.backupType = kCommandTypes[command];
@@ -123,8 +123,7 @@ uint32_t DSqlBackupDatabaseEri::readServer(Run& run) {
   uint32_t* cancelP = GetCancelPtr();
   char* msgP = m_ParmsP->msgBufferP;
   CLinkedList<SqlInstanceElement>* instancesP = nullptr;
-  return static_cast<uint32_t>(
-      gSqlApiP->GetSqlServerInfo(&run.server, &cancelP, &msgP, &instancesP));
+  return gSqlApiP->GetSqlServerInfo(&run.server, &cancelP, &msgP, &instancesP);
 }
 
 void DSqlBackupDatabaseEri::capStripes(Run& run) {
@@ -134,7 +133,7 @@ void DSqlBackupDatabaseEri::capStripes(Run& run) {
 
 // The groups and files of the selected databases. The query shares this request's cancel flag
 // and leaves this request the current one, so that a cancel always reaches the backup.
-uint32_t DSqlBackupDatabaseEri::readDatabases(Run& run) {
+int DSqlBackupDatabaseEri::readDatabases(Run& run) {
   if (gLogP != nullptr) gLogP->LogActivityLog(MSG_BACKUP_STARTED, run.server.szSqlServerName);
   DSqlQuerySqlDbInfoEri query(querySqlServerDbInfoP, &run.messages, sqlGroupListP, groupListP,
                               sqlFileListP, fileListP, nullptr, GetCancelPtr());
@@ -158,7 +157,7 @@ void DSqlBackupDatabaseEri::reportSqlFailure(SqlDatabaseElement* dbP) {
 }
 
 // The objects of one selected database for the request's backup type.
-uint32_t DSqlBackupDatabaseEri::addObjects(Run& run, SqlDatabaseElement* dbP) {
+int DSqlBackupDatabaseEri::addObjects(Run& run, SqlDatabaseElement* dbP) {
   auto add = [&](SqlGroupElement* groupP, SqlFileElement* fileP) -> uint32_t {
     SqlDbInfo info = {dbP, groupP, fileP, 0};
     if (run.infos.addTail(&info) != 0) return RC_NO_MEMORY;
@@ -178,20 +177,20 @@ uint32_t DSqlBackupDatabaseEri::addObjects(Run& run, SqlDatabaseElement* dbP) {
   for (SqlGroupElement* g = dbP->peDbFirstGroup; g != nullptr && g->peGroupDatabase == dbP;
        g = sqlGroupListP->getNext(g)) {
     if (run.backupType == BACKUP_TYPE_GROUP) {
-      uint32_t rc = g->bGroupIsSelected ? add(g, nullptr) : 0;
+      int rc = g->bGroupIsSelected ? add(g, nullptr) : 0;
       if (rc != RC_OK) return rc;
       continue;
     }
     for (SqlFileElement* f = g->peGroupFirstFile; f != nullptr && f->peFileGroup == g;
          f = sqlFileListP->getNext(f)) {
-      uint32_t rc = f->bFileIsSelected ? add(g, f) : 0;
+      int rc = f->bFileIsSelected ? add(g, f) : 0;
       if (rc != RC_OK) return rc;
     }
   }
   return RC_OK;
 }
 
-uint32_t DSqlBackupDatabaseEri::buildObjectList(Run& run) {
+int DSqlBackupDatabaseEri::buildObjectList(Run& run) {
   if (run.backupType > BACKUP_TYPE_SET) {
     TRACE_LINE(TRC_ERI, "An invalid backup type (%u) was detected.\n", run.backupType);
     return RC_INVALID_BACKUP_TYPE;
@@ -212,7 +211,7 @@ uint32_t DSqlBackupDatabaseEri::buildObjectList(Run& run) {
       if (gLogP != nullptr) gLogP->LogActivityLog(text);
       continue;
     }
-    uint32_t rc = addObjects(run, dbP);
+    int rc = addObjects(run, dbP);
     if (rc != RC_OK) return rc;
   }
   TRACE_LINE(TRC_ERI, "Number of objects selected for backup = %u\n", run.selected);
@@ -225,7 +224,7 @@ uint32_t DSqlBackupDatabaseEri::buildObjectList(Run& run) {
 }
 
 // Logs on sessions until the request has one per stripe.
-uint32_t DSqlBackupDatabaseEri::logon(Run& run) {
+int DSqlBackupDatabaseEri::logon(Run& run) {
   uint32_t wanted = run.sessions.getCount() == 0 ? 1 : uint32_t(m_ParmsP->nStripes);
   while (run.sessions.getCount() < wanted && GetCancelStatus() == 0) {
     HublorSessionInfo session;
@@ -247,15 +246,14 @@ uint32_t DSqlBackupDatabaseEri::logon(Run& run) {
   return RC_OK;
 }
 
-uint32_t DSqlBackupDatabaseEri::registerMetaFilespace(Run& run) {
+int DSqlBackupDatabaseEri::registerMetaFilespace(Run& run) {
   pelkFSAttr attr;
   memset(&attr, 0, sizeof attr);
   buildFsAttr(attr.fsInfo);
   int rc = buildFsName(run.fsName, run.server.szSqlServerName, 0);
-  if (rc != RC_OK) return static_cast<uint32_t>(rc);
-  return static_cast<uint32_t>(registerFs(&run.status, m_ParmsP->msgBufferP,
-                                          run.sessions.getFirst()->pelkHandle, run.fsName,
-                                          getFsTypeForRegistration(), attr));
+  if (rc != RC_OK) return rc;
+  return registerFs(&run.status, m_ParmsP->msgBufferP, run.sessions.getFirst()->pelkHandle,
+                    run.fsName, getFsTypeForRegistration(), attr);
 }
 
 // Proves for every object that its management class can be bound; an object the server's
@@ -304,7 +302,7 @@ namespace {
 
 // Takes the database's one active full backup out of the list into *fullP: 0, or 419 when
 // there is none or more than one.
-uint32_t takeActiveFull(MoxtarMetaList& list, MoxtarMetaInfo* fullP) {
+int takeActiveFull(MoxtarMetaList& list, MoxtarMetaInfo* fullP) {
   bool found = false;
   for (MoxtarMetaInfo* p = list.getFirst(); p != nullptr;) {
     if (strcmp(p->objName.ll + 1, backupTypeLlNames[BACKUP_TYPE_FULL]) != 0) {
@@ -343,9 +341,8 @@ void keepOlderThan(MoxtarMetaList& list, const MoxtarMetaInfo& full) {
 
 // After a new full backup of a database: every active backup of it older than its active full
 // backup is inactivated, through the given session.
-uint32_t DSqlBackupDatabaseEri::inactivateOldBackups(Run& run, uint32_t* countP,
-                                                     HublorSessionInfo* sessionP,
-                                                     SqlDbInfo* infoP) {
+int DSqlBackupDatabaseEri::inactivateOldBackups(Run& run, uint32_t* countP,
+                                                HublorSessionInfo* sessionP, SqlDbInfo* infoP) {
   TRACE_ENTRY(TRC_ERI, "DSqlBackupDatabaseEri::inactivateOldBackups()");
   *countP = 0;
   char work[ERI_MSG_BUFFER_LEN + 1] = "";
@@ -369,14 +366,14 @@ uint32_t DSqlBackupDatabaseEri::inactivateOldBackups(Run& run, uint32_t* countP,
   request.SetHublorApiInstance(&run.status, &sessionP->apiSessInfo, sessionP->pelkHandle);
   MoxtarMetaList& list = *parms.qryBuListP;
   MoxtarMetaInfo full;
-  uint32_t rc = request.queryStoredBackups();
+  int rc = request.queryStoredBackups();
   if (rc == RC_OK) rc = takeActiveFull(list, &full);
   if (rc == RC_OK) keepOlderThan(list, full);
   if (rc == RC_OK && list.getCount() > 0) {
     rc = request.ProcessRequestDetails();
     *countP = parms.nInactivated;
   }
-  if (rc != RC_OK) logTextOrRcMessage(work, static_cast<int>(rc));
+  if (rc != RC_OK) logTextOrRcMessage(work, rc);
   TRACE_RETURN(rc);
 }
 
@@ -387,7 +384,7 @@ void DSqlBackupDatabaseEri::inactivateOld(Run& run) {
     if (p->nActionRc == RC_OBJECT_EXCLUDED) run.skipped++;
     if (run.backupType != BACKUP_TYPE_FULL || p->nActionRc != RC_OK || GetCancelStatus() != 0)
       continue;
-    uint32_t rc = RC_INTERNAL_ERROR;
+    int rc = RC_INTERNAL_ERROR;
     for (HublorSessionInfo* s = run.sessions.getFirst(); s != nullptr && rc != RC_OK;
          s = run.sessions.getNext(s)) {
       if (s->connected != 1) continue;
@@ -437,7 +434,7 @@ void DSqlBackupDatabaseEri::writeServerSummary(Run& run) {
   }
 }
 
-void DSqlBackupDatabaseEri::writeSummary(Run& run, uint32_t rc) {
+void DSqlBackupDatabaseEri::writeSummary(Run& run, int rc) {
   if (rc == RC_NOTHING_SELECTED) return;
   Totals totals;
   formatTotals(run, &totals);
@@ -460,7 +457,7 @@ void DSqlBackupDatabaseEri::writeSummary(Run& run, uint32_t rc) {
   }
 }
 
-uint32_t DSqlBackupDatabaseEri::logoff(Run& run, uint32_t rc) {
+int DSqlBackupDatabaseEri::logoff(Run& run, int rc) {
   for (HublorSessionInfo* p = run.sessions.getFirst(); p != nullptr; p = run.sessions.getNext(p)) {
     if (p->connected != 1) continue;
     int16_t code = gPelkApiObjP->Logoff(&run.status, p->pelkHandle);
@@ -481,7 +478,7 @@ uint32_t DSqlBackupDatabaseEri::logoff(Run& run, uint32_t rc) {
   return rc;
 }
 
-uint32_t DSqlBackupDatabaseEri::settle(Run& run, uint32_t rc) {
+int DSqlBackupDatabaseEri::settle(Run& run, int rc) {
   if (rc != RC_OK) return rc;
   if (GetCancelStatus() != 0) return RC_CANCELED_BY_USER;
   if (run.selected == 0) return RC_NOTHING_SELECTED;
@@ -490,7 +487,7 @@ uint32_t DSqlBackupDatabaseEri::settle(Run& run, uint32_t rc) {
   return RC_OK;
 }
 
-uint32_t DSqlBackupDatabaseEri::ProcessRequestDetails() {
+int DSqlBackupDatabaseEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "DSqlBackupDatabaseEri::ProcessRequestDetails()");
   Run run;
   run.timer.start();
@@ -499,7 +496,7 @@ uint32_t DSqlBackupDatabaseEri::ProcessRequestDetails() {
     status.kind = startStatus;
     m_ParmsP->statusFunctionP(status);
   }
-  uint32_t rc = readServer(run);
+  int rc = readServer(run);
   if (going(rc)) capStripes(run);
   if (going(rc)) rc = readDatabases(run);
   if (going(rc)) rc = buildObjectList(run);
@@ -545,6 +542,6 @@ uint32_t DSqlBackupDatabaseEri::ProcessRequestDetails() {
   run.timer.stop();
   rc = settle(run, rc);
   writeSummary(run, rc);
-  if (rc != RC_OK) logTextOrRcMessage(m_ParmsP->msgBufferP, static_cast<int>(rc));
+  if (rc != RC_OK) logTextOrRcMessage(m_ParmsP->msgBufferP, rc);
   TRACE_RETURN(rc);
 }

@@ -25,8 +25,8 @@
 #include "eriparms.h"
 #include "sqltypes.h"
 
-constexpr uint32_t RC_NOTHING_SELECTED = 1909;
-constexpr uint32_t RC_NAME_NOT_STORABLE = 1317;
+constexpr int RC_NOTHING_SELECTED = 1909;
+constexpr int RC_NAME_NOT_STORABLE = 1317;
 
 class DSqlBackupDatabaseEri : public DBaseQueryEri {
  public:
@@ -36,9 +36,9 @@ class DSqlBackupDatabaseEri : public DBaseQueryEri {
                         CLinkedList<SqlFileElement>* sqlFileListP, EriNameList* fileListP);
   ~DSqlBackupDatabaseEri() override;
 
-  uint32_t SetupEnvironment() override;
-  uint32_t CleanupEnvironment() override;
-  uint32_t ProcessRequestDetails() override;
+  int SetupEnvironment() override;
+  int CleanupEnvironment() override;
+  int ProcessRequestDetails() override;
 
   // Sends the text as a message-out status record when the request has a status callback.
   void sendMsgoutStatus(const char* textP);
@@ -46,24 +46,24 @@ class DSqlBackupDatabaseEri : public DBaseQueryEri {
  private:
   struct Run;
   struct Totals;
-  uint32_t readServer(Run& run);
+  int readServer(Run& run);
   void capStripes(Run& run);
-  uint32_t readDatabases(Run& run);
-  uint32_t buildObjectList(Run& run);
-  uint32_t addObjects(Run& run, SqlDatabaseElement* dbP);
+  int readDatabases(Run& run);
+  int buildObjectList(Run& run);
+  int addObjects(Run& run, SqlDatabaseElement* dbP);
   void reportSqlFailure(SqlDatabaseElement* dbP);
-  uint32_t logon(Run& run);
-  uint32_t registerMetaFilespace(Run& run);
+  int logon(Run& run);
+  int registerMetaFilespace(Run& run);
   void bindObjects(Run& run);
   void inactivateOld(Run& run);
-  uint32_t inactivateOldBackups(Run& run, uint32_t* countP, HublorSessionInfo* sessionP,
-                                SqlDbInfo* infoP);
+  int inactivateOldBackups(Run& run, uint32_t* countP, HublorSessionInfo* sessionP,
+                           SqlDbInfo* infoP);
   void formatTotals(Run& run, Totals* totalsP);
   void writeServerSummary(Run& run);
-  void writeSummary(Run& run, uint32_t rc);
-  uint32_t logoff(Run& run, uint32_t rc);
-  uint32_t settle(Run& run, uint32_t rc);
-  bool going(uint32_t rc) { return rc == 0 && GetCancelStatus() == 0; }
+  void writeSummary(Run& run, int rc);
+  int logoff(Run& run, int rc);
+  int settle(Run& run, int rc);
+  bool going(int rc) { return rc == RC_OK && GetCancelStatus() == 0; }
 
   CLinkedList<SqlDatabaseElement>* querySqlServerDbInfoP;
   CLinkedList<SqlGroupElement>* sqlGroupListP;

@@ -242,7 +242,7 @@ void CBackupListRun::runItem(CBackupDb& backup, SqlDbInfo* infoP, Item* itemP,
 }
 
 void CBackupListRun::endItem(SqlDbInfo* infoP, const Item& item) {
-  uint32_t rc = static_cast<uint32_t>(infoP->nActionRc);
+  int rc = infoP->nActionRc;
   if (m_StatusFunctionP != nullptr) {
     StatusInfo status{};
     status.kind = endStatus;
@@ -256,7 +256,7 @@ void CBackupListRun::endItem(SqlDbInfo* infoP, const Item& item) {
   }
   if (rc != RC_OK && gLogP != nullptr) {
     gLogP->LogActivityLog(MSG_BACKUP_FAILED, item.dbNameP);
-    logTextOrRcMessage(item.textP, static_cast<int>(rc));
+    logTextOrRcMessage(item.textP, rc);
   }
   if (!item.started) return;
   const char* typeNameP = backupTypeLlNames[item.type];
@@ -295,7 +295,7 @@ void CBackupListRun::runList(CBackupDb& backup, CLinkedList<uint32_t>* typesP,
       Item item = {++number,   *typeP, dbP != nullptr ? dbP->szSqlDatabaseName : "", 0, 0,
                    m_ItemText, false};
       const char* typeNameP = backupTypeLlNames[item.type];
-      if (infoP->nActionRc != 0) {
+      if (infoP->nActionRc != RC_OK) {
         infoP->nActionRc = RC_TYPE_SKIPPED;
         nlsprintf(m_ItemText, sizeof m_ItemText, MSG_TYPE_SKIPPED);
         TRACE_LINE(TRC_ENGINE,
@@ -330,7 +330,7 @@ uint32_t backupTypeCommand(uint32_t backupType) {
                                                                      : 0;
 }
 
-uint32_t backupDbList(BackupListJob* jobP) {
+int backupDbList(BackupListJob* jobP) {
   TRACE_ENTRY(TRC_ENGINE, "backupDbList()");
   BackupListJob& job = *jobP;
   job.totalSeconds = 0;
@@ -340,7 +340,7 @@ uint32_t backupDbList(BackupListJob* jobP) {
   CBackupListRun run(job);
   CBackupDb backup(&job.parameters, job.serverP, job.olderThan, job.numBuffers, job.bufferSize);
   uint32_t numStripes = job.numStripes;
-  uint32_t listRc = RC_OK;
+  int listRc = RC_OK;
   if (!run.cancelled()) numStripes = run.capStripes(numStripes);
   if (!run.cancelled()) run.warnNoDelete();
   for (uint32_t* typeP = job.typesP->getFirst(); typeP != nullptr && numStripes > 0;
@@ -362,7 +362,7 @@ uint32_t backupDbList(BackupListJob* jobP) {
   job.totalSeconds = run.m_TotalSeconds;
   job.totalBytes = run.m_TotalBytes;
   job.backupsDone = run.m_Done;
-  uint32_t rc = listRc;
+  int rc = listRc;
   if (rc == RC_OK && run.cancelled()) rc = RC_CANCELED_BY_USER;
   if (rc == RC_OK && run.m_Done != job.databasesP->getCount() * job.typesP->getCount()) {
     rc = RC_NOT_ALL_DONE;

@@ -23,7 +23,7 @@
 #include "sqltypes.h"
 #include "statusinfo.h"
 
-constexpr uint32_t RC_TYPE_SKIPPED = 1318;
+constexpr int RC_TYPE_SKIPPED = 1318;
 
 // One backup request's list, handed whole to backupDbList: the fields it reads, then those it
 // writes. The caller owns every list and buffer it points to.
@@ -49,7 +49,7 @@ struct BackupListJob {
   uint32_t backupsDone = 0;
 };
 
-uint32_t backupDbList(BackupListJob* jobP);
+int backupDbList(BackupListJob* jobP);
 
 // The command number of a backup type in the begin and end reports (3 full, 1 difffull,
 // 5 log, 4 group, 2 file, 6 set); 0 for any other type.

@@ -54,11 +54,11 @@ void logBackupStart(const DSqlBackupDatabaseParms& parms, EriNameList* dbNameLis
 
 }  // namespace
 
-uint32_t eriBackupSqlDatabase(DSqlBackupDatabaseParms* parmsP,
-                              CLinkedList<SqlDatabaseElement>* querySqlServerDbInfoP,
-                              EriNameList* dbNameListP, CLinkedList<SqlGroupElement>* sqlGroupListP,
-                              EriNameList* groupListP, CLinkedList<SqlFileElement>* sqlFileListP,
-                              EriNameList* fileListP) {
+int eriBackupSqlDatabase(DSqlBackupDatabaseParms* parmsP,
+                         CLinkedList<SqlDatabaseElement>* querySqlServerDbInfoP,
+                         EriNameList* dbNameListP, CLinkedList<SqlGroupElement>* sqlGroupListP,
+                         EriNameList* groupListP, CLinkedList<SqlFileElement>* sqlFileListP,
+                         EriNameList* fileListP) {
   TRACE_ENTRY(TRC_ERI, "eriBackupSqlDatabase()");
   if (parmsP == nullptr) TRACE_RETURN(RC_INTERNAL_ERROR);
   if (parmsP->msgBufferP != nullptr) parmsP->msgBufferP[0] = '\0';

@@ -30,7 +30,7 @@ constexpr int MSG_RESTORE_STARTED = 5226;
 constexpr int MSG_RESTORE_STARTED_MORE = 5227;
 constexpr int MSG_CANCEL_RECEIVED = 5300;
 constexpr int RC_EXIT_CANCELLED = 415;
-constexpr uint32_t RC_NOTHING_ENTERED = 423;
+constexpr int RC_NOTHING_ENTERED = 423;
 
 // What the password callback is asked for.
 constexpr int PW_ASK_NEW = 105;
@@ -38,7 +38,7 @@ constexpr int PW_ASK_CURRENT = 106;
 
 // The request's error text into the caller's buffer after a failure, when it has one; at most
 // ERI_MSG_BUFFER_LEN characters, which is what both front ends give.
-void copyErrorText(uint32_t rc, DBaseEri& request, char* msgBufferP) {
+void copyErrorText(int rc, DBaseEri& request, char* msgBufferP) {
   if (rc == RC_OK || msgBufferP == nullptr) return;
   const char* textP = request.GetMessageBuffer();
   if (textP == nullptr || textP[0] == '\0') return;
@@ -146,8 +146,8 @@ void logRestoreStart(const CRestoreBackupsParms& parms) {
 // first..last is traced and ends with 419, unlogged and unrun. The elapsed time goes to the
 // trace only.
 template <class Request, class Parms>
-uint32_t runCommandRequest(Parms* parmsP, uint32_t first, uint32_t last,
-                           void (*logStartP)(const Parms&), const char* labelP) {
+int runCommandRequest(Parms* parmsP, uint32_t first, uint32_t last, void (*logStartP)(const Parms&),
+                      const char* labelP) {
   if (parmsP == nullptr) return RC_INTERNAL_ERROR;
   Request request(parmsP);
   if (parmsP->command < first || parmsP->command > last) {
@@ -157,7 +157,7 @@ uint32_t runCommandRequest(Parms* parmsP, uint32_t first, uint32_t last,
   }
   logStartP(*parmsP);
   clearBuffer(parmsP->msgBufferP);
-  uint32_t rc = eriRunRequest(&request, labelP, 0);
+  int rc = eriRunRequest(&request, labelP, 0);
   copyErrorText(rc, request, parmsP->msgBufferP);
   return rc;
 }
@@ -165,14 +165,14 @@ uint32_t runCommandRequest(Parms* parmsP, uint32_t first, uint32_t last,
 // Asks the callback for a password the caller did not give: 0 when there is one; 415 when the
 // user cancelled the prompt; the callback's code (422: the two entries differ), or 423 when the
 // answer is empty.
-uint32_t askPassword(const pelkApiLogonInfo& logon, int kind, char* passwordP, char* currentP) {
+int askPassword(const pelkApiLogonInfo& logon, int kind, char* passwordP, char* currentP) {
   if (passwordP[0] != '\0') return RC_OK;
   if (logon.pwCallbackP == nullptr) return RC_NOTHING_ENTERED;
   int rc =
       logon.pwCallbackP(kind, 0, nullptr, logon.nodeNameP, passwordP, PELK_PASSWORD_SIZE, currentP);
   if (rc == PELK_PW_CANCELLED) return RC_CANCELED_BY_USER;
   if (passwordP[0] != '\0') return RC_OK;
-  return rc != RC_OK ? static_cast<uint32_t>(rc) : RC_NOTHING_ENTERED;
+  return rc != RC_OK ? rc : RC_NOTHING_ENTERED;
 }
 
 }  // namespace
@@ -189,7 +189,7 @@ const char* eriApiNode() {
   return gPelkApiObjP != nullptr ? eriOrDash(gPelkApiObjP->getHublorNode()) : "-";
 }
 
-uint32_t eriCancelRequest(EriExitCallback exitP) {
+int eriCancelRequest(EriExitCallback exitP) {
   TRACE_ENTRY(TRC_ERI, "eriCancelRequest()");
   eriLogLine(MSG_CANCEL_RECEIVED);
   if (eriCancelCurrentRequest() != 0) TRACE_RETURN(RC_OK);
@@ -200,7 +200,7 @@ uint32_t eriCancelRequest(EriExitCallback exitP) {
   std::_Exit(RC_EXIT_CANCELLED & 0xFF);
 }
 
-uint32_t eriChangeMoxtarPassword(const pelkApiLogonInfo* logonInfoP, char* msgBufferP) {
+int eriChangeMoxtarPassword(const pelkApiLogonInfo* logonInfoP, char* msgBufferP) {
   TRACE_ENTRY(TRC_ERI, "eriChangeMoxtarPassword()");
   if (logonInfoP == nullptr) TRACE_RETURN(RC_INTERNAL_ERROR);
   eriLogLine(MSG_CHANGE_PASSWORD_STARTED, eriOrDash(logonInfoP->optFileP),
@@ -221,7 +221,7 @@ uint32_t eriChangeMoxtarPassword(const pelkApiLogonInfo* logonInfoP, char* msgBu
   logon.passwordP = password;
   logon.newPasswordP = newPassword;
   DPelkChangePWEri request(&logon);
-  uint32_t rc = eriRunRequest(&request, "dPelkChangePWEriObj.ProcessRequest()", 1);
+  int rc = eriRunRequest(&request, "dPelkChangePWEriObj.ProcessRequest()", 1);
   copyErrorText(rc, request, msgBufferP);
   if (rc == RC_OK && msgBufferP != nullptr) {
     nlsprintf(msgBufferP, ERI_MESSAGE_SIZE, MSG_PASSWORD_CHANGED);
@@ -229,20 +229,20 @@ uint32_t eriChangeMoxtarPassword(const pelkApiLogonInfo* logonInfoP, char* msgBu
   TRACE_RETURN(rc);
 }
 
-uint32_t eriQueryMoxtarServer(pelkSessInfo* sessInfoP, pelkApiVersion* apiVersionP,
-                              const pelkApiLogonInfo* logonInfoP, char* msgBufferP) {
+int eriQueryMoxtarServer(pelkSessInfo* sessInfoP, pelkApiVersion* apiVersionP,
+                         const pelkApiLogonInfo* logonInfoP, char* msgBufferP) {
   TRACE_ENTRY(TRC_ERI, "eriQueryMoxtarServer()");
   const char* optFileP = logonInfoP != nullptr ? logonInfoP->optFileP : nullptr;
   const char* nodeP = logonInfoP != nullptr ? logonInfoP->nodeNameP : nullptr;
   eriLogLine(MSG_QUERY_SERVER_STARTED, eriOrDash(optFileP), eriOrDash(nodeP));
   clearBuffer(msgBufferP);
   DPelkQueryServerEri request(logonInfoP, sessInfoP, apiVersionP);
-  uint32_t rc = eriRunRequest(&request, "dPelkQueryServerEriObj.ProcessRequest()", 1);
+  int rc = eriRunRequest(&request, "dPelkQueryServerEriObj.ProcessRequest()", 1);
   copyErrorText(rc, request, msgBufferP);
   TRACE_RETURN(rc);
 }
 
-uint32_t eriHublorQuerySqlBackups(DSqlQueryBackupParms* parmsP) {
+int eriHublorQuerySqlBackups(DSqlQueryBackupParms* parmsP) {
   TRACE_ENTRY(TRC_ERI, "eriHublorQuerySqlBackups()");
   if (parmsP == nullptr) TRACE_RETURN(RC_INTERNAL_ERROR);
   char dbNames[ERI_NAME_TEXT_SIZE];
@@ -253,26 +253,26 @@ uint32_t eriHublorQuerySqlBackups(DSqlQueryBackupParms* parmsP) {
              yesNo(parmsP->bMetaMountWait));
   clearBuffer(parmsP->msgBufferP);
   DSqlQueryBackupEri request(parmsP);
-  uint32_t rc = eriRunRequest(&request, "dSqlQueryBackupEriObj.ProcessRequest()", 1);
+  int rc = eriRunRequest(&request, "dSqlQueryBackupEriObj.ProcessRequest()", 1);
   copyErrorText(rc, request, parmsP->msgBufferP);
   TRACE_RETURN(rc);
 }
 
-uint32_t eriInactivateBackups(CInactivateBackupsParms* parmsP) {
+int eriInactivateBackups(CInactivateBackupsParms* parmsP) {
   TRACE_ENTRY(TRC_ERI, "eriInactivateBackups()");
   TRACE_RETURN((runCommandRequest<CInactivateBackupsEri>(
       parmsP, ERI_CMD_INACTIVATE_ALL, ERI_CMD_INACTIVATE_SET, logInactivateStart,
       "cInactivateBackupsEriObj.ProcessRequest()")));
 }
 
-uint32_t eriRestoreBackups(CRestoreBackupsParms* parmsP) {
+int eriRestoreBackups(CRestoreBackupsParms* parmsP) {
   TRACE_ENTRY(TRC_ERI, "eriRestoreBackups()");
   TRACE_RETURN((runCommandRequest<CRestoreBackupsEri>(parmsP, ERI_CMD_RESTORE_ANY,
                                                       ERI_CMD_RESTORE_SET, logRestoreStart,
                                                       "cRestoreBackupsEriObj.ProcessRequest()")));
 }
 
-uint32_t eriHublorQuerySqlServers(DSqlQueryFilespaceParms* parmsP) {
+int eriHublorQuerySqlServers(DSqlQueryFilespaceParms* parmsP) {
   TRACE_ENTRY(TRC_ERI, "eriHublorQuerySqlServers()");
   if (parmsP == nullptr) TRACE_RETURN(RC_INTERNAL_ERROR);
   char server[ERI_SQL_SERVER_NAME_SIZE];
@@ -280,7 +280,7 @@ uint32_t eriHublorQuerySqlServers(DSqlQueryFilespaceParms* parmsP) {
   eriLogLine(MSG_QUERY_SERVERS_STARTED, eriOrDash(server), eriApiOptFile());
   clearBuffer(parmsP->msgBufferP);
   DSqlQueryFilespaceEri request(parmsP);
-  uint32_t rc = eriRunRequest(&request, "dSqlQueryFilespaceEriObj.ProcessRequest()", 1);
+  int rc = eriRunRequest(&request, "dSqlQueryFilespaceEriObj.ProcessRequest()", 1);
   copyErrorText(rc, request, parmsP->msgBufferP);
   TRACE_RETURN(rc);
 }

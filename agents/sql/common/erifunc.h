@@ -24,38 +24,38 @@ typedef int (*EriExitCallback)(int reason);
 // Logs message 5300; cancels the running request (0). With none running and a callback, calls
 // the callback with 1 and ends the process with exit status 415 (its low byte, see
 // clcExitStatus); with neither, returns 0.
-uint32_t eriCancelRequest(EriExitCallback exitP);
+int eriCancelRequest(EriExitCallback exitP);
 
 // Changes the node's password. A password not given is asked for through the logon record's
 // callback (106 the current, 105 the new one); an answer left empty ends the call with 423, two
 // differing entries of the new one with 422, a cancelled prompt with 415, nothing done. On
 // success the buffer holds message 260.
-uint32_t eriChangeMoxtarPassword(const pelkApiLogonInfo* logonInfoP, char* msgBufferP);
+int eriChangeMoxtarPassword(const pelkApiLogonInfo* logonInfoP, char* msgBufferP);
 
 // The facts of a session opened with the logon record; apiVersionP (may be null) receives the
 // library's version.
-uint32_t eriQueryMoxtarServer(pelkSessInfo* sessInfoP, pelkApiVersion* apiVersionP,
-                              const pelkApiLogonInfo* logonInfoP, char* msgBufferP);
+int eriQueryMoxtarServer(pelkSessInfo* sessInfoP, pelkApiVersion* apiVersionP,
+                         const pelkApiLogonInfo* logonInfoP, char* msgBufferP);
 
 // The query of stored backups of the record (DSqlQueryBackupEri).
-uint32_t eriHublorQuerySqlBackups(DSqlQueryBackupParms* parmsP);
+int eriHublorQuerySqlBackups(DSqlQueryBackupParms* parmsP);
 
 // The inactivation of stored backups of the record (CInactivateBackupsEri); commands 47 to 53.
-uint32_t eriInactivateBackups(CInactivateBackupsParms* parmsP);
+int eriInactivateBackups(CInactivateBackupsParms* parmsP);
 
 // The backup of the selected databases (DSqlBackupDatabaseEri); commands 1 to 6. The database
 // name list serves the start line only; the request writes its text into the record's message
 // buffer itself. Another command: 419, with nothing logged or run.
-uint32_t eriBackupSqlDatabase(DSqlBackupDatabaseParms* parmsP,
-                              CLinkedList<SqlDatabaseElement>* querySqlServerDbInfoP,
-                              EriNameList* dbNameListP, CLinkedList<SqlGroupElement>* sqlGroupListP,
-                              EriNameList* groupListP, CLinkedList<SqlFileElement>* sqlFileListP,
-                              EriNameList* fileListP);
+int eriBackupSqlDatabase(DSqlBackupDatabaseParms* parmsP,
+                         CLinkedList<SqlDatabaseElement>* querySqlServerDbInfoP,
+                         EriNameList* dbNameListP, CLinkedList<SqlGroupElement>* sqlGroupListP,
+                         EriNameList* groupListP, CLinkedList<SqlFileElement>* sqlFileListP,
+                         EriNameList* fileListP);
 
 // The restore of stored backups of the record (CRestoreBackupsEri); commands 71 to 77. The
 // elapsed time goes to the trace only; an error text is cut to ERI_MSG_BUFFER_LEN characters.
-uint32_t eriRestoreBackups(CRestoreBackupsParms* parmsP);
+int eriRestoreBackups(CRestoreBackupsParms* parmsP);
 
 // The filespaces of the record's SQL Server (DSqlQueryFilespaceEri), for the windowed program;
 // the error text goes into the record's message buffer.
-uint32_t eriHublorQuerySqlServers(DSqlQueryFilespaceParms* parmsP);
+int eriHublorQuerySqlServers(DSqlQueryFilespaceParms* parmsP);

@@ -43,7 +43,7 @@ class EntryFunctions : public StoredBackupFixture {
     pelkApiLogonInfo logon{"NODE1", passwordP, nullptr, nullptr, nullptr};
     pelkUint32_t handle = 0;
     int rc = gPelkApiObjP->Logon(&m_Status, nullptr, &handle, &logon);
-    if (rc == 0) gPelkApiObjP->Logoff(&m_Status, handle);
+    if (rc == RC_OK) gPelkApiObjP->Logoff(&m_Status, handle);
     return rc;
   }
 
@@ -243,9 +243,9 @@ TEST_F(EntryFunctions, TheServersQueryFillsTheCallersListOrBuffer) {
 // A request that marks itself current and asks the cancel entry to cancel it.
 class SelfCancelling : public DBaseEri {
  public:
-  uint32_t SetupEnvironment() override { return 0; }
-  uint32_t CleanupEnvironment() override { return 0; }
-  uint32_t ProcessRequestDetails() override {
+  int SetupEnvironment() override { return RC_OK; }
+  int CleanupEnvironment() override { return RC_OK; }
+  int ProcessRequestDetails() override {
     eriCancelRequest(nullptr);
     return GetCancelStatus() != 0 ? 415 : 0;
   }

@@ -173,9 +173,9 @@ inline int runCancelSeries(const std::function<uint32_t()>& operation,
       std::this_thread::sleep_for(delay);
       eriCancelRequest(nullptr);
     });
-    uint32_t rc = operation();
+    int rc = operation();
     canceller.join();
-    EXPECT_TRUE(rc == 0 || rc == 415) << "run " << run << ": " << rc;
+    EXPECT_TRUE(rc == RC_OK || rc == 415) << "run " << run << ": " << rc;
     EXPECT_EQ(getCurrentRequest(), nullptr) << "run " << run;
     check(run, rc);
     cancelled += rc == 415 ? 1 : 0;

@@ -98,7 +98,7 @@ enum : uint32_t {
 };
 
 // The pick callback of a restore: marks bIsPicked in the backups the user chose; 0 or a code.
-typedef uint32_t (*EriPickCallback)(MoxtarMetaList* listP, uint32_t reserved1, uint32_t reserved2);
+typedef int (*EriPickCallback)(MoxtarMetaList* listP, uint32_t reserved1, uint32_t reserved2);
 
 // A new physical file name of a relocation.
 struct EriPhysicalNameEntry {

@@ -5,6 +5,7 @@
 
 #include "agtlog.h"
 #include "agttrc.h"
+#include "msgout.h"
 
 const AgentRcMessage gAgentRcMessages[] = {
     {101, 252},   {104, 156},   {105, 251},   {106, 250},   {107, 155},   {108, 154},
@@ -37,6 +38,14 @@ int agentRcMessage(int agentRc) {
   TRACE_RETURN_AS("msgNum", AGT_MSG_UNKNOWN_RC);
 }
 
+const char* textOrRcMessage(const char* textP, int rc, char* bufferP, size_t bufferSize) {
+  if (textP != nullptr && textP[0] != '\0') return textP;
+  nlsprintf(bufferP, bufferSize, agentRcMessage(rc), "");
+  return bufferP;
+}
+
+// The log formats the code's message itself: the message reaches the log also while the
+// program's output is suppressed.
 void logTextOrRcMessage(const char* textP, int rc) {
   if (gLogP == nullptr) return;
   if (textP != nullptr && textP[0] != '\0') {

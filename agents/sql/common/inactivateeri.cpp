@@ -21,8 +21,8 @@ constexpr int MSG_SERVER_INACTIVATE_ENDED = 3014;
 constexpr int MSG_SERVER_INACTIVATE_BACKUP = 3015;
 constexpr int MSG_INACTIVATE_FAILED = 5115;
 constexpr int MSG_INACTIVATE_ENDED = 5116;
-constexpr uint32_t RC_SKIPPED = 1318;
-constexpr uint32_t RC_SOME_FAILED = 402;
+constexpr int RC_SKIPPED = 1318;
+constexpr int RC_SOME_FAILED = 402;
 constexpr int RC_NOTHING_FOUND = 114;
 
 // The inactivation command of each backup type, indexed by the type.
@@ -71,7 +71,7 @@ bool CInactivateBackupsEri::isQuiet() const {
 }
 
 // The caller's list as it stands, or, when it is empty, what the query finds.
-uint32_t CInactivateBackupsEri::queryIfEmpty() {
+int CInactivateBackupsEri::queryIfEmpty() {
   if (m_ParmsP->qryBuListP->getCount() != 0) return RC_OK;
   if (!isQuiet() && m_ParmsP->statusFunctionP != nullptr) {
     StatusInfo status{};
@@ -87,10 +87,9 @@ uint32_t CInactivateBackupsEri::queryIfEmpty() {
 // The data objects of the backup and then its meta-data object, in transactions of at most the
 // session's objects per transaction. A backup with data objects missing is inactivated with
 // what there is.
-uint32_t CInactivateBackupsEri::inactivateObjects(Run& run, MoxtarMetaInfo* entryP, char* textP) {
+int CInactivateBackupsEri::inactivateObjects(Run& run, MoxtarMetaInfo* entryP, char* textP) {
   MoxtarBackupList objects;
-  uint32_t rc = static_cast<uint32_t>(
-      qryDataObjects(m_pelkApiStatusObjP, entryP, GetCancelPtr(), run.handle, &objects, textP));
+  int rc = qryDataObjects(m_pelkApiStatusObjP, entryP, GetCancelPtr(), run.handle, &objects, textP);
   if (rc == RC_CORRUPT_BACKUP) {
     TRACE_LINE(TRC_ERI,
                "The inactivate processing of a corrupt backup is being allowed to continue.\n");
@@ -98,7 +97,7 @@ uint32_t CInactivateBackupsEri::inactivateObjects(Run& run, MoxtarMetaInfo* entr
     rc = RC_OK;
   }
   if (rc != RC_OK) return rc;
-  rc = static_cast<uint32_t>(objects.addTail(entryP));
+  rc = objects.addTail(entryP);
   if (rc != RC_OK) return rc;
   char dbName[OBJ_NAME_MAX_HL_LENGTH + 1];
   char otherName[OBJ_NAME_MAX_HL_LENGTH + 1];
@@ -126,8 +125,8 @@ uint32_t CInactivateBackupsEri::inactivateObjects(Run& run, MoxtarMetaInfo* entr
   begin.begin.items = run.listed;
   sendStatus(run.statusP, begin);
   uint32_t count = 0;
-  return static_cast<uint32_t>(inactivateBackupObjects(m_pelkApiStatusObjP, run.handle,
-                                                       GetCancelPtr(), &objects, &count, textP, 0));
+  return inactivateBackupObjects(m_pelkApiStatusObjP, run.handle, GetCancelPtr(), &objects, &count,
+                                 textP, 0);
 }
 
 void CInactivateBackupsEri::inactivateOne(Run& run, MoxtarMetaInfo* entryP) {
@@ -164,14 +163,11 @@ void CInactivateBackupsEri::inactivateOne(Run& run, MoxtarMetaInfo* entryP) {
   end.end.rc = entryP->nActionRc;
   sendStatus(run.statusP, end);
   if (entryP->nActionRc == RC_OK || entryP->nActionRc == RC_SKIPPED || gLogP == nullptr) return;
-  gLogP->LogActivityLog(MSG_INACTIVATE_FAILED, static_cast<int>(entryP->nActionRc), dbName);
-  if (text[0] == '\0') {
-    nlsprintf(text, sizeof text, agentRcMessage(static_cast<int>(entryP->nActionRc)), "");
-  }
-  gLogP->LogActivityLog(text);
+  gLogP->LogActivityLog(MSG_INACTIVATE_FAILED, entryP->nActionRc, dbName);
+  logTextOrRcMessage(text, entryP->nActionRc);
 }
 
-uint32_t CInactivateBackupsEri::ProcessRequestDetails() {
+int CInactivateBackupsEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "CInactivateBackupsEri::ProcessRequestDetails()");
   psTimer timer;
   timer.start();
@@ -188,8 +184,8 @@ uint32_t CInactivateBackupsEri::ProcessRequestDetails() {
     start.kind = startStatus;
     sendStatus(run.statusP, start);
   }
-  uint32_t rc = queryIfEmpty();
-  if (rc != RC_OK && rc != static_cast<uint32_t>(RC_NOTHING_FOUND)) TRACE_RETURN(rc);
+  int rc = queryIfEmpty();
+  if (rc != RC_OK && rc != RC_NOTHING_FOUND) TRACE_RETURN(rc);
   MoxtarMetaList* listP = m_ParmsP->qryBuListP;
   run.listed = listP->getCount();
   run.handle = sessionHandle();
@@ -220,7 +216,7 @@ uint32_t CInactivateBackupsEri::ProcessRequestDetails() {
       nlsprintf(m_ParmsP->msgBufferP, m_ParmsP->msgBufferLen, agentRcMessage(RC_NOTHING_FOUND),
                 m_ServerName);
     }
-    TRACE_RETURN(static_cast<uint32_t>(RC_NOTHING_FOUND));
+    TRACE_RETURN(RC_NOTHING_FOUND);
   }
   double seconds = timer.elapsedSeconds();
   StatusInfo finish{};

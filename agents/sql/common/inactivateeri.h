@@ -21,7 +21,7 @@ class CInactivateBackupsEri : public DSqlQueryBackupEri {
 
   // 0; 114 when no backup matched (0 for the backup request); 402 when some backups failed;
   // 415 when cancelled; 419 without parameters or session; or the query's code.
-  uint32_t ProcessRequestDetails() override;
+  int ProcessRequestDetails() override;
 
  protected:
   // The current date and time; tests give a clock of their own.
@@ -31,9 +31,9 @@ class CInactivateBackupsEri : public DSqlQueryBackupEri {
  private:
   struct Run;
   bool isQuiet() const;
-  uint32_t queryIfEmpty();
+  int queryIfEmpty();
   void inactivateOne(Run& run, MoxtarMetaInfo* entryP);
-  uint32_t inactivateObjects(Run& run, MoxtarMetaInfo* entryP, char* textP);
+  int inactivateObjects(Run& run, MoxtarMetaInfo* entryP, char* textP);
 
   CInactivateBackupsParms* m_ParmsP;
 };

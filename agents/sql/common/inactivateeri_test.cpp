@@ -47,7 +47,7 @@ int record(StatusInfo status) {
     g_Finish = status;
   }
   g_Reports.push_back(report);
-  return 0;
+  return RC_OK;
 }
 
 class Inactivation : public StoredBackupFixture {
@@ -66,7 +66,7 @@ class Inactivation : public StoredBackupFixture {
     m_Parms.qryBuListP->freeAll();
     TestInactivation request(&m_Parms);
     if (cancelAfterFirst) g_CancelAfterFirstP = &request;
-    uint32_t rc = request.ProcessRequest();
+    int rc = request.ProcessRequest();
     g_CancelAfterFirstP = nullptr;
     return rc;
   }
@@ -115,7 +115,7 @@ TEST_F(Inactivation, ABackupIsInactivatedOnlyWhenOldEnough) {
     m_Parms.nOlderthan = c.olderThan;
     EXPECT_EQ(run(), 0u) << c.olderThan;
     EXPECT_EQ(endCodes(), std::vector<uint32_t>{c.endRc}) << c.olderThan;
-    EXPECT_EQ(m_Parms.nInactivated, c.endRc == 0 ? 1u : 0u);
+    EXPECT_EQ(m_Parms.nInactivated, c.endRc == PELK_RC_OK ? 1u : 0u);
     EXPECT_EQ(activeObjects(), c.activeAfter) << c.olderThan;
   }
   EXPECT_EQ(g_Finish.finish.selected, 1u);

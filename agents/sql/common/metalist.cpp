@@ -79,7 +79,7 @@ class CMetaListReader {
   void runEntry(MoxtarMetaInfo* entryP, uint32_t statusMilliSeconds,
                 StatusFunction statusFunctionP) {
     int rc = m_Transfer.run(statusMilliSeconds, statusFunctionP, entryP, m_CancelledP, m_Handle);
-    entryP->nActionRc = static_cast<uint32_t>(rc);
+    entryP->nActionRc = rc;
     m_Bytes += m_Transfer.bytesConsumed();
     m_Seconds += m_Transfer.elapsedSeconds();
     if (rc == RC_OK) {
@@ -90,7 +90,7 @@ class CMetaListReader {
     snprintf(m_EntryText, sizeof m_EntryText, "%s", textP != nullptr ? textP : "");
   }
 
-  void logFailure(uint32_t rc) { logTextOrRcMessage(m_EntryText, static_cast<int>(rc)); }
+  void logFailure(int rc) { logTextOrRcMessage(m_EntryText, rc); }
 
   int end() {
     m_Open = false;
@@ -115,11 +115,11 @@ class CMetaListReader {
 
 }  // namespace
 
-uint32_t restoreMetaList(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
-                         CLinkedList<MoxtarMetaInfo>* moxtarMetaInfoList, uint32_t* numRestoredP,
-                         uint32_t bMountWait, uint32_t bufferSize, uint32_t numBuffers,
-                         uint32_t* cancelledP, pelkUint32_t pelkHandle, double* totalSecondsP,
-                         uint64_t* totalBytesP, char* msgBufferP) {
+int restoreMetaList(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
+                    CLinkedList<MoxtarMetaInfo>* moxtarMetaInfoList, uint32_t* numRestoredP,
+                    uint32_t bMountWait, uint32_t bufferSize, uint32_t numBuffers,
+                    uint32_t* cancelledP, pelkUint32_t pelkHandle, double* totalSecondsP,
+                    uint64_t* totalBytesP, char* msgBufferP) {
   TRACE_ENTRY(TRC_ENGINE, "restoreMetaList()");
   *numRestoredP = 0;
   *totalSecondsP = 0;
@@ -144,5 +144,5 @@ uint32_t restoreMetaList(uint32_t statusMilliSeconds, StatusFunction statusFunct
   *totalBytesP = reader.m_Bytes;
   if (rc == RC_OK && isCancelled(cancelledP)) rc = RC_CANCELED_BY_USER;
   if (rc == RC_OK && reader.m_Restored != moxtarMetaInfoList->getCount()) rc = RC_NOT_ALL_DONE;
-  TRACE_RETURN(static_cast<uint32_t>(rc));
+  TRACE_RETURN(rc);
 }

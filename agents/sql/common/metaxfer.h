@@ -109,8 +109,8 @@ class CRestoreMeta : public CPcm {
 // Returns 0 when every entry was read, 415 when cancelled, 418 when ending a retrieval failed
 // (the interface's text in msgBufferP, of at least PELK_RCMSG_SIZE bytes), 402 when some entry
 // was not read.
-uint32_t restoreMetaList(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
-                         CLinkedList<MoxtarMetaInfo>* moxtarMetaInfoList, uint32_t* numRestoredP,
-                         uint32_t bMountWait, uint32_t bufferSize, uint32_t numBuffers,
-                         uint32_t* cancelledP, pelkUint32_t pelkHandle, double* totalSecondsP,
-                         uint64_t* totalBytesP, char* msgBufferP);
+int restoreMetaList(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
+                    CLinkedList<MoxtarMetaInfo>* moxtarMetaInfoList, uint32_t* numRestoredP,
+                    uint32_t bMountWait, uint32_t bufferSize, uint32_t numBuffers,
+                    uint32_t* cancelledP, pelkUint32_t pelkHandle, double* totalSecondsP,
+                    uint64_t* totalBytesP, char* msgBufferP);

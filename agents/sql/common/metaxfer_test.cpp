@@ -77,8 +77,8 @@ class MetaTransferTest : public MoxtarFixture {
     int rc = transfer.run(0, nullptr, &info, metaSize, pkInt64FromU32(12345), BACKUP_TYPE_FULL, 2,
                           &m_Cancel, mountWait, &dbInfo, &id, m_Handle, &name);
     pelkUint16_t reason = 0;
-    DPelkApi::dpelkEndTxn(apiP, &m_Status, m_Handle, rc == 0 ? PELK_VOTE_COMMIT : PELK_VOTE_ABORT,
-                          &reason);
+    DPelkApi::dpelkEndTxn(apiP, &m_Status, m_Handle,
+                          rc == RC_OK ? PELK_VOTE_COMMIT : PELK_VOTE_ABORT, &reason);
     return rc;
   }
 

@@ -75,6 +75,6 @@ struct SqlHublorDbElement;
 // agent keeps beside it while it lists, restores or inactivates the backup.
 struct MoxtarMetaInfo : qryRespBackupData {
   uint32_t bIsPicked = 0;  // chosen for the operation in hand
-  uint32_t nActionRc = 0;  // the agent code of the last operation on this backup
+  int nActionRc = 0;       // the agent code of the last operation on this backup
   SqlHublorDbElement* hublorDbElemP = nullptr;  // the database element built from it, or null
 };

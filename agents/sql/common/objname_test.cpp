@@ -201,7 +201,7 @@ TEST(ObjectNaming, PickedMarkChangesOnlyTheMarkOfOneEntry) {
   struct Entry {
     zarnakObjId id;
     uint32_t bIsPicked;
-    uint32_t nActionRc;
+    int nActionRc;
   } entries[] = {{{1, {}}, 0, 112}, {{2, {}}, 0, 0}};
   setIsPicked(&entries[1], 1);
   EXPECT_EQ(getIsPicked(&entries[0]), 0u);

@@ -189,7 +189,7 @@ bool logFileWritable(const std::string& fullName) {
   pkInt64 size;
   if (pkFSize(fullName.c_str(), &size) != RC_OK || pkInt64ToNative(size) != 0) return true;
   int rc = pkRemove(fullName.c_str());
-  if (rc != 0) TRACE_LINE(TRC_CONFIG, "pkRemove() failed, rc = %d\n", rc);
+  if (rc != RC_OK) TRACE_LINE(TRC_CONFIG, "pkRemove() failed, rc = %d\n", rc);
   return true;
 }
 

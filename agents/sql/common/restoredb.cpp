@@ -337,7 +337,7 @@ int CRestoreDb::runStripes() {
   if (rc == RC_OK) rc = waitRc;
   for (uint32_t k = 0; k < started; k++) {
     int releaseRc = psThreadRelease(&threads[k]);
-    if (releaseRc != 0) TRACE_LINE(TRC_ENGINE, "threadRelease() failed, rc = %d\n", releaseRc);
+    if (releaseRc != RC_OK) TRACE_LINE(TRC_ENGINE, "threadRelease() failed, rc = %d\n", releaseRc);
   }
   if (rc != RC_OK || started == m_NumStripes) return rc;
   if (m_Cancelled.load() != 0) return RC_CANCELED_BY_USER;
@@ -456,7 +456,7 @@ int CRestoreDb::endProducer(int rc, CStripeShare* shareP) {
   });
   if (shareP->mutex != nullptr) {
     int destroyRc = psMutexDestroy(&shareP->mutex, 1);
-    if (destroyRc != 0) {
+    if (destroyRc != RC_OK) {
       TRACE_LINE(TRC_ENGINE, "Ignoring mutexDestroy( %#x ) error, rc = %d\n", 0u, destroyRc);
     }
   }

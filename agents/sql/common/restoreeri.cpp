@@ -56,7 +56,7 @@ CRestoreBackupsEri::~CRestoreBackupsEri() {
   TRACE_ENTRY(TRC_ERI, "CRestoreBackupsEri::~CRestoreBackupsEri()");
 }
 
-bool CRestoreBackupsEri::running(uint32_t rc) {
+bool CRestoreBackupsEri::running(int rc) {
   return rc == RC_OK && !eriIsCancelled(m_CancelP);
 }
 
@@ -66,7 +66,7 @@ uint32_t CRestoreBackupsEri::capStripes() {
   return RC_OK;
 }
 
-uint32_t CRestoreBackupsEri::queryBackups() {
+int CRestoreBackupsEri::queryBackups() {
   if (m_ParmsP->qryBuListP->getCount() != 0) return RC_OK;
   if (m_ParmsP->statusFunctionP != nullptr) {
     char text[ERI_MESSAGE_SIZE];
@@ -241,7 +241,7 @@ void CRestoreBackupsEri::selectGroupsAndFiles() {
 
 // Each file of a backup takes the first relocation pair whose pattern matches its logical name;
 // the pairs go into the database element's own list of the caller's relocation lists.
-uint32_t CRestoreBackupsEri::addRelocations() {
+int CRestoreBackupsEri::addRelocations() {
   CRestoreBackupsParms* p = m_ParmsP;
   if (p->sqlRestoreParms.bRelocate == 0 || p->relocateFromListP == nullptr ||
       p->relocateToListP == nullptr || p->relocationListP == nullptr) {
@@ -292,7 +292,7 @@ void CRestoreBackupsEri::addStandbyFile() {
   }
 }
 
-uint32_t CRestoreBackupsEri::addDestinations() {
+int CRestoreBackupsEri::addDestinations() {
   addStandbyFile();
   CRestoreBackupsParms* p = m_ParmsP;
   if (p->sqlRestoreParms.bInto == 0 || p->destinationListP == nullptr) return RC_OK;
@@ -321,8 +321,8 @@ void CRestoreBackupsEri::pick() {
   CRestoreBackupsParms* p = m_ParmsP;
   if (p->bPick != 1 || p->pickCallbackP == nullptr) return;
   TRACE_LINE(TRC_ERI, "Calling the PICK processor...\n");
-  uint32_t pickRc = p->pickCallbackP(p->qryBuListP, 0, 0);
-  if (pickRc != 0) TRACE_LINE(TRC_ERI, "PICK processing failed, rc = %u\n", pickRc);
+  int pickRc = p->pickCallbackP(p->qryBuListP, 0, 0);
+  if (pickRc != RC_OK) TRACE_LINE(TRC_ERI, "PICK processing failed, rc = %u\n", pickRc);
   MoxtarMetaInfo* entryP = p->qryBuListP->getFirst();
   while (entryP != nullptr) {
     entryP =
@@ -343,7 +343,7 @@ void CRestoreBackupsEri::traceList(const char* descriptionP) {
   }
 }
 
-uint32_t CRestoreBackupsEri::logonSession() {
+int CRestoreBackupsEri::logonSession() {
   HublorSessionInfo session{};
   int16_t code =
       gPelkApiObjP->Logon(m_pelkApiStatusObjP, &session.apiSessInfo, &session.pelkHandle);
@@ -356,7 +356,7 @@ uint32_t CRestoreBackupsEri::logonSession() {
 }
 
 // The request's own session is the first; one more per stripe used.
-uint32_t CRestoreBackupsEri::openSessions(uint32_t* stripesUsedP) {
+int CRestoreBackupsEri::openSessions(uint32_t* stripesUsedP) {
   HublorSessionInfo first{};
   first.apiSessInfo.stVersion = PELK_SESSINFO_VERSION;
   int16_t code = DPelkApi::dpelkQuerySessInfo(gPelkApiObjP, m_pelkApiStatusObjP, m_pelkHandle,
@@ -379,7 +379,7 @@ uint32_t CRestoreBackupsEri::openSessions(uint32_t* stripesUsedP) {
   first.pelkHandle = m_pelkHandle;
   if (m_Sessions.addTail(&first) != RC_OK) return putRcMessage(RC_NO_MEMORY);
   m_pelkHandle = 0;  // the session list ends it now
-  uint32_t rc = RC_OK;
+  int rc = RC_OK;
   while (running(rc) && m_Sessions.getCount() < used) rc = logonSession();
   return rc;
 }
@@ -400,7 +400,7 @@ void CRestoreBackupsEri::writeSummary(uint32_t found, uint32_t toRestore, uint32
   }
 }
 
-uint32_t CRestoreBackupsEri::logoffSessions(uint32_t rc) {
+int CRestoreBackupsEri::logoffSessions(int rc) {
   for (HublorSessionInfo* sessionP = m_Sessions.getFirst(); sessionP != nullptr;
        sessionP = m_Sessions.getNext(sessionP)) {
     if (sessionP->connected != 1) continue;
@@ -423,12 +423,12 @@ uint32_t CRestoreBackupsEri::logoffSessions(uint32_t rc) {
 
 // The steps before the sessions open: the server, the stripes, the backups to restore and
 // where each goes. *foundP: how many backups the query found.
-uint32_t CRestoreBackupsEri::prepareRestore(uint32_t* foundP) {
-  uint32_t rc = RC_OK;
+int CRestoreBackupsEri::prepareRestore(uint32_t* foundP) {
+  int rc = RC_OK;
   if (!running(rc)) return rc;
   uint32_t* cancelP = m_CancelP;
   char* msgP = m_ErrorTextP;
-  rc = static_cast<uint32_t>(gSqlApiP->GetSqlServerInfo(&m_Server, &cancelP, &msgP, nullptr));
+  rc = gSqlApiP->GetSqlServerInfo(&m_Server, &cancelP, &msgP, nullptr);
   if (!running(rc)) return rc;
   rc = capStripes();
   if (!running(rc)) return rc;
@@ -450,7 +450,7 @@ uint32_t CRestoreBackupsEri::prepareRestore(uint32_t* foundP) {
 }
 
 // The restore of the list through the open sessions; *jobP keeps its counts and totals.
-uint32_t CRestoreBackupsEri::restoreBackups(uint32_t stripesUsed, RestoreListJob* jobP) {
+int CRestoreBackupsEri::restoreBackups(uint32_t stripesUsed, RestoreListJob* jobP) {
   CRestoreBackupsParms* p = m_ParmsP;
   char errorText[PELK_RCMSG_SIZE] = "";
   writeMoxtarServerLog(m_pelkApiStatusObjP, errorText, m_Sessions.getLast()->pelkHandle, nullptr,
@@ -467,12 +467,12 @@ uint32_t CRestoreBackupsEri::restoreBackups(uint32_t stripesUsed, RestoreListJob
   jobP->numStripes = stripesUsed;
   jobP->cancelP = m_CancelP;
   jobP->msgBufferP = m_ErrorTextP;
-  return static_cast<uint32_t>(restoreDbList(jobP));
+  return restoreDbList(jobP);
 }
 
 // The front end's finish report and the activity log's summary of a restore that ran.
 void CRestoreBackupsEri::reportFinish(uint32_t found, uint32_t toRestore, const RestoreListJob& job,
-                                      uint32_t rc) {
+                                      int rc) {
   StatusInfo finish{};
   finish.kind = finishStatus;
   finish.finish = {found, toRestore,      job.restored,     job.skipped,
@@ -485,7 +485,7 @@ void CRestoreBackupsEri::reportFinish(uint32_t found, uint32_t toRestore, const 
   }
 }
 
-uint32_t CRestoreBackupsEri::ProcessRequestDetails() {
+int CRestoreBackupsEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "CRestoreBackupsEri::ProcessRequestDetails()");
   CRestoreBackupsParms* p = m_ParmsP;
   TRACE_LINE(TRC_ERI,
@@ -503,7 +503,7 @@ uint32_t CRestoreBackupsEri::ProcessRequestDetails() {
     TRACE_RETURN(putRcMessage(RC_INTERNAL_ERROR));
   }
   uint32_t found = 0;
-  uint32_t rc = prepareRestore(&found);
+  int rc = prepareRestore(&found);
   uint32_t stripesUsed = 0;
   bool any = p->qryBuListP->getCount() != 0;
   if (running(rc) && any) rc = openSessions(&stripesUsed);
@@ -523,6 +523,6 @@ uint32_t CRestoreBackupsEri::ProcessRequestDetails() {
   if (!restoring && eriIsCancelled(m_CancelP)) rc = RC_CANCELED_BY_USER;
   if (!restoring && rc == RC_OK && m_ErrorTextP[0] == '\0') rc = nothingFound();
   if (restoring) reportFinish(found, toRestore, job, rc);
-  if (rc != RC_OK) logTextOrRcMessage(m_ErrorTextP, static_cast<int>(rc));
+  if (rc != RC_OK) logTextOrRcMessage(m_ErrorTextP, rc);
   TRACE_RETURN(rc);
 }

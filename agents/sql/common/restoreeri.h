@@ -30,28 +30,28 @@ class CRestoreBackupsEri : public DSqlQueryBackupEri {
   explicit CRestoreBackupsEri(CRestoreBackupsParms* parmsP);
   ~CRestoreBackupsEri() override;
 
-  uint32_t ProcessRequestDetails() override;
+  int ProcessRequestDetails() override;
 
  private:
-  bool running(uint32_t rc);
+  bool running(int rc);
   uint32_t capStripes();
-  uint32_t queryBackups();
+  int queryBackups();
   void separateLists();
   void restoreLists();
   void selectGroupsAndFiles();
   bool selectInDatabase(SqlHublorDbElement* dbP);
-  uint32_t addRelocations();
+  int addRelocations();
   void addStandbyFile();
-  uint32_t addDestinations();
+  int addDestinations();
   void pick();
-  uint32_t openSessions(uint32_t* stripesUsedP);
-  uint32_t logonSession();
+  int openSessions(uint32_t* stripesUsedP);
+  int logonSession();
   void writeSummary(uint32_t found, uint32_t toRestore, uint32_t restored, uint32_t skipped,
                     double seconds, uint64_t bytes);
-  uint32_t logoffSessions(uint32_t rc);
-  uint32_t prepareRestore(uint32_t* foundP);
-  uint32_t restoreBackups(uint32_t stripesUsed, RestoreListJob* jobP);
-  void reportFinish(uint32_t found, uint32_t toRestore, const RestoreListJob& job, uint32_t rc);
+  int logoffSessions(int rc);
+  int prepareRestore(uint32_t* foundP);
+  int restoreBackups(uint32_t stripesUsed, RestoreListJob* jobP);
+  void reportFinish(uint32_t found, uint32_t toRestore, const RestoreListJob& job, int rc);
   void removeEntry(MoxtarMetaInfo* entryP);
   void traceList(const char* descriptionP);
 

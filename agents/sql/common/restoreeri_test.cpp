@@ -12,7 +12,7 @@
 
 namespace {
 
-uint32_t pickNothing(MoxtarMetaList*, uint32_t, uint32_t) {
+int pickNothing(MoxtarMetaList*, uint32_t, uint32_t) {
   return 0;
 }
 
@@ -36,9 +36,9 @@ class RestoreEriTest : public RestoreRequestFixture {
     sums.resize(2);
     return sums;
   }
-  uint32_t runRequest() {
+  int runRequest() {
     CRestoreBackupsEri request(&m_Parms);
-    uint32_t rc = request.ProcessRequest();
+    int rc = request.ProcessRequest();
     m_Text = request.GetMessageBuffer();
     return rc;
   }

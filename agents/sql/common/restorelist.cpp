@@ -246,7 +246,7 @@ void CRestoreListRun::reportEnd(MoxtarMetaInfo* entryP) {
   status.end.elapsedSeconds = m_ItemSeconds;
   status.end.nameP = afterDelimiter(entryP->objName.hl);
   status.end.textP = m_ItemText;
-  status.end.rc = static_cast<uint32_t>(m_ActionRc);
+  status.end.rc = m_ActionRc;
   m_StatusFunctionP(status);
 }
 
@@ -307,7 +307,7 @@ void CRestoreListRun::restore(MoxtarMetaInfo* entryP) {
   objects.freeAll();
   // The entry keeps its own outcome; a run that SQL Server ended with 1917 keeps that code, so
   // that later entries into its destination are skipped.
-  entryP->nActionRc = static_cast<uint32_t>(runRc >= 0 ? runRc : m_ActionRc);
+  entryP->nActionRc = runRc >= 0 ? runRc : m_ActionRc;
 }
 
 }  // namespace

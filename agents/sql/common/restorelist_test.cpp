@@ -20,7 +20,7 @@ namespace {
 // What the status callback received: kind, rc of end reports, texts.
 struct Report {
   uint32_t kind;
-  uint32_t rc;
+  int rc;
   std::string text;
 };
 std::mutex gReportsMutex;
@@ -33,7 +33,7 @@ int keepReport(StatusInfo status) {
   if (status.kind == beginStatus) report.text = status.begin.secondNameP;
   std::lock_guard<std::mutex> lock(gReportsMutex);
   gReports.push_back(report);
-  return 0;
+  return RC_OK;
 }
 
 class RestoreListTest : public RestoreFixture {

@@ -96,7 +96,7 @@ inline Written writeDescription(DbFixture& db, uint32_t type, SqlDbInfo dbInfo,
                                 uint32_t bufferSizeKb = 4) {
   Written w;
   w.rc = sqlMetaEstimate(&w.estimate, &w.info, &w.metaSize, type, db.m_Server, dbInfo, nullptr);
-  if (w.rc != 0) return w;
+  if (w.rc != RC_OK) return w;
   CFnTransfer transfer(
       2, bufferSizeKb, [&](CPcm* pcmP) { return produceFromSqlDbInfo(pcmP, &type, &dbInfo); },
       collectBytes(&w.bytes, &w.bufferCounts));

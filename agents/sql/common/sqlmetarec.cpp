@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "agtrc.h"
 #include "bytefield.h"
 
 namespace {
@@ -92,7 +93,7 @@ int sqlMetaGroupFromBytes(const uint8_t* bytesP, SqlMetaGroupInfo* groupP) {
     return RC_CORRUPT_BACKUP;
   }
   *groupP = group;
-  return 0;
+  return RC_OK;
 }
 
 void sqlMetaFileToBytes(const SqlMetaFileInfo& file, uint8_t* bytesP) {
@@ -128,7 +129,7 @@ int sqlMetaFileFromBytes(const uint8_t* bytesP, SqlMetaFileInfo* fileP) {
     return RC_CORRUPT_BACKUP;
   }
   *fileP = file;
-  return 0;
+  return RC_OK;
 }
 
 uint32_t sqlMetaDriveMask(const char* physicalNameP, char* letterP) {

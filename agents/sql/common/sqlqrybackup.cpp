@@ -149,7 +149,7 @@ DSqlQueryBackupEri::DSqlQueryBackupEri(DSqlQueryBackupParms* parmsP, uint32_t qr
     rc = buildFsName(m_FsSpec, m_ServerName, 0);
   }
   if (rc != RC_OK) {
-    putRcMessage(static_cast<uint32_t>(rc));
+    putRcMessage(rc);
     m_fsnameSpecP = nullptr;
   }
 }
@@ -158,7 +158,7 @@ DSqlQueryBackupEri::~DSqlQueryBackupEri() {
   TRACE_ENTRY(TRC_ERI, "DSqlQueryBackupEri::~DSqlQueryBackupEri()");
 }
 
-uint32_t DSqlQueryBackupEri::PreConditionCheck() {
+int DSqlQueryBackupEri::PreConditionCheck() {
   TRACE_ENTRY(TRC_ERI, "DSqlQueryBackupEri::PreConditionCheck()");
   DSqlQueryBackupParms* p = m_QueryParmsP;
   const char* faultP = nullptr;
@@ -199,31 +199,31 @@ uint32_t DSqlQueryBackupEri::ProcessQueryData(qryRespBackupData* respP) {
   return 0;
 }
 
-uint32_t DSqlQueryBackupEri::addObjectName(const char* dbNameP, const char* secondNameP) {
+int DSqlQueryBackupEri::addObjectName(const char* dbNameP, const char* secondNameP) {
   pelkObjName name;
   std::memset(&name, 0, sizeof name);
   int rc = buildHl(name.hl, dbNameP, secondNameP);
-  if (rc != RC_OK) return static_cast<uint32_t>(rc);
+  if (rc != RC_OK) return rc;
   buildQueryLl(name.ll, m_BackupType);
   TRACE_LINE(TRC_ERI, "Query name %s%s\n", name.hl, name.ll);
-  return static_cast<uint32_t>(m_ObjNames.addTail(&name));
+  return m_ObjNames.addTail(&name);
 }
 
 // One name per database and second name. Without second names a backup of any type but full
 // and differential has a second part in its high-level name, so the database's names with one
 // ("\db\*") are asked for as well, unless the database pattern ends in "*" and covers them.
-uint32_t DSqlQueryBackupEri::buildObjectNames() {
+int DSqlQueryBackupEri::buildObjectNames() {
   TRACE_ENTRY(TRC_ERI, "DSqlQueryBackupEri::buildObjectNames()");
   EriNameList* dbNamesP = m_QueryParmsP->dbNameListP;
   bool withSecondParts = m_BackupType != BACKUP_TYPE_FULL && m_BackupType != BACKUP_TYPE_DIFFFULL;
   for (EriNameEntry* dbP = dbNamesP->getFirst(); dbP != nullptr; dbP = dbNamesP->getNext(dbP)) {
     for (EriNameEntry* secondP = m_SecondNamesP->getFirst(); secondP != nullptr;
          secondP = m_SecondNamesP->getNext(secondP)) {
-      uint32_t rc = addObjectName(dbP->szName, secondP->szName);
+      int rc = addObjectName(dbP->szName, secondP->szName);
       if (rc != RC_OK) TRACE_RETURN(rc);
     }
     if (m_SecondNamesP->getCount() != 0) continue;
-    uint32_t rc = addObjectName(dbP->szName, nullptr);
+    int rc = addObjectName(dbP->szName, nullptr);
     if (rc != RC_OK) TRACE_RETURN(rc);
     size_t length = std::strlen(dbP->szName);
     bool endsInStar = length > 0 && dbP->szName[length - 1] == '*';
@@ -234,15 +234,15 @@ uint32_t DSqlQueryBackupEri::buildObjectNames() {
   TRACE_RETURN(RC_OK);
 }
 
-uint32_t DSqlQueryBackupEri::takeAnswers() {
+int DSqlQueryBackupEri::takeAnswers() {
   MoxtarMetaList* listP = m_QueryParmsP->qryBuListP;
-  uint32_t rc = RC_OK;
+  int rc = RC_OK;
   for (qryRespBackupData* answerP = m_Answers.getFirst(); answerP != nullptr;
        answerP = m_Answers.remove(answerP)) {
     if (rc != RC_OK) continue;
     MoxtarMetaInfo entry;
     static_cast<qryRespBackupData&>(entry) = *answerP;
-    rc = static_cast<uint32_t>(listP->addTail(&entry));
+    rc = listP->addTail(&entry);
   }
   return rc;
 }
@@ -283,7 +283,7 @@ void DSqlQueryBackupEri::removeDuplicates() {
   }
 }
 
-uint32_t DSqlQueryBackupEri::addDatabaseElements() {
+int DSqlQueryBackupEri::addDatabaseElements() {
   TRACE_ENTRY(TRC_ERI, "DSqlQueryBackupEri::addDatabaseElements()");
   DSqlQueryBackupParms* p = m_QueryParmsP;
   if (p->dbElemListP == nullptr) {
@@ -295,7 +295,7 @@ uint32_t DSqlQueryBackupEri::addDatabaseElements() {
     SqlHublorDbElement element;
     std::memset(&element, 0, sizeof element);
     int rc = p->dbElemListP->addTail(&element);
-    if (rc != RC_OK) TRACE_RETURN(putRcMessage(static_cast<uint32_t>(rc)));
+    if (rc != RC_OK) TRACE_RETURN(putRcMessage(rc));
     SqlHublorDbElement* elementP = p->dbElemListP->getLast();
     fillQueryBackupEntry(entryP, elementP);
     elementP->pGroupList = p->dbElemGroupListP;
@@ -306,7 +306,7 @@ uint32_t DSqlQueryBackupEri::addDatabaseElements() {
 
 // A new summary element at the first entry and wherever the database name changes, compared
 // in exact case.
-uint32_t DSqlQueryBackupEri::summarise() {
+int DSqlQueryBackupEri::summarise() {
   CLinkedList<DbSummaryElement>* summaryP = m_QueryParmsP->dbSummaryListP;
   if (summaryP == nullptr) return RC_OK;
   DbSummaryElement* lastP = nullptr;
@@ -323,13 +323,13 @@ uint32_t DSqlQueryBackupEri::summarise() {
     element.firstP = entryP;
     element.count = 1;
     int rc = summaryP->addTail(&element);
-    if (rc != RC_OK) return putRcMessage(static_cast<uint32_t>(rc));
+    if (rc != RC_OK) return putRcMessage(rc);
     lastP = summaryP->getLast();
   }
   return RC_OK;
 }
 
-uint32_t DSqlQueryBackupEri::nothingFound() {
+int DSqlQueryBackupEri::nothingFound() {
   nlsprintf(m_ErrorTextP, ERI_MESSAGE_SIZE, agentRcMessage(RC_NOTHING_FOUND), m_ServerName);
   return RC_NOTHING_FOUND;
 }
@@ -337,7 +337,7 @@ uint32_t DSqlQueryBackupEri::nothingFound() {
 // The file information of every backup of the list: its meta-data object read into the group
 // and file lists of its database element (restoreMetaList, which first puts the list into
 // restore order).
-uint32_t DSqlQueryBackupEri::readFileInfo() {
+int DSqlQueryBackupEri::readFileInfo() {
   TRACE_ENTRY(TRC_ERI, "DSqlQueryBackupEri::readFileInfo()");
   DSqlQueryBackupParms* p = m_QueryParmsP;
   if (p->bMetaMountWait != 0) {
@@ -355,13 +355,13 @@ uint32_t DSqlQueryBackupEri::readFileInfo() {
                                sessionHandle(), &seconds, &bytes, m_ErrorTextP));
 }
 
-uint32_t DSqlQueryBackupEri::ProcessRequestDetails() {
+int DSqlQueryBackupEri::ProcessRequestDetails() {
   return queryStoredBackups();
 }
 
-uint32_t DSqlQueryBackupEri::queryStoredBackups() {
+int DSqlQueryBackupEri::queryStoredBackups() {
   TRACE_ENTRY(TRC_ERI, "DSqlQueryBackupEri::queryStoredBackups()");
-  uint32_t rc = PreConditionCheck();
+  int rc = PreConditionCheck();
   if (rc != RC_OK) TRACE_RETURN(rc);
   if (m_QueryParmsP->bFillDbElems == 0 && m_QueryParmsP->bFileInfo != 0) {
     TRACE_RETURN(readFileInfo());
@@ -369,9 +369,9 @@ uint32_t DSqlQueryBackupEri::queryStoredBackups() {
   rc = buildObjectNames();
   if (rc != RC_OK) TRACE_RETURN(putRcMessage(rc));
   rc = DPelkQueryBackupEri::ProcessRequestDetails();
-  uint32_t takeRc = takeAnswers();
+  int takeRc = takeAnswers();
   if (rc == RC_OK) rc = takeRc;
-  if (rc == static_cast<uint32_t>(RC_NO_FILESPACE_MATCH)) TRACE_RETURN(nothingFound());
+  if (rc == RC_NO_FILESPACE_MATCH) TRACE_RETURN(nothingFound());
   if (rc != RC_OK) TRACE_RETURN(rc);
   if (addedCount() == 0) TRACE_RETURN(nothingFound());
   sortAdded();

@@ -29,16 +29,16 @@ class DSqlQueryBackupEri : public DPelkQueryBackupEri {
   // 0 or 419 (trace text) when the session, the database names or the result list is missing,
   // or, when only file information is asked for, when the list is empty or an entry has no
   // database element.
-  uint32_t PreConditionCheck();
+  int PreConditionCheck();
   // Queries, filters, sorts and summarises; with bFileInfo reads the file information of the
   // backups into the lists of their database elements (with bFileInfo alone, only that, for the
   // backups already in qryBuListP). 0, 114 when nothing was found (its message in the request's
   // message buffer), 1316, 419, the code of the file information's reading (402 when some
   // backup's could not be read, 415, 418), or the storage server's code.
-  uint32_t ProcessRequestDetails() override;
+  int ProcessRequestDetails() override;
   // The query above, for the requests built on this one that query before they act: it is
   // what ProcessRequestDetails runs, whatever a derived request makes of that.
-  uint32_t queryStoredBackups();
+  int queryStoredBackups();
   // ERI_KEEP_ENTRY when the answer's time-and-process name matches a pattern of
   // objectPatternListP (or there is none), else 0.
   uint32_t ProcessQueryData(qryRespBackupData* respP) override;
@@ -46,18 +46,18 @@ class DSqlQueryBackupEri : public DPelkQueryBackupEri {
  protected:
   // As above, with the backup type asked for (ERI_QRY_*) given in place of the record's.
   DSqlQueryBackupEri(DSqlQueryBackupParms* parmsP, uint32_t qryCommand);
-  uint32_t buildObjectNames();
-  uint32_t addObjectName(const char* dbNameP, const char* secondNameP);
+  int buildObjectNames();
+  int addObjectName(const char* dbNameP, const char* secondNameP);
   // Moves the answers of the base query into qryBuListP as backup entries.
-  uint32_t takeAnswers();
+  int takeAnswers();
   MoxtarMetaInfo* firstAdded();
   uint32_t addedCount();
   void sortAdded();
   void removeDuplicates();
-  uint32_t addDatabaseElements();
-  uint32_t summarise();
-  uint32_t nothingFound();
-  uint32_t readFileInfo();
+  int addDatabaseElements();
+  int summarise();
+  int nothingFound();
+  int readFileInfo();
 
   DSqlQueryBackupParms* m_QueryParmsP;
   char m_ServerName[ERI_SQL_SERVER_NAME_SIZE];

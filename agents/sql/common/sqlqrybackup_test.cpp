@@ -20,7 +20,7 @@ class BackupQuery : public StoredBackupFixture {
   }
   uint32_t run() {
     DSqlQueryBackupEri request(&m_Parms);
-    uint32_t rc = request.ProcessRequest();
+    int rc = request.ProcessRequest();
     m_Text = request.GetMessageBuffer();
     return rc;
   }
@@ -105,7 +105,7 @@ TEST_F(StockedQuery, TimeAndProcessPatternsMatchInExactCase) {
   for (const auto& c : cases) {
     m_Parms.qryBuListP->freeAll();
     m_Parms.objectPatternListP = objectNames(m_Patterns, c.patterns);
-    uint32_t rc = run();
+    int rc = run();
     EXPECT_EQ(rc, c.found == 0 ? 114u : 0u) << c.patterns[0];
     EXPECT_EQ(m_Parms.qryBuListP->getCount(), c.found) << c.patterns[0];
     EXPECT_EQ(GetIgnoreCase(), 1u);

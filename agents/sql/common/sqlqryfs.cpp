@@ -26,17 +26,17 @@ DSqlQueryFilespaceEri::DSqlQueryFilespaceEri(DSqlQueryFilespaceParms* parmsP)
   if (m_fsListP == nullptr) m_fsListP = &m_OwnList;
   int rc = buildFsName(m_FsSpec, parmsP != nullptr ? parmsP->sqlServerName : "", 0);
   if (parmsP == nullptr || rc != RC_OK) {
-    putRcMessage(parmsP == nullptr ? RC_INTERNAL_ERROR : static_cast<uint32_t>(rc));
+    putRcMessage(parmsP == nullptr ? RC_INTERNAL_ERROR : rc);
     m_fsnameSpecP = nullptr;
   }
 }
 
-uint32_t DSqlQueryFilespaceEri::ProcessRequestDetails() {
+int DSqlQueryFilespaceEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "DSqlQueryFilespaceEri::ProcessRequestDetails()");
-  uint32_t rc = DPelkQueryFilespaceEri::ProcessRequestDetails();
+  int rc = DPelkQueryFilespaceEri::ProcessRequestDetails();
   if (rc != RC_OK) {
     TRACE_LINE(TRC_ERI, "DPelkQueryFilespaceEri::ProcessRequestDetails returned with %d, msg(%s)\n",
-               static_cast<int>(rc), m_ErrorTextP);
+               rc, m_ErrorTextP);
   } else {
     for (qryRespFSData* fsP = m_fsListP->getFirst(); fsP != nullptr;
          fsP = m_fsListP->getNext(fsP)) {

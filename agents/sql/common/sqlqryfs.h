@@ -18,7 +18,7 @@ class DSqlQueryFilespaceEri : public DPelkQueryFilespaceEri {
 
   // The filespace query into the caller's list, or into a list of the request's own that is
   // freed afterwards; every filespace found is traced. 0 or the base query's code.
-  uint32_t ProcessRequestDetails() override;
+  int ProcessRequestDetails() override;
 
  protected:
   char m_FsSpec[OBJ_NAME_MAX_FS_LENGTH + 1];

@@ -27,7 +27,7 @@ class SqlFilespaceQuery : public MoxtarFixture {
     std::snprintf(parms.sqlServerName, sizeof parms.sqlServerName, "%s", serverP);
     parms.fsListP = listP;
     DSqlQueryFilespaceEri request(&parms);
-    uint32_t rc = request.ProcessRequest();
+    int rc = request.ProcessRequest();
     m_Text = request.GetMessageBuffer();
     return rc;
   }
@@ -61,7 +61,7 @@ TEST_F(SqlFilespaceQuery, OneServerOrEveryServerOfTheAgentsType) {
 
 TEST_F(SqlFilespaceQuery, WithoutAListTheQueryStillRunsAndGivesItsCode) {
   EXPECT_EQ(query("*", nullptr), 0u) << m_Text;
-  EXPECT_EQ(query("NONE", nullptr), static_cast<uint32_t>(RC_NO_FILESPACE_MATCH));
+  EXPECT_EQ(query("NONE", nullptr), RC_NO_FILESPACE_MATCH);
   EXPECT_FALSE(m_Text.empty());
 }
 

@@ -37,7 +37,7 @@ DSqlQuerySqlEri::DSqlQuerySqlEri(SqlServerElement* serverP,
   clearText(m_MsgBufferP);
 }
 
-uint32_t DSqlQuerySqlEri::ProcessRequestDetails() {
+int DSqlQuerySqlEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "DSqlQuerySqlEri::ProcessRequestDetails()");
   if (gSqlApiP == nullptr || m_ServerP == nullptr) {
     TRACE_LINE(TRC_ERI, "No SQL Server access object or no server element was given.\n");
@@ -48,7 +48,7 @@ uint32_t DSqlQuerySqlEri::ProcessRequestDetails() {
   CLinkedList<SqlInstanceElement>* instanceListP = m_InstanceListP;
   int rc = gSqlApiP->GetSqlServerInfo(m_ServerP, &cancelP, &msgBufferP, &instanceListP);
   if (eriIsCancelled(cancelP)) TRACE_RETURN(RC_CANCELED_BY_USER);
-  TRACE_RETURN(static_cast<uint32_t>(rc));
+  TRACE_RETURN(rc);
 }
 
 DSqlQuerySqlDbEri::DSqlQuerySqlDbEri(CLinkedList<SqlDatabaseElement>* dbListP, char* msgBufferP,
@@ -61,7 +61,7 @@ DSqlQuerySqlDbEri::DSqlQuerySqlDbEri(CLinkedList<SqlDatabaseElement>* dbListP, c
   clearText(m_MsgBufferP);
 }
 
-uint32_t DSqlQuerySqlDbEri::ProcessRequestDetails() {
+int DSqlQuerySqlDbEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "DSqlQuerySqlDbEri::ProcessRequestDetails()");
   if (gSqlApiP == nullptr || m_DbListP == nullptr) {
     TRACE_LINE(TRC_ERI, "No SQL Server access object or no database list was given.\n");
@@ -72,7 +72,7 @@ uint32_t DSqlQuerySqlDbEri::ProcessRequestDetails() {
   uint32_t* cancelP = GetCancelPtr();
   char* msgBufferP = m_MsgBufferP;
   int rc = gSqlApiP->GetSqlDatabaseNames(m_DbListP, &status, cancelP, msgBufferP);
-  if (rc != RC_OK || m_NamePatternListP == nullptr) TRACE_RETURN(static_cast<uint32_t>(rc));
+  if (rc != RC_OK || m_NamePatternListP == nullptr) TRACE_RETURN(rc);
   for (SqlDatabaseElement* dbP = m_DbListP->getFirst(); dbP != nullptr;
        dbP = m_DbListP->getNext(dbP)) {
     if (GetCancelStatus() != 0) TRACE_RETURN(RC_CANCELED_BY_USER);
@@ -85,7 +85,7 @@ uint32_t DSqlQuerySqlDbEri::ProcessRequestDetails() {
       break;
     }
   }
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 DSqlQuerySqlDbInfoEri::DSqlQuerySqlDbInfoEri(CLinkedList<SqlDatabaseElement>* dbListP,
@@ -146,7 +146,7 @@ void DSqlQuerySqlDbInfoEri::selectGroups(SqlDatabaseElement* dbP, uint32_t ignor
   }
 }
 
-uint32_t DSqlQuerySqlDbInfoEri::ProcessRequestDetails() {
+int DSqlQuerySqlDbInfoEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "DSqlQuerySqlDbInfoEri::ProcessRequestDetails()");
   if (m_DbListP == nullptr) {
     TRACE_LINE(TRC_ERI, "No database list was given.\n");
@@ -178,17 +178,16 @@ uint32_t DSqlQuerySqlDbInfoEri::ProcessRequestDetails() {
   TRACE_RETURN(GetCancelStatus() != 0 ? RC_CANCELED_BY_USER : 0);
 }
 
-uint32_t eriQuerySqlServer(SqlServerElement* serverP,
-                           CLinkedList<SqlInstanceElement>* instanceListP, char* msgBufferP,
-                           uint32_t logFlag) {
+int eriQuerySqlServer(SqlServerElement* serverP, CLinkedList<SqlInstanceElement>* instanceListP,
+                      char* msgBufferP, uint32_t logFlag) {
   TRACE_ENTRY(TRC_ERI, "eriQuerySqlServer()");
   if (logFlag != 0) logActivity(MSG_QUERY_SERVER);
   DSqlQuerySqlEri request(serverP, instanceListP, msgBufferP);
   TRACE_RETURN(eriRunRequest(&request, "dSqlQuerySqlEriObj.ProcessRequest()", 1));
 }
 
-uint32_t eriQuerySqlServerDb(CLinkedList<SqlDatabaseElement>* dbListP, char* msgBufferP,
-                             EriNameList* namePatternListP, uint32_t logFlag) {
+int eriQuerySqlServerDb(CLinkedList<SqlDatabaseElement>* dbListP, char* msgBufferP,
+                        EriNameList* namePatternListP, uint32_t logFlag) {
   TRACE_ENTRY(TRC_ERI, "eriQuerySqlServerDb()");
   if (logFlag != 0) {
     char names[ERI_NAME_TEXT_SIZE];
@@ -200,12 +199,11 @@ uint32_t eriQuerySqlServerDb(CLinkedList<SqlDatabaseElement>* dbListP, char* msg
   TRACE_RETURN(eriRunRequest(&request, "dSqlQuerySqlDbEriObj.ProcessRequest()", 1));
 }
 
-uint32_t eriQuerySqlServerDbInfo(CLinkedList<SqlDatabaseElement>* dbListP,
-                                 CLinkedList<SqlDbMessage>* messageListP,
-                                 CLinkedList<SqlGroupElement>* groupListP,
-                                 EriNameList* groupPatternListP,
-                                 CLinkedList<SqlFileElement>* fileListP,
-                                 EriNameList* filePatternListP, void* requesterListP) {
+int eriQuerySqlServerDbInfo(CLinkedList<SqlDatabaseElement>* dbListP,
+                            CLinkedList<SqlDbMessage>* messageListP,
+                            CLinkedList<SqlGroupElement>* groupListP,
+                            EriNameList* groupPatternListP, CLinkedList<SqlFileElement>* fileListP,
+                            EriNameList* filePatternListP, void* requesterListP) {
   TRACE_ENTRY(TRC_ERI, "eriQuerySqlServerDbInfo()");
   DSqlQuerySqlDbInfoEri request(dbListP, messageListP, groupListP, groupPatternListP, fileListP,
                                 filePatternListP, requesterListP, nullptr);

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "agtrc.h"
 #include "baseeri.h"
 #include "eriparms.h"
 #include "sqltypes.h"
@@ -22,11 +23,11 @@ class DSqlQuerySqlEri : public DBaseQueryEri {
   // message buffer (NLS_MSG_MAX bytes, or null), emptied here.
   DSqlQuerySqlEri(SqlServerElement* serverP, CLinkedList<SqlInstanceElement>* instanceListP,
                   char* msgBufferP);
-  uint32_t SetupEnvironment() override { return 0; }
-  uint32_t CleanupEnvironment() override { return 0; }
+  int SetupEnvironment() override { return RC_OK; }
+  int CleanupEnvironment() override { return RC_OK; }
   // The access layer's code; 415 when the cancel flag is set afterwards; 419 without the
   // server element or the access object.
-  uint32_t ProcessRequestDetails() override;
+  int ProcessRequestDetails() override;
 
  protected:
   SqlServerElement* m_ServerP;
@@ -41,12 +42,12 @@ class DSqlQuerySqlDbEri : public DBaseQueryEri {
   // cancel flag (null: the request's own).
   DSqlQuerySqlDbEri(CLinkedList<SqlDatabaseElement>* dbListP, char* msgBufferP,
                     EriNameList* namePatternListP, uint32_t* cancelP);
-  uint32_t SetupEnvironment() override { return 0; }
-  uint32_t CleanupEnvironment() override { return 0; }
+  int SetupEnvironment() override { return RC_OK; }
+  int CleanupEnvironment() override { return RC_OK; }
   // Lists the databases, then selects by pattern: each database's selection flag is cleared
   // and set again when a pattern matches its name exactly in case; a database whose reading
   // failed is never selected. The access layer's code, 415 or 419.
-  uint32_t ProcessRequestDetails() override;
+  int ProcessRequestDetails() override;
 
  protected:
   CLinkedList<SqlDatabaseElement>* m_DbListP;
@@ -65,13 +66,13 @@ class DSqlQuerySqlDbInfoEri : public DBaseQueryEri {
                         CLinkedList<SqlGroupElement>* groupListP, EriNameList* groupPatternListP,
                         CLinkedList<SqlFileElement>* fileListP, EriNameList* filePatternListP,
                         void* requesterListP, uint32_t* cancelP);
-  uint32_t SetupEnvironment() override { return 0; }
-  uint32_t CleanupEnvironment() override { return 0; }
+  int SetupEnvironment() override { return RC_OK; }
+  int CleanupEnvironment() override { return RC_OK; }
   // Reads every selected database whose information is not loaded yet and, with group
   // patterns, selects its groups and (with file patterns too) their files, matched under the
   // process-wide case mode. A database that cannot be read keeps its code and message and the
   // others go on. 0, 415 or 419.
-  uint32_t ProcessRequestDetails() override;
+  int ProcessRequestDetails() override;
 
  protected:
   void selectGroups(SqlDatabaseElement* dbP, uint32_t ignoreCase);
@@ -92,14 +93,12 @@ class DSqlQuerySqlDbInfoEri : public DBaseQueryEri {
 // request as the current request and, with the PERFormance trace on, logs the elapsed time.
 // logFlag 1 logs the server query (message 5221) and the database query with its patterns
 // (5222); the database query otherwise logs 5229.
-uint32_t eriQuerySqlServer(SqlServerElement* serverP,
-                           CLinkedList<SqlInstanceElement>* instanceListP, char* msgBufferP,
-                           uint32_t logFlag);
-uint32_t eriQuerySqlServerDb(CLinkedList<SqlDatabaseElement>* dbListP, char* msgBufferP,
-                             EriNameList* namePatternListP, uint32_t logFlag);
-uint32_t eriQuerySqlServerDbInfo(CLinkedList<SqlDatabaseElement>* dbListP,
-                                 CLinkedList<SqlDbMessage>* messageListP,
-                                 CLinkedList<SqlGroupElement>* groupListP,
-                                 EriNameList* groupPatternListP,
-                                 CLinkedList<SqlFileElement>* fileListP,
-                                 EriNameList* filePatternListP, void* requesterListP);
+int eriQuerySqlServer(SqlServerElement* serverP, CLinkedList<SqlInstanceElement>* instanceListP,
+                      char* msgBufferP, uint32_t logFlag);
+int eriQuerySqlServerDb(CLinkedList<SqlDatabaseElement>* dbListP, char* msgBufferP,
+                        EriNameList* namePatternListP, uint32_t logFlag);
+int eriQuerySqlServerDbInfo(CLinkedList<SqlDatabaseElement>* dbListP,
+                            CLinkedList<SqlDbMessage>* messageListP,
+                            CLinkedList<SqlGroupElement>* groupListP,
+                            EriNameList* groupPatternListP, CLinkedList<SqlFileElement>* fileListP,
+                            EriNameList* filePatternListP, void* requesterListP);

@@ -167,7 +167,7 @@ TEST_F(SqlQueries, DatabaseQueryFailuresAndCancel) {
 
   failCall("Server.GetDatabaseCount", 1);
   DSqlQuerySqlDbEri failing(&m_Dbs, m_Msg, nullptr, nullptr);
-  EXPECT_EQ(failing.ProcessRequest(), static_cast<uint32_t>(RC_SQL_API_FAILURE));
+  EXPECT_EQ(failing.ProcessRequest(), RC_SQL_API_FAILURE);
   EXPECT_NE(m_Msg[0], '\0');
 }
 

@@ -35,9 +35,9 @@ class CVdevTestTransfer : public CPcm {
     static uint32_t notCancelled = 0;
     vdiRc = -1;
     int rc = initializeRun();
-    if (rc == 0) rc = passRUNParameters(60000, nullptr, &notCancelled);
+    if (rc == RC_OK) rc = passRUNParameters(60000, nullptr, &notCancelled);
     m_ElapsedTimer.start();
-    if (rc == 0) rc = RUN();
+    if (rc == RC_OK) rc = RUN();
     return rc;
   }
   void cancelNow() { cancel(); }
@@ -54,8 +54,8 @@ class CVdevTestTransfer : public CPcm {
     } else {
       rc = fillFromSource();
     }
-    if (rc == 0) rc = m_Ring.completeDataTransfer();
-    if (rc != 0) cancel();
+    if (rc == RC_OK) rc = m_Ring.completeDataTransfer();
+    if (rc != RC_OK) cancel();
     return rc;
   }
 
@@ -68,7 +68,7 @@ class CVdevTestTransfer : public CPcm {
     }
     // A Load left pending is the stripe's to answer; the transfer itself went well.
     if (rc == RC_CANCELLED_BY_SQL && command != nullptr) rc = 0;
-    if (rc != 0) cancel();
+    if (rc != RC_OK) cancel();
     return rc;
   }
 
@@ -77,7 +77,7 @@ class CVdevTestTransfer : public CPcm {
     std::vector<uint8_t> piece(m_Ring.bufferSize());
     RingElement* heldP = nullptr;
     int rc = 0;
-    while (rc == 0) {
+    while (rc == RC_OK) {
       uint32_t size = source(piece.data(), static_cast<uint32_t>(piece.size()));
       if (size == 0) break;
       rc = m_Ring.insertData(&heldP, piece.data(), size);
@@ -85,7 +85,7 @@ class CVdevTestTransfer : public CPcm {
     }
     if (heldP != nullptr) {
       int unlockRc = m_Ring.unlockFullBuffer(heldP);
-      if (rc == 0) rc = unlockRc;
+      if (rc == RC_OK) rc = unlockRc;
     }
     return rc;
   }
@@ -95,12 +95,12 @@ class CVdevTestTransfer : public CPcm {
       RingElement* bufferP = nullptr;
       int rc = m_Ring.lockFullBuffer(&bufferP);
       if (rc == RC_END_OF_DATA) return 0;
-      if (rc != 0) return rc;
+      if (rc != RC_OK) return rc;
       rc = sink(bufferP->bufferP, bufferP->ulCount);
       m_BytesConsumed += bufferP->ulCount;
       int unlockRc = m_Ring.unlockEmptyBuffer(bufferP);
-      if (rc != 0) return rc;
-      if (unlockRc != 0) return unlockRc;
+      if (rc != RC_OK) return rc;
+      if (unlockRc != RC_OK) return unlockRc;
     }
   }
 

@@ -61,7 +61,7 @@ const char* sqlRcName(int rc) {
       "( 1900 + 0 )",  "( 1900 + 1 )",  "( 1900 + 2 )",  "( 1900 + 3 )",  "( 1900 + 4 )",
       "( 1900 + 5 )",  "( 1900 + 6 )",  "( 1900 + 7 )",  "( 1900 + 8 )",  "( 1900 + 9 )",
       "( 1900 + 10 )", "( 1900 + 11 )", "( 1900 + 12 )", "( 1900 + 13 )", "( 1900 + 14 )"};
-  if (rc == 0) return SQLAPI_RC_OK;
+  if (rc == RC_OK) return SQLAPI_RC_OK;
   if (rc == RC_CANCELED_BY_USER) return SQLAPI_RC_CANCELED;
   if (rc >= 1900 && rc <= 1914) return kNames[rc - 1900];
   return "( unknown )";
@@ -169,13 +169,13 @@ int CSqlApi::EndOperation(const char* opP, int rc, uint32_t* cancelP) {
     mszErrorText[0] = 0;
     return rc;
   }
-  if (rc != 0) FetchComErrorText();
+  if (rc != RC_OK) FetchComErrorText();
   return rc;
 }
 
 int CSqlApi::EndWithMessage(const char* opP, int rc, uint32_t* cancelP, char* msgBufP) {
   rc = EndOperation(opP, rc, cancelP);
-  if (rc == 0) return rc;
+  if (rc == RC_OK) return rc;
   FormatRcMessage(msgBufP, rc);
   SQLAPI_TRACE("SQLAPI-%s %s\n", opP, msgBufP != nullptr ? msgBufP : mszErrorText);
   return rc;
@@ -239,13 +239,13 @@ int CSqlApi::Start(const SqlLogonInfo* logonP, char* msgBufP) {
   ResetServerInfo();
   if (logonP != nullptr) setVirtualServerName(logonP->szSqlServer);
   int rc = StartApplication();
-  if (rc != 0) {
+  if (rc != RC_OK) {
     ReportStartFailure(rc, msgBufP);
     TRACE_RETURN(rc);
   }
   SQLAPI_TRACE("SQLAPI-%s mlDmoVersion:%i\n", kOp, mlDmoVersion);
   CopyLogonInfo(logonP);
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 int CSqlApi::StartApplication() {

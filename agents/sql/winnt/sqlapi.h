@@ -81,7 +81,7 @@ class CSqlApi {
                         DPelkApiStatus& apiStatus, uint32_t*& cancelP, char*& msgBufP) {
     CLinkedList<SqlStmtItem> devices;
     int rc = sqlCollectDevices(stripes, numStripes, devices);
-    if (rc != 0) return rc;
+    if (rc != RC_OK) return rc;
     return BackupToDevices(parms, dbInfoP, devices, backupType, apiStatus, cancelP, msgBufP);
   }
   // Grows the statement buffer to `required` characters (terminator included); 0, or 421 with
@@ -102,10 +102,10 @@ class CSqlApi {
                          uint16_t msgBufLen) {
     CSqlRestorePlan plan;
     int rc = sqlCollectDevices(stripes, numStripes, plan.m_Devices);
-    if (rc != 0) return rc;
+    if (rc != RC_OK) return rc;
     rc = plan.build(parms, serverP->lSqlVersionMajor, entryP->objName.hl, entryP->objName.ll,
                     static_cast<SqlHublorDbElement*>(entryP->hublorDbElemP));
-    if (rc != 0) return rc;
+    if (rc != RC_OK) return rc;
     return RestoreFromPlan(plan, parms, apiStatusP, cancelP, msgBufP, msgBufLen);
   }
 

@@ -46,9 +46,9 @@ int CSqlApi::GetSqlDatabaseNames(CLinkedList<SqlDatabaseElement>*& listP, void*,
 // Every database but tempdb, in the server's order, appended to the list.
 int CSqlApi::ListDatabaseNames(CLinkedList<SqlDatabaseElement>* listP, uint32_t*& cancelP) {
   if (listP == nullptr) return RC_INTERNAL_ERROR;
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   int rc = LogonServer(cancelP);
-  if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
+  if (rc != RC_OK || sqlIsCanceled(cancelP)) return rc;
   LONG count = 0;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetDatabaseCount(&count));
   if (FAILED(hr)) {
@@ -62,9 +62,9 @@ int CSqlApi::ListDatabaseNames(CLinkedList<SqlDatabaseElement>* listP, uint32_t*
     if (sqlIsCanceled(cancelP)) break;
     if (strcmp(element.szSqlDatabaseName, kTempDb) == 0) continue;
     rc = listP->addTail(&element);
-    if (rc != 0) return rc;
+    if (rc != RC_OK) return rc;
   }
-  return 0;
+  return RC_OK;
 }
 
 // One database's name, state and log option. Failures only set the element's state text: the
@@ -81,7 +81,7 @@ void CSqlApi::ReadDatabaseEntry(LONG ordinal, SqlDatabaseElement* dbP, uint32_t*
       markUnreadable(dbP, ordinal, "NameError%lx", static_cast<unsigned>(hr));
     } else {
       int copyRc = CopyBToNAndFree(name, dbP->szSqlDatabaseName, sizeof dbP->szSqlDatabaseName);
-      if (copyRc != 0) {
+      if (copyRc != RC_OK) {
         markUnreadable(dbP, ordinal, "NameMoveError%li", copyRc);
       } else {
         ReadDatabaseState(dbP, cancelP);

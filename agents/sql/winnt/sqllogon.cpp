@@ -30,7 +30,7 @@ int CSqlApi::ObtainServer(uint32_t*& cancelP) {
     ReleaseServer();
     TRACE_RETURN(Canceled(kOp));
   }
-  if (rc != 0) {
+  if (rc != RC_OK) {
     {
       CSqlErrorKeep keep(*this);
       ReleaseServer();
@@ -44,9 +44,9 @@ int CSqlApi::ObtainServer(uint32_t*& cancelP) {
 // Creates the server object; with the SQLAPI trace on, advises the event sink on it.
 int CSqlApi::CreateAndAdvise(uint32_t* cancelP) {
   int rc = CreateServer(cancelP);
-  if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
+  if (rc != RC_OK || sqlIsCanceled(cancelP)) return rc;
   mbServerObtained = true;
-  if (!gTrace.isOn(TRC_SQLAPI)) return 0;
+  if (!gTrace.isOn(TRC_SQLAPI)) return RC_OK;
   return AdviseSink(cancelP);
 }
 
@@ -147,17 +147,17 @@ int CSqlApi::LogoffServer() {
   int unadviseRc = UnadviseSink();
   ReleaseTimed(mpServerCP);
   int disconnectRc = Disconnect();
-  TRACE_RETURN(disconnectRc != 0 ? disconnectRc : unadviseRc);
+  TRACE_RETURN(disconnectRc != RC_OK ? disconnectRc : unadviseRc);
 }
 
 // Steps of LogoffServer: each clears its state whether or not the call succeeds.
 int CSqlApi::UnadviseSink() {
   static const char* const kOp = "CSqlApi::LogoffServer";
-  if (mdwSinkCookie == 0 || mpServerCP == nullptr) return 0;
+  if (mdwSinkCookie == 0 || mpServerCP == nullptr) return RC_OK;
   HRESULT hr = SQLAPI_CALL(mpServerCP->Unadvise(mdwSinkCookie));
   mdwSinkCookie = 0;
   mpServerSink = nullptr;  // the advice held its only reference
-  if (SUCCEEDED(hr)) return 0;
+  if (SUCCEEDED(hr)) return RC_OK;
   int rc = CallFailed(RC_SQL_COM_SETUP_FAILED, sqlRcName(RC_SQL_COM_SETUP_FAILED), hr, kOp,
                       "pServeCP->Unadvise()");
   FetchComErrorText();
@@ -167,10 +167,10 @@ int CSqlApi::UnadviseSink() {
 
 int CSqlApi::Disconnect() {
   static const char* const kOp = "CSqlApi::LogoffServer";
-  if (!mbConnected) return 0;
+  if (!mbConnected) return RC_OK;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->DisConnect());
   mbConnected = false;
-  if (SUCCEEDED(hr)) return 0;
+  if (SUCCEEDED(hr)) return RC_OK;
   int rc = CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "mpDmoServer->DisConnect()");
   FetchComErrorText();
@@ -202,7 +202,7 @@ int CSqlApi::LogonServer(uint32_t*& cancelP) {
     LogoffServer();
     TRACE_RETURN(Canceled(kOp));
   }
-  if (rc != 0) {
+  if (rc != RC_OK) {
     {
       CSqlErrorKeep keep(*this);
       LogoffServer();
@@ -215,11 +215,11 @@ int CSqlApi::LogonServer(uint32_t*& cancelP) {
 
 int CSqlApi::LogonSteps(uint32_t*& cancelP) {
   int rc = ObtainServer(cancelP);
-  if (rc != 0) return rc;
+  if (rc != RC_OK) return rc;
   rc = SetConnectProperties(cancelP);
-  if (rc != 0) return rc;
+  if (rc != RC_OK) return rc;
   rc = AttemptLogon(cancelP);
-  if (rc != 0) return rc;
+  if (rc != RC_OK) return rc;
   return CheckServer(cancelP);
 }
 
@@ -227,32 +227,32 @@ int CSqlApi::SetConnectProperties(uint32_t* cancelP) {
   static const char* const kOp = "CSqlApi::LogonServer";
   WCHAR name[kWideNameBytes / sizeof(WCHAR)];
   int rc = CopyNToU(meLogon.szSqlServer, name, sizeof name);
-  if (rc != 0) return rc;
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (rc != RC_OK) return rc;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->SetName(name));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.SetName(%s)", meLogon.szSqlServer);
   }
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   hr = SQLAPI_CALL(mpDmoServer->SetLoginTimeout(mlBlockingTimeout));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.SetLoginTimeout(%i)", mlBlockingTimeout);
   }
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   hr = SQLAPI_CALL(mpDmoServer->SetAutoReConnect(TRUE));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.SetAutoReConnect(TRUE)");
   }
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   hr = SQLAPI_CALL(mpDmoServer->SetQueryTimeout(0));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.SetQueryTimeout(0)");
   }
-  return 0;
+  return RC_OK;
 }
 
 // One attempt sets the mode, login and password and connects; with a logon callback the
@@ -265,7 +265,7 @@ int CSqlApi::AttemptLogon(uint32_t* cancelP) {
     int rc = 0;
     SQLAPI_TRACE("SQLAPI-%s meLogon.enumSqlAuth(%i):%s\n", kOp, meLogon.enumSqlAuth,
                  meLogon.enumSqlAuth == SqlIntegrated ? "SqlIntegrated" : "SqlUserid");
-    if (sqlIsCanceled(cancelP)) return 0;
+    if (sqlIsCanceled(cancelP)) return RC_OK;
     bool secure = meLogon.enumSqlAuth == SqlIntegrated;
     HRESULT hr = SQLAPI_CALL(mpDmoServer->SetLoginSecure(secure ? TRUE : FALSE));
     if (FAILED(hr)) {
@@ -274,16 +274,16 @@ int CSqlApi::AttemptLogon(uint32_t* cancelP) {
     }
     WCHAR text[kWideNameBytes / sizeof(WCHAR)];
     rc = CopyNToU(meLogon.szSqlUser, text, sizeof text);
-    if (rc != 0) return rc;
-    if (sqlIsCanceled(cancelP)) return 0;
+    if (rc != RC_OK) return rc;
+    if (sqlIsCanceled(cancelP)) return RC_OK;
     hr = SQLAPI_CALL(mpDmoServer->SetLogin(text));
     if (FAILED(hr)) {
       return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                         "Server.SetLogin(%s)", meLogon.szSqlUser);
     }
     rc = CopyNToU(meLogon.szSqlPassword, text, sizeof text);
-    if (rc != 0) return rc;
-    if (sqlIsCanceled(cancelP)) return 0;
+    if (rc != RC_OK) return rc;
+    if (sqlIsCanceled(cancelP)) return RC_OK;
     hr = SQLAPI_CALL(mpDmoServer->SetPassword(text));
     memset(text, 0, sizeof text);
     if (FAILED(hr)) {
@@ -291,7 +291,7 @@ int CSqlApi::AttemptLogon(uint32_t* cancelP) {
       return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                         "Server.SetPassword(%s)", kMaskedPassword);
     }
-    if (sqlIsCanceled(cancelP)) return 0;
+    if (sqlIsCanceled(cancelP)) return RC_OK;
     hr = SQLAPI_CALL(mpDmoServer->Connect(nullptr, nullptr, nullptr));
     if (FAILED(hr)) {
       rc = CallFailed(RC_SQL_CONNECT_FAILED, sqlRcName(RC_SQL_CONNECT_FAILED), hr, kOp,
@@ -301,9 +301,9 @@ int CSqlApi::AttemptLogon(uint32_t* cancelP) {
       rc = CheckSysadmin(cancelP);
     }
     if (meLogon.pfnLogonCallback == nullptr) return rc;
-    if (rc != 0 && rc != RC_SQL_CONNECT_FAILED && rc != RC_SQL_NOT_SYSADMIN) return rc;
+    if (rc != RC_OK && rc != RC_SQL_CONNECT_FAILED && rc != RC_SQL_NOT_SYSADMIN) return rc;
     rc = CallLogonCallback(rc);
-    if (rc == 0 || rc == RC_CANCELED_BY_USER || sqlIsCanceled(cancelP)) return rc;
+    if (rc == RC_OK || rc == RC_CANCELED_BY_USER || sqlIsCanceled(cancelP)) return rc;
   }
 }
 
@@ -350,7 +350,7 @@ int CSqlApi::CallLogonCallback(int rc) {
 // Version, names, clustering and the same-machine rule, once connected as sysadmin.
 int CSqlApi::CheckServer(uint32_t* cancelP) {
   static const char* const kOp = "CSqlApi::LogonServer";
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetVersionMajor(&mlSqlVersionMajor));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
@@ -361,8 +361,8 @@ int CSqlApi::CheckServer(uint32_t* cancelP) {
                        "Server:SqlVersion:%i < 7", mlSqlVersionMajor);
   }
   int rc = gTrace.isOn(TRC_SQLAPI) ? TraceServerFacts(cancelP) : 0;
-  if (rc != 0) return rc;
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (rc != RC_OK) return rc;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   BSTR name = nullptr;
   hr = SQLAPI_CALL(mpDmoServer->GetTrueName(&name));
   if (FAILED(hr)) {
@@ -370,25 +370,25 @@ int CSqlApi::CheckServer(uint32_t* cancelP) {
                       "Server.GetTrueName()");
   }
   rc = CopyBToNAndFree(name, meServer.szSqlServerName, sizeof meServer.szSqlServerName);
-  if (rc != 0) return rc;
+  if (rc != RC_OK) return rc;
   SQLAPI_TRACE("SQLAPI-%s szSqlServerName:%s\n", kOp, meServer.szSqlServerName);
   BSTR hostName = nullptr;
   BSTR netName = nullptr;
   rc = CheckMachine(cancelP, hostName, netName);
   FreeTimed(hostName);
   FreeTimed(netName);
-  if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
+  if (rc != RC_OK || sqlIsCanceled(cancelP)) return rc;
   mbLoggedOn = true;
-  return 0;
+  return RC_OK;
 }
 
 // The machine's names, whether the server is clustered and whether it runs on this machine.
 // The names are the caller's to free, whatever the outcome.
 int CSqlApi::CheckMachine(uint32_t* cancelP, BSTR& hostName, BSTR& netName) {
   int rc = ReadMachineNames(cancelP, hostName, netName);
-  if (rc != 0) return rc;
+  if (rc != RC_OK) return rc;
   rc = DecideClustered(cancelP);
-  if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
+  if (rc != RC_OK || sqlIsCanceled(cancelP)) return rc;
   return CheckSameMachine(hostName, netName);
 }
 

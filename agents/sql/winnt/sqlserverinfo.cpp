@@ -64,58 +64,58 @@ int CSqlApi::GetSqlServerInfo(SqlServerElement* serverP, uint32_t** cancelPP, ch
   if (instancesP != nullptr) instancesP->freeAll();
   int rc = ReadServerInfo(cancelP, instancesP);
   rc = EndWithMessage(kOp, rc, cancelP, msgBufP);
-  if (rc != 0) TRACE_RETURN(rc);
+  if (rc != RC_OK) TRACE_RETURN(rc);
   copyServer(serverP, meServer);
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 int CSqlApi::ReadServerInfo(uint32_t*& cancelP, CLinkedList<SqlInstanceElement>* instancesP) {
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   int rc = LogonServer(cancelP);
-  if (rc != 0) return rc;
+  if (rc != RC_OK) return rc;
   rc = ReadServerFacts(cancelP);
-  if (rc != 0) return rc;
+  if (rc != RC_OK) return rc;
   rc = ReadCollation(cancelP);
-  if (rc != 0) return rc;
+  if (rc != RC_OK) return rc;
   return ReadInstanceFacts(cancelP, instancesP);
 }
 
 int CSqlApi::ReadServerFacts(uint32_t* cancelP) {
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetVersionMajor(&mlSqlVersionMajor));
   if (FAILED(hr))
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.GetVersionMajor()");
   meServer.lSqlVersionMajor = mlSqlVersionMajor;
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   hr = SQLAPI_CALL(mpDmoServer->GetVersionMinor(&meServer.lSqlVersionMinor));
   if (FAILED(hr))
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.GetVersionMinor()");
   int rc = ReadVersionBuild(cancelP);
-  if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
+  if (rc != RC_OK || sqlIsCanceled(cancelP)) return rc;
   BSTR text = nullptr;
   hr = SQLAPI_CALL(mpDmoServer->GetTrueName(&text));
   if (FAILED(hr))
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.GetTrueName()");
   rc = CopyBToNAndFree(text, meServer.szSqlServerName, sizeof meServer.szSqlServerName);
-  if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
+  if (rc != RC_OK || sqlIsCanceled(cancelP)) return rc;
   hr = SQLAPI_CALL(mpDmoServer->GetHostName(&text));
   if (FAILED(hr))
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.GetHostName()");
   rc = CopyBToNAndFree(text, meServer.szSqlHostName, sizeof meServer.szSqlHostName);
-  if (rc != 0 || sqlIsCanceled(cancelP)) return rc;
+  if (rc != RC_OK || sqlIsCanceled(cancelP)) return rc;
   hr = SQLAPI_CALL(mpDmoServer->GetCodePage(&meServer.lSqlDefaultCodePage));
   if (FAILED(hr))
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
                       "Server.GetCodePage()");
-  return 0;
+  return RC_OK;
 }
 
 int CSqlApi::ReadVersionBuild(uint32_t* cancelP) {
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   BSTR version = nullptr;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetVersionString(&version));
   if (FAILED(hr))
@@ -139,7 +139,7 @@ int CSqlApi::ReadVersionBuild(uint32_t* cancelP) {
 // "show advanced options" setting is switched on to read them and always switched back, also
 // when a read fails or the request is cancelled.
 int CSqlApi::ReadCollation(uint32_t* cancelP) {
-  if (mlSqlVersionMajor != 7 || sqlIsCanceled(cancelP)) return 0;
+  if (mlSqlVersionMajor != 7 || sqlIsCanceled(cancelP)) return RC_OK;
   ISQLDMOConfiguration* configP = nullptr;
   HRESULT hr = SQLAPI_CALL(mpDmoServer->GetConfiguration(&configP));
   if (FAILED(hr))
@@ -153,7 +153,7 @@ int CSqlApi::ReadCollation(uint32_t* cancelP) {
 // Reads the values with "show advanced options" on: switched on first when it is off, and
 // back off afterwards whatever the outcome of the reads.
 int CSqlApi::ReadAdvancedConfig(ISQLDMOConfiguration* configP, uint32_t* cancelP) {
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   BOOL remembered = FALSE;
   HRESULT hr = SQLAPI_CALL(configP->GetShowAdvancedOptions(&remembered));
   if (FAILED(hr)) {
@@ -161,7 +161,7 @@ int CSqlApi::ReadAdvancedConfig(ISQLDMOConfiguration* configP, uint32_t* cancelP
                       "Configuration.GetShowAdvancedOptions(%s)", remembered ? "true" : "false");
   }
   if (remembered == TRUE) return ReadConfigValues(configP, cancelP);
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   hr = SQLAPI_CALL(configP->SetShowAdvancedOptions(TRUE));
   if (FAILED(hr)) {
     return CallFailed(RC_SQL_API_FAILURE, sqlRcName(RC_SQL_API_FAILURE), hr, kOp,
@@ -174,10 +174,10 @@ int CSqlApi::ReadAdvancedConfig(ISQLDMOConfiguration* configP, uint32_t* cancelP
 // Sets the remembered value back. A failure here is the operation's failure only when nothing
 // failed before; otherwise the first failure's error text is taken first so it is not lost.
 int CSqlApi::RestoreAdvancedOptions(ISQLDMOConfiguration* configP, BOOL remembered, int rc) {
-  if (rc != 0) FetchComErrorText();
+  if (rc != RC_OK) FetchComErrorText();
   HRESULT hr = SQLAPI_CALL(configP->SetShowAdvancedOptions(remembered));
   if (SUCCEEDED(hr)) return rc;
-  if (rc != 0) {
+  if (rc != RC_OK) {
     DropComErrorInfo();
     SQLAPI_TRACE("SQLAPI-%s Configuration.SetShowAdvancedOptions(%i) failed: 0x%x\n", kOp,
                  remembered, static_cast<unsigned>(hr));
@@ -210,10 +210,10 @@ int CSqlApi::ReadConfigValues(ISQLDMOConfiguration* configP, uint32_t* cancelP) 
 // From SQL-DMO and SQL Server 8 on: the instance name, clustering and the installed instances;
 // before, clustering from the cluster's registry key.
 int CSqlApi::ReadInstanceFacts(uint32_t* cancelP, CLinkedList<SqlInstanceElement>* instancesP) {
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   if (mlDmoVersion < 8 || mlSqlVersionMajor < 8) {
     meServer.bSqlIsClustered = sqlClusterKeyOpens(meServer.szSqlServerName);
-    return 0;
+    return RC_OK;
   }
   BSTR name = nullptr;
   HRESULT hr = SQLAPI_CALL(Server2()->GetInstanceName(&name));
@@ -222,9 +222,9 @@ int CSqlApi::ReadInstanceFacts(uint32_t* cancelP, CLinkedList<SqlInstanceElement
                       "Server.GetInstanceName()");
   if (name != nullptr) {
     int rc = CopyBToNAndFree(name, meServer.szSqlInstanceName, sizeof meServer.szSqlInstanceName);
-    if (rc != 0) return rc;
+    if (rc != RC_OK) return rc;
   }
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   BOOL clustered = FALSE;
   hr = SQLAPI_CALL(Server2()->GetIsClustered(&clustered));
   if (FAILED(hr))
@@ -235,7 +235,7 @@ int CSqlApi::ReadInstanceFacts(uint32_t* cancelP, CLinkedList<SqlInstanceElement
 }
 
 int CSqlApi::ListInstances(uint32_t* cancelP, CLinkedList<SqlInstanceElement>* instancesP) {
-  if (sqlIsCanceled(cancelP)) return 0;
+  if (sqlIsCanceled(cancelP)) return RC_OK;
   ISQLDMONameList* namesP = nullptr;
   HRESULT hr = SQLAPI_CALL(Server2()->ListInstalledInstances(&namesP, nullptr));
   if (FAILED(hr))
@@ -258,7 +258,7 @@ int CSqlApi::AppendInstances(ISQLDMONameList* namesP, uint32_t* cancelP,
     }
   }
   SQLAPI_TRACE("SQLAPI-%s lNumServers:%i\n", kOp, count);
-  if (rc != 0) return rc;
+  if (rc != RC_OK) return rc;
   for (LONG i = 0; i < count && !sqlIsCanceled(cancelP); ++i) {
     BSTR name = nullptr;
     HRESULT hr = SQLAPI_CALL(namesP->GetItemByOrd(i, &name));
@@ -268,9 +268,9 @@ int CSqlApi::AppendInstances(ISQLDMONameList* namesP, uint32_t* cancelP,
     }
     SqlInstanceElement element = {};
     rc = CopyBToNAndFree(name, element.szServerName, sizeof element.szServerName);
-    if (rc != 0) return rc;
+    if (rc != RC_OK) return rc;
     rc = instancesP->addTail(&element);
-    if (rc != 0) return rc;
+    if (rc != RC_OK) return rc;
   }
-  return 0;
+  return RC_OK;
 }

@@ -85,7 +85,7 @@ TEST_F(SqlServerInfoTest, BuildIsCutFromTheVersionString) {
     m_Api.reset();
     SqlServerElement server;
     EXPECT_EQ(serverInfo(&server), c.rc) << c.versionP;
-    if (c.rc == 0) {
+    if (c.rc == RC_OK) {
       EXPECT_STREQ(server.szSqlServerBuild, c.build) << c.versionP;
     }
   }

@@ -82,7 +82,7 @@ int CSqlApi::CopyNToU(const char* srcP, WCHAR* destP, size_t destBytes) {
     SQLAPI_TRACE("SQLAPI-%s %s\n", kOp, mszErrorText);
     return RC_SQL_STRING_TOO_LONG;
   }
-  if (sqlNarrowToWide(srcP, destP, maxChars + 1) != 0) return 0;
+  if (sqlNarrowToWide(srcP, destP, maxChars + 1) != 0) return RC_OK;
   size_t srcLength = narrowLength(srcP);
   if (srcLength > kWholeShown) {
     snprintf(mszFailedCall, sizeof mszFailedCall, "%s:%i:%i MultiByteToWideChar(%.*s...)", kOp,
@@ -114,7 +114,7 @@ int CSqlApi::CopyWideToNarrow(const char* opP, const char* tooLongFormatP, const
     logNameDoesNotFit(srcP, length, maxBytes);
     return RC_SQL_STRING_TOO_LONG;
   }
-  if (sqlWideToNarrow(srcP, destP, destBytes) != 0) return 0;
+  if (sqlWideToNarrow(srcP, destP, destBytes) != 0) return RC_OK;
   bool whole = sqlWideLen(srcP) <= kWholeShown;
   snprintf(mszFailedCall, sizeof mszFailedCall,
            whole ? "%s:%i:%i WideCharToMultiByte(%s)" : "%s:%i:%i WideCharToMultiByte(%s...)", opP,
@@ -162,12 +162,12 @@ int CSqlApi::QuoteNameU(const char* nameP, WCHAR* destP, size_t destBytes) {
     return RC_SQL_STRING_TOO_LONG;
   }
   int rc = CopyNToU(nameP, destP + 1, destBytes - 4);
-  if (rc != 0) return rc;
+  if (rc != RC_OK) return rc;
   size_t length = sqlWideLen(destP + 1);
   destP[0] = u'[';
   destP[length + 1] = u']';
   destP[length + 2] = 0;
-  return 0;
+  return RC_OK;
 }
 
 bool CSqlApi::IsUpperCaseB(BSTR textP) {
@@ -281,7 +281,7 @@ int readErrorDescription(IErrorInfo* infoP, char* errorMsgP, uint16_t errorMsgLe
              static_cast<int>(sqlNarrowHeadBytes(narrow, SIZE_MAX, room)), narrow);
   }
   SysFreeString(description);
-  return 0;
+  return RC_OK;
 }
 
 // Traces what the error object tells and reads its description. 0, or RC_SQL_NO_ERROR_INFO.
@@ -311,7 +311,7 @@ int fetchOleErrorInfo(IErrorInfo** infoPP) {
                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(infoPP)));
     return RC_SQL_NO_ERROR_INFO;
   }
-  return 0;
+  return RC_OK;
 }
 
 }  // namespace
@@ -319,7 +319,7 @@ int fetchOleErrorInfo(IErrorInfo** infoPP) {
 int CSqlApi::ReadLastOleError(char* errorMsgP, uint16_t errorMsgLen, bool toCaller) {
   IErrorInfo* infoP = nullptr;
   int rc = fetchOleErrorInfo(&infoP);
-  if (rc != 0) return rc;
+  if (rc != RC_OK) return rc;
   rc = readErrorInfo(infoP, errorMsgP, errorMsgLen, toCaller);
   ReleaseTimed(infoP);
   return rc;

@@ -76,7 +76,7 @@ int DAboutMoxtarServerDlg::runDialog() {
   pelkSessInfo sessInfo{};
   pelkApiVersion apiVersion{};
   char msgBuffer[DABOUTSRV_MSG_BUFFER_SIZE] = "";
-  int rc = static_cast<int>(m_query.queryP(&sessInfo, &apiVersion, &logon, msgBuffer));
+  int rc = m_query.queryP(&sessInfo, &apiVersion, &logon, msgBuffer);
   if (rc == RC_CANCELED_BY_USER) TRACE_RETURN(rc);
   if (rc != RC_OK) {
     if (m_query.showErrorP != nullptr) m_query.showErrorP(msgBuffer);

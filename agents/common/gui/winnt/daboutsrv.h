@@ -35,8 +35,8 @@ enum DAboutSrvControl : int {
 };
 
 // The server query of the request layer (eriQueryMoxtarServer) and what the logon takes.
-typedef uint32_t (*DServerQueryFn)(pelkSessInfo* sessInfoP, pelkApiVersion* apiVersionP,
-                                   const pelkApiLogonInfo* logonInfoP, char* msgBufferP);
+typedef int (*DServerQueryFn)(pelkSessInfo* sessInfoP, pelkApiVersion* apiVersionP,
+                              const pelkApiLogonInfo* logonInfoP, char* msgBufferP);
 struct DServerQuery {
   DServerQueryFn queryP;
   const char* passwordP;  // the storage-server password known so far (empty: ask)

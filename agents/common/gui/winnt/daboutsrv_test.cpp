@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "agtrc.h"
 #include "frame.h"
 #include "nlstest.h"
 #include "uidriver.h"
@@ -43,7 +44,7 @@ end
 struct FakeServer {
   pelkSessInfo info{};
   pelkApiVersion api{8, 1, 4};
-  uint32_t rc = 0;
+  int rc = 0;
   std::string text;
   int calls = 0;
   std::string node, password, optFile;
@@ -53,15 +54,15 @@ struct FakeServer {
 FakeServer gServer;
 std::vector<std::string> gErrors;
 
-uint32_t fakeQuery(pelkSessInfo* sessInfoP, pelkApiVersion* apiVersionP,
-                   const pelkApiLogonInfo* logonP, char* msgBufferP) {
+int fakeQuery(pelkSessInfo* sessInfoP, pelkApiVersion* apiVersionP, const pelkApiLogonInfo* logonP,
+              char* msgBufferP) {
   gServer.calls++;
   gServer.node = logonP->nodeNameP;
   gServer.password = logonP->passwordP;
   gServer.optFile = logonP->optFileP;
   gServer.newPasswordNull = logonP->newPasswordP == nullptr;
   gServer.callback = logonP->pwCallbackP;
-  if (gServer.rc != 0) {
+  if (gServer.rc != RC_OK) {
     snprintf(msgBufferP, DABOUTSRV_MSG_BUFFER_SIZE, "%s", gServer.text.c_str());
     return gServer.rc;
   }
@@ -162,7 +163,7 @@ TEST_F(AboutServer, EachFieldShowsItsFactAndAnEmptyOneTheNotAvailableText) {
 
 TEST_F(AboutServer, AFailedQueryEndsItWithItsCodeAndOnlyACancelIsSilent) {
   struct Case {
-    uint32_t rc;
+    int rc;
     const char* text;
     size_t errors;
   };

@@ -88,7 +88,7 @@ int DTreeView::ciInstallImageLists(int normalBitmapId, int stateBitmapId) {
   int rc = m_ctrl->installImageLists(normalBitmapId, stateBitmapId);
   if (rc == 1) TRACE_LINE(TRC_GUI, "Error creating normal imagelist\n");
   if (rc == 2) TRACE_LINE(TRC_GUI, "Error creating state imagelist\n");
-  TRACE_RETURN(rc == 0 ? 0 : 1);
+  TRACE_RETURN(rc == RC_OK ? 0 : 1);
 }
 
 namespace {

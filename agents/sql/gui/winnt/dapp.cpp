@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "agtrc.h"
+
 void DApplication::ciExit(int exitCode) {
   ciCleanUp();
   m_exited = true;
@@ -22,5 +24,5 @@ void DApplication::ciCleanUp() {
 
 int guiExitStatus(int rc) {
   int status = rc & 0xFF;
-  return rc != 0 && status == 0 ? 255 : status;
+  return rc != RC_OK && status == 0 ? 255 : status;
 }

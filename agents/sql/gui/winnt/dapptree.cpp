@@ -47,5 +47,5 @@ int DApplicationController::cgTVInit(DTreeView* viewP) {
     last = entryP->hItem;
   }
   if (last != nullptr) viewP->ciSetChildren(last, 1);
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }

@@ -109,7 +109,7 @@ void DBackupController::cgGetAndInstallSqlServerList(HTREEITEM root, DBackupTree
   }
   SqlServerElement server{};
   char msg[ERI_MESSAGE_SIZE] = "";
-  uint32_t rc = 0;
+  int rc = 0;
   {
     DWaitCursor wait;
     std::unique_lock<std::mutex> lock = lockSqlAccess();
@@ -127,7 +127,7 @@ void DBackupController::cgGetAndInstallSqlServerList(HTREEITEM root, DBackupTree
       if (type == BACKUP_LOG) pageP->enableLogEstimate(firstP->lSqlVersionMajor > 7);
     }
   } else {
-    showRcBox(static_cast<int>(rc));
+    showRcBox(rc);
   }
   // After a failure the root holds what the list holds and counts as installed: only a
   // refresh asks again.
@@ -157,14 +157,14 @@ void DBackupController::cgGetAndInstallSqlDbList(HTREEITEM server, DBackupTreeBa
   std::snprintf(all.szName, sizeof all.szName, "*");
   names.addTail(&all);
   char msg[ERI_MESSAGE_SIZE] = "";
-  uint32_t rc = 0;
+  int rc = 0;
   {
     DWaitCursor wait;
     std::unique_lock<std::mutex> lock = lockSqlAccess();
     rc = eriQuerySqlServerDb(&viewP->m_dbList, msg, &names, 1);
   }
   if (rc != RC_OK) {
-    showRcBox(static_cast<int>(rc));
+    showRcBox(rc);
     return;
   }
   bool noSelect = viewP->groupsFiles();

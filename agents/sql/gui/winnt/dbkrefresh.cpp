@@ -123,7 +123,7 @@ void DBackupController::cgRefreshView(DTreeView* treeP, int kind) {
   // reports that at the next query.
   int rc = 0;
   renewSqlAccess(guiOptions(), &rc);
-  if (rc != 0) TRACE_LINE(TRC_GUI, "The new SQL access object reports rc = %d\n", rc);
+  if (rc != RC_OK) TRACE_LINE(TRC_GUI, "The new SQL access object reports rc = %d\n", rc);
   DApplicationController::cgTVInit(viewP);
   lvUpdate(which, walkTo(viewP, pathParts(path)));
   resetWindow(1 - which);

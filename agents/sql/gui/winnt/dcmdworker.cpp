@@ -100,7 +100,7 @@ void fillBackupParms(uint32_t command, char* msgBufferP, DSqlBackupDatabaseParms
   p->command = command;
 }
 
-uint32_t runBackup(uint32_t command, const backupRequestInfo* requestP, char* msgBufferP) {
+int runBackup(uint32_t command, const backupRequestInfo* requestP, char* msgBufferP) {
   if (requestP == nullptr) return RC_INTERNAL_ERROR;
   TRACE_LINE(TRC_GUI, " Calling eri for command %s\n", backupTraceName(command));
   traceSelection(*requestP);
@@ -113,16 +113,16 @@ uint32_t runBackup(uint32_t command, const backupRequestInfo* requestP, char* ms
 // The sender's record runs with the worker's status callback and gets its own back afterwards:
 // the sender waits in its send meanwhile, and its lists stay its own.
 template <class Parms>
-uint32_t runWithStatus(Parms* parmsP, uint32_t (*entryP)(Parms*)) {
+int runWithStatus(Parms* parmsP, int (*entryP)(Parms*)) {
   if (parmsP == nullptr) return RC_INTERNAL_ERROR;
   StatusFunction sendersP = parmsP->statusFunctionP;
   parmsP->statusFunctionP = DCommandWorker::doCommandStatus;
-  uint32_t rc = entryP(parmsP);
+  int rc = entryP(parmsP);
   parmsP->statusFunctionP = sendersP;
   return rc;
 }
 
-uint32_t runRequest(const commandInfo& info, char* msgBufferP) {
+int runRequest(const commandInfo& info, char* msgBufferP) {
   uint32_t command = info.command;
   if (command == 0) return RC_OK;
   if (isBackup(command)) {
@@ -142,10 +142,8 @@ uint32_t runRequest(const commandInfo& info, char* msgBufferP) {
 }
 
 // The request's text, else the message of its code, as the dialog's last report.
-void reportFailure(uint32_t rc, char* msgBufferP) {
-  if (msgBufferP[0] == '\0') {
-    nlsprintf(msgBufferP, kMessageBufferSize, agentRcMessage(static_cast<int>(rc)), "");
-  }
+void reportFailure(int rc, char* msgBufferP) {
+  textOrRcMessage(msgBufferP, rc, msgBufferP, kMessageBufferSize);
   StatusInfo status{};
   status.kind = msgoutStatus;
   status.msgout.textP = msgBufferP;
@@ -208,23 +206,23 @@ uint32_t DCommandWorker::runCommand(commandInfo* infoP) {
     }
   }
   g_statusDialogP.store(nullptr, std::memory_order_release);
-  TRACE_RETURN(static_cast<uint32_t>(int(rc)));
+  TRACE_RETURN(rc);
 }
 
 uint32_t DCommandWorker::runExecuteCmd(void* argP) {
   auto* argsP = static_cast<WorkerArgs*>(argP);
-  uint32_t rc = executeCmd(argsP->infoP);
+  int rc = executeCmd(argsP->infoP);
   zkui::uiNotify();  // the user-interface thread's wait tests for our end at once
   return rc;
 }
 
-uint32_t DCommandWorker::executeCmd(commandInfo* infoP) {
+int DCommandWorker::executeCmd(commandInfo* infoP) {
   static const char* const kName = "DApplicationController::executeCmd()";
   TRACE_LINE(TRC_GUI, "Enter %s\n", kName);
   char msgBuffer[kMessageBufferSize] = "";
   guiOptions().command = infoP->command;
   CStatus* dialogP = statusDialog();
-  uint32_t rc = RC_OK;
+  int rc = RC_OK;
   // A request starts only beside a dialog that shows: one that could not open cannot stop it.
   if (dialogP != nullptr && !dialogP->waitUntilReady()) {
     rc = RC_INTERNAL_ERROR;
@@ -233,10 +231,10 @@ uint32_t DCommandWorker::executeCmd(commandInfo* infoP) {
   }
   if (rc != RC_OK) reportFailure(rc, msgBuffer);
   if (dialogP != nullptr) {
-    uint32_t okRc = static_cast<uint32_t>(dialogP->enableOkButton());
+    int okRc = dialogP->enableOkButton();
     if (rc == RC_OK) rc = okRc;
   }
-  TRACE_LINE(TRC_GUI, "Exit %s, rc = %d\n", kName, static_cast<int>(rc));
+  TRACE_LINE(TRC_GUI, "Exit %s, rc = %d\n", kName, rc);
   return rc;
 }
 

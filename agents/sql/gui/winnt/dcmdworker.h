@@ -4,7 +4,7 @@
 // The entry point for windows and controllers: fill a commandInfo (dcontrol.h) and send it up
 // the controller chain,
 //     commandInfo info{command, &record};
-//     uint32_t rc = informController(controllerP, INFORM_DO_COMMAND, &info);
+//     int rc = informController(controllerP, INFORM_DO_COMMAND, &info);
 // which reaches the root and DCommandWorker::runCommand (the application installs the worker as
 // the command runner at start-up). It returns when the command has ended and the user has closed
 // the progress dialog: 0, or the first failure of running it (the thread, the dialog: 419). The
@@ -53,7 +53,7 @@ class DCommandWorker : public DCommandRunner {
   static uint32_t runExecuteCmd(void* argP);
   // Worker thread: runs the request of the command, sends its failure to the dialog as a last
   // message report and enables the dialog's OK; the request's code, or 419.
-  static uint32_t executeCmd(commandInfo* infoP);
+  static int executeCmd(commandInfo* infoP);
   // The status callback handed to the requests: forwards the report to the current progress
   // dialog and returns 0; 419 (traced) when there is none.
   static int doCommandStatus(StatusInfo status);

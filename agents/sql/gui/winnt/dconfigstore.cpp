@@ -176,7 +176,7 @@ DConfigStoreResult storePreferences(const DConfigValues& values, OptionsInfo& op
       if (row.keyword == PREF_LOGFILE) useLogFile(value, options);
       continue;
     }
-    if ((rc == RC_FILE_OPEN_FAILED || rc == RC_FILE_WRITE_FAILED) && result.fileRc == 0) {
+    if ((rc == RC_FILE_OPEN_FAILED || rc == RC_FILE_WRITE_FAILED) && result.fileRc == RC_OK) {
       result.fileRc = rc;
     }
     if ((rc == RC_PREF_NOT_STORED || rc == RC_PREF_BAD_VALUE) && row.nameP != nullptr) {
@@ -184,7 +184,7 @@ DConfigStoreResult storePreferences(const DConfigValues& values, OptionsInfo& op
       if (row.keyword == PREF_LOGFILE) result.logFileRefused = true;
     }
   }
-  if (result.fileRc != 0) {
+  if (result.fileRc != RC_OK) {
     nlprintf(result.fileRc == RC_FILE_OPEN_FAILED ? MSG_FILE_NOT_OPENED : MSG_FILE_NOT_WRITTEN,
              options.szConfigFile);
   }

@@ -166,7 +166,7 @@ int DInactivateController::cgGetAndInstallSqlServerList(HTREEITEM item,
   std::snprintf(parms.sqlServerName, sizeof parms.sqlServerName, "*");
   parms.fsListP = &servers;
   parms.msgBufferP = msg;
-  int rc = underWaitCursor([&] { return static_cast<int>(eriHublorQuerySqlServers(&parms)); });
+  int rc = underWaitCursor([&] { return eriHublorQuerySqlServers(&parms); });
   for (HTREEITEM child = treeP->ciGetChild(item); child != nullptr;) {
     HTREEITEM next = treeP->ciGetSibling(child);
     treeP->ciDeleteItem(child);
@@ -224,7 +224,7 @@ int DInactivateController::cgGetAndInstallSqlBackupList(HTREEITEM item,
   parms.dbElemFileListP = &treeP->m_fileList;
   parms.dbSummaryListP = &dbs;
   parms.qryBuListP = &treeP->m_backupList;
-  int rc = underWaitCursor([&] { return static_cast<int>(eriHublorQuerySqlBackups(&parms)); });
+  int rc = underWaitCursor([&] { return eriHublorQuerySqlBackups(&parms); });
   if (rc == RC_NOTHING_FOUND) {
     treeP->ciSetChildren(item, 0);
     showBox(MSG_NO_ACTIVE_BACKUPS, zkui::kMbIconInformation);
@@ -309,20 +309,20 @@ int DInactivateController::cgProcessInactivateList(DInactivateTreeView* treeP) {
   parms.nOlderthan = o.nOlderthan;
   parms.command = o.command;
   parms.nInactivated = 0;
-  rc = static_cast<int>(setupForEri(treeP, &selected, &parms));
+  rc = setupForEri(treeP, &selected, &parms);
   selected.freeAll();
   TRACE_RETURN(rc);
 }
 
-uint32_t DInactivateController::setupForEri(DInactivateTreeView* treeP, MoxtarMetaList* selectedP,
-                                            CInactivateBackupsParms* parmsP) {
+int DInactivateController::setupForEri(DInactivateTreeView* treeP, MoxtarMetaList* selectedP,
+                                       CInactivateBackupsParms* parmsP) {
   TRACE_ENTRY(TRC_GUI, "DInactivateController::setupForEri");
   CLinkedList<SqlHublorDbElement> dbElems;
   parmsP->dbElemListP = &dbElems;
   parmsP->command = kInactivateCommand;
   parmsP->qryBuListP = selectedP;
   commandInfo info{kInactivateCommand, parmsP};
-  uint32_t rc = informController(this, INFORM_DO_COMMAND, &info);
+  int rc = informController(this, INFORM_DO_COMMAND, &info);
   clearSelectedMarks(*selectedP, treeP);
   cgRefreshView(treeP, FRAME_INACTIVATE);
   parmsP->dbElemListP = nullptr;

@@ -92,8 +92,8 @@ class DInactivateController : public DWindowController {
                                DInactivateTreeView* treeP, uint32_t* countP);
   // Sends the record with the selected backups as command 50 and rebuilds the tree afterwards;
   // the send's result.
-  uint32_t setupForEri(DInactivateTreeView* treeP, MoxtarMetaList* selectedP,
-                       CInactivateBackupsParms* parmsP);
+  int setupForEri(DInactivateTreeView* treeP, MoxtarMetaList* selectedP,
+                  CInactivateBackupsParms* parmsP);
   void clearSelectedMarks(MoxtarMetaList& selected, DInactivateTreeView* treeP);
 
   // --- Refresh.

@@ -189,7 +189,7 @@ void DPasswordChange::onOK() {
   copyBounded(passwordP, DPASSWORD_BUFFER_SIZE, m_oldPassword);
   pelkApiLogonInfo logon = {"", passwordP, newPassword, m_optionFileP, passwordChangeCallback};
   char message[kMessageBufferSize] = "";
-  uint32_t rc = eriChangeMoxtarPassword(&logon, message);
+  int rc = eriChangeMoxtarPassword(&logon, message);
   std::memset(oldPassword, 0, sizeof oldPassword);
   if (rc != RC_OK) {
     TRACE_LINE(TRC_GUI, "The password change failed, rc = %u: %s\n", rc, message);

@@ -199,7 +199,7 @@ int DRestoreController::cgGetAndInstallSqlServerList(HTREEITEM item, DRestoreTre
   int rc;
   {
     DWaitCursor wait;
-    rc = static_cast<int>(eriHublorQuerySqlServers(&parms));
+    rc = eriHublorQuerySqlServers(&parms);
   }
   cgRemoveChildren(viewP, item);
   if (rc != RC_OK) TRACE_RETURN(rc);

@@ -95,7 +95,7 @@ struct DRestoreQueryOf {
 
   int run() {
     DWaitCursor wait;
-    int rc = static_cast<int>(eriHublorQuerySqlBackups(&parms));
+    int rc = eriHublorQuerySqlBackups(&parms);
     if (rc != RC_OK) TRACE_LINE(TRC_GUI, "Query of stored backups, rc = %d: %s\n", rc, msg);
     return rc;
   }

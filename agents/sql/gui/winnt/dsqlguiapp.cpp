@@ -259,7 +259,7 @@ int DSqlGuiApp::ciStartUp() {
   pumpMessages();
   if (rc != RC_OK) {
     reportStartUpFailure(rc);
-    exitApplication(DInformReply(static_cast<uint32_t>(int(rc))));
+    exitApplication(DInformReply(rc));
     TRACE_RETURN(int(rc));
   }
   pumpMessages();
@@ -275,7 +275,7 @@ int DSqlGuiApp::ciStartUp() {
   pumpMessages();
   int storageRc = startStorage();
   if (storageRc != RC_OK) {
-    exitApplication(DInformReply(static_cast<uint32_t>(storageRc)));
+    exitApplication(DInformReply(storageRc));
     TRACE_RETURN(storageRc);
   }
   pumpMessages();
@@ -285,7 +285,7 @@ int DSqlGuiApp::ciStartUp() {
   int sqlRc = createSqlAccess(o);
   if (sqlRc != RC_OK) TRACE_LINE(TRC_GUI, "The SQL Server access object failed, rc = %d\n", sqlRc);
   pumpMessages();
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 void DSqlGuiApp::setUpLog(int* logCodeP) {

@@ -72,7 +72,7 @@ StatusInfo beginOf(const char* nameP, uint32_t item, uint32_t items) {
   return s;
 }
 
-StatusInfo endOf(const char* nameP, uint32_t rc, const char* textP, uint64_t bytes) {
+StatusInfo endOf(const char* nameP, int rc, const char* textP, uint64_t bytes) {
   StatusInfo s = report(endStatus);
   s.end.nameP = nameP;
   s.end.rc = rc;
@@ -86,9 +86,9 @@ StatusInfo endOf(const char* nameP, uint32_t rc, const char* textP, uint64_t byt
 class ReportingRequest : public DBaseEri {
  public:
   explicit ReportingRequest(CStatus* statusP) : m_statusP(statusP) {}
-  uint32_t SetupEnvironment() override { return 0; }
-  uint32_t CleanupEnvironment() override { return 0; }
-  uint32_t ProcessRequestDetails() override {
+  int SetupEnvironment() override { return RC_OK; }
+  int CleanupEnvironment() override { return RC_OK; }
+  int ProcessRequestDetails() override {
     for (uint64_t n = 1; GetCancelStatus() == 0; n++) {
       StatusInfo s = report(progressStatus);
       s.progress.bytesConsumed = n;

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr uint32_t RC_SKIPPED = 1318;  // the item was skipped after the failure before it
+constexpr int RC_SKIPPED = 1318;  // the item was skipped after the failure before it
 constexpr uint32_t RESTORE_ONE_LOG = 76;
 constexpr size_t kTextSize = 3585;
 constexpr size_t kWaitApiMax = 259;
@@ -93,7 +93,7 @@ std::string doneText(int msgNum, uint64_t bytes, double seconds) {
 // Why an item failed: its own text, else the message of its code.
 std::string failureDetail(const StatusEnd& e) {
   if (e.textP != nullptr && e.textP[0] != '\0') return message(MSG_LINE, e.textP);
-  return message(agentRcMessage(static_cast<int>(e.rc)), "");
+  return message(agentRcMessage(e.rc), "");
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ StatusInfo msgout(const char* textP) {
   return s;
 }
 
-StatusInfo end(uint32_t rc, const char* textP = nullptr, uint64_t bytes = 0, double seconds = 0) {
+StatusInfo end(int rc, const char* textP = nullptr, uint64_t bytes = 0, double seconds = 0) {
   StatusInfo s{};
   s.kind = endStatus;
   s.end.nameP = "sales";
@@ -67,7 +67,7 @@ StatusInfo end(uint32_t rc, const char* textP = nullptr, uint64_t bytes = 0, dou
   return s;
 }
 
-StatusInfo finish(uint32_t rc, uint64_t bytes, double seconds, uint32_t skipped = 0) {
+StatusInfo finish(int rc, uint64_t bytes, double seconds, uint32_t skipped = 0) {
   StatusInfo s{};
   s.kind = finishStatus;
   s.finish.rc = rc;
