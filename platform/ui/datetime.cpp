@@ -207,10 +207,22 @@ DateTimePicker::DateTimePicker(wxWindow* parentP, int id, const wxPoint& pos, co
   showValue();
 }
 
+std::string DateTimePicker::format() const {
+  return m_format.empty() ? formatOf(m_kind) : m_format;
+}
+
+void DateTimePicker::setFormat(const std::string& format) {
+  m_format = format;
+  showValue();
+}
+
+bool DateTimePicker::readText(DateTime& value) const {
+  return parse(format(), m_editP->GetValue().utf8_string(), value, m_kind == Kind::Date);
+}
+
 bool DateTimePicker::textValid() const {
   DateTime v = m_value;
-  std::string text = m_editP->GetValue().utf8_string();
-  return m_kind == Kind::Date ? parseDate(text, v) : parseTime(text, v);
+  return readText(v);
 }
 
 void DateTimePicker::setValue(const DateTime& value) {
@@ -219,21 +231,18 @@ void DateTimePicker::setValue(const DateTime& value) {
 }
 
 void DateTimePicker::showValue() {
-  std::string text = m_kind == Kind::Date ? formatDate(m_value) : formatTime(m_value);
-  m_editP->ChangeValue(wxString::FromUTF8(text));
+  m_editP->ChangeValue(wxString::FromUTF8(zkui::format(format(), m_value)));
 }
 
 void DateTimePicker::textChanged() {
-  std::string text = m_editP->GetValue().utf8_string();
   DateTime v = m_value;
-  bool read = m_kind == Kind::Date ? parseDate(text, v) : parseTime(text, v);
-  if (!read || v == m_value) return;
+  if (!readText(v) || v == m_value) return;
   m_value = v;
   changed();
 }
 
 void DateTimePicker::step(int delta) {
-  std::string fmt = formatOf(m_kind);
+  std::string fmt = format();
   std::vector<Piece> all = pieces(fmt, m_value);
   size_t caret = static_cast<size_t>(std::max(0L, m_editP->GetInsertionPoint()));
   const Piece* field = nullptr;

@@ -3,8 +3,9 @@
 // second) by one, carrying into the next field as a calendar does.
 //
 // The format is the locale's own (its LC_TIME date or time format, "%m/%d/%y" and "%H:%M:%S"
-// for "C"); setPickerLocale chooses the locale for every picker made afterwards and for the
-// format and parse functions, so a test fixes what the pickers show. Typing changes the value
+// for "C") unless the picker is given one of its own (setFormat, a strftime format, as a dialog
+// fixes "%m/%d/%Y"); setPickerLocale chooses the locale for every picker made afterwards and for
+// the format and parse functions, so a test fixes what the pickers show. Typing changes the value
 // when the text reads as a date (time) of the format; each change of the value, typed or
 // stepped, sends DateTimeChanged (notify.h). Data exchange: DataExchange::dateTime (ddx.h).
 // User-interface thread only.
@@ -47,19 +48,27 @@ class DateTimePicker : public wxPanel, public Notifier {
   // The last value the text held; its other part (time of a date picker) as set.
   DateTime value() const { return m_value; }
   void setValue(const DateTime& value);
+  // The picker's own strftime format in place of the locale's (empty: the locale's again); the
+  // text shows the value in it at once.
+  void setFormat(const std::string& format);
   // Whether the text reads as a value of the format.
   bool textValid() const;
+  // Reads the date (time) part of `value` from the text; false, `value` untouched, when the text
+  // is not one of the format.
+  bool readText(DateTime& value) const;
   wxTextCtrl* edit() const { return m_editP; }
   SpinButton* spin() const { return m_spinP; }
   // What the spin's arrows do: +1 or -1 on the field the caret is in.
   void step(int delta);
 
  private:
+  std::string format() const;
   void showValue();
   void textChanged();
   void changed();
 
   Kind m_kind;
+  std::string m_format;  // empty: the locale's
   DateTime m_value;
   wxTextCtrl* m_editP = nullptr;
   SpinButton* m_spinP = nullptr;

@@ -109,6 +109,28 @@ TEST_F(PickerWindow, ArrowsStepTheFieldOfTheCaretAndCarry) {
   EXPECT_EQ((DateTime{2000, 1, 1, 23, 0, 0}), dlg.m_time);  // the time part only
 }
 
+// A picker given a format of its own shows, steps and reads in it, whatever the locale.
+TEST_F(PickerWindow, APickersOwnFormatReplacesTheLocales) {
+  ASSERT_EQ(0, setPickerLocale("C"));
+  TempBundle bundle(kBundle);
+  When dlg;
+  drive::whenModal([&](wxDialog& d) {
+    dlg.picker(1010)->setFormat("%m/%d/%Y");
+    dlg.picker(1011)->setFormat("%I:%M:%S %p");
+    EXPECT_EQ("01/31/2024", drive::text(dlg.control(1010)));
+    EXPECT_EQ("11:59:59 PM", drive::text(dlg.control(1011)));
+    dlg.picker(1010)->edit()->SetInsertionPoint(7);
+    EXPECT_TRUE(drive::spin(dlg.control(1010), 1));
+    EXPECT_EQ("01/31/2025", drive::text(dlg.control(1010)));
+    drive::type(dlg.control(1010), "03/07/2001");
+    drive::type(dlg.control(1011), "2:05:09 PM");
+    drive::click(kIdOk, &d);
+  });
+  EXPECT_EQ(kIdOk, dlg.doModal());
+  EXPECT_EQ((DateTime{2001, 3, 7, 0, 0, 0}), dlg.m_date);
+  EXPECT_EQ((DateTime{2000, 1, 1, 14, 5, 9}), dlg.m_time);
+}
+
 TEST_F(PickerWindow, TypingChangesTheValueOnlyWhenItReadsAndOkRefusesTheRest) {
   ASSERT_EQ(0, setPickerLocale("C"));
   TempBundle bundle(kBundle);

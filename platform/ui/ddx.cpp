@@ -91,9 +91,7 @@ void DataExchange::dateTime(int id, DateTime& value) {
     if (!date) shown.hour = value.hour, shown.minute = value.minute, shown.second = value.second;
     return picker->setValue(shown);
   }
-  std::string text = picker->edit()->GetValue().utf8_string();
-  bool read = date ? parseDate(text, value) : parseTime(text, value);
-  if (!read) refuse(id, date ? "Please enter a date." : "Please enter a time.");
+  if (!picker->readText(value)) refuse(id, date ? "Please enter a date." : "Please enter a time.");
 }
 
 void DataExchange::radio(int firstId, int& index) {

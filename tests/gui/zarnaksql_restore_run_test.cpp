@@ -13,6 +13,7 @@
 #include "dappctl.h"
 #include "dcmdworker.h"
 #include "dfcidlg.h"
+#include "dmsgbox.h"
 #include "drestctl.h"
 #include "drestpage.h"
 #include "drestsetdlg.h"
@@ -20,6 +21,7 @@
 #include "dsqlaccess.h"
 #include "dsqlpit.h"
 #include "dstatus.h"
+#include "msgout.h"
 #include "sqlmachine.h"
 #include "trcfile_testutil.h"
 
@@ -138,6 +140,9 @@ TEST_F(RestoreRunE2E, ThePageRestoresTheCheckedChainThroughTheProgressDialog) {
       ASSERT_TRUE(zkui::drive::click(IDC_RESTORE_POINT_IN_TIME, frameP));
       pump(50);
       EXPECT_STREQ(o.szStopAt, "20261201 10:30:00");
+      char summary[DMSG_TEXT_MAX + 1];
+      nlsprintf(summary, sizeof summary, 5724, "12/01/2026", "10:30:00");
+      EXPECT_EQ(zkui::drive::text(summaryP), summary);
       EXPECT_TRUE(summaryP->IsEnabled());
       shoot(m_frameP, "zarnaksql-restore-run-page.png");
     }

@@ -329,19 +329,19 @@ TEST_F(RestorePage, PointInTimeNeedsACheckedLogAndShowsTheChoice) {
          setPicker(d, IDC_PIT_STOPAT_TIME, {2001, 3, 7, 14, 5, 9});
          click(zkui::kIdOk, &d);
        },
-       text(5724, "03/07/01", "14:05:09", nullptr), true, "1000"},
+       text(5724, "03/07/2001", "14:05:09", nullptr), true, "1000"},
       {mark(IDC_PIT_ATMARK, IDC_PIT_ATMARK_NAME, IDC_PIT_ATMARK_AFTER, IDC_PIT_ATMARK_DATE,
             IDC_PIT_ATMARK_TIME, false),
        messageText(5725, "upgrade"), true, "0100"},
       {mark(IDC_PIT_ATMARK, IDC_PIT_ATMARK_NAME, IDC_PIT_ATMARK_AFTER, IDC_PIT_ATMARK_DATE,
             IDC_PIT_ATMARK_TIME, true),
-       text(5726, "upgrade", "11/30/02", "23:00:01"), true, "0101"},
+       text(5726, "upgrade", "11/30/2002", "23:00:01"), true, "0101"},
       {mark(IDC_PIT_BEFOREMARK, IDC_PIT_BEFOREMARK_NAME, IDC_PIT_BEFOREMARK_AFTER,
             IDC_PIT_BEFOREMARK_DATE, IDC_PIT_BEFOREMARK_TIME, false),
        messageText(5727, "upgrade"), true, "0010"},
       {mark(IDC_PIT_BEFOREMARK, IDC_PIT_BEFOREMARK_NAME, IDC_PIT_BEFOREMARK_AFTER,
             IDC_PIT_BEFOREMARK_DATE, IDC_PIT_BEFOREMARK_TIME, true),
-       text(5728, "upgrade", "11/30/02", "23:00:01"), true, "0011"},
+       text(5728, "upgrade", "11/30/2002", "23:00:01"), true, "0011"},
       // Cancel keeps the record; None clears it.
       {[](wxDialog& d) { click(zkui::kIdCancel, &d); }, messageText(5729), false, "0011"},
       {[](wxDialog& d) {

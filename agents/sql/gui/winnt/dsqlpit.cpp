@@ -97,8 +97,10 @@ zkui::DateTime fromStoredText(const char* textP) {
   return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-// The picker value as month/day/year and hour:minute:second texts, whatever the pickers'
-// locale shows, for convertPickerDateToOptions.
+// The pickers show month/day/year and a 24-hour time, whatever the locale; these are their
+// texts of a value, for convertPickerDateToOptions and the page's summary.
+constexpr char kDateFormat[] = "%m/%d/%Y";
+constexpr char kTimeFormat[] = "%H:%M:%S";
 std::string monthFirstDate(const zkui::DateTime& v) {
   char text[32];
   std::snprintf(text, sizeof text, "%02d/%02d/%04d", v.month, v.day, v.year);
@@ -176,16 +178,16 @@ DSqlPitDlg::DSqlPitDlg(wxWindow* parentP, OptionsInfo* optionsP)
     : DFciDialog(DSQLPIT_TEMPLATE_ID, parentP), m_optionsP(optionsP) {}
 
 std::string DSqlPitDlg::stopAtDateText() const {
-  return zkui::formatDate(m_stopAt);
+  return monthFirstDate(m_stopAt);
 }
 std::string DSqlPitDlg::stopAtTimeText() const {
-  return zkui::formatTime(m_stopAt);
+  return clockTime(m_stopAt);
 }
 std::string DSqlPitDlg::afterDateText() const {
-  return zkui::formatDate(m_choice == PIT_STOP_BEFORE_MARK ? m_beforeMarkAfter : m_atMarkAfter);
+  return monthFirstDate(m_choice == PIT_STOP_BEFORE_MARK ? m_beforeMarkAfter : m_atMarkAfter);
 }
 std::string DSqlPitDlg::afterTimeText() const {
-  return zkui::formatTime(m_choice == PIT_STOP_BEFORE_MARK ? m_beforeMarkAfter : m_atMarkAfter);
+  return clockTime(m_choice == PIT_STOP_BEFORE_MARK ? m_beforeMarkAfter : m_atMarkAfter);
 }
 
 int DSqlPitDlg::markAfter(int choice) const {
@@ -215,6 +217,13 @@ void DSqlPitDlg::fromOptions() {
 
 void DSqlPitDlg::onInitDialog() {
   fixSize();
+  for (int id : {IDC_PIT_STOPAT_DATE, IDC_PIT_ATMARK_DATE, IDC_PIT_BEFOREMARK_DATE,
+                 IDC_PIT_STOPAT_TIME, IDC_PIT_ATMARK_TIME, IDC_PIT_BEFOREMARK_TIME}) {
+    auto* pickerP = dynamic_cast<zkui::DateTimePicker*>(control(id));
+    if (pickerP != nullptr)
+      pickerP->setFormat(pickerP->kind() == zkui::DateTimePicker::Kind::Date ? kDateFormat
+                                                                             : kTimeFormat);
+  }
   m_bSqlServer7 = querySqlInfo().lSqlVersionMajor == 7;
   fromOptions();
   DFciDialog::onInitDialog();  // shows the values

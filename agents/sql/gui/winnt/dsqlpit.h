@@ -3,10 +3,11 @@
 // before a named mark, the last two optionally only for a mark set after a date and time. SQL
 // Server 7 knows no marks: there both mark choices are disabled.
 //
-// The dialog starts from the options record's stop fields and writes the choice back into them
-// on OK, as texts of the form "YYYYMMDD HH:MM:SS" (year, month and day without separators, one
-// blank, hours 00 to 23); Cancel leaves the record as it was. An empty mark name with a mark
-// choice is refused with message 5723 and the dialog stays open.
+// The pickers show month/day/year and a 24-hour time ("03/07/2001", "14:05:09") whatever the
+// locale. The dialog starts from the options record's stop fields and writes the choice back
+// into them on OK, as texts of the form "YYYYMMDD HH:MM:SS" (year, month and day without
+// separators, one blank, hours 00 to 23); Cancel leaves the record as it was. An empty mark name
+// with a mark choice is refused with message 5723 and the dialog stays open.
 //
 // User-interface thread only; the dialog is built on the caller's stack and run once.
 #pragma once

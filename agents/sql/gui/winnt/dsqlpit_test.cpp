@@ -13,6 +13,7 @@
 
 #include "dsqlaccess.h"
 #include "msgbox.h"
+#include "nlstestenv.h"
 #include "optinfo.h"
 #include "resbundle.h"
 #include "sqlapi_testenv.h"
@@ -65,11 +66,17 @@ TEST(PitConversion, TheStoredFormReadsBackWhateverTheUsersTimeFormat) {
       {"20010307", {2001, 3, 7, -1, -1, -1}},
       {"2001x307 14:05:09", {-1, -1, -1, 14, 5, 9}},
   };
-  for (const Case& c : cases) {
-    int v[6] = {-1, -1, -1, -1, -1, -1};
-    convertOptionsDatetoDP(c.stored, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]);
-    EXPECT_EQ(std::vector<int>(v, v + 6), std::vector<int>(c.expected, c.expected + 6)) << c.stored;
+  // The user's time formats: HH:MM:SS, HH,MM,SS, HH.MM.SS, HH:MM:SS PM.
+  for (int timeFormat = 1; timeFormat <= 4; ++timeFormat) {
+    nlsTestTable(1, timeFormat);
+    for (const Case& c : cases) {
+      int v[6] = {-1, -1, -1, -1, -1, -1};
+      convertOptionsDatetoDP(c.stored, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]);
+      EXPECT_EQ(std::vector<int>(v, v + 6), std::vector<int>(c.expected, c.expected + 6))
+          << c.stored << " time format " << timeFormat;
+    }
   }
+  nlsTestTable();
   int v[6] = {-1, -1, -1, -1, -1, -1};
   convertOptionsDatetoDP(nullptr, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]);
   EXPECT_EQ(v[0], -1);
@@ -159,8 +166,12 @@ TEST_F(PitDialog, AStoredStopAtOpensOnItsPickersAndComesBackUnchanged) {
   m_options.bStopAt = 1;
   std::snprintf(m_options.szStopAt, sizeof m_options.szStopAt, "20010307 14:05:09");
   zkui::DateTime shown;
+  std::string texts;
   bool markEnabled = true, stopAtEnabled = false;
   ASSERT_EQ(run([&](wxDialog& d) {
+              // The pickers' own format, not the locale's ("C" would show 03/07/01).
+              texts = zkui::drive::text(find(IDC_PIT_STOPAT_DATE, &d)) + " " +
+                      zkui::drive::text(find(IDC_PIT_STOPAT_TIME, &d));
               shown = value(d, IDC_PIT_STOPAT_DATE);
               shown.hour = value(d, IDC_PIT_STOPAT_TIME).hour;
               stopAtEnabled = enabled(d, IDC_PIT_STOPAT_TIME);
@@ -169,6 +180,7 @@ TEST_F(PitDialog, AStoredStopAtOpensOnItsPickersAndComesBackUnchanged) {
             }),
             zkui::kIdOk);
   EXPECT_EQ(m_choice, PIT_STOP_AT);
+  EXPECT_EQ(texts, "03/07/2001 14:05:09");
   EXPECT_EQ(shown.year, 2001);
   EXPECT_EQ(shown.month, 3);
   EXPECT_EQ(shown.day, 7);
