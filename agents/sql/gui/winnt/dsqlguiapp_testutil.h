@@ -5,8 +5,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <wx/app.h>
 #include <wx/listctrl.h>
 #include <wx/toplevel.h>
+#include <wx/weakref.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -100,25 +102,45 @@ class ZarnaksqlStart : public StorageFixture {
   // Answers the next progress dialog: the password prompt when it comes, then waits for OK,
   // notes what the dialog shows, takes the screenshot `shot` and closes it.
   static void answerProgress(Progress* outP, const std::string& shot) {
-    zkui::drive::whenModal([outP, shot](wxDialog& dialog) {
-      zkui::drive::whenModal([outP](wxDialog& prompt) {
-        outP->prompted = true;
-        zkui::drive::type(IDC_PWPROMPT_PASSWORD, "secret", &prompt);
-        zkui::drive::click(zkui::kIdOk, &prompt);
-      });
-      CStatus* statusP = DCommandWorker::statusDialog();
-      ASSERT_NE(statusP, nullptr);
-      ASSERT_TRUE(pumpUntil([&] { return statusP->okEnabled(); }, 120000));
-      outP->caption = dialog.GetTitle().utf8_string();
-      outP->operation = zkui::drive::text(zkui::drive::find(IDC_STATUS_OPERATION, &dialog));
-      auto* listP = dynamic_cast<wxListCtrl*>(zkui::drive::find(IDC_STATUS_LIST, &dialog));
-      if (listP != nullptr && listP->GetItemCount() > 0) {
-        outP->rowName = listP->GetItemText(0, 0).utf8_string();
-        outP->rowText = listP->GetItemText(0, 1).utf8_string();
+    auto answer = [outP](wxDialog& prompt) {
+      outP->prompted = true;
+      zkui::drive::type(IDC_PWPROMPT_PASSWORD, "secret", &prompt);
+      zkui::drive::click(zkui::kIdOk, &prompt);
+    };
+    zkui::drive::whenModal([outP, shot, answer](wxDialog& first) {
+      // On a loaded machine the worker's prompt can be on screen before the watch saw the
+      // progress dialog: then the prompt is answered, and the rest waits for its loop to end.
+      if (zkui::drive::find(IDC_PWPROMPT_PASSWORD, &first) == nullptr) {
+        zkui::drive::whenModal(answer);
+        return finishProgress(outP, shot);
       }
-      shoot(&dialog, shot);
-      zkui::drive::click(IDC_STATUS_OK, &dialog);
+      answer(first);
+      afterPrompt(wxWeakRef<wxDialog>(&first), outP, shot);
     });
+  }
+  // Once the prompt's window is gone (its loop has ended), in the progress dialog's own loop:
+  // finishProgress.
+  static void afterPrompt(wxWeakRef<wxDialog> promptP, Progress* outP, const std::string& shot) {
+    wxTheApp->CallAfter([promptP, outP, shot] {
+      if (promptP) return afterPrompt(promptP, outP, shot);
+      finishProgress(outP, shot);
+    });
+  }
+  static void finishProgress(Progress* outP, const std::string& shot) {
+    CStatus* statusP = DCommandWorker::statusDialog();
+    ASSERT_NE(statusP, nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return statusP->okEnabled(); }, 120000));
+    auto* dialogP = dynamic_cast<wxDialog*>(statusP->window());
+    ASSERT_NE(dialogP, nullptr);
+    outP->caption = dialogP->GetTitle().utf8_string();
+    outP->operation = zkui::drive::text(zkui::drive::find(IDC_STATUS_OPERATION, dialogP));
+    auto* listP = dynamic_cast<wxListCtrl*>(zkui::drive::find(IDC_STATUS_LIST, dialogP));
+    if (listP != nullptr && listP->GetItemCount() > 0) {
+      outP->rowName = listP->GetItemText(0, 0).utf8_string();
+      outP->rowText = listP->GetItemText(0, 1).utf8_string();
+    }
+    shoot(dialogP, shot);
+    zkui::drive::click(IDC_STATUS_OK, dialogP);
   }
 
   DSqlGuiApp m_app;
