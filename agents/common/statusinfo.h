@@ -68,13 +68,18 @@ struct StatusWait {
   const char* apiNameP;  // "Sql", "SQL-DMO", "HUBLOR" or "ZARNAK"
 };
 
+// The code of an item skipped, reported apart from failures: a backup type after the one that
+// failed, a restore into a destination whose earlier restore failed, a backup too recent for an
+// inactivation of older ones.
+constexpr int RC_SKIPPED = 1318;
+
 // endStatus: the command word of the record carries the command of the object's type.
 struct StatusEnd {
   uint64_t bytes;  // moved for the item
   double elapsedSeconds;
   const char* nameP;  // the item's name
   const char* textP;  // the item's failure text, or null
-  int rc;             // 0, a failure, or 1318 for an item skipped (reported apart from failures)
+  int rc;             // 0, a failure, or RC_SKIPPED
 };
 
 struct StatusInfo {

@@ -16,7 +16,6 @@ CStatus gConsoleStatus;
 
 namespace {
 
-constexpr int RC_SKIPPED = 1318;
 constexpr uint32_t STATUS_NONE = 7;
 
 enum : int {

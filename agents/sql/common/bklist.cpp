@@ -296,7 +296,7 @@ void CBackupListRun::runList(CBackupDb& backup, CLinkedList<uint32_t>* typesP,
                    m_ItemText, false};
       const char* typeNameP = backupTypeLlNames[item.type];
       if (infoP->nActionRc != RC_OK) {
-        infoP->nActionRc = RC_TYPE_SKIPPED;
+        infoP->nActionRc = RC_SKIPPED;
         nlsprintf(m_ItemText, sizeof m_ItemText, MSG_TYPE_SKIPPED);
         TRACE_LINE(TRC_ENGINE,
                    "Skipping %s backup of database %s because of the preceeding backup error.\n",

@@ -23,8 +23,6 @@
 #include "sqltypes.h"
 #include "statusinfo.h"
 
-constexpr int RC_TYPE_SKIPPED = 1318;
-
 // One backup request's list, handed whole to backupDbList: the fields it reads, then those it
 // writes. The caller owns every list and buffer it points to.
 struct BackupListJob {

@@ -11,6 +11,7 @@
 #include "objinfo.h"
 #include "pstime.h"
 #include "qrydataobj.h"
+#include "statusinfo.h"
 
 namespace {
 
@@ -21,7 +22,6 @@ constexpr int MSG_SERVER_INACTIVATE_ENDED = 3014;
 constexpr int MSG_SERVER_INACTIVATE_BACKUP = 3015;
 constexpr int MSG_INACTIVATE_FAILED = 5115;
 constexpr int MSG_INACTIVATE_ENDED = 5116;
-constexpr int RC_SKIPPED = 1318;
 constexpr int RC_SOME_FAILED = 402;
 constexpr int RC_NOTHING_FOUND = 114;
 
@@ -133,7 +133,7 @@ void CInactivateBackupsEri::inactivateOne(Run& run, MoxtarMetaInfo* entryP) {
   psTimer timer;
   timer.start();
   run.item++;
-  entryP->nActionRc = 0;
+  entryP->nActionRc = RC_OK;
   char text[NLS_MSG_MAX] = "";
   zarnakObjId id = eriAnswerObjId(*entryP);
   bool tooYoung =

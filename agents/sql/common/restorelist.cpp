@@ -138,7 +138,7 @@ int CRestoreListRun::checkPrevious(MoxtarMetaInfo* entryP, const CDestination& d
   }
   nlsprintf(m_ItemText, sizeof m_ItemText, kMsgSkipped);
   m_Skipped++;
-  return RC_SKIPPED_AFTER_FAILURE;
+  return RC_SKIPPED;
 }
 
 // RECOVERY only on the last of consecutive entries into one destination.

@@ -28,7 +28,6 @@
 #include "sqltypes.h"
 #include "statusinfo.h"
 
-constexpr int RC_SKIPPED_AFTER_FAILURE = 1318;
 constexpr int RC_STOP_NOT_REACHED = 1918;
 constexpr int RESTORE_ITEM_TEXT_SIZE = 3584;
 

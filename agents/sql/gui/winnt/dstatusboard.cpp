@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int RC_SKIPPED = 1318;  // the item was skipped after the failure before it
 constexpr uint32_t RESTORE_ONE_LOG = 76;
 constexpr size_t kTextSize = 3585;
 constexpr size_t kWaitApiMax = 259;
