@@ -101,24 +101,24 @@ int CLog::SetLogName(const char* pathP) {
 
 int CLog::SetRetentionDays(int32_t days) {
   m_RetentionDays = days;
-  return 0;
+  return RC_OK;
 }
 
 int CLog::SetLastPruned(const char* textP) {
   m_LastPruned = agentDateTime{};
-  if (textP == nullptr || std::strcmp(textP, kNeverPruned) == 0) return 0;
+  if (textP == nullptr || std::strcmp(textP, kNeverPruned) == 0) return RC_OK;
   char dateText[DATE_TIME_TEXT_SIZE] = {};
   char timeText[DATE_TIME_TEXT_SIZE] = {};
   std::sscanf(textP, "%24s %24s", dateText, timeText);
   agentDateTime parsed{};
   // A text that does not read whole leaves the log never pruned, so the next start prunes.
   if (dateParse(dateText, &parsed) == 0 && timeParse(timeText, &parsed) == 0) m_LastPruned = parsed;
-  return 0;
+  return RC_OK;
 }
 
 int CLog::GetLastPruned(agentDateTime* dateP) const {
   *dateP = m_LastPruned;
-  return 0;
+  return RC_OK;
 }
 
 FILE* CLog::OpenLogFile(const char* pathP, const char* modeP, int retry) {

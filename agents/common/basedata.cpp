@@ -112,7 +112,7 @@ int BaseDataClass::getInt(const char* keyP, int* numberP, int defaultValue) {
 int BaseDataClass::getInt(const char* keyP, int* numberP, int defaultValue, int minimum,
                           int maximum) {
   int rc = getInt(keyP, numberP, defaultValue);
-  if (keyP == nullptr) return RC_OK;
+  if (keyP == nullptr) return 0;
   if (*numberP < minimum) *numberP = minimum;
   if (*numberP > maximum) *numberP = maximum;
   return rc;

@@ -89,13 +89,13 @@ int DBaseEri::SetCancel() {
   TRACE_ENTRY(TRC_ERI, "DBaseEri::SetCancel()");
   std::atomic_ref<uint32_t>(*m_CancelP).store(1, std::memory_order_relaxed);
   eriWakeCancelWaiters();
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 int DBaseEri::ResetCancel() {
   TRACE_ENTRY(TRC_ERI, "DBaseEri::ResetCancel()");
   std::atomic_ref<uint32_t>(*m_CancelP).store(0, std::memory_order_relaxed);
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 uint32_t DBaseEri::GetCancelStatus() {

@@ -5,6 +5,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "agtrc.h"
 #include "agttrc.h"
 
 namespace {
@@ -70,7 +71,7 @@ int CPcm::initializeRun() {
       textP[0] = '\0';
     }
   }
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 int CPcm::passRUNParameters(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
@@ -79,7 +80,7 @@ int CPcm::passRUNParameters(uint32_t statusMilliSeconds, StatusFunction statusFu
   m_StatusMilliSeconds = statusMilliSeconds;
   m_StatusFunctionP = statusFunctionP;
   m_ProcessCancelledP = cancelledP;
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 void CPcm::setEnds(const char* producerApiP, char* producerMsgP, uint16_t producerMsgLen,
@@ -105,7 +106,7 @@ int CPcm::cancel() {
   TRACE_ENTRY(TRC_PCM, "CPcm::cancel()");
   m_Cancelled = 1;
   m_Ring.cancelDataTransfer();
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 bool CPcm::cancelRequested() const {
@@ -313,7 +314,7 @@ int CPcm::giveProgressStatus(StatusInfo status) {
     status.progress = progress;
     m_StatusFunctionP(status);
   }
-  return 0;
+  return RC_OK;
 }
 
 // Traces a call of apiStatus that has run longer than the delay limit and, when mayReport and

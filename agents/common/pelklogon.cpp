@@ -77,7 +77,7 @@ int16_t DPelkApi::Logon(DPelkApiStatus* statusP, pelkSessInfo* sessInfoP, pelkUi
   if (handleP != nullptr) {
     *handleP = handle;
   }
-  TRACE_RETURN(0);
+  TRACE_RETURN(PELK_RC_OK);
 }
 
 // The logon's copies: the stored password, the client's password access and the given node
@@ -116,7 +116,7 @@ int16_t DPelkApi::completeLogon(DPelkApiStatus* statusP, pelkSessInfo* sessInfoP
   }
   keepLogonValues(logonInfoP, valuesP->password);
   if (sessInfoP == nullptr) {
-    return 0;
+    return PELK_RC_OK;
   }
   int16_t rc = dpelkQuerySessInfo(this, statusP, handle, sessInfoP);
   traceApiError(statusP, handle, rc, "pelkQuerySessInfo");
@@ -162,7 +162,7 @@ static int16_t askPassword(int reason, const pelkApiLogonInfo* logonInfoP, char*
                                            static_cast<int>(PELK_PASSWORD_SIZE), storedPasswordP);
   outputP[PELK_PASSWORD_SIZE - 1] = '\0';  // a callback that filled the whole field
   if (outputP[0] != '\0') {
-    return 0;
+    return PELK_RC_OK;
   }
   if (callbackRc == PELK_PW_CANCELLED) {
     TRACE_LINE(TRC_API, "The password callback cancelled by the user.\n");
@@ -225,7 +225,7 @@ int16_t DPelkApi::renewPassword(DPelkApiStatus* statusP, const pelkApiLogonInfo*
     return rc;
   }
   pelkCopyText(valuesP->password, sizeof valuesP->password, newPassword);
-  return 0;
+  return PELK_RC_OK;
 }
 
 // A successful logon's values become the stored ones.

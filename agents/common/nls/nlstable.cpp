@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "agtrc.h"
 #include "nlscodepage.h"
 #include "psstr.h"
 
@@ -104,12 +105,12 @@ nlsFuncTable* nlsGetFuncTable() {
 
 int nlsInitFuncTable(nlsFuncTable* tableP) {
   if (tableP == nullptr) {
-    return 0;
+    return RC_OK;
   }
   setlocale(LC_ALL, "");
   *tableP = singleByteTable();
   tableP->m_CodeSetClass = psInitCodePages();
-  return 0;
+  return RC_OK;
 }
 
 void nlsTermFuncTable(nlsFuncTable*) {}
@@ -117,7 +118,7 @@ void nlsTermFuncTable(nlsFuncTable*) {}
 int nlsSetDateFormat(nlsFuncTable* tableP, int formatNumber) {
   setFormat(tableP, tableP->m_DateFormat, &tableP->m_DateSeparator, kDateFormats,
             static_cast<int>(std::size(kDateFormats)), formatNumber);
-  return 0;
+  return RC_OK;
 }
 
 int nlsSetTimeFormat(nlsFuncTable* tableP, int formatNumber) {
@@ -129,7 +130,7 @@ int nlsSetTimeFormat(nlsFuncTable* tableP, int formatNumber) {
     tableP->m_StrCpy(tableP->m_AmString, "AM");
     tableP->m_StrCpy(tableP->m_PmString, "PM");
   }
-  return 0;
+  return RC_OK;
 }
 
 int nlsSetNumberFormat(nlsFuncTable* tableP, int formatNumber) {
@@ -138,5 +139,5 @@ int nlsSetNumberFormat(nlsFuncTable* tableP, int formatNumber) {
       kNumberSeparators[formatNumber >= 1 && formatNumber <= count ? formatNumber - 1 : 0];
   tableP->m_ThousandsSeparator = s.thousands;
   tableP->m_DecimalSeparator[0] = tableP->m_DecimalSeparator[1] = s.decimal;
-  return 0;
+  return RC_OK;
 }

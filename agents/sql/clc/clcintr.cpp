@@ -2,6 +2,7 @@
 // shutdown cancel the running request, or end the program after its clean-up when none runs.
 #include <atomic>
 
+#include "agtrc.h"
 #include "agttrc.h"
 #include "clc.h"
 #include "erifunc.h"
@@ -38,5 +39,5 @@ int ntConsoleEventHandler(uint32_t event) {
 int InitInterruptHandler(int (*exitCallbackP)(int)) {
   s_ExitCallbackP.store(exitCallbackP);
   psSetConsoleCtrlHandler(ntConsoleEventHandler);
-  return 0;
+  return RC_OK;
 }

@@ -96,12 +96,12 @@ DSqlBackupDatabaseEri::~DSqlBackupDatabaseEri() {
 
 int DSqlBackupDatabaseEri::SetupEnvironment() {
   TRACE_ENTRY(TRC_ERI, "DSqlBackupDatabaseEri::SetupEnvironment()");
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 int DSqlBackupDatabaseEri::CleanupEnvironment() {
   TRACE_ENTRY(TRC_ERI, "DSqlBackupDatabaseEri::CleanupEnvironment()");
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 void DSqlBackupDatabaseEri::sendMsgoutStatus(const char* textP) {

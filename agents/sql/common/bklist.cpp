@@ -287,7 +287,7 @@ void CBackupListRun::runList(CBackupDb& backup, CLinkedList<uint32_t>* typesP,
   uint32_t number = 0;
   for (SqlDbInfo* infoP = infosP->getFirst(); infoP != nullptr && !cancelled();
        infoP = infosP->getNext(infoP)) {
-    infoP->nActionRc = 0;
+    infoP->nActionRc = RC_OK;
     for (uint32_t* typeP = typesP->getFirst(); typeP != nullptr && !cancelled();
          typeP = typesP->getNext(typeP)) {
       m_ItemText[0] = '\0';

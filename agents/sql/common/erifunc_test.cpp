@@ -43,7 +43,7 @@ class EntryFunctions : public StoredBackupFixture {
     pelkApiLogonInfo logon{"NODE1", passwordP, nullptr, nullptr, nullptr};
     pelkUint32_t handle = 0;
     int rc = gPelkApiObjP->Logon(&m_Status, nullptr, &handle, &logon);
-    if (rc == RC_OK) gPelkApiObjP->Logoff(&m_Status, handle);
+    if (rc == PELK_RC_OK) gPelkApiObjP->Logoff(&m_Status, handle);
     return rc;
   }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "agtlog.h"
+#include "agtrc.h"
 #include "errormsg.h"
 #include "msgout.h"
 #include "sqlapiint.h"
@@ -359,7 +360,7 @@ int CSqlApi::ChangeSqlServer(const SqlLogonInfo* logonP) {
   TraceLogonInfo(kOp, logonP);
   ReleaseServer();
   CopyLogonInfo(logonP);
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
 
 int CSqlApi::LogonSqlServer(void*, uint32_t*& cancelP, char*& msgBufP) {

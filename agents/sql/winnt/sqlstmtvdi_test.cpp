@@ -101,7 +101,7 @@ class SqlStmtVdiTest : public sqlapitest::SqlApiObjectFixture {
             image.insert(image.end(), c->buffer, c->buffer + c->size);
             bytes = c->size;
           }
-          return RC_OK;
+          return 0;
         });
   }
 
@@ -118,7 +118,7 @@ class SqlStmtVdiTest : public sqlapitest::SqlApiObjectFixture {
                                            nullptr, m_Msg, uint16_t(sizeof m_Msg));
         },
         [&](VDC_Command* c, DWORD& bytes) -> DWORD {
-          if (c->commandCode != VDC_Read) return RC_OK;
+          if (c->commandCode != VDC_Read) return 0;
           bytes = DWORD(std::min<size_t>(c->size, image.size() - readPos));
           memcpy(c->buffer, image.data() + readPos, bytes);
           readPos += bytes;

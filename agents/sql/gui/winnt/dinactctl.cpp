@@ -412,7 +412,7 @@ int DInactivateController::cgRefreshView(DTreeView* viewP, int) {
   DInactivateTreeView* treeP = getTreeView();
   if (treeP == nullptr || viewP != treeP) {
     TRACE_LINE(TRC_GUI, "Inactivate tree view pointer is NULL\n");
-    TRACE_RETURN(0);
+    TRACE_RETURN(RC_OK);
   }
   std::string top = restoreText(MSG_TOP_LABEL);
   std::string path = treeP->ciGetQualifiedSelectedItemText('\0', top);

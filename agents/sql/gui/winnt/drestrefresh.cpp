@@ -109,7 +109,7 @@ int DRestoreController::cgRefreshView(DTreeView* treeP, int kind) {
   DRestoreTreeBase* viewP = which >= 0 ? restoreTree(which) : nullptr;
   if (viewP == nullptr) {
     TRACE_LINE(TRC_GUI, "Restore tree view pointer is NULL\n");
-    TRACE_RETURN(0);
+    TRACE_RETURN(RC_OK);
   }
   std::string top = restoreText(MSG_TOP_LABEL);
   std::string path = viewP->ciGetQualifiedSelectedItemText('\0', top);
@@ -123,5 +123,5 @@ int DRestoreController::cgRefreshView(DTreeView* treeP, int kind) {
   HTREEITEM last = parts.empty() ? nullptr : walkTo(viewP, parts, top);
   lvUpdate(which, last);
   resetWindow(1 - which);
-  TRACE_RETURN(0);
+  TRACE_RETURN(RC_OK);
 }
