@@ -42,11 +42,6 @@ const zkui::HelpTable kGroupsFilesHelp = {{129, 27},  {1097, 28}, {1098, 29}, {1
                                           {1101, 31}, {1102, 32}, {1109, 21}, {1108, 21},
                                           {1110, 21}, {1111, 33}, {1094, 34}};
 
-wxImageList* applicationImages() {
-  auto* appP = dynamic_cast<DSqlGuiApp*>(DApplicationController::getApplication());
-  return appP != nullptr ? &appP->imageList() : nullptr;
-}
-
 // The stripes a backup of the local SQL Server may use: 64 above version 7, else 32.
 int maxStripes() {
   SqlServerElement server{};

@@ -33,8 +33,5 @@ void DBackupFrame::refreshView() {
 }
 
 DChildFrame* makeBackupFrame(wxWindow* parentP, int kind, const std::string& title) {
-  auto* frameP = new DBackupFrame(parentP, kind, title);
-  if (frameP->created()) return frameP;
-  frameP->Destroy();
-  return nullptr;
+  return makeTreePageFrame<DBackupFrame>(parentP, kind, title);
 }

@@ -83,13 +83,6 @@ class BackupWindows : public RestoreWindowsFixture<SqlServerHere> {
     }
     return -1;
   }
-  static int rowImage(wxListCtrl* listP, int row) {
-    wxListItem info;
-    info.SetId(row);
-    info.SetMask(wxLIST_MASK_IMAGE);
-    listP->GetItem(info);
-    return info.GetImage();
-  }
   // Expands the path item by item, as the user does.
   static wxTreeItemId expand(DBackupFrame* frameP, const std::vector<std::string>& path) {
     wxTreeItemId at;

@@ -2,9 +2,6 @@
 // inactivation of the checked backups and the refresh.
 #include "dinactctl.h"
 
-#include <wx/app.h>
-#include <wx/utils.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -15,6 +12,7 @@
 #include "dguiopts.h"
 #include "dinacttree.h"
 #include "drestctl.h"
+#include "dwaitcursor.h"
 #include "erifunc.h"
 #include "msgbox.h"
 #include "objname.h"
@@ -35,16 +33,6 @@ constexpr uint32_t kInactivateCommand = ERI_CMD_INACTIVATE_FULL;  // as the pars
 // The backup types the tree shows, in the order of their kinds (6 to 11): the type word of the
 // backup's low-level name, compared whole.
 constexpr const char* kTypeWords[] = {"full", "difffull", "log", "group", "file", "set"};
-
-// The wait cursor around a query (none without the windowing layer).
-template <class Query>
-int underWaitCursor(Query query) {
-  bool shown = wxTheApp != nullptr;
-  if (shown) wxBeginBusyCursor();
-  int rc = query();
-  if (shown) wxEndBusyCursor();
-  return rc;
-}
 
 void showBox(int msgNum, unsigned icon) {
   std::string text = restoreText(msgNum);
@@ -166,7 +154,11 @@ int DInactivateController::cgGetAndInstallSqlServerList(HTREEITEM item,
   std::snprintf(parms.sqlServerName, sizeof parms.sqlServerName, "*");
   parms.fsListP = &servers;
   parms.msgBufferP = msg;
-  int rc = underWaitCursor([&] { return eriHublorQuerySqlServers(&parms); });
+  int rc;
+  {
+    DWaitCursor wait;
+    rc = eriHublorQuerySqlServers(&parms);
+  }
   for (HTREEITEM child = treeP->ciGetChild(item); child != nullptr;) {
     HTREEITEM next = treeP->ciGetSibling(child);
     treeP->ciDeleteItem(child);
@@ -224,7 +216,11 @@ int DInactivateController::cgGetAndInstallSqlBackupList(HTREEITEM item,
   parms.dbElemFileListP = &treeP->m_fileList;
   parms.dbSummaryListP = &dbs;
   parms.qryBuListP = &treeP->m_backupList;
-  int rc = underWaitCursor([&] { return eriHublorQuerySqlBackups(&parms); });
+  int rc;
+  {
+    DWaitCursor wait;
+    rc = eriHublorQuerySqlBackups(&parms);
+  }
   if (rc == RC_NOTHING_FOUND) {
     treeP->ciSetChildren(item, 0);
     showBox(MSG_NO_ACTIVE_BACKUPS, zkui::kMbIconInformation);

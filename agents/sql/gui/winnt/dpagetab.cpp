@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kTabCount = 4;  // the backup and restore windows
+constexpr int kTabCount = FRAME_INACTIVATE;  // the tabs before the Inactivate tab
 constexpr int kPageX = 10;
 constexpr int kPageY = 30;
 constexpr int kMargin = 7;
@@ -35,7 +35,7 @@ void DPageTabView::OnInitialUpdate() {
     m_pageP.reset();
     return;
   }
-  for (int i = 0; i < kTabCount; ++i) {
+  for (int i = 0; i < firstTabCount(); ++i) {
     tabControl()->insertItem(i, childFrameTitle(i), -1, m_pageP->window());
   }
   m_pageP->window()->Move(kPageX, kPageY);
@@ -101,9 +101,7 @@ void DTreePageFrame::build(DTreeView& tree, const std::function<void()>& initTre
   m_treeWindowP =
       dtvCreateWindow(tree, m_splitterP, wxDefaultPosition, wxSize(kTreeWidth, kTreeWidth),
                       DTV_HASBUTTONS | DTV_HASLINES | DTV_LINESATROOT);
-  if (auto* appP = dynamic_cast<DSqlGuiApp*>(DApplicationController::getApplication())) {
-    m_treeWindowP->SetImageList(&appP->imageList());
-  }
+  if (wxImageList* imagesP = applicationImages()) m_treeWindowP->SetImageList(imagesP);
   zkui::bindContextHelp(m_treeWindowP, static_cast<unsigned long>(tree.getContextHelpId()));
   initTree();
   std::unique_ptr<DPageTabView> tabViewP = makeTabView(m_splitterP);

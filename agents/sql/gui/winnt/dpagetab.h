@@ -1,7 +1,7 @@
-// What the backup and restore windows share: DPageTabView, a tab view whose tabs name the
-// program's windows and all carry the window's one page, and DTreePageFrame, a window split
-// into its check-box tree on the left and that tab view on the right. The tab view never shows
-// another page: choosing another tab keeps its own selected and asks the application
+// What the backup, restore and inactivate windows share: DPageTabView, a tab view whose tabs
+// name the program's windows and all carry the window's one page, and DTreePageFrame, a window
+// split into its check-box tree on the left and that tab view on the right. The tab view never
+// shows another page: choosing another tab keeps its own selected and asks the application
 // controller to bring that window to the front. The main frame makes each window once and keeps
 // it to the end; the user cannot close it.
 //
@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "dfcidlg.h"
 #include "dmainfrm.h"
@@ -40,6 +41,9 @@ class DPageTabView : public DTabFormView, public DControlledView {
  protected:
   // The window's page, made inside the tab control; null when it cannot be made.
   virtual std::unique_ptr<DFciDialog> makePage(wxWindow* tabP) = 0;
+  // The tabs made at first: the backup and restore windows' four; the Inactivate tab comes
+  // and goes with showInactivateTab.
+  virtual int firstTabCount() const { return FRAME_INACTIVATE; }
   // Places the page's controls after its size changed.
   virtual void layoutPageControls() = 0;
   void onSize(int width, int height) override;
@@ -85,3 +89,13 @@ class DTreePageFrame : public DChildFrame {
   wxSplitterWindow* m_splitterP = nullptr;
   wxTreeCtrl* m_treeWindowP = nullptr;
 };
+
+// The window of class Frame (a DTreePageFrame made with parent, kind and title) for the main
+// frame's factory; null when it could not be made.
+template <class Frame>
+DChildFrame* makeTreePageFrame(wxWindow* parentP, int kind, const std::string& title) {
+  auto* frameP = new Frame(parentP, kind, title);
+  if (frameP->created()) return frameP;
+  frameP->Destroy();
+  return nullptr;
+}

@@ -80,11 +80,6 @@ const zkui::HelpTable kGroupsFilesHelp = {
     {130, 49},  {1115, 51}, {1117, 52}, {1118, 50}, {1214, 53}, {1212, 53}, {1213, 53},
     {1246, 54}, {1119, 55}, {1120, 56}, {1206, 57}, {1204, 58}, {1121, 59}, {1114, 60}};
 
-wxImageList* applicationImages() {
-  auto* appP = dynamic_cast<DSqlGuiApp*>(DApplicationController::getApplication());
-  return appP != nullptr ? &appP->imageList() : nullptr;
-}
-
 }  // namespace
 
 DRestorePageBase::DRestorePageBase(const DRestorePageIds& ids, int which, wxWindow* parentP)

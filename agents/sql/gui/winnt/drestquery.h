@@ -3,35 +3,17 @@
 // runs. User-interface thread only.
 #pragma once
 
-#include <wx/app.h>
-#include <wx/utils.h>
-
 #include <cstdio>
 
 #include "agtrc.h"
 #include "agttrc.h"
+#include "dwaitcursor.h"
 #include "erifunc.h"
 #include "eriqryparms.h"
 #include "optinfo.h"
 #include "parse.h"
 
 constexpr uint32_t kAnyBackupType = CMD_QUERY_HUBLOR_ALL;  // 63: every type
-
-// The wait cursor while a query runs (none without the windowing layer).
-class DWaitCursor {
- public:
-  DWaitCursor() : m_shown(wxTheApp != nullptr) {
-    if (m_shown) wxBeginBusyCursor();
-  }
-  ~DWaitCursor() {
-    if (m_shown) wxEndBusyCursor();
-  }
-  DWaitCursor(const DWaitCursor&) = delete;
-  DWaitCursor& operator=(const DWaitCursor&) = delete;
-
- private:
-  bool m_shown;
-};
 
 template <class To, class From>
 void copyNames(CLinkedList<From>& from, CLinkedList<To>* toP) {

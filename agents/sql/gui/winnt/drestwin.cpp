@@ -33,8 +33,5 @@ void DRestoreFrame::refreshView() {
 }
 
 DChildFrame* makeRestoreFrame(wxWindow* parentP, int kind, const std::string& title) {
-  auto* frameP = new DRestoreFrame(parentP, kind, title);
-  if (frameP->created()) return frameP;
-  frameP->Destroy();
-  return nullptr;
+  return makeTreePageFrame<DRestoreFrame>(parentP, kind, title);
 }

@@ -82,13 +82,7 @@ TEST_F(RestoreWindows, TheDatabaseWindowBrowsesTheStoredBackups) {
   ASSERT_TRUE(zkui::drive::clickItem(treeP, sales, zkui::HitPart::Label));
   pump(50);
   std::vector<int> images;
-  for (long row = 0; row < listP->GetItemCount(); ++row) {
-    wxListItem info;
-    info.SetId(row);
-    info.SetMask(wxLIST_MASK_IMAGE);
-    listP->GetItem(info);
-    images.push_back(info.GetImage());
-  }
+  for (int row = 0; row < listP->GetItemCount(); ++row) images.push_back(rowImage(listP, row));
   EXPECT_EQ(images, (std::vector<int>{S_CHECK, S_CHECK, S_CHECK, S_CHECK}));
   shoot(m_frameP, "zarnaksql-restore.png");
 

@@ -81,6 +81,14 @@ class RestoreWindowsFixture : public Base {
   static wxListCtrl* list(DRestoreFrame* frameP, int id) {
     return dynamic_cast<wxListCtrl*>(frameP->restoreTabView()->page()->control(id));
   }
+  // The picture a list row shows (its state picture less one).
+  static int rowImage(wxListCtrl* listP, int row) {
+    wxListItem info;
+    info.SetId(row);
+    info.SetMask(wxLIST_MASK_IMAGE);
+    listP->GetItem(info);
+    return info.GetImage();
+  }
   // A PNG of the window in $ZARNAK_SCREENSHOTS, when that is set.
   static void shoot(wxWindow* windowP, const std::string& name) {
     const char* dirP = std::getenv("ZARNAK_SCREENSHOTS");

@@ -16,6 +16,7 @@
 #include "dbkwin.h"
 #include "dcmdworker.h"
 #include "dconfigstore.h"
+#include "dinactwin.h"
 #include "dmainfrm.h"
 #include "dmsgbox.h"
 #include "drestsetdlg.h"
@@ -79,6 +80,11 @@ std::string programDir() {
 }
 
 }  // namespace
+
+wxImageList* applicationImages() {
+  auto* appP = dynamic_cast<DSqlGuiApp*>(DApplicationController::getApplication());
+  return appP != nullptr ? &appP->imageList() : nullptr;
+}
 
 DSqlGuiApp::~DSqlGuiApp() {
   if (gInstanceP == this) gInstanceP = nullptr;
@@ -158,6 +164,7 @@ bool DSqlGuiApp::makeWindows() {
   DMainFrame::setChildFrameFactory(FRAME_BACKUP_GF, makeBackupFrame);
   DMainFrame::setChildFrameFactory(FRAME_RESTORE, makeRestoreFrame);
   DMainFrame::setChildFrameFactory(FRAME_RESTORE_GF, makeRestoreFrame);
+  DMainFrame::setChildFrameFactory(FRAME_INACTIVATE, makeInactivateFrame);
   m_rootP = &theRootController();
   DApplicationController::setApplication(this);
   DApplicationController::setMainFrame(frameP);

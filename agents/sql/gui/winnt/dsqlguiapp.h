@@ -43,6 +43,10 @@ int guiPasswordCallback(int reason, int passwordAccess, const char* currentPwP,
                         const char* nodeNameP, char* outputP, int outputSize,
                         const char* storedPwP);
 
+// The application's pictures (the image list of the trees and the lists' check pictures); null
+// while the application registered with the controllers is not a DSqlGuiApp.
+wxImageList* applicationImages();
+
 class DSqlGuiApp : public DApplication {
  public:
   DSqlGuiApp() = default;
