@@ -118,7 +118,7 @@ TEST_F(BackupEntry, AnInterruptWhileTheStripesStreamCancelsThem) {
   EXPECT_EQ(countLines(logText(), 5300), 1) << logText();
   EXPECT_EQ(getCurrentRequest(), nullptr);
   EXPECT_EQ(loggedOnSessions(), sessionsBefore);
-  EXPECT_EQ(threadCount(), threadsBefore);
+  EXPECT_EQ(threadCountSettledAt(threadsBefore), threadsBefore);
   EXPECT_EQ(temporaryObjects(), 0);
   EXPECT_EQ(activeObjectIds(), previous);
   clearFaults();
@@ -133,7 +133,8 @@ TEST_F(BackupEntry, BackupsCancelledAtRandomInstantsLeaveNothingBehind) {
   int cancelled = runCancelSeries([this] { return run(); },
                                   [&](uint32_t run, uint32_t) {
                                     EXPECT_EQ(loggedOnSessions(), sessionsBefore) << "run " << run;
-                                    EXPECT_EQ(threadCount(), threadsBefore) << "run " << run;
+                                    EXPECT_EQ(threadCountSettledAt(threadsBefore), threadsBefore)
+                                        << "run " << run;
                                     EXPECT_EQ(temporaryObjects(), 0) << "run " << run;
                                   });
   EXPECT_GT(cancelled, 0);

@@ -109,7 +109,7 @@ TEST_F(RestoreEntry, AnInterruptWhileTheStripesStreamCancelsThem) {
   EXPECT_EQ(log.count(5300), 1) << log.text();
   EXPECT_EQ(getCurrentRequest(), nullptr);
   EXPECT_EQ(loggedOnSessions(), sessionsBefore);
-  EXPECT_EQ(threadCount(), threadsBefore);
+  EXPECT_EQ(threadCountSettledAt(threadsBefore), threadsBefore);
   clearFaults();
   changeData("sales", "sales_data", 7);
   ASSERT_EQ(restore(), 0u) << m_Msg;
@@ -128,7 +128,8 @@ TEST_F(RestoreEntry, RestoresCancelledAtRandomInstantsLeaveNothingBehind) {
   int cancelled = runCancelSeries([this] { return restore(); },
                                   [&](uint32_t run, uint32_t) {
                                     EXPECT_EQ(loggedOnSessions(), sessionsBefore) << "run " << run;
-                                    EXPECT_EQ(threadCount(), threadsBefore) << "run " << run;
+                                    EXPECT_EQ(threadCountSettledAt(threadsBefore), threadsBefore)
+                                        << "run " << run;
                                   });
   EXPECT_GT(cancelled, 0);
   changeData("sales", "sales_data", 5);

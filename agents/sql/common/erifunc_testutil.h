@@ -137,6 +137,18 @@ inline int threadCount() {
   return n;
 }
 
+// The threads of this process once a joined thread has left it: the kernel lets pthread_join
+// return before it takes the thread's entry out of /proc/self/task, so a count read at once can
+// still see it. Waits up to five seconds for the count to come down to `expected`.
+inline int threadCountSettledAt(int expected) {
+  int n = threadCount();
+  for (int tries = 0; n > expected && tries < 500; tries++) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    n = threadCount();
+  }
+  return n;
+}
+
 // The randomized cancel series: ZARNAK_CANCEL_RUNS runs (a short series by default) from the
 // seed ZARNAK_CANCEL_SEED.
 inline uint32_t cancelEnvNumber(const char* nameP, uint32_t fallback) {
