@@ -103,7 +103,7 @@ CBackupDb::CBackupDb(const SqlBackupParameters* sqlBackupParametersP,
 
 CBackupDb::~CBackupDb() {
   TRACE_ENTRY(TRC_ENGINE, "CBackupDb::~CBackupDb()");
-  for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr; p = m_StripeDataList.getNext(p)) {
+  for (StripeData* p : allStripes(m_StripeDataList)) {
     delete p->backupStripeP;
     p->backupStripeP = nullptr;
   }
@@ -255,17 +255,16 @@ int CBackupDb::createDeviceSet() {
 
 int CBackupDb::initializeStripes() {
   int rc = RC_OK;
-  walkStripes([&rc](StripeData* p) {
+  for (StripeData* p : stripes()) {
     int stripeRc = p->backupStripeP->initializeRun();
     if (rc == RC_OK) rc = stripeRc;
-    return true;
-  });
+  }
   if (rc != RC_OK) return rc;
   return m_BackupMetaDataP->initializeRun();
 }
 
 void CBackupDb::releaseDevices() {
-  for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr; p = m_StripeDataList.getNext(p)) {
+  for (StripeData* p : allStripes(m_StripeDataList)) {
     if (p->vdevP == nullptr) continue;
     HRESULT hr = vdev_Release(&m_ConsumerApiStatus, p->vdevP);
     if (FAILED(hr)) {
@@ -390,18 +389,16 @@ int CBackupDb::nameObjects() {
   const char* fileP =
       info.sqlFileElementP != nullptr ? info.sqlFileElementP->szFileLogicalName : nullptr;
   int pidWidth = static_cast<int>(strlen(HL_PID));
-  int rc = RC_OK;
-  walkStripes([&](StripeData* p) {
+  for (StripeData* p : stripes()) {
     char delimiter = p->hublorSessionInfoP->apiSessInfo.hldelim;
-    rc = buildHl(p->objName.hl, info.sqlDatabaseElementP->szSqlDatabaseName, groupP, fileP,
-                 delimiter, uint32_t(m_BackupType), &m_ZarnakObjId);
-    if (rc != RC_OK) return false;
+    int rc = buildHl(p->objName.hl, info.sqlDatabaseElementP->szSqlDatabaseName, groupP, fileP,
+                     delimiter, uint32_t(m_BackupType), &m_ZarnakObjId);
+    if (rc != RC_OK) return rc;
     snprintf(p->objName.ll, sizeof p->objName.ll, "%c%s%s%04u%02u%02u%02u%02u%02u%*.*X", delimiter,
              backupTypeLlNames[m_BackupType], ".", unsigned(dateYear(&t)), t.month, t.day, t.hour,
              t.minute, t.second, pidWidth, pidWidth, m_ZarnakObjId.processId);
-    return true;
-  });
-  return rc;
+  }
+  return RC_OK;
 }
 
 int CBackupDb::nameMetaDataObject() {
@@ -417,7 +414,7 @@ int CBackupDb::nameMetaDataObject() {
 }
 
 int CBackupDb::openDevices() {
-  bool opened = walkStripes([this](StripeData* p) {
+  for (StripeData* p : stripes()) {
     HRESULT hr =
         isSql7(m_SqlServerElementP)
             ? vds_OpenDevice(&m_ConsumerApiStatus, m_Vdi.m_VdsP, p->vdevNameW, &p->vdevP)
@@ -426,33 +423,28 @@ int CBackupDb::openDevices() {
       TRACE_LINE(TRC_ENGINE, "%s_OPENDEVICE( %s ) failed, hResult = %#x\n",
                  isSql7(m_SqlServerElementP) ? "VDS" : "VDS2", p->vdevName, unsigned(hr));
       p->vdevP = nullptr;
-      return false;
+      return RC_VDEV_OPEN_FAILED;
     }
-    return true;
-  });
-  return opened ? RC_OK : RC_VDEV_OPEN_FAILED;
+  }
+  return RC_OK;
 }
 
 int CBackupDb::passStripeParameters() {
   int rc = RC_OK;
-  walkStripes([&](StripeData* p) {
+  for (StripeData* p : stripes()) {
     p->rc = RC_INTERNAL_ERROR;
     p->vdevCommandP = nullptr;
     int stripeRc = p->backupStripeP->passRUNParameters(
         m_StatusMilliSeconds, nullptr, *p, &m_StripesCancelled, m_MountWait, &m_ZarnakObjId);
     if (rc == RC_OK) rc = stripeRc;
-    return true;
-  });
+  }
   m_ObjectSize = m_BackupDataSizeEst64;
   return rc;
 }
 
 void CBackupDb::cancelStripes() {
   abandon();
-  walkStripes([](StripeData* p) {
-    p->backupStripeP->cancel();
-    return true;
-  });
+  for (StripeData* p : stripes()) p->backupStripeP->cancel();
 }
 
 void CBackupDb::logStripeFailure(uint32_t stripeNumber, int rc, const char* textP) {
@@ -502,8 +494,7 @@ int CBackupDb::runStripes() {
   }
   int rc = RC_OK;
   uint32_t started = 0;
-  for (StripeData* p = m_StripeDataList.getFirst(); p != nullptr && started < count;
-       p = m_StripeDataList.getNext(p)) {
+  for (StripeData* p : stripes()) {
     slots[started] = p;
     int startRc = psThreadCreate(&threads[started], CPcm::runRUN, p->backupStripeP);
     if (startRc != RC_OK) {
@@ -551,11 +542,10 @@ int CBackupDb::runStripes() {
 }
 
 void CBackupDb::addStripeCounters() {
-  walkStripes([this](StripeData* p) {
+  for (StripeData* p : stripes()) {
     m_BytesConsumed += p->backupStripeP->bytesConsumed();
     m_BytesProduced += p->backupStripeP->bytesProduced();
-    return true;
-  });
+  }
 }
 
 // The completion runs whatever the steps before it ended with: it makes the backup visible,
@@ -595,19 +585,18 @@ int CBackupDb::giveProgressStatus(StatusInfo status) {
   bool waitSent = reportDelay(m_ConsumerApiStatus, &status, true);
   StatusProgress progress = {0, 0, 0, m_BackupDataSizeEst64, 0};
   if (!waitSent) {
-    walkStripes([&](StripeData* p) {
+    for (StripeData* p : stripes()) {
       waitSent = reportDelay(p->backupStripeP->producerApiStatus(), &status, true);
-      return !waitSent;
-    });
+      if (waitSent) break;
+    }
   }
-  walkStripes([&](StripeData* p) {
+  for (StripeData* p : stripes()) {
     CBackupStripe* stripeP = p->backupStripeP;
     if (!waitSent) waitSent = reportDelay(stripeP->consumerApiStatus(), &status, true);
     progress.bytesConsumed += stripeP->bytesConsumed();
     progress.bytesProduced += stripeP->bytesProduced();
     progress.fullBuffers += stripeP->fullCount();
-    return true;
-  });
+  }
   CPcm* metaP = m_BackupMetaDataP;
   if (!waitSent) waitSent = reportDelay(CPcmEnd::producerApiStatus(metaP), &status, true);
   if (!waitSent) waitSent = reportDelay(CPcmEnd::consumerApiStatus(metaP), &status, true);

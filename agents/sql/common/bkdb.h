@@ -162,11 +162,8 @@ class CBackupDb : public CPcm {
   int storageFailure(pelkUint32_t handle, int16_t code, int rc);
   void logStripeFailure(uint32_t stripeNumber, int rc, const char* textP);
   bool transferCancelled() const { return m_Cancelled.load() != 0; }
-  // This run's stripes, in order, while fn(stripe) returns true (see stripewalk.h).
-  template <typename Fn>
-  bool walkStripes(Fn fn) {
-    return ::walkStripes(m_StripeDataList, m_NumStripes, fn);
-  }
+  // This run's stripe records, in order (see stripewalk.h).
+  CStripeRange<StripeData> stripes() { return stripeRange(m_StripeDataList, m_NumStripes); }
 
   CVdi m_Vdi;
   char m_ConsumerErrorMsg[BACKUP_CONSUMER_MSG_SIZE + 1] = "";

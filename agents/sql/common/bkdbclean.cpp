@@ -16,19 +16,14 @@
 // The query session moves on through the run's stripe records when one fails.
 class CCleanupSessions {
  public:
-  CCleanupSessions(CLinkedList<StripeData>& list, uint32_t count) : m_List(list), m_Count(count) {
-    m_CurrentP = count > 0 ? list.getFirst() : nullptr;
-  }
-  StripeData* current() const { return m_CurrentP; }
+  explicit CCleanupSessions(CStripeRange<StripeData> stripes) : m_At(stripes.begin()) {}
+  StripeData* current() const { return *m_At; }
   void next() {
-    m_CurrentP = m_CurrentP != nullptr ? m_List.getNext(m_CurrentP) : nullptr;
-    if (m_CurrentP != nullptr && m_CurrentP->stripeNumber >= m_Count) m_CurrentP = nullptr;
+    if (current() != nullptr) ++m_At;
   }
 
  private:
-  CLinkedList<StripeData>& m_List;
-  uint32_t m_Count;
-  StripeData* m_CurrentP;
+  CStripeRange<StripeData>::Iterator m_At;
 };
 
 namespace {
@@ -138,7 +133,7 @@ void CBackupDb::cleanUp(int32_t olderThan, uint8_t objState) {
                olderThan, BACKUP_DEFAULT_OLDER_THAN);
     olderThan = BACKUP_DEFAULT_OLDER_THAN;
   }
-  CCleanupSessions sessions(m_StripeDataList, m_NumStripes);
+  CCleanupSessions sessions(stripes());
   MoxtarBackupList found;
   char text[MOXTAR_ERROR_TEXT_SIZE] = "";
   queryCleanup(sessions, objState, &found, text);
@@ -156,9 +151,9 @@ void CBackupDb::queryCleanup(CCleanupSessions& sessions, uint8_t objState, Moxta
   pelkObjName pattern;
   memset(&pattern, 0, sizeof pattern);
   bool havePattern = false;
-  walkStripes([&](StripeData* d) {
+  for (StripeData* d : stripes()) {
     // The run's own objects exist only for stripes that stored theirs.
-    if (ownRun && d->rc != RC_OK) return true;
+    if (ownRun && d->rc != RC_OK) continue;
     pelkObjName name;
     memset(&name, 0, sizeof name);
     name.objType = PELK_OBJ_FILE;
@@ -175,14 +170,13 @@ void CBackupDb::queryCleanup(CCleanupSessions& sessions, uint8_t objState, Moxta
                    "objName.fs: %s\n",
                    rc, name.fs);
         logNotDeleted(name, nullptr, rc);
-        return true;
+        continue;
       }
       pattern = name;
       havePattern = true;
     }
     queryLeftovers(sessions, &m_ConsumerApiStatus, objState, name, foundP, textP);
-    return true;
-  });
+  }
   if (havePattern) {
     findWiderLeftovers(sessions, &m_ConsumerApiStatus, m_SqlServerElementP->szSqlServerName,
                        m_NumStripes, pattern, foundP, textP);

@@ -84,12 +84,8 @@ int CBackupDb::queryActiveBackups(pelkUint32_t handle, MoxtarBackupList* activeL
 }
 
 int CBackupDb::renameObjects(pelkUint32_t handle) {
-  int rc = RC_OK;
-  walkStripes([&](StripeData* p) {
-    if (transferCancelled()) {
-      rc = RC_RING_CANCELLED;
-      return false;
-    }
+  for (StripeData* p : stripes()) {
+    if (transferCancelled()) return RC_RING_CANCELLED;
     pelkRenameIn in;
     memset(&in, 0, sizeof in);
     in.stVersion = PELK_RENAMEIN_VERSION;
@@ -106,11 +102,9 @@ int CBackupDb::renameObjects(pelkUint32_t handle) {
     TRACE_LINE(TRC_ENGINE, "Renaming %s%s%s to %s\n", p->objName.fs, p->objName.hl, p->objName.ll,
                in.newLl);
     int16_t code = DPelkApi::dpelkRenameObj(gPelkApiObjP, &m_ConsumerApiStatus, &in, &out);
-    if (code == PELK_RC_OK) return true;
-    rc = storageFailure(handle, code, RC_OK);
-    return false;
-  });
-  return rc;
+    if (code != PELK_RC_OK) return storageFailure(handle, code, RC_OK);
+  }
+  return RC_OK;
 }
 
 bool CBackupDb::isMetaDataName(const pelkObjName& name) const {
@@ -128,8 +122,11 @@ int CBackupDb::inactivateSurplus(pelkUint32_t handle, MoxtarBackupList* activeLi
   for (qryRespBackupData* entryP = activeListP->getFirst(); entryP != nullptr;
        entryP = activeListP->getNext(entryP)) {
     // A stripe of the new backup stores into the entry's filespace: the rename replaced it.
-    bool replaced = !walkStripes(
-        [entryP](StripeData* p) { return strcmp(entryP->objName.fs, p->objName.fs) != 0; });
+    bool replaced = false;
+    for (StripeData* p : stripes()) {
+      replaced = strcmp(entryP->objName.fs, p->objName.fs) == 0;
+      if (replaced) break;
+    }
     if (replaced) continue;
     if (entryP->objState != PELK_ACTIVE) {
       TRACE_LINE(TRC_ENGINE, "Skipping the inactive object %s%s%s\n", entryP->objName.fs,
@@ -313,14 +310,14 @@ int CBackupDb::drainDevice(StripeData* stripeP) {
 int CBackupDb::drainDevices() {
   int rc = RC_OK;
   for (int pass = 0; pass < 2 && rc == RC_OK; pass++) {
-    walkStripes([&](StripeData* p) {
-      if (givenUp()) return false;
-      if (p->vdevP == nullptr) return true;
-      if (pass == 0 && p->vdevCommandP == nullptr) return true;
+    for (StripeData* p : stripes()) {
+      if (givenUp()) break;
+      if (p->vdevP == nullptr) continue;
+      if (pass == 0 && p->vdevCommandP == nullptr) continue;
       rc = drainDevice(p);
       if (pass == 1 && rc == RC_OK) rc = drainDevice(p);
-      return rc == RC_OK;
-    });
+      if (rc != RC_OK) break;
+    }
   }
   return rc;
 }

@@ -58,10 +58,7 @@ CRestoreDb::CRestoreDb(SqlRestoreParameters* sqlRestoreParametersP,
 
 CRestoreDb::~CRestoreDb() {
   TRACE_ENTRY(TRC_ENGINE, "CRestoreDb::~CRestoreDb()");
-  for (RestoreStripeData* recordP = m_StripeDataList.getFirst(); recordP != nullptr;
-       recordP = m_StripeDataList.getNext(recordP)) {
-    delete recordP->restoreStripeP;
-  }
+  for (RestoreStripeData* recordP : allStripes(m_StripeDataList)) delete recordP->restoreStripeP;
   m_StripeDataList.freeAll();
 }
 
@@ -117,10 +114,10 @@ int CRestoreDb::run(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
   if (rc == RC_OK && !cancelled) assignSessions(hublorSessionInfoList);
   if (rc == RC_OK && !cancelled) rc = createDeviceSet();
   if (rc == RC_OK && !cancelled) {
-    walkStripes([&rc](RestoreStripeData* p) {
+    for (RestoreStripeData* p : stripes()) {
       rc = p->restoreStripeP->initializeRun();
-      return rc == RC_OK;
-    });
+      if (rc != RC_OK) break;
+    }
   }
   if (rc == RC_OK && !cancelled) rc = CPcm::run(statusMilliSeconds, statusFunctionP, cancelledP);
   // SQL Server aborts the devices when it refuses the statement: its own text tells why.
@@ -167,12 +164,11 @@ int CRestoreDb::addStripes() {
 
 void CRestoreDb::assignSessions(CLinkedList<HublorSessionInfo>* sessionsP) {
   HublorSessionInfo* sessionP = sessionsP->getFirst();
-  walkStripes([&](RestoreStripeData* p) {
-    if (sessionP == nullptr) return false;
+  for (RestoreStripeData* p : stripes()) {
+    if (sessionP == nullptr) break;
     p->hublorSessionInfoP = sessionP;
     sessionP = sessionsP->getNext(sessionP);
-    return true;
-  });
+  }
 }
 
 int CRestoreDb::createDeviceSet() {
@@ -290,37 +286,33 @@ int CRestoreDb::waitForConfiguration() {
 }
 
 int CRestoreDb::openDevices() {
-  bool opened = walkStripes([this](RestoreStripeData* recordP) {
+  for (RestoreStripeData* recordP : stripes()) {
     HRESULT hr = isVersion7() ? vds_OpenDevice(&m_ProducerApiStatus, m_Vdi.m_VdsP,
                                                recordP->vdevNameW, &recordP->vdevP)
                               : vds2_OpenDevice(&m_ProducerApiStatus, m_Vdi.m_Vds2P,
                                                 recordP->vdevNameW, &recordP->vdevP);
-    if (SUCCEEDED(hr)) return true;
+    if (SUCCEEDED(hr)) continue;
     TRACE_LINE(TRC_ENGINE,
                isVersion7() ? "VDS_OPENDEVICE( %s ) failed, hResult = %#x\n"
                             : "VDS2_OPENDEVICE( %s ) failed, hResult = %#x\n",
                recordP->vdevName, static_cast<unsigned>(hr));
-    return false;
-  });
-  return opened ? RC_OK : RC_VDEV_OPEN_FAILED;
+    return RC_VDEV_OPEN_FAILED;
+  }
+  return RC_OK;
 }
 
 int CRestoreDb::passStripeParameters(CStripeShare* shareP) {
-  int rc = RC_OK;
-  walkStripes([&](RestoreStripeData* recordP) {
-    rc = recordP->restoreStripeP->passRUNParameters(
+  for (RestoreStripeData* recordP : stripes()) {
+    int rc = recordP->restoreStripeP->passRUNParameters(
         m_StatusMilliSeconds, nullptr, &shareP->lastTakenP, &shareP->mutex, m_MoxtarDbInfoListP,
         recordP, ownCancelFlag(), m_MountWait);
-    return rc == RC_OK;
-  });
-  return rc;
+    if (rc != RC_OK) return rc;
+  }
+  return RC_OK;
 }
 
 void CRestoreDb::cancelStripes() {
-  walkStripes([](RestoreStripeData* p) {
-    p->restoreStripeP->cancel();
-    return true;
-  });
+  for (RestoreStripeData* p : stripes()) p->restoreStripeP->cancel();
 }
 
 // One thread per stripe, all at once; the first failing stripe cancels the others.
@@ -348,17 +340,16 @@ int CRestoreDb::runStripes() {
 }
 
 int CRestoreDb::startStripes(psThread* threadsP, uint32_t* startedP) {
-  bool allStarted = walkStripes([&](RestoreStripeData* p) {
+  for (RestoreStripeData* p : stripes()) {
     int rc = psThreadCreate(&threadsP[*startedP], CPcm::runRUN, p->restoreStripeP);
-    if (rc == RC_OK) {
-      ++*startedP;
-      return true;
+    if (rc != RC_OK) {
+      TRACE_LINE(TRC_ENGINE, "threadCreate( runRUN ) failed, rc = %d\n", rc);
+      // The stripes started end cancelled; the count tells the rest.
+      cancelStripes();
+      return RC_OK;
     }
-    TRACE_LINE(TRC_ENGINE, "threadCreate( runRUN ) failed, rc = %d\n", rc);
-    return false;
-  });
-  // The stripes started end cancelled; the count tells the rest.
-  if (!allStarted) cancelStripes();
+    ++*startedP;
+  }
   return RC_OK;
 }
 
@@ -426,11 +417,10 @@ int CRestoreDb::stripeEnded(uint32_t index, int rc) {
 }
 
 void CRestoreDb::addStripeCounters() {
-  walkStripes([this](RestoreStripeData* p) {
+  for (RestoreStripeData* p : stripes()) {
     m_BytesConsumed += p->restoreStripeP->bytesConsumed();
     m_BytesProduced += p->restoreStripeP->bytesProduced();
-    return true;
-  });
+  }
 }
 
 int CRestoreDb::endProducer(int rc, CStripeShare* shareP) {
@@ -444,16 +434,15 @@ int CRestoreDb::endProducer(int rc, CStripeShare* shareP) {
                  static_cast<unsigned>(hr));
     }
   }
-  walkStripes([this](RestoreStripeData* recordP) {
-    if (recordP->vdevP == nullptr) return true;
+  for (RestoreStripeData* recordP : stripes()) {
+    if (recordP->vdevP == nullptr) continue;
     HRESULT hr = vdev_Release(&m_ProducerApiStatus, recordP->vdevP);
     if (FAILED(hr)) {
       TRACE_LINE(TRC_ENGINE, "Ignoring VDEV_RELEASE( %s ) failure, hResult = %#x\n",
                  recordP->vdevName, static_cast<unsigned>(hr));
     }
     recordP->vdevP = nullptr;
-    return true;
-  });
+  }
   if (shareP->mutex != nullptr) {
     int destroyRc = psMutexDestroy(&shareP->mutex, 1);
     if (destroyRc != RC_OK) {
@@ -470,27 +459,26 @@ int CRestoreDb::giveProgressStatus(StatusInfo status) {
   status.kind = progressStatus;
   bool waitSent = reportDelay(m_ProducerApiStatus, &status, true);
   if (!waitSent) {
-    walkStripes([&](RestoreStripeData* p) {
+    for (RestoreStripeData* p : stripes()) {
       waitSent = reportDelay(p->restoreStripeP->producerApiStatus(), &status, true);
-      return !waitSent;
-    });
+      if (waitSent) break;
+    }
   }
   if (!waitSent) {
-    walkStripes([&](RestoreStripeData* p) {
+    for (RestoreStripeData* p : stripes()) {
       waitSent = reportDelay(p->restoreStripeP->consumerApiStatus(), &status, true);
-      return !waitSent;
-    });
+      if (waitSent) break;
+    }
   }
   if (waitSent || m_StatusFunctionP == nullptr) return RC_OK;
   m_ElapsedTimer.stop();
   StatusProgress progress = {0, 0, 0, m_BackupSize, m_ElapsedTimer.elapsedSeconds()};
-  walkStripes([&progress](RestoreStripeData* p) {
+  for (RestoreStripeData* p : stripes()) {
     CRestoreStripe* stripeP = p->restoreStripeP;
     progress.bytesConsumed += stripeP->bytesConsumed();
     progress.bytesProduced += stripeP->bytesProduced();
     progress.fullBuffers += stripeP->fullBuffers();
-    return true;
-  });
+  }
   status.progress = progress;
   m_StatusFunctionP(status);
   return RC_OK;

@@ -83,11 +83,8 @@ class CRestoreDb : public CPcm {
   void addStripeCounters();
   int endProducer(int rc, CStripeShare* shareP);
   RestoreStripeData* record(uint32_t index);
-  // This run's stripes, in order, while fn(stripe) returns true (see stripewalk.h).
-  template <typename Fn>
-  bool walkStripes(Fn fn) {
-    return ::walkStripes(m_StripeDataList, m_NumStripes, fn);
-  }
+  // This run's stripe records, in order (see stripewalk.h).
+  CStripeRange<RestoreStripeData> stripes() { return stripeRange(m_StripeDataList, m_NumStripes); }
 
   CVdi m_Vdi;
   char m_ProducerText[RESTORE_DB_PRODUCER_MSG_SIZE] = "";
