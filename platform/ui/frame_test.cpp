@@ -1,5 +1,6 @@
 #include "frame.h"
 
+#include <wx/dcclient.h>
 #include <wx/frame.h>
 #include <wx/panel.h>
 
@@ -126,6 +127,32 @@ TEST_F(FrameParts, VetoedTabChangeCanBecomeACommand) {
   EXPECT_EQ("Restore", tabs->itemText(0));
 }
 
+// A row of tabs wider than the strip narrows the space beside the texts, so that every tab
+// still shows its text whole; where the row fits, the tabs keep their width.
+TEST_F(FrameParts, TabsNarrowToFitTheStrip) {
+  auto* tabs = new TabStrip(m_frame, 2014, wxPoint(0, 0), wxSize(900, 200));
+  for (const char* text : {"Backup Databases", "Backup Groups/Files", "Restore Databases",
+                           "Restore Groups/Files", "Inactivate"}) {
+    tabs->insertItem(tabs->itemCount(), text);
+  }
+  wxClientDC dc(tabs);
+  dc.SetFont(tabs->GetFont());
+  int texts = 0;
+  for (int i = 0; i < tabs->itemCount(); ++i) {
+    texts += dc.GetTextExtent(wxString::FromUTF8(tabs->itemText(i))).x;
+  }
+  const int wide = tabs->itemRect(4).GetRight();
+  EXPECT_EQ(wide - tabs->itemRect(0).x + 1, texts + 5 * 16);  // 8 pixels a side
+  tabs->SetSize(texts + 5 * 6 + 4, 200);
+  EXPECT_LT(tabs->itemRect(4).GetRight(), tabs->GetClientSize().x);
+  for (int i = 0; i < tabs->itemCount(); ++i) {
+    int text = dc.GetTextExtent(wxString::FromUTF8(tabs->itemText(i))).x;
+    EXPECT_GE(tabs->itemRect(i).width, text + 4) << tabs->itemText(i);
+  }
+  EXPECT_EQ(4, tabs->hitTest(wxPoint(tabs->itemRect(4).x + 2, 10)));
+  EXPECT_EQ(wxRect(), tabs->itemRect(5));
+}
+
 TEST_F(FrameParts, MenusAndToolBarComeFromTheBundleAndSendTheirIds) {
   wxImage strip(32, 16);
   strip.SetRGB(wxRect(0, 0, 32, 16), 255, 0, 255);
@@ -138,6 +165,7 @@ menu 128
   end
   popup "&View"
     item 103 "&Status bar" checked
+    item 104 "&Tool bar" checkable
   end
 end
 toolbar 129 130 16
@@ -154,6 +182,7 @@ end
   EXPECT_EQ("&View", bar->GetMenuLabel(1).utf8_string());
   EXPECT_FALSE(bar->IsEnabled(102));
   EXPECT_TRUE(bar->IsChecked(103));
+  EXPECT_FALSE(bar->IsChecked(104));
   wxToolBar* tools = makeToolBar(m_frame, *bundle.bundle(), 129);
   ASSERT_NE(nullptr, tools);
   EXPECT_EQ(3, tools->GetToolsCount());
@@ -168,7 +197,9 @@ end
   EXPECT_FALSE(drive::menu(m_frame, 999));  // no such item
   EXPECT_TRUE(drive::menu(m_frame, 103));   // a checked item is unchecked by the choice
   EXPECT_FALSE(bar->IsChecked(103));
-  EXPECT_EQ((std::vector<int>{101, 103}), commands);
+  EXPECT_TRUE(drive::menu(m_frame, 104));  // a checkable item is checked by the choice
+  EXPECT_TRUE(bar->IsChecked(104));
+  EXPECT_EQ((std::vector<int>{101, 103, 104}), commands);
 
   // A pop-up menu answered by the hook: its choice reaches the owner; a disabled item is none.
   commands.clear();

@@ -22,8 +22,9 @@ void addItems(wxMenu* menuP, const std::vector<MenuItem>& items) {
     } else if (item.kind == MenuItem::Kind::Popup) {
       menuP->AppendSubMenu(makeMenu(item.children), text);
     } else {
-      wxMenuItem* made = menuP->Append(menuItemId(item.id), text, wxString(),
-                                       item.checked ? wxITEM_CHECK : wxITEM_NORMAL);
+      wxMenuItem* made =
+          menuP->Append(menuItemId(item.id), text, wxString(),
+                        item.checked || item.checkable ? wxITEM_CHECK : wxITEM_NORMAL);
       if (item.checked) made->Check(true);
       if (item.disabled) made->Enable(false);
     }

@@ -284,8 +284,15 @@ class BundleParser {
     if (rc != kResOk) return rc;
     for (size_t i = 3; i < m_words.size(); ++i) {
       const std::string& w = m_words[i].text;
-      if (w != "disabled" && w != "checked") return fail("unknown menu style '" + w + "'");
-      (w == "disabled" ? item.disabled : item.checked) = true;
+      if (w == "disabled") {
+        item.disabled = true;
+      } else if (w == "checked") {
+        item.checked = true;
+      } else if (w == "checkable") {
+        item.checkable = true;
+      } else {
+        return fail("unknown menu style '" + w + "'");
+      }
     }
     items.push_back(std::move(item));
     return kResOk;

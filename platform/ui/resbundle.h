@@ -11,7 +11,7 @@
 //     <kind> <id> <x> <y> <w> <h> "text" [style...]     (one line per control)
 //   end
 //   menu    <id>
-//     popup "text" ... end | item <id> "text" [disabled] [checked] | separator
+//     popup "text" ... end | item <id> "text" [disabled] [checked] [checkable] | separator
 //   end
 //   toolbar <id> <imageId> <buttonWidth>
 //     button <id> | separator
@@ -122,6 +122,7 @@ struct MenuItem {
   std::string text;
   bool disabled = false;
   bool checked = false;
+  bool checkable = false;  // takes a check mark, none at first (a checked item takes one too)
   std::vector<MenuItem> children;  // of a popup
 };
 

@@ -32,6 +32,7 @@ menu 128
     item 57600 "&New"
     separator
     item 57601 "&Open" disabled checked
+    item 57603 "&Toolbar" checkable
   end
   item 57602 "&Help"
 end
@@ -84,10 +85,13 @@ TEST(ResourceBundle, ReadsEveryKindOfResource) {
   ASSERT_TRUE(m);
   ASSERT_EQ(2u, m->items.size());
   ASSERT_EQ(MenuItem::Kind::Popup, m->items[0].kind);
-  ASSERT_EQ(3u, m->items[0].children.size());
+  ASSERT_EQ(4u, m->items[0].children.size());
   EXPECT_EQ(MenuItem::Kind::Separator, m->items[0].children[1].kind);
   EXPECT_TRUE(m->items[0].children[2].disabled);
   EXPECT_TRUE(m->items[0].children[2].checked);
+  EXPECT_FALSE(m->items[0].children[2].checkable);
+  EXPECT_TRUE(m->items[0].children[3].checkable);
+  EXPECT_FALSE(m->items[0].children[3].checked);
   EXPECT_EQ(57602, m->items[1].id);
 
   const ToolbarTemplate* t = b->toolbar(129);

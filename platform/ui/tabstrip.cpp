@@ -3,11 +3,15 @@
 #include <wx/dcbuffer.h>
 #include <wx/settings.h>
 
+#include <algorithm>
+
 namespace zkui {
 
 namespace {
 const int kTabHeight = 24;
 const int kTabPadding = 8;
+const int kMinTabPadding = 2;
+const int kTabMargin = 2;  // before the first tab, and kept after the last
 const int kImageWidth = 16;
 }  // namespace
 
@@ -81,22 +85,28 @@ Rect TabStrip::displayRect() const {
   return Rect{4, kTabHeight + 4, std::max(0, size.x - 8), std::max(0, size.y - kTabHeight - 8)};
 }
 
-wxRect TabStrip::tabRect(int index) const {
+int TabStrip::textWidth(wxDC& dc, int index) const {
+  int width = dc.GetTextExtent(wxString::FromUTF8(m_items[index].text)).x;
+  if (m_imagesP && m_items[index].image >= 0) width += kImageWidth + 4;
+  return width;
+}
+
+wxRect TabStrip::itemRect(int index) const {
+  if (index < 0 || index >= itemCount()) return wxRect();
   wxClientDC dc(const_cast<TabStrip*>(this));
   dc.SetFont(GetFont());
-  int x = 2;
-  for (int i = 0; i < itemCount(); ++i) {
-    int width = dc.GetTextExtent(wxString::FromUTF8(m_items[i].text)).x + 2 * kTabPadding;
-    if (m_imagesP && m_items[i].image >= 0) width += kImageWidth + 4;
-    if (i == index) return wxRect(x, 2, width, kTabHeight - 2);
-    x += width;
-  }
-  return wxRect();
+  int texts = 0;
+  for (int i = 0; i < itemCount(); ++i) texts += textWidth(dc, i);
+  int spare = GetClientSize().x - 2 * kTabMargin - texts;
+  int padding = std::clamp(spare / (2 * itemCount()), kMinTabPadding, kTabPadding);
+  int x = kTabMargin;
+  for (int i = 0; i < index; ++i) x += textWidth(dc, i) + 2 * padding;
+  return wxRect(x, 2, textWidth(dc, index) + 2 * padding, kTabHeight - 2);
 }
 
 int TabStrip::hitTest(const wxPoint& pt) const {
   for (int i = 0; i < itemCount(); ++i) {
-    if (tabRect(i).Contains(pt)) return i;
+    if (itemRect(i).Contains(pt)) return i;
   }
   return -1;
 }
@@ -126,12 +136,12 @@ void TabStrip::paint(wxPaintEvent&) {
   dc.DrawRectangle(0, kTabHeight, size.x, size.y - kTabHeight);
   dc.SetFont(GetFont());
   for (int i = 0; i < itemCount(); ++i) {
-    wxRect r = tabRect(i);
+    wxRect r = itemRect(i);
     bool selected = i == m_selection;
     if (selected) r.Inflate(0, 2);
     dc.SetBrush(wxBrush(selected ? face : face.ChangeLightness(92)));
     dc.DrawRoundedRectangle(r.x, r.y, r.width, r.height + 4, 3);
-    int x = r.x + kTabPadding;
+    int x = r.x + (r.width - textWidth(dc, i)) / 2;
     if (m_imagesP && m_items[i].image >= 0) {
       m_imagesP->Draw(m_items[i].image, dc, x, r.y + (r.height - 16) / 2,
                       wxIMAGELIST_DRAW_TRANSPARENT);
@@ -140,7 +150,7 @@ void TabStrip::paint(wxPaintEvent&) {
     dc.DrawText(wxString::FromUTF8(m_items[i].text), x, r.y + (r.height - dc.GetCharHeight()) / 2);
   }
   if (m_selection >= 0) {  // the selected tab opens into the area below
-    wxRect r = tabRect(m_selection);
+    wxRect r = itemRect(m_selection);
     dc.SetPen(wxPen(face));
     dc.DrawLine(r.x + 1, kTabHeight, r.GetRight(), kTabHeight);
   }

@@ -39,6 +39,9 @@ class TabStrip : public wxControl {
   Rect displayRect() const;
   // The tab under a client point, or -1.
   int hitTest(const wxPoint& pt) const;
+  // Tab `index` in client coordinates; empty for no such tab. A row of tabs wider than the
+  // strip narrows the space beside each text (down to 2 pixels a side) before any is cut.
+  wxRect itemRect(int index) const;
   // What a user's click on tab `index` does; true when the selection changed.
   bool clickTab(int index);
 
@@ -54,7 +57,7 @@ class TabStrip : public wxControl {
     int image;
     void* param;
   };
-  wxRect tabRect(int index) const;
+  int textWidth(wxDC& dc, int index) const;
   void paint(wxPaintEvent&);
   void leftDown(wxMouseEvent&);
 

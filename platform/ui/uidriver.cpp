@@ -281,6 +281,18 @@ void mouseAt(wxWindow* windowP, const wxPoint& pt, Mouse how) {
   sendMouse(windowP, wxEVT_LEFT_UP, pt);
 }
 
+std::vector<std::string> childTexts(wxWindow* treeP, const wxTreeItemId& item) {
+  std::vector<std::string> texts;
+  auto* tree = dynamic_cast<wxTreeCtrl*>(treeP);
+  if (!tree || !item.IsOk()) return texts;
+  wxTreeItemIdValue cookie;
+  for (wxTreeItemId c = tree->GetFirstChild(item, cookie); c.IsOk();
+       c = tree->GetNextChild(item, cookie)) {
+    texts.push_back(tree->GetItemText(c).utf8_string());
+  }
+  return texts;
+}
+
 wxTreeItemId treeItem(wxWindow* treeP, const std::vector<std::string>& path) {
   auto* tree = dynamic_cast<wxTreeCtrl*>(treeP);
   if (!tree || path.empty() || !tree->GetRootItem().IsOk()) return wxTreeItemId();

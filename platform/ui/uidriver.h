@@ -62,6 +62,8 @@ enum class Mouse { Left, Right, Double };
 // The item under the root (or under a hidden root) whose texts follow `path`; an invalid id
 // when none.
 wxTreeItemId treeItem(wxWindow* treeP, const std::vector<std::string>& path);
+// The texts of the item's children, in order; none when the control is not a tree.
+std::vector<std::string> childTexts(wxWindow* treeP, const wxTreeItemId& item);
 // Scrolls the item into view and plays the gesture on its part; false when the part is not
 // shown (an item without picture, a leaf's button) or the control is not a tree.
 bool clickItem(wxWindow* treeP, const wxTreeItemId& item, HitPart part = HitPart::Label,

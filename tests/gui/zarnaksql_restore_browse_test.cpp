@@ -11,18 +11,7 @@ namespace {
 
 using zkui::drive::pump;
 
-class RestoreBrowse : public RestoreWindowsFixture<SqlMachine> {
- protected:
-  std::vector<std::string> children(wxTreeCtrl* treeP, const wxTreeItemId& parent) {
-    std::vector<std::string> texts;
-    wxTreeItemIdValue cookie;
-    for (wxTreeItemId c = treeP->GetFirstChild(parent, cookie); c.IsOk();
-         c = treeP->GetNextChild(parent, cookie)) {
-      texts.push_back(treeP->GetItemText(c).utf8_string());
-    }
-    return texts;
-  }
-};
+class RestoreBrowse : public RestoreWindowsFixture<SqlMachine> {};
 
 const std::string kServers = "SQL Servers";
 
@@ -42,11 +31,13 @@ TEST_F(RestoreBrowse, TheRestoreWindowsListTheBackupsZarnaksqlcMade) {
   ASSERT_NE(frameP, nullptr);
   wxTreeCtrl* treeP = frameP->treeWindow();
   ASSERT_TRUE(zkui::drive::expand(treeP, item(frameP, {kServers})));
-  EXPECT_EQ(children(treeP, item(frameP, {kServers})), std::vector<std::string>{server});
+  EXPECT_EQ(zkui::drive::childTexts(treeP, item(frameP, {kServers})),
+            std::vector<std::string>{server});
   ASSERT_TRUE(zkui::drive::expand(treeP, item(frameP, {kServers, server})));
   ASSERT_TRUE(zkui::drive::expand(treeP, item(frameP, {kServers, server, "sales"})));
   wxTreeItemId sales = item(frameP, {kServers, server, "sales"});
-  EXPECT_EQ(children(treeP, sales), (std::vector<std::string>{"full", "difffull", "log", "log"}));
+  EXPECT_EQ(zkui::drive::childTexts(treeP, sales),
+            (std::vector<std::string>{"full", "difffull", "log", "log"}));
 
   ASSERT_TRUE(zkui::drive::clickItem(treeP, sales, zkui::HitPart::Label));
   pump(50);
@@ -68,15 +59,16 @@ TEST_F(RestoreBrowse, TheRestoreWindowsListTheBackupsZarnaksqlcMade) {
   ASSERT_TRUE(zkui::drive::expand(gfTreeP, item(gfP, {kServers})));
   ASSERT_TRUE(zkui::drive::expand(gfTreeP, item(gfP, {kServers, server})));
   ASSERT_TRUE(zkui::drive::expand(gfTreeP, item(gfP, {kServers, server, "sales"})));
-  EXPECT_EQ(children(gfTreeP, item(gfP, {kServers, server, "sales"})),
+  EXPECT_EQ(zkui::drive::childTexts(gfTreeP, item(gfP, {kServers, server, "sales"})),
             (std::vector<std::string>{"full", "log", "log"}));
   wxTreeItemId full = item(gfP, {kServers, server, "sales", "full"});
   ASSERT_TRUE(zkui::drive::expand(gfTreeP, full));
-  std::vector<std::string> groups = children(gfTreeP, full);
+  std::vector<std::string> groups = zkui::drive::childTexts(gfTreeP, full);
   ASSERT_FALSE(groups.empty());
   EXPECT_EQ(groups[0], "PRIMARY");
-  EXPECT_EQ(children(gfTreeP, item(gfP, {kServers, server, "sales", "full", "PRIMARY"})),
-            std::vector<std::string>{"sales_data"});
+  EXPECT_EQ(
+      zkui::drive::childTexts(gfTreeP, item(gfP, {kServers, server, "sales", "full", "PRIMARY"})),
+      std::vector<std::string>{"sales_data"});
   ASSERT_TRUE(zkui::drive::clickItem(gfTreeP, full));
   pump(50);
   EXPECT_EQ(list(gfP, 1121)->GetItemText(0, 0), "PRIMARY");
