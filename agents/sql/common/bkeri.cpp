@@ -337,7 +337,38 @@ void keepOlderThan(MoxtarMetaList& list, const MoxtarMetaInfo& full) {
   }
 }
 
+// The database's active backups made before its active full backup, inactivated by the
+// request, which queries them first: 0, the query's code, 419 without one active full backup,
+// or the inactivation's code. *countP: how many were inactivated.
+int inactivateBeforeFull(CInactivateBackupsEri& request, const CInactivateBackupsParms& parms,
+                         uint32_t* countP) {
+  MoxtarMetaList& list = *parms.qryBuListP;
+  int rc = request.queryStoredBackups();
+  if (rc != RC_OK) return rc;
+  MoxtarMetaInfo full;
+  rc = takeActiveFull(list, &full);
+  if (rc != RC_OK) return rc;
+  keepOlderThan(list, full);
+  if (list.getCount() == 0) return RC_OK;
+  rc = request.ProcessRequestDetails();
+  *countP = parms.nInactivated;
+  return rc;
+}
+
 }  // namespace
+
+// The inactivation's record: the database's name, the request's reports and command, and every
+// backup whatever its age; its messages go into workP.
+void DSqlBackupDatabaseEri::fillInactivation(Run& run, EriNameList* dbNamesP, char* workP,
+                                             CInactivateBackupsParms* parmsP) {
+  parmsP->sqlServerNameP = run.server.szSqlServerName;
+  parmsP->dbNameListP = dbNamesP;
+  parmsP->statusFunctionP = m_ParmsP->statusFunctionP;
+  parmsP->nStatusMilliSeconds = m_ParmsP->nStatusMilliSeconds;
+  parmsP->msgBufferP = workP;
+  parmsP->nOlderthan = -1;
+  parmsP->command = m_ParmsP->command;
+}
 
 // After a new full backup of a database: every active backup of it older than its active full
 // backup is inactivated, through the given session.
@@ -352,27 +383,13 @@ int DSqlBackupDatabaseEri::inactivateOldBackups(Run& run, uint32_t* countP,
            infoP->sqlDatabaseElementP->szSqlDatabaseName);
   dbNames.addTail(&entry);
   CInactivateBackupsParms parms;
-  parms.sqlServerNameP = run.server.szSqlServerName;
-  parms.dbNameListP = &dbNames;
-  parms.statusFunctionP = m_ParmsP->statusFunctionP;
-  parms.nStatusMilliSeconds = m_ParmsP->nStatusMilliSeconds;
-  parms.msgBufferP = work;
-  parms.nOlderthan = -1;
-  parms.command = m_ParmsP->command;
+  fillInactivation(run, &dbNames, work, &parms);
   CInactivateBackupsEri request(&parms);
   // The query's failures leave the storage server's text where the activity log takes it from.
   request.SetErrorTextBuffer(work);
   request.SetCancelPtr(GetCancelPtr());
   request.SetHublorApiInstance(&run.status, &sessionP->apiSessInfo, sessionP->pelkHandle);
-  MoxtarMetaList& list = *parms.qryBuListP;
-  MoxtarMetaInfo full;
-  int rc = request.queryStoredBackups();
-  if (rc == RC_OK) rc = takeActiveFull(list, &full);
-  if (rc == RC_OK) keepOlderThan(list, full);
-  if (rc == RC_OK && list.getCount() > 0) {
-    rc = request.ProcessRequestDetails();
-    *countP = parms.nInactivated;
-  }
+  int rc = inactivateBeforeFull(request, parms, countP);
   if (rc != RC_OK) logTextOrRcMessage(work, rc);
   TRACE_RETURN(rc);
 }
@@ -487,6 +504,71 @@ int DSqlBackupDatabaseEri::settle(Run& run, int rc) {
   return RC_OK;
 }
 
+// The record backupDbList reads: the request's settings and the run's sessions, server, types
+// and objects.
+void DSqlBackupDatabaseEri::fillJob(Run& run, BackupListJob* jobP) {
+  jobP->statusMilliSeconds = m_ParmsP->nStatusMilliSeconds;
+  jobP->statusFunctionP = m_ParmsP->statusFunctionP;
+  jobP->parameters = m_ParmsP->sqlParms;
+  jobP->sessionsP = &run.sessions;
+  jobP->serverP = &run.server;
+  jobP->estimatePct = static_cast<uint32_t>(m_ParmsP->nEstimate);
+  jobP->typesP = &run.types;
+  jobP->databasesP = &run.infos;
+  jobP->mountWait = m_ParmsP->bMountWait;
+  jobP->bufferSize = m_ParmsP->nBufferSize;
+  jobP->numBuffers = static_cast<uint32_t>(m_ParmsP->nBuffers);
+  jobP->numStripes = static_cast<uint32_t>(m_ParmsP->nStripes);
+  jobP->cancelP = GetCancelPtr();
+  jobP->olderThan = m_ParmsP->nCleanupOlderThan;
+  jobP->msgBufferP = m_ParmsP->msgBufferP;
+}
+
+// The backup of the object list through the run's sessions, then the inactivation after a full
+// backup.
+int DSqlBackupDatabaseEri::backUpObjects(Run& run) {
+  uint32_t type = run.backupType;
+  run.types.addTail(&type);
+  type = BACKUP_TYPE_LOG;
+  if (m_ParmsP->bIncludeLogBackup == 1) run.types.addTail(&type);
+  char text[MOXTAR_ERROR_TEXT_SIZE];
+  writeMoxtarServerLog(&run.status, text, run.sessions.getLast()->pelkHandle, nullptr,
+                       MSG_SERVER_RUN_STARTED, run.server.szSqlServerName);
+  run.serverLogDue = true;
+  run.expected = run.types.getCount() * run.infos.getCount();
+  BackupListJob job;
+  fillJob(run, &job);
+  int rc = backupDbList(&job);
+  run.seconds = job.totalSeconds;
+  run.bytes = job.totalBytes;
+  run.done = job.backupsDone;
+  inactivateOld(run);
+  return rc;
+}
+
+// The steps up to the end of the backup, each returning at the first failure or cancel; the
+// caller writes the summaries and logs the sessions off whatever happened here.
+int DSqlBackupDatabaseEri::runSteps(Run& run) {
+  int rc = readServer(run);
+  if (!going(rc)) return rc;
+  capStripes(run);
+  if (!going(rc)) return rc;
+  rc = readDatabases(run);
+  if (!going(rc)) return rc;
+  rc = buildObjectList(run);
+  if (!going(rc)) return rc;
+  if (run.infos.getCount() == 0 || m_ParmsP->nStripes <= 0) return rc;
+  rc = logon(run);
+  if (!going(rc)) return rc;
+  rc = registerMetaFilespace(run);
+  if (!going(rc)) return rc;
+  bindObjects(run);
+  if (!going(rc)) return rc;
+  rc = logon(run);
+  if (!going(rc)) return rc;
+  return backUpObjects(run);
+}
+
 int DSqlBackupDatabaseEri::ProcessRequestDetails() {
   TRACE_ENTRY(TRC_ERI, "DSqlBackupDatabaseEri::ProcessRequestDetails()");
   Run run;
@@ -496,47 +578,7 @@ int DSqlBackupDatabaseEri::ProcessRequestDetails() {
     status.kind = startStatus;
     m_ParmsP->statusFunctionP(status);
   }
-  int rc = readServer(run);
-  if (going(rc)) capStripes(run);
-  if (going(rc)) rc = readDatabases(run);
-  if (going(rc)) rc = buildObjectList(run);
-  bool work = run.infos.getCount() > 0 && m_ParmsP->nStripes > 0;
-  if (work && going(rc)) rc = logon(run);
-  if (work && going(rc)) rc = registerMetaFilespace(run);
-  if (work && going(rc)) bindObjects(run);
-  if (work && going(rc)) rc = logon(run);
-  if (work && going(rc)) {
-    uint32_t type = run.backupType;
-    run.types.addTail(&type);
-    type = BACKUP_TYPE_LOG;
-    if (m_ParmsP->bIncludeLogBackup == 1) run.types.addTail(&type);
-    char text[MOXTAR_ERROR_TEXT_SIZE];
-    writeMoxtarServerLog(&run.status, text, run.sessions.getLast()->pelkHandle, nullptr,
-                         MSG_SERVER_RUN_STARTED, run.server.szSqlServerName);
-    run.serverLogDue = true;
-    run.expected = run.types.getCount() * run.infos.getCount();
-    BackupListJob job;
-    job.statusMilliSeconds = m_ParmsP->nStatusMilliSeconds;
-    job.statusFunctionP = m_ParmsP->statusFunctionP;
-    job.parameters = m_ParmsP->sqlParms;
-    job.sessionsP = &run.sessions;
-    job.serverP = &run.server;
-    job.estimatePct = static_cast<uint32_t>(m_ParmsP->nEstimate);
-    job.typesP = &run.types;
-    job.databasesP = &run.infos;
-    job.mountWait = m_ParmsP->bMountWait;
-    job.bufferSize = m_ParmsP->nBufferSize;
-    job.numBuffers = static_cast<uint32_t>(m_ParmsP->nBuffers);
-    job.numStripes = static_cast<uint32_t>(m_ParmsP->nStripes);
-    job.cancelP = GetCancelPtr();
-    job.olderThan = m_ParmsP->nCleanupOlderThan;
-    job.msgBufferP = m_ParmsP->msgBufferP;
-    rc = backupDbList(&job);
-    run.seconds = job.totalSeconds;
-    run.bytes = job.totalBytes;
-    run.done = job.backupsDone;
-    inactivateOld(run);
-  }
+  int rc = runSteps(run);
   writeServerSummary(run);
   rc = logoff(run, rc);
   run.timer.stop();

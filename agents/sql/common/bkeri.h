@@ -25,6 +25,9 @@
 #include "eriparms.h"
 #include "sqltypes.h"
 
+struct BackupListJob;
+struct CInactivateBackupsParms;
+
 constexpr int RC_NOTHING_SELECTED = 1909;
 constexpr int RC_NAME_NOT_STORABLE = 1317;
 
@@ -56,8 +59,13 @@ class DSqlBackupDatabaseEri : public DBaseQueryEri {
   int registerMetaFilespace(Run& run);
   void bindObjects(Run& run);
   void inactivateOld(Run& run);
+  void fillInactivation(Run& run, EriNameList* dbNamesP, char* workP,
+                        CInactivateBackupsParms* parmsP);
   int inactivateOldBackups(Run& run, uint32_t* countP, HublorSessionInfo* sessionP,
                            SqlDbInfo* infoP);
+  void fillJob(Run& run, BackupListJob* jobP);
+  int backUpObjects(Run& run);
+  int runSteps(Run& run);
   void formatTotals(Run& run, Totals* totalsP);
   void writeServerSummary(Run& run);
   void writeSummary(Run& run, int rc);

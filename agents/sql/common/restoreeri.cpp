@@ -449,6 +449,14 @@ int CRestoreBackupsEri::prepareRestore(uint32_t* foundP) {
   return rc;
 }
 
+// What one run found and what its restore counted.
+struct CRestoreBackupsEri::CRestoreRun {
+  uint32_t found = 0;      // backups the query found
+  uint32_t toRestore = 0;  // backups left after the selection and the pick
+  bool restoring = false;  // the sessions opened and restoreDbList ran
+  RestoreListJob job;
+};
+
 // The restore of the list through the open sessions; *jobP keeps its counts and totals.
 int CRestoreBackupsEri::restoreBackups(uint32_t stripesUsed, RestoreListJob* jobP) {
   CRestoreBackupsParms* p = m_ParmsP;
@@ -470,9 +478,37 @@ int CRestoreBackupsEri::restoreBackups(uint32_t stripesUsed, RestoreListJob* job
   return restoreDbList(jobP);
 }
 
+// Prepares, opens the sessions and restores what is left to restore; the caller logs the
+// sessions off whatever happened here.
+int CRestoreBackupsEri::prepareAndRestore(CRestoreRun* runP) {
+  int rc = prepareRestore(&runP->found);
+  if (!running(rc) || m_ParmsP->qryBuListP->getCount() == 0) return rc;
+  uint32_t stripesUsed = 0;
+  rc = openSessions(&stripesUsed);
+  if (!running(rc)) return rc;
+  runP->restoring = true;
+  runP->toRestore = m_ParmsP->qryBuListP->getCount();
+  RestoreListJob& job = runP->job;
+  rc = restoreBackups(stripesUsed, &job);
+  writeSummary(runP->found, runP->toRestore, job.restored, job.skipped, job.totalSeconds,
+               job.totalBytes);
+  return rc;
+}
+
+// The request's code when no restore began: a request cancelled before its restore began was
+// cancelled, not empty-handed.
+int CRestoreBackupsEri::settle(const CRestoreRun& run, int rc) {
+  if (run.restoring) return rc;
+  if (eriIsCancelled(m_CancelP)) return RC_CANCELED_BY_USER;
+  if (rc == RC_OK && m_ErrorTextP[0] == '\0') return nothingFound();
+  return rc;
+}
+
 // The front end's finish report and the activity log's summary of a restore that ran.
-void CRestoreBackupsEri::reportFinish(uint32_t found, uint32_t toRestore, const RestoreListJob& job,
-                                      int rc) {
+void CRestoreBackupsEri::reportFinish(const CRestoreRun& run, int rc) {
+  uint32_t found = run.found;
+  uint32_t toRestore = run.toRestore;
+  const RestoreListJob& job = run.job;
   StatusInfo finish{};
   finish.kind = finishStatus;
   finish.finish = {found, toRestore,      job.restored,     job.skipped,
@@ -485,44 +521,32 @@ void CRestoreBackupsEri::reportFinish(uint32_t found, uint32_t toRestore, const 
   }
 }
 
-int CRestoreBackupsEri::ProcessRequestDetails() {
-  TRACE_ENTRY(TRC_ERI, "CRestoreBackupsEri::ProcessRequestDetails()");
+void CRestoreBackupsEri::traceParameters() {
   CRestoreBackupsParms* p = m_ParmsP;
   TRACE_LINE(TRC_ERI,
              "nStatusMilliSeconds: %u\nnBufferSize: %u\nbMountWait: %u\nnBuffers: %u\n"
              "bStripes: %u\nnStripes: %d\ncommand: %u\nbPick: %u\n",
              p->nStatusMilliSeconds, p->nBufferSize, p->bMountWait, p->nBuffers, p->bStripes,
              p->nStripes, p->command, p->bPick);
-  psTimer runTimer;
-  runTimer.start();
+}
+
+int CRestoreBackupsEri::ProcessRequestDetails() {
+  TRACE_ENTRY(TRC_ERI, "CRestoreBackupsEri::ProcessRequestDetails()");
+  traceParameters();
   StatusInfo start{};
   start.kind = startStatus;
-  sendStatus(p->statusFunctionP, start);
-  if (p->qryBuListP == nullptr) {
+  sendStatus(m_ParmsP->statusFunctionP, start);
+  if (m_ParmsP->qryBuListP == nullptr) {
     TRACE_LINE(TRC_ERI, "A required %s parameter was not passed.\n", "qryBuListP");
     TRACE_RETURN(putRcMessage(RC_INTERNAL_ERROR));
   }
-  uint32_t found = 0;
-  int rc = prepareRestore(&found);
-  uint32_t stripesUsed = 0;
-  bool any = p->qryBuListP->getCount() != 0;
-  if (running(rc) && any) rc = openSessions(&stripesUsed);
-  bool restoring = running(rc) && any;
-  uint32_t toRestore = 0;
-  RestoreListJob job;
-  if (restoring) {
-    toRestore = p->qryBuListP->getCount();
-    rc = restoreBackups(stripesUsed, &job);
-    writeSummary(found, toRestore, job.restored, job.skipped, job.totalSeconds, job.totalBytes);
-  }
+  CRestoreRun run;
+  int rc = prepareAndRestore(&run);
   rc = logoffSessions(rc);
   m_Sessions.freeAll();
   restoreLists();
-  runTimer.stop();
-  // A request cancelled before its restore began was cancelled, not empty-handed.
-  if (!restoring && eriIsCancelled(m_CancelP)) rc = RC_CANCELED_BY_USER;
-  if (!restoring && rc == RC_OK && m_ErrorTextP[0] == '\0') rc = nothingFound();
-  if (restoring) reportFinish(found, toRestore, job, rc);
+  rc = settle(run, rc);
+  if (run.restoring) reportFinish(run, rc);
   if (rc != RC_OK) logTextOrRcMessage(m_ErrorTextP, rc);
   TRACE_RETURN(rc);
 }

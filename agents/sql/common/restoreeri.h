@@ -49,9 +49,13 @@ class CRestoreBackupsEri : public DSqlQueryBackupEri {
   void writeSummary(uint32_t found, uint32_t toRestore, uint32_t restored, uint32_t skipped,
                     double seconds, uint64_t bytes);
   int logoffSessions(int rc);
+  struct CRestoreRun;
+  void traceParameters();
   int prepareRestore(uint32_t* foundP);
+  int prepareAndRestore(CRestoreRun* runP);
   int restoreBackups(uint32_t stripesUsed, RestoreListJob* jobP);
-  void reportFinish(uint32_t found, uint32_t toRestore, const RestoreListJob& job, int rc);
+  int settle(const CRestoreRun& run, int rc);
+  void reportFinish(const CRestoreRun& run, int rc);
   void removeEntry(MoxtarMetaInfo* entryP);
   void traceList(const char* descriptionP);
 
