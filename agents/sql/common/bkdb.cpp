@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include "agtlog.h"
@@ -282,31 +283,59 @@ void CBackupDb::releaseDevices() {
   m_SetCreated = false;
 }
 
+// The end of a run however its steps end: the devices and the device set are released and the
+// run's clock stops.
+class CBackupDb::CRunEnd {
+ public:
+  explicit CRunEnd(CBackupDb& backup) : m_Backup(backup) { m_Backup.m_ElapsedTimer.start(); }
+  ~CRunEnd() {
+    m_Backup.releaseDevices();
+    m_Backup.m_ElapsedTimer.stop();
+  }
+  CRunEnd(const CRunEnd&) = delete;
+  CRunEnd& operator=(const CRunEnd&) = delete;
+
+ private:
+  CBackupDb& m_Backup;
+};
+
 int CBackupDb::run(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
                    CLinkedList<HublorSessionInfo>* hublorSessionInfoList, uint32_t dbBupSizeEstPct,
                    uint32_t backupType, SqlDbInfo* sqlDbInfoP, uint32_t* cancelledP,
                    uint32_t mountWait, uint32_t numStripes) {
   TRACE_ENTRY(TRC_ENGINE, "CBackupDb::run()");
   if (m_CtorRc != RC_OK) TRACE_RETURN(m_CtorRc);
-  m_ElapsedTimer.start();
-  auto going = [&](int rc) { return rc == RC_OK && !eriIsCancelled(cancelledP) && numStripes > 0; };
-  int rc = RC_OK;
-  if (going(rc)) rc = prepareRun(backupType, sqlDbInfoP, mountWait);
-  m_ProcessCancelledP = cancelledP;  // the estimate's walk stops at a cancel
-  if (going(rc)) rc = estimate(dbBupSizeEstPct);
-  if (going(rc)) rc = addStripes(numStripes);
-  if (going(rc)) rc = assignSessions(hublorSessionInfoList, numStripes);
+  TRACE_RETURN(runSteps(statusMilliSeconds, statusFunctionP, hublorSessionInfoList, dbBupSizeEstPct,
+                        backupType, sqlDbInfoP, cancelledP, mountWait, numStripes));
+}
+
+// The request's cancel is looked at before every step: seen, it ends the run as cancelled. A
+// run of no stripes does nothing.
+int CBackupDb::runSteps(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
+                        CLinkedList<HublorSessionInfo>* sessionListP, uint32_t dbBupSizeEstPct,
+                        uint32_t backupType, SqlDbInfo* sqlDbInfoP, uint32_t* cancelledP,
+                        uint32_t mountWait, uint32_t numStripes) {
+  CRunEnd end(*this);
   m_NumStripes = numStripes;
-  if (going(rc)) rc = createDeviceSet();
-  if (going(rc)) rc = initializeStripes();
-  if (going(rc)) {
-    rc = CPcm::run(statusMilliSeconds, statusFunctionP, cancelledP);
-  } else if (rc == RC_OK && eriIsCancelled(cancelledP)) {
-    rc = RC_CANCELED_BY_USER;
+  if (numStripes == 0) return eriIsCancelled(cancelledP) ? RC_CANCELED_BY_USER : RC_OK;
+  const std::function<int()> steps[] = {
+      [&] { return prepareRun(backupType, sqlDbInfoP, mountWait); },
+      [&] {
+        m_ProcessCancelledP = cancelledP;  // the estimate's walk stops at a cancel
+        return estimate(dbBupSizeEstPct);
+      },
+      [&] { return addStripes(numStripes); },
+      [&] { return assignSessions(sessionListP, numStripes); },
+      [this] { return createDeviceSet(); },
+      [this] { return initializeStripes(); },
+      [&] { return CPcm::run(statusMilliSeconds, statusFunctionP, cancelledP); },
+  };
+  for (const std::function<int()>& step : steps) {
+    if (eriIsCancelled(cancelledP)) return RC_CANCELED_BY_USER;
+    int rc = step();
+    if (rc != RC_OK) return rc;
   }
-  releaseDevices();
-  m_ElapsedTimer.stop();
-  TRACE_RETURN(rc);
+  return RC_OK;
 }
 
 // ---- producer: the BACKUP statement ----

@@ -113,7 +113,12 @@ class CBackupDb : public CPcm {
   bool waitForEnd(uint32_t milliseconds) override;
 
  private:
-  // run's steps.
+  // run's steps, ended by the first failure or a cancel between two; a CRunEnd ends the run.
+  class CRunEnd;
+  int runSteps(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
+               CLinkedList<HublorSessionInfo>* sessionListP, uint32_t dbBupSizeEstPct,
+               uint32_t backupType, SqlDbInfo* sqlDbInfoP, uint32_t* cancelledP, uint32_t mountWait,
+               uint32_t numStripes);
   int prepareRun(uint32_t backupType, SqlDbInfo* sqlDbInfoP, uint32_t mountWait);
   int estimate(uint32_t dbBupSizeEstPct);
   void adjustEstimate();

@@ -78,6 +78,21 @@ RestoreStripeData* CRestoreDb::record(uint32_t index) {
   return recordP;
 }
 
+// The end of a run however its steps end: the device set is closed and the run's clock stops.
+class CRestoreDb::CRunEnd {
+ public:
+  explicit CRunEnd(CRestoreDb& restore) : m_Restore(restore) { m_Restore.m_ElapsedTimer.start(); }
+  ~CRunEnd() {
+    m_Restore.closeDeviceSet();
+    m_Restore.m_ElapsedTimer.stop();
+  }
+  CRunEnd(const CRunEnd&) = delete;
+  CRunEnd& operator=(const CRunEnd&) = delete;
+
+ private:
+  CRestoreDb& m_Restore;
+};
+
 int CRestoreDb::run(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
                     CLinkedList<HublorSessionInfo>* hublorSessionInfoList,
                     MoxtarBackupList* moxtarDbInfoList, MoxtarMetaInfo* moxtarMetaInfoP,
@@ -85,50 +100,60 @@ int CRestoreDb::run(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
                     uint32_t mountWait) {
   TRACE_ENTRY(TRC_ENGINE, "CRestoreDb::run()");
   if (m_CtorRc != RC_OK) TRACE_RETURN(m_CtorRc);
-  m_ElapsedTimer.start();
+  TRACE_RETURN(runSteps(statusMilliSeconds, statusFunctionP, hublorSessionInfoList,
+                        moxtarDbInfoList, moxtarMetaInfoP, backupSize64, numStripes, cancelledP,
+                        mountWait));
+}
+
+// A cancel made before the run began ends it before its first step.
+int CRestoreDb::runSteps(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
+                         CLinkedList<HublorSessionInfo>* sessionListP,
+                         MoxtarBackupList* dataObjectListP, MoxtarMetaInfo* metaInfoP,
+                         uint64_t backupSize64, uint32_t numStripes, uint32_t* cancelledP,
+                         uint32_t mountWait) {
+  CRunEnd end(*this);
   int rc = initializeRun();
   m_BackupSize = backupSize64;
-  m_MoxtarDbInfoListP = moxtarDbInfoList;
-  m_MoxtarMetaInfoP = moxtarMetaInfoP;
+  m_MoxtarDbInfoListP = dataObjectListP;
+  m_MoxtarMetaInfoP = metaInfoP;
   m_NumStripes = numStripes;
   m_MountWait = mountWait;
   m_ProducerApiStatus.apiNameP = kVdiApiName;
   m_ConsumerRc = RC_OK;
-  if (moxtarDbInfoList == nullptr || moxtarMetaInfoP == nullptr || numStripes == 0 ||
-      hublorSessionInfoList == nullptr) {
+  if (dataObjectListP == nullptr || metaInfoP == nullptr || numStripes == 0 ||
+      sessionListP == nullptr) {
     TRACE_LINE(TRC_ENGINE,
                "A required parameter was not passed.\n  moxtarDbInfoList: %p\n"
                "  moxtarMetaInfoP: %p\n  numStripes: %u\n",
-               static_cast<void*>(moxtarDbInfoList), static_cast<void*>(moxtarMetaInfoP),
-               numStripes);
-    rc = RC_INTERNAL_ERROR;
+               static_cast<void*>(dataObjectListP), static_cast<void*>(metaInfoP), numStripes);
+    return RC_INTERNAL_ERROR;
   }
-  bool cancelled = cancelledP != nullptr && std::atomic_ref<uint32_t>(*cancelledP).load() != 0;
-  uint32_t dataObjects = rc == RC_OK ? moxtarDbInfoList->getCount() : 0;
-  if (rc == RC_OK && !cancelled && dataObjects > numStripes && dataObjects > 1) {
-    moxtarDbInfoList->sortbmrg(
+  if (rc != RC_OK) return rc;
+  uint32_t dataObjects = dataObjectListP->getCount();
+  if (cancelledP != nullptr && std::atomic_ref<uint32_t>(*cancelledP).load() != 0) {
+    return RC_CANCELED_BY_USER;
+  }
+  if (dataObjects > numStripes && dataObjects > 1) {
+    dataObjectListP->sortbmrg(
         [](MoxtarDbInfo* aP, MoxtarDbInfo* bP) { return compareRestoreOrder(aP, bP); },
         [](MoxtarDbInfo* p) -> const char* { return p->objName.hl; });
   }
-  if (rc == RC_OK && !cancelled) rc = addStripes();
-  if (rc == RC_OK && !cancelled) assignSessions(hublorSessionInfoList);
-  if (rc == RC_OK && !cancelled) rc = createDeviceSet();
-  if (rc == RC_OK && !cancelled) {
-    for (RestoreStripeData* p : stripes()) {
-      rc = p->restoreStripeP->initializeRun();
-      if (rc != RC_OK) break;
-    }
+  rc = addStripes();
+  if (rc != RC_OK) return rc;
+  assignSessions(sessionListP);
+  rc = createDeviceSet();
+  if (rc != RC_OK) return rc;
+  for (RestoreStripeData* p : stripes()) {
+    rc = p->restoreStripeP->initializeRun();
+    if (rc != RC_OK) return rc;
   }
-  if (rc == RC_OK && !cancelled) rc = CPcm::run(statusMilliSeconds, statusFunctionP, cancelledP);
+  rc = CPcm::run(statusMilliSeconds, statusFunctionP, cancelledP);
   // SQL Server aborts the devices when it refuses the statement: its own text tells why.
   if (rc == RC_VDI_ABORTED && m_ConsumerRc != RC_OK && m_ConsumerRc != RC_RING_CANCELLED) {
     rc = m_ConsumerRc;
     m_ResultMsgP = m_ConsumerText;
   }
-  if (rc == RC_OK && cancelled) rc = RC_CANCELED_BY_USER;
-  closeDeviceSet();
-  m_ElapsedTimer.stop();
-  TRACE_RETURN(rc);
+  return rc;
 }
 
 int CRestoreDb::buildDeviceName(RestoreStripeData* recordP) {
@@ -243,18 +268,30 @@ int CRestoreDb::consumer() {
 
 // ---- producer: the devices and the stripes ----
 
+// The end runs whatever the steps before it ended with: it aborts the device set when the
+// restore failed or was cancelled, and releases the devices.
 int CRestoreDb::producer() {
   TRACE_ENTRY(TRC_ENGINE, "CRestoreDb::producer()");
   CStripeShare share;
-  int rc = m_CtorRc;
-  if (rc == RC_OK && m_Cancelled.load() == 0) rc = psMutexInit(&share.mutex, 1);
-  if (rc == RC_OK && m_Cancelled.load() == 0) rc = waitForConfiguration();
-  if (rc == RC_OK && m_Cancelled.load() == 0) rc = openDevices();
-  if (rc == RC_OK && m_Cancelled.load() == 0) rc = passStripeParameters(&share);
-  m_ObjectSize = m_BackupSize;
-  if (rc == RC_OK && m_Cancelled.load() == 0) rc = runStripes();
+  int rc = feedStripes(&share);
   addStripeCounters();
   TRACE_RETURN(endProducer(rc, &share));
+}
+
+// The producer's steps up to its end; the first failure or a cancel ends them.
+int CRestoreDb::feedStripes(CStripeShare* shareP) {
+  auto cancelled = [this] { return m_Cancelled.load() != 0; };
+  if (m_CtorRc != RC_OK || cancelled()) return m_CtorRc;
+  int rc = psMutexInit(&shareP->mutex, 1);
+  if (rc != RC_OK || cancelled()) return rc;
+  rc = waitForConfiguration();
+  if (rc != RC_OK || cancelled()) return rc;
+  rc = openDevices();
+  if (rc != RC_OK || cancelled()) return rc;
+  rc = passStripeParameters(shareP);
+  m_ObjectSize = m_BackupSize;
+  if (rc != RC_OK || cancelled()) return rc;
+  return runStripes();
 }
 
 // The configuration wait is one interface call of the producer however often it times out.

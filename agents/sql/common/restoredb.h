@@ -65,6 +65,12 @@ class CRestoreDb : public CPcm {
 
  private:
   struct CStripeShare;
+  // run's steps, ended by the first failure; a CRunEnd ends the run.
+  class CRunEnd;
+  int runSteps(uint32_t statusMilliSeconds, StatusFunction statusFunctionP,
+               CLinkedList<HublorSessionInfo>* sessionListP, MoxtarBackupList* dataObjectListP,
+               MoxtarMetaInfo* metaInfoP, uint64_t backupSize64, uint32_t numStripes,
+               uint32_t* cancelledP, uint32_t mountWait);
   uint32_t* ownCancelFlag();
   bool isVersion7() const;
   int addStripes();
@@ -72,6 +78,7 @@ class CRestoreDb : public CPcm {
   void assignSessions(CLinkedList<HublorSessionInfo>* sessionsP);
   int createDeviceSet();
   void closeDeviceSet();
+  int feedStripes(CStripeShare* shareP);
   int waitForConfiguration();
   int openDevices();
   int passStripeParameters(CStripeShare* shareP);
