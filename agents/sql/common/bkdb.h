@@ -60,8 +60,6 @@ constexpr int32_t BACKUP_DEFAULT_OLDER_THAN = 7;
 // The device name of a stripe: "ZARNAKSQL-<process id, 8 hex>-<stripe, 4 hex>", narrow and wide.
 int backupDeviceName(uint32_t processId, uint32_t stripeNumber, char* nameP, char16_t* nameWP);
 
-class CCleanupSessions;
-
 class CBackupDb : public CPcm {
  public:
   // The construction result (constructionRc) is 0, a code of the device set interface, 2000
@@ -142,11 +140,8 @@ class CBackupDb : public CPcm {
   // The transfer is cancelled and its completion had not committed: the backup is given up.
   bool givenUp() const;
   void addStripeCounters();
-  // The clean-up's steps (bkdbclean.cpp): what may go, what stays, the deletion.
-  void queryCleanup(CCleanupSessions& sessions, uint8_t objState, MoxtarBackupList* foundP,
-                    char* textP);
-  void keepYoungLeftovers(int32_t olderThan, MoxtarBackupList* foundP);
-  void deleteLeftovers(CCleanupSessions& sessions, MoxtarBackupList* foundP, char* textP);
+  // One clean-up and its steps (bkdbclean.cpp): what may go, what stays, the deletion.
+  class CCleanup;
   // The completion (bkdbdone.cpp).
   int complete(int rc);
   int completionAttempt(StripeData* stripeP, MoxtarBackupList* activeListP);

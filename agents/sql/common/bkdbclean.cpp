@@ -13,19 +13,6 @@
 #include "errormsg.h"
 #include "objname.h"
 
-// The query session moves on through the run's stripe records when one fails.
-class CCleanupSessions {
- public:
-  explicit CCleanupSessions(CStripeRange<StripeData> stripes) : m_At(stripes.begin()) {}
-  StripeData* current() const { return *m_At; }
-  void next() {
-    if (current() != nullptr) ++m_At;
-  }
-
- private:
-  CStripeRange<StripeData>::Iterator m_At;
-};
-
 namespace {
 
 void logNotDeleted(const pelkObjName& name, const char* textP, int rc) {
@@ -48,24 +35,6 @@ bool keepLeftover(const qryRespBackupData& entry, const zarnakObjId& ownId, int3
   if (olderThan <= 0) return false;
   if (dateCompare(&info.id.backupTime, &now) > 0) return true;
   return dateDiffDays(&now, &info.id.backupTime) < olderThan;
-}
-
-// Queries the objects of one name through the query session, which moves on when a query
-// fails; no match is no failure. Nothing found is logged when no session is left.
-void queryLeftovers(CCleanupSessions& sessions, DPelkApiStatus* statusP, uint8_t objState,
-                    const pelkObjName& name, MoxtarBackupList* foundP, char* textP) {
-  int rc = RC_API_CALL_FAILED;
-  while (sessions.current() != nullptr) {
-    agentDateTime none{};
-    rc = qryBackupObjects(statusP, sessions.current()->hublorSessionInfoP->pelkHandle, objState,
-                          none, name, "", nullptr, foundP, textP);
-    if (rc == RC_NO_BACKUP_MATCH) {
-      TRACE_LINE(TRC_ENGINE, "qryBackupObjects() failed, because no match was found.\n");
-    }
-    if (rc == RC_OK || rc == RC_NO_BACKUP_MATCH) return;
-    sessions.next();
-  }
-  logNotDeleted(name, textP, rc);
 }
 
 // The index of a data filespace from the hexadecimal digits after its last delimiter; 0 when
@@ -94,34 +63,31 @@ int leftoverPattern(const SqlDbInfo& info, int32_t backupType, char delimiter, p
   return RC_OK;
 }
 
-// A killed backup of more stripes than this one left objects in data filespaces that this run's
-// stripes never reach: the server's data filespaces above the run's count are searched with the
-// same pattern, so that a narrower backup removes them once they are old enough.
-void findWiderLeftovers(CCleanupSessions& sessions, DPelkApiStatus* statusP,
-                        const char* serverNameP, uint32_t numStripes, const pelkObjName& pattern,
-                        MoxtarBackupList* foundP, char* textP) {
-  if (sessions.current() == nullptr) return;
-  char fsPattern[OBJ_NAME_MAX_FS_LENGTH + 1];
-  if (buildFsName(fsPattern, serverNameP, 1) != RC_OK) return;
-  char* lastP = strrchr(fsPattern, FS_NAME_DELIMITER[0]);
-  snprintf(lastP + 1, sizeof fsPattern - static_cast<size_t>(lastP + 1 - fsPattern), "*");
-  MoxtarFilespaceList spaces;
-  int rc = qryFilespaces(statusP, sessions.current()->hublorSessionInfoP->pelkHandle, PELK_ANYMATCH,
-                         fsPattern, getFsType(), nullptr, &spaces, textP, 0);
-  if (rc != RC_OK) {
-    TRACE_LINE(TRC_ENGINE, "qryFilespaces(%s) ended with rc = %d\n", fsPattern, rc);
-    return;
-  }
-  for (qryRespFSData* spaceP = spaces.getFirst(); spaceP != nullptr;
-       spaceP = spaces.getNext(spaceP)) {
-    if (dataFilespaceIndex(spaceP->fsName) <= numStripes) continue;
-    pelkObjName name = pattern;
-    snprintf(name.fs, sizeof name.fs, "%s", spaceP->fsName);
-    queryLeftovers(sessions, statusP, PELK_ANYMATCH, name, foundP, textP);
-  }
-}
-
 }  // namespace
+
+// One clean-up: the objects found, and the session that queries and deletes them, which moves
+// on through the run's stripe records when a call on one fails.
+class CBackupDb::CCleanup {
+ public:
+  explicit CCleanup(CBackupDb& backup) : m_Backup(backup), m_Session(backup.stripes().begin()) {}
+  void query(uint8_t objState);
+  void keepYoung(int32_t olderThan);
+  void deleteFound();
+
+ private:
+  pelkUint32_t handle() const { return (*m_Session)->hublorSessionInfoP->pelkHandle; }
+  bool haveSession() const { return *m_Session != nullptr; }
+  void nextSession() {
+    if (haveSession()) ++m_Session;
+  }
+  void queryName(uint8_t objState, const pelkObjName& name);
+  void queryWider(const pelkObjName& pattern);
+
+  CBackupDb& m_Backup;
+  CStripeRange<StripeData>::Iterator m_Session;
+  MoxtarBackupList m_Found;
+  char m_Text[MOXTAR_ERROR_TEXT_SIZE] = "";
+};
 
 void CBackupDb::cleanUp(int32_t olderThan, uint8_t objState) {
   TRACE_ENTRY(TRC_ENGINE, "CBackupDb::cleanUp()");
@@ -133,25 +99,22 @@ void CBackupDb::cleanUp(int32_t olderThan, uint8_t objState) {
                olderThan, BACKUP_DEFAULT_OLDER_THAN);
     olderThan = BACKUP_DEFAULT_OLDER_THAN;
   }
-  CCleanupSessions sessions(stripes());
-  MoxtarBackupList found;
-  char text[MOXTAR_ERROR_TEXT_SIZE] = "";
-  queryCleanup(sessions, objState, &found, text);
+  CCleanup cleanup(*this);
+  cleanup.query(objState);
   // The run's own objects go whatever their age.
-  if (objState != PELK_ACTIVE) keepYoungLeftovers(olderThan, &found);
-  deleteLeftovers(sessions, &found, text);
+  if (objState != PELK_ACTIVE) cleanup.keepYoung(olderThan);
+  cleanup.deleteFound();
 }
 
 // The temporary objects the clean-up may remove: with objState 1 those of the run's stripes
 // that stored theirs, else the left-overs of earlier backups in the run's data filespaces and
 // in the server's data filespaces above them.
-void CBackupDb::queryCleanup(CCleanupSessions& sessions, uint8_t objState, MoxtarBackupList* foundP,
-                             char* textP) {
+void CBackupDb::CCleanup::query(uint8_t objState) {
   bool ownRun = objState == PELK_ACTIVE;
   pelkObjName pattern;
   memset(&pattern, 0, sizeof pattern);
   bool havePattern = false;
-  for (StripeData* d : stripes()) {
+  for (StripeData* d : m_Backup.stripes()) {
     // The run's own objects exist only for stripes that stored theirs.
     if (ownRun && d->rc != RC_OK) continue;
     pelkObjName name;
@@ -163,7 +126,7 @@ void CBackupDb::queryCleanup(CCleanupSessions& sessions, uint8_t objState, Moxta
       memcpy(name.ll, d->objName.ll, sizeof name.ll);
     } else {
       char delimiter = d->hublorSessionInfoP->apiSessInfo.hldelim;
-      int rc = leftoverPattern(*m_SqlDbInfoP, m_BackupType, delimiter, &name);
+      int rc = leftoverPattern(*m_Backup.m_SqlDbInfoP, m_Backup.m_BackupType, delimiter, &name);
       if (rc != RC_OK) {
         TRACE_LINE(TRC_ENGINE,
                    "buildHl() failed, rc = %d\nUnable to delete temporary object(s).\n  "
@@ -175,51 +138,87 @@ void CBackupDb::queryCleanup(CCleanupSessions& sessions, uint8_t objState, Moxta
       pattern = name;
       havePattern = true;
     }
-    queryLeftovers(sessions, &m_ConsumerApiStatus, objState, name, foundP, textP);
+    queryName(objState, name);
   }
-  if (havePattern) {
-    findWiderLeftovers(sessions, &m_ConsumerApiStatus, m_SqlServerElementP->szSqlServerName,
-                       m_NumStripes, pattern, foundP, textP);
+  if (havePattern) queryWider(pattern);
+}
+
+// Queries the objects of one name through the session, which moves on when a query fails; no
+// match is no failure. Nothing found is logged when no session is left.
+void CBackupDb::CCleanup::queryName(uint8_t objState, const pelkObjName& name) {
+  int rc = RC_API_CALL_FAILED;
+  for (; haveSession(); nextSession()) {
+    agentDateTime none{};
+    rc = qryBackupObjects(&m_Backup.m_ConsumerApiStatus, handle(), objState, none, name, "",
+                          nullptr, &m_Found, m_Text);
+    if (rc == RC_NO_BACKUP_MATCH) {
+      TRACE_LINE(TRC_ENGINE, "qryBackupObjects() failed, because no match was found.\n");
+    }
+    if (rc == RC_OK || rc == RC_NO_BACKUP_MATCH) return;
+  }
+  logNotDeleted(name, m_Text, rc);
+}
+
+// A killed backup of more stripes than this one left objects in data filespaces that this run's
+// stripes never reach: the server's data filespaces above the run's count are searched with the
+// same pattern, so that a narrower backup removes them once they are old enough.
+void CBackupDb::CCleanup::queryWider(const pelkObjName& pattern) {
+  if (!haveSession()) return;
+  char fsPattern[OBJ_NAME_MAX_FS_LENGTH + 1];
+  if (buildFsName(fsPattern, m_Backup.m_SqlServerElementP->szSqlServerName, 1) != RC_OK) return;
+  char* lastP = strrchr(fsPattern, FS_NAME_DELIMITER[0]);
+  snprintf(lastP + 1, sizeof fsPattern - static_cast<size_t>(lastP + 1 - fsPattern), "*");
+  MoxtarFilespaceList spaces;
+  int rc = qryFilespaces(&m_Backup.m_ConsumerApiStatus, handle(), PELK_ANYMATCH, fsPattern,
+                         getFsType(), nullptr, &spaces, m_Text, 0);
+  if (rc != RC_OK) {
+    TRACE_LINE(TRC_ENGINE, "qryFilespaces(%s) ended with rc = %d\n", fsPattern, rc);
+    return;
+  }
+  for (qryRespFSData* spaceP = spaces.getFirst(); spaceP != nullptr;
+       spaceP = spaces.getNext(spaceP)) {
+    if (dataFilespaceIndex(spaceP->fsName) <= m_Backup.m_NumStripes) continue;
+    pelkObjName name = pattern;
+    snprintf(name.fs, sizeof name.fs, "%s", spaceP->fsName);
+    queryName(PELK_ANYMATCH, name);
   }
 }
 
 // Drops from the list what an earlier backup left that must stay (see keepLeftover).
-void CBackupDb::keepYoungLeftovers(int32_t olderThan, MoxtarBackupList* foundP) {
+void CBackupDb::CCleanup::keepYoung(int32_t olderThan) {
   agentDateTime now;
   dateGetNow(&now);
-  for (qryRespBackupData* p = foundP->getFirst(); p != nullptr;) {
-    qryRespBackupData* nextP = foundP->getNext(p);
-    if (keepLeftover(*p, m_ZarnakObjId, olderThan, now)) {
+  for (qryRespBackupData* p = m_Found.getFirst(); p != nullptr;) {
+    qryRespBackupData* nextP = m_Found.getNext(p);
+    if (keepLeftover(*p, m_Backup.m_ZarnakObjId, olderThan, now)) {
       TRACE_LINE(TRC_ENGINE,
                  "Skipping temporary data object deletion, not 'older than'...\n  "
                  "moxtarInfoP->objname.fs: %s\n  moxtarInfoP->objName.hl: %s\n  "
                  "moxtarInfoP->objName.ll: %s\n",
                  p->objName.fs, p->objName.hl, p->objName.ll);
-      foundP->remove(p);
+      m_Found.remove(p);
     }
     p = nextP;
   }
 }
 
-// Deletes the list's objects through the query session, on the next one when a deletion
-// fails; what no session could delete is written to the activity log.
-void CBackupDb::deleteLeftovers(CCleanupSessions& sessions, MoxtarBackupList* foundP, char* textP) {
+// Deletes the objects found through the session, on the next one when a deletion fails; what
+// no session could delete is written to the activity log.
+void CBackupDb::CCleanup::deleteFound() {
   int rc = RC_OK;
-  while (foundP->getCount() > 0 && sessions.current() != nullptr) {
+  for (; m_Found.getCount() > 0 && haveSession(); nextSession()) {
     uint32_t deleted = 0;
-    rc = deleteBackupObjects(&m_ConsumerApiStatus,
-                             sessions.current()->hublorSessionInfoP->pelkHandle, nullptr, foundP,
-                             &deleted, textP);
+    rc = deleteBackupObjects(&m_Backup.m_ConsumerApiStatus, handle(), nullptr, &m_Found, &deleted,
+                             m_Text);
     if (rc == RC_OK) return;
     TRACE_LINE(TRC_ENGINE,
                "deleteBackupObjects( %#x ) failed, rc = %d, msg =%s\n numObjDeleted: %u\n",
-               sessions.current()->hublorSessionInfoP->pelkHandle, rc, textP, deleted);
+               handle(), rc, m_Text, deleted);
     // What the failed attempt removed is gone: only the rest is tried again.
-    for (uint32_t n = 0; n < deleted && foundP->getFirst() != nullptr; n++)
-      foundP->remove(foundP->getFirst());
-    sessions.next();
+    for (uint32_t n = 0; n < deleted && m_Found.getFirst() != nullptr; n++)
+      m_Found.remove(m_Found.getFirst());
   }
-  for (qryRespBackupData* p = foundP->getFirst(); p != nullptr; p = foundP->getNext(p)) {
-    logNotDeleted(p->objName, textP, rc);
+  for (qryRespBackupData* p = m_Found.getFirst(); p != nullptr; p = m_Found.getNext(p)) {
+    logNotDeleted(p->objName, m_Text, rc);
   }
 }
