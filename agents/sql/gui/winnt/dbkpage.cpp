@@ -17,6 +17,7 @@
 #include "pelkqueryeri.h"
 #include "spin.h"
 #include "sqlqueryeri.h"
+#include "stripecap.h"
 
 namespace {
 
@@ -42,13 +43,14 @@ const zkui::HelpTable kGroupsFilesHelp = {{129, 27},  {1097, 28}, {1098, 29}, {1
                                           {1101, 31}, {1102, 32}, {1109, 21}, {1108, 21},
                                           {1110, 21}, {1111, 33}, {1094, 34}};
 
-// The stripes a backup of the local SQL Server may use: 64 above version 7, else 32.
+// The stripes a backup of the local SQL Server may use; SQL Server 7's limit when the server
+// cannot be asked.
 int maxStripes() {
   SqlServerElement server{};
   char msg[ERI_MESSAGE_SIZE] = "";
   std::unique_lock<std::mutex> lock = lockSqlAccess();
-  if (eriQuerySqlServer(&server, nullptr, msg, 0) != 0) return 32;
-  return server.lSqlVersionMajor > 7 ? 64 : 32;
+  if (eriQuerySqlServer(&server, nullptr, msg, 0) != 0) return kMaxStripesSql7;
+  return static_cast<int>(maxServerStripes(server));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "dbkctl.h"
 #include "dfcidlg.h"
 #include "dwxlist.h"
+#include "stripecap.h"
 
 class DBackupTreeBase;
 
@@ -70,7 +71,7 @@ class DBackupPageBase : public DFciDialog, public DBackupPageView {
   int m_backupType = 0;
   int m_stripes = 1;
   int m_backupKind = 0;
-  int m_maxStripes = 32;
+  int m_maxStripes = kMaxStripesSql7;
   std::unique_ptr<DWxListCtrl> m_listP;
   HTREEITEM m_listNode = nullptr;
 };

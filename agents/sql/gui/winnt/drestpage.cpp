@@ -19,6 +19,7 @@
 #include "nlstable.h"
 #include "objinfo.h"
 #include "spin.h"
+#include "stripecap.h"
 
 namespace {
 
@@ -58,8 +59,7 @@ const DRestorePageIds kGroupsFilesIds{
     IDC_RESTOREGF_RECOVERY,
     0,
 };
-constexpr int kMaxStripes = DRESTORE_MAX_STRIPES;
-constexpr int kMaxStripesSql7 = 32;
+constexpr int kMostStripes = kMaxStripes;  // the range data exchange checks
 constexpr int kStripesDigits = 2;
 
 enum : int {
@@ -117,18 +117,17 @@ void DRestorePageBase::setChecked(int id, int value) {
 
 void DRestorePageBase::onInitDialog() {
   const OptionsInfo& o = guiOptions();
-  m_nStripes = std::clamp(o.nStripes, 1, kMaxStripes);
+  m_nStripes = std::clamp(o.nStripes, 1, kMostStripes);
   m_bMountWait = o.bMountWait != 0 ? 1 : 0;
   if (auto* listP = dynamic_cast<wxListCtrl*>(control(m_ids.list))) {
     m_listP = std::make_unique<DWxListCtrl>(listP);
     if (wxImageList* imagesP = applicationImages())
       listP->SetImageList(imagesP, wxIMAGE_LIST_SMALL);
   }
-  // SQL Server 7 restores at most 32 stripes; the range stays 1 to 64 when the server cannot
-  // be asked. Data exchange checks 1 to 64 whatever the spin allows.
-  long major = querySqlInfo().lSqlVersionMajor;
+  // The spin offers the stripes the server takes (1 to 64 when it cannot be asked); data
+  // exchange checks 1 to 64 whatever the spin allows.
   if (auto* spinP = dynamic_cast<zkui::SpinButton*>(control(m_ids.stripesSpin))) {
-    spinP->setRange(1, major > 0 && major <= 7 ? kMaxStripesSql7 : kMaxStripes);
+    spinP->setRange(1, static_cast<int>(maxServerStripes(querySqlInfo())));
     spinP->setPos(m_nStripes);
   }
   if (m_ids.summary != 0) setSummary(messageText(MSG_PIT_NONE), false);
@@ -151,7 +150,7 @@ void DRestorePageBase::doDataExchange(zkui::DataExchange& dx) {
   dx.text(m_ids.stripes, stripes);
   dx.maxChars(m_ids.stripes, stripes, kStripesDigits);
   dx.number(m_ids.stripes, m_nStripes);
-  dx.range(m_ids.stripes, m_nStripes, 1, kMaxStripes);
+  dx.range(m_ids.stripes, m_nStripes, 1, kMostStripes);
 }
 
 // Enter and Escape never close a page.

@@ -84,7 +84,6 @@ enum DRestoreMenuCommand : int {
   ID_RESTORE_STANDBY = 40072,
 };
 constexpr int DRESTORE_MENU_ID = 146;
-constexpr int DRESTORE_MAX_STRIPES = 64;
 
 class DRestorePageBase : public DFciDialog, public DRestorePageView {
  public:
