@@ -31,3 +31,10 @@ constexpr int RC_VDI_CREATE_FAILED = 1911;   // the virtual device set cannot be
 constexpr int RC_VDI_FAILED = 1915;          // any other virtual device failure
 constexpr int RC_CONVERSION_FAILED = 2000;   // a text cannot be converted
 constexpr int RC_COM_INIT_FAILED = 2002;     // COM cannot be initialised for the thread
+
+// The exit status a program ends with for a return code: the code's low byte, or 255 for a
+// failure whose low byte is 0 (256 and its multiples), which would otherwise read as success.
+constexpr int exitStatusOf(int rc) {
+  int status = rc & 0xFF;
+  return rc != RC_OK && status == 0 ? 255 : status;
+}

@@ -2,7 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include "agtrc.h"
+
 namespace {
+
+TEST(ExitStatus, IsTheLowByteAndNeverSuccessForAFailure) {
+  const struct {
+    int rc, status;
+  } cases[] = {{RC_OK, 0}, {415, 159}, {255, 255}, {256, 255}, {512, 255}, {257, 1}};
+  for (const auto& c : cases) EXPECT_EQ(exitStatusOf(c.rc), c.status) << c.rc;
+}
 
 TEST(Ffrc, KeepsTheFirstFailure) {
   Ffrc rc = 0;

@@ -77,9 +77,6 @@ extern CPreferences* gPreferencesP;
 
 // Runs the command line; returns the first failing agent return code (0 on success).
 int clcRun(int argc, char* argv[]);
-// The process exit status of a return code: its low 8 bits, or 255 where those would be 0 for
-// a failure.
-int clcExitStatus(int rc);
 // Frees the process-wide objects, clearing each pointer, so it may run twice, also from the
 // console control thread (one call at a time). Returns 0, or the storage interface's code of
 // its clean-up.

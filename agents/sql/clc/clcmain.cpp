@@ -1,6 +1,7 @@
 // The entry point of zarnaksqlc.
+#include "agtrc.h"
 #include "clc.h"
 
 int main(int argc, char* argv[]) {
-  return clcExitStatus(clcRun(argc, argv));
+  return exitStatusOf(clcRun(argc, argv));
 }

@@ -57,11 +57,6 @@ void clcPrintRcMessage(int rc, const char* insertP) {
   nlprintf(CLC_MSG_LINE, text);
 }
 
-int clcExitStatus(int rc) {
-  int status = rc & 0xFF;
-  return rc != RC_OK && status == 0 ? 255 : status;
-}
-
 int CleanUp(int cleanUpReason) {
   std::lock_guard<std::mutex> hold(s_CleanUpMutex);
   TRACE_LINE(TRC_CMD, "CleanUp(%d)\n", cleanUpReason);

@@ -23,7 +23,7 @@ typedef int (*EriExitCallback)(int reason);
 
 // Logs message 5300; cancels the running request (0). With none running and a callback, calls
 // the callback with 1 and ends the process with exit status 415 (its low byte, see
-// clcExitStatus); with neither, returns 0.
+// exitStatusOf); with neither, returns 0.
 int eriCancelRequest(EriExitCallback exitP);
 
 // Changes the node's password. A password not given is asked for through the logon record's

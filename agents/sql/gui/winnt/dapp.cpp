@@ -9,7 +9,7 @@ void DApplication::ciExit(int exitCode) {
   ciCleanUp();
   m_exited = true;
   m_exitCode = exitCode;
-  if (m_endProcess) std::exit(guiExitStatus(exitCode));
+  if (m_endProcess) std::exit(exitStatusOf(exitCode));
 }
 
 int DApplication::ciStartUp() {
@@ -20,9 +20,4 @@ int DApplication::ciStartUp() {
 void DApplication::ciCleanUp() {
   delete m_informerP;
   m_informerP = nullptr;
-}
-
-int guiExitStatus(int rc) {
-  int status = rc & 0xFF;
-  return rc != RC_OK && status == 0 ? 255 : status;
 }

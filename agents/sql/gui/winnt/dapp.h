@@ -31,7 +31,3 @@ class DApplication {
   int m_exitCode = 0;
   bool m_endProcess = true;
 };
-
-// The exit status of an agent return code: its low 8 bits, or 255 where those would be 0 for a
-// failure.
-int guiExitStatus(int rc);

@@ -1,6 +1,7 @@
 // zarnaksql: the agent's windowed program.
 #include <cstdio>
 
+#include "agtrc.h"
 #include "dapp.h"
 #include "dsqlguiapp.h"
 #include "uiapp.h"
@@ -27,8 +28,8 @@ int main(int argc, char** argv) {
     fprintf(stderr, "zarnaksql: no display (set DISPLAY)\n");
     return 1;
   }
-  if (rc != zkui::kUiOk) return guiExitStatus(DSqlGuiApp::instance().exitCode());
+  if (rc != zkui::kUiOk) return exitStatusOf(DSqlGuiApp::instance().exitCode());
   int exitCode = zkui::uiRun();
   zkui::uiStop();
-  return guiExitStatus(exitCode);
+  return exitStatusOf(exitCode);
 }
