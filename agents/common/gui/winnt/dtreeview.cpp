@@ -256,6 +256,17 @@ std::string DTreeView::ciGetQualifiedSelectedItemText(char separator,
   return result;
 }
 
+std::vector<std::string> DTreeView::ciSplitQualifiedText(const std::string& path) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t end = path.find('\0'); end != std::string::npos; end = path.find('\0', start)) {
+    if (end == start) break;
+    parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
 int DTreeView::ciSetTreeDefaults(int specialImage, int specialSelectedImage, int stateImageMode) {
   s_specialImage = specialImage;
   s_specialSelectedImage = specialSelectedImage;

@@ -27,6 +27,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dtreectrl.h"
 #include "dtreenode.h"
@@ -130,6 +131,8 @@ class DTreeView : public DTreeCtrlEvents {
   // default followed by the separator, or "" for an empty default (no window: "").
   virtual std::string ciGetQualifiedSelectedItemText(char separator,
                                                      const std::string& defaultText);
+  // The parts of such a text made with NUL as the separator, up to its first empty part.
+  static std::vector<std::string> ciSplitQualifiedText(const std::string& path);
   // Sets the class-wide settings; the special image.
   virtual int ciSetTreeDefaults(int specialImage, int specialSelectedImage, int stateImageMode);
   // Sets the pictures of every other sibling, not their records; 1 (null item or no window: 0).

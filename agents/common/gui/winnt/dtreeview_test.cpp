@@ -138,6 +138,16 @@ TEST_F(ViewTest, QualifiedTextEndsEveryPartWithTheSeparator) {
   }
 }
 
+TEST(QualifiedText, SplitsIntoItsPartsUpToTheFirstEmptyOne) {
+  using Parts = std::vector<std::string>;
+  EXPECT_EQ(DTreeView::ciSplitQualifiedText("SRV1\0sales\0sales_dat\0"s),
+            (Parts{"SRV1", "sales", "sales_dat"}));
+  EXPECT_EQ(DTreeView::ciSplitQualifiedText("S\0"s), Parts{"S"});
+  EXPECT_EQ(DTreeView::ciSplitQualifiedText(""), Parts{});
+  EXPECT_EQ(DTreeView::ciSplitQualifiedText("a\0\0b\0"s), Parts{"a"});
+  EXPECT_EQ(DTreeView::ciSplitQualifiedText("unended"), Parts{});
+}
+
 TEST_F(ViewTest, OperationsWithoutWindowAnswerTheirNoWindowValue) {
   HTREEITEM item = add(nullptr, "root", S_CLEAR);
   m_ctrlP->selectItem(item);

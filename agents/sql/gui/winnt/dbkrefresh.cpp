@@ -10,40 +10,18 @@
 #include "dbktree.h"
 #include "dguiopts.h"
 #include "dsqlaccess.h"
-#include "nlstable.h"
 
 namespace {
 
 enum : int { MSG_TOP_LABEL = 5749 };
 
-// The texts of a path whose parts each end with a NUL; it ends with an empty part.
-std::vector<std::string> pathParts(const std::string& path) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (size_t end = path.find('\0'); end != std::string::npos; end = path.find('\0', start)) {
-    if (end == start) break;
-    parts.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
-}
-
-HTREEITEM findSibling(DBackupTreeBase* viewP, HTREEITEM item, const std::string& text) {
-  TRACE_LINE(TRC_GUI, "looking for tree item with text '%s'\n", text.c_str());
-  for (; item != nullptr; item = viewP->ciGetSibling(item)) {
-    std::string label = viewP->GetTreeCtrl()->getText(item);
-    TRACE_LINE(TRC_GUI, "   comparing to tree item '%s'\n", label.c_str());
-    if (nlsActiveFuncTable()->m_StrCmp(label.c_str(), text.c_str()) == 0) return item;
-  }
-  return nullptr;
-}
-
 // Walks from the first root down the path, expanding (and so filling) each item on the way;
 // the item of the last part, selected, or null when a part is not found.
 HTREEITEM walkTo(DBackupTreeBase* viewP, const std::vector<std::string>& parts) {
-  HTREEITEM item = viewP->ciGetChild(nullptr);
+  HTREEITEM parent = nullptr;
   for (size_t i = 0; i < parts.size(); ++i) {
-    HTREEITEM found = findSibling(viewP, item, parts[i]);
+    TRACE_LINE(TRC_GUI, "looking for tree item with text '%s'\n", parts[i].c_str());
+    HTREEITEM found = viewP->ciFindItem(parts[i], parent);
     if (found == nullptr) {
       TRACE_LINE(TRC_GUI, "   did not find item, ending expansion\n");
       return nullptr;
@@ -51,7 +29,7 @@ HTREEITEM walkTo(DBackupTreeBase* viewP, const std::vector<std::string>& parts) 
     TRACE_LINE(TRC_GUI, "   found item\n");
     if (i + 1 < parts.size()) {
       viewP->expandItem(found);
-      item = viewP->ciGetChild(found);
+      parent = found;
       continue;
     }
     TRACE_LINE(TRC_GUI, "   highlighting item\n");
@@ -125,6 +103,6 @@ void DBackupController::cgRefreshView(DTreeView* treeP, int kind) {
   renewSqlAccess(guiOptions(), &rc);
   if (rc != RC_OK) TRACE_LINE(TRC_GUI, "The new SQL access object reports rc = %d\n", rc);
   DApplicationController::cgTVInit(viewP);
-  lvUpdate(which, walkTo(viewP, pathParts(path)));
+  lvUpdate(which, walkTo(viewP, DTreeView::ciSplitQualifiedText(path)));
   resetWindow(1 - which);
 }

@@ -8,42 +8,20 @@
 #include "drestctl.h"
 #include "drestree.h"
 #include "msgout.h"
-#include "nlstable.h"
 
 namespace {
 
 enum : int { MSG_TOP_LABEL = 5750 };
 
-// The texts of a path whose parts each end with a NUL; it ends with an empty part.
-std::vector<std::string> pathParts(const std::string& path) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (size_t end = path.find('\0'); end != std::string::npos; end = path.find('\0', start)) {
-    if (end == start) break;
-    parts.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
-}
-
-HTREEITEM findSibling(DRestoreTreeBase* viewP, HTREEITEM item, const std::string& text) {
-  TRACE_LINE(TRC_GUI, "looking for tree item with text '%s'\n", text.c_str());
-  for (; item != nullptr; item = viewP->ciGetSibling(item)) {
-    std::string label = viewP->GetTreeCtrl()->getText(item);
-    TRACE_LINE(TRC_GUI, "   comparing to tree item '%s'\n", label.c_str());
-    if (nlsActiveFuncTable()->m_StrCmp(label.c_str(), text.c_str()) == 0) return item;
-  }
-  return nullptr;
-}
-
 // Walks from the first root down the path, expanding (and so filling) each item on the way;
 // the last item found, selected.
 HTREEITEM walkTo(DRestoreTreeBase* viewP, const std::vector<std::string>& parts,
                  const std::string& top) {
-  HTREEITEM item = viewP->ciGetChild(nullptr);
+  HTREEITEM parent = nullptr;
   HTREEITEM last = nullptr;
   for (size_t i = 0; i < parts.size(); ++i) {
-    HTREEITEM found = findSibling(viewP, item, parts[i]);
+    TRACE_LINE(TRC_GUI, "looking for tree item with text '%s'\n", parts[i].c_str());
+    HTREEITEM found = viewP->ciFindItem(parts[i], parent);
     if (found == nullptr) {
       TRACE_LINE(TRC_GUI, "   did not find item, ending expansion\n");
       break;
@@ -58,7 +36,7 @@ HTREEITEM walkTo(DRestoreTreeBase* viewP, const std::vector<std::string>& parts,
     TRACE_LINE(TRC_GUI, "   found item\n");
     if (i + 1 < parts.size()) {
       viewP->expandItem(found);
-      item = viewP->ciGetChild(found);
+      parent = found;
       continue;
     }
     TRACE_LINE(TRC_GUI, "   highlighting item\n");
@@ -119,7 +97,7 @@ int DRestoreController::cgRefreshView(DTreeView* treeP, int kind) {
     treeDelete(emptied);
   }
   cgTVInit(viewP);
-  std::vector<std::string> parts = pathParts(path);
+  std::vector<std::string> parts = DTreeView::ciSplitQualifiedText(path);
   HTREEITEM last = parts.empty() ? nullptr : walkTo(viewP, parts, top);
   lvUpdate(which, last);
   resetWindow(1 - which);
