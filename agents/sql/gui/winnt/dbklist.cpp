@@ -1,6 +1,5 @@
 // The backup controller's list views: the rows of the backup pages' lists for the selected tree
 // item, and their check pictures kept in step with the tree.
-#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -8,6 +7,7 @@
 #include "agttrc.h"
 #include "dbkctl.h"
 #include "dbktree.h"
+#include "dlistcols.h"
 #include "msgbox.h"
 #include "msgout.h"
 
@@ -56,8 +56,7 @@ void setHeader(DListCtrl* listP, const Column (&columns)[N]) {
   for (size_t i = 0; i < N; ++i) {
     char header[kHeaderSize] = "";
     nlsprintf(header, sizeof header, columns[i].msgNum);
-    int width = std::max(columns[i].minWidth, listP->textWidth(header) * 5 / 4);
-    listP->insertColumn(static_cast<int>(i), header, columns[i].align, width);
+    listAddColumn(listP, static_cast<int>(i), header, columns[i].align, columns[i].minWidth);
   }
 }
 
@@ -153,14 +152,7 @@ void DBackupController::lvUpdate(int which, HTREEITEM item) {
 }
 
 void DBackupController::cgLVDelete(DListCtrl* listP) {
-  if (listP == nullptr || !listP->exists()) {
-    TRACE_LINE(TRC_GUI, "The Window element of the list has not been created. %s aborted.\n",
-               "cgLVDelete");
-    return;
-  }
-  listP->deleteAllItems();
-  for (int count = listP->columnCount(); count > 0; --count) listP->deleteColumn(0);
-  listP->repaint();
+  listDeleteAll(listP);
 }
 
 void DBackupController::cgSetServerHeader(DListCtrl* listP) {

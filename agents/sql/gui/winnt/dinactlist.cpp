@@ -1,78 +1,20 @@
 // The inactivate controller's list view: the rows of the page's list for the selected tree item,
 // and their check pictures kept in step with the tree.
-#include <algorithm>
-#include <cstdarg>
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "agtrc.h"
 #include "agttrc.h"
-#include "dateutil.h"
 #include "dinactctl.h"
 #include "dinacttree.h"
-#include "nlsnumber.h"
+#include "dlistcols.h"
 #include "objinfo.h"
 #include "objname.h"
 
 namespace {
 
-constexpr int kNumberWidth = 50;
-
-struct Column {
-  const char* header;
-  DListAlign align;
-  int minWidth;
-};
-
-constexpr Column kBackupColumns[] = {
-    {"Backup Type", DListAlign::Left, 80},
-    {"Date", DListAlign::Left, 70},
-    {"Time", DListAlign::Left, 60},
-    {"Backup Size", DListAlign::Right, 80},
-    {"Stripes", DListAlign::Right, 45},
-    {"Cluster", DListAlign::Centre, 50},
-    {"Object Id", DListAlign::Left, 100},
-    {"Data Space Allocated", DListAlign::Right, 80},
-    {"Data Space Used", DListAlign::Right, 80},
-    {"Log Space Allocated", DListAlign::Right, 80},
-    {"Log Space Used", DListAlign::Right, 80},
-    {"Zarnak Version", DListAlign::Centre, 80},
-    {"SQL Server Version", DListAlign::Centre, 80},
-    {"SQL Db Compat Level", DListAlign::Centre, 80},
-    {"Default Sort Order", DListAlign::Centre, 80},
-    {"Default Code Page", DListAlign::Centre, 80},
-    {"Unicode Locale", DListAlign::Centre, 80},
-    {"Unicode Comparison Style", DListAlign::Centre, 80},
-};
-constexpr int kSummaryColumns = 7;
-constexpr int kDetailColumns = 14;
-constexpr int kVersion7Columns = 18;
-
-// The larger of the minimum and 5/4 of the header's width.
-void addColumn(DListCtrl* listP, int column, const char* header, DListAlign align, int minWidth) {
-  listP->insertColumn(column, header, align, std::max(minWidth, listP->textWidth(header) * 5 / 4));
-}
-
-std::string number(pkInt64 value) {
-  char text[kNumberWidth] = "";
-  nlsFormatInt64(value, text, sizeof text);
-  return text;
-}
-
-std::string format(const char* formatP, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* formatP, ...) {
-  char text[128];
-  va_list args;
-  va_start(args, formatP);
-  std::vsnprintf(text, sizeof text, formatP, args);
-  va_end(args);
-  return text;
-}
-
 std::string decimal(uint32_t value) {
-  return format("%d", static_cast<int>(value));
+  return listFormat("%d", static_cast<int>(value));
 }
 
 // A row's state picture: its tree item's picture plus one.
@@ -80,49 +22,35 @@ int stateOf(DInactivateTreeView* treeP, HTREEITEM item) {
   return treeP->GetTreeCtrl()->getImage(item) + 1;
 }
 
-std::string serverOf(const char* fsNameP) {
-  char name[ERI_SQL_SERVER_NAME_SIZE] = "";
-  extractServerName(fsNameP, name);
-  return name;
-}
-
 // The texts of a backup's row, by the table of the columns.
 std::vector<std::string> backupTexts(MoxtarMetaInfo& entry, bool extended) {
   objInfo info{};
   objInfoFromResp(entry, OBJINFO_META_SIZE, &info);
   const SqlHublorDbElement* dbP = entry.hublorDbElemP;
-  char when[DATE_TIME_TEXT_SIZE] = "";
-  dateFormat(&info.id.backupTime, when);
-  char* saveP = nullptr;
-  const char* dateP = strtok_r(when, " ", &saveP);
-  const char* timeP = dateP != nullptr ? strtok_r(nullptr, " ", &saveP) : nullptr;
-  const agentDateTime& t = info.id.backupTime;
+  ListBackupWhen when = listBackupWhen(info);
   std::vector<std::string> texts = {
       entry.objName.ll[0] != '\0' ? entry.objName.ll + 1 : "",
-      dateP != nullptr ? dateP : "",
-      timeP != nullptr ? timeP : "",
-      number(info.backupSize64),
+      when.date,
+      when.time,
+      listNumber(info.backupSize64),
       decimal(info.numStripes),
       dbP != nullptr && dbP->bFlags[SQL_META_FLAG_CLUSTERED] != 0 ? "Yes" : "No",
-      format("%04u%02u%02u%02u%02u%02u", static_cast<unsigned>(dateYear(&t)), t.month, t.day,
-             t.hour, t.minute, t.second),
+      when.objectId,
   };
   if (!extended || dbP == nullptr) return texts;
+  std::vector<std::string> spaces = listDbSpaceTexts(*dbP);
+  texts.insert(texts.end(), spaces.begin(), spaces.end());
   // The agent's version as stored: sub-level, release, version, level.
   const uint16_t* v = info.agentVersion;
-  texts.insert(texts.end(), {number(dbP->u64DbDataFileSize), number(dbP->u64DbDataSpaceUsed),
-                             number(dbP->u64DbLogFileSize), number(dbP->u64DbLogSpaceUsed),
-                             format("%d%c%d%c%d%c%.*d", static_cast<int16_t>(v[2]), '.',
-                                    static_cast<int16_t>(v[1]), '.', static_cast<int16_t>(v[3]),
-                                    '.', v[0] != 0 ? 2 : 1, static_cast<int16_t>(v[0])),
-                             format("%d%c%d", static_cast<int>(dbP->lSqlVersionMajor), '.',
-                                    static_cast<int>(dbP->lSqlVersionMinor)),
+  texts.insert(texts.end(), {listFormat("%d%c%d%c%d%c%.*d", static_cast<int16_t>(v[2]), '.',
+                                        static_cast<int16_t>(v[1]), '.', static_cast<int16_t>(v[3]),
+                                        '.', v[0] != 0 ? 2 : 1, static_cast<int16_t>(v[0])),
+                             listFormat("%d%c%d", static_cast<int>(dbP->lSqlVersionMajor), '.',
+                                        static_cast<int>(dbP->lSqlVersionMinor)),
                              decimal(dbP->lDbCompatibilityLevel)});
   if (dbP->lSqlVersionMajor != 7) return texts;
-  texts.insert(
-      texts.end(),
-      {decimal(dbP->lSqlDefaultSortOrderId), decimal(dbP->lSqlDefaultCodePage),
-       decimal(dbP->lSqlDefaultUnicodeLocaleId), decimal(dbP->lSqlDefaultUnicodeComparisonStyle)});
+  std::vector<std::string> sql7 = listSql7Texts(*dbP);
+  texts.insert(texts.end(), sql7.begin(), sql7.end());
   return texts;
 }
 
@@ -145,30 +73,19 @@ int DInactivateController::cgLVUpdate(HTREEITEM item) {
 }
 
 void DInactivateController::cgLVDelete(DListCtrl* listP) {
-  if (listP == nullptr || !listP->exists()) {
-    TRACE_LINE(TRC_GUI, "The Window element of the list has not been created. %s aborted.\n",
-               "cgLVDelete");
-    return;
-  }
-  listP->deleteAllItems();
-  for (int count = listP->columnCount(); count > 0; --count) listP->deleteColumn(0);
-  listP->repaint();
+  listDeleteAll(listP);
 }
 
 void DInactivateController::cgSetServerHeader(DListCtrl* listP) {
-  addColumn(listP, 0, "Servers", DListAlign::Left, 130);
+  listAddColumn(listP, 0, "Servers", DListAlign::Left, 130);
 }
 
 void DInactivateController::cgSetDbHeader(DListCtrl* listP) {
-  addColumn(listP, 0, "Databases", DListAlign::Left, 100);
+  listAddColumn(listP, 0, "Databases", DListAlign::Left, 100);
 }
 
 void DInactivateController::cgSetBuHeader(DListCtrl* listP, bool extended, bool sql7) {
-  int count = !extended ? kSummaryColumns : sql7 ? kVersion7Columns : kDetailColumns;
-  for (int i = 0; i < count; ++i) {
-    const Column& c = kBackupColumns[i];
-    addColumn(listP, i, c.header, c.align, c.minWidth);
-  }
+  listSetBackupHeader(listP, false, extended, sql7);
 }
 
 void DInactivateController::cgUpdateServerList(DTreeNodeData* nodeP, DInactivateTreeView* treeP,
@@ -177,7 +94,7 @@ void DInactivateController::cgUpdateServerList(DTreeNodeData* nodeP, DInactivate
   auto* fsP = static_cast<qryRespFSData*>(nodeP->first);
   for (int i = 0; i < nodeP->count && fsP != nullptr; ++i, fsP = treeP->m_serverList.getNext(fsP)) {
     HTREEITEM item = treeP->itemOf(fsP);
-    listP->insertItem(i, serverOf(fsP->fsName), stateOf(treeP, item), item);
+    listP->insertItem(i, listServerOf(fsP->fsName), stateOf(treeP, item), item);
   }
 }
 

@@ -1,57 +1,27 @@
 // The restore controller's list views: the rows of the restore pages' lists for the selected
 // tree item, and their check pictures kept in step with the tree.
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "agtrc.h"
 #include "agttrc.h"
-#include "dateutil.h"
+#include "dlistcols.h"
 #include "drestctl.h"
 #include "drestree.h"
 #include "msgout.h"
-#include "nlsnumber.h"
 #include "objinfo.h"
 #include "objname.h"
 
 namespace {
 
 enum : int { MSG_GROUPS_NOT_LOADED = 5802 };
-constexpr int kNumberWidth = 50;
 
 struct Column {
   const char* header;
   DListAlign align;
   int minWidth;
 };
-
-constexpr Column kBackupColumns[] = {
-    {"Backup Type", DListAlign::Left, 80},
-    {"State", DListAlign::Centre, 80},
-    {"Date", DListAlign::Left, 70},
-    {"Time", DListAlign::Left, 60},
-    {"Backup Size", DListAlign::Right, 80},
-    {"Stripes", DListAlign::Right, 45},
-    {"Cluster", DListAlign::Centre, 50},
-    {"Object Id", DListAlign::Left, 100},
-    {"Data Space Allocated", DListAlign::Right, 80},
-    {"Data Space Used", DListAlign::Right, 80},
-    {"Log Space Allocated", DListAlign::Right, 80},
-    {"Log Space Used", DListAlign::Right, 80},
-    {"Zarnak Version", DListAlign::Centre, 80},
-    {"SQL Server Version", DListAlign::Centre, 80},
-    {"SQL Db Compat Level", DListAlign::Centre, 80},
-    {"Default Sort Order", DListAlign::Centre, 80},
-    {"Default Code Page", DListAlign::Centre, 80},
-    {"Unicode Locale", DListAlign::Centre, 80},
-    {"Unicode Comparison Style", DListAlign::Centre, 80},
-};
-constexpr int kSummaryColumns = 8;
-constexpr int kDetailColumns = 15;
-constexpr int kVersion7Columns = 19;
 
 constexpr Column kGroupColumns[] = {
     {"Group", DListAlign::Left, 130},
@@ -67,33 +37,12 @@ constexpr Column kFileColumns[] = {
     {"File Space Used", DListAlign::Right, 80},
 };
 
-// The larger of the minimum and 5/4 of the header's width.
-int columnWidth(DListCtrl* listP, const std::string& header, int minWidth) {
-  return std::max(minWidth, listP->textWidth(header) * 5 / 4);
-}
-
 template <size_t N>
-void setHeader(DListCtrl* listP, const Column (&columns)[N], int count = N) {
-  for (int i = 0; i < count; ++i) {
+void setHeader(DListCtrl* listP, const Column (&columns)[N]) {
+  for (size_t i = 0; i < N; ++i) {
     const Column& c = columns[i];
-    listP->insertColumn(i, c.header, c.align, columnWidth(listP, c.header, c.minWidth));
+    listAddColumn(listP, static_cast<int>(i), c.header, c.align, c.minWidth);
   }
-}
-
-std::string number(pkInt64 value) {
-  char text[kNumberWidth] = "";
-  nlsFormatInt64(value, text, sizeof text);
-  return text;
-}
-
-std::string format(const char* formatP, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* formatP, ...) {
-  char text[128];
-  va_list args;
-  va_start(args, formatP);
-  std::vsnprintf(text, sizeof text, formatP, args);
-  va_end(args);
-  return text;
 }
 
 const char* yesNo(uint32_t flag) {
@@ -111,12 +60,6 @@ int insertRow(DListCtrl* listP, DRestoreTreeBase* viewP, int row, const std::str
   return listP->insertItem(row, text, stateOf(viewP, item), item);
 }
 
-std::string serverOf(const char* fsNameP) {
-  char name[ERI_SQL_SERVER_NAME_SIZE] = "";
-  extractServerName(fsNameP, name);
-  return name;
-}
-
 // The texts of one backup's columns (detail or not), by the table of the list.
 std::vector<std::string> backupTexts(MoxtarMetaInfo& entry, bool detail) {
   objInfo info{};
@@ -124,43 +67,34 @@ std::vector<std::string> backupTexts(MoxtarMetaInfo& entry, bool detail) {
   const SqlHublorDbElement* dbP = entry.hublorDbElemP;
   uint32_t type = BACKUP_TYPE_INVALID;
   extractBackupType(entry.objName.ll, &type);
-  char when[DATE_TIME_TEXT_SIZE] = "";
-  dateFormat(&info.id.backupTime, when);
-  char* saveP = nullptr;
-  const char* dateP = strtok_r(when, " ", &saveP);
-  const char* timeP = dateP != nullptr ? strtok_r(nullptr, " ", &saveP) : nullptr;
-  const agentDateTime& t = info.id.backupTime;
+  ListBackupWhen when = listBackupWhen(info);
   const char* stateP = entry.objState == PELK_ACTIVE     ? "Active"
                        : entry.objState == PELK_INACTIVE ? "Inactive"
                                                          : "";
   std::vector<std::string> texts = {
       backupTypeLlNames[std::min<uint32_t>(type, BACKUP_TYPE_INVALID)],
       stateP,
-      dateP != nullptr ? dateP : "",
-      timeP != nullptr ? timeP : "",
-      number(info.backupSize64),
-      format("%d", static_cast<int>(info.numStripes)),
+      when.date,
+      when.time,
+      listNumber(info.backupSize64),
+      listFormat("%d", static_cast<int>(info.numStripes)),
       yesNo(dbP != nullptr ? dbP->bFlags[SQL_META_FLAG_CLUSTERED] : 0),
-      format("%04u%02u%02u%02u%02u%02u", static_cast<unsigned>(dateYear(&t)), t.month, t.day,
-             t.hour, t.minute, t.second),
+      when.objectId,
   };
   if (!detail || dbP == nullptr) return texts;
+  std::vector<std::string> spaces = listDbSpaceTexts(*dbP);
+  texts.insert(texts.end(), spaces.begin(), spaces.end());
   // The agent's version as stored: sub-level, release, version, level.
   const uint16_t* v = info.agentVersion;
   texts.insert(
       texts.end(),
-      {number(dbP->u64DbDataFileSize), number(dbP->u64DbDataSpaceUsed),
-       number(dbP->u64DbLogFileSize), number(dbP->u64DbLogSpaceUsed),
-       format("%d%c%d%c%d%c%.*d", v[2], '.', v[1], '.', v[3], '.', v[0] != 0 ? 2 : 1, v[0]),
-       format("%d%c%d%c%s", static_cast<int>(dbP->lSqlVersionMajor), '.',
-              static_cast<int>(dbP->lSqlVersionMinor), '.', dbP->szSqlServerBuild),
-       format("%d", static_cast<int>(dbP->lDbCompatibilityLevel))});
+      {listFormat("%d%c%d%c%d%c%.*d", v[2], '.', v[1], '.', v[3], '.', v[0] != 0 ? 2 : 1, v[0]),
+       listFormat("%d%c%d%c%s", static_cast<int>(dbP->lSqlVersionMajor), '.',
+                  static_cast<int>(dbP->lSqlVersionMinor), '.', dbP->szSqlServerBuild),
+       listFormat("%d", static_cast<int>(dbP->lDbCompatibilityLevel))});
   if (dbP->lSqlVersionMajor != 7) return texts;
-  texts.insert(texts.end(),
-               {format("%d", static_cast<int>(dbP->lSqlDefaultSortOrderId)),
-                format("%d", static_cast<int>(dbP->lSqlDefaultCodePage)),
-                format("%d", static_cast<int>(dbP->lSqlDefaultUnicodeLocaleId)),
-                format("%d", static_cast<int>(dbP->lSqlDefaultUnicodeComparisonStyle))});
+  std::vector<std::string> sql7 = listSql7Texts(*dbP);
+  texts.insert(texts.end(), sql7.begin(), sql7.end());
   return texts;
 }
 
@@ -199,27 +133,19 @@ void DRestoreController::lvUpdate(int which, HTREEITEM item) {
 }
 
 void DRestoreController::cgLVDelete(DListCtrl* listP) {
-  if (listP == nullptr || !listP->exists()) {
-    TRACE_LINE(TRC_GUI, "The Window element of the list has not been created. %s aborted.\n",
-               "cgLVDelete");
-    return;
-  }
-  listP->deleteAllItems();
-  for (int count = listP->columnCount(); count > 0; --count) listP->deleteColumn(0);
-  listP->repaint();
+  listDeleteAll(listP);
 }
 
 void DRestoreController::cgSetServerHeader(DListCtrl* listP) {
-  listP->insertColumn(0, "Servers", DListAlign::Left, columnWidth(listP, "Servers", 130));
+  listAddColumn(listP, 0, "Servers", DListAlign::Left, 130);
 }
 
 void DRestoreController::cgSetDbHeader(DListCtrl* listP) {
-  listP->insertColumn(0, "Databases", DListAlign::Left, columnWidth(listP, "Databases", 100));
+  listAddColumn(listP, 0, "Databases", DListAlign::Left, 100);
 }
 
 void DRestoreController::cgSetBuHeader(DListCtrl* listP, bool detail, bool sqlServer7) {
-  int count = !detail ? kSummaryColumns : sqlServer7 ? kVersion7Columns : kDetailColumns;
-  setHeader(listP, kBackupColumns, count);
+  listSetBackupHeader(listP, true, detail, sqlServer7);
 }
 
 void DRestoreController::cgSetGroupHeader(DListCtrl* listP) {
@@ -236,7 +162,7 @@ void DRestoreController::cgUpdateServerList(DTreeNodeData* nodeP, DRestoreTreeBa
   auto* fsP = static_cast<qryRespFSData*>(nodeP->first);
   for (int row = 0; row < nodeP->count && fsP != nullptr;
        ++row, fsP = viewP->m_serverList.getNext(fsP)) {
-    insertRow(listP, viewP, row, serverOf(fsP->fsName), fsP);
+    insertRow(listP, viewP, row, listServerOf(fsP->fsName), fsP);
   }
 }
 
@@ -248,7 +174,7 @@ void DRestoreController::cgUpdateDbList(DTreeNodeData* nodeP, DRestoreTreeBase* 
   int row = 0;
   for (auto* dbP = static_cast<DbSummaryElement*>(nodeP->first); dbP != nullptr;
        dbP = viewP->m_dbList.getNext(dbP)) {
-    bool same = dbP->firstP != nullptr && serverOf(dbP->firstP->objName.fs) == nodeP->m_label;
+    bool same = dbP->firstP != nullptr && listServerOf(dbP->firstP->objName.fs) == nodeP->m_label;
     if (!same && matched) return;
     if (!same) continue;
     matched = true;
@@ -315,7 +241,7 @@ void DRestoreController::cgUpdateSqlGroupList(DTreeNodeData* nodeP, DRestoreTree
     int at = insertRow(listP, viewP, row, groupP->szGroupName, groupP);
     if (at < 0) continue;
     setTexts(listP, at,
-             {"", number(groupP->u64GroupFileSize), number(groupP->u64GroupSpaceUsed),
+             {"", listNumber(groupP->u64GroupFileSize), listNumber(groupP->u64GroupSpaceUsed),
               yesNo(groupP->bGroupIsPrimary)});
   }
 }
@@ -326,8 +252,8 @@ void insertFileRow(DListCtrl* listP, DRestoreTreeBase* viewP, int row, SqlMetaFi
   int at = insertRow(listP, viewP, row, fileP->szFileLogicalName, fileP);
   if (at < 0) return;
   setTexts(listP, at,
-           {"", fileP->szFilePhysicalName, number(fileP->u64FileSize),
-            fileP->bFileIsLog == 0 ? number(fileP->u64FileSpaceUsed) : std::string()});
+           {"", fileP->szFilePhysicalName, listNumber(fileP->u64FileSize),
+            fileP->bFileIsLog == 0 ? listNumber(fileP->u64FileSpaceUsed) : std::string()});
 }
 
 }  // namespace
