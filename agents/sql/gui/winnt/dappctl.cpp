@@ -150,7 +150,7 @@ uint32_t DApplicationController::doCommand(commandInfo* infoP) {
   return c_runnerP->runCommand(infoP);
 }
 
-DInformReply DFrameController::cgListenToInforms(DInformMsg msg) {
+DInformReply DApplicationController::forwardToParent(DInformMsg msg) {
   DInformReply reply(0);
   if (msg.getMessage() == INFORM_NONE) return reply;
   DController* parentP = getParent();
@@ -162,6 +162,10 @@ DInformReply DFrameController::cgListenToInforms(DInformMsg msg) {
   DInformMsg forwarded(msg.getMessage(), msg.getData());
   reply.setResult(parentP->cgListenToInforms(forwarded).getResult());
   return reply;
+}
+
+DInformReply DFrameController::cgListenToInforms(DInformMsg msg) {
+  return forwardToParent(msg);
 }
 
 DRootController& theRootController() {

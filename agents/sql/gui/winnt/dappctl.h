@@ -130,6 +130,11 @@ class DApplicationController : public DController {
   static DCommandRunner* getCommandRunner() { return c_runnerP; }
   static DCommandRunner* setCommandRunner(DCommandRunner* runnerP) { return c_runnerP = runnerP; }
 
+ protected:
+  // Message 0 is answered at once with 0; any other goes to the parent, whose answer is
+  // answered (0, traced, without a parent). The frame and inactivate controllers answer so.
+  DInformReply forwardToParent(DInformMsg msg);
+
  private:
   static DFrameController* c_frameControllerP;
   static DBackupController* c_backupControllerP;

@@ -12,6 +12,7 @@
 #include "dguiopts.h"
 #include "dinacttree.h"
 #include "drestctl.h"
+#include "drestquery.h"
 #include "dwaitcursor.h"
 #include "erifunc.h"
 #include "msgbox.h"
@@ -60,72 +61,22 @@ HTREEITEM addItem(DInactivateTreeView* treeP, HTREEITEM parent, const std::strin
   return item;
 }
 
-template <class Entry, class From>
-void copyNames(CLinkedList<From>& list, CLinkedList<Entry>* toP) {
-  for (From* nameP = list.getFirst(); nameP != nullptr; nameP = list.getNext(nameP)) {
-    Entry entry{};
-    std::snprintf(entry.szName, sizeof entry.szName, "%s", nameP->szName);
-    toP->addTail(&entry);  // without memory the request runs with the names it has
-  }
-}
-
-// The name lists and the message buffer of a request record filled from the options record:
-// its object patterns and database names, and for a command of one object type (file, group,
-// log or set of an inactivation, query or restore) its names of that type.
-struct DRequestLists {
-  EriObjectNameList patterns;
-  EriNameList dbNames;
-  EriNameList secondNames;
-  EriObjectNameList objectNames;
-  char msg[ERI_MSG_BUFFER_LEN + 1] = "";
-
-  void fill(OptionsInfo& o, DSqlQueryBackupParms* p) {
-    enum { kFile = 1, kGroup = 3, kLog = 4, kSet = 5 };
-    int type = -1;
-    for (uint32_t first : {CMD_INACTIVATE_DIFF, CMD_QUERY_HUBLOR_DIFF, CMD_RESTORE_DIFF}) {
-      if (o.command >= first && o.command <= first + 5) type = static_cast<int>(o.command - first);
-    }
-    copyNames(o.objectNameList, &patterns);
-    copyNames(o.dbNameList, &dbNames);
-    if (type == kFile) copyNames(o.fileNameList, &secondNames);
-    if (type == kGroup) copyNames(o.groupNameList, &secondNames);
-    if (type == kLog) copyNames(o.logObjectNameList, &objectNames);
-    if (type == kSet) copyNames(o.setObjectNameList, &objectNames);
-    p->objectPatternListP = &patterns;
-    p->bAllFilespaces = o.nReserved;
-    p->bFillDbElems = o.bCompatibilityInfo;
-    p->bMetaMountWait = o.bQueryMountWait;
-    p->bMountWait = o.bMountWait;
-    p->sqlServerNameP = o.szFromSqlServer;
-    p->groupFileListP = type == kFile || type == kGroup ? &secondNames : nullptr;
-    p->objectNameListP = type == kLog || type == kSet ? &objectNames : nullptr;
-    p->bAll = o.bAll;
-    p->statusFunctionP = nullptr;
-    p->msgBufferLen = ERI_MSG_BUFFER_LEN;
-    p->dbNameListP = &dbNames;
-    p->bFileInfo = o.bFileInfo;
-    p->nBuffers = static_cast<uint32_t>(o.nBuffers);
-    p->nBufferSize = static_cast<uint32_t>(o.nBufferSize);
-    p->nStatusMilliSeconds = static_cast<uint32_t>(o.nStatusInterval);
-    p->qryCommand = CMD_QUERY_HUBLOR_ALL;
-    p->msgBufferP = msg;
+// The options' query record as the restore windows fill it (drestquery.h), with what the
+// inactivate controller adds from the options: database elements for the compatibility
+// information, backups in any state, the backups' file information.
+template <class Parms>
+struct DInactivateRequest : DRestoreQueryOf<Parms> {
+  DInactivateRequest(OptionsInfo& o, const char* dbNameP) : DRestoreQueryOf<Parms>(o, dbNameP) {
+    this->parms.bFillDbElems = o.bCompatibilityInfo;
+    this->parms.bAll = o.bAll;
+    this->parms.bFileInfo = o.bFileInfo;
   }
 };
 
 }  // namespace
 
 DInformReply DInactivateController::cgListenToInforms(DInformMsg msg) {
-  DInformReply reply(0);
-  if (msg.getMessage() == INFORM_NONE) return reply;
-  DController* parentP = getParent();
-  if (parentP == nullptr) {
-    TRACE_LINE(TRC_GUI, "Message %d not handled - no parent to frame controller\n",
-               msg.getMessage());
-    return reply;
-  }
-  DInformMsg forwarded(msg.getMessage(), msg.getData());
-  reply.setResult(parentP->cgListenToInforms(forwarded).getResult());
-  return reply;
+  return forwardToParent(msg);
 }
 
 DInactivateTreeView* DInactivateController::getTreeView() const {
@@ -146,19 +97,8 @@ int DInactivateController::cgGetAndInstallSqlServerList(HTREEITEM item,
     TRACE_LINE(TRC_GUI, "Exit %s, server list previously installed\n", kName);
     return RC_OK;
   }
-  // A list left by a query that failed half way is not shown twice.
   MoxtarFilespaceList& servers = treeP->m_serverList;
-  servers.freeAll();
-  DSqlQueryFilespaceParms parms{};
-  char msg[ERI_MSG_BUFFER_LEN + 1] = "";
-  std::snprintf(parms.sqlServerName, sizeof parms.sqlServerName, "*");
-  parms.fsListP = &servers;
-  parms.msgBufferP = msg;
-  int rc;
-  {
-    DWaitCursor wait;
-    rc = eriHublorQuerySqlServers(&parms);
-  }
+  int rc = queryStoredServers(servers);
   for (HTREEITEM child = treeP->ciGetChild(item); child != nullptr;) {
     HTREEITEM next = treeP->ciGetSibling(child);
     treeP->ciDeleteItem(child);
@@ -201,13 +141,8 @@ int DInactivateController::cgGetAndInstallSqlBackupList(HTREEITEM item,
 
   OptionsInfo& o = guiOptions();
   o.bCompatibilityInfo = 1;
-  DSqlQueryBackupParms parms;
-  DRequestLists lists;
-  lists.fill(o, &parms);
-  lists.dbNames.freeAll();
-  EriNameEntry all{};
-  std::snprintf(all.szName, sizeof all.szName, "*");
-  if (lists.dbNames.addTail(&all) != RC_OK) TRACE_LINE(TRC_GUI, "rc = %d\n", RC_NO_MEMORY);
+  DInactivateRequest<DSqlQueryBackupParms> request(o, "*");
+  DSqlQueryBackupParms& parms = request.parms;
   parms.sqlServerNameP = server.c_str();
   parms.bAll = 0;
   parms.qryCommand = CMD_QUERY_HUBLOR_ALL;
@@ -226,7 +161,7 @@ int DInactivateController::cgGetAndInstallSqlBackupList(HTREEITEM item,
     showBox(MSG_NO_ACTIVE_BACKUPS, zkui::kMbIconInformation);
   }
   if (rc != RC_OK) {
-    TRACE_LINE(TRC_GUI, "Query of stored backups, rc = %d: %s\n", rc, lists.msg);
+    TRACE_LINE(TRC_GUI, "Query of stored backups, rc = %d: %s\n", rc, request.msg);
     TRACE_RETURN(rc);
   }
   DbSummaryElement* firstNewP = lastBeforeP != nullptr ? dbs.getNext(lastBeforeP) : dbs.getFirst();
@@ -299,9 +234,8 @@ int DInactivateController::cgProcessInactivateList(DInactivateTreeView* treeP) {
   int rc = markHublorDbListSelected(treeP->m_backupList, &selected, treeP, &count);
   if (rc != RC_OK) TRACE_RETURN(rc);
   OptionsInfo& o = guiOptions();
-  CInactivateBackupsParms parms;
-  DRequestLists lists;
-  lists.fill(o, &parms);
+  DInactivateRequest<CInactivateBackupsParms> request(o, nullptr);
+  CInactivateBackupsParms& parms = request.parms;
   parms.nOlderthan = o.nOlderthan;
   parms.command = o.command;
   parms.nInactivated = 0;

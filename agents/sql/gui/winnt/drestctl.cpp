@@ -187,20 +187,9 @@ int DRestoreController::cgGetAndInstallSqlServerList(HTREEITEM item, DRestoreTre
     TRACE_LINE(TRC_GUI, "Exit %s, server list previously installed\n", kName);
     return RC_OK;
   }
-  // Nothing of the list is shown while the root is not installed: a query that failed half
-  // way leaves no server to be listed twice.
+  // Nothing of the list is shown while the root is not installed.
   MoxtarFilespaceList& servers = viewP->m_serverList;
-  servers.freeAll();
-  DSqlQueryFilespaceParms parms{};
-  char msg[ERI_MESSAGE_SIZE] = "";
-  std::snprintf(parms.sqlServerName, sizeof parms.sqlServerName, "*");
-  parms.fsListP = &servers;
-  parms.msgBufferP = msg;
-  int rc;
-  {
-    DWaitCursor wait;
-    rc = eriHublorQuerySqlServers(&parms);
-  }
+  int rc = queryStoredServers(servers);
   cgRemoveChildren(viewP, item);
   if (rc != RC_OK) TRACE_RETURN(rc);
   for (qryRespFSData* fsP = servers.getFirst(); fsP != nullptr; fsP = servers.getNext(fsP)) {

@@ -1,6 +1,7 @@
-// The query of stored backups as the restore controller makes it, shared by its files: the
-// record filled from the options record, the name lists it points to, the wait cursor while it
-// runs. User-interface thread only.
+// The query of stored backups as the restore controller makes it, shared by its files and the
+// inactivate controller: the record filled from the options record, the name lists it points
+// to, the wait cursor while it runs; and the query of the stored SQL Servers. User-interface thread
+// only.
 #pragma once
 
 #include <cstdio>
@@ -84,3 +85,16 @@ struct DRestoreQueryOf {
 };
 
 typedef DRestoreQueryOf<DSqlQueryBackupParms> DRestoreQuery;
+
+// The stored SQL Servers, into the list emptied first (a query that failed half way leaves no
+// server to be listed twice), under the wait cursor: the query's rc.
+inline int queryStoredServers(MoxtarFilespaceList& servers) {
+  servers.freeAll();
+  DSqlQueryFilespaceParms parms{};
+  char msg[ERI_MESSAGE_SIZE] = "";
+  std::snprintf(parms.sqlServerName, sizeof parms.sqlServerName, "*");
+  parms.fsListP = &servers;
+  parms.msgBufferP = msg;
+  DWaitCursor wait;
+  return eriHublorQuerySqlServers(&parms);
+}
