@@ -2,7 +2,6 @@
 // inactivation of the checked backups and the refresh.
 #include "dinactctl.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>

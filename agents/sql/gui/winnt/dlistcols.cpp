@@ -18,13 +18,7 @@ namespace {
 constexpr int kNumberWidth = 50;
 constexpr int kStateColumn = 1;
 
-struct Column {
-  const char* header;
-  DListAlign align;
-  int minWidth;
-};
-
-constexpr Column kBackupColumns[] = {
+constexpr ListColumn kBackupColumns[] = {
     {"Backup Type", DListAlign::Left, 80},
     {"State", DListAlign::Centre, 80},
     {"Date", DListAlign::Left, 70},
@@ -56,13 +50,9 @@ std::string decimal(uint32_t value) {
 
 }  // namespace
 
-int listColumnWidth(DListCtrl* listP, const std::string& header, int minWidth) {
-  return std::max(minWidth, listP->textWidth(header) * 5 / 4);
-}
-
 void listAddColumn(DListCtrl* listP, int column, const std::string& header, DListAlign align,
                    int minWidth) {
-  listP->insertColumn(column, header, align, listColumnWidth(listP, header, minWidth));
+  listP->insertColumn(column, header, align, std::max(minWidth, listP->textWidth(header) * 5 / 4));
 }
 
 void listDeleteAll(DListCtrl* listP) {
@@ -81,7 +71,7 @@ void listSetBackupHeader(DListCtrl* listP, bool withState, bool detail, bool sql
   int column = 0;
   for (int i = 0; i < count; ++i) {
     if (i == kStateColumn && !withState) continue;
-    const Column& c = kBackupColumns[i];
+    const ListColumn& c = kBackupColumns[i];
     listAddColumn(listP, column++, c.header, c.align, c.minWidth);
   }
 }

@@ -3,6 +3,7 @@
 // the restore and inactivate lists both show for it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,10 +13,25 @@
 
 struct SqlHublorDbElement;
 
-// The larger of the minimum and 5/4 of the header's width.
-int listColumnWidth(DListCtrl* listP, const std::string& header, int minWidth);
+// A column of a list: its header, alignment and minimum width.
+struct ListColumn {
+  const char* header;
+  DListAlign align;
+  int minWidth;
+};
+
+// Inserts the column, as wide as the larger of the minimum and 5/4 of the header's width.
 void listAddColumn(DListCtrl* listP, int column, const std::string& header, DListAlign align,
                    int minWidth);
+
+// The columns of the table, in order from the first.
+template <size_t N>
+void listSetHeader(DListCtrl* listP, const ListColumn (&columns)[N]) {
+  for (size_t i = 0; i < N; ++i) {
+    listAddColumn(listP, static_cast<int>(i), columns[i].header, columns[i].align,
+                  columns[i].minWidth);
+  }
+}
 
 // Deletes the list's rows and columns; traces and does nothing when the list's window is gone.
 void listDeleteAll(DListCtrl* listP);

@@ -17,33 +17,19 @@ namespace {
 
 enum : int { MSG_GROUPS_NOT_LOADED = 5802 };
 
-struct Column {
-  const char* header;
-  DListAlign align;
-  int minWidth;
-};
-
-constexpr Column kGroupColumns[] = {
+constexpr ListColumn kGroupColumns[] = {
     {"Group", DListAlign::Left, 130},
     {"Group Space Allocated", DListAlign::Right, 100},
     {"Group Space Used", DListAlign::Right, 100},
     {"Primary", DListAlign::Centre, 100},
 };
 
-constexpr Column kFileColumns[] = {
+constexpr ListColumn kFileColumns[] = {
     {"File", DListAlign::Left, 90},
     {"Physical Name", DListAlign::Left, 180},
     {"File Space Allocated", DListAlign::Right, 80},
     {"File Space Used", DListAlign::Right, 80},
 };
-
-template <size_t N>
-void setHeader(DListCtrl* listP, const Column (&columns)[N]) {
-  for (size_t i = 0; i < N; ++i) {
-    const Column& c = columns[i];
-    listAddColumn(listP, static_cast<int>(i), c.header, c.align, c.minWidth);
-  }
-}
 
 const char* yesNo(uint32_t flag) {
   return flag != 0 ? "Yes" : "No";
@@ -149,11 +135,11 @@ void DRestoreController::cgSetBuHeader(DListCtrl* listP, bool detail, bool sqlSe
 }
 
 void DRestoreController::cgSetGroupHeader(DListCtrl* listP) {
-  setHeader(listP, kGroupColumns);
+  listSetHeader(listP, kGroupColumns);
 }
 
 void DRestoreController::cgSetFileHeader(DListCtrl* listP) {
-  setHeader(listP, kFileColumns);
+  listSetHeader(listP, kFileColumns);
 }
 
 void DRestoreController::cgUpdateServerList(DTreeNodeData* nodeP, DRestoreTreeBase* viewP,

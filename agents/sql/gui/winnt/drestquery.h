@@ -1,7 +1,7 @@
 // The query of stored backups as the restore controller makes it, shared by its files and the
 // inactivate controller: the record filled from the options record, the name lists it points
-// to, the wait cursor while it runs; and the query of the stored SQL Servers. User-interface thread
-// only.
+// to, the wait cursor while it runs; and the query of the stored SQL Servers. User-interface
+// thread only.
 #pragma once
 
 #include <cstdio>
